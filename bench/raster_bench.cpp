@@ -1,0 +1,3 @@
+#include <benchmark/benchmark.h>
+
+#include "raster/TBitmap.h"
