@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,10 @@ namespace brodix {
 
 // What Save reads (what the last Make left on screen) and its scratch image.
 struct SaveSources {
-    TImage& source;   // Image1: Save does nothing when it holds no picture
-    TImage& chart;    // Img_CS
-    TImage& legend;   // Img_color
-    TImage& preview;  // Image2
+    TImage& source;       // Image1: Save does nothing when it holds no picture
+    TImage& chart;        // Img_CS
+    TImage& legend;       // Img_color
+    TImage& preview;      // Image2
     Caption& width;       // L_x
     Caption& height;      // L_y
     Caption& colorCount;  // L_ColorCount
@@ -24,5 +25,26 @@ struct SaveSources {
 // that order. Returns the names written. Framework errors (an unreadable caption, a file that
 // cannot be created) propagate; the files written before stay.
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources);
+
+// The same, telling onWritten each name as soon as its file is complete, so that a caller can
+// report the files that stay when a later one fails.
+std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources,
+                                     const std::function<void(const std::string&)>& onWritten);
+
+// A chosen name cut as the saved files' names need it: dir keeps its final '/', ext keeps its
+// dot and is empty when the file part has no dot (a dot in a folder name is no extension).
+struct FileNameParts {
+    std::string dir;
+    std::string base;
+    std::string ext;
+
+    std::string Stem() const { return dir + base; }
+};
+
+FileNameParts SplitFileName(const std::string& fileName);
+
+// The whole-number factor of the enlarged picture for a picture of width x height stitches,
+// or 0 when it has none (an empty picture).
+int EnlargedScale(int width, int height);
 
 }  // namespace brodix

@@ -1,0 +1,142 @@
+#include "BatchRun.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <exception>
+#include <iostream>
+#include <vector>
+
+#include "engine/Captions.h"
+#include "engine/Make.h"
+#include "engine/Messages.h"
+#include "engine/StoredDesign.h"
+#include "engine/SymbolSheet.h"
+#include "export/SavePattern.h"
+#include "raster/TImage.h"
+#include "raster/TPicture.h"
+
+namespace brodix {
+
+namespace {
+
+// Make's refusals arrive as a message box; the batch keeps the one it is shown.
+class RecordingSink final : public MessageSink {
+  public:
+    void ShowMessage(const std::string& text, const std::string& title) override {
+        m_text = text;
+        m_title = title;
+    }
+    const std::string& Text() const { return m_text; }
+    const std::string& Title() const { return m_title; }
+
+  private:
+    std::string m_text;
+    std::string m_title;
+};
+
+// The folder of the running program, final '/' kept, as the window finds its sheet.
+std::string ProgramFolder() {
+    std::vector<char> buffer(PATH_MAX);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            const std::string path(buffer.data(), static_cast<std::size_t>(length));
+            return path.substr(0, path.rfind('/') + 1);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// A message box shows a carriage return as a line break.
+std::string WithLineBreaks(std::string text) {
+    for (char& c : text) {
+        if (c == '\r')
+            c = '\n';
+    }
+    return text;
+}
+
+// The images of the main window that Load, Make and Save use, sized as its design has them.
+struct Images {
+    TImage picture{200, 200};      // Image1
+    TImage preview{200, 200};      // Image2
+    TImage symbols{41, 41};        // Img_mark
+    TImage blank{13, 13};          // IMG_BLK
+    TImage legend{89, 261};        // Img_color
+    TImage chart{100, 100};        // Img_CS
+    TImage scratch{41, 41};        // IMG_save
+    TImage zoomPicture{200, 200};  // the zoom window's Image2
+};
+
+void Progress(bool shown, const std::string& text) {
+    if (shown)
+        std::cerr << text << '\n';
+}
+
+}  // namespace
+
+int RunBatch(const BatchOptions& options) {
+    const bool progress = ::isatty(STDERR_FILENO) == 1;
+    Images images;
+    images.blank.SetAutoSize(true);
+
+    // An unreadable sheet is reported and the run goes on without it, as at the window's start.
+    const std::string sheet =
+        options.symbolSheet.empty() ? ProgramFolder() + kSymbolSheetFileName : options.symbolSheet;
+    try {
+        images.symbols.Picture().LoadFromFile(sheet);
+    } catch (const std::exception& error) {
+        std::cerr << ExceptionBoxText(error.what()) << '\n';
+    }
+
+    try {
+        ReadBlankCell(images.blank);
+        const std::string name = SaveDialogName(options.name);
+
+        Progress(progress, "Loading " + options.picture);
+        images.picture.Picture().LoadFromFile(options.picture);
+        images.preview.Picture().LoadFromFile(options.picture);
+
+        StringCaption colorCount;
+        StringCaption width;
+        StringCaption height;
+        StringCaption status;
+        StringCaption zoomWidth;
+        StringCaption zoomHeight;
+        RecordingSink messages;
+        MakeTargets targets{
+            images.picture,
+            images.preview,
+            images.legend,
+            images.chart,
+            images.symbols,
+            images.blank,
+            colorCount,
+            width,
+            height,
+            status,
+            messages,
+            ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
+        Progress(progress, "Making...");
+        if (Make(targets, options.levels) == MakeResult::Refused) {
+            std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
+            return kExitRefused;
+        }
+
+        Progress(progress, "Saving " + name);
+        SaveSources sources{images.picture, images.chart, images.legend, images.preview,
+                            width,          height,       colorCount,    images.scratch};
+        SavePattern(name, sources,
+                    [](const std::string& written) { std::cout << written << std::endl; });
+        return kExitDone;
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        return kExitFailed;
+    }
+}
+
+}  // namespace brodix
