@@ -82,8 +82,11 @@ public:
     const std::uint8_t* ScanLine(int y) const;
     std::uint8_t* MutableScanLine(int y);
 
-    // Tells the picture (and through it the image control) that pixels changed.
-    void Modified() { Changed(); }
+    // Counts a change and tells the picture (and through it the image control) about it.
+    void Modified() {
+        ++m_generation;
+        Changed();
+    }
     // Counts every change of pixels, size or format; painters use it to keep caches.
     std::uint64_t Generation() const { return m_generation; }
     void BumpGeneration() { ++m_generation; }
