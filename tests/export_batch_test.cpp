@@ -1,0 +1,295 @@
+// brodix-chart run as a program, on BMP files written here in several formats.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export_test_support.h"
+
+namespace brodix {
+namespace {
+
+using testing::ColorAt;
+using testing::SavedBmp;
+using testing::TempDir;
+
+const std::string kProgram = std::string(BRODIX_BIN_DIR) + "/brodix-chart";
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome Run(const std::vector<std::string>& arguments, const std::string& folder,
+            const std::string& program = kProgram) {
+    TempDir capture;
+    const std::string outPath = capture / "out";
+    const std::string errPath = capture / "err";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Outcome outcome;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto text = [](const std::string& path) {
+        const auto bytes = testing::ReadFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    outcome.out = text(outPath);
+    outcome.err = text(errPath);
+    return outcome;
+}
+
+// The test symbol sheet: in cell k, interior pixels in pure black and in near-black 0x010101,
+// in a pattern of its own; borders white. Only the pure black may reach the saved chart.
+TColor SheetColor(int x, int y) {
+    const int k = (y / 12) * 10 + x / 12;
+    const int lx = x % 12;
+    const int ly = y % 12;
+    if (k >= 255 || lx < 2 || lx > 10 || ly < 2 || ly > 10)
+        return clWhite;
+    switch ((7 * lx + 3 * ly + k) % 5) {
+        case 0:
+            return clBlack;
+        case 1:
+            return 0x010101;
+        default:
+            return clWhite;
+    }
+}
+
+// The saved chart as Make draws it and Save copies it: the last cell drawn over a shared border
+// wins, grid lines every five cells, black only where the chart is pure black.
+bool ChartBlack(int gx, int gy, int w, int h, const ColorAt& picture,
+                const std::vector<TColor>& palette) {
+    const int chartWidth = 12 * w + 1;
+    const int chartHeight = 12 * h + 1;
+    if ((gy % 60 == 0 && gx < chartWidth - 1) || (gx % 60 == 0 && gy < chartHeight - 1)) {
+        return true;
+    }
+    const int cx = std::min(gx / 12, w - 1);
+    const int cy = std::min(gy / 12, h - 1);
+    const int lx = gx - 12 * cx;
+    const int ly = gy - 12 * cy;
+    const TColor color = picture(cx, cy);
+    if (color == clWhite)
+        return (ly % 12 == 0 && lx % 2 == 0) || (lx % 12 == 0 && ly % 2 == 0);
+    const int k =
+        static_cast<int>(std::find(palette.begin(), palette.end(), color) - palette.begin());
+    return SheetColor(12 * (k % 10) + lx, 12 * (k / 10) + ly) == clBlack;
+}
+
+struct Picture {
+    const char* label;
+    int bpp;
+    int w;
+    int h;
+    ColorAt color;
+};
+
+class ChartOfFormat : public ::testing::TestWithParam<Picture> {};
+
+TEST_P(ChartOfFormat, WritesExactChartAndEnlargedPicture) {
+    const Picture& p = GetParam();
+    TempDir dir;
+    testing::WriteFileBytes(dir / "sheet.bmp", testing::BmpBytes(121, 313, 24, [](int x, int y) {
+                                return SheetColor(x, y);
+                            }));
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(p.w, p.h, p.bpp, p.color));
+
+    const Outcome run = Run({"--symbols", dir / "sheet.bmp", "pic.bmp", dir / "rose"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");  // no progress when standard error is no terminal
+    std::string pages;
+    if (p.w > 50)
+        pages = dir / "rose_CS11.bmp\n" + dir / "rose_CS21.bmp\n";
+    EXPECT_EQ(run.out,
+              dir / "rose_CS.bmp\n" + pages + dir / "rose_color.bmp\n" + dir / "rose_CSC.bmp\n");
+
+    std::vector<TColor> palette;
+    for (int y = 0; y < p.h; ++y) {
+        for (int x = 0; x < p.w; ++x) {
+            if (std::find(palette.begin(), palette.end(), p.color(x, y)) == palette.end()) {
+                palette.push_back(p.color(x, y));
+            }
+        }
+    }
+    std::sort(palette.rbegin(), palette.rend());
+
+    EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CS.bmp"),
+              testing::MonochromeBmpBytes(12 * p.w + 1, 12 * p.h + 1, [&](int x, int y) {
+                  return ChartBlack(x, y, p.w, p.h, p.color, palette);
+              }));
+    const int scale = std::min(600 / p.w, 800 / p.h);
+    EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CSC.bmp"),
+              testing::BmpBytes(p.w * scale, p.h * scale, 32,
+                                [&](int x, int y) { return p.color(x / scale, y / scale); }));
+    const SavedBmp legend(dir / "rose_color.bmp");
+    const int n = static_cast<int>(palette.size());
+    ASSERT_EQ(legend.width, 90 * ((n - 1) / 50 + 1));
+    ASSERT_EQ(legend.height, n <= 50 ? 15 * n : 750);
+    for (int i = 0; i < n; ++i) {
+        const int left = 90 * (i / 50);
+        const int top = 15 * (i % 50);
+        EXPECT_EQ(legend.Pixel(left + 10, top + 7), palette[i]) << "swatch " << i;
+        EXPECT_EQ(legend.Pixel(left, top), clWhite - palette[i]) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ChartOfFormat,
+    ::testing::Values(
+        Picture{"bpp1", 1, 13, 11,
+                [](int x, int y) { return (x * y) % 3 == 0 ? clWhite : 0x2040A0; }},
+        Picture{"bpp4", 4, 13, 11,
+                [](int x, int y) {
+                    const int i = (3 * x + 5 * y) % 16;
+                    return i == 0 ? clWhite : RGB(16 * i, 255 - 16 * i, 8 * i);
+                }},
+        Picture{"bpp8", 8, 13, 11,
+                [](int x, int y) { return RGB(40 * (x % 6), 30 * (y % 7), 255); }},
+        Picture{"bpp24", 24, 13, 11,
+                [](int x, int y) { return x == y ? clWhite : RGB(19 * x, 23 * y, (x * y) % 256); }},
+        Picture{"bpp32", 32, 13, 11, [](int x, int y) { return RGB(x, y, 0); }},
+        Picture{"bpp24pages", 24, 51, 3, [](int x, int y) { return RGB(x % 9, y, 1); }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
+    struct Case {
+        int w, h;
+        std::vector<std::string> options;
+        std::string err;
+    };
+    const ColorAt many = [](int x, int y) { return RGB(16 * x, 16 * y, 0); };  // 256 colours
+    for (const Case& c :
+         {Case{201, 1, {}, "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n"},
+          Case{16, 16, {}, "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n"}}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(c.w, c.h, 24, many));
+        const Outcome run = Run({"--symbols", dir / "none.bmp", "pic.bmp", "out"}, dir.Path());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        // The unreadable sheet is reported first; the refusal follows it.
+        EXPECT_EQ(run.err, "ファイル " + dir / "none.bmp" + " は開けません.\n" + c.err);
+        EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
+    }
+}
+
+TEST(BrodixChart, LevelsBringManyColoursUnderTheLimit) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(16, 16, 24, [](int x, int y) {
+                                return RGB(16 * x, 16 * y, 0);
+                            }));
+    for (const std::vector<std::string>& levels :
+         {std::vector<std::string>{"--red", "4"}, {"--red=Org", "--green=4", "--blue", "6"}}) {
+        std::vector<std::string> arguments = levels;
+        arguments.insert(arguments.end(), {"pic.bmp", "rose"});
+        const Outcome run = Run(arguments, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+}
+
+TEST(BrodixChart, NamesFollowTheSaveDialog) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const Outcome plain = Run({"pic.bmp", "rose"}, dir.Path());
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, folder + "/rose_CS.bmp\n" + folder + "/rose_color.bmp\n" + folder +
+                             "/rose_CSC.bmp\n");
+    const Outcome jpg = Run({"pic.bmp", "rose.jpg"}, dir.Path());
+    EXPECT_EQ(jpg.status, 0) << jpg.err;
+    EXPECT_EQ(jpg.out, folder + "/rose_CS.jpg\n" + folder + "/rose_color.jpg\n" + folder +
+                           "/rose_CSC.jpg\n");
+    EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CSC.jpg").at(0), 'B');
+}
+
+TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    testing::WriteFileBytes(dir / "file", {1});
+    struct Case {
+        std::string picture, name, err;
+    };
+    for (const Case& c : {Case{"missing.bmp", "rose", "ファイル missing.bmp は開けません.\n"},
+                          Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
+                          Case{"pic.bmp", dir / "file/rose",
+                               "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
+        const Outcome run = Run({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
+        EXPECT_EQ(run.status, 2) << c.picture;
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    const std::string copy = dir / "brodix-chart";
+    std::filesystem::copy_file(kProgram, copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+
+    const Outcome without = Run({"pic.bmp", "a"}, dir.Path(), copy);
+    EXPECT_EQ(without.status, 0);
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    EXPECT_EQ(without.err, "ファイル " + folder + "/Brodix.bmp は開けません.\n");
+
+    testing::WriteFileBytes(dir / "Brodix.bmp", testing::BmpBytes(121, 313, 24, [](int x, int y) {
+                                return SheetColor(x, y);
+                            }));
+    const Outcome with = Run({"pic.bmp", "b"}, dir.Path(), copy);
+    EXPECT_EQ(with.status, 0);
+    EXPECT_EQ(with.err, "");
+}
+
+TEST(BrodixChart, WrongCommandLinePrintsUsage) {
+    TempDir dir;
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"pic.bmp"},
+                                               {"pic.bmp", "a", "b"},
+                                               {"--bogus", "pic.bmp", "a"},
+                                               {"--red", "5", "pic.bmp", "a"},
+                                               {"pic.bmp", "a", "--blue"},
+                                               {"pic.bmp", "out/"},
+                                               {"pic.bmp", ""}}) {
+        const Outcome run = Run(arguments, dir.Path());
+        EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find("usage: brodix-chart"), std::string::npos);
+    }
+    EXPECT_TRUE(dir.Files().empty());
+
+    const Outcome help = Run({"--help"}, dir.Path());
+    EXPECT_EQ(help.status, 0);
+    for (const char* topic : {"--red LEVEL", "--symbols SHEET", "_CS11", "Exit status", "64"}) {
+        EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+    }
+}
+
+}  // namespace
+}  // namespace brodix
