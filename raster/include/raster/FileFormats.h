@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "raster/TGraphic.h"
+
+namespace brodix {
+
+// One kind of graphic that pictures can be loaded as.
+struct TFileFormat {
+    std::string extension;  // lower case, without the dot
+    std::string className;  // the graphic's ClassName(), as form data name it
+    std::unique_ptr<TGraphic> (*create)();
+};
+
+// The registry of picture kinds by file-name extension. The program's list holds, in this
+// order: "wmf" and "emf" (metafile), "ico" (icon), "bmp" (bitmap), "jpeg" and "jpg" (JPEG).
+class TFileFormatsList {
+  public:
+    static TFileFormatsList& Instance();
+
+    // A later entry wins over an earlier one with the same extension or class name.
+    void Add(const std::string& extension, const std::string& className,
+             std::unique_ptr<TGraphic> (*create)());
+
+    // The last entry whose extension equals the given one, compared in lower case (ASCII
+    // letters only); nullptr when there is none.
+    const TFileFormat* FindExtension(const std::string& extension) const;
+    // The last entry with exactly this class name; nullptr when there is none.
+    const TFileFormat* FindClassName(const std::string& className) const;
+
+    const std::vector<TFileFormat>& Entries() const { return m_entries; }
+
+  private:
+    TFileFormatsList();
+    std::vector<TFileFormat> m_entries;
+};
+
+// The extension of a file name: what follows its last dot, in its own letter case, or empty
+// when the name has no dot after its last '/'. File names are UTF-8, whose multi-byte
+// characters never contain the bytes of '.' or '/', so the search can go byte by byte.
+// Only '/' separates folders here: backslash and colon are ordinary characters in a file
+// name on this system, so "a.b\c" has the extension "b\c" (which no kind is registered for).
+std::string ExtractExtension(const std::string& fileName);
+
+}  // namespace brodix
