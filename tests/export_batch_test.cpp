@@ -28,8 +28,8 @@ struct Outcome {
     std::string err;
 };
 
-Outcome Run(const std::vector<std::string>& arguments, const std::string& folder,
-            const std::string& program = kProgram) {
+Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
+                 const std::string& program = kProgram) {
     TempDir capture;
     const std::string outPath = capture / "out";
     const std::string errPath = capture / "err";
@@ -118,7 +118,8 @@ TEST_P(ChartOfFormat, WritesExactChartAndEnlargedPicture) {
                             }));
     testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(p.w, p.h, p.bpp, p.color));
 
-    const Outcome run = Run({"--symbols", dir / "sheet.bmp", "pic.bmp", dir / "rose"}, dir.Path());
+    const Outcome run =
+        RunChart({"--symbols", dir / "sheet.bmp", "pic.bmp", dir / "rose"}, dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");  // no progress when standard error is no terminal
     std::string pages;
@@ -187,7 +188,7 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
           Case{16, 16, {}, "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n"}}) {
         TempDir dir;
         testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(c.w, c.h, 24, many));
-        const Outcome run = Run({"--symbols", dir / "none.bmp", "pic.bmp", "out"}, dir.Path());
+        const Outcome run = RunChart({"--symbols", dir / "none.bmp", "pic.bmp", "out"}, dir.Path());
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
         // The unreadable sheet is reported first; the refusal follows it.
@@ -205,7 +206,7 @@ TEST(BrodixChart, LevelsBringManyColoursUnderTheLimit) {
          {std::vector<std::string>{"--red", "4"}, {"--red=Org", "--green=4", "--blue", "6"}}) {
         std::vector<std::string> arguments = levels;
         arguments.insert(arguments.end(), {"pic.bmp", "rose"});
-        const Outcome run = Run(arguments, dir.Path());
+        const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 0) << run.err;
     }
 }
@@ -215,11 +216,11 @@ TEST(BrodixChart, NamesFollowTheSaveDialog) {
     testing::WriteFileBytes(dir / "pic.bmp",
                             testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
-    const Outcome plain = Run({"pic.bmp", "rose"}, dir.Path());
+    const Outcome plain = RunChart({"pic.bmp", "rose"}, dir.Path());
     EXPECT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out, folder + "/rose_CS.bmp\n" + folder + "/rose_color.bmp\n" + folder +
                              "/rose_CSC.bmp\n");
-    const Outcome jpg = Run({"pic.bmp", "rose.jpg"}, dir.Path());
+    const Outcome jpg = RunChart({"pic.bmp", "rose.jpg"}, dir.Path());
     EXPECT_EQ(jpg.status, 0) << jpg.err;
     EXPECT_EQ(jpg.out, folder + "/rose_CS.jpg\n" + folder + "/rose_color.jpg\n" + folder +
                            "/rose_CSC.jpg\n");
@@ -238,7 +239,7 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
                           Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
                           Case{"pic.bmp", dir / "file/rose",
                                "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
-        const Outcome run = Run({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
+        const Outcome run = RunChart({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
         EXPECT_EQ(run.status, 2) << c.picture;
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
@@ -253,7 +254,7 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     std::filesystem::copy_file(kProgram, copy);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
 
-    const Outcome without = Run({"pic.bmp", "a"}, dir.Path(), copy);
+    const Outcome without = RunChart({"pic.bmp", "a"}, dir.Path(), copy);
     EXPECT_EQ(without.status, 0);
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
     EXPECT_EQ(without.err, "ファイル " + folder + "/Brodix.bmp は開けません.\n");
@@ -261,7 +262,7 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     testing::WriteFileBytes(dir / "Brodix.bmp", testing::BmpBytes(121, 313, 24, [](int x, int y) {
                                 return SheetColor(x, y);
                             }));
-    const Outcome with = Run({"pic.bmp", "b"}, dir.Path(), copy);
+    const Outcome with = RunChart({"pic.bmp", "b"}, dir.Path(), copy);
     EXPECT_EQ(with.status, 0);
     EXPECT_EQ(with.err, "");
 }
@@ -277,14 +278,14 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"pic.bmp", "a", "--blue"},
                                                {"pic.bmp", "out/"},
                                                {"pic.bmp", ""}}) {
-        const Outcome run = Run(arguments, dir.Path());
+        const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find("usage: brodix-chart"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
 
-    const Outcome help = Run({"--help"}, dir.Path());
+    const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
     for (const char* topic : {"--red LEVEL", "--symbols SHEET", "_CS11", "Exit status", "64"}) {
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
