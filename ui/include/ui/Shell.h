@@ -1,0 +1,72 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QRect;
+class QWidget;
+
+namespace brodix {
+
+enum class FileDialogKind { Open, Save };
+
+// One entry of a file dialog's filter list: what the user sees and the pattern it lists.
+struct FileFilter {
+    std::string name;
+    std::string pattern;
+};
+
+// What a file dialog starts with, and what a confirmed one hands back.
+struct FileChoice {
+    std::string fileName;  // full path; empty the first time
+    int filterIndex = 0;   // into the dialog's filter list
+};
+
+struct FileDialogRequest {
+    FileDialogKind kind = FileDialogKind::Open;
+    std::vector<FileFilter> filters;
+    FileChoice start;
+};
+
+// Everything the windows ask of the desktop: the dialogs, the message boxes and the program's
+// own path. The windows talk only to this, so the tests can answer in the user's place.
+class Shell {
+  public:
+    virtual ~Shell() = default;
+
+    // Runs a file dialog over owner; nothing when the user cancels.
+    virtual std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
+                                                    QWidget* owner) = 0;
+    // The program's own message box: text and title, an OK button, no icon.
+    virtual void ShowProgramMessage(const std::string& text, const std::string& title,
+                                    QWidget* owner) = 0;
+    // The exception message box; text is shown as given (the caller has added its ".").
+    virtual void ShowExceptionMessage(const std::string& text, QWidget* owner) = 0;
+    // The full path of the running program's file.
+    virtual std::string ProgramFileName() = 0;
+};
+
+// The shell of a real desktop: Qt dialogs and message boxes.
+class QtShell final : public Shell {
+  public:
+    std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
+                                            QWidget* owner) override;
+    void ShowProgramMessage(const std::string& text, const std::string& title,
+                            QWidget* owner) override;
+    void ShowExceptionMessage(const std::string& text, QWidget* owner) override;
+    std::string ProgramFileName() override;
+};
+
+// The application title: the taskbar entry and the exception message box's title.
+inline constexpr const char* kApplicationTitle = "Brodix";
+
+// A dialog of height dialogHeight and width dialogWidth placed over screen: centred across,
+// its top one third down the height left free.
+QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight);
+
+// Message box texts may break lines with a carriage return alone; the box shows every CR,
+// LF or CR LF as one line break.
+std::string LineBreaksForDisplay(const std::string& text);
+
+}  // namespace brodix

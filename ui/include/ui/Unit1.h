@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+
+#include <QWidget>
+
+#include "engine/ReduceColor.h"
+#include "raster/TImage.h"
+#include "ui/FileDialog.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+
+namespace Ui {
+class TF_main;
+}
+
+namespace brodix {
+
+class ImageView;
+class RadioGroup;
+class ScrollBox;
+class Shell;
+
+// The main window: commands, preview, level choices and status in the left column, the legend
+// in the middle, the chart on the right. All of its state lives in its components.
+class TF_main : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Creates the window from its design, hidden, and runs FormCreate; a failure there is
+    // reported through shell before the window is ever shown, and creation goes on.
+    explicit TF_main(Shell& shell, QWidget* parent = nullptr);
+    ~TF_main() override;
+
+    // The components, in the design's order. Images are window-free TImages shown by views of
+    // the same name in the form; everything else is a control the form owns.
+    TImage Image1{200, 200};
+    QPushButton* BTN_MAKE = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    TImage Img_mark{41, 41};
+    QLabel* L_ColorCount = nullptr;
+    RadioGroup* RG_ColorR = nullptr;
+    TFileDialog OpenDialog1;
+    TImage Image2{200, 200};
+    TImage IMG_BLK{13, 13};
+    QPushButton* BTN_SAVE = nullptr;
+    TFileDialog SaveDialog1;
+    QLabel* L_x = nullptr;
+    QLabel* L_y = nullptr;
+    ScrollBox* ScrollBox1 = nullptr;
+    TImage Img_color{89, 261};
+    ScrollBox* ScrollBox2 = nullptr;
+    TImage Img_CS{100, 100};
+    QLabel* Label1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    RadioGroup* RG_ColorG = nullptr;
+    RadioGroup* RG_ColorB = nullptr;
+    QLabel* Label2 = nullptr;
+    QCheckBox* CB_AUTO = nullptr;
+    QStatusBar* StsBar = nullptr;
+    TImage IMG_save{41, 41};
+
+    // Event handlers. Each runs to completion; a failure leaving one is reported by the
+    // exception message box (they are always called through Guard).
+    void BTN_MAKEClick(QObject* sender);
+    void FormCreate(QObject* sender);
+    void BitBtn2Click(QObject* sender);
+    void BTN_SAVEClick(QObject* sender);
+    void BitBtn1Click(QObject* sender);
+    void RG_ColorGClick(QObject* sender);
+    void CB_AUTOClick(QObject* sender);
+
+    // The three level choices as Make takes them.
+    LevelChoices Levels() const;
+    // The view in this window that shows image (one of the images above).
+    ImageView* ViewOf(const TImage& image) const;
+
+  private:
+    template <typename Sender, typename Signal>
+    void connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*));
+
+    Shell& m_shell;
+    std::unique_ptr<Ui::TF_main> m_form;
+};
+
+// The one main window, set while it exists.
+extern TF_main* F_main;
+
+}  // namespace brodix

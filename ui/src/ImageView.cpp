@@ -1,0 +1,156 @@
+#include "ui/ImageView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstring>
+#include <vector>
+
+#include "raster/TBitmap.h"
+#include "raster/TCanvas.h"
+#include "raster/TImage.h"
+#include "ui/Guard.h"
+
+namespace brodix {
+
+namespace {
+
+std::function<void(const std::string&)>& drawFailureHandler() {
+    static std::function<void(const std::string&)> handler;
+    return handler;
+}
+
+QRgb toQRgb(TColor color) {
+    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+// Nearest-neighbour scaling of the part of a srcW x srcH picture that falls into area of a
+// dstW x dstH stretch: destination pixel d takes source pixel d * src / dst, so a whole-number
+// factor k gives solid k x k blocks and no colour is ever blended.
+QImage stretchedPart(const QImage& picture, int dstW, int dstH, const QRect& area) {
+    QImage out(area.size(), QImage::Format_RGB32);
+    const std::int64_t srcW = picture.width();
+    const std::int64_t srcH = picture.height();
+    std::vector<int> columns(area.width());
+    for (int i = 0; i < area.width(); ++i)
+        columns[i] = static_cast<int>((area.left() + i) * srcW / dstW);
+    for (int j = 0; j < area.height(); ++j) {
+        const int sy = static_cast<int>((area.top() + j) * srcH / dstH);
+        const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(j));
+        for (int i = 0; i < area.width(); ++i)
+            dst[i] = src[columns[i]];
+    }
+    return out;
+}
+
+}  // namespace
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent) {
+    // Opaque pictures paint every pixel they cover; what they leave shows the parent.
+    setAttribute(Qt::WA_NoSystemBackground, false);
+}
+
+ImageView::~ImageView() {
+    if (m_image)
+        m_image->OnChange = nullptr;
+}
+
+void ImageView::setDrawFailureHandler(std::function<void(const std::string&)> handler) {
+    drawFailureHandler() = std::move(handler);
+}
+
+void ImageView::setImage(TImage* image) {
+    if (m_image)
+        m_image->OnChange = nullptr;
+    m_image = image;
+    if (m_image)
+        m_image->OnChange = [this] { imageChanged(); };
+    imageChanged();
+}
+
+void ImageView::imageChanged() {
+    m_convertedValid = false;
+    m_drawnFrom = nullptr;
+    if (m_image && size() != QSize(m_image->Width(), m_image->Height()))
+        resize(m_image->Width(), m_image->Height());
+    update();
+}
+
+const QImage* ImageView::pictureImage() {
+    if (!m_image)
+        return nullptr;
+    TGraphic* graphic = m_image->Picture().Graphic();
+    if (!graphic || graphic->Empty())
+        return nullptr;
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
+        return bitmapImage(*bitmap);
+    return drawnImage(*graphic);
+}
+
+const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
+    if (bitmap.PixelFormat() == TPixelFormat::Display && bitmap.TopDown()) {
+        // The store's bytes (blue, green, red, unused) are what Format_RGB32 expects.
+        m_view = QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
+                        static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32);
+        return &m_view;
+    }
+    if (!m_convertedValid || m_convertedFrom != &bitmap ||
+        m_convertedGeneration != bitmap.Generation() || m_converted.width() != bitmap.Width() ||
+        m_converted.height() != bitmap.Height()) {
+        m_converted = QImage(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_converted.scanLine(y));
+            if (bitmap.PixelFormat() == TPixelFormat::Display) {
+                std::memcpy(row, bitmap.ScanLine(y), static_cast<std::size_t>(bitmap.Width()) * 4);
+                continue;
+            }
+            for (int x = 0; x < bitmap.Width(); ++x)
+                row[x] = toQRgb(bitmap.GetPixel(x, y));
+        }
+        m_convertedFrom = &bitmap;
+        m_convertedGeneration = bitmap.Generation();
+        m_convertedValid = true;
+    }
+    return &m_converted;
+}
+
+const QImage* ImageView::drawnImage(TGraphic& graphic) {
+    if (m_drawnFrom != &graphic || !m_drawn) {
+        m_drawn = std::make_unique<TBitmap>();
+        m_drawn->SetSize(graphic.Width(), graphic.Height());
+        m_drawnFrom = &graphic;
+        // Whatever the graphic managed to draw stays; it is not asked again until it changes.
+        const auto failure = RunCatching([&] {
+            graphic.Draw(m_drawn->Canvas(), Rect(0, 0, graphic.Width(), graphic.Height()));
+        });
+        if (failure && drawFailureHandler())
+            drawFailureHandler()(*failure);
+    }
+    return bitmapImage(*m_drawn);
+}
+
+void ImageView::paintEvent(QPaintEvent* event) {
+    const QImage* picture = pictureImage();
+    if (!picture)
+        return;
+    QPainter painter(this);
+    const QRect control = rect();
+    if (m_image->Stretch()) {
+        const QRect area = event->rect() & control;
+        if (area.isEmpty())
+            return;
+        painter.drawImage(area.topLeft(),
+                          stretchedPart(*picture, control.width(), control.height(), area));
+        return;
+    }
+    QPoint origin(0, 0);
+    if (m_image->Center())
+        origin = QPoint((control.width() - picture->width()) / 2,
+                        (control.height() - picture->height()) / 2);
+    const QRect area = QRect(origin, picture->size()) & event->rect() & control;
+    if (area.isEmpty())
+        return;
+    painter.drawImage(area.topLeft(), *picture, area.translated(-origin));
+}
+
+}  // namespace brodix

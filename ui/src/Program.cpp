@@ -1,0 +1,64 @@
+#include "ui/Program.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPushButton>
+#include <QScreen>
+
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+namespace brodix {
+
+void InitializeApplication() {
+    // The application title. Not the display name: Qt would append that to every caption,
+    // and the main window's title bar shows "Ruvovuro" alone.
+    QCoreApplication::setApplicationName(QStringLiteral("Brodix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("brodix"));
+    QFont::insertSubstitution(QString::fromUtf8(kWindowFontFamily), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QString::fromUtf8(kGroupFontFamily), QStringLiteral("IPAGothic"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/brodix/icons/brodix-32.xpm"), QSize(32, 32));
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/brodix/icons/brodix-%1.png").arg(size), QSize(size, size));
+    QGuiApplication::setWindowIcon(icon);
+}
+
+QFont DesignFont(const QFont& font) {
+    QFont designed(font);
+    designed.setPixelSize(kDesignFontPixels);
+    return designed;
+}
+
+QPoint CentredPosition(const QRect& desktop, int width, int height) {
+    return QPoint(desktop.left() + (desktop.width() - width) / 2,
+                  desktop.top() + (desktop.height() - height) / 2);
+}
+
+Program::Program(Shell& shell) {
+    m_main = std::make_unique<TF_main>(shell);
+    m_zoom = std::make_unique<TF_Zoom>(shell);
+}
+
+Program::~Program() {
+    m_zoom.reset();
+    m_main.reset();
+}
+
+void Program::ShowMainWindow() {
+    TF_main& window = *m_main;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame is known only once the window manager has framed the window; until then
+        // the client size stands for the outer size.
+        const QSize outer = window.frameGeometry().size();
+        window.move(CentredPosition(screen->virtualGeometry(), outer.width(), outer.height()));
+    }
+    window.BTN_MAKE->setFocus(Qt::OtherFocusReason);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace brodix

@@ -1,0 +1,124 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+#include <filesystem>
+#include <system_error>
+
+#include "ui/Shell.h"
+
+namespace brodix {
+
+namespace {
+
+QScreen* screenOf(QWidget* owner) {
+    if (owner && owner->screen())
+        return owner->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+// Puts a dialog on its owner's monitor, centred across and a third of the free height down,
+// before it opens.
+void placeDialog(QDialog& dialog, QWidget* owner) {
+    dialog.ensurePolished();
+    dialog.adjustSize();
+    if (QScreen* screen = screenOf(owner)) {
+        const QSize size = dialog.size();
+        dialog.move(DialogPlacement(screen->geometry(), size.width(), size.height()).topLeft());
+    }
+}
+
+QString filterEntry(const FileFilter& filter) {
+    return QString::fromStdString(filter.name + " (" + filter.pattern + ")");
+}
+
+}  // namespace
+
+QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight) {
+    const int left = screen.left() + (screen.width() - dialogWidth) / 2;
+    const int top = screen.top() + (screen.height() - dialogHeight) / 3;
+    return QRect(left, top, dialogWidth, dialogHeight);
+}
+
+std::string LineBreaksForDisplay(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& request, QWidget* owner) {
+    QFileDialog dialog(owner);
+    // Our own dialog, so that its settings and its place are the ones the program asks for.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, false);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    const bool saving = request.kind == FileDialogKind::Save;
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // AnyFile: the open dialog takes a typed name that does not exist; loading then reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+
+    QStringList filters;
+    for (const FileFilter& filter : request.filters)
+        filters << filterEntry(filter);
+    dialog.setNameFilters(filters);
+    const int index = request.start.filterIndex;
+    if (index >= 0 && index < filters.size())
+        dialog.selectNameFilter(filters[index]);
+    if (!request.start.fileName.empty()) {
+        const QString start = QString::fromStdString(request.start.fileName);
+        dialog.setDirectory(QFileInfo(start).absolutePath());
+        dialog.selectFile(start);
+    }
+
+    placeDialog(dialog, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    FileChoice choice;
+    choice.fileName = QFileInfo(chosen.front()).absoluteFilePath().toStdString();
+    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return choice;
+}
+
+void QtShell::ShowProgramMessage(const std::string& text, const std::string& title,
+                                 QWidget* owner) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                    QString::fromStdString(LineBreaksForDisplay(text)), QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtShell::ShowExceptionMessage(const std::string& text, QWidget* owner) {
+    // Plain text: a file name in the message is shown as it is, never read as markup.
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+                    QString::fromStdString(LineBreaksForDisplay(text)), QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+std::string QtShell::ProgramFileName() {
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return path.string();
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+}  // namespace brodix

@@ -1,0 +1,181 @@
+#include "ui/Unit1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "engine/Make.h"
+#include "engine/Messages.h"
+#include "engine/StoredDesign.h"
+#include "engine/SymbolSheet.h"
+#include "export/SavePattern.h"
+#include "ui/ControlCaptions.h"
+#include "ui/Guard.h"
+#include "ui/Program.h"
+#include "ui/Shell.h"
+#include "ui/Unit2.h"
+#include "ui_Unit1.h"
+
+namespace brodix {
+
+TF_main* F_main = nullptr;
+
+TF_main::TF_main(Shell& shell, QWidget* parent)
+    : QWidget(parent),
+      OpenDialog1(FileDialogKind::Open, PictureFileFilters(), ""),
+      SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
+      m_shell(shell),
+      m_form(std::make_unique<Ui::TF_main>()) {
+    m_form->setupUi(this);
+    Ui::TF_main& f = *m_form;
+    BTN_MAKE = f.BTN_MAKE;
+    BitBtn2 = f.BitBtn2;
+    L_ColorCount = f.L_ColorCount;
+    RG_ColorR = f.RG_ColorR;
+    BTN_SAVE = f.BTN_SAVE;
+    L_x = f.L_x;
+    L_y = f.L_y;
+    ScrollBox1 = f.ScrollBox1;
+    ScrollBox2 = f.ScrollBox2;
+    Label1 = f.Label1;
+    BitBtn1 = f.BitBtn1;
+    RG_ColorG = f.RG_ColorG;
+    RG_ColorB = f.RG_ColorB;
+    Label2 = f.Label2;
+    CB_AUTO = f.CB_AUTO;
+    StsBar = f.StsBar;
+
+    setFont(DesignFont(font()));
+    for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB})
+        group->setFont(DesignFont(group->font()));
+    StsBar->setFont(QApplication::font("QStatusBar"));
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-32.xpm")));
+
+    f.Image1->setImage(&Image1);
+    f.Img_mark->setImage(&Img_mark);
+    f.Image2->setImage(&Image2);
+    f.IMG_BLK->setImage(&IMG_BLK);
+    f.IMG_save->setImage(&IMG_save);
+    f.Img_color->setImage(&Img_color);
+    f.Img_CS->setImage(&Img_CS);
+    ScrollBox1->watchContents();
+    ScrollBox2->watchContents();
+
+    // The blank cell is part of the window's design, like the captions above.
+    IMG_BLK.SetAutoSize(true);
+    Guard(m_shell, nullptr, [this] { ReadBlankCell(IMG_BLK); });
+
+    connectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
+    connectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
+    connectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
+    connectHandler(BitBtn1, &QPushButton::clicked, &TF_main::BitBtn1Click);
+    connectHandler(RG_ColorR, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+
+    // A picture that fails on its first drawing is reported once the paint is over: a box
+    // opened from inside a paint would paint the window again from inside itself.
+    ImageView::setDrawFailureHandler([this](const std::string& message) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] { m_shell.ShowExceptionMessage(ExceptionBoxText(message), this); },
+            Qt::QueuedConnection);
+    });
+
+    F_main = this;
+    // Reported before the window is shown, with no window to own the box.
+    Guard(m_shell, nullptr, [this] { FormCreate(this); });
+}
+
+TF_main::~TF_main() {
+    ImageView::setDrawFailureHandler(nullptr);
+    if (F_main == this)
+        F_main = nullptr;
+}
+
+template <typename Sender, typename Signal>
+void TF_main::connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*)) {
+    connect(sender, signal, this, [this, sender, handler] {
+        Guard(m_shell, this, [this, sender, handler] { (this->*handler)(sender); });
+    });
+}
+
+LevelChoices TF_main::Levels() const {
+    return LevelChoices{RG_ColorR->itemIndex(), RG_ColorG->itemIndex(), RG_ColorB->itemIndex()};
+}
+
+ImageView* TF_main::ViewOf(const TImage& image) const {
+    for (ImageView* view : findChildren<ImageView*>())
+        if (view->image() == &image)
+            return view;
+    return nullptr;
+}
+
+void TF_main::FormCreate(QObject*) {
+    std::string path = m_shell.ProgramFileName();
+    path.erase(path.find_last_of('/') + 1);
+    path += kSymbolSheetFileName;
+    Img_mark.Picture().LoadFromFile(path);
+}
+
+void TF_main::BTN_MAKEClick(QObject*) {
+    LabelCaption colorCount(*L_ColorCount);
+    LabelCaption width(*L_x);
+    LabelCaption height(*L_y);
+    StatusCaption status(*StsBar);
+    ShellMessages messages(m_shell, this);
+    // Without a zoom window (never the case once started) Make updates a stand-in.
+    TImage noZoomImage;
+    StringCaption noZoomWidth;
+    StringCaption noZoomHeight;
+    ZoomTarget zoom =
+        F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
+    MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
+                        colorCount, width,  height,    status, messages, zoom};
+    Make(targets, Levels());
+}
+
+void TF_main::BitBtn2Click(QObject*) {
+    if (!OpenDialog1.Execute(m_shell, this))
+        return;
+    Image1.Picture().LoadFromFile(OpenDialog1.FileName());
+    Image2.Picture().LoadFromFile(OpenDialog1.FileName());
+    BTN_MAKE->click();
+}
+
+void TF_main::BTN_SAVEClick(QObject*) {
+    if (!Image1.Picture().HasGraphic())
+        return;
+    if (!SaveDialog1.Execute(m_shell, this))
+        return;
+    LabelCaption width(*L_x);
+    LabelCaption height(*L_y);
+    LabelCaption colorCount(*L_ColorCount);
+    SaveSources sources{Image1, Img_CS, Img_color, Image2, width, height, colorCount, IMG_save};
+    SavePattern(SaveDialog1.FileName(), sources);
+}
+
+void TF_main::BitBtn1Click(QObject*) {
+    if (!Image1.Picture().HasGraphic() || !F_Zoom)
+        return;
+    F_Zoom->show();
+    F_Zoom->raise();
+    F_Zoom->activateWindow();
+}
+
+void TF_main::RG_ColorGClick(QObject*) {
+    if (CB_AUTO->isChecked())
+        BTN_MAKE->click();
+}
+
+void TF_main::CB_AUTOClick(QObject*) {
+    if (CB_AUTO->isChecked())
+        BTN_MAKE->click();
+}
+
+}  // namespace brodix

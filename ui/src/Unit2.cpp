@@ -1,0 +1,73 @@
+#include "ui/Unit2.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "raster/Exceptions.h"
+#include "ui/Guard.h"
+#include "ui/ImageView.h"
+#include "ui/Program.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBox.h"
+#include "ui_Unit2.h"
+
+namespace brodix {
+
+TF_Zoom* F_Zoom = nullptr;
+
+TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint),
+      m_shell(shell),
+      m_form(std::make_unique<Ui::TF_Zoom>()) {
+    m_form->setupUi(this);
+    Ui::TF_Zoom& f = *m_form;
+    BitBtn1 = f.BitBtn1;
+    RG_x = f.RG_x;
+    ScrollBox1 = f.ScrollBox1;
+    L_x = f.L_x;
+    L_y = f.L_y;
+    Label3 = f.Label3;
+    m_width = std::make_unique<LabelCaption>(*L_x);
+    m_height = std::make_unique<LabelCaption>(*L_y);
+
+    setFont(DesignFont(font()));
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-zoom-32.xpm")));
+    // Not the main window: closing the main window ends the program even while this is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    f.Image2->setImage(&Image2);
+    ScrollBox1->watchContents();
+
+    connect(RG_x, &RadioGroup::clicked, this,
+            [this] { Guard(m_shell, this, [this] { RG_xClick(RG_x); }); });
+    connect(BitBtn1, &QPushButton::clicked, this,
+            [this] { Guard(m_shell, this, [this] { BitBtn1Click(BitBtn1); }); });
+    F_Zoom = this;
+}
+
+TF_Zoom::~TF_Zoom() {
+    if (F_Zoom == this)
+        F_Zoom = nullptr;
+}
+
+ZoomTarget TF_Zoom::MakeTarget() {
+    return ZoomTarget{Image2, *m_width, *m_height, RG_x->itemIndex() + 1};
+}
+
+ImageView* TF_Zoom::ImageView2() const {
+    return m_form->Image2;
+}
+
+void TF_Zoom::RG_xClick(QObject*) {
+    const int factor = RG_x->itemIndex() + 1;
+    Image2.SetHeight(factor * StrToInt(L_y->text().toStdString()));
+    Image2.SetWidth(factor * StrToInt(L_x->text().toStdString()));
+}
+
+void TF_Zoom::BitBtn1Click(QObject*) {
+    close();
+}
+
+}  // namespace brodix
