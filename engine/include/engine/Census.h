@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/ReduceColor.h"
+#include "raster/Color.h"
+
+namespace brodix {
+
+class TImage;
+
+// A chart holds at most this many stitches a side and this many colours; one more is refused.
+inline constexpr int kMaxStitchesPerSide = 200;
+inline constexpr int kMaxColors = 255;
+
+struct PaletteEntry {
+    TColor color = 0;
+    std::int32_t count = 0;
+    friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+
+// The picture counted stitch by stitch: its size, its palette in strictly descending colour
+// order (white, when present, first: it is the largest value) and every stitch's palette
+// index. A palette index is also the symbol number of its colour.
+struct Census {
+    int width = 0;
+    int height = 0;
+    std::vector<PaletteEntry> palette;
+    std::vector<std::uint8_t> stitches;  // row by row, top row first
+
+    int IndexAt(int x, int y) const { return stitches[static_cast<std::size_t>(y) * width + x]; }
+    TColor ColorAt(int x, int y) const { return palette[IndexAt(x, y)].color; }
+};
+
+// Why a picture cannot become a chart: the program's message box text and title.
+struct CensusRefusal {
+    std::string text;
+    std::string title;
+    friend bool operator==(const CensusRefusal&, const CensusRefusal&) = default;
+};
+
+using CensusResult = std::variant<Census, CensusRefusal>;
+
+// Checks the size of source's picture, then reads every pixel through source's canvas, reduced
+// when levels reduce any channel. The palette is seeded from pixel (0, 0) with count 0 before
+// the scan counts it, so an empty picture gives one entry counted 0; otherwise the counts add
+// up to width x height. A picture that is not a bitmap raises EInvalidOperation at the first
+// read. Make takes the census only of a loaded picture: asking the canvas of an image holding
+// nothing would give it a white picture of the control's size.
+CensusResult TakeCensus(TImage& source, const LevelChoices& levels);
+
+}  // namespace brodix

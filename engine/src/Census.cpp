@@ -1,0 +1,117 @@
+#include "engine/Census.h"
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+
+#include "raster/TCanvas.h"
+#include "raster/TImage.h"
+
+namespace brodix {
+
+namespace {
+
+// Colour to insertion index, open addressing. A linear search of up to 255 entries for each of
+// 40,000 stitches dominates Make otherwise; the table gives the same palette and counts.
+class ColorIndex {
+  public:
+    ColorIndex() { m_slots.fill(kEmpty); }
+
+    int Find(TColor color) const {
+        for (std::size_t slot = Home(color);; slot = (slot + 1) & kMask) {
+            if (m_slots[slot] == kEmpty)
+                return -1;
+            if (m_colors[slot] == color)
+                return m_slots[slot];
+        }
+    }
+
+    void Insert(TColor color, int index) {
+        std::size_t slot = Home(color);
+        while (m_slots[slot] != kEmpty)
+            slot = (slot + 1) & kMask;
+        m_colors[slot] = color;
+        m_slots[slot] = static_cast<std::int16_t>(index);
+    }
+
+  private:
+    // Four times the most entries ever held keeps probe chains short.
+    static constexpr std::size_t kSize = 1024;
+    static constexpr std::size_t kMask = kSize - 1;
+    static constexpr std::int16_t kEmpty = -1;
+
+    static std::size_t Home(TColor color) { return (color * 0x9E3779B1u) >> 22; }
+
+    std::array<TColor, kSize> m_colors{};
+    std::array<std::int16_t, kSize> m_slots{};
+};
+
+CensusRefusal SizeRefusal(int width, int height) {
+    return {"This bitmap is " + std::to_string(width) + "x" + std::to_string(height) +
+                "\rOver 200x200 !!",
+            "BITMAP size error"};
+}
+
+CensusRefusal ColorRefusal() {
+    return {"This bitmap is \rOver 255 colors!!", "BITMAP Color error"};
+}
+
+}  // namespace
+
+CensusResult TakeCensus(TImage& source, const LevelChoices& levels) {
+    const int width = source.Picture().Width();
+    const int height = source.Picture().Height();
+    if (width > kMaxStitchesPerSide || height > kMaxStitchesPerSide) {
+        return SizeRefusal(width, height);
+    }
+
+    TCanvas& canvas = source.Canvas();
+    const bool reduces = levels.Reduces();
+    const auto read = [&](int x, int y) {
+        const TColor color = canvas.Pixel(x, y);
+        return reduces ? ReduceColor(color, levels) : color;
+    };
+
+    std::vector<PaletteEntry> found{{read(0, 0), 0}};
+    ColorIndex index;
+    index.Insert(found.front().color, 0);
+
+    // Insertion indexes first; they are renumbered once the palette is sorted.
+    std::vector<std::uint8_t> stitches(static_cast<std::size_t>(std::max(width, 0)) *
+                                       static_cast<std::size_t>(std::max(height, 0)));
+    std::size_t at = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const TColor color = read(x, y);
+            int k = index.Find(color);
+            if (k < 0) {
+                if (found.size() == static_cast<std::size_t>(kMaxColors))
+                    return ColorRefusal();
+                k = static_cast<int>(found.size());
+                found.push_back({color, 0});
+                index.Insert(color, k);
+            }
+            ++found[k].count;
+            stitches[at++] = static_cast<std::uint8_t>(k);
+        }
+    }
+
+    // The colours are distinct, so descending colour order is one fixed order whatever the
+    // sorting method: exactly the order of the exchange sort the palette is defined by.
+    std::vector<std::uint8_t> order(found.size());
+    std::iota(order.begin(), order.end(), std::uint8_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::uint8_t a, std::uint8_t b) { return found[a].color > found[b].color; });
+    std::array<std::uint8_t, kMaxColors> sortedIndexOf{};
+    Census census{width, height, {}, std::move(stitches)};
+    census.palette.reserve(found.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        sortedIndexOf[order[i]] = static_cast<std::uint8_t>(i);
+        census.palette.push_back(found[order[i]]);
+    }
+    for (std::uint8_t& k : census.stitches)
+        k = sortedIndexOf[k];
+    return census;
+}
+
+}  // namespace brodix
