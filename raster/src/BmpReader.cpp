@@ -2,6 +2,7 @@
 // run-length 8 and 4 bits).
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -129,7 +130,8 @@ BmpHeader ReadHeaders(BoundedInput& input) {
     }
     if (header.planes != 1)
         Invalid();
-    if (header.width <= 0 || header.height <= 0)
+    // A top-down height of -2^31 has no positive counterpart in 32 bits.
+    if (header.width <= 0 || header.height <= 0 || header.height > INT32_MAX)
         Invalid();
     return header;
 }
@@ -357,7 +359,13 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
     const std::uint64_t computed =
         static_cast<std::uint64_t>(RowStride(header.width, header.bitCount)) *
         static_cast<std::uint64_t>(header.height);
-    const std::uint64_t declared = header.imageSize != 0 ? header.imageSize : computed;
+    // Run-length data have no size of their own to fall back on, and may be longer than the
+    // rows they encode: without an image size they run to the end of the file.
+    const bool runLength =
+        header.compression == kCompressionRle8 || header.compression == kCompressionRle4;
+    const std::uint64_t declared = header.imageSize != 0 ? header.imageSize
+                                   : runLength           ? input.Left()
+                                                         : computed;
     const std::uint64_t pixelBytes = std::min(declared, input.Left());
 
     switch (header.compression) {
