@@ -1,0 +1,116 @@
+// The window-independent pieces of the desktop program: radio group layout and events, the
+// dialogs' default extension and placement, message box line breaks, the failure guard.
+#include <QKeyEvent>
+#include <QSignalSpy>
+
+#include "engine/Messages.h"
+#include "raster/Exceptions.h"
+#include "ui/FileDialog.h"
+#include "ui/Guard.h"
+#include "ui/RadioGroup.h"
+#include "ui/Shell.h"
+#include "ui_test_support.h"
+
+namespace brodix {
+namespace {
+
+class WidgetsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { testing::EnsureApplication(); }
+};
+
+TEST_F(WidgetsTest, RadioItemsLieInOneColumnAsTheFontGives) {
+    RadioGroup group;
+    QFont font = group.font();
+    font.setPixelSize(12);
+    group.setFont(font);
+    group.setItems({"Org", " 4", " 6", "16", "18"});
+    group.resize(57, 89);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(group.itemRect(i), QRect(8, 14 + 14 * i, 47, 14)) << i;
+    group.setItems({"x1", "x2", "x3", "x4", "x5", "x6", "x7", "x8"});
+    group.resize(49, 153);
+    // (153 - 12 - 5) / 8 = 17 with nothing left over.
+    EXPECT_EQ(group.itemRect(0), QRect(8, 13, 39, 17));
+    EXPECT_EQ(group.itemRect(7), QRect(8, 13 + 7 * 17, 39, 17));
+    EXPECT_EQ(group.itemRect(8), QRect());
+}
+
+TEST_F(WidgetsTest, RadioGroupFiresOnlyWhenTheSelectionMoves) {
+    RadioGroup group;
+    group.setItems({"a", "b", "c"});
+    group.setItemIndex(0);
+    QSignalSpy clicks(&group, &RadioGroup::clicked);
+    struct Step {
+        int key;
+        int index;
+    };
+    const Step steps[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Down, 0},
+                          {Qt::Key_Left, 2},  {Qt::Key_Up, 1},   {Qt::Key_Up, 0}};
+    for (const Step& s : steps) {
+        QKeyEvent key(QEvent::KeyPress, s.key, Qt::NoModifier);
+        QApplication::sendEvent(&group, &key);
+        EXPECT_EQ(group.itemIndex(), s.index);
+    }
+    EXPECT_EQ(clicks.count(), 6);
+    group.setItemIndex(0);  // already selected
+    group.setItemIndex(9);  // no such item
+    EXPECT_EQ(clicks.count(), 6);
+    EXPECT_EQ(group.itemIndex(), 0);
+}
+
+TEST_F(WidgetsTest, TheSaveDialogAddsBmpOnlyToANameWithoutExtension) {
+    struct Case {
+        const char* typed;
+        const char* handed;
+    };
+    const Case cases[] = {
+        {"/home/u/rose", "/home/u/rose.bmp"},
+        {"/home/u/rose.jpg", "/home/u/rose.jpg"},
+        {"/home/u/rose.bmp", "/home/u/rose.bmp"},
+        {"/home/u.v/rose", "/home/u.v/rose.bmp"},  // a dot in a folder is no extension
+        {"rose", "rose.bmp"},
+    };
+    for (const Case& c : cases) {
+        testing::ScriptedShell shell;
+        TFileDialog save(FileDialogKind::Save, PictureFileFilters(), "bmp");
+        shell.Answer(c.typed);
+        ASSERT_TRUE(save.Execute(shell, nullptr));
+        EXPECT_EQ(save.FileName(), c.handed);
+        TFileDialog open(FileDialogKind::Open, PictureFileFilters(), "");
+        shell.Answer(c.typed);
+        ASSERT_TRUE(open.Execute(shell, nullptr));
+        EXPECT_EQ(open.FileName(), c.typed);
+    }
+}
+
+TEST_F(WidgetsTest, DialogsSitCentredAThirdOfTheFreeHeightDown) {
+    EXPECT_EQ(DialogPlacement(QRect(0, 0, 1280, 1024), 600, 400), QRect(340, 208, 600, 400));
+    EXPECT_EQ(DialogPlacement(QRect(1280, 0, 1920, 1080), 620, 480),
+              QRect(1280 + 650, 200, 620, 480));
+}
+
+TEST_F(WidgetsTest, CarriageReturnsBreakLinesInMessageBoxes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"This bitmap is \rOver 255 colors!!", "This bitmap is \nOver 255 colors!!"},
+        {"a\r\nb", "a\nb"},
+        {"a\nb\r", "a\nb\n"},
+        {"plain", "plain"},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(LineBreaksForDisplay(text), shown);
+}
+
+TEST_F(WidgetsTest, GuardShowsEveryKindOfFailureOnceWithItsDot) {
+    testing::ScriptedShell shell;
+    Guard(shell, nullptr, [] { throw EConvertError(FormatMessage(msg::kInvalidInteger, "")); });
+    Guard(shell, nullptr, [] { throw std::runtime_error("disk full"); });
+    Guard(shell, nullptr, [] { throw EReadError(msg::kReadError); });
+    Guard(shell, nullptr, [] {});
+    const std::vector<std::string> expected = {"'' は整数ではありません.", "disk full.",
+                                               std::string(msg::kReadError) + "."};
+    EXPECT_EQ(shell.exceptionMessages, expected);
+}
+
+}  // namespace
+}  // namespace brodix
