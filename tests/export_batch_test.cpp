@@ -232,13 +232,16 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     testing::WriteFileBytes(dir / "pic.bmp",
                             testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
     testing::WriteFileBytes(dir / "file", {1});
+    testing::WriteFileBytes(dir / "pic.ico", {0, 0, 1, 0, 0, 0});  // an icon with no images
     struct Case {
         std::string picture, name, err;
     };
-    for (const Case& c : {Case{"missing.bmp", "rose", "ファイル missing.bmp は開けません.\n"},
-                          Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
-                          Case{"pic.bmp", dir / "file/rose",
-                               "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
+    for (const Case& c :
+         {Case{"missing.bmp", "rose", "ファイル missing.bmp は開けません.\n"},
+          Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
+          Case{"pic.ico", "rose", "ビットマップを持っている時のみイメージの変更が可能です.\n"},
+          Case{"pic.bmp", dir / "file/rose",
+               "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
         const Outcome run = RunChart({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
         EXPECT_EQ(run.status, 2) << c.picture;
         EXPECT_EQ(run.err, c.err);

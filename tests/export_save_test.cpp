@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Messages.h"
 #include "export/SavePattern.h"
 #include "export_test_support.h"
 #include "raster/Exceptions.h"
@@ -365,6 +366,18 @@ class PatternGraphic final : public TGraphic {
     void SaveToStream(TStream& /*stream*/) const override {}
     static TColor Color(int x, int y) { return RGB(40 * x, 90 * y, 200); }
 };
+
+TEST(ExceptionBoxText, AddsAFullStopOnlyAfterBytesAboveIt) {
+    struct Case {
+        std::string message, shown;
+    };
+    for (const Case& c :
+         {Case{"", ""}, Case{"abc", "abc."}, Case{"code 5", "code 5."}, Case{"end.", "end."},
+          Case{"end-", "end-"}, Case{"end/", "end/."}, Case{"end!", "end!"}, Case{"end ", "end "},
+          Case{"two\nlines\n", "two\nlines\n"}, Case{"ファイル", "ファイル."}}) {
+        EXPECT_EQ(ExceptionBoxText(c.message), c.shown) << c.message;
+    }
+}
 
 TEST(SavePattern, PreviewOfAnotherKindIsEnlargedAsShownAndKept) {
     Window window;
