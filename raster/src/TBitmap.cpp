@@ -271,20 +271,17 @@ void TBitmap::SetMonochrome(bool monochrome) {
         layout.colorTable = {clBlack, clWhite};
         const TColor background = m_canvas ? m_canvas->BackgroundColor() : clWhite;
         std::shared_ptr<PixelStore> store;
-        const std::size_t stride = RowStride(m_width, 1);
         if (m_store) {
-            store = AllocateStore(CheckedStoreSize(m_width, m_height, 1));
-            for (int y = 0; y < m_height; ++y) {
-                const std::uint8_t* old = ScanLine(y);
-                std::uint8_t* row = store->Bytes() + stride * static_cast<std::size_t>(y);
-                std::memset(row, 0, stride);
-                for (int x = 0; x < m_width; ++x) {
-                    if (ColorOfPixelValue(detail::ReadPixel(old, oldBits, x)) == background) {
-                        row[x >> 3] = static_cast<std::uint8_t>(row[x >> 3] | (0x80u >> (x & 7)));
-                    }
-                }
-            }
+            // The copy into monochrome applies the same rule; reuse its fast row packing.
+            std::unique_ptr<TBitmap> converted = CreateWithLayout(m_width, m_height, layout, true);
+            detail::BlitRequest request;
+            request.destRect = Rect(0, 0, m_width, m_height);
+            request.sourceRect = request.destRect;
+            request.sourceBackground = background;
+            detail::Blit(*converted, *this, request);
+            store = std::move(converted->m_store);
         }
+        const std::size_t stride = RowStride(m_width, 1);
         m_layout = std::move(layout);
         m_store = std::move(store);
         m_stride = stride;

@@ -1,10 +1,15 @@
 #include "raster/TCanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "PixelOps.h"
 #include "TextRenderer.h"
@@ -58,6 +63,38 @@ std::vector<int>& SourceColumns() {
 std::vector<std::uint32_t>& ValueRow() {
     static std::vector<std::uint32_t> values;
     return values;
+}
+
+// Eight display pixels to one monochrome byte, first pixel in the top bit: 1 where the
+// colour equals background.
+inline unsigned PackMatches(const std::uint32_t* pixels, std::uint32_t background) {
+#if defined(__SSE2__)
+    static constexpr auto kReversed = [] {
+        std::array<std::uint8_t, 256> table{};
+        for (unsigned v = 0; v < 256; ++v) {
+            unsigned r = 0;
+            for (unsigned b = 0; b < 8; ++b)
+                r |= ((v >> b) & 1u) << (7 - b);
+            table[v] = static_cast<std::uint8_t>(r);
+        }
+        return table;
+    }();
+    const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i wanted = _mm_set1_epi32(static_cast<int>(background));
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4));
+    const int lowBits =
+        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(low, colourBits), wanted)));
+    const int highBits =
+        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(high, colourBits), wanted)));
+    return kReversed[static_cast<unsigned>(lowBits | (highBits << 4))];
+#else
+    unsigned bits = 0;
+    for (int k = 0; k < 8; ++k) {
+        bits = (bits << 1) | ((pixels[k] & 0xFFFFFF) == background ? 1u : 0u);
+    }
+    return bits;
+#endif
 }
 
 }  // namespace
@@ -187,12 +224,36 @@ bool Blit(TBitmap& dest, const TBitmap& sourceArg, const BlitRequest& request) {
         const std::uint32_t backgroundRaw = SwapRedBlue(background);
         const std::uint32_t whiteBit = clWhite == background ? 1u : 0u;
         const auto patternByte = static_cast<std::uint8_t>(pattern != 0 ? 0xFF : 0x00);
+        const auto combine = [code, patternByte](std::uint8_t& target, unsigned bits,
+                                                 unsigned bitMask) {
+            const unsigned result = code == 0xCC   ? bits
+                                    : code == 0x33 ? ~bits
+                                                   : Rop3(code, patternByte, bits, target);
+            target = static_cast<std::uint8_t>((target & ~bitMask) | (result & bitMask));
+        };
+        const bool rowsContiguous =
+            sameSize && columns.front() >= 0 && columns.back() >= 0;  // whole span inside
         for (int y = clip.top; y < clip.bottom; ++y) {
             std::uint8_t* row = RowOf(destStore, dest, y);
             const std::uint8_t* from = sourceRow(y);
             const auto* words = reinterpret_cast<const std::uint32_t*>(from);
             int x = clip.left;
             int i = 0;
+            if (rowsContiguous && from != nullptr) {
+                const std::uint32_t* pixels = words + columns.front();
+                for (; x < clip.right && (x & 7) != 0; ++x, ++i) {
+                    const unsigned bit = (pixels[i] & 0xFFFFFF) == backgroundRaw ? 1u : 0u;
+                    combine(row[x >> 3], bit << (7 - (x & 7)), 0x80u >> (x & 7));
+                }
+                for (; x + 8 <= clip.right; x += 8, i += 8) {
+                    combine(row[x >> 3], PackMatches(pixels + i, backgroundRaw), 0xFF);
+                }
+                for (; x < clip.right; ++x, ++i) {
+                    const unsigned bit = (pixels[i] & 0xFFFFFF) == backgroundRaw ? 1u : 0u;
+                    combine(row[x >> 3], bit << (7 - (x & 7)), 0x80u >> (x & 7));
+                }
+                continue;
+            }
             while (x < clip.right) {
                 const int firstBit = x & 7;
                 const int lastBit = std::min(8, firstBit + (clip.right - x));
@@ -206,11 +267,7 @@ bool Blit(TBitmap& dest, const TBitmap& sourceArg, const BlitRequest& request) {
                     bits |= bit << (7 - b);
                     bitMask |= 0x80u >> b;
                 }
-                std::uint8_t& target = row[x >> 3];
-                const unsigned result = code == 0xCC   ? bits
-                                        : code == 0x33 ? ~bits
-                                                       : Rop3(code, patternByte, bits, target);
-                target = static_cast<std::uint8_t>((target & ~bitMask) | (result & bitMask));
+                combine(row[x >> 3], bits, bitMask);
                 x += lastBit - firstBit;
             }
         }
@@ -232,25 +289,69 @@ bool Blit(TBitmap& dest, const TBitmap& sourceArg, const BlitRequest& request) {
         (sourceFormat == TPixelFormat::Direct24 || sourceFormat == TPixelFormat::Display);
     std::vector<std::uint32_t>& values = ValueRow();
     values.resize(static_cast<std::size_t>(n));
-    for (int y = clip.top; y < clip.bottom; ++y) {
-        std::uint8_t* row = RowOf(destStore, dest, y);
-        const std::uint8_t* from = sourceRow(y);
+    enum class Decode { Raw, Lookup, RawToDisplay, Convert };
+    const Decode decode = same            ? Decode::Raw
+                          : indexedSource ? Decode::Lookup
+                          : rawToDisplay  ? Decode::RawToDisplay
+                                          : Decode::Convert;
+    // Instantiated per source depth and decoding so that the per-pixel loop has no switches.
+    const auto decodeRow = [&]<int Bits, Decode Mode>(const std::uint8_t* from) {
         for (int i = 0; i < n; ++i) {
             const int sx = columns[static_cast<std::size_t>(i)];
             std::uint32_t value = whiteValue;
-            if (from != nullptr && sx >= 0) {
-                const std::uint32_t raw = ReadPixel(from, sourceBits, sx);
-                if (same) {
+            if (sx >= 0) {
+                const std::uint32_t raw = ReadPixel(from, Bits, sx);
+                if constexpr (Mode == Decode::Raw) {
                     value = raw;
-                } else if (indexedSource) {
-                    value = lookup[raw];
-                } else if (rawToDisplay) {
+                } else if constexpr (Mode == Decode::Lookup) {
+                    value = lookup[raw & 0xFF];
+                } else if constexpr (Mode == Decode::RawToDisplay) {
                     value = raw & 0xFFFFFF;
                 } else {
                     value = convert(source->ColorOfPixelValue(raw));
                 }
             }
             values[static_cast<std::size_t>(i)] = value;
+        }
+    };
+    const auto decodeAtDepth = [&]<int Bits>(const std::uint8_t* from) {
+        switch (decode) {
+            case Decode::Raw:
+                return decodeRow.template operator()<Bits, Decode::Raw>(from);
+            case Decode::Lookup:
+                return decodeRow.template operator()<Bits, Decode::Lookup>(from);
+            case Decode::RawToDisplay:
+                return decodeRow.template operator()<Bits, Decode::RawToDisplay>(from);
+            case Decode::Convert:
+                return decodeRow.template operator()<Bits, Decode::Convert>(from);
+        }
+    };
+    for (int y = clip.top; y < clip.bottom; ++y) {
+        std::uint8_t* row = RowOf(destStore, dest, y);
+        const std::uint8_t* from = sourceRow(y);
+        if (from == nullptr) {
+            std::fill(values.begin(), values.end(), whiteValue);
+        } else {
+            switch (sourceBits) {
+                case 1:
+                    decodeAtDepth.template operator()<1>(from);
+                    break;
+                case 4:
+                    decodeAtDepth.template operator()<4>(from);
+                    break;
+                case 8:
+                    decodeAtDepth.template operator()<8>(from);
+                    break;
+                case 16:
+                    decodeAtDepth.template operator()<16>(from);
+                    break;
+                case 24:
+                    decodeAtDepth.template operator()<24>(from);
+                    break;
+                default:
+                    decodeAtDepth.template operator()<32>(from);
+                    break;
+            }
         }
         if (code == 0xCC && destBits == 32) {
             std::memcpy(row + 4 * static_cast<std::size_t>(clip.left), values.data(),
