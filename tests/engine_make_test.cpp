@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/Make.h"
+#include "engine/StoredDesign.h"
+#include "engine/SymbolSheet.h"
+#include "engine_support.h"
+#include "raster/Exceptions.h"
+#include "raster/TCanvas.h"
+#include "raster/TIcon.h"
+
+namespace brodix {
+namespace {
+
+using testing::GivePicture;
+
+// The main window's images and captions, with the real symbol sheet and blank cell.
+struct Window {
+    Window() {
+        symbols.Picture().LoadFromFile(testing::BinFile(kSymbolSheetFileName));
+        ReadBlankCell(blank);
+    }
+
+    MakeResult Run(const LevelChoices& levels = {}) { return Make(targets, levels); }
+
+    TImage source, preview, legend, chart, symbols{41, 41}, blank{13, 13}, zoomImage{200, 200};
+    testing::RecordedCaption colorCount, width, height, status, zoomWidth, zoomHeight;
+    testing::RecordedMessages messages;
+    MakeTargets targets{source,  preview, legend,     chart,
+                        symbols, blank,   colorCount, width,
+                        height,  status,  messages,   {zoomImage, zoomWidth, zoomHeight, 4}};
+
+    void Load(int w, int h, const std::function<TColor(int, int)>& colorOf) {
+        GivePicture(source, w, h, colorOf);
+        GivePicture(preview, w, h, colorOf);
+    }
+};
+
+// True when the 13 x 13 area at (left, top) of canvas equals cell of the source canvas.
+::testing::AssertionResult SameCell(TCanvas& canvas, int left, int top, TCanvas& source,
+                                    const TRect& cell) {
+    for (int y = 0; y < kCellSize; ++y) {
+        for (int x = 0; x < kCellSize; ++x) {
+            if (canvas.Pixel(left + x, top + y) != source.Pixel(cell.Left + x, cell.Top + y)) {
+                return ::testing::AssertionFailure()
+                       << "differs at (" << left + x << ", " << top + y << ")";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TColor At(TImage& image, int x, int y) {
+    return image.Canvas().Pixel(x, y);
+}
+
+TEST(Make, OneColourPicture) {
+    Window w;
+    w.Load(7, 3, [](int, int) { return 0x336699u; });
+    ASSERT_EQ(w.Run(), MakeResult::Done);
+
+    EXPECT_EQ(w.legend.Picture().Width(), 89);
+    EXPECT_EQ(w.legend.Picture().Height(), 16);
+    EXPECT_EQ(w.legend.Width(), 89);
+    EXPECT_EQ(w.legend.Height(), 16);
+    EXPECT_EQ(At(w.legend, 0, 0), clWhite - 0x336699);
+    EXPECT_EQ(At(w.legend, 29, 14), clWhite - 0x336699);
+    EXPECT_EQ(At(w.legend, 1, 1), 0x336699u);
+    EXPECT_EQ(At(w.legend, 28, 13), 0x336699u);
+    EXPECT_EQ(At(w.legend, 30, 0), clWhite);
+    EXPECT_TRUE(SameCell(w.legend.Canvas(), 31, 1, w.symbols.Canvas(), SymbolCellRect(0)));
+    int black = 0;
+    for (int y = 2; y < 15; ++y) {
+        for (int x = 50; x < 89; ++x)
+            black += At(w.legend, x, y) == clBlack;
+    }
+    EXPECT_GT(black, 5) << "the count 21 is drawn";
+    for (int x = 0; x < 89; ++x)
+        EXPECT_EQ(At(w.legend, x, 15), clWhite);
+
+    EXPECT_EQ(w.chart.Picture().Width(), 85);
+    EXPECT_EQ(w.chart.Picture().Height(), 37);
+    EXPECT_EQ(w.chart.Width(), 85);
+    EXPECT_EQ(w.chart.Height(), 37);
+    // Away from the grid lines at x = 0, 60 and y = 0 every cell is symbol 0.
+    EXPECT_TRUE(SameCell(w.chart.Canvas(), 12, 12, w.symbols.Canvas(), SymbolCellRect(0)));
+    EXPECT_EQ(w.colorCount.Text(), "1");
+    EXPECT_EQ(w.width.Text(), "7");
+    EXPECT_EQ(w.height.Text(), "3");
+    EXPECT_EQ(w.status.texts, (std::vector<std::string>{"Making...", ""}));
+    EXPECT_TRUE(w.messages.shown.empty());
+}
+
+TEST(Make, WhiteTakesTheBlankCellAndNoSymbol) {
+    Window w;
+    w.Load(3, 2, [](int, int) { return clWhite; });
+    ASSERT_EQ(w.Run(), MakeResult::Done);
+    EXPECT_EQ(At(w.legend, 0, 0), clBlack);
+    EXPECT_EQ(At(w.legend, 5, 5), clWhite);
+    for (int y = 1; y < 14; ++y) {
+        for (int x = 31; x < 44; ++x)
+            ASSERT_EQ(At(w.legend, x, y), clWhite);
+    }
+    // Row 1 and column 1 lie off the grid lines, so whole blank cells show there.
+    EXPECT_TRUE(SameCell(w.chart.Canvas(), 12, 12, w.blank.Canvas(), kBlankCellRect));
+    EXPECT_TRUE(SameCell(w.chart.Canvas(), 24, 12, w.blank.Canvas(), kBlankCellRect));
+}
+
+TEST(Make, SymbolNumbersFollowThePalette) {
+    struct Case {
+        std::vector<TColor> colors;  // in picture order; palette is descending
+        std::vector<int> symbols;    // symbol expected for each, -1 the blank cell
+    };
+    const Case cases[] = {
+        {{0x000010, clWhite, 0x000020}, {2, -1, 1}},
+        {{0x000010, 0x000030, 0x000020}, {2, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        w.Load(static_cast<int>(c.colors.size()), 1, [&](int x, int) { return c.colors[x]; });
+        ASSERT_EQ(w.Run(), MakeResult::Done);
+        for (std::size_t x = 0; x < c.colors.size(); ++x) {
+            const int left = 12 * static_cast<int>(x);
+            // Inside the cell's frame: the frame lies under grid lines and neighbouring cells.
+            for (int dy = 1; dy < kCellSize - 1; ++dy) {
+                for (int dx = 1; dx < kCellSize - 1; ++dx) {
+                    const TColor want = c.symbols[x] < 0
+                                            ? At(w.blank, dx, dy)
+                                            : At(w.symbols, SymbolCellRect(c.symbols[x]).Left + dx,
+                                                 SymbolCellRect(c.symbols[x]).Top + dy);
+                    ASSERT_EQ(At(w.chart, left + dx, dy), want) << "stitch " << x;
+                }
+            }
+            const int row = 15 * c.symbols[x];
+            if (c.symbols[x] >= 0) {
+                EXPECT_EQ(At(w.legend, 1, row + 1), c.colors[x]);
+                EXPECT_TRUE(SameCell(w.legend.Canvas(), 31, row + 1, w.symbols.Canvas(),
+                                     SymbolCellRect(c.symbols[x])));
+            }
+        }
+    }
+}
+
+TEST(Make, GridLinesEveryFifthStitch) {
+    struct Case {
+        int width, height;
+        std::vector<int> columns;  // x of every full vertical line
+        std::vector<int> rows;     // y of every full horizontal line
+    };
+    const Case cases[] = {
+        {5, 10, {0, 60}, {0, 60, 120}}, {6, 10, {0, 60}, {0, 60, 120}}, {11, 4, {0, 60, 120}, {0}}};
+    for (const auto& c : cases) {
+        Window w;
+        w.Load(c.width, c.height, [](int, int) { return clWhite; });
+        ASSERT_EQ(w.Run(), MakeResult::Done);
+        const int cw = 12 * c.width + 1;
+        const int ch = 12 * c.height + 1;
+        ASSERT_EQ(w.chart.Width(), cw);
+        for (int x = 0; x < cw; ++x) {
+            bool full = true;
+            for (int y = 0; y < ch - 1; ++y)
+                full = full && At(w.chart, x, y) == clBlack;
+            const bool expected =
+                std::find(c.columns.begin(), c.columns.end(), x) != c.columns.end();
+            EXPECT_EQ(full, expected) << "column " << x << " of " << c.width << "x" << c.height;
+        }
+        for (int y = 0; y < ch; ++y) {
+            bool full = true;
+            for (int x = 0; x < cw - 1; ++x)
+                full = full && At(w.chart, x, y) == clBlack;
+            const bool expected = std::find(c.rows.begin(), c.rows.end(), y) != c.rows.end();
+            EXPECT_EQ(full, expected) << "row " << y << " of " << c.width << "x" << c.height;
+        }
+        EXPECT_EQ(w.chart.Canvas().Brush().Color(), clBlack);
+    }
+}
+
+TEST(Make, ZoomGetsACopyOfThePreviewEnlarged) {
+    Window w;
+    w.targets.zoom.factor = 3;
+    w.Load(12, 8, [](int x, int y) { return RGB(x * 20, y * 30, 7); });
+    ASSERT_EQ(w.Run({1, 1, 1}), MakeResult::Done);
+    EXPECT_EQ(w.zoomImage.Width(), 36);
+    EXPECT_EQ(w.zoomImage.Height(), 24);
+    EXPECT_TRUE(w.zoomImage.Stretch());
+    EXPECT_EQ(w.zoomImage.Picture().Width(), 12);
+    EXPECT_EQ(w.zoomWidth.Text(), "12");
+    EXPECT_EQ(w.zoomHeight.Text(), "8");
+    EXPECT_EQ(At(w.zoomImage, 5, 5), ReduceColor(RGB(100, 150, 7), {1, 1, 1}));
+    w.preview.Canvas().SetPixel(5, 5, 0x010203);
+    EXPECT_EQ(At(w.zoomImage, 5, 5), ReduceColor(RGB(100, 150, 7), {1, 1, 1}));
+}
+
+TEST(Make, PreviewOfAnIndexedPictureTakesTableColours) {
+    Window w;
+    BitmapLayout layout;
+    layout.format = TPixelFormat::Indexed8;
+    layout.colorTable = {clBlack, clWhite, 0x808080};
+    auto bitmap = TBitmap::CreateWithLayout(2, 1, layout, true);
+    bitmap->SetPixelValue(1, 0, 1);
+    w.source.Picture().SetGraphic(bitmap.get());
+    w.preview.Picture().SetGraphic(bitmap.get());
+    // At four levels 0x808080 becomes 0xAAAAAA, whose nearest table colour is 0x808080 again.
+    w.source.Canvas().SetPixel(0, 0, 0x808080);
+    ASSERT_EQ(w.Run({1, 1, 1}), MakeResult::Done);
+    EXPECT_EQ(At(w.legend, 1, 16), 0xAAAAAAu);  // the palette keeps the reduced colour
+    EXPECT_EQ(At(w.preview, 0, 0), 0x808080u);  // the preview only its table's nearest
+    EXPECT_EQ(w.preview.Picture().Bitmap().PixelFormat(), TPixelFormat::Indexed8);
+}
+
+TEST(Make, RefusalLeavesEveryEarlierResult) {
+    struct Case {
+        int width, height;
+        std::function<TColor(int, int)> colorOf;
+        std::string title;
+    };
+    const Case cases[] = {
+        {201, 1, [](int, int) { return 0u; }, "BITMAP size error"},
+        {16, 16, [](int x, int y) { return RGB(x * 16, y * 16, 1); }, "BITMAP Color error"},
+    };
+    for (const auto& c : cases) {
+        Window w;
+        w.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+        ASSERT_EQ(w.Run(), MakeResult::Done);
+        const TBitmap legend(w.legend.Picture().Bitmap());
+        const TBitmap chart(w.chart.Picture().Bitmap());
+        const TBitmap zoom(w.zoomImage.Picture().Bitmap());
+        w.status.texts.clear();
+
+        w.Load(c.width, c.height, c.colorOf);
+        const TBitmap preview(w.preview.Picture().Bitmap());
+        ASSERT_EQ(w.Run(), MakeResult::Refused);
+        ASSERT_EQ(w.messages.shown.size(), 1u);
+        EXPECT_EQ(w.messages.shown[0].second, c.title);
+        EXPECT_EQ(w.status.texts, (std::vector<std::string>{"Making...", ""}));
+        EXPECT_EQ(w.colorCount.Text(), "30");
+        EXPECT_EQ(w.width.Text(), "6");
+        EXPECT_EQ(w.height.Text(), "5");
+        EXPECT_EQ(w.zoomWidth.Text(), "6");
+        EXPECT_EQ(w.zoomImage.Width(), 24);
+        const auto same = [](const TBitmap& a, const TBitmap& b) {
+            if (a.Width() != b.Width() || a.Height() != b.Height())
+                return false;
+            for (int y = 0; y < a.Height(); ++y) {
+                for (int x = 0; x < a.Width(); ++x) {
+                    if (a.GetPixel(x, y) != b.GetPixel(x, y))
+                        return false;
+                }
+            }
+            return true;
+        };
+        EXPECT_TRUE(same(legend, w.legend.Picture().Bitmap()));
+        EXPECT_TRUE(same(chart, w.chart.Picture().Bitmap()));
+        EXPECT_TRUE(same(zoom, w.zoomImage.Picture().Bitmap()));
+        EXPECT_TRUE(same(preview, w.preview.Picture().Bitmap()));
+    }
+}
+
+TEST(Make, NothingLoadedDoesNothing) {
+    Window w;
+    EXPECT_EQ(w.Run(), MakeResult::NoPicture);
+    EXPECT_TRUE(w.status.texts.empty());
+    EXPECT_FALSE(w.legend.Picture().HasGraphic());
+}
+
+TEST(Make, PictureThatIsNoBitmapStopsWithTheFrameworkError) {
+    Window w;
+    w.source.Picture().Adopt(std::make_unique<TIcon>());
+    EXPECT_THROW(w.Run(), EInvalidOperation);
+    EXPECT_EQ(w.status.texts, (std::vector<std::string>{"Making..."}));
+    EXPECT_FALSE(w.legend.Picture().HasGraphic());
+}
+
+TEST(Make, MissingSheetCopiesWhite) {
+    Window w;
+    w.symbols.Picture().SetGraphic(nullptr);
+    w.Load(20, 3, [](int x, int) { return RGB(x, 0, 0); });
+    ASSERT_EQ(w.Run(), MakeResult::Done);
+    EXPECT_EQ(w.symbols.Picture().Width(), 41);
+    // Symbol 19 lies beyond the 41 x 41 white picture.
+    for (int y = 1; y < 12; ++y)
+        EXPECT_EQ(At(w.chart, 12 * 0 + 6, 12 + y), clWhite);
+    EXPECT_EQ(At(w.legend, 37, 15 * 19 + 7), clWhite);
+}
+
+TEST(Make, EmptyPicture) {
+    Window w;
+    TBitmap empty;
+    w.source.Picture().SetGraphic(&empty);
+    w.preview.Picture().SetGraphic(&empty);
+    ASSERT_EQ(w.Run(), MakeResult::Done);
+    EXPECT_EQ(w.legend.Height(), 16);
+    EXPECT_EQ(w.chart.Width(), 1);
+    EXPECT_EQ(w.chart.Height(), 1);
+    EXPECT_EQ(w.colorCount.Text(), "1");
+    EXPECT_EQ(w.zoomImage.Width(), 0);
+}
+
+}  // namespace
+}  // namespace brodix

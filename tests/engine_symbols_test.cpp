@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/StoredDesign.h"
+#include "engine/SymbolSheet.h"
+#include "engine_support.h"
+#include "raster/TCanvas.h"
+
+namespace brodix {
+namespace {
+
+TEST(SymbolSheet, CellRectangles) {
+    struct Case {
+        int k;
+        TRect rect;
+    };
+    const Case cases[] = {{0, Rect(0, 0, 13, 13)},
+                          {9, Rect(108, 0, 121, 13)},
+                          {10, Rect(0, 12, 13, 25)},
+                          {254, Rect(48, 300, 61, 313)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SymbolCellRect(c.k), c.rect) << c.k;
+    EXPECT_EQ(kSymbolSheetWidth, 121);
+    EXPECT_EQ(kSymbolSheetHeight, 313);
+}
+
+class SheetTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_sheet.Picture().LoadFromFile(testing::BinFile(kSymbolSheetFileName));
+        ASSERT_EQ(m_sheet.Picture().Width(), kSymbolSheetWidth);
+        ASSERT_EQ(m_sheet.Picture().Height(), kSymbolSheetHeight);
+    }
+
+    TColor Pixel(int x, int y) { return m_sheet.Canvas().Pixel(x, y); }
+
+    // The 11 x 11 inside of symbol k's frame, black as true.
+    std::vector<bool> Inside(int k) {
+        const TRect cell = SymbolCellRect(k);
+        std::vector<bool> inside;
+        for (int y = 1; y < kCellSize - 1; ++y) {
+            for (int x = 1; x < kCellSize - 1; ++x) {
+                inside.push_back(Pixel(cell.Left + x, cell.Top + y) == clBlack);
+            }
+        }
+        return inside;
+    }
+
+    TImage m_sheet;
+};
+
+TEST_F(SheetTest, OnlyPureBlackAndWhite) {
+    for (int y = 0; y < kSymbolSheetHeight; ++y) {
+        for (int x = 0; x < kSymbolSheetWidth; ++x) {
+            const TColor color = Pixel(x, y);
+            ASSERT_TRUE(color == clBlack || color == clWhite) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(SheetTest, EveryCellHasTheBlankCellsDottedFrame) {
+    for (int k = 0; k < kSymbolCount; ++k) {
+        const TRect cell = SymbolCellRect(k);
+        for (int i = 0; i < kCellSize; ++i) {
+            const TColor dot = i % 2 == 0 ? clBlack : clWhite;
+            ASSERT_EQ(Pixel(cell.Left + i, cell.Top), dot) << "cell " << k;
+            ASSERT_EQ(Pixel(cell.Left + i, cell.Bottom - 1), dot) << "cell " << k;
+            ASSERT_EQ(Pixel(cell.Left, cell.Top + i), dot) << "cell " << k;
+            ASSERT_EQ(Pixel(cell.Right - 1, cell.Top + i), dot) << "cell " << k;
+        }
+    }
+}
+
+TEST_F(SheetTest, SymbolsAreDrawnAndTellApart) {
+    std::vector<std::vector<bool>> insides;
+    for (int k = 0; k < kSymbolCount; ++k) {
+        insides.push_back(Inside(k));
+        const auto blacks = std::count(insides[k].begin(), insides[k].end(), true);
+        EXPECT_GT(blacks, 4) << "symbol " << k << " is (nearly) empty";
+        EXPECT_LT(blacks, 11 * 11) << "symbol " << k << " is a plain fill";
+    }
+    for (int a = 0; a < kSymbolCount; ++a) {
+        for (int b = a + 1; b < kSymbolCount; ++b) {
+            int differ = 0;
+            for (std::size_t i = 0; i < insides[a].size(); ++i)
+                differ += insides[a][i] != insides[b][i];
+            EXPECT_GE(differ, 8) << "symbols " << a << " and " << b;
+        }
+    }
+}
+
+TEST(BlankCell, FormDataIsABitmapContainer) {
+    const auto data = BlankCellFormData();
+    ASSERT_EQ(data.size(), 234u);
+    EXPECT_EQ(data[0], 7);
+    EXPECT_EQ(std::string(data.begin() + 1, data.begin() + 8), "TBitmap");
+    EXPECT_EQ(data[8] | data[9] << 8 | data[10] << 16 | data[11] << 24, 222);
+    EXPECT_EQ(data[12], 'B');
+    EXPECT_EQ(data[13], 'M');
+}
+
+TEST(BlankCell, DottedFrameOfTwentyFourDots) {
+    TImage blank(41, 41);
+    ReadBlankCell(blank);
+    ASSERT_EQ(blank.Picture().Width(), 13);
+    ASSERT_EQ(blank.Picture().Height(), 13);
+    const TBitmap& bitmap = blank.Picture().Bitmap();
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Indexed4);
+    ASSERT_EQ(bitmap.ColorTable().size(), 16u);
+    EXPECT_EQ(bitmap.ColorTable()[0], clBlack);
+    EXPECT_EQ(bitmap.ColorTable()[15], clWhite);
+    int blacks = 0;
+    for (int y = 0; y < 13; ++y) {
+        for (int x = 0; x < 13; ++x) {
+            const bool edge =
+                ((y == 0 || y == 12) && x % 2 == 0) || ((x == 0 || x == 12) && y % 2 == 0);
+            const TColor color = blank.Canvas().Pixel(x, y);
+            EXPECT_EQ(color, edge ? clBlack : clWhite) << x << "," << y;
+            blacks += color == clBlack;
+        }
+    }
+    EXPECT_EQ(blacks, 24);
+}
+
+}  // namespace
+}  // namespace brodix
