@@ -425,13 +425,77 @@ TEST(BmpWrite, MonochromeChartOfOneStitch) {
     const Bytes file = Encode(bitmap);
     ASSERT_EQ(file.size(), 114u);
     const Bytes expectedHead = {
-        'B',  'M',  114, 0, 0,    0,    0,    0, 0,  0, 62, 0, 0, 0,  // file header
-        40,   0,    0,   0, 13,   0,    0,    0, 13, 0, 0,  0, 1, 0, 1, 0, 0, 0, 0, 0, 52,
-        0,    0,    0,   0, 0,    0,    0,    0, 0,  0, 0,  2, 0, 0, 0, 0, 0, 0, 0,  // information
-                                                                                     // header
-        0,    0,    0,   0, 0xFF, 0xFF, 0xFF, 0,                                     // black, white
-        0x7F, 0xF8, 0,   0,  // bottom row: padding bits zero
-        0xFF, 0xF8, 0,   0,
+        'B',
+        'M',
+        114,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        62,
+        0,
+        0,
+        0,  // file header
+        40,
+        0,
+        0,
+        0,
+        13,
+        0,
+        0,
+        0,
+        13,
+        0,
+        0,
+        0,
+        1,
+        0,
+        1,
+        0,
+        0,
+        0,
+        0,
+        0,
+        52,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        2,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,  // information
+            // header
+        0,
+        0,
+        0,
+        0,
+        0xFF,
+        0xFF,
+        0xFF,
+        0,  // black, white
+        0x7F,
+        0xF8,
+        0,
+        0,  // bottom row: padding bits zero
+        0xFF,
+        0xF8,
+        0,
+        0,
     };
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 70), expectedHead);
 }

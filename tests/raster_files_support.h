@@ -17,12 +17,12 @@ namespace brodix::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 inline void Put16(Bytes& out, std::size_t at, std::uint32_t v) {
-    out[at] = static_cast<std::uint8_t>(v);
-    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    out.at(at) = static_cast<std::uint8_t>(v);
+    out.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
 }
 inline void Put32(Bytes& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        out.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 inline std::uint32_t Get32(const Bytes& in, std::size_t at) {
     return in[at] | (in[at + 1] << 8) | (in[at + 2] << 16) | (std::uint32_t{in[at + 3]} << 24);

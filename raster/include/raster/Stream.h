@@ -10,7 +10,7 @@ namespace brodix {
 
 // A byte stream with a position, as the picture readers and writers use it.
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
 
     // Reads up to count bytes; returns how many were read (fewer only at the end).
@@ -23,11 +23,12 @@ public:
 
     // Reads exactly count bytes or raises EReadError ("ストリームからの読み込みエラー").
     void ReadBuffer(void* buffer, std::size_t count);
-    std::uint64_t Remaining() const { return Size() - Position(); }
+    // Nothing remains once the position has been set past the end.
+    std::uint64_t Remaining() const { return Position() < Size() ? Size() - Position() : 0; }
 };
 
 class TMemoryStream final : public TStream {
-public:
+  public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
 
@@ -39,7 +40,7 @@ public:
 
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
 
-private:
+  private:
     std::vector<std::uint8_t> m_bytes;
     std::uint64_t m_position = 0;
 };
@@ -47,7 +48,7 @@ private:
 // Reading: opens an existing file (EFOpenError with the name when it cannot).
 // Writing: see TSafeFileWriter in FileIO.h, which replaces a file only once it is complete.
 class TFileStream final : public TStream {
-public:
+  public:
     static std::unique_ptr<TFileStream> OpenRead(const std::string& fileName);
     ~TFileStream() override;
 
@@ -57,7 +58,7 @@ public:
     std::uint64_t Position() const override { return m_position; }
     void SetPosition(std::uint64_t position) override;
 
-private:
+  private:
     TFileStream(int fd, std::uint64_t size, bool writable);
     int m_fd = -1;
     std::uint64_t m_size = 0;
