@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionGroupBox>
 
 namespace brodix {
 
@@ -61,17 +60,21 @@ int RadioGroup::itemAt(const QPoint& position) const {
 
 void RadioGroup::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QStyleOptionGroupBox frame;
-    frame.initFrom(this);
-    frame.text = m_caption;
-    frame.subControls = QStyle::SC_GroupBoxFrame;
-    if (!m_caption.isEmpty())
-        frame.subControls |= QStyle::SC_GroupBoxLabel;
-    frame.textAlignment = Qt::AlignLeft;
-    frame.textColor = palette().color(QPalette::WindowText);
-    frame.lineWidth = 1;
-    frame.state &= ~QStyle::State_HasFocus;
-    style()->drawComplexControl(QStyle::CC_GroupBox, &frame, &painter, this);
+    // The frame's top line runs through the middle of the caption, which sits 8 pixels in.
+    const int line = lineHeight();
+    // An etched line: a shadow line with a light one just inside and below it.
+    const QRect frame = rect().adjusted(0, line / 2, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.adjusted(1, 1, 0, 0));
+    if (!m_caption.isEmpty()) {
+        const QFontMetrics metrics(font());
+        const QRect text(8, 0, metrics.horizontalAdvance(m_caption) + 2, line + 2);
+        painter.fillRect(text, palette().window());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_caption);
+    }
 
     for (int i = 0; i < m_items.size(); ++i) {
         QStyleOptionButton item;

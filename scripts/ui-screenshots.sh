@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Photographs the windows on a virtual screen with a window manager, so that title bars are
+# drawn: the main window with a 120 x 80 picture, the zoom window at x4 and x8, and the
+# exception message box. Usage: scripts/ui-screenshots.sh [OUTDIR]   (default build/screens)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-build/screens}
+build=${BRODIX_BUILD_DIR:-build/ui}
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" -j2 --target brodix_screens
+mkdir -p "$out"
+unset QT_QPA_PLATFORM
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
+  if command -v openbox >/dev/null; then openbox & sleep 1; fi
+  '$build/bin/brodix_screens' '$out'
+"

@@ -1,0 +1,121 @@
+// Takes the screenshots of the README and of the window checks: runs the real windows with the
+// real dialogs and boxes, except that the open dialog answers from the command line, and
+// photographs the screen with ImageMagick's import at each step.
+//
+//     brodix_screens OUTDIR
+//
+// Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "ui/Program.h"
+#include "ui/RadioGroup.h"
+#include "ui/Shell.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+namespace {
+
+using namespace brodix;
+
+// The desktop's own boxes, with an open dialog that picks the next prepared file.
+class DemoShell final : public Shell {
+  public:
+    QStringList files;
+    std::optional<FileChoice> RunFileDialog(const FileDialogRequest&, QWidget*) override {
+        if (files.isEmpty())
+            return std::nullopt;
+        return FileChoice{files.takeFirst().toStdString(), 1};
+    }
+    void ShowProgramMessage(const std::string& text, const std::string& title,
+                            QWidget* owner) override {
+        m_real.ShowProgramMessage(text, title, owner);
+    }
+    void ShowExceptionMessage(const std::string& text, QWidget* owner) override {
+        m_real.ShowExceptionMessage(text, owner);
+    }
+    std::string ProgramFileName() override { return m_real.ProgramFileName(); }
+
+  private:
+    QtShell m_real;
+};
+
+void settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void shoot(const QString& file) {
+    settle(600);
+    QProcess::execute("import", {"-window", "root", file});
+    std::printf("wrote %s\n", qPrintable(file));
+}
+
+// A little motif of solid colours: a flower on a white ground, 120 x 80 stitches.
+QString drawPicture(const QString& file) {
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 140, 60));
+    p.drawRect(58, 40, 4, 36);
+    p.drawEllipse(QPoint(48, 58), 10, 5);
+    p.drawEllipse(QPoint(72, 64), 10, 5);
+    const QColor petals[] = {QColor(220, 40, 70), QColor(240, 110, 130), QColor(180, 20, 50)};
+    for (int ring = 0; ring < 3; ++ring) {
+        p.setBrush(petals[ring]);
+        p.drawEllipse(QPoint(60, 30), 26 - ring * 7, 22 - ring * 6);
+    }
+    p.setBrush(QColor(250, 210, 40));
+    p.drawEllipse(QPoint(60, 30), 4, 4);
+    p.setBrush(QColor(90, 60, 30));
+    p.drawRect(0, 76, 120, 4);
+    p.end();
+    picture.save(file, "BMP");
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    InitializeApplication();
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+
+    DemoShell shell;
+    shell.files << drawPicture(out + "/flower.bmp") << out + "/notes.xyz";
+    Program program(shell);
+    program.ShowMainWindow();
+    settle(500);
+
+    TF_main& main = program.Main();
+    main.BitBtn2->click();
+    shoot(out + "/main.png");
+
+    main.BitBtn1->click();
+    shoot(out + "/zoom-x4.png");
+    program.Zoom().RG_x->setItemIndex(7);
+    shoot(out + "/zoom-x8.png");
+    program.Zoom().BitBtn1->click();
+
+    // The exception box of a file of unknown kind, photographed while it is open.
+    QTimer::singleShot(0, [&] {
+        shoot(out + "/exception.png");
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    main.BitBtn2->click();
+    settle(200);
+    return 0;
+}
