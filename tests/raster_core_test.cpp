@@ -439,6 +439,24 @@ TEST(CopyRect, SourceOutsideTheSourceCountsAsWhite) {
     EXPECT_EQ(CountColor(*target, clWhite), 4);
 }
 
+TEST(CopyRect, ExtremeRectanglesAreClippedSafely) {
+    auto source = WhiteBitmap(5, 5);
+    source->SetPixel(0, 0, clBlack);
+    const TRect rects[] = {Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), Rect(0, 0, INT_MAX, 1),
+                           Rect(-3, -3, 2, 2), Rect(INT_MAX - 1, 0, INT_MAX, 1)};
+    for (const TRect& dest : rects) {
+        for (const TRect& from : rects) {
+            auto target = WhiteBitmap(7, 7);
+            target->Canvas().CopyRect(dest, source->Canvas(), from);
+            target->Canvas().StretchDraw(dest, *source);
+        }
+    }
+    auto target = WhiteBitmap(7, 7);
+    target->Canvas().CopyRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), source->Canvas(),
+                              Rect(0, 0, 1, 1));
+    EXPECT_EQ(CountColor(*target, clBlack), 49);  // one black pixel stretched over everything
+}
+
 TEST(CopyRect, OverlappingCopyWithinOneImageReadsTheOldPixels) {
     auto bitmap = WhiteBitmap(6, 1);
     for (int x = 0; x < 6; ++x)

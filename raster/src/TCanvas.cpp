@@ -127,11 +127,14 @@ bool Blit(TBitmap& dest, const TBitmap& sourceArg, const BlitRequest& request) {
     const bool sameSize = dw == sw && dh == sh;
     const auto mapX = [&](int dx) {
         const std::int64_t i = std::int64_t{dx} - d.Left;
-        return s.Left + (sameSize ? i : i * sw / dw);
+        // 128-bit: a rectangle spanning the whole int range would overflow 64 bits here.
+        return s.Left +
+               (sameSize ? i : static_cast<std::int64_t>(static_cast<__int128>(i) * sw / dw));
     };
     const auto mapY = [&](int dy) {
         const std::int64_t j = std::int64_t{dy} - d.Top;
-        return s.Top + (sameSize ? j : j * sh / dh);
+        return s.Top +
+               (sameSize ? j : static_cast<std::int64_t>(static_cast<__int128>(j) * sh / dh));
     };
     const auto sourceRow = [&](int dy) -> const std::uint8_t* {
         const std::int64_t sy = mapY(dy);
