@@ -17,9 +17,15 @@ inline constexpr TColor clBtnFace = kSystemColorFlag | 15;
 inline constexpr TColor clWindowText = kSystemColorFlag | 8;
 inline constexpr TColor clWindow = kSystemColorFlag | 5;
 
-constexpr std::uint8_t RedOf(TColor c) { return static_cast<std::uint8_t>(c); }
-constexpr std::uint8_t GreenOf(TColor c) { return static_cast<std::uint8_t>(c >> 8); }
-constexpr std::uint8_t BlueOf(TColor c) { return static_cast<std::uint8_t>(c >> 16); }
+constexpr std::uint8_t RedOf(TColor c) {
+    return static_cast<std::uint8_t>(c);
+}
+constexpr std::uint8_t GreenOf(TColor c) {
+    return static_cast<std::uint8_t>(c >> 8);
+}
+constexpr std::uint8_t BlueOf(TColor c) {
+    return static_cast<std::uint8_t>(c >> 16);
+}
 constexpr TColor RGB(unsigned red, unsigned green, unsigned blue) {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }

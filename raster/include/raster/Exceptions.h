@@ -8,14 +8,14 @@ namespace brodix {
 // Base of every error the framework raises. The message is UTF-8 text, shown to the user as
 // it stands (the exception message box adds the final "." by its own rule).
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
 
-#define BRODIX_EXCEPTION(Name, Base)                       \
-    class Name : public Base {                             \
-    public:                                                \
+#define BRODIX_EXCEPTION(Name, Base)                                 \
+    class Name : public Base {                                       \
+      public:                                                        \
         explicit Name(const std::string& message) : Base(message) {} \
     }
 

@@ -13,7 +13,7 @@ enum class TPenMode { pmCopy, pmNot, pmXor, pmBlack, pmWhite };
 enum class TFontPitch { fpDefault, fpVariable, fpFixed };
 
 class TBrush {
-public:
+  public:
     TColor Color() const { return m_color; }
     // Setting a colour makes a clear brush solid again.
     void SetColor(TColor color) {
@@ -23,7 +23,7 @@ public:
     TBrushStyle Style() const { return m_style; }
     void SetStyle(TBrushStyle style) { m_style = style; }
 
-private:
+  private:
     TColor m_color = clWhite;
     TBrushStyle m_style = TBrushStyle::bsSolid;
 };
@@ -49,7 +49,7 @@ struct TFontStyles {
 // A font as the program names it. Size is in points and Height in pixels (negative: the
 // character height without internal leading); they are tied by Screen::PixelsPerInch().
 class TFont {
-public:
+  public:
     TFont();  // the default font of every new canvas (Japanese or not, by the locale)
 
     const std::string& Name() const { return m_name; }
@@ -67,7 +67,7 @@ public:
     TFontPitch Pitch() const { return m_pitch; }
     void SetPitch(TFontPitch pitch) { m_pitch = pitch; }
 
-private:
+  private:
     std::string m_name;
     int m_height = 0;
     int m_charset = DEFAULT_CHARSET;

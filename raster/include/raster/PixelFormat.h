@@ -54,7 +54,8 @@ constexpr int MaxTableSize(TPixelFormat format) {
 // Bytes per row, padded to whole 32-bit words as in BMP files. Returns 0 when the row would
 // not fit in 31 bits (callers treat that as an impossible size).
 constexpr std::size_t RowStride(std::int64_t width, int bitsPerPixel) {
-    if (width < 0) return 0;
+    if (width < 0)
+        return 0;
     const std::int64_t bits = width * bitsPerPixel + 31;
     const std::int64_t stride = (bits / 32) * 4;
     return stride > 0x7FFFFFFF ? 0 : static_cast<std::size_t>(stride);

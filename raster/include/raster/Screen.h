@@ -5,7 +5,7 @@ namespace brodix {
 // Facts about the (virtual) screen that the raster layer needs. The window layer may set the
 // pixels per inch once at start-up; everything else is fixed for this platform.
 class Screen {
-public:
+  public:
     static int PixelsPerInch();
     static void SetPixelsPerInch(int ppi);
 

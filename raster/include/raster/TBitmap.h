@@ -22,8 +22,8 @@ struct PixelStore;
 // top-down unless the bitmap was read bottom-up from a file (TopDown() false), so a BMP's pixel
 // data can be read into the store in one read. ScanLine(y) hides the difference.
 class TBitmap final : public TGraphic {
-public:
-    TBitmap();  // empty (0 x 0), display format, no canvas
+  public:
+    TBitmap();                      // empty (0 x 0), display format, no canvas
     TBitmap(const TBitmap& other);  // same size, format, table and pixels; no canvas
     ~TBitmap() override;
 
@@ -77,8 +77,8 @@ public:
     std::size_t Stride() const { return m_stride; }
     bool TopDown() const { return m_topDown; }
     std::size_t StoreSize() const;
-    const std::uint8_t* Bits() const;   // the store, first stored row first
-    std::uint8_t* MutableBits();        // detaches a shared store first
+    const std::uint8_t* Bits() const;  // the store, first stored row first
+    std::uint8_t* MutableBits();       // detaches a shared store first
     const std::uint8_t* ScanLine(int y) const;
     std::uint8_t* MutableScanLine(int y);
 
@@ -91,7 +91,7 @@ public:
     std::uint64_t Generation() const { return m_generation; }
     void BumpGeneration() { ++m_generation; }
 
-private:
+  private:
     void Resize(int width, int height);
     void Detach();
 

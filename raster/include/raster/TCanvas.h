@@ -24,7 +24,7 @@ inline constexpr std::uint32_t cmWhiteness = 0x00FF0062;
 // The drawing surface of one bitmap. Its state (brush, pen, font, copy mode, pen position)
 // persists between operations for the bitmap's whole life.
 class TCanvas {
-public:
+  public:
     explicit TCanvas(TBitmap& bitmap) : m_bitmap(bitmap) {}
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
@@ -65,7 +65,7 @@ public:
     int TextWidth(std::string_view text);
     int TextHeight(std::string_view text);
 
-private:
+  private:
     TBitmap& m_bitmap;
     TBrush m_brush;
     TPen m_pen;

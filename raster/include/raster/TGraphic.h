@@ -13,7 +13,7 @@ class TStream;
 
 // Anything a picture can hold: a bitmap, an icon, a metafile or a JPEG image.
 class TGraphic {
-public:
+  public:
     virtual ~TGraphic() = default;
     TGraphic(const TGraphic&) = delete;
     TGraphic& operator=(const TGraphic&) = delete;
@@ -39,10 +39,11 @@ public:
     // its image control, which repaints.
     std::function<void()> OnChange;
 
-protected:
+  protected:
     TGraphic() = default;
     void Changed() {
-        if (OnChange) OnChange();
+        if (OnChange)
+            OnChange();
     }
 };
 

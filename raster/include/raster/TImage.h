@@ -11,7 +11,7 @@ class TCanvas;
 // An image control without a window: its size, picture and display switches. A window layer
 // shows it (see OnChange); the program draws on it through Canvas().
 class TImage {
-public:
+  public:
     TImage(int width = 105, int height = 105);
     TImage(const TImage&) = delete;
     TImage& operator=(const TImage&) = delete;
@@ -40,7 +40,7 @@ public:
     // Told of every change that needs a repaint: picture, pixels, size, switches.
     std::function<void()> OnChange;
 
-private:
+  private:
     void PictureChanged();
     void Changed();
 

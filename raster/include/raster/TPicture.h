@@ -12,7 +12,7 @@ class TBitmap;
 
 // Holds nothing or one graphic, and always its own copy of it.
 class TPicture {
-public:
+  public:
     TPicture() = default;
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;
@@ -42,7 +42,7 @@ public:
     // Told of every change of the graphic or of its pixels.
     std::function<void()> OnChange;
 
-private:
+  private:
     void Changed();
     std::unique_ptr<TGraphic> m_graphic;
 };
