@@ -53,12 +53,30 @@ void WritePreview(TImage& preview, const Census& census) {
     }
 }
 
+// The canvas to copy image's cells from: its own when its bitmap is in display format, the
+// chart's format, else that of copy, which is made a display-format copy of it. Copies between
+// formats convert every pixel and cost Make most of its time; copies within one format are row
+// copies. The pixels that reach the chart are the same either way.
+TCanvas& DisplayFormatCanvas(TImage& image, TBitmap& copy) {
+    TCanvas& canvas = image.Canvas();
+    const TBitmap& bitmap = canvas.Bitmap();
+    if (bitmap.PixelFormat() == TPixelFormat::Display)
+        return canvas;
+    copy.SetWidth(bitmap.Width());
+    copy.SetHeight(bitmap.Height());
+    const TRect all = Rect(0, 0, bitmap.Width(), bitmap.Height());
+    copy.Canvas().CopyRect(all, canvas, all);
+    return copy.Canvas();
+}
+
 void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& census) {
     GiveNewPicture(chart, kCellPitch * census.width + 1, kCellPitch * census.height + 1);
     TCanvas& canvas = chart.Canvas();
     // Asked for only when first needed: the canvas of an image without a picture gives it one.
     TCanvas* symbolCanvas = nullptr;
     TCanvas* blankCanvas = nullptr;
+    TBitmap symbolCopy;
+    TBitmap blankCopy;
     for (int y = 0; y < census.height; ++y) {
         for (int x = 0; x < census.width; ++x) {
             const int k = census.IndexAt(x, y);
@@ -67,11 +85,11 @@ void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& cens
             // Cells overlap by one row and column: the later cell wins the shared line.
             if (census.palette[k].color == clWhite) {
                 if (!blankCanvas)
-                    blankCanvas = &blank.Canvas();
+                    blankCanvas = &DisplayFormatCanvas(blank, blankCopy);
                 canvas.CopyRect(dest, *blankCanvas, kBlankCellRect);
             } else {
                 if (!symbolCanvas)
-                    symbolCanvas = &symbols.Canvas();
+                    symbolCanvas = &DisplayFormatCanvas(symbols, symbolCopy);
                 canvas.CopyRect(dest, *symbolCanvas, SymbolCellRect(k));
             }
         }
