@@ -13,7 +13,8 @@ struct Step {
 constexpr Step kSteps[] = {{0, 0}, {85, 42}, {51, 25}, {17, 8}, {15, 7}};
 
 unsigned ReduceChannel(unsigned value, int choice) {
-    if (choice <= 0 || choice >= static_cast<int>(std::size(kSteps))) return value;
+    if (choice <= 0 || choice >= static_cast<int>(std::size(kSteps)))
+        return value;
     const auto [step, half] = kSteps[choice];
     const int remainder = static_cast<int>(value) % step;
     // A remainder equal to the half rounds down.

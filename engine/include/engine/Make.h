@@ -16,12 +16,12 @@ struct ZoomTarget {
 
 // Everything Make reads and writes, as the main window holds it.
 struct MakeTargets {
-    TImage& source;    // the picture as loaded (Image1); only read
-    TImage& preview;   // Image2: rewritten with the reduced colours
-    TImage& legend;    // Img_color
-    TImage& chart;     // Img_CS
-    TImage& symbols;   // Img_mark: the symbol sheet
-    TImage& blank;     // IMG_BLK: the blank cell
+    TImage& source;       // the picture as loaded (Image1); only read
+    TImage& preview;      // Image2: rewritten with the reduced colours
+    TImage& legend;       // Img_color
+    TImage& chart;        // Img_CS
+    TImage& symbols;      // Img_mark: the symbol sheet
+    TImage& blank;        // IMG_BLK: the blank cell
     Caption& colorCount;  // L_ColorCount
     Caption& width;       // L_x
     Caption& height;      // L_y
