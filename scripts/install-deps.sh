@@ -15,6 +15,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # a display for the window tests and screenshots
   xvfb xauth x11-utils imagemagick
+  # a light window manager, so that screenshots show title bars
+  openbox
 )
 
 missing=()

@@ -40,6 +40,21 @@ TEST_F(MainWindowTest, StartsEmptyWithOrgLevelsAndAutoMakeOff) {
     EXPECT_EQ(Main().size(), QSize(792, 576));
 }
 
+TEST_F(MainWindowTest, ShownWithTheFocusOnMakeAndTabGoesThroughTheControlsInOrder) {
+    program->ShowMainWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(Main().focusWidget(), Main().BTN_MAKE);
+    const QWidget* expected[] = {Main().BitBtn2, Main().RG_ColorR, Main().BTN_SAVE,
+                                 Main().BitBtn1, Main().RG_ColorG, Main().RG_ColorB,
+                                 Main().CB_AUTO, Main().BTN_MAKE};
+    for (const QWidget* next : expected) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(Main().focusWidget(), &tab);
+        EXPECT_EQ(Main().focusWidget(), next) << next->objectName().toStdString();
+    }
+    EXPECT_EQ(makes, 0);
+}
+
 TEST_F(MainWindowTest, WithoutAPictureMakeSaveAndZoomDoNothing) {
     Main().BTN_MAKE->click();
     Main().BTN_SAVE->click();
