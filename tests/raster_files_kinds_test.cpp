@@ -233,6 +233,17 @@ TEST(Icon, DamagedImageFailsOnceThenDrawsNothing) {
     EXPECT_EQ(target.GetPixel(0, 0), clWhite);
 }
 
+// A few bytes must not make the first drawing allocate and walk a giant picture.
+TEST(Icon, GiantImageIsRefusedOnDrawing) {
+    Bytes dib = DibImage();
+    testing::Put32(dib, 4, 30000);
+    testing::Put32(dib, 8, 60000);
+    auto icon = Load<TIcon>(IconFile({{{0, 0, 4}, dib}}));
+    TBitmap target;
+    target.SetSize(2, 2);
+    EXPECT_THROW(icon->Draw(target.Canvas(), Rect(0, 0, 2, 2)), EInvalidGraphic);
+}
+
 // --- metafiles ----------------------------------------------------------------------------
 
 Bytes Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t perInch) {

@@ -21,6 +21,10 @@ namespace {
 
 constexpr std::size_t kIconHeaderSize = 6;
 constexpr std::size_t kDirectoryEntrySize = 16;
+// The directory cannot state a size above 256; a few times that is allowed for images whose
+// own header says more, while a tiny file that claims a giant image is refused before it
+// costs time and memory.
+constexpr std::int64_t kMaxIconSide = 1024;
 
 [[noreturn]] void InvalidIcon() {
     throw EInvalidGraphic(msg::kInvalidIcon);
@@ -70,6 +74,10 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_memory(&image, bytes, size) == 0)
         InvalidIcon();
+    if (image.width > kMaxIconSide || image.height > kMaxIconSide) {
+        png_image_free(&image);
+        InvalidIcon();
+    }
     if (image.width == 0 || image.height == 0 || image.width > 0x7FFFFFFF ||
         static_cast<std::uint64_t>(image.width) * image.height * 4 > kMaxPixelStoreBytes) {
         png_image_free(&image);
@@ -107,7 +115,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
     const std::uint32_t compression = GetLe32(bytes + 16);
     std::uint32_t entries = GetLe32(bytes + 32);
     if (headerSize < 40 || headerSize > size || width <= 0 || doubleHeight < 2 ||
-        compression != 0) {
+        width > kMaxIconSide || doubleHeight / 2 > kMaxIconSide || compression != 0) {
         InvalidIcon();
     }
     const int height = doubleHeight / 2;
