@@ -38,6 +38,12 @@ TEST_F(MainWindowTest, StartsEmptyWithOrgLevelsAndAutoMakeOff) {
     EXPECT_FALSE(Zoom().isVisible());
     EXPECT_EQ(Main().windowTitle(), "Ruvovuro");
     EXPECT_EQ(Main().size(), QSize(792, 576));
+    // Our own icons, the zoom window's different from the main window's.
+    const QImage mainIcon = Main().windowIcon().pixmap(32, 32).toImage();
+    const QImage zoomIcon = Zoom().windowIcon().pixmap(32, 32).toImage();
+    ASSERT_EQ(mainIcon.size(), QSize(32, 32));
+    ASSERT_EQ(zoomIcon.size(), QSize(32, 32));
+    EXPECT_NE(mainIcon, zoomIcon);
 }
 
 TEST_F(MainWindowTest, ShownWithTheFocusOnMakeAndTabGoesThroughTheControlsInOrder) {
@@ -201,6 +207,15 @@ TEST_F(MainWindowTest, AJpegPictureIsShownButMakeFailsWithTheCanvasMessage) {
     ASSERT_EQ(shell.exceptionMessages.size(), 1u);
     EXPECT_EQ(shell.exceptionMessages[0], std::string(msg::kNoCanvasBitmap) + ".");
     EXPECT_EQ(Caption(Main().L_x), "");
+    // The preview draws the photo through the graphic's own drawing.
+    const QImage* shown = Main().ViewOf(Main().Image2)->pictureImage();
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->size(), QSize(64, 48));
+    const QColor centre = shown->pixelColor(32, 24);
+    EXPECT_NEAR(centre.red(), 200, 12);
+    EXPECT_NEAR(centre.green(), 120, 12);
+    EXPECT_NEAR(centre.blue(), 40, 12);
+    EXPECT_EQ(shell.exceptionMessages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, AnUnknownExtensionKeepsThePictureAndDoesNotRunMake) {

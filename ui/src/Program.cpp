@@ -10,9 +10,21 @@
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
+// The icons are compiled into the ui library; a static library's resources are registered only
+// when asked for by name, outside any namespace.
+static void registerIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace brodix {
 
+void RegisterResources() {
+    static const bool registered = (registerIconResources(), true);
+    (void)registered;
+}
+
 void InitializeApplication() {
+    RegisterResources();
     // The application title. Not the display name: Qt would append that to every caption,
     // and the main window's title bar shows "Ruvovuro" alone.
     QCoreApplication::setApplicationName(QStringLiteral("Brodix"));

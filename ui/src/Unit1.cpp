@@ -29,6 +29,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()) {
+    RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
     BTN_MAKE = f.BTN_MAKE;

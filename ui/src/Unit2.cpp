@@ -20,6 +20,7 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
                           Qt::WindowStaysOnTopHint),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_Zoom>()) {
+    RegisterResources();
     m_form->setupUi(this);
     Ui::TF_Zoom& f = *m_form;
     BitBtn1 = f.BitBtn1;

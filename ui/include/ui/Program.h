@@ -23,6 +23,9 @@ inline constexpr int kDesignFontPixels = 12;
 // desktop entry, the icon and the font mapping. Needs a QApplication.
 void InitializeApplication();
 
+// Makes the icons compiled into the ui library available (once; any later call does nothing).
+void RegisterResources();
+
 // font at the design's character height of 12 pixels.
 QFont DesignFont(const QFont& font);
 
