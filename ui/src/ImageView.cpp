@@ -73,7 +73,11 @@ void ImageView::imageChanged() {
     m_drawnFrom = nullptr;
     if (m_image && size() != QSize(m_image->Width(), m_image->Height()))
         resize(m_image->Width(), m_image->Height());
-    update();
+    // Make reports every pixel and every cell it writes; one repaint request covers them all.
+    if (!m_repaintPending) {
+        m_repaintPending = true;
+        update();
+    }
 }
 
 const QImage* ImageView::pictureImage() {
@@ -130,6 +134,7 @@ const QImage* ImageView::drawnImage(TGraphic& graphic) {
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
+    m_repaintPending = false;
     const QImage* picture = pictureImage();
     if (!picture)
         return;

@@ -46,6 +46,9 @@ class ImageView : public QWidget {
     const QImage* drawnImage(TGraphic& graphic);
 
     TImage* m_image = nullptr;
+    // A repaint was asked for and has not happened yet. A view that is hidden or scrolled out
+    // of sight gets no paint for it, but is painted whole when it comes into sight again.
+    bool m_repaintPending = false;
     // A bitmap in the display format is shown straight from its store (m_view wraps it, no
     // copy); any other format is converted once per change of the bitmap (m_converted).
     QImage m_view;
