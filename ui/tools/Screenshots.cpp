@@ -29,7 +29,10 @@ using namespace brodix;
 class DemoShell final : public Shell {
   public:
     QStringList files;
-    std::optional<FileChoice> RunFileDialog(const FileDialogRequest&, QWidget*) override {
+    std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
+                                            QWidget* owner) override {
+        if (request.kind == FileDialogKind::Save)
+            return m_real.RunFileDialog(request, owner);
         if (files.isEmpty())
             return std::nullopt;
         return FileChoice{files.takeFirst().toStdString(), 1};
@@ -108,6 +111,14 @@ int main(int argc, char* argv[]) {
     program.Zoom().RG_x->setItemIndex(7);
     shoot(out + "/zoom-x8.png");
     program.Zoom().BitBtn1->click();
+
+    // The real save dialog, photographed open and then cancelled.
+    QTimer::singleShot(0, [&] {
+        shoot(out + "/save-dialog.png");
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    main.BTN_SAVE->click();
 
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {
