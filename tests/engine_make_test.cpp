@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/Make.h"
 #include "engine/StoredDesign.h"
@@ -295,6 +299,100 @@ TEST(Make, EmptyPicture) {
     EXPECT_EQ(w.chart.Height(), 1);
     EXPECT_EQ(w.colorCount.Text(), "1");
     EXPECT_EQ(w.zoomImage.Width(), 0);
+}
+
+// The chart drawn the plain way: every cell copied through the canvas in stitch order, the
+// later cell over the shared line, then the grid drawn with the default pen.
+void DrawReferenceChart(TBitmap& chart, TCanvas& symbols, TCanvas& blank, TImage& source,
+                        const std::vector<TColor>& palette) {
+    const int w = source.Picture().Width();
+    const int h = source.Picture().Height();
+    chart.SetWidth(12 * w + 1);
+    chart.SetHeight(12 * h + 1);
+    TCanvas& canvas = chart.Canvas();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const TColor color = source.Canvas().Pixel(x, y);
+            const int k = static_cast<int>(std::find(palette.begin(), palette.end(), color) -
+                                           palette.begin());
+            const TRect dest = Rect(12 * x, 12 * y, 12 * x + 13, 12 * y + 13);
+            if (color == clWhite) {
+                canvas.CopyRect(dest, blank, kBlankCellRect);
+            } else {
+                canvas.CopyRect(dest, symbols, SymbolCellRect(k));
+            }
+        }
+    }
+    canvas.Brush().SetColor(clBlack);
+    for (int k = 0; k <= chart.Height() / 60; ++k) {
+        canvas.MoveTo(0, 60 * k);
+        canvas.LineTo(chart.Width() - 1, 60 * k);
+    }
+    for (int k = 0; k <= chart.Width() / 60; ++k) {
+        canvas.MoveTo(60 * k, 0);
+        canvas.LineTo(60 * k, chart.Height() - 1);
+    }
+}
+
+// Sizes around the grid spacing, with and without white, with the real sheet, a sheet that is
+// missing (41 x 41 white) and a 1-bit sheet: the chart must be the plain drawing's, pixel for
+// pixel, and the canvas must be left as the plain drawing leaves it.
+TEST(Make, ChartEqualsCellByCellDrawing) {
+    struct Case {
+        int width, height;
+        bool withWhite;
+        const char* sheet;  // "real", "missing", "mono"
+    };
+    const Case cases[] = {{1, 1, false, "real"},  {5, 10, true, "real"},    {6, 11, false, "real"},
+                          {61, 13, true, "real"}, {17, 9, true, "missing"}, {23, 31, false, "mono"},
+                          {60, 60, true, "real"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " " << c.sheet);
+        Window w;
+        if (std::string(c.sheet) == "missing") {
+            w.symbols.Picture().SetGraphic(nullptr);
+        } else if (std::string(c.sheet) == "mono") {
+            TBitmap mono(w.symbols.Picture().Bitmap());
+            w.symbols.Canvas().Brush().SetColor(clBlack);
+            TBitmap oneBit;
+            oneBit.SetWidth(mono.Width());
+            oneBit.SetHeight(mono.Height());
+            oneBit.SetMonochrome(true);
+            oneBit.Canvas().SetCopyMode(cmNotSrcCopy);
+            const TRect all = Rect(0, 0, mono.Width(), mono.Height());
+            oneBit.Canvas().CopyRect(all, w.symbols.Canvas(), all);
+            w.symbols.Picture().SetGraphic(&oneBit);
+        }
+        const auto colorOf = [&](int x, int y) -> TColor {
+            const int k = (x * 7 + y * 3 + x * y) % 40;
+            return c.withWhite && k == 0 ? clWhite : RGB(k * 5, 255 - k, k * 3);
+        };
+        w.Load(c.width, c.height, colorOf);
+        ASSERT_EQ(w.Run(), MakeResult::Done);
+
+        std::vector<TColor> palette;
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x)
+                palette.push_back(colorOf(x, y));
+        }
+        std::sort(palette.begin(), palette.end(), std::greater<>());
+        palette.erase(std::unique(palette.begin(), palette.end()), palette.end());
+
+        TBitmap expected;
+        DrawReferenceChart(expected, w.symbols.Canvas(), w.blank.Canvas(), w.source, palette);
+        TCanvas& chart = w.chart.Canvas();
+        ASSERT_EQ(chart.Bitmap().Width(), expected.Width());
+        ASSERT_EQ(chart.Bitmap().Height(), expected.Height());
+        int differences = 0;
+        for (int y = 0; y < expected.Height(); ++y) {
+            for (int x = 0; x < expected.Width(); ++x)
+                differences += chart.Pixel(x, y) != expected.GetPixel(x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(differences, 0);
+        EXPECT_EQ(chart.Brush().Color(), clBlack);
+        EXPECT_EQ(chart.PenPos(), expected.Canvas().PenPos());
+        EXPECT_EQ(chart.CopyMode(), cmSrcCopy);
+    }
 }
 
 }  // namespace

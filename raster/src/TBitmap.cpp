@@ -208,6 +208,31 @@ void TBitmap::SetSize(int width, int height) {
     Resize(width, height);
 }
 
+void TBitmap::SetSizeForOverwrite(int width, int height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const int bits = BitsPerPixel(m_layout.format);
+    std::shared_ptr<PixelStore> store;
+    if (width > 0 && height > 0) {
+        store = AllocateStore(CheckedStoreSize(width, height, bits));
+        // Row padding is never drawn; keep it defined for writers that copy whole rows.
+        const std::size_t stride = RowStride(width, bits);
+        const std::size_t usedBytes = (static_cast<std::size_t>(width) * bits + 7) / 8;
+        if (usedBytes < stride) {
+            for (int y = 0; y < height; ++y) {
+                std::memset(store->Bytes() + stride * static_cast<std::size_t>(y) + usedBytes, 0,
+                            stride - usedBytes);
+            }
+        }
+    }
+    m_store = std::move(store);
+    m_width = width;
+    m_height = height;
+    m_stride = RowStride(width, bits);
+    m_topDown = true;
+    Modified();
+}
+
 void TBitmap::Resize(int width, int height) {
     // A negative size is a caller's slip; the nearest sensible image is an empty one.
     width = std::max(width, 0);

@@ -286,10 +286,11 @@ bool Blit(TBitmap& dest, const TBitmap& sourceArg, const BlitRequest& request) {
             lookup[v] = convert(source->ColorOfPixelValue(static_cast<std::uint32_t>(v)));
         }
     }
-    // 24-bit and display pixels already hold the display value in their low three bytes.
+    // 24-bit, display and 8-8-8 32-bit pixels hold the display value in their low three bytes.
     const bool rawToDisplay =
         destFormat == TPixelFormat::Display &&
-        (sourceFormat == TPixelFormat::Direct24 || sourceFormat == TPixelFormat::Display);
+        (sourceFormat == TPixelFormat::Direct24 || sourceFormat == TPixelFormat::Display ||
+         (sourceFormat == TPixelFormat::Direct32 && source->Layout().masks == kMasks888));
     std::vector<std::uint32_t>& values = ValueRow();
     values.resize(static_cast<std::size_t>(n));
     enum class Decode { Raw, Lookup, RawToDisplay, Convert };
@@ -419,6 +420,34 @@ void TCanvas::LineTo(int x, int y) {
     const std::int64_t steps = std::max(adx, ady);  // the end point itself is not drawn
     if (steps == 0)
         return;
+    const int bits = BitsPerPixel(m_bitmap.PixelFormat());
+    const std::uint32_t penValue = m_bitmap.PixelValueOf(ColorToRGB(m_pen.Color));
+    if (m_pen.Width <= 1 && m_pen.Mode == TPenMode::pmCopy && (dx == 0 || dy == 0)) {
+        // Axis-parallel lines with the default pen, such as the chart's grid: one span. The
+        // run covers the start point up to, not including, the end point.
+        const bool horizontal = dy == 0;
+        const std::int64_t start = horizontal ? from.x : from.y;
+        const std::int64_t end = horizontal ? x : y;
+        const std::int64_t limit = horizontal ? m_bitmap.Width() : m_bitmap.Height();
+        const std::int64_t fixed = horizontal ? from.y : from.x;
+        const std::int64_t fixedLimit = horizontal ? m_bitmap.Height() : m_bitmap.Width();
+        const std::int64_t low = std::max<std::int64_t>(0, end > start ? start : end + 1);
+        const std::int64_t high = std::min<std::int64_t>(limit, end > start ? end : start + 1);
+        if (fixed < 0 || fixed >= fixedLimit || low >= high)
+            return;
+        std::uint8_t* store = m_bitmap.MutableBits();
+        if (horizontal) {
+            detail::FillSpan(RowOf(store, m_bitmap, static_cast<int>(fixed)), bits,
+                             static_cast<int>(low), static_cast<int>(high), penValue);
+        } else {
+            for (auto row = static_cast<int>(low); row < high; ++row) {
+                detail::WritePixel(RowOf(store, m_bitmap, row), bits, static_cast<int>(fixed),
+                                   penValue);
+            }
+        }
+        m_bitmap.Modified();
+        return;
+    }
     const bool xMajor = adx >= ady;
     const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
@@ -442,9 +471,7 @@ void TCanvas::LineTo(int x, int y) {
     if (first >= last)
         return;
 
-    const int bits = BitsPerPixel(m_bitmap.PixelFormat());
     const std::uint32_t mask = detail::PixelBitsMask(m_bitmap);
-    const std::uint32_t penValue = m_bitmap.PixelValueOf(ColorToRGB(m_pen.Color));
     const std::uint32_t blackValue = m_bitmap.PixelValueOf(clBlack);
     const std::uint32_t whiteValue = m_bitmap.PixelValueOf(clWhite);
     std::uint8_t* store = m_bitmap.MutableBits();

@@ -49,6 +49,11 @@ class TBitmap final : public TGraphic {
     void SetHeight(int height);
     void SetSize(int width, int height);
 
+    // A new store of the given size whose pixels are left unset, for a writer that sets every
+    // pixel before anything reads them (the chart, drawn cell by cell): the white fill would
+    // cost as much as drawing the chart. Old pixels are not kept.
+    void SetSizeForOverwrite(int width, int height);
+
     bool Monochrome() const { return m_layout.format == TPixelFormat::Monochrome; }
     // true: 1 bit per pixel, white where the old pixel equals the conversion background.
     void SetMonochrome(bool monochrome);
