@@ -236,8 +236,9 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     struct Case {
         std::string picture, name, err;
     };
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
     for (const Case& c :
-         {Case{"missing.bmp", "rose", "ファイル missing.bmp は開けません.\n"},
+         {Case{"missing.bmp", "rose", "ファイル " + folder + "/missing.bmp は開けません.\n"},
           Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
           Case{"pic.ico", "rose", "ビットマップを持っている時のみイメージの変更が可能です.\n"},
           Case{"pic.bmp", dir / "file/rose",
@@ -268,6 +269,14 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     const Outcome with = RunChart({"pic.bmp", "b"}, dir.Path(), copy);
     EXPECT_EQ(with.status, 0);
     EXPECT_EQ(with.err, "");
+
+    // A sheet that loads as another kind of picture is no sheet: reported, and the chart is
+    // made without symbols.
+    testing::WriteFileBytes(dir / "sheet.ico", {0, 0, 1, 0, 0, 0});
+    const Outcome icon = RunChart({"--symbols", "sheet.ico", "pic.bmp", "c"}, dir.Path(), copy);
+    EXPECT_EQ(icon.status, 0);
+    EXPECT_EQ(icon.err, "ビットマップイメージが不正です.\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "c_CS.bmp"));
 }
 
 TEST(BrodixChart, WrongCommandLinePrintsUsage) {

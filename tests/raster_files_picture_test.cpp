@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -222,6 +225,38 @@ TEST_F(PictureLoader, UncreatableFileRaisesEFCreateError) {
             EXPECT_EQ(e.Message(), FormatMessage(msg::kFCreateError, path));
         }
     }
+}
+
+// A file the user may not write is not replaced behind their back by the rename. Run as a user
+// without the rights to it: root may write anything.
+TEST_F(PictureLoader, ReadOnlyFileIsNotReplaced) {
+    const Bytes old(300, 0x5A);
+    const std::string path = Write("locked.bmp", old);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        try {  // the folder itself takes new files
+            m_picture.SaveToFile(m_dir / "fresh.bmp");
+        } catch (...) {
+            ::_exit(4);
+        }
+        try {
+            m_picture.SaveToFile(path);
+        } catch (const EFCreateError& e) {
+            ::_exit(e.Message() == FormatMessage(msg::kFCreateError, path) ? 0 : 1);
+        } catch (...) {
+        }
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testing::ReadFileBytes(path), old);
 }
 
 // A disk that fills up halfway: the file size limit makes the kernel refuse the rest.

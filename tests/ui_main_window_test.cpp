@@ -61,6 +61,16 @@ TEST_F(MainWindowTest, ShownWithTheFocusOnMakeAndTabGoesThroughTheControlsInOrde
     EXPECT_EQ(makes, 0);
 }
 
+TEST_F(MainWindowTest, EnterClicksTheFocusedButtonAsTheSpaceBarDoes) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(Main().BTN_MAKE, &press);
+    }
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(Main().BTN_MAKE, &repeat);
+    EXPECT_EQ(makes, 2);
+}
+
 TEST_F(MainWindowTest, WithoutAPictureMakeSaveAndZoomDoNothing) {
     Main().BTN_MAKE->click();
     Main().BTN_SAVE->click();

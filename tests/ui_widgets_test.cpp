@@ -2,11 +2,17 @@
 // dialogs' default extension and placement, message box line breaks, the failure guard.
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/Messages.h"
 #include "raster/Exceptions.h"
+#include "raster/TGraphic.h"
+#include "raster/TImage.h"
 #include "ui/FileDialog.h"
 #include "ui/Guard.h"
+#include "ui/ImageView.h"
 #include "ui/RadioGroup.h"
 #include "ui/Shell.h"
 #include "ui_test_support.h"
@@ -110,6 +116,36 @@ TEST_F(WidgetsTest, GuardShowsEveryKindOfFailureOnceWithItsDot) {
     const std::vector<std::string> expected = {"'' は整数ではありません.", "disk full.",
                                                std::string(msg::kReadError) + "."};
     EXPECT_EQ(shell.exceptionMessages, expected);
+}
+
+// A picture that loads but is too large to draw at its size (a huge JPEG, a metafile with a
+// tiny unit) is reported through the failure handler: nothing may leave a paint event.
+TEST_F(WidgetsTest, APictureTooLargeToDrawIsReportedNotThrownFromThePaint) {
+    class Huge final : public TGraphic {
+      public:
+        const char* ClassName() const override { return "THuge"; }
+        int Width() const override { return 100000; }
+        int Height() const override { return 100000; }
+        std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<Huge>(); }
+        void Draw(TCanvas&, const TRect&) override {}
+        void LoadFromStream(TStream&) override {}
+        void SaveToStream(TStream&) const override {}
+    };
+    TImage image(50, 50);
+    Huge huge;
+    image.Picture().SetGraphic(&huge);
+    std::vector<std::string> reported;
+    ImageView::setDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
+    {
+        ImageView view;
+        view.setImage(&image);
+        view.resize(50, 50);
+        (void)view.grab();
+        (void)view.grab();  // asked once, not again on every paint
+        view.setImage(nullptr);
+    }
+    ImageView::setDrawFailureHandler(nullptr);
+    EXPECT_EQ(reported, std::vector<std::string>{msg::kOutOfResources});
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "raster/Exceptions.h"
+#include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/TPicture.h"
 
@@ -84,10 +86,16 @@ int RunBatch(const BatchOptions& options) {
     images.blank.SetAutoSize(true);
 
     // An unreadable sheet is reported and the run goes on without it, as at the window's start.
-    const std::string sheet =
-        options.symbolSheet.empty() ? ProgramFolder() + kSymbolSheetFileName : options.symbolSheet;
+    const std::string sheet = options.symbolSheet.empty() ? ProgramFolder() + kSymbolSheetFileName
+                                                          : FullPath(options.symbolSheet);
     try {
         images.symbols.Picture().LoadFromFile(sheet);
+        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
+        // picture, which has no cells to copy and would stop every Make.
+        if (dynamic_cast<const TBitmap*>(images.symbols.Picture().Graphic()) == nullptr) {
+            images.symbols.Picture().SetGraphic(nullptr);
+            throw EInvalidGraphic(msg::kInvalidBitmap);
+        }
     } catch (const std::exception& error) {
         std::cerr << ExceptionBoxText(error.what()) << '\n';
     }
@@ -96,9 +104,10 @@ int RunBatch(const BatchOptions& options) {
         ReadBlankCell(images.blank);
         const std::string name = SaveDialogName(options.name);
 
-        Progress(progress, "Loading " + options.picture);
-        images.picture.Picture().LoadFromFile(options.picture);
-        images.preview.Picture().LoadFromFile(options.picture);
+        const std::string picture = FullPath(options.picture);
+        Progress(progress, "Loading " + picture);
+        images.picture.Picture().LoadFromFile(picture);
+        images.preview.Picture().LoadFromFile(picture);
 
         StringCaption colorCount;
         StringCaption width;

@@ -107,11 +107,14 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     return options;
 }
 
+std::string FullPath(const std::string& typed) {
+    if (!typed.empty() && typed[0] == '/')
+        return typed;
+    return (std::filesystem::current_path() / std::filesystem::path(typed)).string();
+}
+
 std::string SaveDialogName(const std::string& typed) {
-    std::string name = typed;
-    if (name.empty() || name[0] != '/') {
-        name = (std::filesystem::current_path() / std::filesystem::path(typed)).string();
-    }
+    std::string name = FullPath(typed);
     if (SplitFileName(name).ext.empty())
         name += ".bmp";
     return name;

@@ -32,6 +32,10 @@ int LevelIndex(const std::string& level);
 
 // The full name the save dialog would hand over for a typed name: relative names are taken
 // from the current folder and a name without extension gets ".bmp".
+// The full name the window's dialogs hand over for a typed name: a relative one is taken from
+// the current folder, so that messages name files as the window's would.
+std::string FullPath(const std::string& typed);
+
 std::string SaveDialogName(const std::string& typed);
 
 std::string UsageText();

@@ -141,8 +141,10 @@ void SaveLegend(SaveSources& sources, const std::string& fileName, OutputWriter&
 }
 
 void SaveEnlarged(SaveSources& sources, const std::string& fileName, OutputWriter& writer) {
-    const int scale =
-        EnlargedScale(StrToInt(sources.width.Text()), StrToInt(sources.height.Text()));
+    // Width first, then height, as the captions are read everywhere else.
+    const int width = StrToInt(sources.width.Text());
+    const int height = StrToInt(sources.height.Text());
+    const int scale = EnlargedScale(width, height);
     // An empty picture has no scale; it has nothing to enlarge either.
     if (scale == 0)
         return;

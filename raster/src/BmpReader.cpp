@@ -322,6 +322,10 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
     if (header.compression == kCompressionBitFields) {
         if (header.bitCount != 16 && header.bitCount != 32)
             Invalid();
+        // Masks follow a 40-byte header and lie inside one of 52 bytes or more; a header in
+        // between has them in neither place.
+        if (!header.masksInHeader && header.headerSize != kInfoHeaderSize)
+            Invalid();
         if (!header.masksInHeader) {
             std::uint8_t masks[12];
             input.ReadExact(masks, sizeof masks);

@@ -54,8 +54,12 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : m_target(Resolve
     struct stat info {};
     if (fileName.empty() || fileName.back() == '/')
         fail();
-    if (::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        fail();
+    if (::stat(m_target.c_str(), &info) == 0) {
+        // The rename would replace a file that may not be written, which opening it for
+        // writing in place would refuse.
+        if (!S_ISREG(info.st_mode) || ::access(m_target.c_str(), W_OK) != 0)
+            fail();
+    }
 
     const std::string folder = FolderOf(m_target);
     std::string base =

@@ -121,10 +121,11 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
 const QImage* ImageView::drawnImage(TGraphic& graphic) {
     if (m_drawnFrom != &graphic || !m_drawn) {
         m_drawn = std::make_unique<TBitmap>();
-        m_drawn->SetSize(graphic.Width(), graphic.Height());
         m_drawnFrom = &graphic;
         // Whatever the graphic managed to draw stays; it is not asked again until it changes.
+        // A picture too large for an image of its size fails here too, never in the paint.
         const auto failure = RunCatching([&] {
+            m_drawn->SetSize(graphic.Width(), graphic.Height());
             graphic.Draw(m_drawn->Canvas(), Rect(0, 0, graphic.Width(), graphic.Height()));
         });
         if (failure && drawFailureHandler())

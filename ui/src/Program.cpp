@@ -6,7 +6,9 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
+#include "raster/Screen.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
@@ -50,8 +52,16 @@ QPoint CentredPosition(const QRect& desktop, int width, int height) {
 }
 
 Program::Program(Shell& shell) {
+    // The screen's pixels per inch tie font sizes in points to heights in pixels.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        Screen::SetPixelsPerInch(qRound(screen->logicalDotsPerInchY()));
     m_main = std::make_unique<TF_main>(shell);
     m_zoom = std::make_unique<TF_Zoom>(shell);
+    // The zoom window belongs to the program's one taskbar entry, not an entry of its own.
+    m_main->winId();
+    m_zoom->winId();
+    if (m_zoom->windowHandle() && m_main->windowHandle())
+        m_zoom->windowHandle()->setTransientParent(m_main->windowHandle());
 }
 
 Program::~Program() {
@@ -61,7 +71,8 @@ Program::~Program() {
 
 void Program::ShowMainWindow() {
     TF_main& window = *m_main;
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen) {
         // The frame is known only once the window manager has framed the window; until then
         // the client size stands for the outer size.
         const QSize outer = window.frameGeometry().size();
@@ -71,6 +82,12 @@ void Program::ShowMainWindow() {
     window.show();
     window.raise();
     window.activateWindow();
+    // Once the window manager has framed the window, centre its outer size; moving a window
+    // places its frame. This is still the first showing: the program never moves it later.
+    if (screen && window.frameGeometry().size() != window.size()) {
+        const QSize outer = window.frameGeometry().size();
+        window.move(CentredPosition(screen->virtualGeometry(), outer.width(), outer.height()));
+    }
 }
 
 }  // namespace brodix

@@ -61,7 +61,8 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
     QFileDialog dialog(owner);
     // Our own dialog, so that its settings and its place are the ones the program asks for.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setOption(QFileDialog::HideNameFilterDetails, false);
+    // The entries read "bmp" and "ALL"; their patterns filter without being shown.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setWindowModality(Qt::ApplicationModal);

@@ -12,8 +12,10 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
+#include "ui/ImageView.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
@@ -70,6 +72,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     IMG_BLK.SetAutoSize(true);
     Guard(m_shell, nullptr, [this] { ReadBlankCell(IMG_BLK); });
 
+    ClickButtonsOnEnter(*this);
     connectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
     connectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
     connectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
@@ -95,6 +98,10 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
 
 TF_main::~TF_main() {
     ImageView::setDrawFailureHandler(nullptr);
+    // The image views are child widgets and outlive the images they show, members of this
+    // class; they let go of them first.
+    for (ImageView* view : findChildren<ImageView*>())
+        view->setImage(nullptr);
     if (F_main == this)
         F_main = nullptr;
 }

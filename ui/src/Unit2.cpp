@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "raster/Exceptions.h"
+#include "ui/ButtonKeys.h"
 #include "ui/Guard.h"
 #include "ui/ImageView.h"
 #include "ui/Program.h"
@@ -43,12 +44,16 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
 
     connect(RG_x, &RadioGroup::clicked, this,
             [this] { Guard(m_shell, this, [this] { RG_xClick(RG_x); }); });
+    ClickButtonsOnEnter(*this);
     connect(BitBtn1, &QPushButton::clicked, this,
             [this] { Guard(m_shell, this, [this] { BitBtn1Click(BitBtn1); }); });
     F_Zoom = this;
 }
 
 TF_Zoom::~TF_Zoom() {
+    // The image view is a child widget and outlives Image2, a member: it lets go of it first.
+    for (ImageView* view : findChildren<ImageView*>())
+        view->setImage(nullptr);
     if (F_Zoom == this)
         F_Zoom = nullptr;
 }
