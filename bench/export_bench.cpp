@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -16,6 +15,7 @@
 #include "engine/Captions.h"
 #include "engine/Make.h"
 #include "engine/StoredDesign.h"
+#include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -135,15 +135,6 @@ void BM_FloorFillAndMonochrome(benchmark::State& state) {
     }
 }
 
-std::string ProgramFolder() {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0)
-        return {};
-    const std::string path(buffer, static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/') + 1);
-}
-
 // Writes the picture as a 24-bit BMP for the batch command to read.
 void WritePicture(const std::string& path) {
     TBitmap copy;
@@ -159,7 +150,8 @@ void WritePicture(const std::string& path) {
 }
 
 void BM_BrodixChartEndToEnd(benchmark::State& state) {
-    const std::string program = ProgramFolder() + "brodix-chart";
+    const std::string program =
+        std::filesystem::path(ProgramFileName()).parent_path() / "brodix-chart";
     const std::string folder = MakeFolder("/dev/shm");
     if (folder.empty() || !std::filesystem::exists(program)) {
         state.SkipWithError("no brodix-chart or no /dev/shm");

@@ -3,38 +3,21 @@
 // BMP files built and read by the export tests on their own, without the raster layer's reader
 // and writer, so that the saved files are checked against an independent reading.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "raster/Color.h"
+#include "test_files.h"
 
 namespace brodix::testing {
 
 using ColorAt = std::function<TColor(int x, int y)>;
 using BlackAt = std::function<bool(int x, int y)>;
-
-inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 inline std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | std::uint32_t{b.at(at + 3)} << 24;
@@ -129,40 +112,6 @@ struct SavedBmp {
         const std::size_t at = row + 4 * static_cast<std::size_t>(x);
         return RGB(bytes.at(at + 2), bytes.at(at + 1), bytes.at(at));
     }
-};
-
-// A fresh folder under the system's temporary folder, removed with its contents afterwards.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "brodix-export-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp");
-        m_path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-    // The names of the files in the folder, sorted.
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-  private:
-    std::string m_path;
 };
 
 }  // namespace brodix::testing

@@ -1,20 +1,14 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "raster/Color.h"
+#include "test_files.h"
 
 namespace brodix::testing {
-
-using Bytes = std::vector<std::uint8_t>;
 
 inline void Put16(Bytes& out, std::size_t at, std::uint32_t v) {
     out.at(at) = static_cast<std::uint8_t>(v);
@@ -81,36 +75,6 @@ inline Bytes BuildBmp(const BmpSpec& spec) {
     Put32(out, 2, static_cast<std::uint32_t>(out.size()));
     return out;
 }
-
-inline Bytes ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFileBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder for one test, removed afterwards.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "brodix-files-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& Path() const { return m_path; }
-
-  private:
-    std::string m_path;
-};
 
 inline std::string SuiteFile(const std::string& relative) {
     return std::string(BRODIX_TESTDATA_DIR) + "/bmpsuite/" + relative;

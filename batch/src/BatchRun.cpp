@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <climits>
 #include <exception>
 #include <iostream>
 #include <vector>
@@ -36,21 +35,6 @@ class RecordingSink final : public MessageSink {
     std::string m_text;
     std::string m_title;
 };
-
-// The folder of the running program, final '/' kept, as the window finds its sheet.
-std::string ProgramFolder() {
-    std::vector<char> buffer(PATH_MAX);
-    for (;;) {
-        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0)
-            return {};
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            const std::string path(buffer.data(), static_cast<std::size_t>(length));
-            return path.substr(0, path.rfind('/') + 1);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 // A message box shows a carriage return as a line break.
 std::string WithLineBreaks(std::string text) {
@@ -86,7 +70,7 @@ int RunBatch(const BatchOptions& options) {
     images.blank.SetAutoSize(true);
 
     // An unreadable sheet is reported and the run goes on without it, as at the window's start.
-    const std::string sheet = options.symbolSheet.empty() ? ProgramFolder() + kSymbolSheetFileName
+    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
                                                           : FullPath(options.symbolSheet);
     try {
         images.symbols.Picture().LoadFromFile(sheet);

@@ -4,9 +4,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
-#include <filesystem>
-#include <system_error>
 
+#include "engine/SymbolSheet.h"
 #include "ui/Shell.h"
 
 namespace brodix {
@@ -115,11 +114,8 @@ void QtShell::ShowExceptionMessage(const std::string& text, QWidget* owner) {
 }
 
 std::string QtShell::ProgramFileName() {
-    std::error_code error;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error)
-        return path.string();
-    return QCoreApplication::applicationFilePath().toStdString();
+    const std::string path = brodix::ProgramFileName();
+    return path.empty() ? QCoreApplication::applicationFilePath().toStdString() : path;
 }
 
 }  // namespace brodix

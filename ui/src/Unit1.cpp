@@ -125,10 +125,7 @@ ImageView* TF_main::ViewOf(const TImage& image) const {
 }
 
 void TF_main::FormCreate(QObject*) {
-    std::string path = m_shell.ProgramFileName();
-    path.erase(path.find_last_of('/') + 1);
-    path += kSymbolSheetFileName;
-    Img_mark.Picture().LoadFromFile(path);
+    Img_mark.Picture().LoadFromFile(SymbolSheetPath(m_shell.ProgramFileName()));
 }
 
 void TF_main::BTN_MAKEClick(QObject*) {

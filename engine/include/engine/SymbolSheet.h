@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "raster/Geometry.h"
 
 namespace brodix {
@@ -7,6 +9,11 @@ namespace brodix {
 // The symbol sheet "Brodix.bmp" beside the program: ten 13 x 13 cells a row at a pitch of 12,
 // so neighbouring cells share their border row or column. Symbol k serves palette index k.
 inline constexpr const char* kSymbolSheetFileName = "Brodix.bmp";
+
+// The full path of the running program (empty when the system cannot tell).
+std::string ProgramFileName();
+// The sheet's place for a program: its folder, final '/' kept, then the sheet's name.
+std::string SymbolSheetPath(const std::string& programFileName);
 inline constexpr int kCellPitch = 12;
 inline constexpr int kCellSize = 13;
 inline constexpr int kSymbolsPerRow = 10;
