@@ -8,11 +8,18 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
+  libstb-dev liblcms2-dev libcairo2-dev libpugixml-dev
+  # thread catalogues (data only)
+  kxstitch-common
   # fonts the program draws with
   fonts-ipafont-gothic fonts-dejavu-core
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # reading PDFs back in tests
+  poppler-utils libpoppler-cpp-dev
+  # packaging and its checks
+  dpkg-dev file lintian appstream desktop-file-utils
   # a display for the window tests and screenshots
   xvfb xauth x11-utils imagemagick
   # a light window manager, so that screenshots show title bars
