@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "raster/Color.h"
+
+namespace brodix::print {
+
+// One thread of a catalogue: its number as the maker prints it ("310", "B5200"), its name and
+// its colour.
+struct Thread {
+    std::string number;
+    std::string name;
+    TColor color = 0;
+};
+
+// What the floss estimate assumes; printed on the key so the user sees it.
+struct FlossModel {
+    double fabricCount = 14.0;  // stitches per inch
+    int strands = 2;            // strands stitched together
+};
+
+// One row of the key, in the legend's order. symbol is the palette index, which is also the
+// symbol number drawn in the chart.
+struct KeyRow {
+    int symbol = 0;
+    TColor color = 0;
+    int stitches = 0;
+    bool hasThread = false;  // false when no catalogue was chosen
+    Thread thread;
+    double deltaE = 0.0;            // CIEDE2000 between the palette colour and the thread
+    std::vector<int> sameThreadAs;  // other symbols matched to the same thread
+    double metres = 0.0;
+    int skeins = 0;
+};
+
+// The key of the last Make: the catalogue it was matched against (empty title: none), the
+// floss model and one row per palette colour.
+struct PatternKey {
+    std::string catalogueTitle;
+    FlossModel floss;
+    std::vector<KeyRow> rows;
+};
+
+}  // namespace brodix::print
