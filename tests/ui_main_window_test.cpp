@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, TheOpenDialogRemembersTheConfirmedNameAndFilterNotACancel
 }
 
 TEST_F(MainWindowTest, StartingWithoutTheSymbolSheetReportsItAndStillOpens) {
-    shell.programFileName = folder / "no-such-dir/Brodix";
+    shell.programFileName = folder / "no-such-dir/brodix";
     program.reset();
     program = std::make_unique<Program>(shell);
     ASSERT_EQ(shell.exceptionMessages.size(), 1u);

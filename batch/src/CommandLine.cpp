@@ -65,6 +65,10 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.help = true;
             return options;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return options;
+        }
         // Both "--red 4" and "--red=4".
         std::string option = argument;
         std::string value;
@@ -155,6 +159,8 @@ std::string HelpText() {
            "         the symbol sheet to use instead of Brodix.bmp beside the program. A sheet\n"
            "         that cannot be read is reported and the chart is made without symbols.\n"
            "  --help  shows this text.\n"
+           "  --version\n"
+           "         shows the program's name and version.\n"
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
            "standard error, as the window's message boxes would show them.\n"

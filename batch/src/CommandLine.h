@@ -11,6 +11,7 @@ namespace brodix {
 // What brodix-chart was asked to do.
 struct BatchOptions {
     bool help = false;
+    bool version = false;
     LevelChoices levels;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;

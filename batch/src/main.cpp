@@ -19,5 +19,9 @@ int main(int argc, char** argv) {
         std::cout << brodix::HelpText();
         return brodix::kExitDone;
     }
+    if (options.version) {
+        std::cout << "brodix-chart " BRODIX_VERSION "\n";
+        return brodix::kExitDone;
+    }
     return brodix::RunBatch(options);
 }
