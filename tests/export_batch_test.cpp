@@ -299,9 +299,16 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
 
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
-    for (const char* topic : {"--red LEVEL", "--symbols SHEET", "_CS11", "Exit status", "64"}) {
+    for (const char* topic :
+         {"--red LEVEL", "--symbols SHEET", "--version", "_CS11", "Exit status", "64"}) {
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
     }
+
+    // --version answers alone, even beside a picture and a name, and writes nothing.
+    const Outcome version = RunChart({"pic.bmp", "a", "--version"}, dir.Path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "brodix-chart " BRODIX_VERSION "\n");
+    EXPECT_TRUE(dir.Files().empty());
 }
 
 }  // namespace
