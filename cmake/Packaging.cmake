@@ -6,6 +6,7 @@
 #   share/doc/brodix/ copyright and changelog, as Debian packages carry them
 include(GNUInstallDirs)
 
+# The release date, in the changelog, the manual pages and the AppStream metadata.
 set(BRODIX_RELEASE_DATE "2026-12-07")
 set(BRODIX_MAINTAINER "Brodix maintainers <maintainers@users.noreply.c-seed-03f4db90.example>")
 set(BRODIX_PRIVATE_DIR lib/brodix)
