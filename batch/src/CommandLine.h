@@ -11,6 +11,7 @@ namespace brodix {
 // What brodix-chart was asked to do.
 struct BatchOptions {
     bool help = false;
+    bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
