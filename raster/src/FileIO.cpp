@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -89,7 +90,10 @@ void RegisterTemporary(const std::string& path) noexcept {
     g_pendingSet = 0;
     if (path.size() >= sizeof g_pendingTemporary)
         return;
+    // The fences keep the compiler from moving the copy across the flag.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     std::memcpy(g_pendingTemporary, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     g_pendingSet = 1;
 }
 
