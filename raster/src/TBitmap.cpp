@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "PixelOps.h"
 #include "raster/Exceptions.h"
@@ -62,7 +63,12 @@ std::shared_ptr<PixelStore> AllocateStore(std::size_t size, Fill fill = Fill::Un
     if (size > kMaxPixelStoreBytes)
         throw EOutOfResources(msg::kOutOfResources);
     const std::size_t bytes = (size + 3) / 4 * 4;
-    auto store = std::make_shared<PixelStore>();
+    std::shared_ptr<PixelStore> store;
+    try {
+        store = std::make_shared<PixelStore>();
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources(msg::kOutOfResources);
+    }
     if (fill == Fill::Zero && bytes >= kMappedStoreBytes) {
         void* mapped =
             ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
