@@ -28,8 +28,11 @@ struct Outcome {
     std::string err;
 };
 
+// Where the command's standard output goes: captured, into a file, or closed.
+enum class Output { Captured, DevFull, Closed };
+
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
-                 const std::string& program = kProgram) {
+                 const std::string& program = kProgram, Output output = Output::Captured) {
     TempDir capture;
     const std::string outPath = capture / "out";
     const std::string errPath = capture / "err";
@@ -43,8 +46,13 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(127);
-        ::dup2(out, 1);
+        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY) : out;
+        if (target < 0)
+            ::_exit(127);
+        ::dup2(target, 1);
         ::dup2(err, 2);
+        if (output == Output::Closed)
+            ::close(1);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
@@ -250,6 +258,47 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     }
 }
 
+// A list of files that cannot be written is reported and fails the run; the files are written.
+TEST(BrodixChart, UnwritableListOfFilesFails) {
+    for (const Output output : {Output::DevFull, Output::Closed}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const Outcome run = RunChart({"pic.bmp", "rose"}, dir.Path(), kProgram, output);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.rfind("brodix-chart: cannot write the list of files: ", 0), 0u)
+            << run.err;
+        EXPECT_EQ(dir.Files(), (std::vector<std::string>{"pic.bmp", "rose_CS.bmp", "rose_CSC.bmp",
+                                                         "rose_color.bmp"}));
+    }
+}
+
+TEST(BrodixChart, NullEndsEveryNameOfTheList) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    const std::string folder = std::filesystem::canonical(dir.Path()).string() + "/";
+    for (const char* option : {"-z", "--null"}) {
+        const Outcome run = RunChart({option, "pic.bmp", "a\nb"}, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, folder + "a\nb_CS.bmp" + '\0' + folder + "a\nb_color.bmp" + '\0' +
+                               folder + "a\nb_CSC.bmp" + '\0');
+    }
+}
+
+// The README's example, typed where its output folder does not exist yet.
+TEST(BrodixChart, MakesTheOutputFolder) {
+    for (const char* name : {"out/rose", "out/deeper/rose"}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "rose.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const Outcome run =
+            RunChart({"--red", "4", "--green", "4", "--blue", "4", "rose.bmp", name}, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(std::filesystem::exists(dir / (std::string(name) + "_CS.bmp"))) << name;
+    }
+}
+
 TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     TempDir dir;
     testing::WriteFileBytes(dir / "pic.bmp",
@@ -300,7 +349,7 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
     for (const char* topic :
-         {"--red LEVEL", "--symbols SHEET", "--version", "_CS11", "Exit status", "64"}) {
+         {"--red LEVEL", "--symbols SHEET", "--version", "--null", "_CS11", "Exit status", "64"}) {
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
     }
 

@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <vector>
 
@@ -55,6 +58,32 @@ struct Images {
     TImage chart{100, 100};        // Img_CS
     TImage scratch{41, 41};        // IMG_save
     TImage zoomPicture{200, 200};  // the zoom window's Image2
+};
+
+// The list of files written, on standard output. A list that cannot be written is a failure of
+// its own, told once at the end: the files themselves are written all the same.
+class ListWriter {
+  public:
+    explicit ListWriter(bool nullEnds) : m_end(nullEnds ? '\0' : '\n') {}
+
+    void Add(const std::string& name) {
+        std::cout << name << m_end;
+        std::cout.flush();
+        if (!std::cout && m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+    }
+
+    bool Report() const {
+        if (m_error == 0)
+            return true;
+        std::cerr << "brodix-chart: cannot write the list of files: " << std::strerror(m_error)
+                  << '\n';
+        return false;
+    }
+
+  private:
+    char m_end;
+    int m_error = 0;
 };
 
 void Progress(bool shown, const std::string& text) {
@@ -120,11 +149,15 @@ int RunBatch(const BatchOptions& options) {
         }
 
         Progress(progress, "Saving " + name);
+        // As mkdir -p would: a batch run often writes into a folder of its own. A folder that
+        // cannot be made shows as the first file that cannot be created.
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
         SaveSources sources{images.picture, images.chart, images.legend, images.preview,
                             width,          height,       colorCount,    images.scratch};
-        SavePattern(name, sources,
-                    [](const std::string& written) { std::cout << written << std::endl; });
-        return kExitDone;
+        ListWriter list(options.nullEnds);
+        SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
+        return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << ExceptionBoxText(error.what()) << '\n';

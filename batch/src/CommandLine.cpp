@@ -69,6 +69,10 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.version = true;
             return options;
         }
+        if (argument == "--null" || argument == "-z") {
+            options.nullEnds = true;
+            continue;
+        }
         // Both "--red 4" and "--red=4".
         std::string option = argument;
         std::string value;
@@ -126,7 +130,7 @@ std::string SaveDialogName(const std::string& typed) {
 
 std::string UsageText() {
     return "usage: brodix-chart [--red LEVEL] [--green LEVEL] [--blue LEVEL] [--symbols SHEET]"
-           " PICTURE NAME\n"
+           " [-z] PICTURE NAME\n"
            "       brodix-chart --help\n";
 }
 
@@ -150,7 +154,8 @@ std::string HelpText() {
            "           rose_color.bmp              the legend, in columns of 50 colours\n"
            "           rose_CSC.bmp                the reduced picture enlarged\n"
            "         Every file carries NAME's extension and holds BMP data. Existing files of\n"
-           "         these names are replaced.\n"
+           "         these names are replaced. NAME's folder is made, with any folders above\n"
+           "         it, when it does not exist yet.\n"
            "\n"
            "Options:\n"
            "  --red LEVEL, --green LEVEL, --blue LEVEL\n"
@@ -158,12 +163,16 @@ std::string HelpText() {
            "  --symbols SHEET\n"
            "         the symbol sheet to use instead of Brodix.bmp beside the program. A sheet\n"
            "         that cannot be read is reported and the chart is made without symbols.\n"
+           "  -z, --null\n"
+           "         ends each name in the list of files with a NUL byte instead of a line\n"
+           "         break, for names that hold line breaks themselves.\n"
            "  --help  shows this text.\n"
            "  --version\n"
            "         shows the program's name and version.\n"
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
-           "standard error, as the window's message boxes would show them.\n"
+           "standard error, as the window's message boxes would show them. When the list\n"
+           "cannot be printed, the files are still written and the exit status is 2.\n"
            "\n"
            "Exit status:\n"
            "  0   the files are written\n"

@@ -12,6 +12,7 @@ namespace brodix {
 struct BatchOptions {
     bool help = false;
     bool version = false;
+    bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "raster/FileIO.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
     if (AnswerCommandLine(argc, argv))
         return 0;
     QApplication application(argc, argv);
+    brodix::InstallInterruptCleanup();
     brodix::InitializeApplication();
     brodix::QtShell shell;
     brodix::Program program(shell);
