@@ -34,7 +34,7 @@ RgbImage ResizeLinear(const RgbImage& image, StitchSize size) {
     if (size.width == image.width && size.height == image.height)
         return image;
     RgbImage out = AllocateRgb(static_cast<std::uint64_t>(size.width),
-                               static_cast<std::uint64_t>(size.height));
+                               static_cast<std::uint64_t>(size.height), kMaxDecodedPixels);
     const int done = stbir_resize_uint8_generic(image.rgb.data(), image.width, image.height, 0,
                                                 out.rgb.data(), out.width, out.height, 0, 3,
                                                 STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,

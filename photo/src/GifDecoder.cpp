@@ -84,7 +84,7 @@ int SkipToFirstImage(GifHolder& gif) {
 
 }  // namespace
 
-RgbImage DecodeGif(std::span<const std::uint8_t> bytes, TColor background) {
+RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
     Source source{bytes};
     GifHolder gif(source);
     const int transparent = SkipToFirstImage(gif);
@@ -94,9 +94,10 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, TColor background) {
         throw PhotoFailure{PhotoFailure::Kind::Damaged, "the GIF picture has no colours or size"};
     const int width = std::max(gif->SWidth, frame.Left + frame.Width);
     const int height = std::max(gif->SHeight, frame.Top + frame.Height);
-    RgbImage image =
-        AllocateRgb(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-    const std::uint8_t back[3] = {RedOf(background), GreenOf(background), BlueOf(background)};
+    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(width),
+                                 static_cast<std::uint64_t>(height), options.maxPixels);
+    const std::uint8_t back[3] = {RedOf(options.background), GreenOf(options.background),
+                                  BlueOf(options.background)};
     for (std::size_t i = 0; i < image.rgb.size(); i += 3)
         std::memcpy(&image.rgb[i], back, 3);
 

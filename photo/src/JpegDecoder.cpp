@@ -156,17 +156,17 @@ void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
 
 }  // namespace
 
-RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const std::optional<StitchSize>& fit) {
+RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
     JpegHolder holder;
     JpegState* state = holder.get();
     if (!ReadHeader(state, bytes.data(), bytes.size()))
         holder.Fail();
     const std::uint64_t width = state->info.image_width;
     const std::uint64_t height = state->info.image_height;
-    CheckDecodedSize(width, height);
+    CheckDecodedSize(width, height, options.maxPixels);
     const int orientation = OrientationOf(state->info);
     unsigned scale = 8;
-    if (fit) {
+    if (const std::optional<StitchSize>& fit = options.fit) {
         const bool swap = SwapsAxes(orientation);
         const StitchSize shown = FittedSize(static_cast<int>(swap ? height : width),
                                             static_cast<int>(swap ? width : height), *fit);

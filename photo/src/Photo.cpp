@@ -32,7 +32,7 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
 }
 
 // A BMP goes through the program's own reader, in whatever layout it has.
-RgbImage DecodeBmp(std::span<const std::uint8_t> bytes) {
+RgbImage DecodeBmp(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels) {
     TBitmap bitmap;
     try {
         TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
@@ -44,7 +44,7 @@ RgbImage DecodeBmp(std::span<const std::uint8_t> bytes) {
                            std::string("the BMP data are damaged (") + error.what() + ")"};
     }
     RgbImage image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
-                                 static_cast<std::uint64_t>(bitmap.Height()));
+                                 static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
     std::uint8_t* out = image.rgb.data();
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x, out += 3) {
@@ -61,13 +61,13 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
                 const std::string& name) {
     switch (KindOf(bytes)) {
         case PhotoKind::Png:
-            return DecodePng(bytes, options.background);
+            return DecodePng(bytes, options);
         case PhotoKind::Jpeg:
-            return DecodeJpeg(bytes, options.fit);
+            return DecodeJpeg(bytes, options);
         case PhotoKind::Gif:
-            return DecodeGif(bytes, options.background);
+            return DecodeGif(bytes, options);
         case PhotoKind::Bmp:
-            return DecodeBmp(bytes);
+            return DecodeBmp(bytes, options.maxPixels);
         case PhotoKind::Unknown:
             break;
     }
@@ -98,20 +98,19 @@ bool IsPhotoData(std::span<const std::uint8_t> bytes) {
     return kind == PhotoKind::Png || kind == PhotoKind::Jpeg || kind == PhotoKind::Gif;
 }
 
-void CheckDecodedSize(std::uint64_t width, std::uint64_t height) {
+void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
     if (width == 0 || height == 0)
         throw PhotoFailure{PhotoFailure::Kind::Damaged, "the picture has no pixels"};
-    if (width > kMaxDecodedPixels || height > kMaxDecodedPixels / width) {
+    if (width > maxPixels || height > maxPixels / width) {
         throw PhotoFailure{PhotoFailure::Kind::TooLarge,
                            "the picture is " + std::to_string(width) + " x " +
                                std::to_string(height) + " pixels; at most " +
-                               std::to_string(kMaxDecodedPixels / 1'000'000) +
-                               " million pixels can be read"};
+                               std::to_string(maxPixels) + " pixels can be read"};
     }
 }
 
-RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height) {
-    CheckDecodedSize(width, height);
+RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
+    CheckDecodedSize(width, height, maxPixels);
     RgbImage image;
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);

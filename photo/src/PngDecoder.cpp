@@ -93,13 +93,13 @@ class PngHolder {
 
 }  // namespace
 
-RgbImage DecodePng(std::span<const std::uint8_t> bytes, TColor background) {
+RgbImage DecodePng(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
     PngHolder holder(bytes);
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     if (!ReadHeader(holder.get(), &width, &height))
         holder.Fail();
-    CheckDecodedSize(width, height);
+    CheckDecodedSize(width, height, options.maxPixels);
     // Four bytes a pixel while decoding, narrowed to three in place afterwards.
     std::vector<std::uint8_t> pixels(std::size_t{width} * height * 4);
     std::vector<png_bytep> rows(height);
@@ -108,9 +108,9 @@ RgbImage DecodePng(std::span<const std::uint8_t> bytes, TColor background) {
     if (!ReadRows(holder.get(), rows.data()))
         holder.Fail();
 
-    const unsigned backRed = RedOf(background);
-    const unsigned backGreen = GreenOf(background);
-    const unsigned backBlue = BlueOf(background);
+    const unsigned backRed = RedOf(options.background);
+    const unsigned backGreen = GreenOf(options.background);
+    const unsigned backBlue = BlueOf(options.background);
     const std::size_t count = std::size_t{width} * height;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* from = &pixels[i * 4];

@@ -24,21 +24,21 @@ struct PhotoFailure {
 };
 
 // Throws PhotoFailure unless width x height is a picture the decoders may allocate.
-void CheckDecodedSize(std::uint64_t width, std::uint64_t height);
+void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels);
 
 // An RgbImage of the size, its pixels unset. Checks the size first.
-RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height);
+RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels);
 
 // Puts one colour with alpha (0 transparent .. 255 opaque) over the background's channel.
 inline std::uint8_t OverBackground(unsigned value, unsigned alpha, unsigned background) {
     return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
 }
 
-RgbImage DecodePng(std::span<const std::uint8_t> bytes, TColor background);
-RgbImage DecodeGif(std::span<const std::uint8_t> bytes, TColor background);
-// fit: the box the picture will be fitted into, so that a much larger picture can be decoded
-// at a reduced scale. The result is turned upright as its EXIF orientation says.
-RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const std::optional<StitchSize>& fit);
+RgbImage DecodePng(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
+RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
+// A picture much larger than the box it will be fitted into is decoded at a reduced scale. The
+// result is turned upright as its EXIF orientation says.
+RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
 
 // Area averaging in linear light.
 RgbImage ResizeLinear(const RgbImage& image, StitchSize size);

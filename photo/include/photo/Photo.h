@@ -33,6 +33,8 @@ struct PhotoOptions {
     std::optional<StitchSize> fit;
     // Where the picture is transparent the fabric shows: white unless asked otherwise.
     TColor background = 0xFFFFFF;
+    // The decode cap; lower only in tests and fuzzing.
+    std::uint64_t maxPixels = kMaxDecodedPixels;
 };
 
 // Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
