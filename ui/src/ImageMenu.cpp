@@ -1,5 +1,6 @@
 #include "ui/ImageMenu.h"
 
+#include <QCursor>
 #include <QMenu>
 #include <QWidget>
 
@@ -13,10 +14,11 @@ void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views) {
     for (QWidget* view : views) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(view, &QWidget::customContextMenuRequested, view,
-                         [&window, view](const QPoint& position) {
+                         [&window, view](const QPoint&) {
                              QMenu menu(view);
                              FillImageMenu(menu, window);
-                             menu.exec(view->mapToGlobal(position));
+                             // At the pointer: a scroll box reports the place in its viewport.
+                             menu.exec(QCursor::pos());
                          });
     }
 }

@@ -83,7 +83,9 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
-    InstallImageMenu(*this, {f.Img_color, f.Img_CS});
+    // Over the images and the rest of their scroll boxes alike, so that the menu is there before
+    // the first chart too.
+    InstallImageMenu(*this, {f.Img_color, f.Img_CS, ScrollBox1, ScrollBox2});
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.

@@ -13,7 +13,7 @@ class TF_main;
 // FillImageMenu, one line per feature, each feature's entry living in its own file.
 void FillImageMenu(QMenu& menu, TF_main& window);
 
-// Opens the menu on a right click (or the menu key) over each of views.
+// Opens the menu on a right click over each of views.
 void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views);
 
 // The entries, one function per feature.
