@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "engine/Census.h"
 #include "photo/Photo.h"
 #include "raster/TBitmap.h"
 #include "ui/ImageMenu.h"
@@ -10,6 +11,9 @@
 #include "ui/Unit1.h"
 
 namespace brodix {
+
+// The photo library lies below the engine and keeps its own copy of the chart's size limit.
+static_assert(kMaxStitches == kMaxStitchesPerSide);
 
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
     QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
