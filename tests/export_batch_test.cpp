@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "export_test_support.h"
+#include "photo_files.h"
 
 namespace brodix {
 namespace {
@@ -358,6 +359,54 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "brodix-chart " BRODIX_VERSION "\n");
     EXPECT_TRUE(dir.Files().empty());
+}
+
+// Pictures of any kind and size: --fit and --background.
+
+TEST(BrodixChartFit, APhotoIsFittedWithItsTransparencyOverTheChosenBackground) {
+    TempDir dir;
+    // 300 x 200: a transparent left half, an opaque blue right half.
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            rows.insert(rows.end(), {0, 0, 255, static_cast<std::uint8_t>(x < 150 ? 0 : 255)});
+    testing::WriteFileBytes(dir / "photo.png",
+                            testing::MakePng(300, 200, PNG_COLOR_TYPE_RGBA, 8, rows));
+
+    const Outcome fitted =
+        RunChart({"--fit", "120x80", "--background", "00FF00", "photo.png", "rose"}, dir.Path());
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    const SavedBmp enlarged(dir / "rose_CSC.bmp");
+    const int scale = enlarged.width / 120;
+    EXPECT_EQ(enlarged.height, 80 * scale);
+    EXPECT_EQ(enlarged.Pixel(0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(enlarged.Pixel(enlarged.width - 1, 0), RGB(0, 0, 255));
+
+    // Without --fit the picture keeps its size: too large to chart, refused as a BMP would be.
+    const Outcome unfitted = RunChart({"photo.png", "lily"}, dir.Path());
+    EXPECT_EQ(unfitted.status, 1);
+    EXPECT_NE(unfitted.err.find("300x200"), std::string::npos) << unfitted.err;
+}
+
+TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "note.png", {'h', 'i'});
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const Outcome bad = RunChart({"--fit", "50", "note.png", "rose"}, dir.Path());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
+
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--fit", "0"},
+                                                    {"--fit", "201x10"},
+                                                    {"--fit", "3x"},
+                                                    {"--fit=x4"},
+                                                    {"--background", "12345"},
+                                                    {"--background", "GG0000"}}) {
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"note.png", "rose"});
+        EXPECT_EQ(RunChart(arguments, dir.Path()).status, 64) << options.back();
+    }
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "photo/Photo.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -86,6 +90,22 @@ class ListWriter {
     int m_error = 0;
 };
 
+// With --fit every picture goes through the photo reader. Without it, only a file named .png,
+// .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
+bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
+    if (options.photo.fit)
+        return true;
+    std::string ext = SplitFileName(picture).ext;
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
+        return false;
+    std::uint8_t head[8] = {};
+    std::ifstream in(picture, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+}
+
 void Progress(bool shown, const std::string& text) {
     if (shown)
         std::cerr << text << '\n';
@@ -119,8 +139,14 @@ int RunBatch(const BatchOptions& options) {
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        images.picture.Picture().LoadFromFile(picture);
-        images.preview.Picture().LoadFromFile(picture);
+        if (ReadsAsPhoto(options, picture)) {
+            std::unique_ptr<TBitmap> bitmap = ReadPhotoFile(picture, options.photo);
+            images.picture.Picture().SetGraphic(bitmap.get());
+            images.preview.Picture().Adopt(std::move(bitmap));
+        } else {
+            images.picture.Picture().LoadFromFile(picture);
+            images.preview.Picture().LoadFromFile(picture);
+        }
 
         StringCaption colorCount;
         StringCaption width;

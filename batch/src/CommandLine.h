@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ReduceColor.h"
+#include "photo/Photo.h"
 
 namespace brodix {
 
@@ -17,6 +18,8 @@ struct BatchOptions {
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
     std::string name;  // as typed; SaveDialogName() completes it
+    // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
+    PhotoOptions photo;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -39,6 +42,11 @@ int LevelIndex(const std::string& level);
 std::string FullPath(const std::string& typed);
 
 std::string SaveDialogName(const std::string& typed);
+
+// "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.
+StitchSize ParseFit(const std::string& value);
+// "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
+TColor ParseBackground(const std::string& value);
 
 std::string UsageText();
 std::string HelpText();
