@@ -8,6 +8,7 @@
 
 #include "engine/Census.h"
 #include "engine/SymbolSheet.h"
+#include "raster/RowStreamer.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 
@@ -103,42 +104,55 @@ TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
 // all 13. Each chart row is gathered in a small buffer, grid pixels included, and written once:
 // the result is exactly that of copying cell after cell and drawing the lines afterwards, in
 // one pass over the chart's 23 MB instead of three.
+// One row of a cell in a cache line of its own, so that gathering a chart row reads each
+// cell row with aligned loads from one line.
+struct alignas(64) CellRow {
+    std::uint32_t pixels[16];
+};
+static_assert(kCellSize <= 16);
+
+std::vector<CellRow> AlignedCells(const TBitmap& atlas) {
+    std::vector<CellRow> rows(static_cast<std::size_t>(atlas.Height()));
+    for (int y = 0; y < atlas.Height(); ++y)
+        std::memcpy(rows[static_cast<std::size_t>(y)].pixels, atlas.ScanLine(y), 4 * kCellSize);
+    return rows;
+}
+
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
     const int width = chart.Width();
     const int height = chart.Height();
-    // A new bitmap keeps its rows top-down, so the atlas's cell rows follow each other.
-    const std::uint8_t* const atlasBits = atlas.ScanLine(0);
-    const std::size_t atlasStride = atlas.Stride();
+    const std::vector<CellRow> cellRows = AlignedCells(atlas);
     const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
     const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
     std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
-    std::vector<const std::uint8_t*> cells(static_cast<std::size_t>(census.width));
+    std::vector<const CellRow*> cells(static_cast<std::size_t>(census.width));
+    TRowStreamer streamer;
     for (int py = 0; py < height; ++py) {
         const int y = std::min(py / kCellPitch, census.height - 1);
         const int r = py - kCellPitch * y;
-        if (r == 0) {  // a new row of stitches: where each one's cell starts in the atlas
+        if (r == 0) {  // a new row of stitches: where each one's cell starts
             const std::uint8_t* stitches =
                 &census.stitches[static_cast<std::size_t>(y) * census.width];
             for (int x = 0; x < census.width; ++x) {
                 cells[static_cast<std::size_t>(x)] =
-                    atlasBits + static_cast<std::size_t>(kCellSize) * stitches[x] * atlasStride;
+                    &cellRows[static_cast<std::size_t>(kCellSize) * stitches[x]];
             }
         }
-        const std::size_t offset = static_cast<std::size_t>(r) * atlasStride;
         auto* out = reinterpret_cast<std::uint8_t*>(row.data());
-        for (const std::uint8_t* cell : cells) {
+        for (const CellRow* cell : cells) {
             // A cell's 13th column is the next cell's first: only the last cell keeps it.
-            std::memcpy(out, cell + offset, cellRowBytes);
+            std::memcpy(out, cell[r].pixels, cellRowBytes);
             out += cellRowBytes;
         }
-        std::memcpy(out, cells.back() + offset + cellRowBytes, 4);
+        std::memcpy(out, &cells.back()[r].pixels[kCellPitch], 4);
         if (py % kGridSpacing == 0)
             std::fill(row.begin(), row.begin() + (width - 1), kBlackPixel);
         if (py < height - 1) {
             for (int x = 0; x < width; x += kGridSpacing)
                 row[static_cast<std::size_t>(x)] = kBlackPixel;
         }
-        std::memcpy(chart.MutableScanLine(py), row.data(), rowBytes);
+        streamer.Copy(chart.MutableScanLine(py), reinterpret_cast<const std::uint8_t*>(row.data()),
+                      rowBytes);
     }
     chart.Modified();
 }
