@@ -118,6 +118,18 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     return decoded;
 }
 
+// Whether any pixel of a 32-bit image has a non-zero fourth byte.
+bool AnyAlpha(const TBitmap& colors) {
+    for (int y = 0; y < colors.Height(); ++y) {
+        const std::uint8_t* row = colors.ScanLine(y);
+        for (int x = 0; x < colors.Width(); ++x) {
+            if (row[x * 4 + 3] != 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 // A BMP-coded image: an information header whose height counts the colour image and the
 // AND mask below it, the colour table, the colour rows, then the 1-bit mask rows (1 =
 // transparent). The colour part is read by the BMP reader from a file header put before it.
@@ -173,18 +185,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
     const std::uint64_t maskOffset = headerSize + entries * 4ull + colorBytes;
     const std::size_t maskStride = RowStride(width, 1);
     // A 32-bit image with any alpha value set uses alpha instead of its mask.
-    bool useAlpha = false;
-    if (bitCount == 32) {
-        for (int y = 0; y < height && !useAlpha; ++y) {
-            const std::uint8_t* row = colors->ScanLine(y);
-            for (int x = 0; x < width; ++x) {
-                if (row[x * 4 + 3] != 0) {
-                    useAlpha = true;
-                    break;
-                }
-            }
-        }
-    }
+    const bool useAlpha = bitCount == 32 && AnyAlpha(*colors);
     for (int y = 0; y < height; ++y) {
         // Mask rows are stored bottom up, like the colour rows.
         const std::uint64_t maskRow =
