@@ -95,6 +95,27 @@ TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
     return atlas;
 }
 
+// One row of a cell in a cache line of its own, so that gathering a chart row reads each
+// cell row with aligned loads from one line.
+struct alignas(64) CellRow {
+    std::uint32_t pixels[16];
+};
+static_assert(kCellSize <= 16);
+
+// The atlas's cells by row: row r of cell k at r * cells + k. A chart row reads row r of many
+// cells, which then lie together in 16 KB that stay in the first-level cache.
+std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
+    const int cells = atlas.Height() / kCellSize;
+    std::vector<CellRow> rows(static_cast<std::size_t>(atlas.Height()));
+    for (int k = 0; k < cells; ++k) {
+        for (int r = 0; r < kCellSize; ++r) {
+            std::memcpy(rows[static_cast<std::size_t>(r * cells + k)].pixels,
+                        atlas.ScanLine(kCellSize * k + r), 4 * kCellSize);
+        }
+    }
+    return rows;
+}
+
 // Draws every stitch's cell at (12x, 12y), then the grid: black lines along every fifth
 // stitch boundary, counted from the top and left edges, as the default pen draws them from
 // (0, 60k) to (width - 1, 60k) and from (60k, 0) to (60k, height - 1), end points excluded.
@@ -104,47 +125,27 @@ TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
 // all 13. Each chart row is gathered in a small buffer, grid pixels included, and written once:
 // the result is exactly that of copying cell after cell and drawing the lines afterwards, in
 // one pass over the chart's 23 MB instead of three.
-// One row of a cell in a cache line of its own, so that gathering a chart row reads each
-// cell row with aligned loads from one line.
-struct alignas(64) CellRow {
-    std::uint32_t pixels[16];
-};
-static_assert(kCellSize <= 16);
-
-std::vector<CellRow> AlignedCells(const TBitmap& atlas) {
-    std::vector<CellRow> rows(static_cast<std::size_t>(atlas.Height()));
-    for (int y = 0; y < atlas.Height(); ++y)
-        std::memcpy(rows[static_cast<std::size_t>(y)].pixels, atlas.ScanLine(y), 4 * kCellSize);
-    return rows;
-}
-
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
     const int width = chart.Width();
     const int height = chart.Height();
-    const std::vector<CellRow> cellRows = AlignedCells(atlas);
+    const std::vector<CellRow> cellRows = CellRowsByRow(atlas);
+    const auto cells = static_cast<std::size_t>(atlas.Height() / kCellSize);
     const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
     const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
     std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
-    std::vector<const CellRow*> cells(static_cast<std::size_t>(census.width));
     TRowStreamer streamer;
     for (int py = 0; py < height; ++py) {
         const int y = std::min(py / kCellPitch, census.height - 1);
         const int r = py - kCellPitch * y;
-        if (r == 0) {  // a new row of stitches: where each one's cell starts
-            const std::uint8_t* stitches =
-                &census.stitches[static_cast<std::size_t>(y) * census.width];
-            for (int x = 0; x < census.width; ++x) {
-                cells[static_cast<std::size_t>(x)] =
-                    &cellRows[static_cast<std::size_t>(kCellSize) * stitches[x]];
-            }
-        }
+        const std::uint8_t* stitches = &census.stitches[static_cast<std::size_t>(y) * census.width];
+        const CellRow* cellRow = &cellRows[static_cast<std::size_t>(r) * cells];
         auto* out = reinterpret_cast<std::uint8_t*>(row.data());
-        for (const CellRow* cell : cells) {
+        for (int x = 0; x < census.width; ++x) {
             // A cell's 13th column is the next cell's first: only the last cell keeps it.
-            std::memcpy(out, cell[r].pixels, cellRowBytes);
+            std::memcpy(out, cellRow[stitches[x]].pixels, cellRowBytes);
             out += cellRowBytes;
         }
-        std::memcpy(out, &cells.back()[r].pixels[kCellPitch], 4);
+        std::memcpy(out, &cellRow[stitches[census.width - 1]].pixels[kCellPitch], 4);
         if (py % kGridSpacing == 0)
             std::fill(row.begin(), row.begin() + (width - 1), kBlackPixel);
         if (py < height - 1) {
