@@ -100,7 +100,9 @@ std::optional<Frame> PlaceableFrame(std::span<const std::uint8_t> data) {
     const std::uint16_t perInch = words[7];
     if (perInch == 0)
         InvalidMetafile("zero units per inch");
-    const auto signedWord = [&words](int i) { return std::int64_t{static_cast<std::int16_t>(words[i])}; };
+    const auto signedWord = [&words](int i) {
+        return std::int64_t{static_cast<std::int16_t>(words[i])};
+    };
     return Frame{ToPixels(signedWord(5) - signedWord(3), perInch),
                  ToPixels(signedWord(6) - signedWord(4), perInch), data.size()};
 }
