@@ -9,6 +9,7 @@
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
 #include "raster/GraphicsObjects.h"
+#include "raster/RowStreamer.h"
 #include "raster/Screen.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -476,6 +477,25 @@ TEST(CopyRect, WritesReachTheCopyingImageOnlyOnce) {
     EXPECT_GT(target->Generation(), generation);
     target->Canvas().CopyRect(Rect(5, 5, 7, 7), source->Canvas(), Rect(0, 0, 2, 2));
     EXPECT_EQ(changes, 1);
+}
+
+TEST(RowStreamer, CopiesEveryByteAtEveryAlignment) {
+    std::vector<std::uint8_t> source(300);
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    for (std::size_t offset = 0; offset < 64; offset += 4) {
+        for (std::size_t length : {0, 4, 60, 64, 68, 128, 200, 260}) {
+            alignas(64) std::uint8_t target[400] = {};
+            {
+                TRowStreamer streamer;
+                streamer.Copy(target + offset, source.data(), length);
+            }
+            for (std::size_t i = 0; i < sizeof target; ++i) {
+                const bool copied = i >= offset && i < offset + length;
+                ASSERT_EQ(target[i], copied ? source[i - offset] : 0) << offset << "+" << length;
+            }
+        }
+    }
 }
 
 // --- stretching ----------------------------------------------------------------------------

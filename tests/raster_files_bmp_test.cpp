@@ -336,56 +336,67 @@ TEST(BmpFailures, EachRowRaisesItsErrorAndLeavesTheBitmap) {
         const char* name;
         Bytes bytes;
         Expect expect;
+        const char* reason;  // which check must refuse it
     } cases[] = {
-        {"one byte", {'B'}, Expect::ReadError},
+        {"one byte", {'B'}, Expect::ReadError, "file header cut short"},
         {"thirteen bytes", Bytes(std::begin(kThirteenBytes), std::end(kThirteenBytes)),
-         Expect::ReadError},
+         Expect::ReadError, "file header cut short"},
         {"file ends in the header length",
-         Bytes(std::begin(kHeaderCutInLength), std::end(kHeaderCutInLength)), Expect::ReadError},
-        {"file ends in the header", Bytes(good.begin(), good.begin() + 30), Expect::ReadError},
-        {"file ends in the colour table", cutTable, Expect::ReadError},
+         Bytes(std::begin(kHeaderCutInLength), std::end(kHeaderCutInLength)), Expect::ReadError,
+         "header length cut short"},
+        {"file ends in the header", Bytes(good.begin(), good.begin() + 30), Expect::ReadError,
+         "bitmap header cut short"},
+        {"file ends in the colour table", cutTable, Expect::ReadError, "colour table cut short"},
         {"file ends in the masks", BuildBmp({.bitCount = 16, .compression = 3, .masks = {1}}),
-         Expect::ReadError},
-        {"not B, M", notBm, Expect::InvalidBitmap},
-        {"planes 2", BuildBmp({.planes = 2}), Expect::InvalidBitmap},
-        {"header length 16", WithField32(good, 14, 16), Expect::InvalidBitmap},
-        {"header length 0", WithField32(good, 14, 0), Expect::InvalidBitmap},
-        {"header length beyond the file", WithField32(good, 14, 0xFFFFFFF0), Expect::ReadError},
-        {"257 colours", BuildBmp({.bitCount = 8, .colorsUsed = 257}), Expect::InvalidBitmap},
+         Expect::ReadError, "masks cut short"},
+        {"not B, M", notBm, Expect::InvalidBitmap, "not B, M"},
+        {"planes 2", BuildBmp({.planes = 2}), Expect::InvalidBitmap, "planes other than 1"},
+        {"header length 16", WithField32(good, 14, 16), Expect::InvalidBitmap,
+         "header shorter than 40 bytes"},
+        {"header length 0", WithField32(good, 14, 0), Expect::InvalidBitmap,
+         "header shorter than 40 bytes"},
+        {"header length beyond the file", WithField32(good, 14, 0xFFFFFFF0), Expect::ReadError,
+         "bitmap header cut short"},
+        {"257 colours", BuildBmp({.bitCount = 8, .colorsUsed = 257}), Expect::InvalidBitmap,
+         "colour table over 256 entries"},
         {"colours used 2^32-1", BuildBmp({.bitCount = 8, .colorsUsed = 0xFFFFFFFF}),
-         Expect::InvalidBitmap},
-        {"width 0", BuildBmp({.width = 0}), Expect::InvalidBitmap},
-        {"negative width", BuildBmp({.width = -5}), Expect::InvalidBitmap},
-        {"height 0", BuildBmp({.height = 0}), Expect::InvalidBitmap},
-        {"height -2^31", BuildBmp({.height = INT32_MIN}), Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "colour table over 256 entries"},
+        {"width 0", BuildBmp({.width = 0}), Expect::InvalidBitmap, "width not positive"},
+        {"negative width", BuildBmp({.width = -5}), Expect::InvalidBitmap, "width not positive"},
+        {"height 0", BuildBmp({.height = 0}), Expect::InvalidBitmap, "height 0 or -2^31"},
+        {"height -2^31", BuildBmp({.height = INT32_MIN}), Expect::InvalidBitmap,
+         "height 0 or -2^31"},
         {"2 bits per pixel", BuildBmp({.bitCount = 2, .colorsUsed = 1, .table = {0}}),
-         Expect::InvalidBitmap},
-        {"0 bits per pixel", BuildBmp({.bitCount = 0}), Expect::InvalidBitmap},
-        {"compression 4 (JPEG)", BuildBmp({.compression = 4}), Expect::InvalidBitmap},
-        {"RLE8 at 24 bits", BuildBmp({.compression = 1}), Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "bits per pixel not 1, 4, 8, 16, 24 or 32"},
+        {"0 bits per pixel", BuildBmp({.bitCount = 0}), Expect::InvalidBitmap,
+         "bits per pixel not 1, 4, 8, 16, 24 or 32"},
+        {"compression 4 (JPEG)", BuildBmp({.compression = 4}), Expect::InvalidBitmap,
+         "unknown compression"},
+        {"RLE8 at 24 bits", BuildBmp({.compression = 1}), Expect::InvalidBitmap,
+         "RLE8 not at 8 bits"},
         {"RLE top down",
          BuildBmp({.height = -1, .bitCount = 8, .compression = 1, .colorsUsed = 1, .table = {0}}),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "run-length rows top down"},
         {"bit fields at 8 bits",
          BuildBmp({.bitCount = 8, .compression = 3, .colorsUsed = 1, .table = {0}}),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "bit fields not at 16 or 32 bits"},
         {"bit fields after a 44-byte header",
          WithField32(BuildBmp({.bitCount = 16, .compression = 3, .masks = {0x7C00, 0x3E0, 0x1F}}),
                      14, 44),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "no place for the masks"},
         {"overlapping masks",
          BuildBmp({.bitCount = 16, .compression = 3, .masks = {0xFF00, 0x0FF0, 0x000F}}),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "masks overlap"},
         {"mask beyond 16 bits",
          BuildBmp({.bitCount = 16, .compression = 3, .masks = {0x1F0000, 0x3E0, 0x1F}}),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "mask beyond the pixel"},
         {"split mask",
          BuildBmp({.bitCount = 32, .compression = 3, .masks = {0xF0F000, 0xFF, 0xF00}}),
-         Expect::InvalidBitmap},
+         Expect::InvalidBitmap, "mask not one run of bits"},
         {"2^31-1 by 2^31-1", BuildBmp({.width = INT32_MAX, .height = INT32_MAX}),
-         Expect::OutOfResources},
+         Expect::OutOfResources, "row longer than 2^31 bytes"},
         {"store just above the limit", BuildBmp({.width = 16385, .height = 4097, .bitCount = 32}),
-         Expect::OutOfResources},
+         Expect::OutOfResources, "pixel store over the limit"},
         {"RLE store above the limit",
          BuildBmp({.width = 65536,
                    .height = 1025,
@@ -393,7 +404,7 @@ TEST(BmpFailures, EachRowRaisesItsErrorAndLeavesTheBitmap) {
                    .compression = 1,
                    .colorsUsed = 1,
                    .table = {0}}),
-         Expect::OutOfResources},
+         Expect::OutOfResources, "pixel store over the limit"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -407,11 +418,14 @@ TEST(BmpFailures, EachRowRaisesItsErrorAndLeavesTheBitmap) {
         } catch (const EReadError& e) {
             EXPECT_EQ(c.expect, Expect::ReadError);
             EXPECT_STREQ(e.what(), msg::kReadError);
+            EXPECT_STREQ(e.Reason(), c.reason);
         } catch (const EOutOfResources& e) {
             EXPECT_EQ(c.expect, Expect::OutOfResources);
+            EXPECT_STREQ(e.Reason(), c.reason);
         } catch (const EInvalidGraphic& e) {
             EXPECT_EQ(c.expect, Expect::InvalidBitmap);
             EXPECT_STREQ(e.what(), msg::kInvalidBitmap);
+            EXPECT_STREQ(e.Reason(), c.reason);
         }
         EXPECT_EQ(bitmap.Width(), 3);
         EXPECT_EQ(bitmap.Height(), 2);

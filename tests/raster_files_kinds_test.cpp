@@ -222,6 +222,51 @@ TEST(Icon, DirectoryOutsideTheFileIsRefused) {
     }
 }
 
+// Each refusal comes from its own check, on loading or on the first drawing.
+TEST(Icon, EachRefusalNamesItsCheck) {
+    const Bytes file = IconFile({{{2, 2, 4}, DibImage()}});
+    const auto with32 = [](Bytes bytes, std::size_t at, std::uint32_t value) {
+        testing::Put32(bytes, at, value);
+        return bytes;
+    };
+    const auto dibWith32 = [&with32](std::size_t at, std::uint32_t value) {
+        return IconFile({{{2, 2, 4}, with32(DibImage(), at, value)}});
+    };
+    Bytes countTooLarge = file;
+    countTooLarge[4] = 9;
+    Bytes twoPlanes = DibImage();
+    testing::Put16(twoPlanes, 12, 2);
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* reason;
+    } cases[] = {
+        {"5 bytes", Bytes{0, 0, 1, 0, 0}, "icon header cut short"},
+        {"type 2", Bytes{0, 0, 2, 0, 0, 0}, "type neither 0 nor 1"},
+        {"count past the directory", countTooLarge, "directory beyond the file"},
+        {"offset past the end", with32(file, 6 + 12, static_cast<std::uint32_t>(file.size())),
+         "image beyond the file"},
+        {"size wrapping around", with32(file, 6 + 8, 0xFFFFFFF0), "image beyond the file"},
+        {"image header 12 bytes", dibWith32(0, 12), "image header length wrong"},
+        {"height 0", dibWith32(8, 0), "image of no pixels"},
+        {"width 2000", dibWith32(4, 2000), "image larger than 1024"},
+        {"run-length image", dibWith32(16, 2), "image compressed"},
+        {"300 colours", dibWith32(32, 300), "colour table over 256 entries"},
+        {"planes 2", IconFile({{{2, 2, 4}, twoPlanes}}), "planes other than 1"},  // bitmap reader
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBitmap target;
+        target.SetSize(2, 2);
+        try {
+            Load<TIcon>(c.bytes)->Draw(target.Canvas(), Rect(0, 0, 2, 2));
+            ADD_FAILURE() << "drawn";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.Reason(), c.reason);
+        }
+    }
+}
+
 TEST(Icon, DamagedImageFailsOnceThenDrawsNothing) {
     Bytes dib = DibImage();
     testing::Put32(dib, 8, 0);  // height 0
@@ -295,17 +340,27 @@ TEST(Metafile, FormBySizeAndContent) {
     badSum[20] ^= 1;
     Bytes shortEnhanced = Enhanced(10, 10, 108);
     shortEnhanced.resize(100);  // not more than 100 bytes: not enhanced, and not placeable
+    Bytes diskHeaderOfEightWords = Placeable(10, 10, 1440);
+    diskHeaderOfEightWords[24] = 8;
     const struct {
         const char* name;
         Bytes bytes;
         const char* message;
+        const char* reason;  // which check must refuse it
     } failures[] = {
-        {"bad checksum", badSum, msg::kInvalidMetafile},
-        {"zero units per inch", Placeable(10, 10, 0), msg::kInvalidMetafile},
-        {"no metafile header", Cut(Placeable(10, 10, 1440), 30), msg::kInvalidMetafile},
-        {"enhanced of 100 bytes", shortEnhanced, msg::kInvalidMetafile},
-        {"enhanced longer than the file", Enhanced(10, 10, 5000), msg::kReadError},
-        {"empty", {}, msg::kInvalidMetafile},
+        {"bad checksum", badSum, msg::kInvalidMetafile, "placeable checksum wrong"},
+        {"zero units per inch", Placeable(10, 10, 0), msg::kInvalidMetafile, "zero units per inch"},
+        {"no metafile header", Cut(Placeable(10, 10, 1440), 30), msg::kInvalidMetafile,
+         "no metafile header"},
+        {"metafile header of 8 words", diskHeaderOfEightWords, msg::kInvalidMetafile,
+         "metafile header neither memory nor disk"},
+        {"enhanced of 100 bytes", shortEnhanced, msg::kInvalidMetafile,
+         "neither enhanced nor placeable"},
+        {"enhanced length 87", Enhanced(10, 10, 87), msg::kInvalidMetafile,
+         "enhanced length shorter than its header"},
+        {"enhanced longer than the file", Enhanced(10, 10, 5000), msg::kReadError,
+         "enhanced records beyond the file"},
+        {"empty", {}, msg::kInvalidMetafile, "neither enhanced nor placeable"},
     };
     for (const auto& f : failures) {
         SCOPED_TRACE(f.name);
@@ -314,6 +369,7 @@ TEST(Metafile, FormBySizeAndContent) {
             ADD_FAILURE() << "loaded";
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), f.message);
+            EXPECT_STREQ(e.Reason(), f.reason);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "BoundedReader.h"
 #include "LittleEndian.h"
 #include "raster/BmpCodec.h"
 #include "raster/Exceptions.h"
@@ -30,47 +31,9 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kLongestKnownHeader = 124;
 constexpr std::uint32_t kMaxTableEntries = 256;
 
-[[noreturn]] void Invalid() {
-    throw EInvalidGraphic(msg::kInvalidBitmap);
+[[noreturn]] void Invalid(const char* reason) {
+    throw EInvalidGraphic(msg::kInvalidBitmap, reason);
 }
-[[noreturn]] void TooShort() {
-    throw EReadError(msg::kReadError);
-}
-
-// The stream, limited to the BMP's own length: a BMP inside a larger stream (form data) must
-// not read what follows it.
-class BoundedInput {
-  public:
-    BoundedInput(TStream& stream, std::uint64_t length) : m_stream(stream), m_left(length) {}
-
-    std::uint64_t Left() const { return std::min(m_left, m_stream.Remaining()); }
-
-    void ReadExact(void* buffer, std::size_t count) {
-        if (count > Left())
-            TooShort();
-        m_stream.ReadBuffer(buffer, count);
-        m_left -= count;
-    }
-
-    // Reads what there is, up to count bytes.
-    std::size_t ReadSome(void* buffer, std::size_t count) {
-        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, Left()));
-        const std::size_t got = wanted == 0 ? 0 : m_stream.Read(buffer, wanted);
-        m_left -= got;
-        return got;
-    }
-
-    void Skip(std::uint64_t count) {
-        if (count > Left())
-            TooShort();
-        m_stream.SetPosition(m_stream.Position() + count);
-        m_left -= count;
-    }
-
-  private:
-    TStream& m_stream;
-    std::uint64_t m_left;
-};
 
 struct BmpHeader {
     std::uint32_t pixelOffset = 0;  // from the file header
@@ -87,19 +50,19 @@ struct BmpHeader {
     BitMasks masks;
 };
 
-BmpHeader ReadHeaders(BoundedInput& input) {
+BmpHeader ReadHeaders(BoundedReader& input) {
     BmpHeader header;
     std::uint8_t fileHeader[kFileHeaderSize];
-    input.ReadExact(fileHeader, sizeof fileHeader);
+    input.ReadExact(fileHeader, sizeof fileHeader, "file header cut short");
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M')
-        Invalid();
+        Invalid("not B, M");
     header.pixelOffset = GetLe32(fileHeader + 10);
 
     std::uint8_t info[kLongestKnownHeader] = {};
-    input.ReadExact(info, 4);
+    input.ReadExact(info, 4, "header length cut short");
     header.headerSize = GetLe32(info);
     if (header.headerSize == kCoreHeaderSize) {
-        input.ReadExact(info + 4, kCoreHeaderSize - 4);
+        input.ReadExact(info + 4, kCoreHeaderSize - 4, "bitmap header cut short");
         header.width = GetLe16(info + 4);
         header.height = GetLe16(info + 6);
         header.planes = GetLe16(info + 8);
@@ -107,10 +70,10 @@ BmpHeader ReadHeaders(BoundedInput& input) {
     } else {
         // A shorter header would leave the reader guessing fields the file does not have.
         if (header.headerSize < kInfoHeaderSize)
-            Invalid();
+            Invalid("header shorter than 40 bytes");
         const std::uint32_t kept = std::min(header.headerSize, kLongestKnownHeader);
-        input.ReadExact(info + 4, kept - 4);
-        input.Skip(header.headerSize - kept);
+        input.ReadExact(info + 4, kept - 4, "bitmap header cut short");
+        input.Skip(header.headerSize - kept, "bitmap header cut short");
         header.width = GetLeInt32(info + 4);
         const std::int64_t height = GetLeInt32(info + 8);
         header.topDown = height < 0;
@@ -126,33 +89,38 @@ BmpHeader ReadHeaders(BoundedInput& input) {
         }
     }
     if (header.planes != 1)
-        Invalid();
+        Invalid("planes other than 1");
+    if (header.width <= 0)
+        Invalid("width not positive");
     // A top-down height of -2^31 has no positive counterpart in 32 bits.
-    if (header.width <= 0 || header.height <= 0 || header.height > INT32_MAX)
-        Invalid();
+    if (header.height <= 0 || header.height > INT32_MAX)
+        Invalid("height 0 or -2^31");
     return header;
 }
 
 // Masks that describe a pixel: each one a single run of bits inside the pixel, and no two
-// sharing a bit. A zero mask is a channel the file leaves out, which reads as 0.
-bool UsableMasks(const BitMasks& masks, int bitCount) {
+// sharing a bit. A zero mask is a channel the file leaves out, which reads as 0. Returns what
+// is wrong with them, or nullptr.
+const char* MaskFault(const BitMasks& masks, int bitCount) {
     const std::uint64_t limit = (std::uint64_t{1} << bitCount) - 1;
     std::uint32_t seen = 0;
     for (const std::uint32_t mask : {masks.red, masks.green, masks.blue}) {
         if (mask == 0)
             continue;
-        if (mask > limit || (mask & seen) != 0)
-            return false;
+        if (mask > limit)
+            return "mask beyond the pixel";
+        if ((mask & seen) != 0)
+            return "masks overlap";
         const std::uint32_t run = mask >> std::countr_zero(mask);
         if ((run & (run + 1)) != 0)
-            return false;
+            return "mask not one run of bits";
         seen |= mask;
     }
-    return true;
+    return nullptr;
 }
 
 // Uncompressed and bit-field data: the file's rows are the store's rows, read in one go.
-std::unique_ptr<TBitmap> DecodeDirect(BoundedInput& input, const BmpHeader& header,
+std::unique_ptr<TBitmap> DecodeDirect(BoundedReader& input, const BmpHeader& header,
                                       BitmapLayout layout, std::uint64_t pixelBytes) {
     // The new store reads as zero, so rows that a cut-short file does not supply stay zero
     // without being touched.
@@ -166,7 +134,7 @@ std::unique_ptr<TBitmap> DecodeDirect(BoundedInput& input, const BmpHeader& head
     return bitmap;
 }
 
-std::unique_ptr<TBitmap> DecodeUncompressed(BoundedInput& input, const BmpHeader& header,
+std::unique_ptr<TBitmap> DecodeUncompressed(BoundedReader& input, const BmpHeader& header,
                                             std::vector<TColor> table, std::uint64_t pixelBytes) {
     BitmapLayout layout;
     switch (header.bitCount) {
@@ -191,7 +159,7 @@ std::unique_ptr<TBitmap> DecodeUncompressed(BoundedInput& input, const BmpHeader
             layout.masks = kMasks888;
             break;
         default:
-            Invalid();
+            Invalid("bits per pixel not 1, 4, 8, 16, 24 or 32");
     }
     // Entries past what an index can address are never shown.
     const int addressable = MaxTableSize(layout.format);
@@ -202,25 +170,25 @@ std::unique_ptr<TBitmap> DecodeUncompressed(BoundedInput& input, const BmpHeader
     return DecodeDirect(input, header, std::move(layout), pixelBytes);
 }
 
-std::unique_ptr<TBitmap> DecodeBitFields(BoundedInput& input, const BmpHeader& header,
+std::unique_ptr<TBitmap> DecodeBitFields(BoundedReader& input, const BmpHeader& header,
                                          std::vector<TColor> table, std::uint64_t pixelBytes) {
     BitmapLayout layout;
     layout.format = header.bitCount == 16 ? TPixelFormat::Direct16 : TPixelFormat::Direct32;
     layout.masks = header.masks;
-    if (!UsableMasks(layout.masks, header.bitCount))
-        Invalid();
+    if (const char* fault = MaskFault(layout.masks, header.bitCount))
+        Invalid(fault);
     layout.colorTable = std::move(table);
     return DecodeDirect(input, header, std::move(layout), pixelBytes);
 }
 
 // Run-length data become display format through the colour table, as the pixels cannot be
 // kept in the file's layout. Pixels that the runs do not reach stay black (zero).
-std::unique_ptr<TBitmap> DecodeRunLength(BoundedInput& input, const BmpHeader& header,
+std::unique_ptr<TBitmap> DecodeRunLength(BoundedReader& input, const BmpHeader& header,
                                          const std::vector<TColor>& table, std::uint64_t pixelBytes,
                                          bool fourBits) {
     // Compressed rows have no order but bottom up.
     if (header.topDown)
-        Invalid();
+        Invalid("run-length rows top down");
     // The new store is all zero: black wherever no run reaches. Made first, so that a picture
     // too large for a store is refused before its data are read.
     auto bitmap = TBitmap::CreateWithLayout(static_cast<int>(header.width),
@@ -297,7 +265,7 @@ std::unique_ptr<TBitmap> DecodeRunLength(BoundedInput& input, const BmpHeader& h
 std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
     if (length == 0)
         return std::make_unique<TBitmap>();
-    BoundedInput input(stream, length);
+    BoundedReader input(stream, length);
     const BmpHeader header = ReadHeaders(input);
     const bool core = header.headerSize == kCoreHeaderSize;
     std::uint64_t consumed = kFileHeaderSize + header.headerSize;
@@ -305,14 +273,14 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
     BmpHeader withMasks = header;
     if (header.compression == kCompressionBitFields) {
         if (header.bitCount != 16 && header.bitCount != 32)
-            Invalid();
+            Invalid("bit fields not at 16 or 32 bits");
         // Masks follow a 40-byte header and lie inside one of 52 bytes or more; a header in
         // between has them in neither place.
         if (!header.masksInHeader && header.headerSize != kInfoHeaderSize)
-            Invalid();
+            Invalid("no place for the masks");
         if (!header.masksInHeader) {
             std::uint8_t masks[12];
-            input.ReadExact(masks, sizeof masks);
+            input.ReadExact(masks, sizeof masks, "masks cut short");
             consumed += sizeof masks;
             withMasks.masks = {GetLe32(masks), GetLe32(masks + 4), GetLe32(masks + 8)};
         }
@@ -326,10 +294,10 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
                                          : 0;
     }
     if (entries > kMaxTableEntries)
-        Invalid();
+        Invalid("colour table over 256 entries");
     const std::size_t entrySize = core ? 3 : 4;
     std::uint8_t tableBytes[kMaxTableEntries * 4];
-    input.ReadExact(tableBytes, entries * entrySize);
+    input.ReadExact(tableBytes, entries * entrySize, "colour table cut short");
     consumed += entries * entrySize;
     std::vector<TColor> table(entries);
     for (std::uint32_t e = 0; e < entries; ++e) {
@@ -341,7 +309,7 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
     // the pixels); reading the gap as pixels would shift the whole picture. An offset that
     // points backwards or past the end is ignored.
     if (header.pixelOffset > consumed && header.pixelOffset - consumed <= input.Left()) {
-        input.Skip(header.pixelOffset - consumed);
+        input.Skip(header.pixelOffset - consumed, "pixel-data offset beyond the file");
     }
 
     const std::uint64_t computed =
@@ -363,14 +331,14 @@ std::unique_ptr<TBitmap> ReadBmp(TStream& stream, std::uint64_t length) {
             return DecodeBitFields(input, withMasks, std::move(table), pixelBytes);
         case kCompressionRle8:
             if (header.bitCount != 8)
-                Invalid();
+                Invalid("RLE8 not at 8 bits");
             return DecodeRunLength(input, header, table, pixelBytes, false);
         case kCompressionRle4:
             if (header.bitCount != 4)
-                Invalid();
+                Invalid("RLE4 not at 4 bits");
             return DecodeRunLength(input, header, table, pixelBytes, true);
         default:
-            Invalid();
+            Invalid("unknown compression");
     }
 }
 

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include <algorithm>
+
 #include "raster/Color.h"
 #include "raster/Geometry.h"
+#include "raster/TBitmap.h"
 
 namespace brodix {
-
-class TBitmap;
-
 namespace detail {
 
 static_assert(std::endian::native == std::endian::little,
@@ -82,6 +82,27 @@ inline void WritePixel(std::uint8_t* row, int bitsPerPixel, int x, std::uint32_t
             std::memcpy(row + 4 * static_cast<std::size_t>(x), &value, 4);
             return;
     }
+}
+
+// Row y of a store obtained from MutableBits() (taken once per operation, so that a shared
+// store is detached once and not per row).
+inline std::uint8_t* RowOf(std::uint8_t* bits, const TBitmap& bitmap, int y) {
+    const auto stored = static_cast<std::size_t>(bitmap.TopDown() ? y : bitmap.Height() - 1 - y);
+    return bits + stored * bitmap.Stride();
+}
+
+// The part of a rectangle inside a bitmap.
+struct ClipBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool Empty() const { return right <= left || bottom <= top; }
+};
+
+inline ClipBox ClipToBitmap(const TRect& rect, const TBitmap& bitmap) {
+    return {std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, bitmap.Width()),
+            std::min(rect.Bottom, bitmap.Height())};
 }
 
 // Sets pixels [x0, x1) of a row to value.

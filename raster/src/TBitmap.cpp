@@ -48,9 +48,10 @@ constexpr std::size_t kMappedStoreBytes = std::size_t{1} << 20;
 // for every store, the file readers' included.
 std::size_t CheckedStoreSize(int width, int height, int bitsPerPixel) {
     const std::size_t stride = RowStride(width, bitsPerPixel);
-    if (stride == 0 || static_cast<std::size_t>(height) > kMaxPixelStoreBytes / stride) {
-        throw EOutOfResources(msg::kOutOfResources);
-    }
+    if (stride == 0)
+        throw EOutOfResources(msg::kOutOfResources, "row longer than 2^31 bytes");
+    if (static_cast<std::size_t>(height) > kMaxPixelStoreBytes / stride)
+        throw EOutOfResources(msg::kOutOfResources, "pixel store over the limit");
     return stride * static_cast<std::size_t>(height);
 }
 
@@ -61,7 +62,7 @@ enum class Fill { Unset, Zero };
 // whose files may supply only some rows; the rest must read as zero without being touched.
 std::shared_ptr<PixelStore> AllocateStore(std::size_t size, Fill fill = Fill::Unset) {
     if (size > kMaxPixelStoreBytes)
-        throw EOutOfResources(msg::kOutOfResources);
+        throw EOutOfResources(msg::kOutOfResources, "pixel store over the limit");
     const std::size_t bytes = (size + 3) / 4 * 4;
     std::shared_ptr<PixelStore> store;
     try {

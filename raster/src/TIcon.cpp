@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "LittleEndian.h"
+#include "BoundedReader.h"
 #include "ReadWhole.h"
 #include "raster/BmpCodec.h"
 #include "raster/Exceptions.h"
@@ -26,8 +26,8 @@ constexpr std::size_t kDirectoryEntrySize = 16;
 // costs time and memory.
 constexpr std::int64_t kMaxIconSide = 1024;
 
-[[noreturn]] void InvalidIcon() {
-    throw EInvalidGraphic(msg::kInvalidIcon);
+[[noreturn]] void InvalidIcon(const char* reason) {
+    throw EInvalidGraphic(msg::kInvalidIcon, reason);
 }
 
 struct Entry {
@@ -38,10 +38,26 @@ struct Entry {
     std::uint32_t offset = 0;
 };
 
+Entry ReadEntry(BoundedReader& input) {
+    constexpr const char* kCut = "directory entry cut short";
+    std::uint8_t sides[2];
+    input.ReadExact(sides, sizeof sides, kCut);
+    input.Skip(4, kCut);  // colour count, reserved, planes
+    Entry entry;
+    entry.width = sides[0] == 0 ? 256 : sides[0];
+    entry.height = sides[1] == 0 ? 256 : sides[1];
+    entry.bitCount = input.Le16(kCut);
+    entry.size = input.Le32(kCut);
+    entry.offset = input.Le32(kCut);
+    return entry;
+}
+
+// Entry index of a directory that loading has found inside the file.
 Entry EntryAt(const std::vector<std::uint8_t>& data, int index) {
-    const std::uint8_t* e = data.data() + kIconHeaderSize + kDirectoryEntrySize * index;
-    return {e[0] == 0 ? 256 : e[0], e[1] == 0 ? 256 : e[1], GetLe16(e + 6), GetLe32(e + 8),
-            GetLe32(e + 12)};
+    const std::span<const std::uint8_t> bytes(data);
+    ByteView view(bytes.subspan(kIconHeaderSize + kDirectoryEntrySize * index));
+    BoundedReader input(view, kDirectoryEntrySize);
+    return ReadEntry(input);
 }
 
 struct Decoded {
@@ -73,21 +89,21 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_memory(&image, bytes, size) == 0)
-        InvalidIcon();
+        InvalidIcon("PNG header refused");
     if (image.width > kMaxIconSide || image.height > kMaxIconSide) {
         png_image_free(&image);
-        InvalidIcon();
+        InvalidIcon("image larger than 1024");
     }
     if (image.width == 0 || image.height == 0 || image.width > 0x7FFFFFFF ||
         static_cast<std::uint64_t>(image.width) * image.height * 4 > kMaxPixelStoreBytes) {
         png_image_free(&image);
-        throw EOutOfResources(msg::kOutOfResources);
+        throw EOutOfResources(msg::kOutOfResources, "PNG of no pixels");
     }
     image.format = PNG_FORMAT_BGRA;
     std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) {
         png_image_free(&image);
-        InvalidIcon();
+        InvalidIcon("PNG data refused");
     }
     const int width = static_cast<int>(image.width);
     const int height = static_cast<int>(image.height);
@@ -102,27 +118,48 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     return decoded;
 }
 
+// Whether any pixel of a 32-bit image has a non-zero fourth byte.
+bool AnyAlpha(const TBitmap& colors) {
+    for (int y = 0; y < colors.Height(); ++y) {
+        const std::uint8_t* row = colors.ScanLine(y);
+        for (int x = 0; x < colors.Width(); ++x) {
+            if (row[x * 4 + 3] != 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 // A BMP-coded image: an information header whose height counts the colour image and the
 // AND mask below it, the colour table, the colour rows, then the 1-bit mask rows (1 =
 // transparent). The colour part is read by the BMP reader from a file header put before it.
 Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
     if (size < 40)
-        InvalidIcon();
-    const std::uint32_t headerSize = GetLe32(bytes);
-    const std::int32_t width = GetLeInt32(bytes + 4);
-    const std::int32_t doubleHeight = GetLeInt32(bytes + 8);
-    const int bitCount = GetLe16(bytes + 14);
-    const std::uint32_t compression = GetLe32(bytes + 16);
-    std::uint32_t entries = GetLe32(bytes + 32);
-    if (headerSize < 40 || headerSize > size || width <= 0 || doubleHeight < 2 ||
-        width > kMaxIconSide || doubleHeight / 2 > kMaxIconSide || compression != 0) {
-        InvalidIcon();
-    }
+        InvalidIcon("image header cut short");
+    ByteView view({bytes, size});
+    BoundedReader input(view, size);
+    constexpr const char* kCut = "image header cut short";
+    const std::uint32_t headerSize = input.Le32(kCut);
+    const std::int32_t width = input.LeInt32(kCut);
+    const std::int32_t doubleHeight = input.LeInt32(kCut);
+    input.Skip(2, kCut);  // planes
+    const int bitCount = input.Le16(kCut);
+    const std::uint32_t compression = input.Le32(kCut);
+    input.Skip(12, kCut);  // image size, resolution
+    std::uint32_t entries = input.Le32(kCut);
+    if (headerSize < 40 || headerSize > size)
+        InvalidIcon("image header length wrong");
+    if (width <= 0 || doubleHeight < 2)
+        InvalidIcon("image of no pixels");
+    if (width > kMaxIconSide || doubleHeight / 2 > kMaxIconSide)
+        InvalidIcon("image larger than 1024");
+    if (compression != 0)
+        InvalidIcon("image compressed");
     const int height = doubleHeight / 2;
     if (entries == 0 && bitCount <= 8)
         entries = bitCount == 1 ? 2 : bitCount == 4 ? 16 : 256;
     if (entries > 256)
-        InvalidIcon();
+        InvalidIcon("colour table over 256 entries");
 
     std::vector<std::uint8_t> file(14 + size);
     file[0] = 'B';
@@ -136,10 +173,10 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
     try {
         TMemoryStream stream(std::move(file));
         colors = ReadBmp(stream, stream.Size());
-    } catch (const EInvalidGraphic&) {
-        InvalidIcon();
-    } catch (const EReadError&) {
-        InvalidIcon();
+    } catch (const EInvalidGraphic& e) {
+        InvalidIcon(e.Reason());  // the bitmap reader's own check
+    } catch (const EReadError& e) {
+        InvalidIcon(e.Reason());
     }
 
     Decoded decoded = NewImage(width, height);
@@ -148,18 +185,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
     const std::uint64_t maskOffset = headerSize + entries * 4ull + colorBytes;
     const std::size_t maskStride = RowStride(width, 1);
     // A 32-bit image with any alpha value set uses alpha instead of its mask.
-    bool useAlpha = false;
-    if (bitCount == 32) {
-        for (int y = 0; y < height && !useAlpha; ++y) {
-            const std::uint8_t* row = colors->ScanLine(y);
-            for (int x = 0; x < width; ++x) {
-                if (row[x * 4 + 3] != 0) {
-                    useAlpha = true;
-                    break;
-                }
-            }
-        }
-    }
+    const bool useAlpha = bitCount == 32 && AnyAlpha(*colors);
     for (int y = 0; y < height; ++y) {
         // Mask rows are stored bottom up, like the colour rows.
         const std::uint64_t maskRow =
@@ -211,18 +237,19 @@ std::unique_ptr<TGraphic> TIcon::Clone() const {
 
 void TIcon::LoadFromStream(TStream& stream) {
     auto data = std::make_shared<std::vector<std::uint8_t>>(ReadWholeStream(stream));
-    if (data->size() < kIconHeaderSize)
-        throw EReadError(msg::kReadError);
-    const std::uint16_t type = GetLe16(data->data() + 2);
+    ByteView view(*data);
+    BoundedReader input(view, data->size());
+    input.Skip(2, "icon header cut short");  // reserved
+    const std::uint16_t type = input.Le16("icon header cut short");
+    const int count = input.Le16("icon header cut short");
     if (type != 0 && type != 1)
-        InvalidIcon();
-    const int count = GetLe16(data->data() + 4);
-    if (kIconHeaderSize + kDirectoryEntrySize * count > data->size())
-        InvalidIcon();
+        InvalidIcon("type neither 0 nor 1");
+    if (kDirectoryEntrySize * count > input.Left())
+        InvalidIcon("directory beyond the file");
     for (int i = 0; i < count; ++i) {
-        const Entry entry = EntryAt(*data, i);
+        const Entry entry = ReadEntry(input);
         if (entry.offset > data->size() || entry.size > data->size() - entry.offset)
-            InvalidIcon();
+            InvalidIcon("image beyond the file");
     }
     m_data = std::move(data);
     m_count = count;

@@ -6,17 +6,25 @@
 namespace brodix {
 
 // Base of every error the framework raises. The message is UTF-8 text, shown to the user as
-// it stands (the exception message box adds the final "." by its own rule).
+// it stands (the exception message box adds the final "." by its own rule). The reason names
+// the check that failed, for tests and diagnostics only: it is never shown, since the
+// framework's fixed messages are all the user sees.
 class Exception : public std::runtime_error {
   public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    explicit Exception(const std::string& message, const char* reason = "")
+        : std::runtime_error(message), m_reason(reason) {}
     std::string Message() const { return what(); }
+    const char* Reason() const { return m_reason; }
+
+  private:
+    const char* m_reason;  // a string literal
 };
 
-#define BRODIX_EXCEPTION(Name, Base)                                 \
-    class Name : public Base {                                       \
-      public:                                                        \
-        explicit Name(const std::string& message) : Base(message) {} \
+#define BRODIX_EXCEPTION(Name, Base)                                       \
+    class Name : public Base {                                             \
+      public:                                                              \
+        explicit Name(const std::string& message, const char* reason = "") \
+            : Base(message, reason) {}                                     \
     }
 
 BRODIX_EXCEPTION(EInvalidOperation, Exception);

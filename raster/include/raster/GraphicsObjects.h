@@ -8,9 +8,9 @@
 namespace brodix {
 
 enum class TBrushStyle { bsSolid, bsClear };
-enum class TPenStyle { psSolid, psClear };
-enum class TPenMode { pmCopy, pmNot, pmXor, pmBlack, pmWhite };
-enum class TFontPitch { fpDefault, fpVariable, fpFixed };
+enum class TPenStyle { psSolid };
+enum class TPenMode { pmCopy };  // the pen's colour replaces the pixel
+enum class TFontPitch { fpDefault };
 
 class TBrush {
   public:
@@ -28,6 +28,8 @@ class TBrush {
     TBrushStyle m_style = TBrushStyle::bsSolid;
 };
 
+// Lines are drawn one pixel wide in the pen's colour: the program draws with the default pen
+// only, so Width, Style and Mode keep their defaults.
 struct TPen {
     TColor Color = clBlack;
     int Width = 1;

@@ -15,11 +15,6 @@ class TGraphic;
 // Raster-operation codes of copies and stretch-draws.
 inline constexpr std::uint32_t cmSrcCopy = 0x00CC0020;     // destination = source
 inline constexpr std::uint32_t cmNotSrcCopy = 0x00330008;  // destination = NOT source
-inline constexpr std::uint32_t cmSrcAnd = 0x008800C6;
-inline constexpr std::uint32_t cmSrcPaint = 0x00EE0086;
-inline constexpr std::uint32_t cmSrcInvert = 0x00660046;
-inline constexpr std::uint32_t cmBlackness = 0x00000042;
-inline constexpr std::uint32_t cmWhiteness = 0x00FF0062;
 
 // The drawing surface of one bitmap. Its state (brush, pen, font, copy mode, pen position)
 // persists between operations for the bitmap's whole life.

@@ -34,7 +34,6 @@ class TIcon final : public TGraphic {
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) const override;
 
-    int ImageCount() const { return m_count; }
     // Decodes the chosen image unless that was tried before.
     void ImageNeeded();
     // The decoded image in display format, nullptr before decoding; Opaque(x, y) says which
