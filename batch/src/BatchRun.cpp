@@ -12,6 +12,8 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "print/KeyFromCensus.h"
+#include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -62,6 +64,16 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+void SavePdf(const BatchOptions& options, const Census& census, const TImage& symbols,
+             const std::string& picture) {
+    const std::string fileName = FullPath(options.pdf);
+    const print::PatternKey key = print::KeyWithoutThreads(census);
+    const print::PdfSources sources{
+        census, dynamic_cast<const TBitmap*>(symbols.Picture().Graphic()), key, picture};
+    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    std::cout << fileName << std::endl;
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
@@ -86,7 +98,7 @@ int RunBatch(const BatchOptions& options) {
 
     try {
         ReadBlankCell(images.blank);
-        const std::string name = SaveDialogName(options.name);
+        const std::string name = options.name.empty() ? "" : SaveDialogName(options.name);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
@@ -114,16 +126,23 @@ int RunBatch(const BatchOptions& options) {
             messages,
             ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
-        if (Make(targets, options.levels) == MakeResult::Refused) {
+        Census census;
+        if (Make(targets, options.levels, &census) == MakeResult::Refused) {
             std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
             return kExitRefused;
         }
 
-        Progress(progress, "Saving " + name);
-        SaveSources sources{images.picture, images.chart, images.legend, images.preview,
-                            width,          height,       colorCount,    images.scratch};
-        SavePattern(name, sources,
-                    [](const std::string& written) { std::cout << written << std::endl; });
+        if (!name.empty()) {
+            Progress(progress, "Saving " + name);
+            SaveSources sources{images.picture, images.chart, images.legend, images.preview,
+                                width,          height,       colorCount,    images.scratch};
+            SavePattern(name, sources,
+                        [](const std::string& written) { std::cout << written << std::endl; });
+        }
+        if (!options.pdf.empty()) {
+            Progress(progress, "Writing " + FullPath(options.pdf));
+            SavePdf(options, census, images.symbols, picture);
+        }
         return kExitDone;
     } catch (const std::exception& error) {
         std::cout.flush();

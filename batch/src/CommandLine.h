@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ReduceColor.h"
+#include "print/PatternPdf.h"
 
 namespace brodix {
 
@@ -14,7 +15,10 @@ struct BatchOptions {
     LevelChoices levels;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
-    std::string name;  // as typed; SaveDialogName() completes it
+    std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files
+    // The printed pattern: written when pdf is not empty.
+    std::string pdf;
+    print::PdfOptions pdfOptions;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -24,7 +28,8 @@ class UsageError : public std::runtime_error {
 };
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
-// missing or unknown level, a missing or surplus argument, or a NAME that names no file.
+// missing or unknown level, a missing or surplus argument, or a NAME that names no file. NAME
+// may be left out when --pdf names the file to write.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.

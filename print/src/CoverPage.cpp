@@ -1,0 +1,131 @@
+#include "CoverPage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace brodix::print::detail {
+
+namespace {
+
+constexpr double kMarginMm = 15.0;
+constexpr double kPictureHeightMm = 110.0;
+constexpr double kLineMm = 5.5;
+constexpr double kInfoSize = 10.0;
+constexpr double kMapBoxWidthMm = 40.0;
+constexpr double kMapBoxHeightMm = 16.0;
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// The reduced picture, one block per stitch, never smoothed.
+void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
+    if (census.width <= 0 || census.height <= 0)
+        return;
+    cairo_surface_t* image =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, census.width, census.height);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return;  // the document's status reports the failure when it is finished
+    }
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < census.height; ++y) {
+        auto* row =
+            reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < census.width; ++x) {
+            const TColor c = census.ColorAt(x, y);
+            row[x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        }
+    }
+    cairo_surface_mark_dirty(image);
+
+    const double scale = std::min(width / census.width, kPictureHeightMm / census.height);
+    const double left = (pdf.Size().width - scale * census.width) / 2;
+    cairo_t* cr = pdf.Context();
+    cairo_save(cr);
+    cairo_translate(cr, left, top);
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, 0, 0, census.width, census.height);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(image);
+}
+
+// One box per chart page, laid out as the pages lie, with the stitches it covers.
+void DrawPageMap(PdfCanvas& pdf, const PageGrid& grid, double top) {
+    cairo_t* cr = pdf.Context();
+    const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
+    const double left = (pdf.Size().width - width * grid.across) / 2;
+    cairo_set_line_width(cr, 0.3);
+    for (const ChartPage& page : grid.pages) {
+        const double x = left + width * page.column;
+        const double y = top + kMapBoxHeightMm * page.row;
+        pdf.SetGrey(0);
+        cairo_rectangle(cr, x, y, width, kMapBoxHeightMm);
+        cairo_stroke(cr);
+        const double centre = x + width / 2;
+        pdf.Text(centre, y + 5, page.Label(), 9, Align::Centre, Weight::Bold);
+        const auto range = [](int first, int count) {
+            return count > 0 ? std::to_string(first + 1) + "-" + std::to_string(first + count)
+                             : std::string("-");
+        };
+        pdf.Text(centre, y + 9.5, "columns " + range(page.x0, page.cols), 7, Align::Centre);
+        pdf.Text(centre, y + 13, "rows " + range(page.y0, page.rows), 7, Align::Centre);
+    }
+}
+
+}  // namespace
+
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PdfOptions& options,
+                   const PageGrid& grid) {
+    const Census& census = sources.census;
+    const double width = pdf.Size().width - 2 * kMarginMm;
+    double y = kMarginMm + 7;
+    pdf.SetGrey(0);
+    pdf.Text(kMarginMm, y, pdf.Fitted(BaseName(sources.pictureName), 16, width), 16, Align::Left,
+             Weight::Bold);
+    y += 6;
+    pdf.Text(kMarginMm, y, "Counted cross-stitch pattern", kInfoSize);
+    y += 5;
+    DrawPicture(pdf, census, y, width);
+    y += kPictureHeightMm + 10;
+
+    const double inchesWide = census.width / options.fabricCount;
+    const double inchesHigh = census.height / options.fabricCount;
+    const std::string title = sources.key.catalogueTitle;
+    const std::string lines[] = {
+        "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
+            " stitches",
+        "Finished size on " +
+            Fixed(options.fabricCount, options.fabricCount == int(options.fabricCount) ? 0 : 1) +
+            "-count fabric: " + Fixed(inchesWide * 2.54, 1) + " x " + Fixed(inchesHigh * 2.54, 1) +
+            " cm (" + Fixed(inchesWide, 1) + " x " + Fixed(inchesHigh, 1) + " in)",
+        "Colours: " + std::to_string(census.palette.size()),
+        "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
+    };
+    for (const std::string& line : lines) {
+        pdf.Text(kMarginMm, y, pdf.Fitted(line, kInfoSize, width), kInfoSize);
+        y += kLineMm;
+    }
+    y += 4;
+    pdf.Text(
+        kMarginMm, y,
+        "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most 50 x 70 stitches",
+        kInfoSize);
+    y += 4;
+    DrawPageMap(pdf, grid, y);
+}
+
+}  // namespace brodix::print::detail

@@ -1,0 +1,172 @@
+#include "PdfCanvas.h"
+
+#include <cairo-pdf.h>
+
+#include <algorithm>
+#include <new>
+
+#include "raster/Exceptions.h"
+
+namespace brodix::print::detail {
+
+namespace {
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    try {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The length of the UTF-8 sequence that starts text at i, or 0 when there is none.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned int lowest = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        lowest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        lowest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        lowest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    unsigned int code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return (code < lowest || code > 0x10FFFF || surrogate) ? 0 : length;
+}
+
+}  // namespace
+
+PaperSize SizeOf(Paper paper) {
+    return paper == Paper::Letter ? PaperSize{215.9, 279.4} : PaperSize{210.0, 297.0};
+}
+
+Rgb RgbOf(TColor color) {
+    return {(color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0};
+}
+
+Rgb TintOf(TColor color, double share) {
+    const Rgb c = RgbOf(color);
+    const auto mix = [share](double v) { return 1.0 - share * (1.0 - v); };
+    return {mix(c.r), mix(c.g), mix(c.b)};
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            out += '?';
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+PdfCanvas::PdfCanvas(Paper paper) : m_size(SizeOf(paper)) {
+    m_surface = cairo_pdf_surface_create_for_stream(
+        AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm);
+    m_cr = cairo_create(m_surface);
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(m_cr);
+        cairo_surface_destroy(m_surface);
+        throw EWriteError(msg::kWriteError);
+    }
+    cairo_scale(m_cr, kPointsPerMm, kPointsPerMm);
+}
+
+PdfCanvas::~PdfCanvas() {
+    cairo_destroy(m_cr);
+    cairo_surface_destroy(m_surface);
+}
+
+void PdfCanvas::NextPage() {
+    cairo_show_page(m_cr);
+}
+
+std::string PdfCanvas::Finish() {
+    cairo_show_page(m_cr);
+    cairo_surface_finish(m_surface);
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        throw EWriteError(msg::kWriteError);
+    }
+    return std::move(m_bytes);
+}
+
+void PdfCanvas::SetColor(const Rgb& color) {
+    cairo_set_source_rgb(m_cr, color.r, color.g, color.b);
+}
+
+void PdfCanvas::SelectFont(std::string_view text, double size, Weight weight) {
+    const char* family = IsAscii(text) ? "DejaVu Sans" : "IPAPGothic";
+    cairo_select_font_face(
+        m_cr, family, CAIRO_FONT_SLANT_NORMAL,
+        weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(m_cr, size * kMmPerPoint);
+}
+
+double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
+    const std::string valid = ValidUtf8(text);
+    SelectFont(valid, size, weight);
+    cairo_text_extents_t extents{};
+    cairo_text_extents(m_cr, valid.c_str(), &extents);
+    return extents.x_advance;
+}
+
+double PdfCanvas::Text(double x, double y, std::string_view text, double size, Align align,
+                       Weight weight) {
+    const std::string valid = ValidUtf8(text);
+    const double width = TextWidth(valid, size, weight);
+    if (align == Align::Centre)
+        x -= width / 2;
+    else if (align == Align::Right)
+        x -= width;
+    cairo_move_to(m_cr, x, y);
+    cairo_show_text(m_cr, valid.c_str());
+    return width;
+}
+
+std::string PdfCanvas::Fitted(std::string_view text, double size, double width) {
+    std::string fitted = ValidUtf8(text);
+    if (TextWidth(fitted, size) <= width)
+        return fitted;
+    while (!fitted.empty()) {
+        // Drop one whole UTF-8 character from the end.
+        std::size_t cut = fitted.size() - 1;
+        while (cut > 0 && (static_cast<unsigned char>(fitted[cut]) & 0xC0) == 0x80)
+            --cut;
+        fitted.resize(cut);
+        if (TextWidth(fitted + "...", size) <= width)
+            break;
+    }
+    return fitted + "...";
+}
+
+}  // namespace brodix::print::detail
