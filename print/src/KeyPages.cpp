@@ -1,7 +1,9 @@
 #include "KeyPages.h"
 
+#include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "ChartPages.h"
 
@@ -71,6 +73,7 @@ class KeyWriter {
     void Totals();
     void NeedRows(int count);
     void Cell(double x, double y, const KeyRow& row);
+    void DrawGathered();
 
     PdfCanvas& m_pdf;
     const SymbolFont& m_symbols;
@@ -81,7 +84,24 @@ class KeyWriter {
     double m_bottom;
     double m_width;
     double m_y = 0;  // baseline of the next row
+    // Gathered on each page and drawn at its end, as one stroke and one text operation:
+    // every operation costs, and a key has hundreds of rows.
+    std::vector<cairo_glyph_t> m_symbolGlyphs;
+    std::vector<std::array<double, 4>> m_frames;  // x, y, width, height
 };
+
+void KeyWriter::DrawGathered() {
+    cairo_t* cr = m_pdf.Context();
+    m_pdf.SetGrey(0);
+    for (const auto& [x, y, width, height] : m_frames)
+        cairo_rectangle(cr, x, y, width, height);
+    cairo_set_line_width(cr, 0.1);
+    cairo_stroke(cr);
+    m_symbols.Select(cr, kChartCellMm);
+    SymbolFont::Show(cr, m_symbolGlyphs);
+    m_frames.clear();
+    m_symbolGlyphs.clear();
+}
 
 void KeyWriter::Write() {
     Heading(true);
@@ -91,12 +111,14 @@ void KeyWriter::Write() {
     }
     NeedRows(2);
     Totals();
+    DrawGathered();
 }
 
 // A page break when fewer than count rows still fit; the next page repeats the heading.
 void KeyWriter::NeedRows(int count) {
     if (m_y + kRowMm * (count - 1) <= m_bottom)
         return;
+    DrawGathered();
     m_pdf.NextPage();
     Heading(false);
 }
@@ -150,14 +172,9 @@ void KeyWriter::Cell(double x, double top, const KeyRow& row) {
         cairo_rectangle(cr, x, top, cell, cell);
         cairo_fill(cr);
     }
-    m_pdf.SetGrey(0);
-    if (!blank && m_symbols.HasInk(row.symbol)) {
-        m_symbols.Select(cr, cell);
-        SymbolFont::Show(cr, {cairo_glyph_t{SymbolFont::GlyphOf(row.symbol), x, top}});
-    }
-    cairo_set_line_width(cr, 0.1);
-    cairo_rectangle(cr, x, top, cell, cell);
-    cairo_stroke(cr);
+    if (!blank && m_symbols.HasInk(row.symbol))
+        m_symbolGlyphs.push_back({SymbolFont::GlyphOf(row.symbol), x, top});
+    m_frames.push_back({x, top, cell, cell});
 }
 
 void KeyWriter::Row(const KeyRow& row) {
@@ -168,10 +185,8 @@ void KeyWriter::Row(const KeyRow& row) {
     cairo_t* cr = m_pdf.Context();
     m_pdf.SetColor(RgbOf(row.color));
     cairo_rectangle(cr, m_left + c.swatch, top, 10, kChartCellMm);
-    cairo_fill_preserve(cr);
-    m_pdf.SetGrey(0);
-    cairo_set_line_width(cr, 0.1);
-    cairo_stroke(cr);
+    cairo_fill(cr);
+    m_frames.push_back({m_left + c.swatch, top, 10, kChartCellMm});
 
     const double size = kTextSize;
     m_pdf.Text(m_left + c.number, y, std::to_string(row.symbol), size, Align::Right);

@@ -102,15 +102,19 @@ PdfCanvas::PdfCanvas(Paper paper) : m_size(SizeOf(paper)) {
 }
 
 PdfCanvas::~PdfCanvas() {
+    for (auto& [key, batch] : m_text)
+        cairo_scaled_font_destroy(batch.font);
     cairo_destroy(m_cr);
     cairo_surface_destroy(m_surface);
 }
 
 void PdfCanvas::NextPage() {
+    DrawText();
     cairo_show_page(m_cr);
 }
 
 std::string PdfCanvas::Finish() {
+    DrawText();
     cairo_show_page(m_cr);
     cairo_surface_finish(m_surface);
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
@@ -124,33 +128,73 @@ void PdfCanvas::SetColor(const Rgb& color) {
     cairo_set_source_rgb(m_cr, color.r, color.g, color.b);
 }
 
-void PdfCanvas::SelectFont(std::string_view text, double size, Weight weight) {
-    const char* family = IsAscii(text) ? "DejaVu Sans" : "IPAPGothic";
-    cairo_select_font_face(
-        m_cr, family, CAIRO_FONT_SLANT_NORMAL,
-        weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(m_cr, size * kMmPerPoint);
+PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, Weight weight) {
+    const bool wide = !IsAscii(text);
+    TextBatch& batch = m_text[FontKey{wide, weight, size}];
+    if (batch.font == nullptr) {
+        cairo_save(m_cr);
+        cairo_select_font_face(
+            m_cr, wide ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+            weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(m_cr, size * kMmPerPoint);
+        batch.font = cairo_scaled_font_reference(cairo_get_scaled_font(m_cr));
+        cairo_restore(m_cr);
+    }
+    return batch;
 }
 
 double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
     const std::string valid = ValidUtf8(text);
-    SelectFont(valid, size, weight);
     cairo_text_extents_t extents{};
-    cairo_text_extents(m_cr, valid.c_str(), &extents);
-    return extents.x_advance;
+    cairo_scaled_font_text_extents(BatchFor(valid, size, weight).font, valid.c_str(), &extents);
+    return extents.x_advance;  // in the page's millimetres, as the font was made for them
 }
 
 double PdfCanvas::Text(double x, double y, std::string_view text, double size, Align align,
                        Weight weight) {
     const std::string valid = ValidUtf8(text);
     const double width = TextWidth(valid, size, weight);
+    if (valid.empty())
+        return width;
     if (align == Align::Centre)
         x -= width / 2;
     else if (align == Align::Right)
         x -= width;
-    cairo_move_to(m_cr, x, y);
-    cairo_show_text(m_cr, valid.c_str());
+    TextBatch& batch = BatchFor(valid, size, weight);
+    cairo_glyph_t* glyphs = nullptr;
+    int glyphCount = 0;
+    cairo_text_cluster_t* clusters = nullptr;
+    int clusterCount = 0;
+    cairo_text_cluster_flags_t flags{};
+    const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
+        batch.font, x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
+        &clusters, &clusterCount, &flags);
+    if (status == CAIRO_STATUS_SUCCESS) {
+        batch.utf8 += valid;
+        batch.glyphs.insert(batch.glyphs.end(), glyphs, glyphs + glyphCount);
+        batch.clusters.insert(batch.clusters.end(), clusters, clusters + clusterCount);
+    }
+    cairo_glyph_free(glyphs);
+    cairo_text_cluster_free(clusters);
     return width;
+}
+
+void PdfCanvas::DrawText() {
+    cairo_save(m_cr);
+    cairo_set_source_rgb(m_cr, 0, 0, 0);
+    for (auto& [key, batch] : m_text) {
+        if (batch.glyphs.empty())
+            continue;
+        cairo_set_scaled_font(m_cr, batch.font);
+        cairo_show_text_glyphs(m_cr, batch.utf8.data(), static_cast<int>(batch.utf8.size()),
+                               batch.glyphs.data(), static_cast<int>(batch.glyphs.size()),
+                               batch.clusters.data(), static_cast<int>(batch.clusters.size()),
+                               cairo_text_cluster_flags_t{});
+        batch.utf8.clear();
+        batch.glyphs.clear();
+        batch.clusters.clear();
+    }
+    cairo_restore(m_cr);
 }
 
 std::string PdfCanvas::Fitted(std::string_view text, double size, double width) {

@@ -2,9 +2,12 @@
 
 #include <cairo.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "print/PatternPdf.h"
 #include "raster/Color.h"
@@ -50,8 +53,10 @@ class PdfCanvas {
     void SetColor(const Rgb& color);
     void SetGrey(double level) { SetColor({level, level, level}); }
 
-    // Text in the program's fonts (DejaVu Sans; IPAPGothic for text beyond ASCII, such as a
-    // Japanese file name), its baseline at y. size is in points. Returns the width in mm.
+    // Black text in the program's fonts (DejaVu Sans; IPAPGothic for text beyond ASCII, such
+    // as a Japanese file name), its baseline at y. size is in points. Returns the width in mm.
+    // Text is gathered and drawn with the page's end: one operation per font and page instead
+    // of one per text, which is what makes a key of 255 rows quick. It never overlaps shapes.
     double Text(double x, double y, std::string_view text, double size, Align align = Align::Left,
                 Weight weight = Weight::Normal);
     double TextWidth(std::string_view text, double size, Weight weight = Weight::Normal);
@@ -59,9 +64,20 @@ class PdfCanvas {
     std::string Fitted(std::string_view text, double size, double width);
 
   private:
-    void SelectFont(std::string_view text, double size, Weight weight);
+    using FontKey = std::tuple<bool, Weight, double>;  // beyond ASCII, weight, size
+    // The text gathered for one font on the current page.
+    struct TextBatch {
+        cairo_scaled_font_t* font = nullptr;
+        std::string utf8;
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+    };
+
+    TextBatch& BatchFor(std::string_view text, double size, Weight weight);
+    void DrawText();
 
     PaperSize m_size;
+    std::map<FontKey, TextBatch> m_text;
     std::string m_bytes;
     cairo_surface_t* m_surface = nullptr;
     cairo_t* m_cr = nullptr;

@@ -1,8 +1,13 @@
 #include "SymbolFont.h"
 
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <memory>
 #include <string>
 
+#include "SymbolFontFile.h"
 #include "engine/SymbolSheet.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
@@ -15,8 +20,24 @@ namespace {
 constexpr int kInkFirst = 1;
 constexpr int kInkLast = kCellSize - 2;
 
-using Glyphs = std::vector<std::vector<InkRect>>;
-const cairo_user_data_key_t kGlyphsKey{};
+// The font's file and FreeType's hold on it, which live as long as cairo keeps the face.
+struct FontHold {
+    std::vector<std::uint8_t> file;
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+
+    ~FontHold() {
+        if (face != nullptr)
+            FT_Done_Face(face);
+        if (library != nullptr)
+            FT_Done_FreeType(library);
+    }
+};
+const cairo_user_data_key_t kHoldKey{};
+
+void ReleaseHold(void* hold) {
+    delete static_cast<FontHold*>(hold);
+}
 
 // Dark is ink: the shipped sheet is pure black on white, and a sheet drawn in colours keeps
 // the symbols' shapes rather than only their pure black pixels.
@@ -25,26 +46,6 @@ bool IsInk(TColor color) {
     const int g = (color >> 8) & 0xFF;
     const int b = (color >> 16) & 0xFF;
     return r * 299 + g * 587 + b * 114 < 128 * 1000;
-}
-
-cairo_status_t RenderSymbol(cairo_scaled_font_t* font, unsigned long glyph, cairo_t* cr,
-                            cairo_text_extents_t* extents) {
-    const auto* glyphs = static_cast<const Glyphs*>(
-        cairo_font_face_get_user_data(cairo_scaled_font_get_font_face(font), &kGlyphsKey));
-    extents->x_advance = 1.0;
-    if (glyphs == nullptr || glyph == 0 || glyph > glyphs->size())
-        return CAIRO_STATUS_SUCCESS;
-    // One path: adjacent rectangles fill as one shape, with no seams between them.
-    for (const InkRect& rect : (*glyphs)[glyph - 1]) {
-        cairo_rectangle(cr, rect.x / double(kCellPitch), rect.y / double(kCellPitch),
-                        rect.width / double(kCellPitch), rect.height / double(kCellPitch));
-    }
-    cairo_fill(cr);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-void DestroyGlyphs(void* glyphs) {
-    delete static_cast<Glyphs*>(glyphs);
 }
 
 }  // namespace
@@ -86,22 +87,28 @@ std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k) {
 }
 
 SymbolFont::SymbolFont(const TBitmap* sheet) {
-    auto glyphs = std::make_unique<Glyphs>(kSymbolCount);
+    std::vector<std::vector<InkRect>> symbols(kSymbolCount);
     m_inked.assign(kSymbolCount, false);
     if (sheet != nullptr) {
         for (int k = 0; k < kSymbolCount; ++k) {
-            (*glyphs)[k] = TraceSymbol(*sheet, k);
-            m_inked[k] = !(*glyphs)[k].empty();
+            symbols[k] = TraceSymbol(*sheet, k);
+            m_inked[k] = !symbols[k].empty();
         }
     }
-    m_face = cairo_user_font_face_create();
-    cairo_user_font_face_set_render_glyph_func(m_face, RenderSymbol);
-    if (cairo_font_face_set_user_data(m_face, &kGlyphsKey, glyphs.get(), DestroyGlyphs) !=
+    auto hold = std::make_unique<FontHold>();
+    hold->file = SymbolFontFile(symbols);
+    if (FT_Init_FreeType(&hold->library) != 0 ||
+        FT_New_Memory_Face(hold->library, hold->file.data(),
+                           static_cast<FT_Long>(hold->file.size()), 0, &hold->face) != 0) {
+        throw EWriteError(msg::kWriteError);
+    }
+    m_face = cairo_ft_font_face_create_for_ft_face(hold->face, FT_LOAD_NO_HINTING);
+    if (cairo_font_face_set_user_data(m_face, &kHoldKey, hold.get(), ReleaseHold) !=
         CAIRO_STATUS_SUCCESS) {
         cairo_font_face_destroy(m_face);
         throw EWriteError(msg::kWriteError);
     }
-    glyphs.release();  // the face owns them now
+    hold.release();  // the face owns it now
 }
 
 SymbolFont::~SymbolFont() {

@@ -19,9 +19,9 @@ struct InkRect {
 // line): dark pixels, merged into rectangles. Empty for a cell beyond the sheet.
 std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k);
 
-// The sheet's symbols as a font whose glyph k + 1 is symbol k, drawn as filled rectangles one
-// cell pitch to the em: cairo stores each glyph used once in the PDF (a Type 3 font) and every
-// cell refers to it, and viewers draw it as a shape, sharp at any zoom.
+// The sheet's symbols as a font whose glyph k + 1 is symbol k, one cell pitch to the em: the
+// PDF stores each glyph used once (an embedded TrueType subset) and every cell refers to it;
+// viewers draw glyphs as outlines, sharp at any zoom.
 class SymbolFont {
   public:
     explicit SymbolFont(const TBitmap* sheet);
