@@ -16,6 +16,7 @@
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageView.h"
+#include "ui/PdfSave.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
@@ -30,7 +31,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       OpenDialog1(FileDialogKind::Open, PictureFileFilters(), ""),
       SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
       m_shell(shell),
-      m_form(std::make_unique<Ui::TF_main>()) {
+      m_form(std::make_unique<Ui::TF_main>()),
+      m_pdfSave(std::make_unique<PdfSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -81,6 +83,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    AttachPatternMenu(*this);
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.
@@ -142,7 +145,7 @@ void TF_main::BTN_MAKEClick(QObject*) {
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
                         colorCount, width,  height,    status, messages, zoom};
-    Make(targets, Levels());
+    Make(targets, Levels(), &m_pdfSave->LastCensus());
 }
 
 void TF_main::BitBtn2Click(QObject*) {
@@ -163,6 +166,11 @@ void TF_main::BTN_SAVEClick(QObject*) {
     LabelCaption colorCount(*L_ColorCount);
     SaveSources sources{Image1, Img_CS, Img_color, Image2, width, height, colorCount, IMG_save};
     SavePattern(SaveDialog1.FileName(), sources);
+}
+
+void TF_main::SavePdfClick(QObject*) {
+    Guard(m_shell, this,
+          [this] { m_pdfSave->Run(m_shell, this, Img_mark, OpenDialog1.FileName()); });
 }
 
 void TF_main::BitBtn1Click(QObject*) {
