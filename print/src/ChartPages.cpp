@@ -21,31 +21,13 @@ constexpr double kThinLineMm = 0.08;
 constexpr double kBoldLineMm = 0.25;
 constexpr double kHeavyLineMm = 0.45;
 
-// Where the chart's cells start on paper: the same place on every page of a paper size, so
-// that all pages line up alike.
-struct Placement {
-    double left = 0;
-    double top = 0;
-    double cell = kChartCellMm;
-
-    double X(int column) const { return left + cell * column; }  // page-relative stitches
-    double Y(int row) const { return top + cell * row; }
-};
-
-Placement PlacementOn(const PaperSize& paper) {
-    const double blockWidth = kRowBandMm + kChartCellMm * (kPageStitchesAcross + kOverlapStitches);
-    Placement at;
-    at.left = kChartMarginMm + (paper.width - 2 * kChartMarginMm - blockWidth) / 2 + kRowBandMm;
-    at.top = kChartMarginMm + kTopBandMm;
-    return at;
-}
-
 bool IsBlank(const Census& census, int index) {
     return census.palette[static_cast<std::size_t>(index)].color == clWhite;
 }
 
 // Light tints of the stitches' colours under the page's own cells, one path per colour.
-void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page, const Placement& at) {
+void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page,
+               const ChartPlacement& at) {
     struct Run {
         int x, y, length;
     };
@@ -73,7 +55,7 @@ void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page, cons
 
 // The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one colour.
 void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                 const ChartPage& page, const Placement& at, TRect cells, double grey) {
+                 const ChartPage& page, const ChartPlacement& at, TRect cells, double grey) {
     std::vector<cairo_glyph_t> glyphs;
     for (int y = cells.Top; y < cells.Bottom; ++y) {
         for (int x = cells.Left; x < cells.Right; ++x) {
@@ -98,7 +80,7 @@ double LineWidthAt(int stitchLine) {
 }
 
 // The grid over cols x rows cells from the page's corner, one stroke per line weight.
-void DrawGrid(PdfCanvas& pdf, const ChartPage& page, const Placement& at, int cols, int rows,
+void DrawGrid(PdfCanvas& pdf, const ChartPage& page, const ChartPlacement& at, int cols, int rows,
               double grey) {
     cairo_t* cr = pdf.Context();
     pdf.SetGrey(grey);
@@ -134,7 +116,8 @@ void Arrow(cairo_t* cr, double tipX, double tipY, double baseX, double baseY) {
 
 // Absolute column and row numbers every 10 stitches, over and left of their stitch; arrows at
 // the centre column and row where they cross the page; the page's label in the corner.
-void DrawRulers(PdfCanvas& pdf, const Census& census, const ChartPage& page, const Placement& at) {
+void DrawRulers(PdfCanvas& pdf, const Census& census, const ChartPage& page,
+                const ChartPlacement& at) {
     cairo_t* cr = pdf.Context();
     pdf.SetGrey(0);
     const double numberLift = 2.2;
@@ -163,9 +146,17 @@ void DrawRulers(PdfCanvas& pdf, const Census& census, const ChartPage& page, con
 
 }  // namespace
 
+ChartPlacement ChartPlacementOn(const PaperSize& paper) {
+    const double blockWidth = kRowBandMm + kChartCellMm * (kPageStitchesAcross + kOverlapStitches);
+    ChartPlacement at;
+    at.left = kChartMarginMm + (paper.width - 2 * kChartMarginMm - blockWidth) / 2 + kRowBandMm;
+    at.top = kChartMarginMm + kTopBandMm;
+    return at;
+}
+
 void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
                    const ChartPage& page, ChartStyle style) {
-    const Placement at = PlacementOn(pdf.Size());
+    const ChartPlacement at = ChartPlacementOn(pdf.Size());
     const int allCols = page.cols + page.extraCols;
     const int allRows = page.rows + page.extraRows;
     if (style == ChartStyle::Tint)
