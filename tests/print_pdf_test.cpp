@@ -80,6 +80,7 @@ struct Layout {
 
 TEST(PatternPdfTest, HasTheCoverTheKeyAndTheSavedPagesOnItsPaper) {
     const Layout layouts[] = {
+        {0, 0, Paper::A4, 3},  // an empty picture: one empty chart page
         {1, 1, Paper::A4, 3},        {50, 70, Paper::Letter, 3}, {51, 70, Paper::A4, 4},
         {120, 80, Paper::Letter, 8}, {200, 200, Paper::A4, 14},
     };

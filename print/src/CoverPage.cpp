@@ -26,6 +26,17 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+std::string FinishedSize(const Census& census, double fabricCount) {
+    if (!(fabricCount > 0))
+        return "";
+    const double wide = census.width / fabricCount;  // inches
+    const double high = census.height / fabricCount;
+    const bool whole = fabricCount == static_cast<int>(fabricCount);
+    return "Finished size on " + Fixed(fabricCount, whole ? 0 : 1) +
+           "-count fabric: " + Fixed(wide * 2.54, 1) + " x " + Fixed(high * 2.54, 1) + " cm (" +
+           Fixed(wide, 1) + " x " + Fixed(high, 1) + " in)";
+}
+
 // The reduced picture, one block per stitch, never smoothed.
 void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
     if (census.width <= 0 || census.height <= 0)
@@ -102,16 +113,11 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PdfOptions& 
     DrawPicture(pdf, census, y, width);
     y += kPictureHeightMm + 10;
 
-    const double inchesWide = census.width / options.fabricCount;
-    const double inchesHigh = census.height / options.fabricCount;
     const std::string title = sources.key.catalogueTitle;
     const std::string lines[] = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
-        "Finished size on " +
-            Fixed(options.fabricCount, options.fabricCount == int(options.fabricCount) ? 0 : 1) +
-            "-count fabric: " + Fixed(inchesWide * 2.54, 1) + " x " + Fixed(inchesHigh * 2.54, 1) +
-            " cm (" + Fixed(inchesWide, 1) + " x " + Fixed(inchesHigh, 1) + " in)",
+        FinishedSize(census, options.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };
