@@ -1,6 +1,8 @@
 // "Save PDF..." of the legend's and the chart's menu, through the scripted shell.
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include "ui/ImageView.h"
 #include "ui/PdfSave.h"
@@ -20,6 +22,21 @@ TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenu) {
     FillPatternMenu(menu, Main());
     ASSERT_EQ(menu.actions().size(), 1);
     EXPECT_EQ(menu.actions().front()->text(), QStringLiteral("Save PDF..."));
+}
+
+TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            shown = menu->actions().value(0)->text();
+            menu->close();
+        }
+    });
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                          Main().BTN_MAKE->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(Main().BTN_MAKE, &key);
+    QApplication::processEvents();  // the check runs now even when no menu opened
+    EXPECT_EQ(shown, QStringLiteral("Save PDF..."));
 }
 
 TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
