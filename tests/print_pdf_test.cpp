@@ -54,10 +54,10 @@ const TBitmap& Sheet() {
     return sheet->Picture().Bitmap();
 }
 
-Document Pdf(const Census& census, const PdfOptions& options = {}) {
+Document Pdf(const Census& census, const PdfOptions& options = {},
+             const std::string& name = "/pictures/rose.bmp") {
     const PatternKey key = KeyWithoutThreads(census);
-    const std::string bytes =
-        MakePatternPdf({census, &Sheet(), key, "/pictures/rose.bmp"}, options);
+    const std::string bytes = MakePatternPdf({census, &Sheet(), key, name}, options);
     // The document takes the bytes over.
     poppler::byte_array data(bytes.begin(), bytes.end());
     Document document(poppler::document::load_from_data(&data));
@@ -111,6 +111,11 @@ TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
     EXPECT_NE(cover.find("25.4 x 12.7 cm (10.0 x 5.0 in)"), std::string::npos);
     EXPECT_NE(cover.find("(3-1)"), std::string::npos);
     EXPECT_NE(cover.find("columns 101-140"), std::string::npos);
+
+    // A Japanese name is drawn in the Japanese font; bytes that are no UTF-8 become '?'.
+    const Census one = MakeCensus(1, 1, 1, [](int, int) { return 0; });
+    EXPECT_NE(TextOf(*Pdf(one, {}, "/p/ばら.bmp"), 0).find("ばら.bmp"), std::string::npos);
+    EXPECT_NE(TextOf(*Pdf(one, {}, "/p/a\xFF.bmp"), 0).find("a?.bmp"), std::string::npos);
 }
 
 TEST(PatternPdfTest, KeyListsEveryOneOf255ColoursAcrossItsPagesWithTheTotal) {
