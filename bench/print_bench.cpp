@@ -46,7 +46,7 @@ print::PatternKey KeyWithThreads(const Census& census) {
     return key;
 }
 
-void BM_PatternPdf200x200With255Colours(benchmark::State& state) {
+void MeasurePdf(benchmark::State& state, const print::PdfOptions& options) {
     const Census census = WorstCensus();
     const print::PatternKey key = KeyWithThreads(census);
     TImage sheet;
@@ -54,9 +54,19 @@ void BM_PatternPdf200x200With255Colours(benchmark::State& state) {
     const print::PdfSources sources{census, &sheet.Picture().Bitmap(), key, "rose.bmp"};
     std::size_t bytes = 0;
     for (auto _ : state)
-        bytes = print::MakePatternPdf(sources, {}).size();
+        bytes = print::MakePatternPdf(sources, options).size();
     state.counters["pdf_bytes"] = static_cast<double>(bytes);
 }
+
+void BM_PatternPdf200x200With255Colours(benchmark::State& state) {
+    MeasurePdf(state, {});
+}
 BENCHMARK(BM_PatternPdf200x200With255Colours)->Unit(benchmark::kMillisecond);
+
+// Tinted cells add one fill per colour on each chart page.
+void BM_PatternPdf200x200With255ColoursTinted(benchmark::State& state) {
+    MeasurePdf(state, {.style = print::ChartStyle::Tint});
+}
+BENCHMARK(BM_PatternPdf200x200With255ColoursTinted)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -152,26 +152,38 @@ TEST(PatternPdfTest, ChartPagesCarryTheirLabelsAndAbsoluteRowAndColumnNumbers) {
     EXPECT_NE(page31.find("70"), std::string::npos);
 }
 
-// Pixels of a chart page at 300 dpi without smoothing: the symbol of a known cell, pixel for
-// pixel as on the sheet, in pure black and white.
-TEST(PatternPdfTest, ChartCellShowsItsSymbolSharpAt300Dpi) {
-    constexpr int kSymbol = 37;
-    const Census census = MakeCensus(4, 3, kSymbol + 1, [](int x, int y) {
-        return x == 2 && y == 1 ? kSymbol : 1 + (x + y) % 5;
-    });
-    const Document pdf = Pdf(census);
+// A picture of 4 x 3 stitches with symbol kSymbol at stitch (2, 1).
+constexpr int kSymbol = 37;
+Census KnownCellCensus() {
+    return MakeCensus(4, 3, kSymbol + 1,
+                      [](int x, int y) { return x == 2 && y == 1 ? kSymbol : 1 + (x + y) % 5; });
+}
+
+// The chart page at 300 dpi without smoothing.
+poppler::image RenderChart(const Census& census, ChartStyle style) {
+    const Document pdf = Pdf(census, {.style = style});
     const std::unique_ptr<poppler::page> page(pdf->create_page(2));
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, false);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, false);
-    const poppler::image image = renderer.render_page(page.get(), 300, 300);
+    return renderer.render_page(page.get(), 300, 300);
+}
+
+// The 0xAARRGGBB pixel at a place on the page, in mm.
+std::uint32_t PixelAt(const poppler::image& image, double xMm, double yMm) {
+    const int px = static_cast<int>(xMm / 25.4 * 300);
+    const int py = static_cast<int>(yMm / 25.4 * 300);
+    return reinterpret_cast<const std::uint32_t*>(image.const_data() +
+                                                  py * image.bytes_per_row())[px];
+}
+
+// Pixels of a chart page at 300 dpi: the symbol of a known cell, pixel for pixel as on the
+// sheet, in pure black and white.
+TEST(PatternPdfTest, ChartCellShowsItsSymbolSharpAt300Dpi) {
+    const poppler::image image = RenderChart(KnownCellCensus(), ChartStyle::BlackWhite);
     ASSERT_TRUE(image.is_valid());
     const auto level = [&](double xMm, double yMm) {
-        const int px = static_cast<int>(xMm / 25.4 * 300);
-        const int py = static_cast<int>(yMm / 25.4 * 300);
-        const auto* row =
-            reinterpret_cast<const std::uint32_t*>(image.const_data() + py * image.bytes_per_row());
-        return static_cast<int>(row[px] & 0xFF);  // blue of ARGB; the page is grey only
+        return static_cast<int>(PixelAt(image, xMm, yMm) & 0xFF);  // the page is grey only
     };
     const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
     const TRect cell = SymbolCellRect(kSymbol);
@@ -193,6 +205,26 @@ TEST(PatternPdfTest, ChartCellShowsItsSymbolSharpAt300Dpi) {
         }
     }
     EXPECT_GT(ink, 10);
+}
+
+TEST(PatternPdfTest, TintedCellsShowALightTintOfTheirColourAroundTheSymbol) {
+    const Census census = KnownCellCensus();
+    const poppler::image image = RenderChart(census, ChartStyle::Tint);
+    const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
+    const TColor color = census.palette[kSymbol].color;
+    const TRect cell = SymbolCellRect(kSymbol);
+    // The first pixel inside the frame that the symbol leaves white.
+    int x = 1;
+    while (Sheet().GetPixel(cell.Left + x, cell.Top + 1) == clBlack)
+        ++x;
+    const double pixel = at.cell / kCellPitch;
+    const std::uint32_t seen = PixelAt(image, at.X(2) + pixel * (x + 0.5), at.Y(1) + pixel * 1.5);
+    const int shifts[] = {0, 8, 16};      // red, green, blue of the colour value
+    const int seenShifts[] = {16, 8, 0};  // of the rendered pixel
+    for (int c = 0; c < 3; ++c) {
+        const int channel = (color >> shifts[c]) & 0xFF;
+        EXPECT_NEAR((seen >> seenShifts[c]) & 0xFF, 255 - 0.3 * (255 - channel), 2) << c;
+    }
 }
 
 TEST(PatternPdfTest, SymbolTracingKeepsTheInkInsideTheFrame) {

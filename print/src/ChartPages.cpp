@@ -25,32 +25,15 @@ bool IsBlank(const Census& census, int index) {
     return census.palette[static_cast<std::size_t>(index)].color == clWhite;
 }
 
-// Light tints of the stitches' colours under the page's own cells, one path per colour.
+// Light tints of the stitches' colours under the page's own cells, as one image of a pixel a
+// cell: one operation per page however many colours it holds.
 void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page,
                const ChartPlacement& at) {
-    struct Run {
-        int x, y, length;
-    };
-    std::vector<std::vector<Run>> runs(census.palette.size());
-    for (int y = 0; y < page.rows; ++y) {
-        for (int x = 0; x < page.cols;) {
-            const int k = census.IndexAt(page.x0 + x, page.y0 + y);
-            const int start = x;
-            while (x < page.cols && census.IndexAt(page.x0 + x, page.y0 + y) == k)
-                ++x;
-            if (!IsBlank(census, k))
-                runs[static_cast<std::size_t>(k)].push_back({start, y, x - start});
-        }
-    }
-    cairo_t* cr = pdf.Context();
-    for (std::size_t k = 0; k < runs.size(); ++k) {
-        if (runs[k].empty())
-            continue;
-        for (const Run& run : runs[k])
-            cairo_rectangle(cr, at.X(run.x), at.Y(run.y), at.cell * run.length, at.cell);
-        pdf.SetColor(TintOf(census.palette[k].color, kTintShare));
-        cairo_fill(cr);
-    }
+    std::vector<std::uint32_t> tints(census.palette.size());
+    for (std::size_t k = 0; k < tints.size(); ++k)
+        tints[k] = PackedRgb(TintOf(census.palette[k].color, kTintShare));
+    pdf.Blocks(at.X(0), at.Y(0), at.cell, page.cols, page.rows,
+               [&](int x, int y) { return tints[census.IndexAt(page.x0 + x, page.y0 + y)]; });
 }
 
 // The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one colour.

@@ -41,37 +41,10 @@ std::string FinishedSize(const Census& census, double fabricCount) {
 void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
     if (census.width <= 0 || census.height <= 0)
         return;
-    cairo_surface_t* image =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, census.width, census.height);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
-        return;  // the document's status reports the failure when it is finished
-    }
-    cairo_surface_flush(image);
-    unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    for (int y = 0; y < census.height; ++y) {
-        auto* row =
-            reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < census.width; ++x) {
-            const TColor c = census.ColorAt(x, y);
-            row[x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-        }
-    }
-    cairo_surface_mark_dirty(image);
-
     const double scale = std::min(width / census.width, kPictureHeightMm / census.height);
     const double left = (pdf.Size().width - scale * census.width) / 2;
-    cairo_t* cr = pdf.Context();
-    cairo_save(cr);
-    cairo_translate(cr, left, top);
-    cairo_scale(cr, scale, scale);
-    cairo_set_source_surface(cr, image, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(cr, 0, 0, census.width, census.height);
-    cairo_fill(cr);
-    cairo_restore(cr);
-    cairo_surface_destroy(image);
+    pdf.Blocks(left, top, scale, census.width, census.height,
+               [&census](int x, int y) { return PackedRgb(RgbOf(census.ColorAt(x, y))); });
 }
 
 // One box per chart page, laid out as the pages lie, with the stitches it covers.

@@ -73,6 +73,13 @@ Rgb TintOf(TColor color, double share) {
     return {mix(c.r), mix(c.g), mix(c.b)};
 }
 
+std::uint32_t PackedRgb(const Rgb& color) {
+    const auto channel = [](double v) {
+        return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
+    };
+    return (channel(color.r) << 16) | (channel(color.g) << 8) | channel(color.b);
+}
+
 std::string ValidUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -122,6 +129,38 @@ std::string PdfCanvas::Finish() {
         throw EWriteError(msg::kWriteError);
     }
     return std::move(m_bytes);
+}
+
+void PdfCanvas::Blocks(double left, double top, double size, int columns, int rows,
+                       const std::function<std::uint32_t(int, int)>& rgbAt) {
+    if (columns <= 0 || rows <= 0)
+        return;
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        throw EWriteError(msg::kWriteError);
+    }
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < rows; ++y) {
+        auto* row =
+            reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < columns; ++x)
+            row[x] = rgbAt(x, y);
+    }
+    cairo_surface_mark_dirty(image);
+    // One image, one pixel a block, drawn without interpolation: the PDF marks it so, and
+    // viewers show sharp blocks.
+    cairo_save(m_cr);
+    cairo_translate(m_cr, left, top);
+    cairo_scale(m_cr, size, size);
+    cairo_set_source_surface(m_cr, image, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(m_cr, 0, 0, columns, rows);
+    cairo_fill(m_cr);
+    cairo_restore(m_cr);
+    cairo_surface_destroy(image);
 }
 
 void PdfCanvas::SetColor(const Rgb& color) {

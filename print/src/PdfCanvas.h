@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,6 +32,8 @@ struct Rgb {
 Rgb RgbOf(TColor color);
 // The colour mixed with white, keeping share of it: a light tint under a black symbol.
 Rgb TintOf(TColor color, double share);
+// The same as one 0x00RRGGBB value.
+std::uint32_t PackedRgb(const Rgb& color);
 
 enum class Align { Left, Centre, Right };
 enum class Weight { Normal, Bold };
@@ -44,6 +48,11 @@ class PdfCanvas {
 
     cairo_t* Context() { return m_cr; }
     PaperSize Size() const { return m_size; }
+
+    // A grid of columns x rows solid square blocks of size mm from (left, top), never smoothed
+    // between them: block (x, y) in the colour rgbAt(x, y) returns, as 0x00RRGGBB.
+    void Blocks(double left, double top, double size, int columns, int rows,
+                const std::function<std::uint32_t(int, int)>& rgbAt);
 
     // Ends the current page and starts the next one.
     void NextPage();
