@@ -25,8 +25,6 @@ class PdfSave {
     // sheet. Does nothing before a Make or when the dialog is cancelled; failures raise.
     void Run(Shell& shell, QWidget* owner, const TImage& sheet, const std::string& pictureName);
 
-    const TFileDialog& Dialog() const { return m_dialog; }
-
   private:
     TFileDialog m_dialog;
     Census m_census;  // empty palette: no Make yet
