@@ -329,6 +329,47 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     EXPECT_TRUE(std::filesystem::exists(dir / "c_CS.bmp"));
 }
 
+TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    testing::WriteFileBytes(dir / "file", {1});
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const auto text = [&](const std::string& name) {
+        const auto bytes = testing::ReadFileBytes(dir / name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+
+    const Outcome alone = RunChart({"--pdf", "rose.pdf", "pic.bmp"}, dir.Path());
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(alone.out, folder + "/rose.pdf\n");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"file", "pic.bmp", "rose.pdf"}));
+    EXPECT_EQ(text("rose.pdf").rfind("%PDF-", 0), 0u);
+    EXPECT_NE(text("rose.pdf").find("595.275591 841.889764"), std::string::npos);  // A4
+
+    const Outcome both = RunChart(
+        {"--paper", "Letter", "--chart-style=tint", "--pdf=b.pdf", "pic.bmp", "b"}, dir.Path());
+    EXPECT_EQ(both.status, 0) << both.err;
+    EXPECT_EQ(both.out, folder + "/b_CS.bmp\n" + folder + "/b_color.bmp\n" + folder +
+                            "/b_CSC.bmp\n" + folder + "/b.pdf\n");
+    EXPECT_NE(text("b.pdf").find("612 792"), std::string::npos);
+
+    const Outcome failed = RunChart({"--pdf", dir / "file/x.pdf", "pic.bmp"}, dir.Path());
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.err, "ファイル " + dir / "file/x.pdf" + " を作成できません.\n");
+    EXPECT_EQ(failed.out, "");
+
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--pdf", "x.pdf"},
+             {"--paper", "a3", "--pdf", "x.pdf", "pic.bmp"},
+             {"--chart-style", "colour", "--pdf", "x.pdf", "pic.bmp"},
+             {"--pdf", "out/", "pic.bmp"},
+             {"--paper", "a4", "pic.bmp"}}) {
+        EXPECT_EQ(RunChart(arguments, dir.Path()).status, 64)
+            << ::testing::PrintToString(arguments);
+    }
+}
+
 TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     TempDir dir;
     for (const std::vector<std::string>& arguments :
@@ -350,7 +391,8 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
     for (const char* topic :
-         {"--red LEVEL", "--symbols SHEET", "--version", "--null", "_CS11", "Exit status", "64"}) {
+         {"--red LEVEL", "--symbols SHEET", "--version", "--null", "_CS11", "Exit status", "64",
+          "--pdf FILE", "--paper a4|letter", "--chart-style bw|tint"}) {
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
     }
 

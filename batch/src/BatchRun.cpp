@@ -19,6 +19,8 @@
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
 #include "photo/Photo.h"
+#include "print/KeyFromCensus.h"
+#include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -111,6 +113,17 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+// Writes the printed pattern and gives the full name of its file.
+std::string SavePdf(const BatchOptions& options, const Census& census, const TImage& symbols,
+                    const std::string& picture) {
+    const std::string fileName = FullPath(options.pdf);
+    const print::PatternKey key = print::KeyWithoutThreads(census);
+    const print::PdfSources sources{
+        census, dynamic_cast<const TBitmap*>(symbols.Picture().Graphic()), key, picture};
+    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    return fileName;
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
@@ -135,7 +148,7 @@ int RunBatch(const BatchOptions& options) {
 
     try {
         ReadBlankCell(images.blank);
-        const std::string name = SaveDialogName(options.name);
+        const std::string name = options.name.empty() ? "" : SaveDialogName(options.name);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
@@ -169,20 +182,27 @@ int RunBatch(const BatchOptions& options) {
             messages,
             ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
-        if (Make(targets, options.levels) == MakeResult::Refused) {
+        Census census;
+        if (Make(targets, options.levels, &census) == MakeResult::Refused) {
             std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
             return kExitRefused;
         }
 
-        Progress(progress, "Saving " + name);
-        // As mkdir -p would: a batch run often writes into a folder of its own. A folder that
-        // cannot be made shows as the first file that cannot be created.
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
-        SaveSources sources{images.picture, images.chart, images.legend, images.preview,
-                            width,          height,       colorCount,    images.scratch};
         ListWriter list(options.nullEnds);
-        SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
+        if (!name.empty()) {
+            Progress(progress, "Saving " + name);
+            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
+            // that cannot be made shows as the first file that cannot be created.
+            std::error_code ignored;
+            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
+            SaveSources sources{images.picture, images.chart, images.legend, images.preview,
+                                width,          height,       colorCount,    images.scratch};
+            SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
+        }
+        if (!options.pdf.empty()) {
+            Progress(progress, "Writing " + FullPath(options.pdf));
+            list.Add(SavePdf(options, census, images.symbols, picture));
+        }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();

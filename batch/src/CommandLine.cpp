@@ -60,6 +60,34 @@ int ParseSide(const std::string& text, const std::string& whole) {
     return side;
 }
 
+// The printed pattern's options: --pdf FILE, --paper a4|letter, --chart-style bw|tint. False
+// when option is none of them.
+bool ParsePdfOption(const std::string& option, const std::string& value, BatchOptions& options) {
+    if (option == "--pdf") {
+        if (value.empty())
+            throw UsageError("--pdf needs a file name");
+        options.pdf = value;
+    } else if (option == "--paper") {
+        const std::string paper = Lowered(value);
+        if (paper != "a4" && paper != "letter")
+            throw UsageError("unknown paper '" + value + "' for --paper (use a4 or letter)");
+        options.pdfOptions.paper = paper == "a4" ? print::Paper::A4 : print::Paper::Letter;
+    } else if (option == "--chart-style") {
+        const std::string style = Lowered(value);
+        if (style != "bw" && style != "tint")
+            throw UsageError("unknown style '" + value + "' for --chart-style (use bw or tint)");
+        options.pdfOptions.style =
+            style == "bw" ? print::ChartStyle::BlackWhite : print::ChartStyle::Tint;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool IsPdfOption(const std::string& option) {
+    return option == "--pdf" || option == "--paper" || option == "--chart-style";
+}
+
 }  // namespace
 
 StitchSize ParseFit(const std::string& value) {
@@ -127,7 +155,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             hasValue = true;
         }
         const bool known = option == "--red" || option == "--green" || option == "--blue" ||
-                           option == "--symbols" || IsPictureOption(option);
+                           option == "--symbols" || IsPictureOption(option) || IsPdfOption(option);
         if (!known)
             throw UsageError("unknown option '" + option + "'");
         if (!hasValue) {
@@ -135,7 +163,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                 throw UsageError(option + " needs a value");
             value = arguments[++i];
         }
-        if (IsPictureOption(option)) {
+        if (ParsePdfOption(option, value, options)) {
+            continue;
+        } else if (IsPictureOption(option)) {
             SetPictureOption(option, value, options);
         } else if (option == "--red") {
             options.levels.red = ParseLevel(option, value);
@@ -149,13 +179,20 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.symbolSheet = value;
         }
     }
-    if (positional.size() < 2)
-        throw UsageError("PICTURE and NAME are both needed");
+    // With --pdf, the BMP files are written only when NAME is given.
+    const std::size_t needed = options.pdf.empty() ? 2 : 1;
+    if (positional.size() < needed) {
+        throw UsageError(options.pdf.empty() ? "PICTURE and NAME are both needed"
+                                             : "PICTURE is needed");
+    }
     if (positional.size() > 2)
         throw UsageError("unexpected argument '" + positional[2] + "'");
     options.picture = positional[0];
-    options.name = positional[1];
-    if (!NamesAFile(options.name)) {
+    if (positional.size() > 1)
+        options.name = positional[1];
+    if (!options.pdf.empty() && !NamesAFile(options.pdf))
+        throw UsageError("--pdf '" + options.pdf + "' names a folder, not a file");
+    if (positional.size() > 1 && !NamesAFile(options.name)) {
         throw UsageError("NAME '" + options.name + "' names a folder, not a file");
     }
     return options;
@@ -182,6 +219,8 @@ std::string UsageText() {
 
 std::string HelpText() {
     return UsageText() +
+           "       brodix-chart [OPTIONS] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
+           "                    PICTURE [NAME]\n"
            "\n"
            "Makes the cross-stitch chart of PICTURE and saves it under NAME, as Load Picture,\n"
            "Make and Save do in the Brodix window.\n"
@@ -224,6 +263,21 @@ std::string HelpText() {
            "  --help  shows this text.\n"
            "  --version\n"
            "         shows the program's name and version.\n"
+           "\n"
+           "The printed pattern:\n"
+           "  --pdf FILE\n"
+           "         also writes the pattern as one PDF ready to print: a cover with the\n"
+           "         picture and a map of the pages, the key (symbol, colour, stitches), and\n"
+           "         the chart in the pages above, with row and column numbers every 10\n"
+           "         stitches, arrows at the centre, and the first two columns and rows of\n"
+           "         the neighbouring pages greyed. NAME may then be left out: only the PDF is\n"
+           "         written. An existing FILE is replaced only once the new one is complete.\n"
+           "  --paper a4|letter\n"
+           "         the PDF's paper: A4 (the default) or US Letter, portrait.\n"
+           "  --chart-style bw|tint\n"
+           "         the chart's cells: black symbols on white (bw, the default), or on a\n"
+           "         light tint of each stitch's colour (tint).\n"
+           "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf rose.pdf rose.bmp\n"
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
            "standard error, as the window's message boxes would show them. When the list\n"

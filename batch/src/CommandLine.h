@@ -6,6 +6,7 @@
 
 #include "engine/ReduceColor.h"
 #include "photo/Photo.h"
+#include "print/PatternPdf.h"
 
 namespace brodix {
 
@@ -20,6 +21,10 @@ struct BatchOptions {
     std::string name;  // as typed; SaveDialogName() completes it
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
     PhotoOptions photo;
+    std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files
+    // The printed pattern: written when pdf is not empty.
+    std::string pdf;
+    print::PdfOptions pdfOptions;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -29,7 +34,8 @@ class UsageError : public std::runtime_error {
 };
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
-// missing or unknown level, a missing or surplus argument, or a NAME that names no file.
+// missing or unknown level, a missing or surplus argument, or a NAME that names no file. NAME
+// may be left out when --pdf names the file to write.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.

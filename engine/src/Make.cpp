@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Census.h"
@@ -198,7 +199,7 @@ void UpdateZoom(ZoomTarget& zoom, TImage& preview) {
 
 }  // namespace
 
-MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, Census* made) {
     if (!targets.source.Picture().HasGraphic())
         return MakeResult::NoPicture;
     targets.status.SetText("Making...");
@@ -221,6 +222,8 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
     DrawChart(targets.chart, targets.symbols, targets.blank, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
+    if (made != nullptr)
+        *made = std::move(std::get<Census>(result));
     return MakeResult::Done;
 }
 

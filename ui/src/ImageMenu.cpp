@@ -1,13 +1,51 @@
 #include "ui/ImageMenu.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QMenu>
 #include <QWidget>
 
+#include "ui/ImageView.h"
+#include "ui/Unit1.h"
+
 namespace brodix {
+
+namespace {
+
+void PopUpImageMenu(TF_main& window, QWidget* parent, const QPoint& where) {
+    QMenu menu(parent);
+    FillImageMenu(menu, window);
+    menu.exec(where);
+}
+
+// The menu key reaches the focused control, which passes it on to the window: there it opens
+// the menu over the legend.
+class MenuKeyFilter final : public QObject {
+  public:
+    explicit MenuKeyFilter(TF_main& window) : QObject(&window), m_window(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &m_window || event->type() != QEvent::ContextMenu)
+            return false;
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        if (menuEvent->reason() != QContextMenuEvent::Keyboard)
+            return false;
+        ImageView* legend = m_window.ViewOf(m_window.Img_color);
+        QWidget* anchor = legend != nullptr ? static_cast<QWidget*>(legend) : &m_window;
+        PopUpImageMenu(m_window, &m_window, anchor->mapToGlobal(QPoint(0, 0)));
+        return true;
+    }
+
+  private:
+    TF_main& m_window;
+};
+
+}  // namespace
 
 void FillImageMenu(QMenu& menu, TF_main& window) {
     AddOpenAnyPictureEntry(menu, window);
+    menu.addSeparator();
+    AddSavePdfEntry(menu, window);
 }
 
 void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views) {
@@ -15,12 +53,11 @@ void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(view, &QWidget::customContextMenuRequested, view,
                          [&window, view](const QPoint&) {
-                             QMenu menu(view);
-                             FillImageMenu(menu, window);
                              // At the pointer: a scroll box reports the place in its viewport.
-                             menu.exec(QCursor::pos());
+                             PopUpImageMenu(window, view, QCursor::pos());
                          });
     }
+    window.installEventFilter(new MenuKeyFilter(window));
 }
 
 }  // namespace brodix

@@ -17,6 +17,7 @@
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/PdfSave.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
@@ -32,7 +33,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
       OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
-      m_form(std::make_unique<Ui::TF_main>()) {
+      m_form(std::make_unique<Ui::TF_main>()),
+      m_pdfSave(std::make_unique<PdfSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -151,7 +153,7 @@ void TF_main::BTN_MAKEClick(QObject*) {
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
                         colorCount, width,  height,    status, messages, zoom};
-    Make(targets, Levels());
+    Make(targets, Levels(), &m_pdfSave->LastCensus());
 }
 
 void TF_main::BitBtn2Click(QObject*) {
@@ -172,6 +174,11 @@ void TF_main::BTN_SAVEClick(QObject*) {
     LabelCaption colorCount(*L_ColorCount);
     SaveSources sources{Image1, Img_CS, Img_color, Image2, width, height, colorCount, IMG_save};
     SavePattern(SaveDialog1.FileName(), sources);
+}
+
+void TF_main::SavePdfClick(QObject*) {
+    Guard(m_shell, this,
+          [this] { m_pdfSave->Run(m_shell, this, Img_mark, OpenDialog1.FileName()); });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

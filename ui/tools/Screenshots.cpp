@@ -6,6 +6,7 @@
 //
 // Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ui/ImageView.h"
 #include "ui/Program.h"
 #include "ui/RadioGroup.h"
 #include "ui/Shell.h"
@@ -119,6 +121,24 @@ int main(int argc, char* argv[]) {
             dialog->close();
     });
     main.BTN_SAVE->click();
+
+    // The chart's menu, opened with the right mouse button, then its "Save PDF..." dialog.
+    QTimer::singleShot(0, [&] {
+        shoot(out + "/pattern-menu.png");
+        if (QWidget* menu = QApplication::activePopupWidget())
+            menu->close();
+    });
+    if (ImageView* chart = main.ViewOf(main.Img_CS)) {
+        const QPoint at(60, 40);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, chart->mapToGlobal(at));
+        QApplication::sendEvent(chart, &click);
+    }
+    QTimer::singleShot(0, [&] {
+        shoot(out + "/save-pdf-dialog.png");
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    main.SavePdfClick(nullptr);
 
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {

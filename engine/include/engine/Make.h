@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/ReduceColor.h"
 #include "raster/TImage.h"
 
@@ -35,7 +36,8 @@ enum class MakeResult { NoPicture, Refused, Done };
 // Make: the census of the source picture with the level choices, then the legend, the labels,
 // the preview, the chart, the grid lines and the zoom update. A refusal (too large, too many
 // colours) is shown through targets.messages and changes nothing drawn before. Framework
-// errors (a source that is not a bitmap) propagate as exceptions.
-MakeResult Make(MakeTargets& targets, const LevelChoices& levels);
+// errors (a source that is not a bitmap) propagate as exceptions. When made is given, a Make
+// that is done leaves its census there, for the printed pattern; a refused one leaves it as it was.
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, Census* made = nullptr);
 
 }  // namespace brodix

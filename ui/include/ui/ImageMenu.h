@@ -13,10 +13,12 @@ class TF_main;
 // FillImageMenu, one line per feature, each feature's entry living in its own file.
 void FillImageMenu(QMenu& menu, TF_main& window);
 
-// Opens the menu on a right click over each of views.
+// Opens the menu on a right click over each of views, and over the legend on the menu key
+// pressed anywhere in the window.
 void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views);
 
 // The entries, one function per feature.
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window);
+void AddSavePdfEntry(QMenu& menu, TF_main& window);
 
 }  // namespace brodix

@@ -20,6 +20,7 @@ class TF_main;
 namespace brodix {
 
 class ImageView;
+class PdfSave;
 class RadioGroup;
 class ScrollBox;
 class Shell;
@@ -72,6 +73,8 @@ class TF_main : public QWidget {
     void BitBtn1Click(QObject* sender);
     void RG_ColorGClick(QObject* sender);
     void CB_AUTOClick(QObject* sender);
+    // "Save PDF..." of the legend's and the chart's menu.
+    void SavePdfClick(QObject* sender);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
@@ -93,6 +96,7 @@ class TF_main : public QWidget {
 
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
+    std::unique_ptr<PdfSave> m_pdfSave;
 };
 
 // The one main window, set while it exists.

@@ -1,0 +1,255 @@
+#include "PdfCanvas.h"
+
+#include <cairo-pdf.h>
+
+#include <algorithm>
+#include <new>
+
+#include "raster/Exceptions.h"
+
+namespace brodix::print::detail {
+
+namespace {
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    try {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The length of the UTF-8 sequence that starts text at i, or 0 when there is none.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned int lowest = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        lowest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        lowest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        lowest = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    unsigned int code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return (code < lowest || code > 0x10FFFF || surrogate) ? 0 : length;
+}
+
+}  // namespace
+
+PaperSize SizeOf(Paper paper) {
+    return paper == Paper::Letter ? PaperSize{215.9, 279.4} : PaperSize{210.0, 297.0};
+}
+
+Rgb RgbOf(TColor color) {
+    return {(color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0};
+}
+
+Rgb TintOf(TColor color, double share) {
+    const Rgb c = RgbOf(color);
+    const auto mix = [share](double v) { return 1.0 - share * (1.0 - v); };
+    return {mix(c.r), mix(c.g), mix(c.b)};
+}
+
+std::uint32_t PackedRgb(const Rgb& color) {
+    const auto channel = [](double v) {
+        return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
+    };
+    return (channel(color.r) << 16) | (channel(color.g) << 8) | channel(color.b);
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            out += '?';
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+PdfCanvas::PdfCanvas(Paper paper) : m_size(SizeOf(paper)) {
+    m_surface = cairo_pdf_surface_create_for_stream(
+        AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm);
+    m_cr = cairo_create(m_surface);
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(m_cr);
+        cairo_surface_destroy(m_surface);
+        throw EWriteError(msg::kWriteError);
+    }
+    cairo_scale(m_cr, kPointsPerMm, kPointsPerMm);
+}
+
+PdfCanvas::~PdfCanvas() {
+    for (auto& [key, batch] : m_text)
+        cairo_scaled_font_destroy(batch.font);
+    cairo_destroy(m_cr);
+    cairo_surface_destroy(m_surface);
+}
+
+void PdfCanvas::NextPage() {
+    DrawText();
+    cairo_show_page(m_cr);
+}
+
+std::string PdfCanvas::Finish() {
+    DrawText();
+    cairo_show_page(m_cr);
+    cairo_surface_finish(m_surface);
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        throw EWriteError(msg::kWriteError);
+    }
+    return std::move(m_bytes);
+}
+
+void PdfCanvas::Blocks(double left, double top, double size, int columns, int rows,
+                       const std::function<std::uint32_t(int, int)>& rgbAt) {
+    if (columns <= 0 || rows <= 0)
+        return;
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        throw EWriteError(msg::kWriteError);
+    }
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    for (int y = 0; y < rows; ++y) {
+        auto* row =
+            reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < columns; ++x)
+            row[x] = rgbAt(x, y);
+    }
+    cairo_surface_mark_dirty(image);
+    // One image, one pixel a block, drawn without interpolation: the PDF marks it so, and
+    // viewers show sharp blocks.
+    cairo_save(m_cr);
+    cairo_translate(m_cr, left, top);
+    cairo_scale(m_cr, size, size);
+    cairo_set_source_surface(m_cr, image, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(m_cr, 0, 0, columns, rows);
+    cairo_fill(m_cr);
+    cairo_restore(m_cr);
+    cairo_surface_destroy(image);
+}
+
+void PdfCanvas::SetColor(const Rgb& color) {
+    cairo_set_source_rgb(m_cr, color.r, color.g, color.b);
+}
+
+PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, Weight weight) {
+    const bool wide = !IsAscii(text);
+    TextBatch& batch = m_text[FontKey{wide, weight, size}];
+    if (batch.font == nullptr) {
+        cairo_save(m_cr);
+        cairo_select_font_face(
+            m_cr, wide ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+            weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(m_cr, size * kMmPerPoint);
+        batch.font = cairo_scaled_font_reference(cairo_get_scaled_font(m_cr));
+        cairo_restore(m_cr);
+    }
+    return batch;
+}
+
+double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
+    const std::string valid = ValidUtf8(text);
+    cairo_text_extents_t extents{};
+    cairo_scaled_font_text_extents(BatchFor(valid, size, weight).font, valid.c_str(), &extents);
+    return extents.x_advance;  // in the page's millimetres, as the font was made for them
+}
+
+double PdfCanvas::Text(double x, double y, std::string_view text, double size, Align align,
+                       Weight weight) {
+    const std::string valid = ValidUtf8(text);
+    const double width = TextWidth(valid, size, weight);
+    if (valid.empty())
+        return width;
+    if (align == Align::Centre)
+        x -= width / 2;
+    else if (align == Align::Right)
+        x -= width;
+    TextBatch& batch = BatchFor(valid, size, weight);
+    cairo_glyph_t* glyphs = nullptr;
+    int glyphCount = 0;
+    cairo_text_cluster_t* clusters = nullptr;
+    int clusterCount = 0;
+    cairo_text_cluster_flags_t flags{};
+    const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
+        batch.font, x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
+        &clusters, &clusterCount, &flags);
+    if (status == CAIRO_STATUS_SUCCESS) {
+        batch.utf8 += valid;
+        batch.glyphs.insert(batch.glyphs.end(), glyphs, glyphs + glyphCount);
+        batch.clusters.insert(batch.clusters.end(), clusters, clusters + clusterCount);
+    }
+    cairo_glyph_free(glyphs);
+    cairo_text_cluster_free(clusters);
+    return width;
+}
+
+void PdfCanvas::DrawText() {
+    cairo_save(m_cr);
+    cairo_set_source_rgb(m_cr, 0, 0, 0);
+    for (auto& [key, batch] : m_text) {
+        if (batch.glyphs.empty())
+            continue;
+        cairo_set_scaled_font(m_cr, batch.font);
+        cairo_show_text_glyphs(m_cr, batch.utf8.data(), static_cast<int>(batch.utf8.size()),
+                               batch.glyphs.data(), static_cast<int>(batch.glyphs.size()),
+                               batch.clusters.data(), static_cast<int>(batch.clusters.size()),
+                               cairo_text_cluster_flags_t{});
+        batch.utf8.clear();
+        batch.glyphs.clear();
+        batch.clusters.clear();
+    }
+    cairo_restore(m_cr);
+}
+
+std::string PdfCanvas::Fitted(std::string_view text, double size, double width) {
+    std::string fitted = ValidUtf8(text);
+    if (TextWidth(fitted, size) <= width)
+        return fitted;
+    while (!fitted.empty()) {
+        // Drop one whole UTF-8 character from the end.
+        std::size_t cut = fitted.size() - 1;
+        while (cut > 0 && (static_cast<unsigned char>(fitted[cut]) & 0xC0) == 0x80)
+            --cut;
+        fitted.resize(cut);
+        if (TextWidth(fitted + "...", size) <= width)
+            break;
+    }
+    return fitted + "...";
+}
+
+}  // namespace brodix::print::detail

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "print/PatternPdf.h"
+#include "raster/Color.h"
+
+namespace brodix::print::detail {
+
+// Everything on a page is laid out in millimetres; cairo's PDF unit is the point.
+inline constexpr double kPointsPerMm = 72.0 / 25.4;
+inline constexpr double kMmPerPoint = 25.4 / 72.0;
+
+struct PaperSize {
+    double width = 0;  // mm
+    double height = 0;
+};
+PaperSize SizeOf(Paper paper);
+
+struct Rgb {
+    double r = 0, g = 0, b = 0;
+};
+Rgb RgbOf(TColor color);
+// The colour mixed with white, keeping share of it: a light tint under a black symbol.
+Rgb TintOf(TColor color, double share);
+// The same as one 0x00RRGGBB value.
+std::uint32_t PackedRgb(const Rgb& color);
+
+enum class Align { Left, Centre, Right };
+enum class Weight { Normal, Bold };
+
+// One PDF in memory, drawn page by page in millimetres.
+class PdfCanvas {
+  public:
+    explicit PdfCanvas(Paper paper);
+    ~PdfCanvas();
+    PdfCanvas(const PdfCanvas&) = delete;
+    PdfCanvas& operator=(const PdfCanvas&) = delete;
+
+    cairo_t* Context() { return m_cr; }
+    PaperSize Size() const { return m_size; }
+
+    // A grid of columns x rows solid square blocks of size mm from (left, top), never smoothed
+    // between them: block (x, y) in the colour rgbAt(x, y) returns, as 0x00RRGGBB.
+    void Blocks(double left, double top, double size, int columns, int rows,
+                const std::function<std::uint32_t(int, int)>& rgbAt);
+
+    // Ends the current page and starts the next one.
+    void NextPage();
+    // Ends the document and hands over its bytes. Raises EWriteError when cairo failed.
+    std::string Finish();
+
+    void SetColor(const Rgb& color);
+    void SetGrey(double level) { SetColor({level, level, level}); }
+
+    // Black text in the program's fonts (DejaVu Sans; IPAPGothic for text beyond ASCII, such
+    // as a Japanese file name), its baseline at y. size is in points. Returns the width in mm.
+    // Text is gathered and drawn with the page's end: one operation per font and page instead
+    // of one per text, which is what makes a key of 255 rows quick. It never overlaps shapes.
+    double Text(double x, double y, std::string_view text, double size, Align align = Align::Left,
+                Weight weight = Weight::Normal);
+    double TextWidth(std::string_view text, double size, Weight weight = Weight::Normal);
+    // The text cut, with "..." added, so that it is at most width mm wide.
+    std::string Fitted(std::string_view text, double size, double width);
+
+  private:
+    using FontKey = std::tuple<bool, Weight, double>;  // beyond ASCII, weight, size
+    // The text gathered for one font on the current page.
+    struct TextBatch {
+        cairo_scaled_font_t* font = nullptr;
+        std::string utf8;
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+    };
+
+    TextBatch& BatchFor(std::string_view text, double size, Weight weight);
+    void DrawText();
+
+    PaperSize m_size;
+    std::map<FontKey, TextBatch> m_text;
+    std::string m_bytes;
+    cairo_surface_t* m_surface = nullptr;
+    cairo_t* m_cr = nullptr;
+};
+
+// Text as UTF-8 that cairo accepts: bytes that are no UTF-8 (a file name may hold any) become
+// '?'.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace brodix::print::detail

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <vector>
+
+namespace brodix {
+class TBitmap;
+}
+
+namespace brodix::print::detail {
+
+// A rectangle of ink inside a chart cell, in sheet pixels from the cell's top-left corner.
+struct InkRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The ink of symbol cell k of the sheet, inside the cell's frame (the frame is the chart's grid
+// line): dark pixels, merged into rectangles. Empty for a cell beyond the sheet.
+std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k);
+
+// The sheet's symbols as a font whose glyph k + 1 is symbol k, one cell pitch to the em: the
+// PDF stores each glyph used once (an embedded TrueType subset) and every cell refers to it;
+// viewers draw glyphs as outlines, sharp at any zoom.
+class SymbolFont {
+  public:
+    explicit SymbolFont(const TBitmap* sheet);
+    ~SymbolFont();
+    SymbolFont(const SymbolFont&) = delete;
+    SymbolFont& operator=(const SymbolFont&) = delete;
+
+    // Whether symbol k has any ink; a blank one needs no glyph.
+    bool HasInk(int k) const;
+    // Selects the font on cr for cells of pitch mm; glyph origins are the cells' top-left.
+    void Select(cairo_t* cr, double pitch) const;
+    static unsigned long GlyphOf(int k) { return static_cast<unsigned long>(k) + 1; }
+    // Draws the glyphs in the current source colour. Each one reads as a space when text is
+    // taken from the PDF, so the chart's numbers and labels come out clean.
+    static void Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
+
+  private:
+    cairo_font_face_t* m_face = nullptr;
+    std::vector<bool> m_inked;
+};
+
+}  // namespace brodix::print::detail
