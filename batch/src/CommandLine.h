@@ -18,7 +18,6 @@ struct BatchOptions {
     LevelChoices levels;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
-    std::string name;  // as typed; SaveDialogName() completes it
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
     PhotoOptions photo;
     std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files
@@ -41,12 +40,12 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.
 int LevelIndex(const std::string& level);
 
-// The full name the save dialog would hand over for a typed name: relative names are taken
-// from the current folder and a name without extension gets ".bmp".
 // The full name the window's dialogs hand over for a typed name: a relative one is taken from
 // the current folder, so that messages name files as the window's would.
 std::string FullPath(const std::string& typed);
 
+// The full name the save dialog would hand over for a typed name: relative names are taken
+// from the current folder and a name without extension gets ".bmp".
 std::string SaveDialogName(const std::string& typed);
 
 // "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.
