@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Census.h"
+#include "engine/Refine.h"
 #include "engine/SymbolSheet.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -183,12 +184,13 @@ void UpdateZoom(ZoomTarget& zoom, TImage& preview) {
 
 }  // namespace
 
-MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOptions& options,
+                Census* censusOut) {
     if (!targets.source.Picture().HasGraphic())
         return MakeResult::NoPicture;
     targets.status.SetText("Making...");
 
-    CensusResult result = TakeCensus(targets.source, levels);
+    CensusResult result = TakeRefinedCensus(targets.source, levels, options);
     if (const auto* refusal = std::get_if<CensusRefusal>(&result)) {
         targets.messages.ShowMessage(refusal->text, refusal->title);
         targets.status.SetText("");
@@ -205,6 +207,8 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
     WritePreview(targets.preview, census);
     DrawChart(targets.chart, targets.symbols, targets.blank, census);
     UpdateZoom(targets.zoom, targets.preview);
+    if (censusOut != nullptr)
+        *censusOut = census;
     targets.status.SetText("");
     return MakeResult::Done;
 }

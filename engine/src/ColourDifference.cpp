@@ -1,0 +1,186 @@
+#include "engine/ColourDifference.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace brodix {
+
+namespace {
+
+// One sRGB-to-XYZ transform for the program's life. Without a cache and without optimisation
+// it is exact for every input and may be used from any thread.
+class SrgbToXyz {
+  public:
+    SrgbToXyz() {
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsHPROFILE xyz = cmsCreateXYZProfile();
+        m_transform =
+            cmsCreateTransform(srgb, TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC,
+                               cmsFLAGS_NOCACHE | cmsFLAGS_NOOPTIMIZE);
+        cmsCloseProfile(srgb);
+        cmsCloseProfile(xyz);
+        const cmsCIExyY d65{0.3127, 0.3290, 1.0};
+        cmsxyY2XYZ(&m_white, &d65);
+    }
+    ~SrgbToXyz() {
+        if (m_transform != nullptr)
+            cmsDeleteTransform(m_transform);
+    }
+    SrgbToXyz(const SrgbToXyz&) = delete;
+    SrgbToXyz& operator=(const SrgbToXyz&) = delete;
+
+    std::vector<LabColour> Convert(std::span<const TColor> colours) const {
+        std::vector<std::uint8_t> rgb(colours.size() * 3);
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            const TColor c = ColorToRGB(colours[i]);
+            rgb[3 * i] = RedOf(c);
+            rgb[3 * i + 1] = GreenOf(c);
+            rgb[3 * i + 2] = BlueOf(c);
+        }
+        std::vector<cmsCIEXYZ> xyz(colours.size());
+        if (m_transform == nullptr)
+            throw std::bad_alloc();
+        cmsDoTransform(m_transform, rgb.data(), xyz.data(),
+                       static_cast<cmsUInt32Number>(colours.size()));
+        std::vector<LabColour> labs(colours.size());
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            cmsCIEXYZ adapted;
+            cmsAdaptToIlluminant(&adapted, cmsD50_XYZ(), &m_white, &xyz[i]);
+            cmsCIELab lab;
+            cmsXYZ2Lab(&m_white, &lab, &adapted);
+            labs[i] = {lab.L, lab.a, lab.b};
+        }
+        return labs;
+    }
+
+  private:
+    cmsHTRANSFORM m_transform = nullptr;
+    cmsCIEXYZ m_white{};
+};
+
+const SrgbToXyz& Converter() {
+    static const SrgbToXyz converter;
+    return converter;
+}
+
+// A lower bound of the CIEDE2000 difference, from the parts of the formula that need no angle:
+// lightness exactly, chroma exactly, and hue and the blue rotation term at their least for the
+// pair's mean chroma (the hue weight T lies in [0.362, 1.573] for every hue; the rotation
+// term's sine is at most sin 60 degrees). It only lets the search skip colours that cannot be
+// nearer than one already found; every difference that is kept comes from Little CMS.
+constexpr double kPow25To7 = 6103515625.0;
+constexpr double kMinHueWeight = 0.36;
+constexpr double kMaxHueWeight = 1.58;
+constexpr double kSin60 = 0.8660254037844387;
+// The lightness weight is largest at a mean lightness of 0 or 100: 1 + 0.015 * 2500 / sqrt(2520).
+constexpr double kMaxLightnessWeight = 1.7471;
+
+double Pow7(double c) {
+    const double c2 = c * c;
+    return c2 * c2 * c2 * c;
+}
+
+double LightnessWeight(double meanL) {
+    const double d = (meanL - 50.0) * (meanL - 50.0);
+    return 1.0 + 0.015 * d / std::sqrt(20.0 + d);
+}
+
+double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double qChroma) {
+    const double meanC = 0.5 * (pChroma + qChroma);
+    const double c7 = Pow7(meanC);
+    const double g = 0.5 * (1.0 - std::sqrt(c7 / (c7 + kPow25To7)));
+    const double pa = (1.0 + g) * p.a;
+    const double qa = (1.0 + g) * q.a;
+    const double pc = std::sqrt(pa * pa + p.b * p.b);
+    const double qc = std::sqrt(qa * qa + q.b * q.b);
+    const double dL = p.L - q.L;
+    const double dC = pc - qc;
+    const double da = pa - qa;
+    const double db = p.b - q.b;
+    const double dH = std::sqrt(std::max(0.0, da * da + db * db - dC * dC));
+    const double meanCp = 0.5 * (pc + qc);
+    const double sl = LightnessWeight(0.5 * (p.L + q.L));
+    const double sc = 1.0 + 0.045 * meanCp;
+    const double cp7 = Pow7(meanCp);
+    const double rotation = kSin60 * 2.0 * std::sqrt(cp7 / (cp7 + kPow25To7));
+    const double x = std::fabs(dC) / sc;
+    // The chroma-hue part x^2 + y^2 - rotation * x * y at its least over the hue weight's range.
+    const double y = std::clamp(0.5 * rotation * x, dH / (1.0 + 0.015 * meanCp * kMaxHueWeight),
+                                dH / (1.0 + 0.015 * meanCp * kMinHueWeight));
+    const double chromaHue = std::max(0.0, x * x + y * y - rotation * x * y);
+    return std::sqrt(dL * dL / (sl * sl) + chromaHue);
+}
+
+double Chroma(const LabColour& lab) {
+    return std::hypot(lab.a, lab.b);
+}
+
+}  // namespace
+
+std::vector<LabColour> ToLab(std::span<const TColor> colours) {
+    return Converter().Convert(colours);
+}
+
+LabColour ToLab(TColor colour) {
+    return Converter().Convert(std::span<const TColor>(&colour, 1)).front();
+}
+
+double DeltaE00(const LabColour& first, const LabColour& second) {
+    const cmsCIELab a{first.L, first.a, first.b};
+    const cmsCIELab b{second.L, second.a, second.b};
+    return cmsCIE2000DeltaE(&a, &b, 1.0, 1.0, 1.0);
+}
+
+ColourMatcher::ColourMatcher(std::span<const TColor> colours) : ColourMatcher(ToLab(colours)) {}
+
+ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
+    m_points.reserve(labs.size());
+    for (const LabColour& lab : labs)
+        m_points.push_back({lab, Chroma(lab)});
+}
+
+ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab,
+                                            std::span<const std::uint8_t> alive) const {
+    const auto isAlive = [&](std::size_t i) { return alive.empty() || alive[i] != 0; };
+    // A first guess by plain Lab distance usually is the answer or close to it, so the bound
+    // below skips almost every other entry.
+    int seed = -1;
+    double seedDistance = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < m_points.size(); ++i) {
+        if (!isAlive(i))
+            continue;
+        const LabColour& p = m_points[i].lab;
+        const double d = (p.L - lab.L) * (p.L - lab.L) + (p.a - lab.a) * (p.a - lab.a) +
+                         (p.b - lab.b) * (p.b - lab.b);
+        if (d < seedDistance) {
+            seedDistance = d;
+            seed = static_cast<int>(i);
+        }
+    }
+    if (seed < 0)
+        return {};
+    Match best{seed, DeltaE00(lab, m_points[static_cast<std::size_t>(seed)].lab)};
+    const double chroma = Chroma(lab);
+    // Ties go to the earlier entry, so an entry whose bound equals the best is still tried; the
+    // small margin keeps rounding in the bound from skipping it.
+    constexpr double kMargin = 1.0 - 1e-9;
+    for (std::size_t i = 0; i < m_points.size(); ++i) {
+        if (!isAlive(i) || static_cast<int>(i) == seed)
+            continue;
+        const Point& p = m_points[i];
+        if (std::fabs(p.lab.L - lab.L) * kMargin > best.deltaE * kMaxLightnessWeight)
+            continue;
+        if (LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
+            continue;
+        const double d = DeltaE00(lab, p.lab);
+        if (d < best.deltaE || (d == best.deltaE && static_cast<int>(i) < best.index))
+            best = {static_cast<int>(i), d};
+    }
+    return best;
+}
+
+}  // namespace brodix

@@ -1,0 +1,192 @@
+#include "engine/Refine.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+#include "engine/ColourDifference.h"
+#include "raster/TCanvas.h"
+#include "raster/TImage.h"
+
+namespace brodix {
+
+namespace {
+
+// The distinct colours of a grid, ascending, and each stitch's index among them.
+struct IndexedGrid {
+    std::vector<TColor> colours;
+    std::vector<int> stitches;
+};
+
+IndexedGrid Indexed(const StitchGrid& grid) {
+    IndexedGrid indexed;
+    indexed.colours = grid.colours;
+    std::sort(indexed.colours.begin(), indexed.colours.end());
+    indexed.colours.erase(std::unique(indexed.colours.begin(), indexed.colours.end()),
+                          indexed.colours.end());
+    std::unordered_map<TColor, int> indexOf;
+    indexOf.reserve(indexed.colours.size());
+    for (std::size_t i = 0; i < indexed.colours.size(); ++i)
+        indexOf.emplace(indexed.colours[i], static_cast<int>(i));
+    indexed.stitches.reserve(grid.colours.size());
+    TColor last = indexed.colours.empty() ? 0 : indexed.colours.front() + 1;
+    int lastIndex = -1;
+    for (TColor c : grid.colours) {
+        // Neighbouring stitches mostly share their colour.
+        if (c != last) {
+            last = c;
+            lastIndex = indexOf.at(c);
+        }
+        indexed.stitches.push_back(lastIndex);
+    }
+    return indexed;
+}
+
+// The colour most of a stitch's neighbours have when none has its own, else its own.
+int CleanedIndex(const IndexedGrid& grid, int width, int height, int x, int y,
+                 const std::vector<LabColour>& labs) {
+    const int own = grid.stitches[static_cast<std::size_t>(y) * width + x];
+    std::array<int, 8> seen{};
+    std::array<int, 8> count{};
+    int kinds = 0;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx;
+            const int ny = y + dy;
+            if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= width || ny >= height)
+                continue;
+            const int k = grid.stitches[static_cast<std::size_t>(ny) * width + nx];
+            if (k == own)
+                return own;
+            int slot = 0;
+            while (slot < kinds && seen[slot] != k)
+                ++slot;
+            if (slot == kinds)
+                seen[kinds++] = k;
+            ++count[slot];
+        }
+    }
+    int best = -1;
+    double bestDelta = 0.0;
+    for (int slot = 0; slot < kinds; ++slot) {
+        if (best >= 0 && count[slot] < count[best])
+            continue;
+        const int k = seen[slot];
+        const double delta = DeltaE00(labs[own], labs[k]);
+        // Indexes ascend with colour value, so the lower index is the lower colour.
+        const bool better = best < 0 || count[slot] > count[best] || delta < bestDelta ||
+                            (delta == bestDelta && k < seen[best]);
+        if (better) {
+            best = slot;
+            bestDelta = delta;
+        }
+    }
+    return best < 0 ? own : seen[best];
+}
+
+void WriteBack(StitchGrid& grid, const IndexedGrid& indexed, const std::vector<TColor>& colourOf) {
+    for (std::size_t i = 0; i < grid.colours.size(); ++i)
+        grid.colours[i] = colourOf[static_cast<std::size_t>(indexed.stitches[i])];
+}
+
+}  // namespace
+
+void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads) {
+    if (threads.empty() || grid.colours.empty())
+        return;
+    const ColourMatcher matcher(threads);
+    const IndexedGrid indexed = Indexed(grid);
+    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    std::vector<TColor> snapped(indexed.colours.size());
+    for (std::size_t i = 0; i < labs.size(); ++i)
+        snapped[i] = ColorToRGB(threads[static_cast<std::size_t>(matcher.Nearest(labs[i]).index)]);
+    WriteBack(grid, indexed, snapped);
+}
+
+void CleanStrayStitches(StitchGrid& grid) {
+    if (grid.colours.empty())
+        return;
+    const IndexedGrid indexed = Indexed(grid);
+    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    std::vector<TColor> cleaned(grid.colours.size());
+    for (int y = 0; y < grid.height; ++y) {
+        for (int x = 0; x < grid.width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * grid.width + x;
+            cleaned[at] = indexed.colours[static_cast<std::size_t>(
+                CleanedIndex(indexed, grid.width, grid.height, x, y, labs))];
+        }
+    }
+    grid.colours = std::move(cleaned);
+}
+
+void MergeRareColours(StitchGrid& grid, int minStitches, int maxColours) {
+    if (grid.colours.empty())
+        return;
+    const IndexedGrid indexed = Indexed(grid);
+    const std::size_t n = indexed.colours.size();
+    std::vector<int> count(n, 0);
+    for (int k : indexed.stitches)
+        ++count[static_cast<std::size_t>(k)];
+    const ColourMatcher matcher(indexed.colours);
+    std::vector<std::uint8_t> alive(n, 1);
+    std::vector<int> into(n);
+    for (std::size_t i = 0; i < n; ++i)
+        into[i] = static_cast<int>(i);
+    // Rarest first; among equally rare, the lower colour value (the lower index).
+    std::set<std::pair<int, int>> byCount;
+    for (std::size_t i = 0; i < n; ++i)
+        byCount.emplace(count[i], static_cast<int>(i));
+    const auto mustMerge = [&] {
+        if (byCount.size() <= 1)
+            return false;
+        return byCount.begin()->first < minStitches ||
+               (maxColours > 0 && byCount.size() > static_cast<std::size_t>(maxColours));
+    };
+    while (mustMerge()) {
+        const auto [rareCount, rare] = *byCount.begin();
+        byCount.erase(byCount.begin());
+        alive[static_cast<std::size_t>(rare)] = 0;
+        const int target = matcher.Nearest(matcher.LabAt(rare), alive).index;
+        byCount.erase({count[static_cast<std::size_t>(target)], target});
+        count[static_cast<std::size_t>(target)] += rareCount;
+        byCount.emplace(count[static_cast<std::size_t>(target)], target);
+        into[static_cast<std::size_t>(rare)] = target;
+    }
+    // A colour merged into one that merged later follows it to where it ended.
+    std::vector<TColor> finalColour(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        int k = static_cast<int>(i);
+        while (into[static_cast<std::size_t>(k)] != k)
+            k = into[static_cast<std::size_t>(k)];
+        finalColour[i] = indexed.colours[static_cast<std::size_t>(k)];
+    }
+    WriteBack(grid, indexed, finalColour);
+}
+
+CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
+                               const MakeOptions& options) {
+    StitchGrid grid{source.Picture().Width(), source.Picture().Height(), {}};
+    if (!options.Any() || grid.width <= 0 || grid.height <= 0)
+        return TakeCensus(source, levels);
+    if (std::optional<CensusRefusal> refusal = SizeCheck(grid.width, grid.height))
+        return *refusal;
+    TCanvas& canvas = source.Canvas();
+    const bool reduces = levels.Reduces();
+    grid.colours.reserve(static_cast<std::size_t>(grid.width) * grid.height);
+    for (int y = 0; y < grid.height; ++y) {
+        for (int x = 0; x < grid.width; ++x) {
+            const TColor color = canvas.Pixel(x, y);
+            grid.colours.push_back(reduces ? ReduceColor(color, levels) : color);
+        }
+    }
+    SnapToThreads(grid, options.snapColours);
+    if (options.clean)
+        CleanStrayStitches(grid);
+    if (options.minStitches > 1 || options.maxColours > 0)
+        MergeRareColours(grid, options.minStitches, options.maxColours);
+    return CountStitches(grid.width, grid.height, grid.colours);
+}
+
+}  // namespace brodix
