@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <iostream>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/Captions.h"
@@ -12,6 +16,8 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "print/KeyBuilder.h"
+#include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -62,6 +68,44 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+constexpr std::string_view kDefaultThreads = "dmc";
+
+// The catalogue the options name; without --threads, the one titled DMC when it is found.
+// Read only when the key or --snap needs it.
+std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
+    if (options.key == KeyFormat::None && !options.snap)
+        return std::nullopt;
+    const std::vector<std::string> folders = print::CatalogueFolders();
+    std::optional<print::ThreadCatalogue> catalogue;
+    if (options.threads.empty()) {
+        for (const print::CatalogueFile& file : print::FindCatalogues(folders)) {
+            const auto sameLetter = [](unsigned char a, unsigned char b) {
+                return std::tolower(a) == std::tolower(b);
+            };
+            if (std::equal(file.title.begin(), file.title.end(), kDefaultThreads.begin(),
+                           kDefaultThreads.end(), sameLetter)) {
+                catalogue = print::ReadCatalogue(file.path);
+            }
+        }
+    } else if (options.threads != "none") {
+        catalogue = print::ChooseCatalogue(options.threads, folders);
+    }
+    if (options.snap && !catalogue)
+        throw print::ECatalogueError("--snap needs a thread catalogue, and none was found");
+    return catalogue;
+}
+
+MakeOptions MakeOptionsOf(const BatchOptions& options,
+                          const std::optional<print::ThreadCatalogue>& catalogue) {
+    MakeOptions make;
+    if (options.snap && catalogue)
+        make.snapColours = catalogue->Colours();
+    make.clean = options.clean;
+    make.minStitches = options.minStitches;
+    make.maxColours = options.maxColours;
+    return make;
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
@@ -86,7 +130,9 @@ int RunBatch(const BatchOptions& options) {
 
     try {
         ReadBlankCell(images.blank);
-        const std::string name = SaveDialogName(options.name);
+        const std::string name =
+            options.name.empty() ? std::string() : SaveDialogName(options.name);
+        const std::optional<print::ThreadCatalogue> catalogue = Catalogue(options);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
@@ -114,16 +160,26 @@ int RunBatch(const BatchOptions& options) {
             messages,
             ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
-        if (Make(targets, options.levels) == MakeResult::Refused) {
+        Census census;
+        if (Make(targets, options.levels, MakeOptionsOf(options, catalogue), &census) ==
+            MakeResult::Refused) {
             std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
             return kExitRefused;
         }
 
-        Progress(progress, "Saving " + name);
-        SaveSources sources{images.picture, images.chart, images.legend, images.preview,
-                            width,          height,       colorCount,    images.scratch};
-        SavePattern(name, sources,
-                    [](const std::string& written) { std::cout << written << std::endl; });
+        if (!name.empty()) {
+            Progress(progress, "Saving " + name);
+            SaveSources sources{images.picture, images.chart, images.legend, images.preview,
+                                width,          height,       colorCount,    images.scratch};
+            SavePattern(name, sources,
+                        [](const std::string& written) { std::cout << written << std::endl; });
+        }
+        if (options.key != KeyFormat::None) {
+            const print::PatternKey key = print::BuildPatternKey(
+                census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
+            std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
+                      << std::flush;
+        }
         return kExitDone;
     } catch (const std::exception& error) {
         std::cout.flush();

@@ -25,6 +25,11 @@ class SrgbToXyz {
         cmsCloseProfile(xyz);
         const cmsCIExyY d65{0.3127, 0.3290, 1.0};
         cmsxyY2XYZ(&m_white, &d65);
+        // The adaptation is linear: Little CMS adapts the three unit vectors once, and each
+        // colour takes the resulting matrix (Bradford, D50 to D65).
+        const cmsCIEXYZ units[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        for (int i = 0; i < 3; ++i)
+            cmsAdaptToIlluminant(&m_adapt[i], cmsD50_XYZ(), &m_white, &units[i]);
     }
     ~SrgbToXyz() {
         if (m_transform != nullptr)
@@ -48,8 +53,11 @@ class SrgbToXyz {
                        static_cast<cmsUInt32Number>(colours.size()));
         std::vector<LabColour> labs(colours.size());
         for (std::size_t i = 0; i < colours.size(); ++i) {
-            cmsCIEXYZ adapted;
-            cmsAdaptToIlluminant(&adapted, cmsD50_XYZ(), &m_white, &xyz[i]);
+            const cmsCIEXYZ& v = xyz[i];
+            const cmsCIEXYZ adapted{
+                m_adapt[0].X * v.X + m_adapt[1].X * v.Y + m_adapt[2].X * v.Z,
+                m_adapt[0].Y * v.X + m_adapt[1].Y * v.Y + m_adapt[2].Y * v.Z,
+                m_adapt[0].Z * v.X + m_adapt[1].Z * v.Y + m_adapt[2].Z * v.Z};
             cmsCIELab lab;
             cmsXYZ2Lab(&m_white, &lab, &adapted);
             labs[i] = {lab.L, lab.a, lab.b};
@@ -60,6 +68,7 @@ class SrgbToXyz {
   private:
     cmsHTRANSFORM m_transform = nullptr;
     cmsCIEXYZ m_white{};
+    cmsCIEXYZ m_adapt[3]{};  // the adapted unit vectors: the columns of the matrix
 };
 
 const SrgbToXyz& Converter() {

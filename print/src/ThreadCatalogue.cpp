@@ -93,8 +93,14 @@ ThreadCatalogue ReadXml(const std::string& path, const std::string& text) {
     catalogue.title = Trimmed(scheme.child_value("title"));
     if (catalogue.title.empty())
         catalogue.title = Stem(path);
+    // Lines counted on from one thread to the next: the threads come in the file's order.
+    int line = 1;
+    std::ptrdiff_t counted = 0;
     for (const pugi::xml_node floss : scheme.children("floss")) {
-        const int line = LineAt(text, floss.offset_debug());
+        const std::ptrdiff_t offset =
+            std::clamp<std::ptrdiff_t>(floss.offset_debug(), counted, std::ssize(text));
+        line += static_cast<int>(std::count(text.begin() + counted, text.begin() + offset, '\n'));
+        counted = offset;
         Thread thread;
         thread.number = Trimmed(floss.child_value("name"));
         if (thread.number.empty())
