@@ -84,13 +84,17 @@ TEST(CleanStrayStitches, OnlyStitchesNoNeighbourSharesChange) {
     };
     const Case cases[] = {
         {"isolated stitch takes the most frequent neighbour colour",
-         Grid(3, 3, {G, G, G, G, B, G, R, R, G}), {G, G, G, G, G, G, R, R, G}},
-        {"a 2-stitch line stays", Grid(4, 3, {G, G, G, G, G, B, B, G, G, G, G, G}),
+         Grid(3, 3, {G, G, G, G, B, G, R, R, G}),
+         {G, G, G, G, G, G, R, R, G}},
+        {"a 2-stitch line stays",
+         Grid(4, 3, {G, G, G, G, G, B, B, G, G, G, G, G}),
          {G, G, G, G, G, B, B, G, G, G, G, G}},
-        {"a corner stitch looks at its 3 neighbours only", Grid(3, 2, {B, G, R, G, G, R}),
+        {"a corner stitch looks at its 3 neighbours only",
+         Grid(3, 2, {B, G, R, G, G, R}),
          {G, G, R, G, G, R}},
         // The centre P sees 3 R, 3 G, 2 B; the left G and the bottom-left R are stray too.
-        {"a tie goes to the colour nearest its own", Grid(3, 3, {R, R, G, G, P, G, R, B, B}),
+        {"a tie goes to the colour nearest its own",
+         Grid(3, 3, {R, R, G, G, P, G, R, B, B}),
          {R, R, G, R, R, G, P, B, B}},
         {"one pass: decisions read the grid as it was", Grid(3, 1, {R, G, B}), {G, B, G}},
         {"a picture of one stitch keeps it", Grid(1, 1, {B}), {B}},
@@ -111,8 +115,7 @@ std::map<TColor, int> Counts(const StitchGrid& grid) {
 
 TEST(MergeRareColours, MergesTheRarestIntoTheNearestUntilTheLimitsHold) {
     // 1 stitch of P (near R), 2 of B, 3 of R, 10 of G.
-    const StitchGrid start =
-        Grid(16, 1, {P, B, B, R, R, R, G, G, G, G, G, G, G, G, G, G});
+    const StitchGrid start = Grid(16, 1, {P, B, B, R, R, R, G, G, G, G, G, G, G, G, G, G});
     struct Case {
         int minStitches;
         int maxColours;

@@ -25,8 +25,8 @@ TEST(ThreadCatalogue, ReadsTheInstalledCatalogues) {
         const char* title;
         std::size_t threads;
     };
-    const Case cases[] = {{"dmc.xml", "DMC", 454}, {"anchor.xml", "Anchor", 445},
-                          {"madeira.xml", "Madeira", 369}};
+    const Case cases[] = {
+        {"dmc.xml", "DMC", 454}, {"anchor.xml", "Anchor", 445}, {"madeira.xml", "Madeira", 369}};
     for (const Case& c : cases) {
         const ThreadCatalogue catalogue = ReadCatalogue(kSchemes + c.file);
         EXPECT_EQ(catalogue.title, c.title);
@@ -118,8 +118,9 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
         ChooseCatalogue("Sullivans", folders);
         ADD_FAILURE();
     } catch (const ECatalogueError& error) {
-        EXPECT_STREQ(error.what(), "No thread catalogue 'Sullivans'; found: dmc, Mine, Anchor, "
-                                   "Madeira");
+        EXPECT_STREQ(error.what(),
+                     "No thread catalogue 'Sullivans'; found: dmc, Mine, Anchor, "
+                     "Madeira");
     }
 
     setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
