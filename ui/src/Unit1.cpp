@@ -16,6 +16,7 @@
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageView.h"
+#include "ui/PatternMenu.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
@@ -81,6 +82,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    m_patternMenu = new PatternMenu(*this, m_shell);
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.
@@ -142,7 +144,9 @@ void TF_main::BTN_MAKEClick(QObject*) {
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
                         colorCount, width,  height,    status, messages, zoom};
-    Make(targets, Levels());
+    Census census;
+    if (Make(targets, Levels(), m_patternMenu->Options(), &census) == MakeResult::Done)
+        m_patternMenu->MakeDone(census);
 }
 
 void TF_main::BitBtn2Click(QObject*) {

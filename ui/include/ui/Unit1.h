@@ -20,6 +20,7 @@ class TF_main;
 namespace brodix {
 
 class ImageView;
+class PatternMenu;
 class RadioGroup;
 class ScrollBox;
 class Shell;
@@ -77,6 +78,8 @@ class TF_main : public QWidget {
     LevelChoices Levels() const;
     // The view in this window that shows image (one of the images above).
     ImageView* ViewOf(const TImage& image) const;
+    // The context menu of the legend and the chart, with the choices it holds.
+    PatternMenu& Patterns() const { return *m_patternMenu; }
 
   private:
     template <typename Sender, typename Signal>
@@ -84,6 +87,7 @@ class TF_main : public QWidget {
 
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
+    PatternMenu* m_patternMenu = nullptr;  // a child of this window
 };
 
 // The one main window, set while it exists.
