@@ -7,16 +7,22 @@
 // Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
 #include <QApplication>
 #include <QDir>
+#include <QCursor>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
+#include "ui/ImageView.h"
+#include "ui/PatternMenu.h"
 #include "ui/Program.h"
 #include "ui/RadioGroup.h"
+#include "ui/ScrollBox.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -119,6 +125,31 @@ int main(int argc, char* argv[]) {
             dialog->close();
     });
     main.BTN_SAVE->click();
+
+    // The context menu of the legend, with its Threads submenu open, then a legend row's
+    // tooltip once DMC is chosen.
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            menu->setActiveAction(menu->actions().front());
+            settle(300);
+            if (QMenu* sub = menu->actions().front()->menu())
+                sub->popup(
+                    menu->mapToGlobal(menu->actionGeometry(menu->actions().front()).topRight()));
+        }
+        shoot(out + "/menu.png");
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    main.Patterns().Popup(main.ScrollBox1->mapToGlobal(QPoint(40, 40)));
+    main.Patterns().ChooseCatalogue("/usr/share/kxstitch/schemes/dmc.xml");
+    if (ImageView* legend = main.ViewOf(main.Img_color)) {
+        // The tooltip stays only while the pointer is over the row.
+        QCursor::setPos(legend->mapToGlobal(QPoint(20, 37)));
+        settle(200);
+        QHelpEvent help(QEvent::ToolTip, QPoint(20, 37), legend->mapToGlobal(QPoint(20, 37)));
+        QApplication::sendEvent(legend, &help);
+        shoot(out + "/tooltip.png");
+    }
 
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {
