@@ -184,8 +184,7 @@ std::string RowTooltip(const KeyRow& row) {
                "\nΔE00 " + Format("%.1f", row.deltaE) + "\n";
     }
     text += std::to_string(row.stitches) + (row.stitches == 1 ? " stitch, " : " stitches, ") +
-            std::to_string(row.skeins) +
-            (row.skeins == 1 ? " skein" : " skeins");
+            std::to_string(row.skeins) + (row.skeins == 1 ? " skein" : " skeins");
     const std::string note = SameThreadNote(row);
     return note.empty() ? text : text + "\n" + note;
 }

@@ -176,7 +176,10 @@ std::vector<TColor> ThreadCatalogue::Colours() const {
 }
 
 ThreadCatalogue ReadCatalogue(const std::string& path) {
-    const std::string text = ReadWhole(path);
+    return ParseCatalogue(path, ReadWhole(path));
+}
+
+ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text) {
     ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
     if (catalogue.threads.empty())
         Fail(path, 0, "holds no threads");

@@ -34,6 +34,9 @@ struct ThreadCatalogue {
 // A malformed file, an entry without a number, a channel outside 0-255 or a catalogue without
 // threads raise ECatalogueError naming the file and the line.
 ThreadCatalogue ReadCatalogue(const std::string& path);
+// The same for a catalogue's text as read from path (path names it in messages and picks the
+// kind by its ending).
+ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text);
 
 // A catalogue found in the data folders: its title and file.
 struct CatalogueFile {
