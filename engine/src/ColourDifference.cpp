@@ -54,10 +54,9 @@ class SrgbToXyz {
         std::vector<LabColour> labs(colours.size());
         for (std::size_t i = 0; i < colours.size(); ++i) {
             const cmsCIEXYZ& v = xyz[i];
-            const cmsCIEXYZ adapted{
-                m_adapt[0].X * v.X + m_adapt[1].X * v.Y + m_adapt[2].X * v.Z,
-                m_adapt[0].Y * v.X + m_adapt[1].Y * v.Y + m_adapt[2].Y * v.Z,
-                m_adapt[0].Z * v.X + m_adapt[1].Z * v.Y + m_adapt[2].Z * v.Z};
+            const cmsCIEXYZ adapted{m_adapt[0].X * v.X + m_adapt[1].X * v.Y + m_adapt[2].X * v.Z,
+                                    m_adapt[0].Y * v.X + m_adapt[1].Y * v.Y + m_adapt[2].Y * v.Z,
+                                    m_adapt[0].Z * v.X + m_adapt[1].Z * v.Y + m_adapt[2].Z * v.Z};
             cmsCIELab lab;
             cmsXYZ2Lab(&m_white, &lab, &adapted);
             labs[i] = {lab.L, lab.a, lab.b};
@@ -150,44 +149,52 @@ ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
     m_points.reserve(labs.size());
     for (const LabColour& lab : labs)
         m_points.push_back({lab, Chroma(lab)});
+    m_byLightness.resize(m_points.size());
+    for (std::size_t i = 0; i < m_points.size(); ++i)
+        m_byLightness[i] = static_cast<int>(i);
+    std::sort(m_byLightness.begin(), m_byLightness.end(), [&](int a, int b) {
+        const double la = m_points[static_cast<std::size_t>(a)].lab.L;
+        const double lb = m_points[static_cast<std::size_t>(b)].lab.L;
+        return la < lb || (la == lb && a < b);
+    });
+    m_lightness.reserve(m_points.size());
+    for (int i : m_byLightness)
+        m_lightness.push_back(m_points[static_cast<std::size_t>(i)].lab.L);
 }
 
+// The entries are tried outwards from the query's lightness, nearest lightness first, and the
+// search ends where the lightness alone puts every further entry beyond the best so far. Of
+// the entries tried, Little CMS measures only those the lower bound cannot rule out.
 ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab,
                                             std::span<const std::uint8_t> alive) const {
-    const auto isAlive = [&](std::size_t i) { return alive.empty() || alive[i] != 0; };
-    // A first guess by plain Lab distance usually is the answer or close to it, so the bound
-    // below skips almost every other entry.
-    int seed = -1;
-    double seedDistance = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < m_points.size(); ++i) {
-        if (!isAlive(i))
-            continue;
-        const LabColour& p = m_points[i].lab;
-        const double d = (p.L - lab.L) * (p.L - lab.L) + (p.a - lab.a) * (p.a - lab.a) +
-                         (p.b - lab.b) * (p.b - lab.b);
-        if (d < seedDistance) {
-            seedDistance = d;
-            seed = static_cast<int>(i);
-        }
-    }
-    if (seed < 0)
-        return {};
-    Match best{seed, DeltaE00(lab, m_points[static_cast<std::size_t>(seed)].lab)};
-    const double chroma = Chroma(lab);
     // Ties go to the earlier entry, so an entry whose bound equals the best is still tried; the
-    // small margin keeps rounding in the bound from skipping it.
+    // small margin keeps rounding in the bounds from skipping it.
     constexpr double kMargin = 1.0 - 1e-9;
-    for (std::size_t i = 0; i < m_points.size(); ++i) {
-        if (!isAlive(i) || static_cast<int>(i) == seed)
-            continue;
-        const Point& p = m_points[i];
-        if (std::fabs(p.lab.L - lab.L) * kMargin > best.deltaE * kMaxLightnessWeight)
-            continue;
-        if (LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
-            continue;
+    const double chroma = Chroma(lab);
+    Match best;
+    const auto tryEntry = [&](int i) {
+        const std::size_t at = static_cast<std::size_t>(i);
+        if (!alive.empty() && alive[at] == 0)
+            return;
+        const Point& p = m_points[at];
+        if (best.index >= 0 && LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
+            return;
         const double d = DeltaE00(lab, p.lab);
-        if (d < best.deltaE || (d == best.deltaE && static_cast<int>(i) < best.index))
-            best = {static_cast<int>(i), d};
+        if (best.index < 0 || d < best.deltaE || (d == best.deltaE && i < best.index))
+            best = {i, d};
+    };
+    const std::ptrdiff_t n = std::ssize(m_lightness);
+    std::ptrdiff_t hi =
+        std::lower_bound(m_lightness.begin(), m_lightness.end(), lab.L) - m_lightness.begin();
+    std::ptrdiff_t lo = hi - 1;
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    while (lo >= 0 || hi < n) {
+        const double below = lo >= 0 ? lab.L - m_lightness[static_cast<std::size_t>(lo)] : kNone;
+        const double above = hi < n ? m_lightness[static_cast<std::size_t>(hi)] - lab.L : kNone;
+        const bool up = above <= below;
+        if (best.index >= 0 && (up ? above : below) * kMargin > best.deltaE * kMaxLightnessWeight)
+            break;
+        tryEntry(m_byLightness[static_cast<std::size_t>(up ? hi++ : lo--)]);
     }
     return best;
 }

@@ -121,6 +121,59 @@ void CleanStrayStitches(StitchGrid& grid) {
     grid.colours = std::move(cleaned);
 }
 
+namespace {
+
+// The nearest-colour search over the colours not yet merged away. Merged colours are left out
+// by a flag; once they make up half the search, it is rebuilt from the rest, so that a picture
+// of 40,000 colours merged down to a few never searches through the dead.
+class RemainingColours {
+  public:
+    explicit RemainingColours(std::vector<LabColour> labs) : m_labs(std::move(labs)) {
+        m_ids.resize(m_labs.size());
+        for (std::size_t i = 0; i < m_ids.size(); ++i)
+            m_ids[i] = static_cast<int>(i);
+        Rebuild();
+    }
+
+    void Remove(int id) {
+        const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
+        m_alive[static_cast<std::size_t>(at - m_ids.begin())] = 0;
+        if (2 * ++m_dead > m_ids.size())
+            Rebuild();
+    }
+
+    // Ids ascend with colour value and the search prefers the earlier entry: equally near
+    // colours resolve to the lower colour value.
+    int NearestTo(int id) const {
+        const auto match = m_matcher.Nearest(m_labs[static_cast<std::size_t>(id)], m_alive);
+        return m_ids[static_cast<std::size_t>(match.index)];
+    }
+
+  private:
+    void Rebuild() {
+        std::vector<int> ids;
+        std::vector<LabColour> labs;
+        for (std::size_t i = 0; i < m_ids.size(); ++i) {
+            if (m_alive.empty() || m_alive[i] != 0) {
+                ids.push_back(m_ids[i]);
+                labs.push_back(m_labs[static_cast<std::size_t>(m_ids[i])]);
+            }
+        }
+        m_ids = std::move(ids);
+        m_matcher = ColourMatcher(std::move(labs));
+        m_alive.assign(m_ids.size(), 1);
+        m_dead = 0;
+    }
+
+    std::vector<LabColour> m_labs;  // of every colour, by id
+    std::vector<int> m_ids;         // the colours in the search, ascending
+    std::vector<std::uint8_t> m_alive;
+    std::size_t m_dead = 0;
+    ColourMatcher m_matcher;
+};
+
+}  // namespace
+
 void MergeRareColours(StitchGrid& grid, int minStitches, int maxColours) {
     if (grid.colours.empty())
         return;
@@ -129,8 +182,7 @@ void MergeRareColours(StitchGrid& grid, int minStitches, int maxColours) {
     std::vector<int> count(n, 0);
     for (int k : indexed.stitches)
         ++count[static_cast<std::size_t>(k)];
-    const ColourMatcher matcher(indexed.colours);
-    std::vector<std::uint8_t> alive(n, 1);
+    RemainingColours remaining(ToLab(indexed.colours));
     std::vector<int> into(n);
     for (std::size_t i = 0; i < n; ++i)
         into[i] = static_cast<int>(i);
@@ -147,8 +199,8 @@ void MergeRareColours(StitchGrid& grid, int minStitches, int maxColours) {
     while (mustMerge()) {
         const auto [rareCount, rare] = *byCount.begin();
         byCount.erase(byCount.begin());
-        alive[static_cast<std::size_t>(rare)] = 0;
-        const int target = matcher.Nearest(matcher.LabAt(rare), alive).index;
+        remaining.Remove(rare);
+        const int target = remaining.NearestTo(rare);
         byCount.erase({count[static_cast<std::size_t>(target)], target});
         count[static_cast<std::size_t>(target)] += rareCount;
         byCount.emplace(count[static_cast<std::size_t>(target)], target);

@@ -53,6 +53,8 @@ class ColourMatcher {
         double chroma = 0.0;
     };
     std::vector<Point> m_points;
+    std::vector<int> m_byLightness;   // the entries in ascending lightness (ties: index)
+    std::vector<double> m_lightness;  // their lightness, in that order
 };
 
 }  // namespace brodix
