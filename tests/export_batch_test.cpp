@@ -411,7 +411,7 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
     }
-    const Outcome unknown = RunChart({"--threads", "Sullivans", "--key", "pic.bmp"}, dir.Path());
+    const Outcome unknown = RunChart({"--threads", "Sullivans", "pic.bmp", "a"}, dir.Path());
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err.rfind("No thread catalogue 'Sullivans'; found: ", 0), 0u) << unknown.err;
     EXPECT_NE(unknown.err.find("DMC"), std::string::npos);

@@ -71,9 +71,10 @@ void Progress(bool shown, const std::string& text) {
 constexpr std::string_view kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
-// Read only when the key or --snap needs it.
+// Looked for only when the key or --snap needs it, or when --threads names one (so that a
+// wrong name is reported however it is used).
 std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
-    if (options.key == KeyFormat::None && !options.snap)
+    if (options.key == KeyFormat::None && !options.snap && options.threads.empty())
         return std::nullopt;
     const std::vector<std::string> folders = print::CatalogueFolders();
     std::optional<print::ThreadCatalogue> catalogue;
