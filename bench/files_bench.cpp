@@ -49,6 +49,22 @@ std::vector<std::uint8_t> PictureFile() {
     return file;
 }
 
+// 54 bytes that declare 8192 x 8192 pixels at 32 bits and hold none: a 256 MiB store whose
+// cost should be that of the bytes the file supplies, not of the store.
+std::vector<std::uint8_t> DeclaredHugeFile() {
+    std::vector<std::uint8_t> file = PictureFile();
+    file.resize(54);
+    const auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    put32(2, 54);
+    put32(18, 8192);
+    put32(22, 8192);
+    file[28] = 32;
+    return file;
+}
+
 void Load(benchmark::State& state, const std::vector<std::uint8_t>& file) {
     for (auto _ : state) {
         TMemoryStream stream(file);
@@ -84,9 +100,14 @@ void BM_SavePicture24Bit(benchmark::State& state) {
     Save(state, PictureFile());
 }
 
+void BM_LoadDeclaredHugeEmpty(benchmark::State& state) {
+    Load(state, DeclaredHugeFile());
+}
+
 BENCHMARK(BM_LoadChart1Bit);
 BENCHMARK(BM_SaveChart1Bit);
 BENCHMARK(BM_LoadPicture24Bit);
 BENCHMARK(BM_SavePicture24Bit);
+BENCHMARK(BM_LoadDeclaredHugeEmpty);
 
 }  // namespace

@@ -28,7 +28,7 @@ class BenchShell final : public Shell {
     }
     void ShowProgramMessage(const std::string&, const std::string&, QWidget*) override {}
     void ShowExceptionMessage(const std::string&, QWidget*) override {}
-    std::string ProgramFileName() override { return std::string(BRODIX_BIN_DIR) + "/Brodix"; }
+    std::string ProgramFileName() override { return std::string(BRODIX_BIN_DIR) + "/brodix"; }
 };
 
 QApplication& application() {

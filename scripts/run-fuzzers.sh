@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target found in BUILD/bin for SECONDS seconds each, seeded from the test data
-# and the target's own corpus folder. Fails on the first crash.
+# and the target's own corpus folder. Fails on the first crash. A NAME.dirs file lists further
+# seed folders, one a line, relative to the top of the checkout.
 set -euo pipefail
 build=$1
 seconds=${2:-20}
@@ -14,8 +15,9 @@ for fuzzer in "$build"/bin/fuzz_*; do
   [ -d "$top/fuzz/seeds/$name" ] && seeds+=("$top/fuzz/seeds/$name")
   if [ -f "$top/fuzz/seeds/$name.dirs" ]; then
     while read -r d; do
-      d=${d/#@TESTDATA@/$top/../shared/testdata}
-      [ -d "$d" ] && seeds+=("$d")
+      d=$top/$d
+      [ -d "$d" ] || { echo "run-fuzzers: missing seed folder $d" >&2; exit 1; }
+      seeds+=("$d")
     done <"$top/fuzz/seeds/$name.dirs"
   fi
   echo "-- $name (${seconds}s)" >&2

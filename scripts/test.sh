@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Brodix three ways and runs every test:
-#   1. an optimised build: unit, window and end-to-end tests;
+#   1. an optimised build: unit, window and end-to-end tests; then its Debian package, unpacked
+#      and run, and checked by lintian;
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the fuzz targets, each for a short bounded time (clang, libFuzzer, sanitizers);
 # then checks the formatting.
@@ -23,6 +24,9 @@ run_ctest() {
   (cd "$1" && ctest --output-on-failure -j"$jobs") | tee -a "$summaries"
 }
 run_ctest build/release
+
+echo "== Debian package" >&2
+bash scripts/check-package.sh build/release
 
 echo "== sanitizer build" >&2
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRODIX_SANITIZE=ON \

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "export_test_support.h"
+#include "photo_files.h"
 
 namespace brodix {
 namespace {
@@ -28,8 +29,11 @@ struct Outcome {
     std::string err;
 };
 
+// Where the command's standard output goes: captured, into a file, or closed.
+enum class Output { Captured, DevFull, Closed };
+
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
-                 const std::string& program = kProgram) {
+                 const std::string& program = kProgram, Output output = Output::Captured) {
     TempDir capture;
     const std::string outPath = capture / "out";
     const std::string errPath = capture / "err";
@@ -43,8 +47,13 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(127);
-        ::dup2(out, 1);
+        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY) : out;
+        if (target < 0)
+            ::_exit(127);
+        ::dup2(target, 1);
         ::dup2(err, 2);
+        if (output == Output::Closed)
+            ::close(1);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
@@ -250,6 +259,47 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     }
 }
 
+// A list of files that cannot be written is reported and fails the run; the files are written.
+TEST(BrodixChart, UnwritableListOfFilesFails) {
+    for (const Output output : {Output::DevFull, Output::Closed}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const Outcome run = RunChart({"pic.bmp", "rose"}, dir.Path(), kProgram, output);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.rfind("brodix-chart: cannot write the list of files: ", 0), 0u)
+            << run.err;
+        EXPECT_EQ(dir.Files(), (std::vector<std::string>{"pic.bmp", "rose_CS.bmp", "rose_CSC.bmp",
+                                                         "rose_color.bmp"}));
+    }
+}
+
+TEST(BrodixChart, NullEndsEveryNameOfTheList) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    const std::string folder = std::filesystem::canonical(dir.Path()).string() + "/";
+    for (const char* option : {"-z", "--null"}) {
+        const Outcome run = RunChart({option, "pic.bmp", "a\nb"}, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, folder + "a\nb_CS.bmp" + '\0' + folder + "a\nb_color.bmp" + '\0' +
+                               folder + "a\nb_CSC.bmp" + '\0');
+    }
+}
+
+// The README's example, typed where its output folder does not exist yet.
+TEST(BrodixChart, MakesTheOutputFolder) {
+    for (const char* name : {"out/rose", "out/deeper/rose"}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "rose.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const Outcome run =
+            RunChart({"--red", "4", "--green", "4", "--blue", "4", "rose.bmp", name}, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(std::filesystem::exists(dir / (std::string(name) + "_CS.bmp"))) << name;
+    }
+}
+
 TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     TempDir dir;
     testing::WriteFileBytes(dir / "pic.bmp",
@@ -299,8 +349,63 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
 
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
-    for (const char* topic : {"--red LEVEL", "--symbols SHEET", "_CS11", "Exit status", "64"}) {
+    for (const char* topic :
+         {"--red LEVEL", "--symbols SHEET", "--version", "--null", "_CS11", "Exit status", "64"}) {
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+    }
+
+    // --version answers alone, even beside a picture and a name, and writes nothing.
+    const Outcome version = RunChart({"pic.bmp", "a", "--version"}, dir.Path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "brodix-chart " BRODIX_VERSION "\n");
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+// Pictures of any kind and size: --fit and --background.
+
+TEST(BrodixChartFit, APhotoIsFittedWithItsTransparencyOverTheChosenBackground) {
+    TempDir dir;
+    // 300 x 200: a transparent left half, an opaque blue right half.
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            rows.insert(rows.end(), {0, 0, 255, static_cast<std::uint8_t>(x < 150 ? 0 : 255)});
+    testing::WriteFileBytes(dir / "photo.png",
+                            testing::MakePng(300, 200, PNG_COLOR_TYPE_RGBA, 8, rows));
+
+    const Outcome fitted =
+        RunChart({"--fit", "120x80", "--background", "00FF00", "photo.png", "rose"}, dir.Path());
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    const SavedBmp enlarged(dir / "rose_CSC.bmp");
+    const int scale = enlarged.width / 120;
+    EXPECT_EQ(enlarged.height, 80 * scale);
+    EXPECT_EQ(enlarged.Pixel(0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(enlarged.Pixel(enlarged.width - 1, 0), RGB(0, 0, 255));
+
+    // Without --fit the picture keeps its size: too large to chart, refused as a BMP would be.
+    const Outcome unfitted = RunChart({"photo.png", "lily"}, dir.Path());
+    EXPECT_EQ(unfitted.status, 1);
+    EXPECT_NE(unfitted.err.find("300x200"), std::string::npos) << unfitted.err;
+}
+
+TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "note.png", {'h', 'i'});
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const Outcome bad = RunChart({"--fit", "50", "note.png", "rose"}, dir.Path());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
+
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--fit", "0"},
+                                                    {"--fit", "201x10"},
+                                                    {"--fit", "3x"},
+                                                    {"--fit=x4"},
+                                                    {"--background", "12345"},
+                                                    {"--background", "GG0000"}}) {
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"note.png", "rose"});
+        EXPECT_EQ(RunChart(arguments, dir.Path()).status, 64) << options.back();
     }
 }
 

@@ -247,7 +247,7 @@ TEST(Icon, GiantImageIsRefusedOnDrawing) {
 // --- metafiles ----------------------------------------------------------------------------
 
 Bytes Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t perInch) {
-    Bytes out(22 + 18 + 6, 0);
+    Bytes out(22 + 18 + 6, 0);  // placeable header, metafile header, end record
     testing::Put32(out, 0, 0x9AC6CDD7);
     testing::Put16(out, 10, static_cast<std::uint16_t>(right));
     testing::Put16(out, 12, static_cast<std::uint16_t>(bottom));
@@ -260,7 +260,6 @@ Bytes Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t perInch) 
     testing::Put16(out, 24, 9);  // header of nine words
     return out;
 }
-static_assert(22 + 18 + 6 == 46, "placeable header, metafile header, end record");
 
 Bytes Enhanced(std::int32_t right, std::int32_t bottom, std::uint32_t length) {
     Bytes out(108, 0);

@@ -268,20 +268,15 @@ TEST_F(PictureLoader, FailedWriteKeepsTheOldFile) {
     TPicture picture;
     picture.SetGraphic(&big);
 
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool raised = false;
-    try {
-        picture.SaveToFile(path);
-    } catch (const EWriteError& e) {
-        raised = e.Message() == msg::kWriteError;
+    {
+        const testing::FileSizeLimit limit(4096);
+        try {
+            picture.SaveToFile(path);
+        } catch (const EWriteError& e) {
+            raised = e.Message() == msg::kWriteError;
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_TRUE(raised);
     EXPECT_EQ(testing::ReadFileBytes(path), old);

@@ -3,8 +3,10 @@
 // Files and folders for tests that write real files.
 
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +63,33 @@ class TempDir {
 
   private:
     std::string m_path;
+};
+
+// A file size limit for a disk that fills up: the kernel refuses writes past it (and SIGXFSZ
+// is ignored meanwhile). The old limit and signal action come back however the test ends.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        if (::getrlimit(RLIMIT_FSIZE, &m_saved) != 0)
+            throw std::runtime_error("getrlimit");
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) {
+            std::signal(SIGXFSZ, m_oldHandler);
+            throw std::runtime_error("setrlimit");
+        }
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    struct rlimit m_saved {};
+    void (*m_oldHandler)(int) = SIG_DFL;
 };
 
 }  // namespace brodix::testing

@@ -33,7 +33,7 @@ class ScriptedShell final : public Shell {
     std::vector<FileDialogRequest> requests;
     std::vector<ShownMessage> programMessages;
     std::vector<std::string> exceptionMessages;
-    std::string programFileName = std::string(BRODIX_BIN_DIR) + "/Brodix";
+    std::string programFileName = std::string(BRODIX_BIN_DIR) + "/brodix";
 
     std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request, QWidget*) override {
         requests.push_back(request);

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -16,6 +20,7 @@
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "photo/Photo.h"
 #include "print/KeyBuilder.h"
 #include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
@@ -62,6 +67,48 @@ struct Images {
     TImage scratch{41, 41};        // IMG_save
     TImage zoomPicture{200, 200};  // the zoom window's Image2
 };
+
+// The list of files written, on standard output. A list that cannot be written is a failure of
+// its own, told once at the end: the files themselves are written all the same.
+class ListWriter {
+  public:
+    explicit ListWriter(bool nullEnds) : m_end(nullEnds ? '\0' : '\n') {}
+
+    void Add(const std::string& name) {
+        std::cout << name << m_end;
+        std::cout.flush();
+        if (!std::cout && m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+    }
+
+    bool Report() const {
+        if (m_error == 0)
+            return true;
+        std::cerr << "brodix-chart: cannot write the list of files: " << std::strerror(m_error)
+                  << '\n';
+        return false;
+    }
+
+  private:
+    char m_end;
+    int m_error = 0;
+};
+
+// With --fit every picture goes through the photo reader. Without it, only a file named .png,
+// .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
+bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
+    if (options.photo.fit)
+        return true;
+    std::string ext = SplitFileName(picture).ext;
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
+        return false;
+    std::uint8_t head[8] = {};
+    std::ifstream in(picture, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+}
 
 void Progress(bool shown, const std::string& text) {
     if (shown)
@@ -137,8 +184,14 @@ int RunBatch(const BatchOptions& options) {
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        images.picture.Picture().LoadFromFile(picture);
-        images.preview.Picture().LoadFromFile(picture);
+        if (ReadsAsPhoto(options, picture)) {
+            std::unique_ptr<TBitmap> bitmap = ReadPhotoFile(picture, options.photo);
+            images.picture.Picture().SetGraphic(bitmap.get());
+            images.preview.Picture().Adopt(std::move(bitmap));
+        } else {
+            images.picture.Picture().LoadFromFile(picture);
+            images.preview.Picture().LoadFromFile(picture);
+        }
 
         StringCaption colorCount;
         StringCaption width;
@@ -168,12 +221,18 @@ int RunBatch(const BatchOptions& options) {
             return kExitRefused;
         }
 
+        bool listed = true;
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
+            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
+            // that cannot be made shows as the first file that cannot be created.
+            std::error_code ignored;
+            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
             SaveSources sources{images.picture, images.chart, images.legend, images.preview,
                                 width,          height,       colorCount,    images.scratch};
-            SavePattern(name, sources,
-                        [](const std::string& written) { std::cout << written << std::endl; });
+            ListWriter list(options.nullEnds);
+            SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
+            listed = list.Report();
         }
         if (options.key != KeyFormat::None) {
             const print::PatternKey key = print::BuildPatternKey(
@@ -181,7 +240,7 @@ int RunBatch(const BatchOptions& options) {
             std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
                       << std::flush;
         }
-        return kExitDone;
+        return listed ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << ExceptionBoxText(error.what()) << '\n';

@@ -98,7 +98,51 @@ bool ParseValued(const std::string& option, const std::string& value, BatchOptio
     return true;
 }
 
+// The options that say how a picture other than a small BMP is read, in one place.
+bool IsPictureOption(const std::string& option) {
+    return option == "--fit" || option == "--background";
+}
+
+void SetPictureOption(const std::string& option, const std::string& value, BatchOptions& options) {
+    if (option == "--fit")
+        options.photo.fit = ParseFit(value);
+    else
+        options.photo.background = ParseBackground(value);
+}
+
+int ParseSide(const std::string& text, const std::string& whole) {
+    const bool digits =
+        !text.empty() && text.size() <= 3 &&
+        std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    const int side = digits ? std::stoi(text) : 0;
+    if (side < 1 || side > kMaxStitches) {
+        throw UsageError("--fit '" + whole + "' is no size (use WxH or N, each 1 to " +
+                         std::to_string(kMaxStitches) + ")");
+    }
+    return side;
+}
+
 }  // namespace
+
+StitchSize ParseFit(const std::string& value) {
+    const std::size_t x = Lowered(value).find('x');
+    if (x == std::string::npos) {
+        const int side = ParseSide(value, value);
+        return {side, side};
+    }
+    return {ParseSide(value.substr(0, x), value), ParseSide(value.substr(x + 1), value)};
+}
+
+TColor ParseBackground(const std::string& value) {
+    const std::string hex = !value.empty() && value[0] == '#' ? value.substr(1) : value;
+    const bool valid = hex.size() == 6 && std::all_of(hex.begin(), hex.end(), [](unsigned char c) {
+                           return std::isxdigit(c) != 0;
+                       });
+    if (!valid)
+        throw UsageError("--background '" + value + "' is no colour (use RRGGBB)");
+    const unsigned long rgb = std::stoul(hex, nullptr, 16);
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 int LevelIndex(const std::string& level) {
     const std::string lowered = Lowered(level);
@@ -127,6 +171,14 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.help = true;
             return options;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return options;
+        }
+        if (argument == "--null" || argument == "-z") {
+            options.nullEnds = true;
+            continue;
+        }
         if (ParseFlag(argument, options))
             continue;
         // Both "--red 4" and "--red=4".
@@ -139,9 +191,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             hasValue = true;
         }
         const bool known = option == "--red" || option == "--green" || option == "--blue" ||
-                           option == "--symbols" || option == "--threads" || option == "--fabric" ||
-                           option == "--strands" || option == "--min-stitches" ||
-                           option == "--max-colours";
+                           option == "--symbols" || IsPictureOption(option) ||
+                           option == "--threads" || option == "--fabric" || option == "--strands" ||
+                           option == "--min-stitches" || option == "--max-colours";
         if (!known)
             throw UsageError("unknown option '" + option + "'");
         if (!hasValue) {
@@ -149,7 +201,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
                 throw UsageError(option + " needs a value");
             value = arguments[++i];
         }
-        if (option == "--red") {
+        if (IsPictureOption(option)) {
+            SetPictureOption(option, value, options);
+        } else if (option == "--red") {
             options.levels.red = ParseLevel(option, value);
         } else if (option == "--green") {
             options.levels.green = ParseLevel(option, value);
@@ -188,10 +242,11 @@ std::string SaveDialogName(const std::string& typed) {
 }
 
 std::string UsageText() {
-    return "usage: brodix-chart [--red LEVEL] [--green LEVEL] [--blue LEVEL] [--symbols SHEET]"
-           " PICTURE NAME\n"
-           "         [--threads CATALOGUE] [--fabric COUNT] [--strands N] [--key[=csv]]\n"
-           "         [--snap] [--clean] [--min-stitches N] [--max-colours K]\n"
+    return "usage: brodix-chart [--red LEVEL] [--green LEVEL] [--blue LEVEL] [--symbols SHEET]\n"
+           "                    [--fit WxH] [--background RRGGBB] [-z]\n"
+           "                    [--threads CATALOGUE] [--fabric COUNT] [--strands N]\n"
+           "                    [--key[=csv]] [--snap] [--clean] [--min-stitches N]\n"
+           "                    [--max-colours K] PICTURE NAME\n"
            "       brodix-chart --key[=csv] [options] PICTURE\n"
            "       brodix-chart --help\n";
 }
@@ -203,8 +258,8 @@ std::string HelpText() {
            "Make and Save do in the Brodix window.\n"
            "\n"
            "PICTURE  the picture to chart: a BMP of at most 200 x 200 pixels and 255 colours.\n"
-           "         Its kind follows its extension (.bmp; .jpg, .jpeg, .ico, .wmf and .emf\n"
-           "         load but cannot be charted).\n"
+           "         Its kind follows its extension (.bmp; .ico, .wmf and .emf load but cannot\n"
+           "         be charted); PNG, JPEG and GIF pictures are read as under --fit.\n"
            "NAME     the name to save under, as typed in the save dialog: a relative name is\n"
            "         taken from the current folder, and a name without extension gets .bmp.\n"
            "         With NAME rose.bmp the files are:\n"
@@ -216,7 +271,8 @@ std::string HelpText() {
            "           rose_color.bmp              the legend, in columns of 50 colours\n"
            "           rose_CSC.bmp                the reduced picture enlarged\n"
            "         Every file carries NAME's extension and holds BMP data. Existing files of\n"
-           "         these names are replaced.\n"
+           "         these names are replaced. NAME's folder is made, with any folders above\n"
+           "         it, when it does not exist yet.\n"
            "\n"
            "Options:\n"
            "  --red LEVEL, --green LEVEL, --blue LEVEL\n"
@@ -224,6 +280,18 @@ std::string HelpText() {
            "  --symbols SHEET\n"
            "         the symbol sheet to use instead of Brodix.bmp beside the program. A sheet\n"
            "         that cannot be read is reported and the chart is made without symbols.\n"
+           "  --fit WxH, --fit N\n"
+           "         fits the picture into W x H stitches (N x N), each 1 to 200, keeping its\n"
+           "         aspect: a larger picture is averaged down, a smaller one enlarged. PNG,\n"
+           "         JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
+           "         kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
+           "         .gif file holding such a picture is charted at its own size.\n"
+           "  --background RRGGBB\n"
+           "         the colour (hexadecimal red, green, blue) that shows where a PNG or GIF\n"
+           "         picture is transparent; white (FFFFFF) unless given.\n"
+           "  -z, --null\n"
+           "         ends each name in the list of files with a NUL byte instead of a line\n"
+           "         break, for names that hold line breaks themselves.\n"
            "\n"
            "Threads and the key:\n"
            "  --threads CATALOGUE\n"
@@ -258,10 +326,14 @@ std::string HelpText() {
            "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
            "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"
            "\n"
+           "Help and version:\n"
            "  --help  shows this text.\n"
+           "  --version\n"
+           "         shows the program's name and version.\n"
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
-           "standard error, as the window's message boxes would show them.\n"
+           "standard error, as the window's message boxes would show them. When the list\n"
+           "cannot be printed, the files are still written and the exit status is 2.\n"
            "\n"
            "Exit status:\n"
            "  0   the files are written\n"

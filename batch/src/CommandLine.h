@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ReduceColor.h"
+#include "photo/Photo.h"
 
 namespace brodix {
 
@@ -14,6 +15,8 @@ enum class KeyFormat { None, Table, Csv };
 // What brodix-chart was asked to do.
 struct BatchOptions {
     bool help = false;
+    bool version = false;
+    bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string threads;  // a catalogue's title or path; empty: dmc when found; "none": none
     double fabricCount = 14.0;
@@ -26,6 +29,8 @@ struct BatchOptions {
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
     std::string name;  // as typed; SaveDialogName() completes it; empty: --key only, no files
+    // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
+    PhotoOptions photo;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -49,6 +54,11 @@ int LevelIndex(const std::string& level);
 std::string FullPath(const std::string& typed);
 
 std::string SaveDialogName(const std::string& typed);
+
+// "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.
+StitchSize ParseFit(const std::string& value);
+// "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
+TColor ParseBackground(const std::string& value);
 
 std::string UsageText();
 std::string HelpText();

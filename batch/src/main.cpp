@@ -1,12 +1,32 @@
 // brodix-chart: the window's Load Picture, Make and Save in one command.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "BatchRun.h"
 #include "CommandLine.h"
+#include "raster/FileIO.h"
+
+namespace {
+
+// A standard stream that the caller closed must stay closed to writes: otherwise the next file
+// opened takes its number and the list of files would be written into a picture. /dev/null
+// opened for reading holds the number and refuses every write, which is then reported.
+void HoldClosedStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDONLY) != fd)
+            return;
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    HoldClosedStandardStreams();
+    brodix::InstallInterruptCleanup();
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     brodix::BatchOptions options;
     try {
@@ -17,6 +37,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << brodix::HelpText();
+        return brodix::kExitDone;
+    }
+    if (options.version) {
+        std::cout << "brodix-chart " BRODIX_VERSION "\n";
         return brodix::kExitDone;
     }
     return brodix::RunBatch(options);

@@ -36,9 +36,6 @@ constexpr std::uint32_t kMaxTableEntries = 256;
 [[noreturn]] void TooShort() {
     throw EReadError(msg::kReadError);
 }
-[[noreturn]] void TooBig() {
-    throw EOutOfResources(msg::kOutOfResources);
-}
 
 // The stream, limited to the BMP's own length: a BMP inside a larger stream (form data) must
 // not read what follows it.
@@ -154,31 +151,18 @@ bool UsableMasks(const BitMasks& masks, int bitCount) {
     return true;
 }
 
-std::uint64_t CheckedStoreSize(std::int64_t width, std::int64_t height, int bitCount) {
-    const std::size_t stride = RowStride(width, bitCount);
-    if (stride == 0)
-        TooBig();
-    // Both factors are below 2^31, so the product cannot overflow 64 bits.
-    const std::uint64_t size =
-        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
-    if (size > kMaxPixelStoreBytes)
-        TooBig();
-    return size;
-}
-
 // Uncompressed and bit-field data: the file's rows are the store's rows, read in one go.
 std::unique_ptr<TBitmap> DecodeDirect(BoundedInput& input, const BmpHeader& header,
                                       BitmapLayout layout, std::uint64_t pixelBytes) {
-    CheckedStoreSize(header.width, header.height, BitsPerPixel(layout.format));
+    // The new store reads as zero, so rows that a cut-short file does not supply stay zero
+    // without being touched.
     auto bitmap = TBitmap::CreateWithLayout(
         static_cast<int>(header.width), static_cast<int>(header.height), layout, header.topDown);
     std::uint8_t* bits = bitmap->MutableBits();
     const std::size_t storeSize = bitmap->StoreSize();
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<std::uint64_t>(pixelBytes, storeSize));
-    const std::size_t got = input.ReadSome(bits, wanted);
-    // Rows that a cut-short file does not supply read as zero.
-    std::memset(bits + got, 0, storeSize - got);
+    input.ReadSome(bits, wanted);
     return bitmap;
 }
 
@@ -237,15 +221,15 @@ std::unique_ptr<TBitmap> DecodeRunLength(BoundedInput& input, const BmpHeader& h
     // Compressed rows have no order but bottom up.
     if (header.topDown)
         Invalid();
-    CheckedStoreSize(header.width, header.height, 32);
+    // The new store is all zero: black wherever no run reaches. Made first, so that a picture
+    // too large for a store is refused before its data are read.
+    auto bitmap = TBitmap::CreateWithLayout(static_cast<int>(header.width),
+                                            static_cast<int>(header.height), BitmapLayout{},
+                                            /*topDown=*/false);
     // pixelBytes never exceeds what the stream still holds, so this is bounded by the file.
     std::vector<std::uint8_t> data(static_cast<std::size_t>(pixelBytes));
     data.resize(input.ReadSome(data.data(), data.size()));
 
-    auto bitmap = TBitmap::CreateWithLayout(static_cast<int>(header.width),
-                                            static_cast<int>(header.height), BitmapLayout{},
-                                            /*topDown=*/false);
-    // The new store is all zero: black wherever no run reaches.
     std::uint8_t* bits = bitmap->MutableBits();
     const std::size_t stride = bitmap->Stride();
     const std::int64_t width = header.width;

@@ -1,12 +1,17 @@
 #include "raster/FileIO.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "raster/Exceptions.h"
@@ -24,17 +29,107 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// Renaming over a symbolic link would replace the link itself; the user meant the file it
-// names, so the real path is written instead.
-std::string ResolveTarget(const std::string& fileName) {
+// The kernel's rule for protected links: in a sticky folder that everyone may write, such as
+// /tmp, a link is followed only when its owner is the follower or the folder's owner. Elsewhere
+// another user could plant a link there and have this program write where the link points.
+bool MayFollowLink(const struct stat& link, const std::string& folder) {
     struct stat info {};
-    if (::lstat(fileName.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (::stat(folder.c_str(), &info) != 0)
+        return false;
+    const bool shared = (info.st_mode & S_ISVTX) != 0 && (info.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
+}
+
+// Renaming over a symbolic link would replace the link itself; the user meant the file it
+// names, so the real path is written instead. The links are followed by hand, so each one is
+// held to the rule the kernel would apply; false when one of them breaks it.
+bool ResolveTarget(const std::string& fileName, std::string& target) {
+    target = fileName;
+    std::string path = fileName;
+    struct stat info {};
+    // The kernel gives up after 40 links; so does this walk, leaving the rest to realpath.
+    for (int hop = 0; hop < 40 && ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+         ++hop) {
+        const std::string folder = FolderOf(path);
+        if (!MayFollowLink(info, folder))
+            return false;
+        std::vector<char> buffer(static_cast<std::size_t>(PATH_MAX) + 1);
+        const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size() - 1);
+        if (length < 0)
+            break;
+        const std::string next(buffer.data(), static_cast<std::size_t>(length));
+        path = !next.empty() && next[0] == '/' ? next : folder + "/" + next;
+    }
+    if (path != fileName) {
         char resolved[PATH_MAX];
         if (::realpath(fileName.c_str(), resolved) != nullptr)
-            return resolved;
+            target = resolved;
     }
-    return fileName;
+    return true;
 }
+
+// The longest name a file may have in the folder (usually 255 bytes).
+std::size_t NameLimit(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The temporary file being written, for the interrupt handler. A handler may not allocate or
+// lock, so the name lies in a fixed buffer, valid while the flag is set.
+char g_pendingTemporary[PATH_MAX];
+volatile std::sig_atomic_t g_pendingSet = 0;
+
+constexpr int kInterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void RegisterTemporary(const std::string& path) noexcept {
+    g_pendingSet = 0;
+    if (path.size() >= sizeof g_pendingTemporary)
+        return;
+    // The fences keep the compiler from moving the copy across the flag.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    std::memcpy(g_pendingTemporary, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_pendingSet = 1;
+}
+
+void ForgetTemporary(const std::string& path) noexcept {
+    if (g_pendingSet != 0 && path == g_pendingTemporary)
+        g_pendingSet = 0;
+}
+
+extern "C" void RemoveTemporaryAndRaise(int signal) {
+    if (g_pendingSet != 0)
+        ::unlink(g_pendingTemporary);
+    // The program then ends as the signal would have ended it, so that its parent sees why.
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    ::sigaction(signal, &standard, nullptr);
+    ::raise(signal);
+}
+
+// Holds the interrupt signals back while a file is half made, so that no handler runs between
+// creating a temporary file and recording it, or while a file is rewritten in place.
+class InterruptsHeld {
+  public:
+    InterruptsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int signal : kInterruptSignals)
+            sigaddset(&set, signal);
+        ::pthread_sigmask(SIG_BLOCK, &set, &m_saved);
+    }
+    ~InterruptsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_saved, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+  private:
+    sigset_t m_saved{};
+};
 
 mode_t ModeForNewFile(const std::string& target) {
     struct stat info {};
@@ -49,12 +144,13 @@ mode_t ModeForNewFile(const std::string& target) {
 
 }  // namespace
 
-TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : m_target(ResolveTarget(fileName)) {
+TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     const auto fail = [&] { throw EFCreateError(FormatMessage(msg::kFCreateError, fileName)); };
     struct stat info {};
-    if (fileName.empty() || fileName.back() == '/')
+    if (fileName.empty() || fileName.back() == '/' || !ResolveTarget(fileName, m_target))
         fail();
-    if (::stat(m_target.c_str(), &info) == 0) {
+    const bool exists = ::stat(m_target.c_str(), &info) == 0;
+    if (exists) {
         // The rename would replace a file that may not be written, which opening it for
         // writing in place would refuse.
         if (!S_ISREG(info.st_mode) || ::access(m_target.c_str(), W_OK) != 0)
@@ -62,17 +158,32 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : m_target(Resolve
     }
 
     const std::string folder = FolderOf(m_target);
-    std::string base =
-        m_target.substr(m_target.rfind('/') == std::string::npos ? 0 : m_target.rfind('/') + 1);
+    std::string base = BaseOf(m_target);
+    // Only the rename at the end would find out that the name is too long.
+    if (BaseOf(fileName).size() > NameLimit(FolderOf(fileName)) || base.size() > NameLimit(folder))
+        fail();
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
         base.resize(200);
     std::string pattern = folder + "/." + base + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0)
+    int fd = -1;
+    {
+        const InterruptsHeld held;
+        fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        if (fd >= 0)
+            RegisterTemporary(buffer.data());
+    }
+    if (fd < 0) {
+        // A folder the user may not write still lets a file in it that they may write be
+        // replaced: then the file is rewritten in place.
+        if (exists && (errno == EACCES || errno == EPERM)) {
+            m_stream = std::make_unique<TMemoryStream>();
+            return;
+        }
         fail();
+    }
     m_temporary.assign(buffer.data());
     ::fchmod(fd, ModeForNewFile(m_target));
     m_stream.reset(new TFileStream(fd, 0, true));
@@ -85,22 +196,30 @@ TSafeFileWriter::~TSafeFileWriter() {
 
 void TSafeFileWriter::Discard() noexcept {
     m_stream.reset();
-    if (!m_temporary.empty())
+    if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
+        ForgetTemporary(m_temporary);
+    }
     m_temporary.clear();
 }
 
 void TSafeFileWriter::Commit() {
     if (m_committed)
         return;
-    const int fd = m_stream->m_fd;
+    if (m_temporary.empty()) {
+        CommitInPlace();
+        return;
+    }
+    auto& file = static_cast<TFileStream&>(*m_stream);
+    const int fd = file.m_fd;
     bool ok = ::fsync(fd) == 0;
-    m_stream->m_fd = -1;
+    file.m_fd = -1;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
         Discard();
         throw EWriteError(msg::kWriteError);
     }
+    ForgetTemporary(m_temporary);
     m_committed = true;
     m_stream.reset();
     // Make the rename itself durable; a failure here leaves a complete file either way.
@@ -108,6 +227,56 @@ void TSafeFileWriter::Commit() {
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
+    }
+}
+
+// Without a rename the old bytes cannot survive a failure whole, so the new ones are complete
+// in memory first and the disk space is reserved before the first old byte changes: a full
+// disk, or a file size limit, then refuses the save and leaves the file as it was.
+void TSafeFileWriter::CommitInPlace() {
+    const auto& bytes = static_cast<TMemoryStream&>(*m_stream).Bytes();
+    const int fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+    if (fd < 0)
+        throw EWriteError(msg::kWriteError);
+    struct rlimit limit {};
+    bool ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+              (limit.rlim_cur == RLIM_INFINITY || bytes.size() <= limit.rlim_cur);
+    ok = ok && (bytes.empty() ||
+                ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) == 0 ||
+                errno == EOPNOTSUPP);
+    if (ok) {
+        const InterruptsHeld held;
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n =
+                ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            ok = n > 0;
+            done += ok ? static_cast<std::size_t>(n) : 0;
+        }
+        ok = ok && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    }
+    ok = (::close(fd) == 0) && ok;
+    m_stream.reset();
+    if (!ok)
+        throw EWriteError(msg::kWriteError);
+    m_committed = true;
+}
+
+void InstallInterruptCleanup() {
+    for (const int signal : kInterruptSignals) {
+        struct sigaction previous {};
+        ::sigaction(signal, nullptr, &previous);
+        // A signal the program was started to ignore (nohup, a background job) stays ignored.
+        if (previous.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporaryAndRaise;
+        sigemptyset(&action.sa_mask);
+        for (const int other : kInterruptSignals)
+            sigaddset(&action.sa_mask, other);
+        ::sigaction(signal, &action, nullptr);
     }
 }
 

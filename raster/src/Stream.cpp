@@ -43,13 +43,16 @@ void TMemoryStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::unique_ptr<TFileStream> TFileStream::OpenRead(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; the
+    // check below refuses it once the open has returned.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         throw EFOpenError(FormatMessage(msg::kFOpenError, fileName));
     struct stat info {};
-    // A folder or a device opens on this system but is no picture file: refuse it as unopenable
-    // rather than read an endless or meaningless byte source.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    // A folder, a pipe or a device opens on this system but is no picture file: refuse it as
+    // unopenable rather than read an endless or meaningless byte source.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         throw EFOpenError(FormatMessage(msg::kFOpenError, fileName));
     }

@@ -1,8 +1,11 @@
 #include "raster/TBitmap.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -16,16 +19,33 @@ namespace brodix {
 // The pixel bytes of one or more bitmaps. Kept as 32-bit words so that display rows (always
 // whole words) can be addressed as words without breaking aliasing rules.
 struct PixelStore {
-    std::unique_ptr<std::uint32_t[]> words;
+    std::uint32_t* words = nullptr;
     std::size_t size = 0;  // in bytes
+    bool mapped = false;   // from mmap rather than malloc
 
-    std::uint8_t* Bytes() const { return reinterpret_cast<std::uint8_t*>(words.get()); }
+    PixelStore() = default;
+    PixelStore(const PixelStore&) = delete;
+    PixelStore& operator=(const PixelStore&) = delete;
+    ~PixelStore() {
+        if (mapped)
+            ::munmap(words, size);
+        else
+            std::free(words);
+    }
+
+    std::uint8_t* Bytes() const { return reinterpret_cast<std::uint8_t*>(words); }
 };
 
 namespace {
 
+// Zeroed stores of this size or more come straight from the system's zero pages, which cost
+// memory only once written: a file that declares a huge picture and holds no pixels then costs
+// next to nothing. Smaller ones come from calloc.
+constexpr std::size_t kMappedStoreBytes = std::size_t{1} << 20;
+
 // The store size of a width x height image, refused (EOutOfResources) above the layer's
-// limit: a corrupt file or a wild caller must not exhaust memory.
+// limit: a corrupt file or a wild caller must not exhaust memory. The one check of that limit
+// for every store, the file readers' included.
 std::size_t CheckedStoreSize(int width, int height, int bitsPerPixel) {
     const std::size_t stride = RowStride(width, bitsPerPixel);
     if (stride == 0 || static_cast<std::size_t>(height) > kMaxPixelStoreBytes / stride) {
@@ -34,19 +54,36 @@ std::size_t CheckedStoreSize(int width, int height, int bitsPerPixel) {
     return stride * static_cast<std::size_t>(height);
 }
 
-// Left uninitialised on purpose: every creator fills each byte once, and a fresh chart is
-// 23 MB, so zeroing it first would double the cost of every new image.
-std::shared_ptr<PixelStore> AllocateStore(std::size_t size) {
+enum class Fill { Unset, Zero };
+
+// Unset stores are for creators that write each byte once: a fresh chart is 23 MB, so zeroing
+// it first would double the cost of every new image. Zero stores are for the file readers,
+// whose files may supply only some rows; the rest must read as zero without being touched.
+std::shared_ptr<PixelStore> AllocateStore(std::size_t size, Fill fill = Fill::Unset) {
     if (size > kMaxPixelStoreBytes)
         throw EOutOfResources(msg::kOutOfResources);
+    const std::size_t bytes = (size + 3) / 4 * 4;
+    std::shared_ptr<PixelStore> store;
     try {
-        auto store = std::make_shared<PixelStore>();
-        store->words.reset(new std::uint32_t[(size + 3) / 4]);
-        store->size = size;
-        return store;
+        store = std::make_shared<PixelStore>();
     } catch (const std::bad_alloc&) {
         throw EOutOfResources(msg::kOutOfResources);
     }
+    if (fill == Fill::Zero && bytes >= kMappedStoreBytes) {
+        void* mapped =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw EOutOfResources(msg::kOutOfResources);
+        store->words = static_cast<std::uint32_t*>(mapped);
+        store->mapped = true;
+    } else {
+        store->words = static_cast<std::uint32_t*>(fill == Fill::Zero ? std::calloc(bytes, 1)
+                                                                      : std::malloc(bytes));
+        if (store->words == nullptr)
+            throw EOutOfResources(msg::kOutOfResources);
+    }
+    store->size = size;
+    return store;
 }
 
 struct Channel {
@@ -177,8 +214,7 @@ std::unique_ptr<TBitmap> TBitmap::CreateWithLayout(int width, int height,
     bitmap->m_stride = RowStride(width, bits);
     if (width > 0 && height > 0) {
         const std::size_t size = CheckedStoreSize(width, height, bits);
-        bitmap->m_store = AllocateStore(size);
-        std::memset(bitmap->m_store->Bytes(), 0, size);
+        bitmap->m_store = AllocateStore(size, Fill::Zero);
     }
     return bitmap;
 }

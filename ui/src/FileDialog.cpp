@@ -27,6 +27,12 @@ std::vector<FileFilter> PictureFileFilters() {
     return {{"bmp", "*.bmp"}, {"ALL", "*"}};
 }
 
+std::vector<FileFilter> AnyPictureFileFilters() {
+    // Cameras write .JPG: the patterns list both letter cases.
+    return {{"pictures", "*.png *.jpg *.jpeg *.gif *.bmp *.PNG *.JPG *.JPEG *.GIF *.BMP"},
+            {"ALL", "*"}};
+}
+
 std::string WithDefaultExtension(const std::string& name, const std::string& defaultExt) {
     if (defaultExt.empty())
         return name;

@@ -10,6 +10,7 @@
 
 #include "print/KeyBuilder.h"
 #include "ui/Guard.h"
+#include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/ScrollBox.h"
 #include "ui/Unit1.h"
@@ -27,10 +28,6 @@ constexpr int kColourBudgets[] = {10, 20, 30, 50, 100};
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-bool Contains(const QWidget& widget, const QPoint& globalPos) {
-    return widget.isVisible() && widget.rect().contains(widget.mapFromGlobal(globalPos));
 }
 
 }  // namespace
@@ -137,8 +134,12 @@ void PatternMenu::FillMenu(QMenu& menu) {
 
 void PatternMenu::Popup(const QPoint& globalPos) {
     QMenu menu(&m_window);
-    FillMenu(menu);
+    FillImageMenu(menu, m_window);
     menu.exec(globalPos);
+}
+
+void AddPatternEntries(QMenu& menu, TF_main& window) {
+    window.Patterns().FillMenu(menu);
 }
 
 // Each entry runs its choice through the window's guard: a catalogue that cannot be read is
@@ -232,18 +233,12 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
 }
 
 bool PatternMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_window && event->type() == QEvent::ContextMenu) {
-        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        const QPoint at = menuEvent->globalPos();
-        if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
-            Popup(m_window.ScrollBox1->mapToGlobal(QPoint(0, 0)));
-            return true;
-        }
-        if (Contains(*m_window.ScrollBox1, at) || Contains(*m_window.ScrollBox2, at)) {
-            Popup(at);
-            return true;
-        }
-        return false;
+    // The pointer's menu opens from the views (InstallImageMenu); the menu key, pressed over
+    // whatever control has the focus, reaches the window and opens it over the legend.
+    if (watched == &m_window && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        Popup(m_window.ScrollBox1->mapToGlobal(QPoint(0, 0)));
+        return true;
     }
     if (watched != &m_window && event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);

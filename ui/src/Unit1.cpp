@@ -15,6 +15,7 @@
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
+#include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternMenu.h"
 #include "ui/Program.h"
@@ -30,6 +31,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     : QWidget(parent),
       OpenDialog1(FileDialogKind::Open, PictureFileFilters(), ""),
       SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
+      OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()) {
     RegisterResources();
@@ -83,6 +85,9 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
     m_patternMenu = new PatternMenu(*this, m_shell);
+    // Over the images and the rest of their scroll boxes alike, so that the menu is there before
+    // the first chart too.
+    InstallImageMenu(*this, {f.Img_color, f.Img_CS, ScrollBox1, ScrollBox2});
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.
@@ -113,6 +118,10 @@ void TF_main::connectHandler(Sender* sender, Signal signal, void (TF_main::*hand
     connect(sender, signal, this, [this, sender, handler] {
         Guard(m_shell, this, [this, sender, handler] { (this->*handler)(sender); });
     });
+}
+
+void TF_main::RunHandler(void (TF_main::*handler)(QObject*), QObject* sender) {
+    Guard(m_shell, this, [this, sender, handler] { (this->*handler)(sender); });
 }
 
 LevelChoices TF_main::Levels() const {

@@ -11,10 +11,17 @@ namespace brodix {
 // temporary file in the target's folder, which is flushed to disk and renamed over the target
 // only by Commit(). A writer destroyed without a successful Commit() removes its temporary
 // file, and an existing file of the name keeps its old contents.
+//
+// A name that is a symbolic link writes the file it names, unless the link lies in a sticky
+// folder that everyone may write and belongs neither to the user nor to the folder's owner.
+// The rename gives the name a new file: other hard links to the old one keep the old contents.
+// Where the folder takes no new files but the existing file may be written, the file is
+// rewritten in place instead, from a complete copy in memory.
 class TSafeFileWriter {
   public:
     // Raises EFCreateError ("ファイル %s を作成できません" with the name) when the file
-    // cannot be made: missing or unwritable folder, or the name of a folder.
+    // cannot be made: missing or unwritable folder, the name of a folder, a name too long for
+    // the folder, or a link that may not be followed.
     explicit TSafeFileWriter(const std::string& fileName);
     ~TSafeFileWriter();
     TSafeFileWriter(const TSafeFileWriter&) = delete;
@@ -29,11 +36,17 @@ class TSafeFileWriter {
 
   private:
     void Discard() noexcept;
+    void CommitInPlace();
 
     std::string m_target;
-    std::string m_temporary;
-    std::unique_ptr<TFileStream> m_stream;
+    std::string m_temporary;  // empty when the file is rewritten in place
+    std::unique_ptr<TStream> m_stream;
     bool m_committed = false;
 };
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
+// program ends as the signal would end it. Signals that the program ignores stay ignored. Call
+// once at start-up, before any save.
+void InstallInterruptCleanup();
 
 }  // namespace brodix

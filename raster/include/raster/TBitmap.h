@@ -27,7 +27,8 @@ class TBitmap final : public TGraphic {
     TBitmap(const TBitmap& other);  // same size, format, table and pixels; no canvas
     ~TBitmap() override;
 
-    // A bitmap in the given layout, every byte of its store zero. For file readers; throws
+    // A bitmap in the given layout, every byte of its store zero; a large store takes memory
+    // only for the bytes written into it. For file readers; throws
     // EOutOfResources when the store would exceed kMaxPixelStoreBytes.
     static std::unique_ptr<TBitmap> CreateWithLayout(int width, int height,
                                                      const BitmapLayout& layout, bool topDown);
@@ -105,8 +106,9 @@ class TBitmap final : public TGraphic {
     BitmapLayout m_layout;
     std::size_t m_stride = 0;
     bool m_topDown = true;
-    // Shared between copies until one of them writes. Allocated without zeroing: every
-    // creator fills it exactly once (white, zero, or the file's bytes).
+    // Shared between copies until one of them writes. Either left unset for a creator that fills
+    // every byte once (white, or the pixels it draws), or zero from the system and costing
+    // memory only where written (the file readers).
     std::shared_ptr<PixelStore> m_store;
     std::unique_ptr<TCanvas> m_canvas;
     std::uint64_t m_generation = 0;

@@ -19,11 +19,11 @@ namespace brodix {
 class Shell;
 class TF_main;
 
-// The context menu of the legend and the chart (right button, or the menu key anywhere in the
-// window) and the choices it holds for this run only: the thread catalogue, fabric count and
-// strands of the key, and the options that refine Make's colours. When a catalogue is chosen,
-// each legend row's tooltip names its thread. A change of Make's options reruns Make when
-// AutoMake is ticked, as a level change does.
+// The pattern's part of the context menu of the legend and the chart (which the menu key also
+// opens, anywhere in the window) and the choices it holds for this run only: the thread catalogue,
+// fabric count and strands of the key, and the options that refine Make's colours. When a catalogue
+// is chosen, each legend row's tooltip names its thread. A change of Make's options reruns Make
+// when AutoMake is ticked, as a level change does.
 class PatternMenu : public QObject {
     Q_OBJECT
 
@@ -36,9 +36,9 @@ class PatternMenu : public QObject {
     // Called after every Make that is done, with the census it drew from.
     void MakeDone(const Census& census);
 
-    // Fills menu with the entries, in groups separated by lines. Further groups join here.
+    // Fills menu with the pattern's entries, in groups separated by lines.
     void FillMenu(QMenu& menu);
-    // Builds the menu and runs it at globalPos.
+    // Builds the whole context menu (FillImageMenu) and runs it at globalPos.
     void Popup(const QPoint& globalPos);
 
     // The choices, as the entries set them (each runs through the window's failure guard).

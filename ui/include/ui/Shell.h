@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "photo/Photo.h"
+
 class QRect;
 class QWidget;
 
@@ -45,6 +47,9 @@ class Shell {
     virtual void ShowExceptionMessage(const std::string& text, QWidget* owner) = 0;
     // The full path of the running program's file.
     virtual std::string ProgramFileName() = 0;
+    // The stitch-size dialog of "Open Any Picture...", starting at start; nothing when the user
+    // cancels. A shell without this dialog takes the size offered.
+    virtual std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner);
 };
 
 // The shell of a real desktop: Qt dialogs and message boxes.
@@ -56,6 +61,7 @@ class QtShell final : public Shell {
                             QWidget* owner) override;
     void ShowExceptionMessage(const std::string& text, QWidget* owner) override;
     std::string ProgramFileName() override;
+    std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner) override;
 };
 
 // The application title: the taskbar entry and the exception message box's title.

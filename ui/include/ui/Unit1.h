@@ -74,6 +74,15 @@ class TF_main : public QWidget {
     void RG_ColorGClick(QObject* sender);
     void CB_AUTOClick(QObject* sender);
 
+    // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
+    // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
+    TFileDialog OpenAnyDialog;
+    StitchSize AnyPictureSize = kDefaultStitchSize;
+    void OpenAnyPictureClick(QObject* sender);
+
+    // Runs a handler as a click on a control does: a failure leaving it is reported.
+    void RunHandler(void (TF_main::*handler)(QObject*), QObject* sender);
+
     // The three level choices as Make takes them.
     LevelChoices Levels() const;
     // The view in this window that shows image (one of the images above).

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "raster/Color.h"
+
+namespace brodix {
+
+class TBitmap;
+
+// A size in stitches: one stitch is one pixel of the bitmap handed to Make.
+struct StitchSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const StitchSize&, const StitchSize&) = default;
+};
+
+// The largest chart Make draws, and so the largest size a picture is fitted into.
+inline constexpr int kMaxStitches = 200;
+inline constexpr StitchSize kDefaultStitchSize{kMaxStitches, kMaxStitches};
+
+// The most pixels a picture may have when decoded: a 50-megapixel photo. A file that claims
+// more is refused before anything of that size is allocated.
+inline constexpr std::uint64_t kMaxDecodedPixels = 50'000'000;
+
+struct PhotoOptions {
+    // The box the picture is fitted into, aspect kept (smaller pictures are enlarged to it);
+    // none: the picture keeps its own size.
+    std::optional<StitchSize> fit;
+    // Where the picture is transparent the fabric shows: white unless asked otherwise.
+    TColor background = 0xFFFFFF;
+    // The decode cap; lower only in tests and fuzzing.
+    std::uint64_t maxPixels = kMaxDecodedPixels;
+};
+
+// Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
+bool IsPhotoData(std::span<const std::uint8_t> bytes);
+
+// The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
+StitchSize FittedSize(int width, int height, StitchSize box);
+
+// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, the kind told by the bytes
+// themselves, and gives it as a 24-bit bitmap, fitted as asked. name is used in messages.
+// A damaged, cut-short or unknown picture raises EInvalidGraphic, one over kMaxDecodedPixels
+// EOutOfResources, each with a message that names the file and the reason.
+std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
+                                   const std::string& name);
+// The same for a file; a file that cannot be opened raises EFOpenError.
+std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options);
+
+}  // namespace brodix

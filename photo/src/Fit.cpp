@@ -1,0 +1,47 @@
+// Area averaging in linear light by stb_image_resize: its box filter weighs every source pixel
+// by the part of it that each target pixel covers, after turning the sRGB bytes into linear
+// light and before turning the sums back.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#define STB_IMAGE_RESIZE_STATIC
+// Its parameter checks are programmer mistakes here: the sizes are checked before the call.
+#define STBIR_ASSERT(x) ((void)0)
+#include <stb/stb_image_resize.h>
+
+#include "RgbImage.h"
+#include "raster/Exceptions.h"
+
+namespace brodix {
+
+StitchSize FittedSize(int width, int height, StitchSize box) {
+    if (width <= 0 || height <= 0 || box.width <= 0 || box.height <= 0)
+        return {1, 1};
+    // Scale by the tighter side; the other side is rounded, never beyond the box.
+    const std::int64_t w = width;
+    const std::int64_t h = height;
+    if (w * box.height >= h * box.width) {
+        const auto fitted = static_cast<int>((h * box.width + w / 2) / w);
+        return {box.width, std::clamp(fitted, 1, box.height)};
+    }
+    const auto fitted = static_cast<int>((w * box.height + h / 2) / h);
+    return {std::clamp(fitted, 1, box.width), box.height};
+}
+
+RgbImage ResizeLinear(const RgbImage& image, StitchSize size) {
+    if (size.width == image.width && size.height == image.height)
+        return image;
+    RgbImage out = AllocateRgb(static_cast<std::uint64_t>(size.width),
+                               static_cast<std::uint64_t>(size.height), kMaxDecodedPixels);
+    const int done = stbir_resize_uint8_generic(image.rgb.data(), image.width, image.height, 0,
+                                                out.rgb.data(), out.width, out.height, 0, 3,
+                                                STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                                                STBIR_FILTER_BOX, STBIR_COLORSPACE_SRGB, nullptr);
+    if (!done)
+        throw EOutOfMemory(msg::kOutOfResources);
+    return out;
+}
+
+}  // namespace brodix

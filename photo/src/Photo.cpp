@@ -1,0 +1,148 @@
+#include "photo/Photo.h"
+
+#include <cstring>
+#include <new>
+
+#include "RgbImage.h"
+#include "raster/Exceptions.h"
+#include "raster/Stream.h"
+#include "raster/TBitmap.h"
+
+namespace brodix {
+
+namespace {
+
+enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp };
+
+// The kind is told by the first bytes, whatever the name says: pictures from the web often
+// carry the wrong extension.
+PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
+    const auto starts = [&](const char* magic, std::size_t length) {
+        return bytes.size() >= length && std::memcmp(bytes.data(), magic, length) == 0;
+    };
+    if (starts("\x89PNG\r\n\x1A\n", 8))
+        return PhotoKind::Png;
+    if (starts("\xFF\xD8\xFF", 3))
+        return PhotoKind::Jpeg;
+    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+        return PhotoKind::Gif;
+    if (starts("BM", 2))
+        return PhotoKind::Bmp;
+    return PhotoKind::Unknown;
+}
+
+// A BMP goes through the program's own reader, in whatever layout it has.
+RgbImage DecodeBmp(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels) {
+    TBitmap bitmap;
+    try {
+        TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        bitmap.ReadData(stream, bytes.size());
+    } catch (const EOutOfResources&) {
+        throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
+    } catch (const Exception& error) {
+        throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                           std::string("the BMP data are damaged (") + error.what() + ")"};
+    }
+    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
+                                 static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
+    std::uint8_t* out = image.rgb.data();
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x, out += 3) {
+            const TColor color = bitmap.GetPixel(x, y);
+            out[0] = RedOf(color);
+            out[1] = GreenOf(color);
+            out[2] = BlueOf(color);
+        }
+    }
+    return image;
+}
+
+RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
+                const std::string& name) {
+    switch (KindOf(bytes)) {
+        case PhotoKind::Png:
+            return DecodePng(bytes, options);
+        case PhotoKind::Jpeg:
+            return DecodeJpeg(bytes, options);
+        case PhotoKind::Gif:
+            return DecodeGif(bytes, options);
+        case PhotoKind::Bmp:
+            return DecodeBmp(bytes, options.maxPixels);
+        case PhotoKind::Unknown:
+            break;
+    }
+    throw EInvalidGraphic(name + " is not a PNG, JPEG, GIF or BMP picture");
+}
+
+// The picture as a 24-bit bitmap stored bottom up, as a BMP file of it would be read.
+std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
+    BitmapLayout layout;
+    layout.format = TPixelFormat::Direct24;
+    auto bitmap = TBitmap::CreateWithLayout(image.width, image.height, layout, false);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* in = &image.rgb[std::size_t(y) * image.width * 3];
+        std::uint8_t* out = bitmap->MutableScanLine(y);
+        for (int x = 0; x < image.width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    }
+    return bitmap;
+}
+
+}  // namespace
+
+bool IsPhotoData(std::span<const std::uint8_t> bytes) {
+    const PhotoKind kind = KindOf(bytes);
+    return kind == PhotoKind::Png || kind == PhotoKind::Jpeg || kind == PhotoKind::Gif;
+}
+
+void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
+    if (width == 0 || height == 0)
+        throw PhotoFailure{PhotoFailure::Kind::Damaged, "the picture has no pixels"};
+    if (width > maxPixels || height > maxPixels / width) {
+        throw PhotoFailure{PhotoFailure::Kind::TooLarge,
+                           "the picture is " + std::to_string(width) + " x " +
+                               std::to_string(height) + " pixels; at most " +
+                               std::to_string(maxPixels) + " pixels can be read"};
+    }
+}
+
+RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
+    CheckDecodedSize(width, height, maxPixels);
+    RgbImage image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.rgb.resize(static_cast<std::size_t>(width * height * 3));
+    return image;
+}
+
+std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
+                                   const std::string& name) {
+    try {
+        RgbImage image = Decode(bytes, options, name);
+        if (options.fit)
+            image = ResizeLinear(image, FittedSize(image.width, image.height, *options.fit));
+        return ToBitmap(image);
+    } catch (const PhotoFailure& failure) {
+        if (failure.kind == PhotoFailure::Kind::TooLarge)
+            throw EOutOfResources(name + ": " + failure.reason);
+        throw EInvalidGraphic(name + ": " + failure.reason);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(name + ": not enough memory to read the picture");
+    }
+}
+
+std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {
+    auto stream = TFileStream::OpenRead(fileName);
+    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
+    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
+        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
+                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream->Size()));
+    stream->ReadBuffer(bytes.data(), bytes.size());
+    return ReadPhoto(bytes, options, fileName);
+}
+
+}  // namespace brodix

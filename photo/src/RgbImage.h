@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "photo/Photo.h"
+#include "raster/Color.h"
+
+namespace brodix {
+
+// A decoded picture: red, green, blue bytes per pixel, rows top down without padding.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+// Raised by the decoders with the reason alone; ReadPhoto adds the file's name.
+struct PhotoFailure {
+    enum class Kind { Damaged, TooLarge } kind;
+    std::string reason;
+};
+
+// Throws PhotoFailure unless width x height is a picture the decoders may allocate.
+void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels);
+
+// An RgbImage of the size, its pixels unset. Checks the size first.
+RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels);
+
+// Puts one colour with alpha (0 transparent .. 255 opaque) over the background's channel.
+inline std::uint8_t OverBackground(unsigned value, unsigned alpha, unsigned background) {
+    return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+RgbImage DecodePng(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
+RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
+// A picture much larger than the box it will be fitted into is decoded at a reduced scale. The
+// result is turned upright as its EXIF orientation says.
+RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options);
+
+// Area averaging in linear light.
+RgbImage ResizeLinear(const RgbImage& image, StitchSize size);
+
+}  // namespace brodix

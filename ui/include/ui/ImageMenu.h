@@ -1,0 +1,24 @@
+#pragma once
+
+#include <initializer_list>
+
+class QMenu;
+class QWidget;
+
+namespace brodix {
+
+class TF_main;
+
+// The context menu of the main window's legend and chart. Every entry is added by
+// FillImageMenu, one line per feature, each feature's entry living in its own file.
+void FillImageMenu(QMenu& menu, TF_main& window);
+
+// Opens the menu on a right click over each of views.
+void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views);
+
+// The entries, one function per feature.
+void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window);
+// Threads, fabric count, strands and the options that refine Make (PatternMenu.cpp).
+void AddPatternEntries(QMenu& menu, TF_main& window);
+
+}  // namespace brodix

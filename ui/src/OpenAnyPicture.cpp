@@ -1,0 +1,41 @@
+// "Open Any Picture...": a PNG, JPEG, GIF or BMP picture of any size, fitted to a stitch size,
+// then the steps of "Load Picture": both images take the picture and Make runs once.
+#include <QMenu>
+#include <QPushButton>
+
+#include "engine/Census.h"
+#include "photo/Photo.h"
+#include "raster/TBitmap.h"
+#include "ui/ImageMenu.h"
+#include "ui/Shell.h"
+#include "ui/Unit1.h"
+
+namespace brodix {
+
+// The photo library lies below the engine and keeps its own copy of the chart's size limit.
+static_assert(kMaxStitches == kMaxStitchesPerSide);
+
+void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
+    QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
+    QObject::connect(action, &QAction::triggered, &window, [&window, action] {
+        window.RunHandler(&TF_main::OpenAnyPictureClick, action);
+    });
+}
+
+void TF_main::OpenAnyPictureClick(QObject*) {
+    if (!OpenAnyDialog.Execute(m_shell, this))
+        return;
+    const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(AnyPictureSize, this);
+    if (!size)
+        return;
+    AnyPictureSize = *size;
+    PhotoOptions options;
+    options.fit = *size;
+    // Read whole before either image changes: a picture that fails leaves both as they were.
+    std::unique_ptr<TBitmap> bitmap = ReadPhotoFile(OpenAnyDialog.FileName(), options);
+    Image1.Picture().SetGraphic(bitmap.get());
+    Image2.Picture().Adopt(std::move(bitmap));
+    BTN_MAKE->click();
+}
+
+}  // namespace brodix
