@@ -6,8 +6,8 @@
 //
 // Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
 #include <QApplication>
-#include <QDir>
 #include <QCursor>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QImage>
@@ -130,11 +130,13 @@ int main(int argc, char* argv[]) {
     // tooltip once DMC is chosen.
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            menu->setActiveAction(menu->actions().front());
-            settle(300);
-            if (QMenu* sub = menu->actions().front()->menu())
-                sub->popup(
-                    menu->mapToGlobal(menu->actionGeometry(menu->actions().front()).topRight()));
+            for (QAction* threads : menu->actions()) {
+                if (threads->text() != QStringLiteral("Threads") || threads->menu() == nullptr)
+                    continue;
+                menu->setActiveAction(threads);
+                settle(300);
+                threads->menu()->popup(menu->mapToGlobal(menu->actionGeometry(threads).topRight()));
+            }
         }
         shoot(out + "/menu.png");
         while (QWidget* popup = QApplication::activePopupWidget())
