@@ -21,26 +21,40 @@ struct IndexedGrid {
 };
 
 IndexedGrid Indexed(const StitchGrid& grid) {
-    IndexedGrid indexed;
-    indexed.colours = grid.colours;
-    std::sort(indexed.colours.begin(), indexed.colours.end());
-    indexed.colours.erase(std::unique(indexed.colours.begin(), indexed.colours.end()),
-                          indexed.colours.end());
+    // Distinct colours by hashing in the order met (neighbouring stitches mostly share their
+    // colour, so most stitches cost one comparison), then renumbered in ascending colour order:
+    // sorting only the distinct colours, not every stitch.
     std::unordered_map<TColor, int> indexOf;
-    indexOf.reserve(indexed.colours.size());
-    for (std::size_t i = 0; i < indexed.colours.size(); ++i)
-        indexOf.emplace(indexed.colours[i], static_cast<int>(i));
+    indexOf.reserve(1024);
+    std::vector<TColor> met;
+    IndexedGrid indexed;
     indexed.stitches.reserve(grid.colours.size());
-    TColor last = indexed.colours.empty() ? 0 : indexed.colours.front() + 1;
+    TColor last = 0;
     int lastIndex = -1;
     for (TColor c : grid.colours) {
-        // Neighbouring stitches mostly share their colour.
-        if (c != last) {
+        if (lastIndex < 0 || c != last) {
+            const auto [at, added] = indexOf.try_emplace(c, static_cast<int>(met.size()));
+            if (added)
+                met.push_back(c);
             last = c;
-            lastIndex = indexOf.at(c);
+            lastIndex = at->second;
         }
         indexed.stitches.push_back(lastIndex);
     }
+    std::vector<int> order(met.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return met[static_cast<std::size_t>(a)] < met[static_cast<std::size_t>(b)];
+    });
+    std::vector<int> rank(met.size());
+    indexed.colours.reserve(met.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        rank[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+        indexed.colours.push_back(met[static_cast<std::size_t>(order[i])]);
+    }
+    for (int& k : indexed.stitches)
+        k = rank[static_cast<std::size_t>(k)];
     return indexed;
 }
 
