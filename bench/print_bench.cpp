@@ -5,7 +5,7 @@
 
 #include "engine/Census.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyFromCensus.h"
+#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -34,7 +34,7 @@ Census WorstCensus() {
 
 // Every key row with a thread, as a matched catalogue gives them.
 print::PatternKey KeyWithThreads(const Census& census) {
-    print::PatternKey key = print::KeyWithoutThreads(census);
+    print::PatternKey key = print::BuildPatternKey(census, nullptr, {});
     key.catalogueTitle = "DMC";
     for (print::KeyRow& row : key.rows) {
         row.hasThread = true;

@@ -451,5 +451,123 @@ TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
     }
 }
 
+// The key as CSV: one vector of fields per row after the header.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        for (std::string field; std::getline(parts, field, ',');)
+            fields.push_back(field);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+TEST(BrodixChartThreads, SnapChartsAGradientWithOneSymbolPerThread) {
+    TempDir dir;
+    // 200 x 4 stitches of 800 shades of soft colour.
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(200, 4, 24, [](int x, int y) {
+                                return RGB(40 + x, 90 + x / 2 + 10 * y, 200 - x / 2);
+                            }));
+    EXPECT_EQ(RunChart({"pic.bmp", "plain"}, dir.Path()).status, 1);
+    const Outcome run = RunChart({"--snap", "--key=csv", "pic.bmp", "snapped"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto rows = CsvRows(run.out.substr(run.out.find("symbol,")));
+    std::vector<std::string> threads;
+    int stitches = 0;
+    for (const auto& row : rows) {
+        ASSERT_GE(row.size(), 8u);
+        threads.push_back(row[2]);
+        EXPECT_EQ(row[4], "0.00");  // every colour is a thread's own
+        EXPECT_EQ(row.size(), 8u) << "no row shares its thread: " << row.back();
+        stitches += std::stoi(row[5]);
+    }
+    std::sort(threads.begin(), threads.end());
+    EXPECT_EQ(std::unique(threads.begin(), threads.end()), threads.end());
+    EXPECT_EQ(stitches, 800);
+    EXPECT_TRUE(std::filesystem::exists(dir / "snapped_CS11.bmp"));
+}
+
+TEST(BrodixChartThreads, OptionsThatChangeNoColourLeaveTheFilesAsTheyWere) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(9, 7, 24, [](int x, int y) {
+                                return RGB(20 * x, 30 * y, 90);
+                            }));
+    ASSERT_EQ(RunChart({"pic.bmp", "a"}, dir.Path()).status, 0);
+    const Outcome run = RunChart({"--threads", "anchor", "--fabric", "18", "--strands", "3",
+                                  "--max-colours", "255", "--key", "pic.bmp", "b"},
+                                 dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* suffix : {"_CS.bmp", "_color.bmp", "_CSC.bmp"}) {
+        EXPECT_EQ(testing::ReadFileBytes(dir / (std::string("a") + suffix)),
+                  testing::ReadFileBytes(dir / (std::string("b") + suffix)))
+            << suffix;
+    }
+    EXPECT_NE(run.out.find("Threads: Anchor\n"), std::string::npos);
+    EXPECT_NE(run.out.find("18-count fabric with 3 strands"), std::string::npos);
+}
+
+TEST(BrodixChartThreads, KeyAloneCleanAndMerge) {
+    TempDir dir;
+    // Black with one white stitch inside and a 3-stitch grey line: --clean takes the white.
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(6, 5, 24, [](int x, int y) {
+                                if (x == 2 && y == 2)
+                                    return clWhite;
+                                return y == 0 && x < 3 ? RGB(128, 128, 128) : clBlack;
+                            }));
+    const Outcome key = RunChart({"--key=csv", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(key.status, 0) << key.err;
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
+    const auto rows = CsvRows(key.out);
+    ASSERT_EQ(rows.size(), 3u) << key.out;
+    EXPECT_EQ(rows[0][2], "B5200");
+    EXPECT_EQ(rows[2][2], "310");
+
+    const Outcome cleaned = RunChart({"--clean", "--key=csv", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(cleaned.status, 0) << cleaned.err;
+    const auto cleanRows = CsvRows(cleaned.out);
+    ASSERT_EQ(cleanRows.size(), 2u) << cleaned.out;
+    EXPECT_EQ(cleanRows[1][5], "27");  // black: 26 + the white stitch
+
+    const Outcome merged = RunChart({"--min-stitches", "4", "--key=csv", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    // The white stitch goes into the nearer grey, which then has 4 and stays.
+    const auto mergedRows = CsvRows(merged.out);
+    ASSERT_EQ(mergedRows.size(), 2u) << merged.out;
+    EXPECT_EQ(mergedRows[0][1], "#808080");
+    EXPECT_EQ(mergedRows[0][5], "4");
+    EXPECT_EQ(mergedRows[1][5], "26");
+}
+
+TEST(BrodixChartThreads, WrongThreadOptions) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--strands", "7", "pic.bmp", "a"},
+                                               {"--fabric", "0", "pic.bmp", "a"},
+                                               {"--fabric", "14x", "pic.bmp", "a"},
+                                               {"--key=xml", "pic.bmp"},
+                                               {"--max-colours", "0", "pic.bmp", "a"},
+                                               {"--min-stitches", "-2", "pic.bmp", "a"},
+                                               {"--snap", "pic.bmp"}}) {
+        const Outcome run = RunChart(arguments, dir.Path());
+        EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
+    }
+    const Outcome unknown = RunChart({"--threads", "Sullivans", "pic.bmp", "a"}, dir.Path());
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.rfind("No thread catalogue 'Sullivans'; found: ", 0), 0u) << unknown.err;
+    EXPECT_NE(unknown.err.find("DMC"), std::string::npos);
+    testing::WriteFileBytes(dir / "bad.gpl", {'x'});
+    const Outcome bad = RunChart({"--threads", "bad.gpl", "--snap", "pic.bmp", "a"}, dir.Path());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad.gpl, line 1: is no GIMP palette"), std::string::npos) << bad.err;
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.gpl", "pic.bmp"}));
+}
+
 }  // namespace
 }  // namespace brodix

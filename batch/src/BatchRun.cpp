@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/Captions.h"
@@ -19,8 +21,9 @@
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
 #include "photo/Photo.h"
-#include "print/KeyFromCensus.h"
+#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
+#include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -113,11 +116,50 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+constexpr std::string_view kDefaultThreads = "dmc";
+
+// The catalogue the options name; without --threads, the one titled DMC when it is found.
+// Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
+// wrong name is reported however it is used).
+std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
+    if (options.key == KeyFormat::None && !options.snap && options.threads.empty() &&
+        options.pdf.empty())
+        return std::nullopt;
+    const std::vector<std::string> folders = print::CatalogueFolders();
+    std::optional<print::ThreadCatalogue> catalogue;
+    if (options.threads.empty()) {
+        for (const print::CatalogueFile& file : print::FindCatalogues(folders)) {
+            const auto sameLetter = [](unsigned char a, unsigned char b) {
+                return std::tolower(a) == std::tolower(b);
+            };
+            if (std::equal(file.title.begin(), file.title.end(), kDefaultThreads.begin(),
+                           kDefaultThreads.end(), sameLetter)) {
+                catalogue = print::ReadCatalogue(file.path);
+            }
+        }
+    } else if (options.threads != "none") {
+        catalogue = print::ChooseCatalogue(options.threads, folders);
+    }
+    if (options.snap && !catalogue)
+        throw print::ECatalogueError("--snap needs a thread catalogue, and none was found");
+    return catalogue;
+}
+
+MakeOptions MakeOptionsOf(const BatchOptions& options,
+                          const std::optional<print::ThreadCatalogue>& catalogue) {
+    MakeOptions make;
+    if (options.snap && catalogue)
+        make.snapColours = catalogue->Colours();
+    make.clean = options.clean;
+    make.minStitches = options.minStitches;
+    make.maxColours = options.maxColours;
+    return make;
+}
+
 // Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Census& census, const TImage& symbols,
-                    const std::string& picture) {
+std::string SavePdf(const BatchOptions& options, const Census& census, const print::PatternKey& key,
+                    const TImage& symbols, const std::string& picture) {
     const std::string fileName = FullPath(options.pdf);
-    const print::PatternKey key = print::KeyWithoutThreads(census);
     const print::PdfSources sources{
         census, dynamic_cast<const TBitmap*>(symbols.Picture().Graphic()), key, picture};
     print::SavePatternPdf(fileName, sources, options.pdfOptions);
@@ -148,7 +190,9 @@ int RunBatch(const BatchOptions& options) {
 
     try {
         ReadBlankCell(images.blank);
-        const std::string name = options.name.empty() ? "" : SaveDialogName(options.name);
+        const std::string name =
+            options.name.empty() ? std::string() : SaveDialogName(options.name);
+        const std::optional<print::ThreadCatalogue> catalogue = Catalogue(options);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
@@ -183,7 +227,8 @@ int RunBatch(const BatchOptions& options) {
             ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
         Census census;
-        if (Make(targets, options.levels, &census) == MakeResult::Refused) {
+        if (Make(targets, options.levels, MakeOptionsOf(options, catalogue), &census) ==
+            MakeResult::Refused) {
             std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
             return kExitRefused;
         }
@@ -199,9 +244,15 @@ int RunBatch(const BatchOptions& options) {
                                 width,          height,       colorCount,    images.scratch};
             SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
         }
+        const print::PatternKey key = print::BuildPatternKey(
+            census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
-            list.Add(SavePdf(options, census, images.symbols, picture));
+            list.Add(SavePdf(options, census, key, images.symbols, picture));
+        }
+        if (options.key != KeyFormat::None) {
+            std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
+                      << std::flush;
         }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
+
+#include "engine/Census.h"
 
 #include "export/SavePattern.h"
 
@@ -34,6 +37,65 @@ bool NamesAFile(const std::string& name) {
     const std::size_t slash = name.rfind('/');
     const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
     return !last.empty() && last != "." && last != "..";
+}
+
+// A whole number in [low, high] as typed after option.
+int ParseInteger(const std::string& option, const std::string& value, int low, int high) {
+    char* end = nullptr;
+    const long number = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || number < low || number > high) {
+        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + value + "'");
+    }
+    return static_cast<int>(number);
+}
+
+double ParseFabric(const std::string& value) {
+    char* end = nullptr;
+    const double count = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(count >= 1.0 && count <= 100.0))
+        throw UsageError("--fabric needs stitches per inch from 1 to 100, not '" + value + "'");
+    return count;
+}
+
+// The options that take no value (--key also takes an optional =FORMAT). True when argument
+// was one of them.
+bool ParseFlag(const std::string& argument, BatchOptions& options) {
+    if (argument == "--snap") {
+        options.snap = true;
+    } else if (argument == "--clean") {
+        options.clean = true;
+    } else if (argument == "--key" || argument == "--key=table") {
+        options.key = KeyFormat::Table;
+    } else if (argument == "--key=csv") {
+        options.key = KeyFormat::Csv;
+    } else if (argument.rfind("--key=", 0) == 0) {
+        throw UsageError("unknown key format '" + argument.substr(6) + "' (use table or csv)");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The options that take a value. False for an option it does not know.
+bool ParseValued(const std::string& option, const std::string& value, BatchOptions& options) {
+    if (option == "--threads") {
+        if (value.empty())
+            throw UsageError("--threads needs a catalogue's title or file");
+        options.threads = value;
+    } else if (option == "--fabric") {
+        options.fabricCount = ParseFabric(value);
+    } else if (option == "--strands") {
+        options.strands = ParseInteger(option, value, 1, 6);
+    } else if (option == "--min-stitches") {
+        options.minStitches =
+            ParseInteger(option, value, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
+    } else if (option == "--max-colours") {
+        options.maxColours = ParseInteger(option, value, 1, kMaxColors);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // The options that say how a picture other than a small BMP is read, in one place.
@@ -145,6 +207,8 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.nullEnds = true;
             continue;
         }
+        if (ParseFlag(argument, options))
+            continue;
         // Both "--red 4" and "--red=4".
         std::string option = argument;
         std::string value;
@@ -155,7 +219,10 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             hasValue = true;
         }
         const bool known = option == "--red" || option == "--green" || option == "--blue" ||
-                           option == "--symbols" || IsPictureOption(option) || IsPdfOption(option);
+                           option == "--symbols" || IsPictureOption(option) ||
+                           option == "--threads" || option == "--fabric" || option == "--strands" ||
+                           option == "--min-stitches" || option == "--max-colours" ||
+                           IsPdfOption(option);
         if (!known)
             throw UsageError("unknown option '" + option + "'");
         if (!hasValue) {
@@ -173,17 +240,16 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.levels.green = ParseLevel(option, value);
         } else if (option == "--blue") {
             options.levels.blue = ParseLevel(option, value);
-        } else {
+        } else if (!ParseValued(option, value, options)) {
             if (value.empty())
                 throw UsageError("--symbols needs a file name");
             options.symbolSheet = value;
         }
     }
-    // With --pdf, the BMP files are written only when NAME is given.
-    const std::size_t needed = options.pdf.empty() ? 2 : 1;
-    if (positional.size() < needed) {
-        throw UsageError(options.pdf.empty() ? "PICTURE and NAME are both needed"
-                                             : "PICTURE is needed");
+    // With --pdf or --key, the BMP files are written only when NAME is given.
+    const bool nameOptional = !options.pdf.empty() || options.key != KeyFormat::None;
+    if (positional.size() < (nameOptional ? 1u : 2u)) {
+        throw UsageError(nameOptional ? "PICTURE is needed" : "PICTURE and NAME are both needed");
     }
     if (positional.size() > 2)
         throw UsageError("unexpected argument '" + positional[2] + "'");
@@ -213,7 +279,11 @@ std::string SaveDialogName(const std::string& typed) {
 
 std::string UsageText() {
     return "usage: brodix-chart [--red LEVEL] [--green LEVEL] [--blue LEVEL] [--symbols SHEET]\n"
-           "                    [--fit WxH] [--background RRGGBB] [-z] PICTURE NAME\n"
+           "                    [--fit WxH] [--background RRGGBB] [-z]\n"
+           "                    [--threads CATALOGUE] [--fabric COUNT] [--strands N]\n"
+           "                    [--key[=csv]] [--snap] [--clean] [--min-stitches N]\n"
+           "                    [--max-colours K] PICTURE NAME\n"
+           "       brodix-chart --key[=csv] [options] PICTURE\n"
            "       brodix-chart --help\n";
 }
 
@@ -260,6 +330,41 @@ std::string HelpText() {
            "  -z, --null\n"
            "         ends each name in the list of files with a NUL byte instead of a line\n"
            "         break, for names that hold line breaks themselves.\n"
+           "\n"
+           "Threads and the key:\n"
+           "  --threads CATALOGUE\n"
+           "         the thread catalogue: a title found in the data folders (dmc, anchor,\n"
+           "         madeira: kxstitch/schemes and brodix/threads under $XDG_DATA_HOME and\n"
+           "         $XDG_DATA_DIRS), matched without regard to case, or the path of a\n"
+           "         catalogue (kxstitch XML, or a GIMP palette .gpl whose colour names start\n"
+           "         with the thread number); none for no catalogue. Default: dmc when found.\n"
+           "  --fabric COUNT\n"
+           "         stitches per inch of the fabric, for the floss estimate (default 14).\n"
+           "  --strands N\n"
+           "         strands stitched together, 1 to 6 (default 2).\n"
+           "  --key, --key=csv\n"
+           "         prints the key on standard output after the files, as a table or as CSV:\n"
+           "         symbol number, colour, nearest thread (CIEDE2000), its name, the\n"
+           "         difference, stitches, metres and skeins of 8 m of floss. With --key, NAME\n"
+           "         may be left out: then only the key is printed and nothing is saved.\n"
+           "\n"
+           "Fewer, real colours (all off by default; applied after the levels, in this order):\n"
+           "  --snap  each colour becomes the colour of its nearest thread of the catalogue:\n"
+           "         one symbol per thread. A picture of more than 255 colours can be charted\n"
+           "         when its colours fall on at most 255 threads.\n"
+           "  --clean\n"
+           "         a stitch whose colour none of its 8 neighbours shares takes the colour\n"
+           "         most of them have.\n"
+           "  --min-stitches N\n"
+           "         colours of fewer than N stitches merge into their nearest remaining\n"
+           "         colour, the rarest first.\n"
+           "  --max-colours K\n"
+           "         the rarest colours merge so that at most K remain.\n"
+           "\n"
+           "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
+           "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"
+           "\n"
+           "Help and version:\n"
            "  --help  shows this text.\n"
            "  --version\n"
            "         shows the program's name and version.\n"
@@ -287,7 +392,8 @@ std::string HelpText() {
            "  0   the files are written\n"
            "  1   the picture cannot be charted (too large or too many colours); the reason is\n"
            "      printed, its title on the first line, and nothing is written\n"
-           "  2   any other failure: the picture cannot be read, a file cannot be written, ...;\n"
+           "  2   any other failure: the picture cannot be read, a file cannot be written, the\n"
+           "      thread catalogue cannot be found or read, ...;\n"
            "      the files printed before the failure stay\n"
            "  64  the command line is wrong\n";
 }

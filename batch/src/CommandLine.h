@@ -10,14 +10,26 @@
 
 namespace brodix {
 
+// How --key prints the key on standard output.
+enum class KeyFormat { None, Table, Csv };
+
 // What brodix-chart was asked to do.
 struct BatchOptions {
     bool help = false;
     bool version = false;
     bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
+    std::string threads;  // a catalogue's title or path; empty: dmc when found; "none": none
+    double fabricCount = 14.0;
+    int strands = 2;
+    KeyFormat key = KeyFormat::None;
+    bool snap = false;
+    bool clean = false;
+    int minStitches = 0;
+    int maxColours = 0;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
+    std::string name;  // as typed; SaveDialogName() completes it; empty: --key only, no files
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
     PhotoOptions photo;
     std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files
@@ -33,8 +45,9 @@ class UsageError : public std::runtime_error {
 };
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
-// missing or unknown level, a missing or surplus argument, or a NAME that names no file. NAME
-// may be left out when --pdf names the file to write.
+// missing or unknown level, a number out of its range, a missing or surplus argument, or a NAME
+// that names no file. NAME may be left out when --pdf names the file to write or --key asks
+// for the key alone.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <optional>
+#include <span>
 
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
@@ -56,6 +58,55 @@ CensusRefusal ColorRefusal() {
     return {"This bitmap is \rOver 255 colors!!", "BITMAP Color error"};
 }
 
+// The colours are distinct, so descending colour order is one fixed order whatever the
+// sorting method: exactly the order of the exchange sort the palette is defined by.
+Census SortedCensus(int width, int height, const std::vector<PaletteEntry>& found,
+                    std::vector<std::uint8_t> stitches) {
+    std::vector<std::uint8_t> order(found.size());
+    std::iota(order.begin(), order.end(), std::uint8_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::uint8_t a, std::uint8_t b) { return found[a].color > found[b].color; });
+    std::array<std::uint8_t, kMaxColors> sortedIndexOf{};
+    Census census{width, height, {}, std::move(stitches)};
+    census.palette.reserve(found.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        sortedIndexOf[order[i]] = static_cast<std::uint8_t>(i);
+        census.palette.push_back(found[order[i]]);
+    }
+    for (std::uint8_t& k : census.stitches)
+        k = sortedIndexOf[k];
+    return census;
+}
+
+// Counts the colours that colourAt gives for every stitch, row by row, into found (seeded)
+// and stitches; false when a 256th colour turns up.
+template <typename ColourAt>
+bool CountInto(int width, int height, ColourAt colourAt, std::vector<PaletteEntry>& found,
+               std::vector<std::uint8_t>& stitches) {
+    ColorIndex index;
+    index.Insert(found.front().color, 0);
+    stitches.assign(static_cast<std::size_t>(std::max(width, 0)) *
+                        static_cast<std::size_t>(std::max(height, 0)),
+                    0);
+    std::size_t at = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const TColor color = colourAt(x, y);
+            int k = index.Find(color);
+            if (k < 0) {
+                if (found.size() == static_cast<std::size_t>(kMaxColors))
+                    return false;
+                k = static_cast<int>(found.size());
+                found.push_back({color, 0});
+                index.Insert(color, k);
+            }
+            ++found[k].count;
+            stitches[at++] = static_cast<std::uint8_t>(k);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 CensusResult TakeCensus(TImage& source, const LevelChoices& levels) {
@@ -72,46 +123,30 @@ CensusResult TakeCensus(TImage& source, const LevelChoices& levels) {
         return reduces ? ReduceColor(color, levels) : color;
     };
 
-    std::vector<PaletteEntry> found{{read(0, 0), 0}};
-    ColorIndex index;
-    index.Insert(found.front().color, 0);
-
     // Insertion indexes first; they are renumbered once the palette is sorted.
-    std::vector<std::uint8_t> stitches(static_cast<std::size_t>(std::max(width, 0)) *
-                                       static_cast<std::size_t>(std::max(height, 0)));
-    std::size_t at = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const TColor color = read(x, y);
-            int k = index.Find(color);
-            if (k < 0) {
-                if (found.size() == static_cast<std::size_t>(kMaxColors))
-                    return ColorRefusal();
-                k = static_cast<int>(found.size());
-                found.push_back({color, 0});
-                index.Insert(color, k);
-            }
-            ++found[k].count;
-            stitches[at++] = static_cast<std::uint8_t>(k);
-        }
-    }
+    std::vector<PaletteEntry> found{{read(0, 0), 0}};
+    std::vector<std::uint8_t> stitches;
+    if (!CountInto(width, height, read, found, stitches))
+        return ColorRefusal();
+    return SortedCensus(width, height, found, std::move(stitches));
+}
 
-    // The colours are distinct, so descending colour order is one fixed order whatever the
-    // sorting method: exactly the order of the exchange sort the palette is defined by.
-    std::vector<std::uint8_t> order(found.size());
-    std::iota(order.begin(), order.end(), std::uint8_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::uint8_t a, std::uint8_t b) { return found[a].color > found[b].color; });
-    std::array<std::uint8_t, kMaxColors> sortedIndexOf{};
-    Census census{width, height, {}, std::move(stitches)};
-    census.palette.reserve(found.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sortedIndexOf[order[i]] = static_cast<std::uint8_t>(i);
-        census.palette.push_back(found[order[i]]);
-    }
-    for (std::uint8_t& k : census.stitches)
-        k = sortedIndexOf[k];
-    return census;
+std::optional<CensusRefusal> SizeCheck(int width, int height) {
+    if (width > kMaxStitchesPerSide || height > kMaxStitchesPerSide)
+        return SizeRefusal(width, height);
+    return std::nullopt;
+}
+
+CensusResult CountStitches(int width, int height, std::span<const TColor> colours) {
+    const auto at = [&](int x, int y) {
+        return colours[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(x)];
+    };
+    std::vector<PaletteEntry> found{{colours.front(), 0}};
+    std::vector<std::uint8_t> stitches;
+    if (!CountInto(width, height, at, found, stitches))
+        return ColorRefusal();
+    return SortedCensus(width, height, found, std::move(stitches));
 }
 
 }  // namespace brodix

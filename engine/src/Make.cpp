@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Census.h"
+#include "engine/Refine.h"
 #include "engine/SymbolSheet.h"
 #include "raster/RowStreamer.h"
 #include "raster/TBitmap.h"
@@ -199,12 +200,13 @@ void UpdateZoom(ZoomTarget& zoom, TImage& preview) {
 
 }  // namespace
 
-MakeResult Make(MakeTargets& targets, const LevelChoices& levels, Census* made) {
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOptions& options,
+                Census* censusOut) {
     if (!targets.source.Picture().HasGraphic())
         return MakeResult::NoPicture;
     targets.status.SetText("Making...");
 
-    CensusResult result = TakeCensus(targets.source, levels);
+    CensusResult result = TakeRefinedCensus(targets.source, levels, options);
     if (const auto* refusal = std::get_if<CensusRefusal>(&result)) {
         targets.messages.ShowMessage(refusal->text, refusal->title);
         targets.status.SetText("");
@@ -222,8 +224,8 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, Census* made) 
     DrawChart(targets.chart, targets.symbols, targets.blank, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
-    if (made != nullptr)
-        *made = std::move(std::get<Census>(result));
+    if (censusOut != nullptr)
+        *censusOut = std::move(std::get<Census>(result));
     return MakeResult::Done;
 }
 

@@ -90,7 +90,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PdfOptions& 
     const std::string lines[] = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
-        FinishedSize(census, options.fabricCount),
+        FinishedSize(census, sources.key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };

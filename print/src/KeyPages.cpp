@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ChartPages.h"
+#include "print/KeyBuilder.h"
 
 namespace brodix::print::detail {
 
@@ -43,15 +44,6 @@ std::string Hex(TColor color) {
     std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
                   (color >> 16) & 0xFF);
     return text;
-}
-
-std::string SameThreadNote(const KeyRow& row) {
-    if (row.sameThreadAs.empty())
-        return "";
-    std::string note = row.sameThreadAs.size() == 1 ? "= symbol " : "= symbols ";
-    for (std::size_t i = 0; i < row.sameThreadAs.size(); ++i)
-        note += (i > 0 ? ", " : "") + std::to_string(row.sameThreadAs[i]);
-    return note;
 }
 
 class KeyWriter {
@@ -189,7 +181,7 @@ void KeyWriter::Row(const KeyRow& row) {
     m_frames.push_back({m_left + c.swatch, top, 10, kChartCellMm});
 
     const double size = kTextSize;
-    m_pdf.Text(m_left + c.number, y, std::to_string(row.symbol), size, Align::Right);
+    m_pdf.Text(m_left + c.number, y, std::to_string(SymbolNumber(row.symbol)), size, Align::Right);
     m_pdf.Text(m_left + c.hex, y, Hex(row.color), size);
     if (row.hasThread) {
         m_pdf.Text(m_left + c.thread, y,

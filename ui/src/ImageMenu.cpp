@@ -45,6 +45,8 @@ class MenuKeyFilter final : public QObject {
 void FillImageMenu(QMenu& menu, TF_main& window) {
     AddOpenAnyPictureEntry(menu, window);
     menu.addSeparator();
+    AddPatternEntries(menu, window);
+    menu.addSeparator();
     AddSavePdfEntry(menu, window);
 }
 

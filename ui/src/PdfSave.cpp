@@ -2,7 +2,6 @@
 
 #include <QMenu>
 
-#include "print/KeyFromCensus.h"
 #include "print/PatternPdf.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -18,15 +17,14 @@ std::vector<FileFilter> PdfFileFilters() {
 
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf") {}
 
-void PdfSave::Run(Shell& shell, QWidget* owner, const TImage& sheet,
-                  const std::string& pictureName) {
-    if (m_census.palette.empty())
+void PdfSave::Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
+                  const TImage& sheet, const std::string& pictureName) {
+    if (census == nullptr)
         return;
     if (!m_dialog.Execute(shell, owner))
         return;
-    const print::PatternKey key = print::KeyWithoutThreads(m_census);
     const print::PdfSources sources{
-        m_census, dynamic_cast<const TBitmap*>(sheet.Picture().Graphic()), key, pictureName};
+        *census, dynamic_cast<const TBitmap*>(sheet.Picture().Graphic()), key, pictureName};
     print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
 }
 

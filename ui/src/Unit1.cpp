@@ -17,6 +17,7 @@
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/PatternMenu.h"
 #include "ui/PdfSave.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
@@ -85,6 +86,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    m_patternMenu = new PatternMenu(*this, m_shell);
     // Over the images and the rest of their scroll boxes alike, so that the menu is there before
     // the first chart too.
     InstallImageMenu(*this, {f.Img_color, f.Img_CS, ScrollBox1, ScrollBox2});
@@ -153,7 +155,9 @@ void TF_main::BTN_MAKEClick(QObject*) {
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
                         colorCount, width,  height,    status, messages, zoom};
-    Make(targets, Levels(), &m_pdfSave->LastCensus());
+    Census census;
+    if (Make(targets, Levels(), m_patternMenu->Options(), &census) == MakeResult::Done)
+        m_patternMenu->MakeDone(census);
 }
 
 void TF_main::BitBtn2Click(QObject*) {
@@ -177,8 +181,10 @@ void TF_main::BTN_SAVEClick(QObject*) {
 }
 
 void TF_main::SavePdfClick(QObject*) {
-    Guard(m_shell, this,
-          [this] { m_pdfSave->Run(m_shell, this, Img_mark, OpenDialog1.FileName()); });
+    Guard(m_shell, this, [this] {
+        m_pdfSave->Run(m_shell, this, m_patternMenu->LastCensus(), m_patternMenu->Key(), Img_mark,
+                       OpenDialog1.FileName());
+    });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

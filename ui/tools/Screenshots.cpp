@@ -7,9 +7,12 @@
 // Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -17,8 +20,10 @@
 #include <cstdio>
 
 #include "ui/ImageView.h"
+#include "ui/PatternMenu.h"
 #include "ui/Program.h"
 #include "ui/RadioGroup.h"
+#include "ui/ScrollBox.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -122,23 +127,32 @@ int main(int argc, char* argv[]) {
     });
     main.BTN_SAVE->click();
 
-    // The chart's menu, opened with the right mouse button, then its "Save PDF..." dialog.
+    // The context menu of the legend, with its Threads submenu open, then a legend row's
+    // tooltip once DMC is chosen.
     QTimer::singleShot(0, [&] {
-        shoot(out + "/pattern-menu.png");
-        if (QWidget* menu = QApplication::activePopupWidget())
-            menu->close();
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* threads : menu->actions()) {
+                if (threads->text() != QStringLiteral("Threads") || threads->menu() == nullptr)
+                    continue;
+                menu->setActiveAction(threads);
+                settle(300);
+                threads->menu()->popup(menu->mapToGlobal(menu->actionGeometry(threads).topRight()));
+            }
+        }
+        shoot(out + "/menu.png");
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
     });
-    if (ImageView* chart = main.ViewOf(main.Img_CS)) {
-        const QPoint at(60, 40);
-        QContextMenuEvent click(QContextMenuEvent::Mouse, at, chart->mapToGlobal(at));
-        QApplication::sendEvent(chart, &click);
+    main.Patterns().Popup(main.ScrollBox1->mapToGlobal(QPoint(40, 40)));
+    main.Patterns().ChooseCatalogue("/usr/share/kxstitch/schemes/dmc.xml");
+    if (ImageView* legend = main.ViewOf(main.Img_color)) {
+        // The tooltip stays only while the pointer is over the row.
+        QCursor::setPos(legend->mapToGlobal(QPoint(20, 37)));
+        settle(200);
+        QHelpEvent help(QEvent::ToolTip, QPoint(20, 37), legend->mapToGlobal(QPoint(20, 37)));
+        QApplication::sendEvent(legend, &help);
+        shoot(out + "/tooltip.png");
     }
-    QTimer::singleShot(0, [&] {
-        shoot(out + "/save-pdf-dialog.png");
-        if (QWidget* dialog = QApplication::activeModalWidget())
-            dialog->close();
-    });
-    main.SavePdfClick(nullptr);
 
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -51,5 +53,12 @@ using CensusResult = std::variant<Census, CensusRefusal>;
 // read. Make takes the census only of a loaded picture: asking the canvas of an image holding
 // nothing would give it a white picture of the control's size.
 CensusResult TakeCensus(TImage& source, const LevelChoices& levels);
+
+// The size refusal of a picture too large to chart; nothing for one that passes.
+std::optional<CensusRefusal> SizeCheck(int width, int height);
+
+// Counts stitch colours given row by row (width x height of them, at least one) exactly as
+// TakeCensus counts the colours it reads: the same palette order, limit and refusal.
+CensusResult CountStitches(int width, int height, std::span<const TColor> colours);
 
 }  // namespace brodix

@@ -2,6 +2,7 @@
 
 #include "engine/Captions.h"
 #include "engine/Census.h"
+#include "engine/MakeOptions.h"
 #include "engine/ReduceColor.h"
 #include "raster/TImage.h"
 
@@ -36,8 +37,10 @@ enum class MakeResult { NoPicture, Refused, Done };
 // Make: the census of the source picture with the level choices, then the legend, the labels,
 // the preview, the chart, the grid lines and the zoom update. A refusal (too large, too many
 // colours) is shown through targets.messages and changes nothing drawn before. Framework
-// errors (a source that is not a bitmap) propagate as exceptions. When made is given, a Make
-// that is done leaves its census there, for the printed pattern; a refused one leaves it as it was.
-MakeResult Make(MakeTargets& targets, const LevelChoices& levels, Census* made = nullptr);
+// errors (a source that is not a bitmap) propagate as exceptions. options refine the reduced
+// colours before they are counted (off by default); census, when given, receives the census
+// the chart was drawn from when Make is done, and is left alone otherwise.
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOptions& options = {},
+                Census* census = nullptr);
 
 }  // namespace brodix

@@ -35,12 +35,29 @@ struct KeyRow {
     int skeins = 0;
 };
 
+// One thread of the key with everything the rows matched to it need: their symbols, in the
+// legend's order, their stitches together and the floss for all of them.
+struct ThreadTotal {
+    Thread thread;
+    std::vector<int> symbols;
+    int stitches = 0;
+    double metres = 0.0;
+    int skeins = 0;
+};
+
 // The key of the last Make: the catalogue it was matched against (empty title: none), the
-// floss model and one row per palette colour.
+// floss model and one row per palette colour. threads lists each matched thread once, in the
+// order of its first row (empty without a catalogue).
 struct PatternKey {
     std::string catalogueTitle;
     FlossModel floss;
     std::vector<KeyRow> rows;
+    std::vector<ThreadTotal> threads;
 };
+
+// The number the key shows for a symbol: legend rows count from 1.
+inline int SymbolNumber(int symbol) {
+    return symbol + 1;
+}
 
 }  // namespace brodix::print

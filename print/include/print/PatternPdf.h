@@ -20,7 +20,6 @@ enum class ChartStyle { BlackWhite, Tint };
 struct PdfOptions {
     Paper paper = Paper::A4;
     ChartStyle style = ChartStyle::BlackWhite;
-    double fabricCount = 14.0;  // stitches per inch, for the finished size on the cover
 };
 
 // What the printed pattern is made of: the census of the last Make, the symbol sheet it drew

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/Census.h"
+#include "print/PatternKey.h"
 #include "ui/FileDialog.h"
 
 class QWidget;
@@ -18,15 +19,14 @@ class PdfSave {
   public:
     PdfSave();
 
-    // Where Make leaves its census; Make changes it only when it is done.
-    Census& LastCensus() { return m_census; }
-    // Asks for a file name and writes the PDF of the last Make, drawn with the symbols of
-    // sheet. Does nothing before a Make or when the dialog is cancelled; failures raise.
-    void Run(Shell& shell, QWidget* owner, const TImage& sheet, const std::string& pictureName);
+    // Asks for a file name and writes the PDF of the last Make (its census and key), drawn
+    // with the symbols of sheet. Does nothing before a Make (census null) or when the dialog
+    // is cancelled; failures raise.
+    void Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
+             const TImage& sheet, const std::string& pictureName);
 
   private:
     TFileDialog m_dialog;
-    Census m_census;  // empty palette: no Make yet
 };
 
 // The dialog filter of "Save PDF...": "pdf".

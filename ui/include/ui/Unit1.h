@@ -21,6 +21,7 @@ namespace brodix {
 
 class ImageView;
 class PdfSave;
+class PatternMenu;
 class RadioGroup;
 class ScrollBox;
 class Shell;
@@ -89,6 +90,8 @@ class TF_main : public QWidget {
     LevelChoices Levels() const;
     // The view in this window that shows image (one of the images above).
     ImageView* ViewOf(const TImage& image) const;
+    // The context menu of the legend and the chart, with the choices it holds.
+    PatternMenu& Patterns() const { return *m_patternMenu; }
 
   private:
     template <typename Sender, typename Signal>
@@ -97,6 +100,7 @@ class TF_main : public QWidget {
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
     std::unique_ptr<PdfSave> m_pdfSave;
+    PatternMenu* m_patternMenu = nullptr;  // a child of this window
 };
 
 // The one main window, set while it exists.

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "raster/Color.h"
+
+namespace brodix {
+
+// A colour in CIELAB relative to the D65 white of sRGB: L 0 (black) to 100 (white).
+struct LabColour {
+    double L = 0.0;
+    double a = 0.0;
+    double b = 0.0;
+};
+
+// The CIELAB value of sRGB colour values (0x00BBGGRR; a system colour is resolved first).
+// Little CMS converts sRGB to XYZ; its profile connection space is D50 (every Lab profile it
+// makes is D50-referenced, whatever white point is asked for), so the XYZ is adapted back to
+// the D65 white of sRGB by Bradford before Lab is taken relative to that white. Pure red is
+// then (53.24, 80.09, 67.20), as the usual sRGB tables give it.
+std::vector<LabColour> ToLab(std::span<const TColor> colours);
+LabColour ToLab(TColor colour);
+
+// The CIEDE2000 difference (kL = kC = kH = 1), computed by Little CMS.
+double DeltaE00(const LabColour& first, const LabColour& second);
+
+// The nearest of a fixed list of colours by CIEDE2000, each converted to Lab once. Ties go to
+// the earlier entry of the list.
+class ColourMatcher {
+  public:
+    struct Match {
+        int index = -1;  // -1: nothing to match against
+        double deltaE = 0.0;
+    };
+
+    ColourMatcher() = default;
+    explicit ColourMatcher(std::span<const TColor> colours);
+    explicit ColourMatcher(std::vector<LabColour> labs);
+
+    int Size() const { return static_cast<int>(m_points.size()); }
+    const LabColour& LabAt(int index) const {
+        return m_points[static_cast<std::size_t>(index)].lab;
+    }
+
+    Match Nearest(TColor colour) const { return Nearest(ToLab(colour)); }
+    // alive, when given, holds one flag per entry; entries whose flag is 0 are left out.
+    Match Nearest(const LabColour& lab, std::span<const std::uint8_t> alive = {}) const;
+
+  private:
+    struct Point {
+        LabColour lab;
+        double chroma = 0.0;
+    };
+    std::vector<Point> m_points;
+    std::vector<int> m_byLightness;   // the entries in ascending lightness (ties: index)
+    std::vector<double> m_lightness;  // their lightness, in that order
+};
+
+}  // namespace brodix

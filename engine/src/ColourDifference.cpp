@@ -1,0 +1,202 @@
+#include "engine/ColourDifference.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace brodix {
+
+namespace {
+
+// One sRGB-to-XYZ transform for the program's life. Without a cache and without optimisation
+// it is exact for every input and may be used from any thread.
+class SrgbToXyz {
+  public:
+    SrgbToXyz() {
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsHPROFILE xyz = cmsCreateXYZProfile();
+        m_transform =
+            cmsCreateTransform(srgb, TYPE_RGB_8, xyz, TYPE_XYZ_DBL, INTENT_RELATIVE_COLORIMETRIC,
+                               cmsFLAGS_NOCACHE | cmsFLAGS_NOOPTIMIZE);
+        cmsCloseProfile(srgb);
+        cmsCloseProfile(xyz);
+        const cmsCIExyY d65{0.3127, 0.3290, 1.0};
+        cmsxyY2XYZ(&m_white, &d65);
+        // The adaptation is linear: Little CMS adapts the three unit vectors once, and each
+        // colour takes the resulting matrix (Bradford, D50 to D65).
+        const cmsCIEXYZ units[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        for (int i = 0; i < 3; ++i)
+            cmsAdaptToIlluminant(&m_adapt[i], cmsD50_XYZ(), &m_white, &units[i]);
+    }
+    ~SrgbToXyz() {
+        if (m_transform != nullptr)
+            cmsDeleteTransform(m_transform);
+    }
+    SrgbToXyz(const SrgbToXyz&) = delete;
+    SrgbToXyz& operator=(const SrgbToXyz&) = delete;
+
+    std::vector<LabColour> Convert(std::span<const TColor> colours) const {
+        std::vector<std::uint8_t> rgb(colours.size() * 3);
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            const TColor c = ColorToRGB(colours[i]);
+            rgb[3 * i] = RedOf(c);
+            rgb[3 * i + 1] = GreenOf(c);
+            rgb[3 * i + 2] = BlueOf(c);
+        }
+        std::vector<cmsCIEXYZ> xyz(colours.size());
+        if (m_transform == nullptr)
+            throw std::bad_alloc();
+        cmsDoTransform(m_transform, rgb.data(), xyz.data(),
+                       static_cast<cmsUInt32Number>(colours.size()));
+        std::vector<LabColour> labs(colours.size());
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            const cmsCIEXYZ& v = xyz[i];
+            const cmsCIEXYZ adapted{m_adapt[0].X * v.X + m_adapt[1].X * v.Y + m_adapt[2].X * v.Z,
+                                    m_adapt[0].Y * v.X + m_adapt[1].Y * v.Y + m_adapt[2].Y * v.Z,
+                                    m_adapt[0].Z * v.X + m_adapt[1].Z * v.Y + m_adapt[2].Z * v.Z};
+            cmsCIELab lab;
+            cmsXYZ2Lab(&m_white, &lab, &adapted);
+            labs[i] = {lab.L, lab.a, lab.b};
+        }
+        return labs;
+    }
+
+  private:
+    cmsHTRANSFORM m_transform = nullptr;
+    cmsCIEXYZ m_white{};
+    cmsCIEXYZ m_adapt[3]{};  // the adapted unit vectors: the columns of the matrix
+};
+
+const SrgbToXyz& Converter() {
+    static const SrgbToXyz converter;
+    return converter;
+}
+
+// A lower bound of the CIEDE2000 difference, from the parts of the formula that need no angle:
+// lightness exactly, chroma exactly, and hue and the blue rotation term at their least for the
+// pair's mean chroma (the hue weight T lies in [0.362, 1.573] for every hue; the rotation
+// term's sine is at most sin 60 degrees). It only lets the search skip colours that cannot be
+// nearer than one already found; every difference that is kept comes from Little CMS.
+constexpr double kPow25To7 = 6103515625.0;
+constexpr double kMinHueWeight = 0.36;
+constexpr double kMaxHueWeight = 1.58;
+constexpr double kSin60 = 0.8660254037844387;
+// The lightness weight is largest at a mean lightness of 0 or 100: 1 + 0.015 * 2500 / sqrt(2520).
+constexpr double kMaxLightnessWeight = 1.7471;
+
+double Pow7(double c) {
+    const double c2 = c * c;
+    return c2 * c2 * c2 * c;
+}
+
+double LightnessWeight(double meanL) {
+    const double d = (meanL - 50.0) * (meanL - 50.0);
+    return 1.0 + 0.015 * d / std::sqrt(20.0 + d);
+}
+
+double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double qChroma) {
+    const double meanC = 0.5 * (pChroma + qChroma);
+    const double c7 = Pow7(meanC);
+    const double g = 0.5 * (1.0 - std::sqrt(c7 / (c7 + kPow25To7)));
+    const double pa = (1.0 + g) * p.a;
+    const double qa = (1.0 + g) * q.a;
+    const double pc = std::sqrt(pa * pa + p.b * p.b);
+    const double qc = std::sqrt(qa * qa + q.b * q.b);
+    const double dL = p.L - q.L;
+    const double dC = pc - qc;
+    const double da = pa - qa;
+    const double db = p.b - q.b;
+    const double dH = std::sqrt(std::max(0.0, da * da + db * db - dC * dC));
+    const double meanCp = 0.5 * (pc + qc);
+    const double sl = LightnessWeight(0.5 * (p.L + q.L));
+    const double sc = 1.0 + 0.045 * meanCp;
+    const double cp7 = Pow7(meanCp);
+    const double rotation = kSin60 * 2.0 * std::sqrt(cp7 / (cp7 + kPow25To7));
+    const double x = std::fabs(dC) / sc;
+    // The chroma-hue part x^2 + y^2 - rotation * x * y at its least over the hue weight's range.
+    const double y = std::clamp(0.5 * rotation * x, dH / (1.0 + 0.015 * meanCp * kMaxHueWeight),
+                                dH / (1.0 + 0.015 * meanCp * kMinHueWeight));
+    const double chromaHue = std::max(0.0, x * x + y * y - rotation * x * y);
+    return std::sqrt(dL * dL / (sl * sl) + chromaHue);
+}
+
+double Chroma(const LabColour& lab) {
+    return std::hypot(lab.a, lab.b);
+}
+
+}  // namespace
+
+std::vector<LabColour> ToLab(std::span<const TColor> colours) {
+    return Converter().Convert(colours);
+}
+
+LabColour ToLab(TColor colour) {
+    return Converter().Convert(std::span<const TColor>(&colour, 1)).front();
+}
+
+double DeltaE00(const LabColour& first, const LabColour& second) {
+    const cmsCIELab a{first.L, first.a, first.b};
+    const cmsCIELab b{second.L, second.a, second.b};
+    return cmsCIE2000DeltaE(&a, &b, 1.0, 1.0, 1.0);
+}
+
+ColourMatcher::ColourMatcher(std::span<const TColor> colours) : ColourMatcher(ToLab(colours)) {}
+
+ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
+    m_points.reserve(labs.size());
+    for (const LabColour& lab : labs)
+        m_points.push_back({lab, Chroma(lab)});
+    m_byLightness.resize(m_points.size());
+    for (std::size_t i = 0; i < m_points.size(); ++i)
+        m_byLightness[i] = static_cast<int>(i);
+    std::sort(m_byLightness.begin(), m_byLightness.end(), [&](int a, int b) {
+        const double la = m_points[static_cast<std::size_t>(a)].lab.L;
+        const double lb = m_points[static_cast<std::size_t>(b)].lab.L;
+        return la < lb || (la == lb && a < b);
+    });
+    m_lightness.reserve(m_points.size());
+    for (int i : m_byLightness)
+        m_lightness.push_back(m_points[static_cast<std::size_t>(i)].lab.L);
+}
+
+// The entries are tried outwards from the query's lightness, nearest lightness first, and the
+// search ends where the lightness alone puts every further entry beyond the best so far. Of
+// the entries tried, Little CMS measures only those the lower bound cannot rule out.
+ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab,
+                                            std::span<const std::uint8_t> alive) const {
+    // Ties go to the earlier entry, so an entry whose bound equals the best is still tried; the
+    // small margin keeps rounding in the bounds from skipping it.
+    constexpr double kMargin = 1.0 - 1e-9;
+    const double chroma = Chroma(lab);
+    Match best;
+    const auto tryEntry = [&](int i) {
+        const std::size_t at = static_cast<std::size_t>(i);
+        if (!alive.empty() && alive[at] == 0)
+            return;
+        const Point& p = m_points[at];
+        if (best.index >= 0 && LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
+            return;
+        const double d = DeltaE00(lab, p.lab);
+        if (best.index < 0 || d < best.deltaE || (d == best.deltaE && i < best.index))
+            best = {i, d};
+    };
+    const std::ptrdiff_t n = std::ssize(m_lightness);
+    std::ptrdiff_t hi =
+        std::lower_bound(m_lightness.begin(), m_lightness.end(), lab.L) - m_lightness.begin();
+    std::ptrdiff_t lo = hi - 1;
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    while (lo >= 0 || hi < n) {
+        const double below = lo >= 0 ? lab.L - m_lightness[static_cast<std::size_t>(lo)] : kNone;
+        const double above = hi < n ? m_lightness[static_cast<std::size_t>(hi)] - lab.L : kNone;
+        const bool up = above <= below;
+        if (best.index >= 0 && (up ? above : below) * kMargin > best.deltaE * kMaxLightnessWeight)
+            break;
+        tryEntry(m_byLightness[static_cast<std::size_t>(up ? hi++ : lo--)]);
+    }
+    return best;
+}
+
+}  // namespace brodix

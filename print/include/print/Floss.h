@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "print/PatternKey.h"
+
+namespace brodix::print {
+
+// The floss estimate, in one place. A full cross stitch takes, of each strand it is stitched
+// with, its two diagonals on the front and two sides at the back: (2 + 2 sqrt 2) times the
+// side of a stitch (one inch divided by the fabric count), plus an allowance for starting and
+// ending tails and for travelling between stitches. Floss is sold as six strands together, in
+// skeins of 8 m; the metres given are of floss as sold.
+inline constexpr double kCrossSides = 4.82842712474619;  // 2 + 2 sqrt 2
+inline constexpr double kAllowance = 0.25;               // tails and travel, on top
+inline constexpr double kSkeinMetres = 8.0;
+inline constexpr int kSkeinStrands = 6;
+
+// Metres of floss (as sold) for this many full crosses.
+double FlossMetres(int stitches, const FlossModel& model);
+// Skeins for this many metres, rounded up; 0 for none.
+int Skeins(double metres);
+// What the estimate assumes, in one line for the key: fabric count, strands, the length per
+// stitch, the allowance and the skein.
+std::string FlossModelText(const FlossModel& model);
+
+}  // namespace brodix::print

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "engine/Census.h"
+#include "print/PatternKey.h"
+#include "print/ThreadCatalogue.h"
+
+namespace brodix::print {
+
+// The key of a census: one row per palette colour with its stitches and floss and, when a
+// catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
+// same thread.
+PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
+                           const FlossModel& floss);
+
+// "= symbol 12" (and ", 14" for each further one) when other rows share the row's thread;
+// empty otherwise.
+std::string SameThreadNote(const KeyRow& row);
+
+// The key as an aligned text table, and as CSV (RFC 4180, a header line first): symbol
+// number, colour, thread, name, delta E 2000, stitches, metres, skeins, shared thread. Both end
+// with the floss model's line (in the table) and totals.
+std::string KeyTable(const PatternKey& key);
+std::string KeyCsv(const PatternKey& key);
+
+// The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.
+std::string RowTooltip(const KeyRow& row);
+
+}  // namespace brodix::print

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/ColourDifference.h"
+#include "print/PatternKey.h"
+#include "raster/Exceptions.h"
+
+namespace brodix::print {
+
+// A thread catalogue that cannot be read or chosen. The message names the file and, where
+// there is one, the line.
+class ECatalogueError : public Exception {
+  public:
+    explicit ECatalogueError(const std::string& message) : Exception(message) {}
+};
+
+// A maker's range of threads, in the catalogue's own order.
+struct ThreadCatalogue {
+    std::string title;  // "DMC"; a file without a title takes its name without extension
+    std::string path;
+    std::vector<Thread> threads;
+    // The threads' colours in CIELAB, converted once when the catalogue is read.
+    std::shared_ptr<const ColourMatcher> matcher;
+
+    std::vector<TColor> Colours() const;
+};
+
+// Reads a catalogue in the XML of the kxstitch schemes (<flossScheme><title/><floss><name/>
+// <description/><color><red/><green/><blue/></color></floss>...) or, for a name ending in
+// ".gpl", a GIMP palette ("R G B name" lines; the thread number is the name's first word).
+// A malformed file, an entry without a number, a channel outside 0-255 or a catalogue without
+// threads raise ECatalogueError naming the file and the line.
+ThreadCatalogue ReadCatalogue(const std::string& path);
+// The same for a catalogue's text as read from path (path names it in messages and picks the
+// kind by its ending).
+ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text);
+
+// A catalogue found in the data folders: its title and file.
+struct CatalogueFile {
+    std::string title;
+    std::string path;
+};
+
+// The folders searched for catalogues, in order: in $XDG_DATA_HOME (default ~/.local/share),
+// then in each of $XDG_DATA_DIRS (default /usr/local/share:/usr/share), first kxstitch/schemes,
+// then brodix/threads.
+std::vector<std::string> CatalogueFolders();
+
+// Every readable catalogue (.xml, .gpl) in folders, each folder's files by name; a title found
+// again later is left out, so earlier folders win. Unreadable files are left out too.
+std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folders);
+
+// The catalogue a user named: a path (containing '/' or ending in .xml or .gpl), or a title
+// matched case-insensitively among those found. A title not found raises ECatalogueError
+// listing the titles that were found.
+ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
+                                const std::vector<std::string>& folders);
+
+}  // namespace brodix::print

@@ -1,0 +1,34 @@
+#include "print/Floss.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace brodix::print {
+
+double FlossMetres(int stitches, const FlossModel& model) {
+    if (stitches <= 0 || model.fabricCount <= 0.0 || model.strands <= 0)
+        return 0.0;
+    const double stitchSide = 0.0254 / model.fabricCount;
+    const double strandPerStitch = kCrossSides * stitchSide * (1.0 + kAllowance);
+    return stitches * strandPerStitch * model.strands / kSkeinStrands;
+}
+
+int Skeins(double metres) {
+    if (metres <= 0.0)
+        return 0;
+    // A need of exactly n skeins, give or take rounding in the sum, is n skeins.
+    return static_cast<int>(std::ceil(metres / kSkeinMetres - 1e-9));
+}
+
+std::string FlossModelText(const FlossModel& model) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Floss for full cross stitches on %g-count fabric with %d strand%s: "
+                  "%.2f stitch widths of each strand per stitch plus %d%% for tails and "
+                  "travel; skeins of %g m of %d strands",
+                  model.fabricCount, model.strands, model.strands == 1 ? "" : "s", kCrossSides,
+                  static_cast<int>(kAllowance * 100 + 0.5), kSkeinMetres, kSkeinStrands);
+    return text;
+}
+
+}  // namespace brodix::print

@@ -1,0 +1,261 @@
+#include "print/ThreadCatalogue.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+namespace brodix::print {
+
+namespace {
+
+// The largest catalogue file read: the biggest known ranges take some 60 KB.
+constexpr std::uintmax_t kMaxCatalogueBytes = 4 * 1024 * 1024;
+
+std::string Trimmed(const std::string& text) {
+    const auto space = [](unsigned char c) { return std::isspace(c) != 0; };
+    const auto first = std::find_if_not(text.begin(), text.end(), space);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), space).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && Lowered(text.substr(text.size() - end.size())) == end;
+}
+
+[[noreturn]] void Fail(const std::string& path, int line, const std::string& what) {
+    std::string message = "Thread catalogue " + path;
+    if (line > 0)
+        message += ", line " + std::to_string(line);
+    throw ECatalogueError(message + ": " + what);
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        Fail(path, 0, "cannot be read (" + error.message() + ")");
+    if (size > kMaxCatalogueBytes)
+        Fail(path, 0, "is too large to be a catalogue");
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        Fail(path, 0, "cannot be read");
+    return text;
+}
+
+int LineAt(const std::string& text, std::ptrdiff_t offset) {
+    offset = std::clamp<std::ptrdiff_t>(offset, 0, static_cast<std::ptrdiff_t>(text.size()));
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+// A channel as written: a whole number 0-255, blanks around it allowed.
+int Channel(const std::string& written, const std::string& path, int line,
+            const std::string& name) {
+    const std::string text = Trimmed(written);
+    if (text.empty())
+        Fail(path, line, "thread " + name + " has no value for a colour channel");
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || value < 0 || value > 255) {
+        Fail(path, line, "thread " + name + " has a colour channel '" + text + "' outside 0-255");
+    }
+    return static_cast<int>(value);
+}
+
+std::string Stem(const std::string& path) {
+    return std::filesystem::path(path).stem().string();
+}
+
+ThreadCatalogue ReadXml(const std::string& path, const std::string& text) {
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
+    if (!parsed)
+        Fail(path, LineAt(text, parsed.offset),
+             std::string("malformed XML: ") + parsed.description());
+    const pugi::xml_node scheme = document.child("flossScheme");
+    if (!scheme)
+        Fail(path, 0, "is no thread catalogue (no <flossScheme>)");
+    ThreadCatalogue catalogue;
+    catalogue.path = path;
+    catalogue.title = Trimmed(scheme.child_value("title"));
+    if (catalogue.title.empty())
+        catalogue.title = Stem(path);
+    // Lines counted on from one thread to the next: the threads come in the file's order.
+    int line = 1;
+    std::ptrdiff_t counted = 0;
+    for (const pugi::xml_node floss : scheme.children("floss")) {
+        const std::ptrdiff_t offset =
+            std::clamp<std::ptrdiff_t>(floss.offset_debug(), counted, std::ssize(text));
+        line += static_cast<int>(std::count(text.begin() + counted, text.begin() + offset, '\n'));
+        counted = offset;
+        Thread thread;
+        thread.number = Trimmed(floss.child_value("name"));
+        if (thread.number.empty())
+            Fail(path, line, "a thread has no number");
+        thread.name = Trimmed(floss.child_value("description"));
+        const pugi::xml_node color = floss.child("color");
+        thread.color = RGB(Channel(color.child_value("red"), path, line, thread.number),
+                           Channel(color.child_value("green"), path, line, thread.number),
+                           Channel(color.child_value("blue"), path, line, thread.number));
+        catalogue.threads.push_back(std::move(thread));
+    }
+    return catalogue;
+}
+
+// A GIMP palette: "GIMP Palette", then "Name: ...", "Columns: ...", '#' comments and
+// "R G B name" lines.
+ThreadCatalogue ReadGpl(const std::string& path, const std::string& text) {
+    ThreadCatalogue catalogue;
+    catalogue.path = path;
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::string trimmed = Trimmed(line);
+        if (number == 1) {
+            if (trimmed != "GIMP Palette")
+                Fail(path, 1, "is no GIMP palette (its first line is not \"GIMP Palette\")");
+            continue;
+        }
+        if (trimmed.empty() || trimmed[0] == '#' || trimmed.rfind("Columns:", 0) == 0)
+            continue;
+        if (trimmed.rfind("Name:", 0) == 0) {
+            catalogue.title = Trimmed(trimmed.substr(5));
+            continue;
+        }
+        std::istringstream fields(trimmed);
+        std::string red;
+        std::string green;
+        std::string blue;
+        fields >> red >> green >> blue;
+        Thread thread;
+        fields >> thread.number;
+        std::getline(fields, thread.name);
+        thread.name = Trimmed(thread.name);
+        if (thread.number.empty())
+            Fail(path, number, "a thread has no number");
+        thread.color = RGB(Channel(red, path, number, thread.number),
+                           Channel(green, path, number, thread.number),
+                           Channel(blue, path, number, thread.number));
+        catalogue.threads.push_back(std::move(thread));
+    }
+    if (catalogue.title.empty())
+        catalogue.title = Stem(path);
+    return catalogue;
+}
+
+bool IsCatalogueFile(const std::filesystem::path& file) {
+    const std::string name = file.filename().string();
+    return EndsWith(name, ".xml") || EndsWith(name, ".gpl");
+}
+
+}  // namespace
+
+std::vector<TColor> ThreadCatalogue::Colours() const {
+    std::vector<TColor> colours;
+    colours.reserve(threads.size());
+    for (const Thread& thread : threads)
+        colours.push_back(thread.color);
+    return colours;
+}
+
+ThreadCatalogue ReadCatalogue(const std::string& path) {
+    return ParseCatalogue(path, ReadWhole(path));
+}
+
+ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text) {
+    ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
+    if (catalogue.threads.empty())
+        Fail(path, 0, "holds no threads");
+    catalogue.matcher = std::make_shared<const ColourMatcher>(catalogue.Colours());
+    return catalogue;
+}
+
+std::vector<std::string> CatalogueFolders() {
+    const auto environment = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value == nullptr ? std::string() : std::string(value);
+    };
+    std::vector<std::string> bases;
+    std::string home = environment("XDG_DATA_HOME");
+    if (home.empty() && !environment("HOME").empty())
+        home = environment("HOME") + "/.local/share";
+    if (!home.empty())
+        bases.push_back(home);
+    std::string dirs = environment("XDG_DATA_DIRS");
+    if (dirs.empty())
+        dirs = "/usr/local/share:/usr/share";
+    std::istringstream parts(dirs);
+    for (std::string part; std::getline(parts, part, ':');) {
+        if (!part.empty())
+            bases.push_back(part);
+    }
+    std::vector<std::string> folders;
+    for (const std::string& base : bases) {
+        folders.push_back(base + "/kxstitch/schemes");
+        folders.push_back(base + "/brodix/threads");
+    }
+    return folders;
+}
+
+std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folders) {
+    std::vector<CatalogueFile> found;
+    std::set<std::string> titles;
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        std::vector<std::filesystem::path> files;
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            if (IsCatalogueFile(it->path()) && it->is_regular_file(error))
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const std::filesystem::path& file : files) {
+            try {
+                const ThreadCatalogue catalogue = ReadCatalogue(file.string());
+                if (titles.insert(Lowered(catalogue.title)).second)
+                    found.push_back({catalogue.title, file.string()});
+            } catch (const ECatalogueError&) {
+                // A broken file among the catalogues does not hide the others; naming it by
+                // its path reports what is wrong with it.
+            }
+        }
+    }
+    return found;
+}
+
+ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
+                                const std::vector<std::string>& folders) {
+    if (titleOrPath.find('/') != std::string::npos || EndsWith(titleOrPath, ".xml") ||
+        EndsWith(titleOrPath, ".gpl")) {
+        return ReadCatalogue(titleOrPath);
+    }
+    const std::vector<CatalogueFile> found = FindCatalogues(folders);
+    for (const CatalogueFile& file : found) {
+        if (Lowered(file.title) == Lowered(titleOrPath))
+            return ReadCatalogue(file.path);
+    }
+    std::string list;
+    for (const CatalogueFile& file : found)
+        list += (list.empty() ? "" : ", ") + file.title;
+    throw ECatalogueError("No thread catalogue '" + titleOrPath +
+                          "'; found: " + (list.empty() ? "none" : list));
+}
+
+}  // namespace brodix::print

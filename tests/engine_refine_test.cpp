@@ -1,0 +1,178 @@
+// Colour difference, nearest-colour search and the three options that refine the reduced
+// colours before Make counts them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "engine/ColourDifference.h"
+#include "engine/Refine.h"
+#include "engine_support.h"
+
+namespace brodix {
+namespace {
+
+using testing::GivePicture;
+
+TEST(ColourDifference, ConvertsSrgbToLabRelativeToD65) {
+    struct Case {
+        TColor colour;
+        LabColour lab;
+    };
+    const Case cases[] = {
+        {clWhite, {100.0, 0.0, 0.0}},
+        {clBlack, {0.0, 0.0, 0.0}},
+        {RGB(255, 0, 0), {53.24, 80.09, 67.20}},
+        {RGB(0, 0, 255), {32.30, 79.19, -107.86}},
+    };
+    for (const Case& c : cases) {
+        const LabColour lab = ToLab(c.colour);
+        EXPECT_NEAR(lab.L, c.lab.L, 0.02) << std::hex << c.colour;
+        EXPECT_NEAR(lab.a, c.lab.a, 0.02) << std::hex << c.colour;
+        EXPECT_NEAR(lab.b, c.lab.b, 0.02) << std::hex << c.colour;
+    }
+    // A published pair of the CIEDE2000 test data (Sharma, Wu and Dalal): 2.0425.
+    EXPECT_NEAR(DeltaE00({50.0, 2.6772, -79.7751}, {50.0, 0.0, -82.7485}), 2.0425, 1e-4);
+}
+
+// The search skips colours by a lower bound; it must find what trying every colour finds.
+TEST(ColourMatcher, FindsWhatTryingEveryColourFinds) {
+    std::mt19937 random(7);
+    std::vector<TColor> set(400);
+    for (TColor& c : set)
+        c = random() & 0xFFFFFF;
+    set.push_back(set[17]);  // an equal colour later in the list never wins
+    const ColourMatcher matcher(set);
+    const std::vector<LabColour> setLabs = ToLab(set);
+    for (int i = 0; i < 300; ++i) {
+        // Mostly near one of the set, as picture colours near threads are.
+        const TColor base = set[random() % set.size()];
+        const TColor query = i % 3 == 0 ? (random() & 0xFFFFFF) : (base ^ (random() & 0x070707));
+        const LabColour lab = ToLab(query);
+        int bestIndex = 0;
+        double best = DeltaE00(lab, setLabs[0]);
+        for (std::size_t k = 1; k < set.size(); ++k) {
+            const double d = DeltaE00(lab, setLabs[k]);
+            if (d < best) {
+                best = d;
+                bestIndex = static_cast<int>(k);
+            }
+        }
+        const ColourMatcher::Match match = matcher.Nearest(lab);
+        EXPECT_EQ(match.index, bestIndex) << std::hex << query;
+        EXPECT_EQ(match.deltaE, best);
+    }
+    EXPECT_EQ(matcher.Nearest(set[17]).index, 17);
+    EXPECT_EQ(ColourMatcher().Nearest(clBlack).index, -1);
+}
+
+StitchGrid Grid(int width, int height, std::vector<TColor> colours) {
+    return {width, height, std::move(colours)};
+}
+
+constexpr TColor R = RGB(200, 0, 0);
+constexpr TColor G = RGB(0, 160, 0);
+constexpr TColor B = RGB(0, 0, 200);
+constexpr TColor P = RGB(230, 20, 20);  // near R
+
+TEST(CleanStrayStitches, OnlyStitchesNoNeighbourSharesChange) {
+    struct Case {
+        const char* what;
+        StitchGrid in;
+        std::vector<TColor> out;
+    };
+    const Case cases[] = {
+        {"isolated stitch takes the most frequent neighbour colour",
+         Grid(3, 3, {G, G, G, G, B, G, R, R, G}),
+         {G, G, G, G, G, G, R, R, G}},
+        {"a 2-stitch line stays",
+         Grid(4, 3, {G, G, G, G, G, B, B, G, G, G, G, G}),
+         {G, G, G, G, G, B, B, G, G, G, G, G}},
+        {"a corner stitch looks at its 3 neighbours only",
+         Grid(3, 2, {B, G, R, G, G, R}),
+         {G, G, R, G, G, R}},
+        // The centre P sees 3 R, 3 G, 2 B; the left G and the bottom-left R are stray too.
+        {"a tie goes to the colour nearest its own",
+         Grid(3, 3, {R, R, G, G, P, G, R, B, B}),
+         {R, R, G, R, R, G, P, B, B}},
+        {"one pass: decisions read the grid as it was", Grid(3, 1, {R, G, B}), {G, B, G}},
+        {"a picture of one stitch keeps it", Grid(1, 1, {B}), {B}},
+    };
+    for (const Case& c : cases) {
+        StitchGrid grid = c.in;
+        CleanStrayStitches(grid);
+        EXPECT_EQ(grid.colours, c.out) << c.what;
+    }
+}
+
+std::map<TColor, int> Counts(const StitchGrid& grid) {
+    std::map<TColor, int> counts;
+    for (TColor c : grid.colours)
+        ++counts[c];
+    return counts;
+}
+
+TEST(MergeRareColours, MergesTheRarestIntoTheNearestUntilTheLimitsHold) {
+    // 1 stitch of P (near R), 2 of B, 3 of R, 10 of G.
+    const StitchGrid start = Grid(16, 1, {P, B, B, R, R, R, G, G, G, G, G, G, G, G, G, G});
+    struct Case {
+        int minStitches;
+        int maxColours;
+        std::map<TColor, int> counts;
+    };
+    const Case cases[] = {
+        {2, 0, {{R, 4}, {B, 2}, {G, 10}}},  // P alone is under 2; it goes to R, not to B or G
+        {3, 0, {{R, 6}, {G, 10}}},          // then B (2 < 3) goes to its nearest of R and G
+        {0, 3, {{R, 4}, {B, 2}, {G, 10}}},
+        {0, 1, {{G, 16}}},
+        {100, 0, {{G, 16}}},  // the last colour stays, whatever its count
+        {0, 0, {{P, 1}, {R, 3}, {B, 2}, {G, 10}}},
+    };
+    for (const Case& c : cases) {
+        StitchGrid grid = start;
+        MergeRareColours(grid, c.minStitches, c.maxColours);
+        const auto counts = Counts(grid);
+        EXPECT_EQ(counts.size(), c.counts.size()) << c.minStitches << " " << c.maxColours;
+        for (const auto& [colour, count] : c.counts)
+            EXPECT_EQ(counts.count(colour) ? counts.at(colour) : 0, count) << std::hex << colour;
+    }
+}
+
+TEST(SnapToThreads, GivesEachColourItsNearestThread) {
+    StitchGrid grid = Grid(3, 1, {RGB(250, 250, 250), RGB(5, 5, 5), RGB(120, 0, 0)});
+    const TColor threads[] = {clBlack, RGB(128, 0, 0), clWhite};
+    SnapToThreads(grid, threads);
+    EXPECT_EQ(grid.colours, (std::vector<TColor>{clWhite, clBlack, RGB(128, 0, 0)}));
+}
+
+// A gradient of 400 colours: refused as it is, charted once snapped to 64 greys.
+TEST(TakeRefinedCensus, SnappingBringsAPictureUnderTheColourLimit) {
+    TImage image;
+    GivePicture(image, 200, 2, [](int x, int y) { return RGB(x, y * 100 + x / 2, 255 - x); });
+    EXPECT_TRUE(std::holds_alternative<CensusRefusal>(TakeRefinedCensus(image, {}, {})));
+    MakeOptions options;
+    for (unsigned v = 0; v < 256; v += 4)
+        options.snapColours.push_back(RGB(v, v, v));
+    const CensusResult result = TakeRefinedCensus(image, {}, options);
+    ASSERT_TRUE(std::holds_alternative<Census>(result));
+    const Census& census = std::get<Census>(result);
+    int total = 0;
+    for (const PaletteEntry& entry : census.palette) {
+        EXPECT_EQ(RedOf(entry.color), GreenOf(entry.color));
+        total += entry.count;
+    }
+    EXPECT_EQ(total, 400);
+    // Options that change nothing give the census of the picture as read.
+    TImage small;
+    GivePicture(small, 5, 4, [](int x, int y) { return x < 3 ? clWhite : RGB(0, 0, y); });
+    MakeOptions noEffect;
+    noEffect.maxColours = 255;
+    const CensusResult plain = TakeCensus(small, {});
+    const CensusResult refined = TakeRefinedCensus(small, {}, noEffect);
+    EXPECT_EQ(std::get<Census>(plain).palette, std::get<Census>(refined).palette);
+    EXPECT_EQ(std::get<Census>(plain).stitches, std::get<Census>(refined).stitches);
+}
+
+}  // namespace
+}  // namespace brodix

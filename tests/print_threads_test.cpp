@@ -1,0 +1,185 @@
+// Thread catalogues, matching palette colours to threads, the floss estimate and the key.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "print/Floss.h"
+#include "print/KeyBuilder.h"
+#include "print/ThreadCatalogue.h"
+#include "test_files.h"
+
+namespace brodix::print {
+namespace {
+
+using brodix::testing::TempDir;
+
+const std::string kSchemes = "/usr/share/kxstitch/schemes/";
+
+void WriteText(const std::string& path, const std::string& text) {
+    brodix::testing::WriteFileBytes(path, {text.begin(), text.end()});
+}
+
+TEST(ThreadCatalogue, ReadsTheInstalledCatalogues) {
+    struct Case {
+        const char* file;
+        const char* title;
+        std::size_t threads;
+    };
+    const Case cases[] = {
+        {"dmc.xml", "DMC", 454}, {"anchor.xml", "Anchor", 445}, {"madeira.xml", "Madeira", 369}};
+    for (const Case& c : cases) {
+        const ThreadCatalogue catalogue = ReadCatalogue(kSchemes + c.file);
+        EXPECT_EQ(catalogue.title, c.title);
+        EXPECT_EQ(catalogue.threads.size(), c.threads);
+        EXPECT_EQ(catalogue.matcher->Size(), static_cast<int>(c.threads));
+    }
+    const ThreadCatalogue dmc = ReadCatalogue(kSchemes + "dmc.xml");
+    struct Known {
+        TColor colour;
+        const char* number;
+    };
+    for (const Known& k : {Known{clBlack, "310"}, Known{clWhite, "B5200"}}) {
+        const ColourMatcher::Match match = dmc.matcher->Nearest(k.colour);
+        EXPECT_EQ(dmc.threads[static_cast<std::size_t>(match.index)].number, k.number);
+        EXPECT_EQ(match.deltaE, 0.0);
+    }
+}
+
+TEST(ThreadCatalogue, MalformedFilesNameTheFileAndLine) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* message;  // after "Thread catalogue <path>"
+    };
+    const Case cases[] = {
+        {"cut.xml", "<flossScheme>\n<title>T</title>\n<floss><name>1</name>\n",
+         ", line 3: malformed XML"},
+        {"nonumber.xml",
+         "<flossScheme>\n<title>T</title>\n<floss><name> </name><color><red>1</red><green>2"
+         "</green><blue>3</blue></color></floss>\n</flossScheme>",
+         ", line 3: a thread has no number"},
+        {"channel.xml",
+         "<flossScheme>\n<title>T</title>\n\n<floss><name>7</name><color><red>256</red><green>2"
+         "</green><blue>3</blue></color></floss>\n</flossScheme>",
+         ", line 4: thread 7 has a colour channel '256' outside 0-255"},
+        {"negative.xml",
+         "<flossScheme>\n<floss><name>7</name><color><red>1</red><green>-1</green><blue>3"
+         "</blue></color></floss>\n</flossScheme>",
+         ", line 2: thread 7 has a colour channel '-1' outside 0-255"},
+        {"nocolour.xml", "<flossScheme><floss><name>8</name></floss></flossScheme>",
+         ", line 1: thread 8 has no value for a colour channel"},
+        {"empty.xml", "<flossScheme><title>T</title></flossScheme>", ": holds no threads"},
+        {"other.xml", "<palette/>", ": is no thread catalogue (no <flossScheme>)"},
+        {"bad.gpl", "JASC-PAL\n", ", line 1: is no GIMP palette"},
+        {"channel.gpl", "GIMP Palette\nName: X\n#\n0 300 0 12 Green\n",
+         ", line 4: thread 12 has a colour channel '300' outside 0-255"},
+        {"noname.gpl", "GIMP Palette\n1 2 3\n", ", line 2: a thread has no number"},
+        {"empty.gpl", "GIMP Palette\nName: X\n", ": holds no threads"},
+    };
+    TempDir folder;
+    for (const Case& c : cases) {
+        const std::string path = folder / c.name;
+        WriteText(path, c.text);
+        try {
+            ReadCatalogue(path);
+            ADD_FAILURE() << c.name << " was read";
+        } catch (const ECatalogueError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("Thread catalogue " + path + c.message, 0),
+                      0u)
+                << error.what();
+        }
+    }
+    EXPECT_THROW(ReadCatalogue(folder / "missing.xml"), ECatalogueError);
+}
+
+TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
+    TempDir home;
+    std::filesystem::create_directories(home / "brodix/threads");
+    WriteText(home / "brodix/threads/mine.gpl",
+              "GIMP Palette\nName: Mine\nColumns: 4\n# comment\n 10  20  30 A1 Deep blue\n"
+              "250 250 250 A2\n");
+    // A second catalogue titled DMC in an earlier folder wins over the installed one.
+    WriteText(home / "brodix/threads/dmc.gpl", "GIMP Palette\nName: dmc\n0 0 0 310 Black\n");
+    WriteText(home / "brodix/threads/broken.xml", "<flossScheme>");
+    const std::vector<std::string> folders = {home / "kxstitch/schemes", home / "brodix/threads",
+                                              "/usr/share/kxstitch/schemes"};
+    std::vector<std::string> titles;
+    for (const CatalogueFile& file : FindCatalogues(folders))
+        titles.push_back(file.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"dmc", "Mine", "Anchor", "Madeira"}));
+
+    const ThreadCatalogue mine = ChooseCatalogue("MINE", folders);
+    ASSERT_EQ(mine.threads.size(), 2u);
+    EXPECT_EQ(mine.threads[0].number, "A1");
+    EXPECT_EQ(mine.threads[0].name, "Deep blue");
+    EXPECT_EQ(mine.threads[0].color, RGB(10, 20, 30));
+    EXPECT_EQ(ChooseCatalogue(kSchemes + "anchor.xml", folders).threads.size(), 445u);
+    try {
+        ChooseCatalogue("Sullivans", folders);
+        ADD_FAILURE();
+    } catch (const ECatalogueError& error) {
+        EXPECT_STREQ(error.what(),
+                     "No thread catalogue 'Sullivans'; found: dmc, Mine, Anchor, "
+                     "Madeira");
+    }
+
+    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+    setenv("XDG_DATA_DIRS", "/a:/b/", 1);
+    EXPECT_EQ(CatalogueFolders(),
+              (std::vector<std::string>{home / "kxstitch/schemes", home / "brodix/threads",
+                                        "/a/kxstitch/schemes", "/a/brodix/threads",
+                                        "/b//kxstitch/schemes", "/b//brodix/threads"}));
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_DATA_DIRS");
+}
+
+TEST(Floss, EstimatesMetresAndRoundsSkeinsUp) {
+    const FlossModel standard;  // 14 count, 2 strands
+    // 4.828 x 25.4 mm / 14 x 1.25 x 2 / 6 = 3.650 mm of floss a stitch.
+    EXPECT_NEAR(FlossMetres(1000, standard), 3.650, 0.001);
+    EXPECT_NEAR(FlossMetres(1000, {18.0, 3}), 3.650 * 14 / 18 * 1.5, 0.001);
+    EXPECT_EQ(FlossMetres(0, standard), 0.0);
+    EXPECT_EQ(Skeins(0.0), 0);
+    EXPECT_EQ(Skeins(0.01), 1);
+    EXPECT_EQ(Skeins(8.0), 1);
+    EXPECT_EQ(Skeins(8.001), 2);
+    EXPECT_NE(FlossModelText(standard).find("14-count fabric with 2 strands"), std::string::npos);
+}
+
+TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
+    Census census;
+    census.width = 4;
+    census.height = 1;
+    // Two near-blacks match DMC 310 both; the white matches B5200.
+    census.palette = {{clWhite, 1}, {RGB(3, 2, 2), 2}, {clBlack, 1}};
+    const ThreadCatalogue dmc = ReadCatalogue(kSchemes + "dmc.xml");
+    const PatternKey key = BuildPatternKey(census, &dmc, FlossModel{});
+    EXPECT_EQ(key.catalogueTitle, "DMC");
+    ASSERT_EQ(key.rows.size(), 3u);
+    EXPECT_EQ(key.rows[0].thread.number, "B5200");
+    EXPECT_EQ(key.rows[1].thread.number, "310");
+    EXPECT_GT(key.rows[1].deltaE, 0.0);
+    EXPECT_EQ(key.rows[2].thread.number, "310");
+    EXPECT_EQ(SameThreadNote(key.rows[1]), "= symbol 3");
+    EXPECT_EQ(SameThreadNote(key.rows[2]), "= symbol 2");
+    EXPECT_EQ(SameThreadNote(key.rows[0]), "");
+    ASSERT_EQ(key.threads.size(), 2u);
+    EXPECT_EQ(key.threads[1].symbols, (std::vector<int>{1, 2}));
+    EXPECT_EQ(key.threads[1].stitches, 3);
+    EXPECT_EQ(RowTooltip(key.rows[2]), "310 Black\nΔE00 0.0\n1 stitch, 1 skein\n= symbol 2");
+
+    const std::string csv = KeyCsv(key);
+    EXPECT_NE(csv.find("\n3,#000000,310,Black,0.00,1,0.00,1,2\n"), std::string::npos) << csv;
+    const std::string table = KeyTable(key);
+    EXPECT_NE(table.find("Total: 4 stitches, 0.01 m, 2 skeins of 2 threads"), std::string::npos)
+        << table;
+
+    const PatternKey bare = BuildPatternKey(census, nullptr, FlossModel{});
+    EXPECT_TRUE(bare.catalogueTitle.empty());
+    EXPECT_FALSE(bare.rows[1].hasThread);
+    EXPECT_TRUE(bare.threads.empty());
+    EXPECT_NE(KeyCsv(bare).find("\n1,#FFFFFF,,,,1,0.00,1,\n"), std::string::npos) << KeyCsv(bare);
+}
+
+}  // namespace
+}  // namespace brodix::print

@@ -1,0 +1,255 @@
+#include "ui/PatternMenu.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolTip>
+
+#include "print/KeyBuilder.h"
+#include "ui/Guard.h"
+#include "ui/ImageMenu.h"
+#include "ui/ImageView.h"
+#include "ui/ScrollBox.h"
+#include "ui/Unit1.h"
+
+namespace brodix {
+
+namespace {
+
+// The legend's rows are this many pixels apart, as Make draws them.
+constexpr int kLegendRowHeight = 15;
+
+constexpr double kFabricCounts[] = {11, 14, 16, 18, 22, 28};
+constexpr int kMinStitchChoices[] = {5, 10, 20, 50};
+constexpr int kColourBudgets[] = {10, 20, 30, 50, 100};
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+PatternMenu::PatternMenu(TF_main& window, Shell& shell)
+    : QObject(&window),
+      m_window(window),
+      m_shell(shell),
+      m_catalogueDialog(FileDialogKind::Open, {{"Thread catalogues", "*.xml *.gpl"}, {"ALL", "*"}},
+                        "") {
+    m_window.installEventFilter(this);
+    if (ImageView* legend = m_window.ViewOf(m_window.Img_color))
+        legend->installEventFilter(this);
+}
+
+PatternMenu::~PatternMenu() = default;
+
+MakeOptions PatternMenu::Options() const {
+    MakeOptions options;
+    if (m_snap && m_catalogue)
+        options.snapColours = m_catalogue->Colours();
+    options.clean = m_clean;
+    options.minStitches = m_minStitches;
+    options.maxColours = m_maxColours;
+    return options;
+}
+
+void PatternMenu::MakeDone(const Census& census) {
+    m_census = census;
+    RebuildKey();
+}
+
+void PatternMenu::RebuildKey() {
+    m_key = m_census
+                ? print::BuildPatternKey(*m_census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
+                : print::PatternKey{};
+}
+
+// Make sees the change at its next run; with AutoMake that is now, as after a level change.
+void PatternMenu::OptionsChanged() {
+    if (m_window.CB_AUTO->isChecked())
+        m_window.BTN_MAKE->click();
+}
+
+void PatternMenu::ChooseCatalogue(const std::string& path) {
+    const bool snapped = m_snap && m_catalogue;
+    if (path.empty())
+        m_catalogue.reset();
+    else
+        m_catalogue = print::ReadCatalogue(path);
+    RebuildKey();
+    if (snapped || (m_snap && m_catalogue))
+        OptionsChanged();
+}
+
+void PatternMenu::ChooseOtherCatalogue() {
+    if (m_catalogueDialog.Execute(m_shell, &m_window))
+        ChooseCatalogue(m_catalogueDialog.FileName());
+}
+
+void PatternMenu::SetFabricCount(double count) {
+    m_floss.fabricCount = count;
+    RebuildKey();
+}
+
+void PatternMenu::SetStrands(int strands) {
+    m_floss.strands = strands;
+    RebuildKey();
+}
+
+void PatternMenu::SetSnap(bool on) {
+    m_snap = on;
+    OptionsChanged();
+}
+
+void PatternMenu::SetClean(bool on) {
+    m_clean = on;
+    OptionsChanged();
+}
+
+void PatternMenu::SetMinStitches(int stitches) {
+    m_minStitches = stitches;
+    OptionsChanged();
+}
+
+void PatternMenu::SetMaxColours(int colours) {
+    m_maxColours = colours;
+    OptionsChanged();
+}
+
+std::string PatternMenu::LegendTooltip(int y) const {
+    if (!m_catalogue || y < 0)
+        return {};
+    const std::size_t row = static_cast<std::size_t>(y / kLegendRowHeight);
+    return row < m_key.rows.size() ? print::RowTooltip(m_key.rows[row]) : std::string();
+}
+
+void PatternMenu::FillMenu(QMenu& menu) {
+    AddThreadEntries(menu);
+    AddFlossEntries(menu);
+    menu.addSeparator();
+    AddRefineEntries(menu);
+}
+
+void PatternMenu::Popup(const QPoint& globalPos) {
+    QMenu menu(&m_window);
+    FillImageMenu(menu, m_window);
+    menu.exec(globalPos);
+}
+
+void AddPatternEntries(QMenu& menu, TF_main& window) {
+    window.Patterns().FillMenu(menu);
+}
+
+// Each entry runs its choice through the window's guard: a catalogue that cannot be read is
+// shown by the exception message box, and the choice before it stays.
+template <typename Choice>
+static void OnTriggered(QAction* action, QObject* context, Shell& shell, QWidget* owner,
+                        Choice choice) {
+    QObject::connect(action, &QAction::triggered, context,
+                     [&shell, owner, choice] { Guard(shell, owner, choice); });
+}
+
+void PatternMenu::AddThreadEntries(QMenu& menu) {
+    QMenu* threads = menu.addMenu(QStringLiteral("Threads"));
+    auto* group = new QActionGroup(threads);
+    const auto add = [&](const QString& text, bool checked) {
+        QAction* action = threads->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        group->addAction(action);
+        return action;
+    };
+    OnTriggered(add(QStringLiteral("None"), !m_catalogue), this, m_shell, &m_window,
+                [this] { ChooseCatalogue({}); });
+    bool listed = false;
+    for (const print::CatalogueFile& file : print::FindCatalogues(print::CatalogueFolders())) {
+        const bool chosen = m_catalogue && m_catalogue->path == file.path;
+        listed = listed || chosen;
+        OnTriggered(add(Text(file.title), chosen), this, m_shell, &m_window,
+                    [this, path = file.path] { ChooseCatalogue(path); });
+    }
+    if (m_catalogue && !listed)
+        add(Text(m_catalogue->title), true);
+    threads->addSeparator();
+    OnTriggered(threads->addAction(QStringLiteral("Other file...")), this, m_shell, &m_window,
+                [this] { ChooseOtherCatalogue(); });
+}
+
+void PatternMenu::AddFlossEntries(QMenu& menu) {
+    QMenu* fabric = menu.addMenu(QStringLiteral("Fabric count"));
+    auto* fabricGroup = new QActionGroup(fabric);
+    for (double count : kFabricCounts) {
+        QAction* action = fabric->addAction(QStringLiteral("%1 count").arg(count));
+        action->setCheckable(true);
+        action->setChecked(m_floss.fabricCount == count);
+        fabricGroup->addAction(action);
+        OnTriggered(action, this, m_shell, &m_window, [this, count] { SetFabricCount(count); });
+    }
+    QMenu* strands = menu.addMenu(QStringLiteral("Strands"));
+    auto* strandGroup = new QActionGroup(strands);
+    for (int n = 1; n <= 6; ++n) {
+        QAction* action = strands->addAction(QString::number(n));
+        action->setCheckable(true);
+        action->setChecked(m_floss.strands == n);
+        strandGroup->addAction(action);
+        OnTriggered(action, this, m_shell, &m_window, [this, n] { SetStrands(n); });
+    }
+}
+
+void PatternMenu::AddRefineEntries(QMenu& menu) {
+    QAction* snap = menu.addAction(QStringLiteral("Snap to threads"));
+    snap->setCheckable(true);
+    snap->setChecked(m_snap);
+    snap->setEnabled(m_catalogue.has_value());
+    OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_snap); });
+    QAction* clean = menu.addAction(QStringLiteral("Clean stray stitches"));
+    clean->setCheckable(true);
+    clean->setChecked(m_clean);
+    OnTriggered(clean, this, m_shell, &m_window, [this] { SetClean(!m_clean); });
+
+    const auto addChoices = [&](const QString& title, const int* values, std::size_t count,
+                                int current, const QString& pattern, auto set) {
+        QMenu* sub = menu.addMenu(title);
+        auto* group = new QActionGroup(sub);
+        const auto add = [&](const QString& text, int value) {
+            QAction* action = sub->addAction(text);
+            action->setCheckable(true);
+            action->setChecked(current == value);
+            group->addAction(action);
+            OnTriggered(action, this, m_shell, &m_window, [set, value] { set(value); });
+        };
+        add(QStringLiteral("Off"), 0);
+        for (std::size_t i = 0; i < count; ++i)
+            add(pattern.arg(values[i]), values[i]);
+    };
+    addChoices(QStringLiteral("Merge rare colours"), kMinStitchChoices,
+               std::size(kMinStitchChoices), m_minStitches, QStringLiteral("Under %1 stitches"),
+               [this](int value) { SetMinStitches(value); });
+    addChoices(QStringLiteral("Colour budget"), kColourBudgets, std::size(kColourBudgets),
+               m_maxColours, QStringLiteral("At most %1 colours"),
+               [this](int value) { SetMaxColours(value); });
+}
+
+bool PatternMenu::eventFilter(QObject* watched, QEvent* event) {
+    // The pointer's menu opens from the views (InstallImageMenu); the menu key, pressed over
+    // whatever control has the focus, reaches the window and opens it over the legend.
+    if (watched == &m_window && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        Popup(m_window.ScrollBox1->mapToGlobal(QPoint(0, 0)));
+        return true;
+    }
+    if (watched != &m_window && event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const std::string text = LegendTooltip(help->pos().y());
+        if (text.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), Text(text), static_cast<QWidget*>(watched));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace brodix
