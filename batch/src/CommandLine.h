@@ -29,7 +29,6 @@ struct BatchOptions {
     int maxColours = 0;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
-    std::string name;  // as typed; SaveDialogName() completes it; empty: --key only, no files
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
     PhotoOptions photo;
     std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files

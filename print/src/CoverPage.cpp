@@ -72,8 +72,7 @@ void DrawPageMap(PdfCanvas& pdf, const PageGrid& grid, double top) {
 
 }  // namespace
 
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PdfOptions& options,
-                   const PageGrid& grid) {
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PageGrid& grid) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;

@@ -15,7 +15,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     const PageGrid grid = ChartPagesOf(sources.census.width, sources.census.height);
     const SymbolFont symbols(sources.symbolSheet);
     PdfCanvas pdf(options.paper);
-    DrawCoverPage(pdf, sources, options, grid);
+    DrawCoverPage(pdf, sources, grid);
     pdf.NextPage();
     DrawKeyPages(pdf, symbols, sources.key, options.style);
     for (const ChartPage& page : grid.pages) {
