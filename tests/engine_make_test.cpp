@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/Make.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "engine_support.h"
 #include "raster/Exceptions.h"
 #include "raster/TCanvas.h"
@@ -22,18 +22,25 @@ using testing::GivePicture;
 // The main window's images and captions, with the real symbol sheet and blank cell.
 struct Window {
     Window() {
-        symbols.Picture().LoadFromFile(testing::BinFile(kSymbolSheetFileName));
-        ReadBlankCell(blank);
+        workspace.LoadSymbolSheet(testing::BinFile(kSymbolSheetFileName));
+        workspace.ReadBlankCell();
     }
 
-    MakeResult Run(const LevelChoices& levels = {}) { return Make(targets, levels); }
+    MakeResult Run(const LevelChoices& levels = {}) {
+        return workspace.Make(levels, {colorCount, width, height, status}, messages, zoom);
+    }
 
-    TImage source, preview, legend, chart, symbols{41, 41}, blank{13, 13}, zoomImage{200, 200};
+    Workspace workspace;
+    TImage& source = workspace.picture;
+    TImage& preview = workspace.preview;
+    TImage& legend = workspace.legend;
+    TImage& chart = workspace.chart;
+    TImage& symbols = workspace.symbols;
+    TImage& blank = workspace.blank;
+    TImage zoomImage{200, 200};
     testing::RecordedCaption colorCount, width, height, status, zoomWidth, zoomHeight;
     testing::RecordedMessages messages;
-    MakeTargets targets{source,  preview, legend,     chart,
-                        symbols, blank,   colorCount, width,
-                        height,  status,  messages,   {zoomImage, zoomWidth, zoomHeight, 4}};
+    ZoomTarget zoom{zoomImage, zoomWidth, zoomHeight, 4};
 
     void Load(int w, int h, const std::function<TColor(int, int)>& colorOf) {
         GivePicture(source, w, h, colorOf);
@@ -182,7 +189,7 @@ TEST(Make, GridLinesEveryFifthStitch) {
 
 TEST(Make, ZoomGetsACopyOfThePreviewEnlarged) {
     Window w;
-    w.targets.zoom.factor = 3;
+    w.zoom.factor = 3;
     w.Load(12, 8, [](int x, int y) { return RGB(x * 20, y * 30, 7); });
     ASSERT_EQ(w.Run({1, 1, 1}), MakeResult::Done);
     EXPECT_EQ(w.zoomImage.Width(), 36);

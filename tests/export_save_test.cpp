@@ -53,18 +53,17 @@ TBitmap NewBitmap(int width, int height) {
 
 // The main window's images and labels as a Make of a W x H picture with n colours leaves them.
 struct Window {
-    TImage source{200, 200};
-    TImage chart{100, 100};
-    TImage legend{89, 261};
-    TImage preview{200, 200};
-    TImage scratch{41, 41};
-    StringCaption width;
-    StringCaption height;
-    StringCaption colorCount;
+    Workspace workspace;
+    TImage& source = workspace.picture;
+    TImage& chart = workspace.chart;
+    TImage& legend = workspace.legend;
+    TImage& preview = workspace.preview;
+    HeadlessControls controls;
+    StringCaption& width = controls.width;
+    StringCaption& height = controls.height;
+    StringCaption& colorCount = controls.colorCount;
 
-    SaveSources Sources() {
-        return {source, chart, legend, preview, width, height, colorCount, scratch};
-    }
+    SaveSources Sources() { return SourcesOf(workspace, controls.Captions()); }
 
     void AfterMake(int w, int h, int n) {
         TBitmap picture = NewBitmap(w, h);

@@ -9,12 +9,11 @@
 #include "engine/Captions.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "export/SavePattern.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
-#include "raster/TImage.h"
 #include "raster/TPicture.h"
 
 namespace brodix {
@@ -36,27 +35,6 @@ class RecordingSink final : public MessageSink {
     std::string m_title;
 };
 
-// A message box shows a carriage return as a line break.
-std::string WithLineBreaks(std::string text) {
-    for (char& c : text) {
-        if (c == '\r')
-            c = '\n';
-    }
-    return text;
-}
-
-// The images of the main window that Load, Make and Save use, sized as its design has them.
-struct Images {
-    TImage picture{200, 200};      // Image1
-    TImage preview{200, 200};      // Image2
-    TImage symbols{41, 41};        // Img_mark
-    TImage blank{13, 13};          // IMG_BLK
-    TImage legend{89, 261};        // Img_color
-    TImage chart{100, 100};        // Img_CS
-    TImage scratch{41, 41};        // IMG_save
-    TImage zoomPicture{200, 200};  // the zoom window's Image2
-};
-
 void Progress(bool shown, const std::string& text) {
     if (shown)
         std::cerr << text << '\n';
@@ -66,18 +44,17 @@ void Progress(bool shown, const std::string& text) {
 
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
-    Images images;
-    images.blank.SetAutoSize(true);
+    Workspace workspace;
 
     // An unreadable sheet is reported and the run goes on without it, as at the window's start.
     const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
                                                           : FullPath(options.symbolSheet);
     try {
-        images.symbols.Picture().LoadFromFile(sheet);
+        workspace.LoadSymbolSheet(sheet);
         // The window's sheet is always a .bmp; one named otherwise may load as another kind of
         // picture, which has no cells to copy and would stop every Make.
-        if (dynamic_cast<const TBitmap*>(images.symbols.Picture().Graphic()) == nullptr) {
-            images.symbols.Picture().SetGraphic(nullptr);
+        if (dynamic_cast<const TBitmap*>(workspace.symbols.Picture().Graphic()) == nullptr) {
+            workspace.symbols.Picture().SetGraphic(nullptr);
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
     } catch (const std::exception& error) {
@@ -85,44 +62,24 @@ int RunBatch(const BatchOptions& options) {
     }
 
     try {
-        ReadBlankCell(images.blank);
+        workspace.ReadBlankCell();
         const std::string name = SaveDialogName(options.name);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        images.picture.Picture().LoadFromFile(picture);
-        images.preview.Picture().LoadFromFile(picture);
+        workspace.LoadPicture(picture);
 
-        StringCaption colorCount;
-        StringCaption width;
-        StringCaption height;
-        StringCaption status;
-        StringCaption zoomWidth;
-        StringCaption zoomHeight;
+        HeadlessControls controls;
         RecordingSink messages;
-        MakeTargets targets{
-            images.picture,
-            images.preview,
-            images.legend,
-            images.chart,
-            images.symbols,
-            images.blank,
-            colorCount,
-            width,
-            height,
-            status,
-            messages,
-            ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
-        if (Make(targets, options.levels) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
+        if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom()) ==
+            MakeResult::Refused) {
+            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
             return kExitRefused;
         }
 
         Progress(progress, "Saving " + name);
-        SaveSources sources{images.picture, images.chart, images.legend, images.preview,
-                            width,          height,       colorCount,    images.scratch};
-        SavePattern(name, sources,
+        SavePattern(name, workspace, controls.Captions(),
                     [](const std::string& written) { std::cout << written << std::endl; });
         return kExitDone;
     } catch (const std::exception& error) {

@@ -30,12 +30,12 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.
 int LevelIndex(const std::string& level);
 
-// The full name the save dialog would hand over for a typed name: relative names are taken
-// from the current folder and a name without extension gets ".bmp".
 // The full name the window's dialogs hand over for a typed name: a relative one is taken from
 // the current folder, so that messages name files as the window's would.
 std::string FullPath(const std::string& typed);
 
+// The full name the save dialog would hand over for a typed name: FullPath() with the saves'
+// default extension ".bmp" added when the name has no extension.
 std::string SaveDialogName(const std::string& typed);
 
 std::string UsageText();

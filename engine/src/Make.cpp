@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/Census.h"
+#include "engine/ChartGeometry.h"
 #include "engine/SymbolSheet.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -15,9 +17,6 @@ namespace brodix {
 
 namespace {
 
-constexpr int kLegendWidth = 89;
-constexpr int kLegendRowHeight = 15;
-constexpr int kGridSpacing = 5 * kCellPitch;
 constexpr std::uint32_t kBlackPixel = 0;  // black in the display format
 
 // A new white image of the given size becomes the picture of image, whose control takes the
@@ -38,15 +37,19 @@ void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
         const auto [color, count] = census.palette[i];
         const int y = kLegendRowHeight * i;
         canvas.Brush().SetColor(clWhite - color);
-        canvas.FillRect(Rect(0, y, 30, y + 15));
+        canvas.FillRect(Rect(0, y, kSwatchFrameWidth, y + kLegendRowHeight));
         canvas.Brush().SetColor(color);
-        canvas.FillRect(Rect(1, y + 1, 29, y + 14));
+        canvas.FillRect(Rect(kSwatchInset, y + kSwatchInset, kSwatchFrameWidth - kSwatchInset,
+                             y + kLegendRowHeight - kSwatchInset));
         // White stitches are drawn with the blank cell, so white has no symbol.
         if (color != clWhite) {
-            canvas.CopyRect(Rect(31, y + 1, 44, y + 14), symbols.Canvas(), SymbolCellRect(i));
+            const int top = y + kLegendSymbolTop;
+            canvas.CopyRect(
+                Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
+                symbols.Canvas(), SymbolCellRect(i));
         }
         canvas.Brush().SetColor(clWhite);
-        canvas.TextOut(50, y + 2, std::to_string(count));
+        canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
 }
 
@@ -144,8 +147,8 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
 }
 
 void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& census) {
-    const int width = kCellPitch * census.width + 1;
-    const int height = kCellPitch * census.height + 1;
+    const int width = ChartExtent(census.width);
+    const int height = ChartExtent(census.height);
     if (census.width > 0 && census.height > 0) {
         // Every pixel is drawn, so the chart is drawn before it is handed over and never
         // filled white first; the picture shares the drawn store.
@@ -184,6 +187,11 @@ void UpdateZoom(ZoomTarget& zoom, TImage& preview) {
 }  // namespace
 
 MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
+    std::optional<Census> census;
+    return Make(targets, levels, census);
+}
+
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, std::optional<Census>& kept) {
     if (!targets.source.Picture().HasGraphic())
         return MakeResult::NoPicture;
     targets.status.SetText("Making...");
@@ -197,7 +205,7 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
     const Census& census = std::get<Census>(result);
 
     GiveNewPicture(targets.legend, kLegendWidth,
-                   kLegendRowHeight * static_cast<int>(census.palette.size()) + 1);
+                   LegendHeight(static_cast<int>(census.palette.size())));
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));
@@ -206,6 +214,7 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels) {
     DrawChart(targets.chart, targets.symbols, targets.blank, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
+    kept = std::move(std::get<Census>(result));
     return MakeResult::Done;
 }
 

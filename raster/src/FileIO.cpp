@@ -10,18 +10,16 @@
 #include <vector>
 
 #include "raster/Exceptions.h"
+#include "raster/FileName.h"
 
 namespace brodix {
 
 namespace {
 
+// The folder a file of the name lies in, final '/' kept: "./" for a bare name.
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
+    const std::string folder = FolderPart(path);
+    return folder.empty() ? "./" : folder;
 }
 
 // Renaming over a symbolic link would replace the link itself; the user meant the file it
@@ -62,12 +60,11 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) : m_target(Resolve
     }
 
     const std::string folder = FolderOf(m_target);
-    std::string base =
-        m_target.substr(m_target.rfind('/') == std::string::npos ? 0 : m_target.rfind('/') + 1);
+    std::string base = NamePart(m_target);
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
         base.resize(200);
-    std::string pattern = folder + "/." + base + ".XXXXXX";
+    std::string pattern = folder + "." + base + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);

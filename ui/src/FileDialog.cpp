@@ -1,7 +1,8 @@
 #include "ui/FileDialog.h"
 
-#include <algorithm>
 #include <utility>
+
+#include "raster/FileName.h"
 
 namespace brodix {
 
@@ -25,17 +26,6 @@ bool TFileDialog::Execute(Shell& shell, QWidget* owner) {
 std::vector<FileFilter> PictureFileFilters() {
     // "ALL" lists every file: on this system a name need not contain a dot.
     return {{"bmp", "*.bmp"}, {"ALL", "*"}};
-}
-
-std::string WithDefaultExtension(const std::string& name, const std::string& defaultExt) {
-    if (defaultExt.empty())
-        return name;
-    const auto slash = name.find_last_of('/');
-    const std::string_view file =
-        std::string_view(name).substr(slash == std::string::npos ? 0 : slash + 1);
-    if (file.find('.') != std::string_view::npos)
-        return name;
-    return name + "." + defaultExt;
 }
 
 }  // namespace brodix

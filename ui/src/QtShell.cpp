@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "ui/Shell.h"
 
@@ -39,21 +40,6 @@ QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight) {
     const int left = screen.left() + (screen.width() - dialogWidth) / 2;
     const int top = screen.top() + (screen.height() - dialogHeight) / 3;
     return QRect(left, top, dialogWidth, dialogHeight);
-}
-
-std::string LineBreaksForDisplay(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& request, QWidget* owner) {

@@ -9,7 +9,6 @@
 
 #include "engine/Make.h"
 #include "engine/Messages.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
 #include "ui/ButtonKeys.h"
@@ -28,7 +27,7 @@ TF_main* F_main = nullptr;
 TF_main::TF_main(Shell& shell, QWidget* parent)
     : QWidget(parent),
       OpenDialog1(FileDialogKind::Open, PictureFileFilters(), ""),
-      SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
+      SaveDialog1(FileDialogKind::Save, PictureFileFilters(), kSaveDefaultExtension),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()) {
     RegisterResources();
@@ -69,8 +68,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     ScrollBox2->watchContents();
 
     // The blank cell is part of the window's design, like the captions above.
-    IMG_BLK.SetAutoSize(true);
-    Guard(m_shell, nullptr, [this] { ReadBlankCell(IMG_BLK); });
+    Guard(m_shell, nullptr, [this] { m_workspace.ReadBlankCell(); });
 
     ClickButtonsOnEnter(*this);
     connectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
@@ -125,7 +123,7 @@ ImageView* TF_main::ViewOf(const TImage& image) const {
 }
 
 void TF_main::FormCreate(QObject*) {
-    Img_mark.Picture().LoadFromFile(SymbolSheetPath(m_shell.ProgramFileName()));
+    m_workspace.LoadSymbolSheet(SymbolSheetPath(m_shell.ProgramFileName()));
 }
 
 void TF_main::BTN_MAKEClick(QObject*) {
@@ -140,16 +138,13 @@ void TF_main::BTN_MAKEClick(QObject*) {
     StringCaption noZoomHeight;
     ZoomTarget zoom =
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
-    MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
-                        colorCount, width,  height,    status, messages, zoom};
-    Make(targets, Levels());
+    m_workspace.Make(Levels(), {colorCount, width, height, status}, messages, zoom);
 }
 
 void TF_main::BitBtn2Click(QObject*) {
     if (!OpenDialog1.Execute(m_shell, this))
         return;
-    Image1.Picture().LoadFromFile(OpenDialog1.FileName());
-    Image2.Picture().LoadFromFile(OpenDialog1.FileName());
+    m_workspace.LoadPicture(OpenDialog1.FileName());
     BTN_MAKE->click();
 }
 
@@ -161,8 +156,8 @@ void TF_main::BTN_SAVEClick(QObject*) {
     LabelCaption width(*L_x);
     LabelCaption height(*L_y);
     LabelCaption colorCount(*L_ColorCount);
-    SaveSources sources{Image1, Img_CS, Img_color, Image2, width, height, colorCount, IMG_save};
-    SavePattern(SaveDialog1.FileName(), sources);
+    StatusCaption status(*StsBar);
+    SavePattern(SaveDialog1.FileName(), m_workspace, {colorCount, width, height, status});
 }
 
 void TF_main::BitBtn1Click(QObject*) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/ReduceColor.h"
 #include "raster/TImage.h"
 
@@ -37,5 +40,9 @@ enum class MakeResult { NoPicture, Refused, Done };
 // colours) is shown through targets.messages and changes nothing drawn before. Framework
 // errors (a source that is not a bitmap) propagate as exceptions.
 MakeResult Make(MakeTargets& targets, const LevelChoices& levels);
+
+// Make, keeping the census the chart, legend and preview were drawn from: kept holds it after
+// Done and stays as it was after a refusal or without a picture, since nothing drawn changed.
+MakeResult Make(MakeTargets& targets, const LevelChoices& levels, std::optional<Census>& kept);
 
 }  // namespace brodix

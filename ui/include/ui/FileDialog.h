@@ -32,8 +32,4 @@ class TFileDialog {
 // The filter both of the main window's dialogs use: "bmp" and "ALL".
 std::vector<FileFilter> PictureFileFilters();
 
-// name with "." + defaultExt appended when its file part has no extension (and defaultExt is
-// not empty); otherwise name as it stands.
-std::string WithDefaultExtension(const std::string& name, const std::string& defaultExt);
-
 }  // namespace brodix
