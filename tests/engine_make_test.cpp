@@ -268,6 +268,29 @@ TEST(Make, RefusalLeavesEveryEarlierResult) {
     }
 }
 
+// What the chart, legend and preview were drawn from stays with them until the next Make is
+// done; a refusal draws nothing, so the census stays too.
+TEST(Make, WorkspaceKeepsTheCensusOfTheLastMakeDone) {
+    Window w;
+    EXPECT_FALSE(w.workspace.LastCensus().has_value());
+    w.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+    for (const LevelChoices levels : {LevelChoices{}, LevelChoices{1, 1, 1}}) {
+        ASSERT_EQ(w.Run(levels), MakeResult::Done);
+        const Census expected = std::get<Census>(TakeCensus(w.source, levels));
+        ASSERT_TRUE(w.workspace.LastCensus().has_value());
+        EXPECT_EQ(w.workspace.LastCensus()->palette, expected.palette);
+        EXPECT_EQ(w.workspace.LastCensus()->stitches, expected.stitches);
+    }
+    const std::size_t reducedColors = w.workspace.LastCensus()->palette.size();
+    ASSERT_LT(reducedColors, 30u);
+
+    w.Load(201, 1, [](int, int) { return clBlack; });
+    ASSERT_EQ(w.Run(), MakeResult::Refused);
+    ASSERT_TRUE(w.workspace.LastCensus().has_value());
+    EXPECT_EQ(w.workspace.LastCensus()->width, 6);
+    EXPECT_EQ(w.workspace.LastCensus()->palette.size(), reducedColors);
+}
+
 TEST(Make, NothingLoadedDoesNothing) {
     Window w;
     EXPECT_EQ(w.Run(), MakeResult::NoPicture);

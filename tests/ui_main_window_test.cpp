@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "engine/Messages.h"
+#include "engine/ReduceColor.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "ui/ImageView.h"
@@ -44,6 +45,15 @@ TEST_F(MainWindowTest, StartsEmptyWithOrgLevelsAndAutoMakeOff) {
     ASSERT_EQ(mainIcon.size(), QSize(32, 32));
     ASSERT_EQ(zoomIcon.size(), QSize(32, 32));
     EXPECT_NE(mainIcon, zoomIcon);
+}
+
+// The design's items are the level choices the engine and brodix-chart number.
+TEST_F(MainWindowTest, LevelItemsReadAsTheEngineNamesThem) {
+    QStringList expected;
+    for (const char* item : kLevelItems)
+        expected << QString::fromUtf8(item);
+    for (const RadioGroup* group : {Main().RG_ColorR, Main().RG_ColorG, Main().RG_ColorB})
+        EXPECT_EQ(group->items(), expected);
 }
 
 TEST_F(MainWindowTest, ShownWithTheFocusOnMakeAndTabGoesThroughTheControlsInOrder) {

@@ -10,6 +10,7 @@
 #include "engine/Census.h"
 #include "engine/ChartGeometry.h"
 #include "engine/SymbolSheet.h"
+#include "raster/DisplayPixels.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 
@@ -17,7 +18,7 @@ namespace brodix {
 
 namespace {
 
-constexpr std::uint32_t kBlackPixel = 0;  // black in the display format
+constexpr DisplayPixel kBlackPixel = DisplayPixelOf(clBlack);
 
 // A new white image of the given size becomes the picture of image, whose control takes the
 // same size. Only the picture's own copy is kept.
@@ -107,14 +108,17 @@ TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
 // the result is exactly that of copying cell after cell and drawing the lines afterwards, in
 // one pass over the chart's 23 MB instead of three.
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
+    // Rows are gathered as display values and copied whole, the atlas's cell rows are walked
+    // by pointer: both bitmaps are new, so in display format with top-down rows.
+    RequireTopDownDisplay(chart, "the chart");
+    RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
-    // A new bitmap keeps its rows top-down, so the atlas's cell rows follow each other.
     const std::uint8_t* const atlasBits = atlas.ScanLine(0);
     const std::size_t atlasStride = atlas.Stride();
     const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
     const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
+    std::vector<DisplayPixel> row(static_cast<std::size_t>(width));
     std::vector<const std::uint8_t*> cells(static_cast<std::size_t>(census.width));
     for (int py = 0; py < height; ++py) {
         const int y = std::min(py / kCellPitch, census.height - 1);

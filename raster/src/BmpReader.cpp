@@ -8,6 +8,7 @@
 
 #include "LittleEndian.h"
 #include "raster/BmpCodec.h"
+#include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
 #include "raster/PixelFormat.h"
 #include "raster/Stream.h"
@@ -245,7 +246,8 @@ std::unique_ptr<TBitmap> DecodeRunLength(BoundedInput& input, const BmpHeader& h
     auto bitmap = TBitmap::CreateWithLayout(static_cast<int>(header.width),
                                             static_cast<int>(header.height), BitmapLayout{},
                                             /*topDown=*/false);
-    // The new store is all zero: black wherever no run reaches.
+    // The new store is all zero: black wherever no run reaches. Its rows are display rows,
+    // bottom row first, as y counts them.
     std::uint8_t* bits = bitmap->MutableBits();
     const std::size_t stride = bitmap->Stride();
     const std::int64_t width = header.width;
@@ -258,12 +260,10 @@ std::unique_ptr<TBitmap> DecodeRunLength(BoundedInput& input, const BmpHeader& h
         if (px >= width || y >= height)
             return;
         const TColor color = index < table.size() ? table[index] : clBlack;
-        std::uint8_t* pixel =
-            bits + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(px) * 4;
-        pixel[0] = BlueOf(color);
-        pixel[1] = GreenOf(color);
-        pixel[2] = RedOf(color);
-        pixel[3] = 0;
+        const DisplayPixel value = DisplayPixelOf(color);
+        std::memcpy(bits + static_cast<std::size_t>(y) * stride +
+                        static_cast<std::size_t>(px) * kDisplayPixelBytes,
+                    &value, kDisplayPixelBytes);
     };
     const auto indexAt = [&](std::uint8_t byte, std::int64_t k) -> unsigned {
         if (!fourBits)

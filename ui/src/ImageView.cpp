@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "raster/DisplayPixels.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
@@ -19,8 +20,11 @@ std::function<void(const std::string&)>& drawFailureHandler() {
     return handler;
 }
 
+// A display value is what Format_RGB32 holds, but for the alpha byte that Qt wants full.
+static_assert(qRgb(0x12, 0x34, 0x56) == (0xFF000000u | DisplayPixelOf(RGB(0x12, 0x34, 0x56))));
+
 QRgb toQRgb(TColor color) {
-    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    return 0xFF000000u | DisplayPixelOf(color);
 }
 
 // Nearest-neighbour scaling of the part of a srcW x srcH picture that falls into area of a
@@ -92,7 +96,7 @@ const QImage* ImageView::pictureImage() {
 }
 
 const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
-    if (bitmap.PixelFormat() == TPixelFormat::Display && bitmap.TopDown()) {
+    if (IsTopDownDisplay(bitmap)) {
         // The store's bytes (blue, green, red, unused) are what Format_RGB32 expects.
         m_view = QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
                         static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32);
@@ -105,7 +109,8 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
         for (int y = 0; y < bitmap.Height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(m_converted.scanLine(y));
             if (bitmap.PixelFormat() == TPixelFormat::Display) {
-                std::memcpy(row, bitmap.ScanLine(y), static_cast<std::size_t>(bitmap.Width()) * 4);
+                const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+                std::memcpy(row, pixels.data(), pixels.size_bytes());
                 continue;
             }
             for (int x = 0; x < bitmap.Width(); ++x)
