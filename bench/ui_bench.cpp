@@ -7,10 +7,11 @@
 #include <QPushButton>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
+#include "bmp_builder.h"
+#include "test_files.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
@@ -49,32 +50,13 @@ QApplication& application() {
 std::string writePicture() {
     const std::string path =
         (std::filesystem::temp_directory_path() / "brodix-ui-bench-200.bmp").string();
-    const int size = 200;
-    const int stride = size * 3;
-    std::vector<unsigned char> bytes(54 + stride * size);
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<unsigned>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, size);
-    put32(22, size);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int i = 0; i < size * size; ++i) {
-        const int colour = i * 255 / (size * size);
-        unsigned char* p = &bytes[54 + i * 3];
-        p[0] = static_cast<unsigned char>(colour * 7);
-        p[1] = static_cast<unsigned char>(colour * 3);
-        p[2] = static_cast<unsigned char>(colour);
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    constexpr int kSize = 200;
+    testing::WriteFileBytes(path, testing::BmpBytes(kSize, kSize, 24, [](int x, int y) {
+                                const int i = (kSize - 1 - y) * kSize +
+                                              x;  // counted in file order, bottom row first
+                                const int colour = i * 255 / (kSize * kSize);
+                                return RGB(colour, colour * 3, colour * 7);
+                            }));
     return path;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Messages.h"
+#include "fake_graphic.h"
 #include "raster/Exceptions.h"
 #include "raster/TGraphic.h"
 #include "raster/TImage.h"
@@ -121,18 +122,8 @@ TEST_F(WidgetsTest, GuardShowsEveryKindOfFailureOnceWithItsDot) {
 // A picture that loads but is too large to draw at its size (a huge JPEG, a metafile with a
 // tiny unit) is reported through the failure handler: nothing may leave a paint event.
 TEST_F(WidgetsTest, APictureTooLargeToDrawIsReportedNotThrownFromThePaint) {
-    class Huge final : public TGraphic {
-      public:
-        const char* ClassName() const override { return "THuge"; }
-        int Width() const override { return 100000; }
-        int Height() const override { return 100000; }
-        std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<Huge>(); }
-        void Draw(TCanvas&, const TRect&) override {}
-        void LoadFromStream(TStream&) override {}
-        void SaveToStream(TStream&) const override {}
-    };
     TImage image(50, 50);
-    Huge huge;
+    testing::FakeGraphic huge("THuge", 100000, 100000);
     image.Picture().SetGraphic(&huge);
     std::vector<std::string> reported;
     ImageView::setDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
