@@ -32,7 +32,7 @@ class BenchShell final : public Shell {
     std::string ProgramFileName() override { return std::string(BRODIX_BIN_DIR) + "/Brodix"; }
 };
 
-QApplication& application() {
+QApplication& Application() {
     static int argc = 1;
     static char name[] = "ui_bench";
     static char* argv[] = {name, nullptr};
@@ -47,7 +47,7 @@ QApplication& application() {
 }
 
 // A 200 x 200 24-bit BMP with exactly 255 colours, in bands of 157 stitches.
-std::string writePicture() {
+std::string WritePicture() {
     const std::string path =
         (std::filesystem::temp_directory_path() / "brodix-ui-bench-200.bmp").string();
     constexpr int kSize = 200;
@@ -61,7 +61,7 @@ std::string writePicture() {
 }
 
 void BM_StartUpToShownWindow(benchmark::State& state) {
-    application();
+    Application();
     BenchShell shell;
     for (auto _ : state) {
         Program program(shell);
@@ -74,9 +74,9 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
 BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
 
 void BM_MakeAndRepaint200x200With255Colours(benchmark::State& state) {
-    application();
+    Application();
     BenchShell shell;
-    shell.picture = writePicture();
+    shell.picture = WritePicture();
     Program program(shell);
     program.ShowMainWindow();
     program.Main().BitBtn2->click();

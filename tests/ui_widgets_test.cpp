@@ -34,13 +34,13 @@ TEST_F(WidgetsTest, RadioItemsLieInOneColumnAsTheFontGives) {
     group.setItems({"Org", " 4", " 6", "16", "18"});
     group.resize(57, 89);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(group.itemRect(i), QRect(8, 14 + 14 * i, 47, 14)) << i;
+        EXPECT_EQ(group.ItemRect(i), QRect(8, 14 + 14 * i, 47, 14)) << i;
     group.setItems({"x1", "x2", "x3", "x4", "x5", "x6", "x7", "x8"});
     group.resize(49, 153);
     // (153 - 12 - 5) / 8 = 17 with nothing left over.
-    EXPECT_EQ(group.itemRect(0), QRect(8, 13, 39, 17));
-    EXPECT_EQ(group.itemRect(7), QRect(8, 13 + 7 * 17, 39, 17));
-    EXPECT_EQ(group.itemRect(8), QRect());
+    EXPECT_EQ(group.ItemRect(0), QRect(8, 13, 39, 17));
+    EXPECT_EQ(group.ItemRect(7), QRect(8, 13 + 7 * 17, 39, 17));
+    EXPECT_EQ(group.ItemRect(8), QRect());
 }
 
 TEST_F(WidgetsTest, RadioGroupFiresOnlyWhenTheSelectionMoves) {
@@ -126,16 +126,16 @@ TEST_F(WidgetsTest, APictureTooLargeToDrawIsReportedNotThrownFromThePaint) {
     testing::FakeGraphic huge("THuge", 100000, 100000);
     image.Picture().SetGraphic(&huge);
     std::vector<std::string> reported;
-    ImageView::setDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
+    ImageView::SetDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
     {
         ImageView view;
-        view.setImage(&image);
+        view.SetImage(&image);
         view.resize(50, 50);
         (void)view.grab();
         (void)view.grab();  // asked once, not again on every paint
-        view.setImage(nullptr);
+        view.SetImage(nullptr);
     }
-    ImageView::setDrawFailureHandler(nullptr);
+    ImageView::SetDrawFailureHandler(nullptr);
     EXPECT_EQ(reported, std::vector<std::string>{msg::kOutOfResources});
 }
 

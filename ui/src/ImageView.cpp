@@ -15,7 +15,7 @@ namespace brodix {
 
 namespace {
 
-std::function<void(const std::string&)>& drawFailureHandler() {
+std::function<void(const std::string&)>& DrawFailureHandler() {
     static std::function<void(const std::string&)> handler;
     return handler;
 }
@@ -23,14 +23,14 @@ std::function<void(const std::string&)>& drawFailureHandler() {
 // A display value is what Format_RGB32 holds, but for the alpha byte that Qt wants full.
 static_assert(qRgb(0x12, 0x34, 0x56) == (0xFF000000u | DisplayPixelOf(RGB(0x12, 0x34, 0x56))));
 
-QRgb toQRgb(TColor color) {
+QRgb ToQRgb(TColor color) {
     return 0xFF000000u | DisplayPixelOf(color);
 }
 
 // Nearest-neighbour scaling of the part of a srcW x srcH picture that falls into area of a
 // dstW x dstH stretch: destination pixel d takes source pixel d * src / dst, so a whole-number
 // factor k gives solid k x k blocks and no colour is ever blended.
-QImage stretchedPart(const QImage& picture, int dstW, int dstH, const QRect& area) {
+QImage StretchedPart(const QImage& picture, int dstW, int dstH, const QRect& area) {
     QImage out(area.size(), QImage::Format_RGB32);
     const std::int64_t srcW = picture.width();
     const std::int64_t srcH = picture.height();
@@ -59,20 +59,20 @@ ImageView::~ImageView() {
         m_image->OnChange = nullptr;
 }
 
-void ImageView::setDrawFailureHandler(std::function<void(const std::string&)> handler) {
-    drawFailureHandler() = std::move(handler);
+void ImageView::SetDrawFailureHandler(std::function<void(const std::string&)> handler) {
+    DrawFailureHandler() = std::move(handler);
 }
 
-void ImageView::setImage(TImage* image) {
+void ImageView::SetImage(TImage* image) {
     if (m_image)
         m_image->OnChange = nullptr;
     m_image = image;
     if (m_image)
-        m_image->OnChange = [this] { imageChanged(); };
-    imageChanged();
+        m_image->OnChange = [this] { ImageChanged(); };
+    ImageChanged();
 }
 
-void ImageView::imageChanged() {
+void ImageView::ImageChanged() {
     m_convertedValid = false;
     m_drawnFrom = nullptr;
     if (m_image && size() != QSize(m_image->Width(), m_image->Height()))
@@ -84,18 +84,18 @@ void ImageView::imageChanged() {
     }
 }
 
-const QImage* ImageView::pictureImage() {
+const QImage* ImageView::PictureImage() {
     if (!m_image)
         return nullptr;
     TGraphic* graphic = m_image->Picture().Graphic();
     if (!graphic || graphic->Empty())
         return nullptr;
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
-        return bitmapImage(*bitmap);
-    return drawnImage(*graphic);
+        return BitmapImage(*bitmap);
+    return DrawnImage(*graphic);
 }
 
-const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
+const QImage* ImageView::BitmapImage(const TBitmap& bitmap) {
     if (IsTopDownDisplay(bitmap)) {
         // The store's bytes (blue, green, red, unused) are what Format_RGB32 expects.
         m_view = QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
@@ -114,7 +114,7 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
                 continue;
             }
             for (int x = 0; x < bitmap.Width(); ++x)
-                row[x] = toQRgb(bitmap.GetPixel(x, y));
+                row[x] = ToQRgb(bitmap.GetPixel(x, y));
         }
         m_convertedFrom = &bitmap;
         m_convertedGeneration = bitmap.Generation();
@@ -123,7 +123,7 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
     return &m_converted;
 }
 
-const QImage* ImageView::drawnImage(TGraphic& graphic) {
+const QImage* ImageView::DrawnImage(TGraphic& graphic) {
     if (m_drawnFrom != &graphic || !m_drawn) {
         m_drawn = std::make_unique<TBitmap>();
         m_drawnFrom = &graphic;
@@ -133,15 +133,15 @@ const QImage* ImageView::drawnImage(TGraphic& graphic) {
             m_drawn->SetSize(graphic.Width(), graphic.Height());
             graphic.Draw(m_drawn->Canvas(), Rect(0, 0, graphic.Width(), graphic.Height()));
         });
-        if (failure && drawFailureHandler())
-            drawFailureHandler()(*failure);
+        if (failure && DrawFailureHandler())
+            DrawFailureHandler()(*failure);
     }
-    return bitmapImage(*m_drawn);
+    return BitmapImage(*m_drawn);
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
     m_repaintPending = false;
-    const QImage* picture = pictureImage();
+    const QImage* picture = PictureImage();
     if (!picture)
         return;
     QPainter painter(this);
@@ -151,7 +151,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         if (area.isEmpty())
             return;
         painter.drawImage(area.topLeft(),
-                          stretchedPart(*picture, control.width(), control.height(), area));
+                          StretchedPart(*picture, control.width(), control.height(), area));
         return;
     }
     QPoint origin(0, 0);

@@ -15,14 +15,14 @@
 
 // The icons are compiled into the ui library; a static library's resources are registered only
 // when asked for by name, outside any namespace.
-static void registerIconResources() {
+static void RegisterIconResources() {
     Q_INIT_RESOURCE(icons);
 }
 
 namespace brodix {
 
 void RegisterResources() {
-    static const bool registered = (registerIconResources(), true);
+    static const bool registered = (RegisterIconResources(), true);
     (void)registered;
 }
 

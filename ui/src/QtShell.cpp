@@ -13,7 +13,7 @@ namespace brodix {
 
 namespace {
 
-QScreen* screenOf(QWidget* owner) {
+QScreen* ScreenOf(QWidget* owner) {
     if (owner && owner->screen())
         return owner->screen();
     return QGuiApplication::primaryScreen();
@@ -21,16 +21,16 @@ QScreen* screenOf(QWidget* owner) {
 
 // Puts a dialog on its owner's monitor, centred across and a third of the free height down,
 // before it opens.
-void placeDialog(QDialog& dialog, QWidget* owner) {
+void PlaceDialog(QDialog& dialog, QWidget* owner) {
     dialog.ensurePolished();
     dialog.adjustSize();
-    if (QScreen* screen = screenOf(owner)) {
+    if (QScreen* screen = ScreenOf(owner)) {
         const QSize size = dialog.size();
         dialog.move(DialogPlacement(screen->geometry(), size.width(), size.height()).topLeft());
     }
 }
 
-QString filterEntry(const FileFilter& filter) {
+QString FilterEntry(const FileFilter& filter) {
     return QString::fromStdString(filter.name + " (" + filter.pattern + ")");
 }
 
@@ -58,7 +58,7 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
 
     QStringList filters;
     for (const FileFilter& filter : request.filters)
-        filters << filterEntry(filter);
+        filters << FilterEntry(filter);
     dialog.setNameFilters(filters);
     const int index = request.start.filterIndex;
     if (index >= 0 && index < filters.size())
@@ -69,7 +69,7 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
         dialog.selectFile(start);
     }
 
-    placeDialog(dialog, owner);
+    PlaceDialog(dialog, owner);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -57,32 +57,32 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     setFixedSize(size());
     setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-32.xpm")));
 
-    f.Image1->setImage(&Image1);
-    f.Img_mark->setImage(&Img_mark);
-    f.Image2->setImage(&Image2);
-    f.IMG_BLK->setImage(&IMG_BLK);
-    f.IMG_save->setImage(&IMG_save);
-    f.Img_color->setImage(&Img_color);
-    f.Img_CS->setImage(&Img_CS);
-    ScrollBox1->watchContents();
-    ScrollBox2->watchContents();
+    f.Image1->SetImage(&Image1);
+    f.Img_mark->SetImage(&Img_mark);
+    f.Image2->SetImage(&Image2);
+    f.IMG_BLK->SetImage(&IMG_BLK);
+    f.IMG_save->SetImage(&IMG_save);
+    f.Img_color->SetImage(&Img_color);
+    f.Img_CS->SetImage(&Img_CS);
+    ScrollBox1->WatchContents();
+    ScrollBox2->WatchContents();
 
     // The blank cell is part of the window's design, like the captions above.
     Guard(m_shell, nullptr, [this] { m_workspace.ReadBlankCell(); });
 
     ClickButtonsOnEnter(*this);
-    connectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
-    connectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
-    connectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
-    connectHandler(BitBtn1, &QPushButton::clicked, &TF_main::BitBtn1Click);
-    connectHandler(RG_ColorR, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    ConnectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
+    ConnectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
+    ConnectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
+    ConnectHandler(BitBtn1, &QPushButton::clicked, &TF_main::BitBtn1Click);
+    ConnectHandler(RG_ColorR, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.
-    ImageView::setDrawFailureHandler([this](const std::string& message) {
+    ImageView::SetDrawFailureHandler([this](const std::string& message) {
         QMetaObject::invokeMethod(
             this,
             [this, message] { m_shell.ShowExceptionMessage(ExceptionBoxText(message), this); },
@@ -95,17 +95,17 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
 }
 
 TF_main::~TF_main() {
-    ImageView::setDrawFailureHandler(nullptr);
+    ImageView::SetDrawFailureHandler(nullptr);
     // The image views are child widgets and outlive the images they show, members of this
     // class; they let go of them first.
     for (ImageView* view : findChildren<ImageView*>())
-        view->setImage(nullptr);
+        view->SetImage(nullptr);
     if (F_main == this)
         F_main = nullptr;
 }
 
 template <typename Sender, typename Signal>
-void TF_main::connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*)) {
+void TF_main::ConnectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*)) {
     connect(sender, signal, this, [this, sender, handler] {
         Guard(m_shell, this, [this, sender, handler] { (this->*handler)(sender); });
     });
@@ -117,7 +117,7 @@ LevelChoices TF_main::Levels() const {
 
 ImageView* TF_main::ViewOf(const TImage& image) const {
     for (ImageView* view : findChildren<ImageView*>())
-        if (view->image() == &image)
+        if (view->Image() == &image)
             return view;
     return nullptr;
 }

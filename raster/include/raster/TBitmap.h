@@ -105,8 +105,9 @@ class TBitmap final : public TGraphic {
     BitmapLayout m_layout;
     std::size_t m_stride = 0;
     bool m_topDown = true;
-    // Shared between copies until one of them writes. Allocated without zeroing: every
-    // creator fills it exactly once (white, zero, or the file's bytes).
+    // Shared between copies until one of them writes. Allocated without zeroing: a creator
+    // fills it (white, zero, or the file's bytes), except SetSizeForOverwrite, whose caller
+    // writes every pixel before anything reads them.
     std::shared_ptr<PixelStore> m_store;
     std::unique_ptr<TCanvas> m_canvas;
     std::uint64_t m_generation = 0;

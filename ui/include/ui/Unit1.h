@@ -86,7 +86,7 @@ class TF_main : public QWidget {
 
   private:
     template <typename Sender, typename Signal>
-    void connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*));
+    void ConnectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*));
 
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
