@@ -3,9 +3,8 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "engine/Make.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 
@@ -43,17 +42,16 @@ void BM_Census200x200With255Colours(benchmark::State& state) {
 BENCHMARK(BM_Census200x200With255Colours)->Unit(benchmark::kMillisecond);
 
 void BM_Make200x200With255Colours(benchmark::State& state) {
-    TImage source, preview, legend, chart, symbols(41, 41), blank(13, 13), zoom(200, 200);
-    GiveWorstPicture(source);
-    GiveWorstPicture(preview);
-    symbols.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
-    ReadBlankCell(blank);
-    StringCaption count, width, height, status, zoomWidth, zoomHeight;
+    Workspace workspace;
+    HeadlessControls controls;
+    GiveWorstPicture(workspace.picture);
+    GiveWorstPicture(workspace.preview);
+    workspace.LoadSymbolSheet(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
+    workspace.ReadBlankCell();
     NoMessages messages;
-    MakeTargets targets{source, preview, legend, chart,  symbols,  blank,
-                        count,  width,   height, status, messages, {zoom, zoomWidth, zoomHeight}};
     for (auto _ : state)
-        benchmark::DoNotOptimize(Make(targets, {}));
+        benchmark::DoNotOptimize(
+            workspace.Make({}, controls.Captions(), messages, controls.Zoom()));
 }
 BENCHMARK(BM_Make200x200With255Colours)->Unit(benchmark::kMillisecond);
 

@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "engine/Captions.h"
-#include "engine/Make.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "export/SavePattern.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -46,15 +45,8 @@ std::string MakeFolder(const std::string& parent) {
 
 // The main window after Make of the 200 x 200 picture.
 struct MadeWindow {
-    TImage picture{200, 200};
-    TImage preview{200, 200};
-    TImage symbols{41, 41};
-    TImage blank{13, 13};
-    TImage legend{89, 261};
-    TImage chart{100, 100};
-    TImage scratch{41, 41};
-    TImage zoom{200, 200};
-    StringCaption colorCount, width, height, status, zoomWidth, zoomHeight;
+    Workspace workspace;
+    HeadlessControls controls;
     QuietSink sink;
 
     MadeWindow() {
@@ -65,8 +57,8 @@ struct MadeWindow {
             for (int x = 0; x < kSide; ++x)
                 bitmap.SetPixel(x, y, PictureColor(x, y));
         }
-        picture.Picture().SetGraphic(&bitmap);
-        preview.Picture().SetGraphic(&bitmap);
+        workspace.picture.Picture().SetGraphic(&bitmap);
+        workspace.preview.Picture().SetGraphic(&bitmap);
         TBitmap sheet;
         sheet.SetWidth(121);
         sheet.SetHeight(313);
@@ -74,21 +66,12 @@ struct MadeWindow {
             for (int x = 0; x < 121; ++x)
                 sheet.SetPixel(x, y, (x * y) % 5 == 0 ? 0 : clWhite);
         }
-        symbols.Picture().SetGraphic(&sheet);
-        ReadBlankCell(blank);
-        MakeTargets targets{
-            picture,    preview,
-            legend,     chart,
-            symbols,    blank,
-            colorCount, width,
-            height,     status,
-            sink,       ZoomTarget{.image = zoom, .width = zoomWidth, .height = zoomHeight}};
-        Make(targets, LevelChoices{});
+        workspace.symbols.Picture().SetGraphic(&sheet);
+        workspace.ReadBlankCell();
+        workspace.Make(LevelChoices{}, controls.Captions(), sink, controls.Zoom());
     }
 
-    SaveSources Sources() {
-        return {picture, chart, legend, preview, width, height, colorCount, scratch};
-    }
+    SaveSources Sources() { return SourcesOf(workspace, controls.Captions()); }
 };
 
 void SaveInto(benchmark::State& state, const std::string& parent) {

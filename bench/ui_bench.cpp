@@ -7,10 +7,11 @@
 #include <QPushButton>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
+#include "bmp_builder.h"
+#include "test_files.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
@@ -31,7 +32,7 @@ class BenchShell final : public Shell {
     std::string ProgramFileName() override { return std::string(BRODIX_BIN_DIR) + "/brodix"; }
 };
 
-QApplication& application() {
+QApplication& Application() {
     static int argc = 1;
     static char name[] = "ui_bench";
     static char* argv[] = {name, nullptr};
@@ -46,40 +47,21 @@ QApplication& application() {
 }
 
 // A 200 x 200 24-bit BMP with exactly 255 colours, in bands of 157 stitches.
-std::string writePicture() {
+std::string WritePicture() {
     const std::string path =
         (std::filesystem::temp_directory_path() / "brodix-ui-bench-200.bmp").string();
-    const int size = 200;
-    const int stride = size * 3;
-    std::vector<unsigned char> bytes(54 + stride * size);
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<unsigned>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, size);
-    put32(22, size);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int i = 0; i < size * size; ++i) {
-        const int colour = i * 255 / (size * size);
-        unsigned char* p = &bytes[54 + i * 3];
-        p[0] = static_cast<unsigned char>(colour * 7);
-        p[1] = static_cast<unsigned char>(colour * 3);
-        p[2] = static_cast<unsigned char>(colour);
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    constexpr int kSize = 200;
+    testing::WriteFileBytes(path, testing::BmpBytes(kSize, kSize, 24, [](int x, int y) {
+                                const int i = (kSize - 1 - y) * kSize +
+                                              x;  // counted in file order, bottom row first
+                                const int colour = i * 255 / (kSize * kSize);
+                                return RGB(colour, colour * 3, colour * 7);
+                            }));
     return path;
 }
 
 void BM_StartUpToShownWindow(benchmark::State& state) {
-    application();
+    Application();
     BenchShell shell;
     for (auto _ : state) {
         Program program(shell);
@@ -92,9 +74,9 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
 BENCHMARK(BM_StartUpToShownWindow)->Unit(benchmark::kMillisecond);
 
 void BM_MakeAndRepaint200x200With255Colours(benchmark::State& state) {
-    application();
+    Application();
     BenchShell shell;
-    shell.picture = writePicture();
+    shell.picture = WritePicture();
     Program program(shell);
     program.ShowMainWindow();
     program.Main().BitBtn2->click();

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/Make.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "engine_support.h"
 #include "raster/Exceptions.h"
 #include "raster/TCanvas.h"
@@ -22,18 +22,25 @@ using testing::GivePicture;
 // The main window's images and captions, with the real symbol sheet and blank cell.
 struct Window {
     Window() {
-        symbols.Picture().LoadFromFile(testing::BinFile(kSymbolSheetFileName));
-        ReadBlankCell(blank);
+        workspace.LoadSymbolSheet(testing::BinFile(kSymbolSheetFileName));
+        workspace.ReadBlankCell();
     }
 
-    MakeResult Run(const LevelChoices& levels = {}) { return Make(targets, levels); }
+    MakeResult Run(const LevelChoices& levels = {}) {
+        return workspace.Make(levels, {colorCount, width, height, status}, messages, zoom);
+    }
 
-    TImage source, preview, legend, chart, symbols{41, 41}, blank{13, 13}, zoomImage{200, 200};
+    Workspace workspace;
+    TImage& source = workspace.picture;
+    TImage& preview = workspace.preview;
+    TImage& legend = workspace.legend;
+    TImage& chart = workspace.chart;
+    TImage& symbols = workspace.symbols;
+    TImage& blank = workspace.blank;
+    TImage zoomImage{200, 200};
     testing::RecordedCaption colorCount, width, height, status, zoomWidth, zoomHeight;
     testing::RecordedMessages messages;
-    MakeTargets targets{source,  preview, legend,     chart,
-                        symbols, blank,   colorCount, width,
-                        height,  status,  messages,   {zoomImage, zoomWidth, zoomHeight, 4}};
+    ZoomTarget zoom{zoomImage, zoomWidth, zoomHeight, 4};
 
     void Load(int w, int h, const std::function<TColor(int, int)>& colorOf) {
         GivePicture(source, w, h, colorOf);
@@ -182,7 +189,7 @@ TEST(Make, GridLinesEveryFifthStitch) {
 
 TEST(Make, ZoomGetsACopyOfThePreviewEnlarged) {
     Window w;
-    w.targets.zoom.factor = 3;
+    w.zoom.factor = 3;
     w.Load(12, 8, [](int x, int y) { return RGB(x * 20, y * 30, 7); });
     ASSERT_EQ(w.Run({1, 1, 1}), MakeResult::Done);
     EXPECT_EQ(w.zoomImage.Width(), 36);
@@ -259,6 +266,29 @@ TEST(Make, RefusalLeavesEveryEarlierResult) {
         EXPECT_TRUE(same(zoom, w.zoomImage.Picture().Bitmap()));
         EXPECT_TRUE(same(preview, w.preview.Picture().Bitmap()));
     }
+}
+
+// What the chart, legend and preview were drawn from stays with them until the next Make is
+// done; a refusal draws nothing, so the census stays too.
+TEST(Make, WorkspaceKeepsTheCensusOfTheLastMakeDone) {
+    Window w;
+    EXPECT_FALSE(w.workspace.LastCensus().has_value());
+    w.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+    for (const LevelChoices levels : {LevelChoices{}, LevelChoices{1, 1, 1}}) {
+        ASSERT_EQ(w.Run(levels), MakeResult::Done);
+        const Census expected = std::get<Census>(TakeCensus(w.source, levels));
+        ASSERT_TRUE(w.workspace.LastCensus().has_value());
+        EXPECT_EQ(w.workspace.LastCensus()->palette, expected.palette);
+        EXPECT_EQ(w.workspace.LastCensus()->stitches, expected.stitches);
+    }
+    const std::size_t reducedColors = w.workspace.LastCensus()->palette.size();
+    ASSERT_LT(reducedColors, 30u);
+
+    w.Load(201, 1, [](int, int) { return clBlack; });
+    ASSERT_EQ(w.Run(), MakeResult::Refused);
+    ASSERT_TRUE(w.workspace.LastCensus().has_value());
+    EXPECT_EQ(w.workspace.LastCensus()->width, 6);
+    EXPECT_EQ(w.workspace.LastCensus()->palette.size(), reducedColors);
 }
 
 TEST(Make, NothingLoadedDoesNothing) {

@@ -7,6 +7,7 @@
 #include "engine/Messages.h"
 #include "export/SavePattern.h"
 #include "export_test_support.h"
+#include "fake_graphic.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -53,18 +54,17 @@ TBitmap NewBitmap(int width, int height) {
 
 // The main window's images and labels as a Make of a W x H picture with n colours leaves them.
 struct Window {
-    TImage source{200, 200};
-    TImage chart{100, 100};
-    TImage legend{89, 261};
-    TImage preview{200, 200};
-    TImage scratch{41, 41};
-    StringCaption width;
-    StringCaption height;
-    StringCaption colorCount;
+    Workspace workspace;
+    TImage& source = workspace.picture;
+    TImage& chart = workspace.chart;
+    TImage& legend = workspace.legend;
+    TImage& preview = workspace.preview;
+    HeadlessControls controls;
+    StringCaption& width = controls.width;
+    StringCaption& height = controls.height;
+    StringCaption& colorCount = controls.colorCount;
 
-    SaveSources Sources() {
-        return {source, chart, legend, preview, width, height, colorCount, scratch};
-    }
+    SaveSources Sources() { return SourcesOf(workspace, controls.Captions()); }
 
     void AfterMake(int w, int h, int n) {
         TBitmap picture = NewBitmap(w, h);
@@ -343,30 +343,6 @@ TEST(SavePattern, EmptyPictureIsSavedWithoutTheEnlargedPicture) {
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"rose_CS.bmp", "rose_color.bmp"}));
 }
 
-// A picture of another kind than a bitmap, as a JPEG or icon that Make refused leaves in the
-// preview. Draws its pixels scaled by whole blocks.
-class PatternGraphic final : public TGraphic {
-  public:
-    const char* ClassName() const override { return "TPatternGraphic"; }
-    int Width() const override { return 3; }
-    int Height() const override { return 2; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<PatternGraphic>(); }
-    void Draw(TCanvas& canvas, const TRect& rect) override {
-        const int kx = rect.Width() / Width();
-        const int ky = rect.Height() / Height();
-        for (int y = 0; y < Height(); ++y) {
-            for (int x = 0; x < Width(); ++x) {
-                canvas.Brush().SetColor(Color(x, y));
-                canvas.FillRect(Rect(rect.Left + kx * x, rect.Top + ky * y,
-                                     rect.Left + kx * (x + 1), rect.Top + ky * (y + 1)));
-            }
-        }
-    }
-    void LoadFromStream(TStream& /*stream*/) override {}
-    void SaveToStream(TStream& /*stream*/) const override {}
-    static TColor Color(int x, int y) { return RGB(40 * x, 90 * y, 200); }
-};
-
 TEST(ExceptionBoxText, AddsAFullStopOnlyAfterBytesAboveIt) {
     struct Case {
         std::string message, shown;
@@ -382,7 +358,8 @@ TEST(ExceptionBoxText, AddsAFullStopOnlyAfterBytesAboveIt) {
 TEST(SavePattern, PreviewOfAnotherKindIsEnlargedAsShownAndKept) {
     Window window;
     window.AfterMake(3, 2, 1);  // the labels of the last Make: scale min(200, 400) = 200
-    window.preview.Picture().Adopt(std::make_unique<PatternGraphic>());
+    // Another kind of picture, as a JPEG or icon that Make refused leaves in the preview.
+    window.preview.Picture().Adopt(std::make_unique<testing::FakeGraphic>("TPatternGraphic", 3, 2));
     const TGraphic* shown = window.preview.Picture().Graphic();
     TempDir dir;
     SaveSources sources = window.Sources();
@@ -391,7 +368,7 @@ TEST(SavePattern, PreviewOfAnotherKindIsEnlargedAsShownAndKept) {
     EXPECT_EQ(window.preview.Picture().Graphic(), shown);
     EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CSC.bmp"),
               testing::BmpBytes(600, 400, 32, [](int x, int y) {
-                  return PatternGraphic::Color(x / 200, y / 200);
+                  return testing::FakeGraphic::Color(x / 200, y / 200);
               }));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_graphic.h"
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
 #include "raster/GraphicsObjects.h"
@@ -44,16 +45,9 @@ int CountColor(const TBitmap& bitmap, TColor color) {
 }
 
 // A graphic of another kind than a bitmap, as a loaded JPEG image is.
-class FakeJpeg final : public TGraphic {
-  public:
-    const char* ClassName() const override { return "TJPEGImage"; }
-    int Width() const override { return 7; }
-    int Height() const override { return 5; }
-    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<FakeJpeg>(); }
-    void Draw(TCanvas&, const TRect&) override {}
-    void LoadFromStream(TStream&) override {}
-    void SaveToStream(TStream&) const override {}
-};
+testing::FakeGraphic FakeJpeg() {
+    return testing::FakeGraphic("TJPEGImage", 7, 5);
+}
 
 // --- sizes ---------------------------------------------------------------------------------
 
@@ -571,7 +565,7 @@ TEST(Picture, CanvasStateIsNotCarriedOver) {
 
 TEST(Picture, BitmapOfAnotherKindDiscardsIt) {
     TPicture picture;
-    FakeJpeg jpeg;
+    testing::FakeGraphic jpeg = FakeJpeg();
     picture.SetGraphic(&jpeg);
     EXPECT_EQ(picture.Width(), 7);
     int changes = 0;
@@ -606,7 +600,7 @@ TEST(ImageCanvas, EmptyPictureGetsAWhiteImageOfTheControlsSize) {
 
 TEST(ImageCanvas, OtherKindsAreRefusedAndKept) {
     TImage image(10, 10);
-    FakeJpeg jpeg;
+    testing::FakeGraphic jpeg = FakeJpeg();
     image.Picture().SetGraphic(&jpeg);
     try {
         image.Canvas();

@@ -17,7 +17,7 @@
 namespace brodix {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpFields;
 using testing::BuildBmp;
 using testing::Bytes;
 using testing::SuiteFile;
@@ -176,7 +176,7 @@ TEST(BmpDecode, Variants) {
     const TColor red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000;
     const struct {
         const char* name;
-        BmpSpec spec;
+        BmpFields fields;
         std::vector<TColor> expected;  // rows top down
         int width;
     } cases[] = {
@@ -265,7 +265,7 @@ TEST(BmpDecode, Variants) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::unique_ptr<TBitmap> bitmap;
-        ASSERT_NO_THROW(bitmap = Decode(BuildBmp(c.spec)));
+        ASSERT_NO_THROW(bitmap = Decode(BuildBmp(c.fields)));
         ASSERT_EQ(bitmap->Width(), c.width);
         ASSERT_EQ(bitmap->Height() * c.width, static_cast<int>(c.expected.size()));
         for (std::size_t i = 0; i < c.expected.size(); ++i) {
@@ -277,10 +277,10 @@ TEST(BmpDecode, Variants) {
 }
 
 TEST(BmpDecode, CoreHeaderWidthIsUnsigned) {
-    BmpSpec spec{
+    BmpFields fields{
         .width = 40000, .height = 1, .bitCount = 1, .headerSize = 12, .table = {clBlack, clWhite}};
-    spec.pixels.assign(RowStride(40000, 1), 0xFF);
-    const auto bitmap = Decode(BuildBmp(spec));
+    fields.pixels.assign(RowStride(40000, 1), 0xFF);
+    const auto bitmap = Decode(BuildBmp(fields));
     EXPECT_EQ(bitmap->Width(), 40000);
     EXPECT_EQ(bitmap->GetPixel(39999, 0), clWhite);
 }
@@ -581,18 +581,18 @@ TEST(BmpWrite, RoundTripsKeepPixelsAndLayout) {
     for (const auto& layout : layouts) {
         for (const int width : {1, 3, 9, 13}) {
             SCOPED_TRACE(std::to_string(layout.bitCount) + " bits, width " + std::to_string(width));
-            BmpSpec spec{.width = width,
-                         .height = 3,
-                         .bitCount = layout.bitCount,
-                         .compression = layout.compression,
-                         .colorsUsed = static_cast<std::uint32_t>(layout.table.size()),
-                         .table = layout.table,
-                         .masks = layout.masks};
+            BmpFields fields{.width = width,
+                             .height = 3,
+                             .bitCount = layout.bitCount,
+                             .compression = layout.compression,
+                             .colorsUsed = static_cast<std::uint32_t>(layout.table.size()),
+                             .table = layout.table,
+                             .masks = layout.masks};
             const std::size_t stride = RowStride(width, layout.bitCount);
             for (std::size_t i = 0; i < stride * 3; ++i) {
-                spec.pixels.push_back(static_cast<std::uint8_t>((i * 37 + width) % 256 & 0x77));
+                fields.pixels.push_back(static_cast<std::uint8_t>((i * 37 + width) % 256 & 0x77));
             }
-            const auto original = Decode(BuildBmp(spec));
+            const auto original = Decode(BuildBmp(fields));
             const auto copy = Decode(Encode(*original));
             ASSERT_EQ(copy->Width(), width);
             ASSERT_EQ(copy->Height(), 3);

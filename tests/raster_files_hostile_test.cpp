@@ -89,7 +89,7 @@ TEST(HostileLoad, DeclaredSizeCostsNoMemoryBeyondTheData) {
     const TColor red = 0x0000FF;
     const struct {
         const char* name;
-        testing::BmpSpec spec;
+        testing::BmpFields fields;
         TColor bottomLeft;
     } cases[] = {
         {"32 bits, no pixel data", {.width = 8192, .height = 8192, .bitCount = 32}, clBlack},
@@ -108,7 +108,7 @@ TEST(HostileLoad, DeclaredSizeCostsNoMemoryBeyondTheData) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes file = testing::BuildBmp(c.spec);
+        const Bytes file = testing::BuildBmp(c.fields);
         const std::size_t before = ResidentBytes();
         // Twice, as the window and brodix-chart load every picture.
         TMemoryStream first(file);
@@ -117,8 +117,8 @@ TEST(HostileLoad, DeclaredSizeCostsNoMemoryBeyondTheData) {
         const auto preview = ReadBmp(second, file.size());
         const std::size_t grown = ResidentBytes() - before;
         EXPECT_LT(grown, std::size_t{16} << 20);
-        EXPECT_EQ(picture->GetPixel(0, c.spec.height - 1), c.bottomLeft);
-        EXPECT_EQ(preview->GetPixel(c.spec.width - 1, 0), clBlack) << "a row the file lacks";
+        EXPECT_EQ(picture->GetPixel(0, c.fields.height - 1), c.bottomLeft);
+        EXPECT_EQ(preview->GetPixel(c.fields.width - 1, 0), clBlack) << "a row the file lacks";
     }
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "engine/Messages.h"
+#include "engine/ReduceColor.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "ui/ImageView.h"
@@ -44,6 +45,15 @@ TEST_F(MainWindowTest, StartsEmptyWithOrgLevelsAndAutoMakeOff) {
     ASSERT_EQ(mainIcon.size(), QSize(32, 32));
     ASSERT_EQ(zoomIcon.size(), QSize(32, 32));
     EXPECT_NE(mainIcon, zoomIcon);
+}
+
+// The design's items are the level choices the engine and brodix-chart number.
+TEST_F(MainWindowTest, LevelItemsReadAsTheEngineNamesThem) {
+    QStringList expected;
+    for (const char* item : kLevelItems)
+        expected << QString::fromUtf8(item);
+    for (const RadioGroup* group : {Main().RG_ColorR, Main().RG_ColorG, Main().RG_ColorB})
+        EXPECT_EQ(group->items(), expected);
 }
 
 TEST_F(MainWindowTest, ShownWithTheFocusOnMakeAndTabGoesThroughTheControlsInOrder) {
@@ -109,7 +119,7 @@ enum class Gesture { ClickItem, KeyDown, KeyUp };
 void Select(RadioGroup& group, Gesture gesture, int item) {
     switch (gesture) {
         case Gesture::ClickItem: {
-            const QPoint at = group.itemRect(item).center();
+            const QPoint at = group.ItemRect(item).center();
             QMouseEvent press(QEvent::MouseButtonPress, at, group.mapToGlobal(at), Qt::LeftButton,
                               Qt::LeftButton, Qt::NoModifier);
             QMouseEvent release(QEvent::MouseButtonRelease, at, group.mapToGlobal(at),
@@ -218,7 +228,7 @@ TEST_F(MainWindowTest, AJpegPictureIsShownButMakeFailsWithTheCanvasMessage) {
     EXPECT_EQ(shell.exceptionMessages[0], std::string(msg::kNoCanvasBitmap) + ".");
     EXPECT_EQ(Caption(Main().L_x), "");
     // The preview draws the photo through the graphic's own drawing.
-    const QImage* shown = Main().ViewOf(Main().Image2)->pictureImage();
+    const QImage* shown = Main().ViewOf(Main().Image2)->PictureImage();
     ASSERT_NE(shown, nullptr);
     ASSERT_EQ(shown->size(), QSize(64, 48));
     const QColor centre = shown->pixelColor(32, 24);
@@ -354,7 +364,7 @@ TEST_F(MainWindowTest, ImageViewsShowThePicturesPixels) {
         ImageView* view = Main().ViewOf(*image);
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->size(), QSize(image->Width(), image->Height()));
-        const QImage* shown = view->pictureImage();
+        const QImage* shown = view->PictureImage();
         ASSERT_NE(shown, nullptr);
         const TBitmap& bitmap = image->Picture().Bitmap();
         ASSERT_EQ(shown->size(), QSize(bitmap.Width(), bitmap.Height()));

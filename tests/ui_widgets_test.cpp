@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Messages.h"
+#include "fake_graphic.h"
 #include "raster/Exceptions.h"
 #include "raster/TGraphic.h"
 #include "raster/TImage.h"
@@ -33,13 +34,13 @@ TEST_F(WidgetsTest, RadioItemsLieInOneColumnAsTheFontGives) {
     group.setItems({"Org", " 4", " 6", "16", "18"});
     group.resize(57, 89);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(group.itemRect(i), QRect(8, 14 + 14 * i, 47, 14)) << i;
+        EXPECT_EQ(group.ItemRect(i), QRect(8, 14 + 14 * i, 47, 14)) << i;
     group.setItems({"x1", "x2", "x3", "x4", "x5", "x6", "x7", "x8"});
     group.resize(49, 153);
     // (153 - 12 - 5) / 8 = 17 with nothing left over.
-    EXPECT_EQ(group.itemRect(0), QRect(8, 13, 39, 17));
-    EXPECT_EQ(group.itemRect(7), QRect(8, 13 + 7 * 17, 39, 17));
-    EXPECT_EQ(group.itemRect(8), QRect());
+    EXPECT_EQ(group.ItemRect(0), QRect(8, 13, 39, 17));
+    EXPECT_EQ(group.ItemRect(7), QRect(8, 13 + 7 * 17, 39, 17));
+    EXPECT_EQ(group.ItemRect(8), QRect());
 }
 
 TEST_F(WidgetsTest, RadioGroupFiresOnlyWhenTheSelectionMoves) {
@@ -121,30 +122,20 @@ TEST_F(WidgetsTest, GuardShowsEveryKindOfFailureOnceWithItsDot) {
 // A picture that loads but is too large to draw at its size (a huge JPEG, a metafile with a
 // tiny unit) is reported through the failure handler: nothing may leave a paint event.
 TEST_F(WidgetsTest, APictureTooLargeToDrawIsReportedNotThrownFromThePaint) {
-    class Huge final : public TGraphic {
-      public:
-        const char* ClassName() const override { return "THuge"; }
-        int Width() const override { return 100000; }
-        int Height() const override { return 100000; }
-        std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<Huge>(); }
-        void Draw(TCanvas&, const TRect&) override {}
-        void LoadFromStream(TStream&) override {}
-        void SaveToStream(TStream&) const override {}
-    };
     TImage image(50, 50);
-    Huge huge;
+    testing::FakeGraphic huge("THuge", 100000, 100000);
     image.Picture().SetGraphic(&huge);
     std::vector<std::string> reported;
-    ImageView::setDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
+    ImageView::SetDrawFailureHandler([&](const std::string& text) { reported.push_back(text); });
     {
         ImageView view;
-        view.setImage(&image);
+        view.SetImage(&image);
         view.resize(50, 50);
         (void)view.grab();
         (void)view.grab();  // asked once, not again on every paint
-        view.setImage(nullptr);
+        view.SetImage(nullptr);
     }
-    ImageView::setDrawFailureHandler(nullptr);
+    ImageView::SetDrawFailureHandler(nullptr);
     EXPECT_EQ(reported, std::vector<std::string>{msg::kOutOfResources});
 }
 

@@ -10,9 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/Make.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "raster/TBitmap.h"
 
 namespace {
@@ -101,20 +100,23 @@ int main(int argc, char** argv) {
         if (argc == 6)
             levels = {std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])};
 
-        TImage source, preview, legend, chart, symbols(41, 41), blank(13, 13), zoomImage(200, 200);
-        source.Picture().LoadFromFile(argv[1]);
-        preview.Picture().LoadFromFile(argv[1]);
+        Workspace workspace;
+        workspace.LoadPicture(argv[1]);
         const auto programFolder = std::filesystem::absolute(argv[0]).parent_path();
-        symbols.Picture().LoadFromFile((programFolder / kSymbolSheetFileName).string());
-        ReadBlankCell(blank);
+        workspace.LoadSymbolSheet((programFolder / kSymbolSheetFileName).string());
+        workspace.ReadBlankCell();
 
-        StringCaption colorCount, width, height, status, zoomWidth, zoomHeight;
+        HeadlessControls controls;
         PrintedMessages messages;
-        MakeTargets targets{source,  preview, legend,     chart,
-                            symbols, blank,   colorCount, width,
-                            height,  status,  messages,   {zoomImage, zoomWidth, zoomHeight}};
-        if (Make(targets, levels) != MakeResult::Done)
+        if (workspace.Make(levels, controls.Captions(), messages, controls.Zoom()) !=
+            MakeResult::Done)
             return 1;
+        const StringCaption& width = controls.width;
+        const StringCaption& height = controls.height;
+        const StringCaption& colorCount = controls.colorCount;
+        TImage& legend = workspace.legend;
+        TImage& chart = workspace.chart;
+        TImage& preview = workspace.preview;
 
         const std::filesystem::path folder = argv[2];
         std::filesystem::create_directories(folder);

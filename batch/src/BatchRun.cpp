@@ -17,16 +17,16 @@
 #include "engine/Captions.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "export/SavePattern.h"
 #include "photo/Photo.h"
 #include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
+#include "raster/FileName.h"
 #include "raster/TBitmap.h"
-#include "raster/TImage.h"
 #include "raster/TPicture.h"
 
 namespace brodix {
@@ -46,27 +46,6 @@ class RecordingSink final : public MessageSink {
   private:
     std::string m_text;
     std::string m_title;
-};
-
-// A message box shows a carriage return as a line break.
-std::string WithLineBreaks(std::string text) {
-    for (char& c : text) {
-        if (c == '\r')
-            c = '\n';
-    }
-    return text;
-}
-
-// The images of the main window that Load, Make and Save use, sized as its design has them.
-struct Images {
-    TImage picture{200, 200};      // Image1
-    TImage preview{200, 200};      // Image2
-    TImage symbols{41, 41};        // Img_mark
-    TImage blank{13, 13};          // IMG_BLK
-    TImage legend{89, 261};        // Img_color
-    TImage chart{100, 100};        // Img_CS
-    TImage scratch{41, 41};        // IMG_save
-    TImage zoomPicture{200, 200};  // the zoom window's Image2
 };
 
 // The list of files written, on standard output. A list that cannot be written is a failure of
@@ -100,7 +79,7 @@ class ListWriter {
 bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     if (options.photo.fit)
         return true;
-    std::string ext = SplitFileName(picture).ext;
+    std::string ext = ExtensionPart(picture);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
@@ -170,18 +149,17 @@ std::string SavePdf(const BatchOptions& options, const Census& census, const pri
 
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
-    Images images;
-    images.blank.SetAutoSize(true);
+    Workspace workspace;
 
     // An unreadable sheet is reported and the run goes on without it, as at the window's start.
     const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
                                                           : FullPath(options.symbolSheet);
     try {
-        images.symbols.Picture().LoadFromFile(sheet);
+        workspace.LoadSymbolSheet(sheet);
         // The window's sheet is always a .bmp; one named otherwise may load as another kind of
         // picture, which has no cells to copy and would stop every Make.
-        if (dynamic_cast<const TBitmap*>(images.symbols.Picture().Graphic()) == nullptr) {
-            images.symbols.Picture().SetGraphic(nullptr);
+        if (dynamic_cast<const TBitmap*>(workspace.symbols.Picture().Graphic()) == nullptr) {
+            workspace.symbols.Picture().SetGraphic(nullptr);
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
     } catch (const std::exception& error) {
@@ -189,49 +167,27 @@ int RunBatch(const BatchOptions& options) {
     }
 
     try {
-        ReadBlankCell(images.blank);
+        workspace.ReadBlankCell();
         const std::string name =
             options.name.empty() ? std::string() : SaveDialogName(options.name);
         const std::optional<print::ThreadCatalogue> catalogue = Catalogue(options);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture)) {
-            std::unique_ptr<TBitmap> bitmap = ReadPhotoFile(picture, options.photo);
-            images.picture.Picture().SetGraphic(bitmap.get());
-            images.preview.Picture().Adopt(std::move(bitmap));
-        } else {
-            images.picture.Picture().LoadFromFile(picture);
-            images.preview.Picture().LoadFromFile(picture);
-        }
+        if (ReadsAsPhoto(options, picture))
+            workspace.TakePicture(ReadPhotoFile(picture, options.photo));
+        else
+            workspace.LoadPicture(picture);
 
-        StringCaption colorCount;
-        StringCaption width;
-        StringCaption height;
-        StringCaption status;
-        StringCaption zoomWidth;
-        StringCaption zoomHeight;
+        HeadlessControls controls;
         RecordingSink messages;
-        MakeTargets targets{
-            images.picture,
-            images.preview,
-            images.legend,
-            images.chart,
-            images.symbols,
-            images.blank,
-            colorCount,
-            width,
-            height,
-            status,
-            messages,
-            ZoomTarget{.image = images.zoomPicture, .width = zoomWidth, .height = zoomHeight}};
         Progress(progress, "Making...");
-        Census census;
-        if (Make(targets, options.levels, MakeOptionsOf(options, catalogue), &census) ==
-            MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << WithLineBreaks(messages.Text()) << '\n';
+        if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
+                           MakeOptionsOf(options, catalogue)) == MakeResult::Refused) {
+            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
             return kExitRefused;
         }
+        const Census& census = *workspace.LastCensus();
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
@@ -240,15 +196,14 @@ int RunBatch(const BatchOptions& options) {
             // that cannot be made shows as the first file that cannot be created.
             std::error_code ignored;
             std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
-            SaveSources sources{images.picture, images.chart, images.legend, images.preview,
-                                width,          height,       colorCount,    images.scratch};
-            SavePattern(name, sources, [&list](const std::string& written) { list.Add(written); });
+            SavePattern(name, workspace, controls.Captions(),
+                        [&list](const std::string& written) { list.Add(written); });
         }
         const print::PatternKey key = print::BuildPatternKey(
             census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
-            list.Add(SavePdf(options, census, key, images.symbols, picture));
+            list.Add(SavePdf(options, census, key, workspace.symbols, picture));
         }
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))

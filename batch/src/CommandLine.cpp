@@ -1,21 +1,19 @@
 #include "CommandLine.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "engine/Census.h"
 
 #include "export/SavePattern.h"
+#include "raster/FileName.h"
 
 namespace brodix {
 
 namespace {
-
-// Typed names of the level choices, in the order of the window's radio items.
-constexpr std::array<const char*, 5> kLevelNames = {"org", "4", "6", "16", "18"};
 
 std::string Lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -30,13 +28,6 @@ int ParseLevel(const std::string& option, const std::string& level) {
                          " (use org, 4, 6, 16 or 18)");
     }
     return index;
-}
-
-// A name whose last part is empty, "." or ".." names a folder, not a file to save under.
-bool NamesAFile(const std::string& name) {
-    const std::size_t slash = name.rfind('/');
-    const std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
-    return !last.empty() && last != "." && last != "..";
 }
 
 // A whole number in [low, high] as typed after option.
@@ -173,9 +164,11 @@ TColor ParseBackground(const std::string& value) {
 }
 
 int LevelIndex(const std::string& level) {
+    // A level is typed as the window's item reads, without its padding, in any letter case.
     const std::string lowered = Lowered(level);
-    for (std::size_t i = 0; i < kLevelNames.size(); ++i) {
-        if (lowered == kLevelNames[i])
+    for (std::size_t i = 0; i < kLevelItems.size(); ++i) {
+        const std::string_view item(kLevelItems[i]);
+        if (lowered == Lowered(std::string(item.substr(item.find_first_not_of(' ')))))
             return static_cast<int>(i);
     }
     return -1;
@@ -271,10 +264,7 @@ std::string FullPath(const std::string& typed) {
 }
 
 std::string SaveDialogName(const std::string& typed) {
-    std::string name = FullPath(typed);
-    if (SplitFileName(name).ext.empty())
-        name += ".bmp";
-    return name;
+    return WithDefaultExtension(FullPath(typed), kSaveDefaultExtension);
 }
 
 std::string UsageText() {

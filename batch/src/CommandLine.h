@@ -56,8 +56,8 @@ int LevelIndex(const std::string& level);
 // the current folder, so that messages name files as the window's would.
 std::string FullPath(const std::string& typed);
 
-// The full name the save dialog would hand over for a typed name: relative names are taken
-// from the current folder and a name without extension gets ".bmp".
+// The full name the save dialog would hand over for a typed name: FullPath() with the saves'
+// default extension ".bmp" added when the name has no extension.
 std::string SaveDialogName(const std::string& typed);
 
 // "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/Census.h"
+#include "engine/ChartGeometry.h"
 #include "engine/Refine.h"
 #include "engine/SymbolSheet.h"
+#include "raster/DisplayPixels.h"
 #include "raster/RowStreamer.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -18,10 +21,7 @@ namespace brodix {
 
 namespace {
 
-constexpr int kLegendWidth = 89;
-constexpr int kLegendRowHeight = 15;
-constexpr int kGridSpacing = 5 * kCellPitch;
-constexpr std::uint32_t kBlackPixel = 0;  // black in the display format
+constexpr DisplayPixel kBlackPixel = DisplayPixelOf(clBlack);
 
 // A new white image of the given size becomes the picture of image, whose control takes the
 // same size. Only the picture's own copy is kept.
@@ -41,15 +41,19 @@ void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
         const auto [color, count] = census.palette[i];
         const int y = kLegendRowHeight * i;
         canvas.Brush().SetColor(clWhite - color);
-        canvas.FillRect(Rect(0, y, 30, y + 15));
+        canvas.FillRect(Rect(0, y, kSwatchFrameWidth, y + kLegendRowHeight));
         canvas.Brush().SetColor(color);
-        canvas.FillRect(Rect(1, y + 1, 29, y + 14));
+        canvas.FillRect(Rect(kSwatchInset, y + kSwatchInset, kSwatchFrameWidth - kSwatchInset,
+                             y + kLegendRowHeight - kSwatchInset));
         // White stitches are drawn with the blank cell, so white has no symbol.
         if (color != clWhite) {
-            canvas.CopyRect(Rect(31, y + 1, 44, y + 14), symbols.Canvas(), SymbolCellRect(i));
+            const int top = y + kLegendSymbolTop;
+            canvas.CopyRect(
+                Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
+                symbols.Canvas(), SymbolCellRect(i));
         }
         canvas.Brush().SetColor(clWhite);
-        canvas.TextOut(50, y + 2, std::to_string(count));
+        canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
 }
 
@@ -128,6 +132,10 @@ std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
 // the result is exactly that of copying cell after cell and drawing the lines afterwards, in
 // one pass over the chart's 23 MB instead of three.
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
+    // Rows are gathered as display values and copied whole, the atlas's cell rows are walked
+    // by pointer: both bitmaps are new, so in display format with top-down rows.
+    RequireTopDownDisplay(chart, "the chart");
+    RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
     const std::vector<CellRow> cellRows = CellRowsByRow(atlas);
@@ -161,8 +169,8 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
 }
 
 void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& census) {
-    const int width = kCellPitch * census.width + 1;
-    const int height = kCellPitch * census.height + 1;
+    const int width = ChartExtent(census.width);
+    const int height = ChartExtent(census.height);
     if (census.width > 0 && census.height > 0) {
         // Every pixel is drawn, so the chart is drawn before it is handed over and never
         // filled white first; the picture shares the drawn store.
@@ -215,7 +223,7 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     const Census& census = std::get<Census>(result);
 
     GiveNewPicture(targets.legend, kLegendWidth,
-                   kLegendRowHeight * static_cast<int>(census.palette.size()) + 1);
+                   LegendHeight(static_cast<int>(census.palette.size())));
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "raster/FileName.h"
+
 namespace brodix {
 
 std::string ProgramFileName() {
@@ -12,10 +14,7 @@ std::string ProgramFileName() {
 }
 
 std::string SymbolSheetPath(const std::string& programFileName) {
-    const std::size_t slash = programFileName.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : programFileName.substr(0, slash + 1);
-    return folder + kSymbolSheetFileName;
+    return FolderPart(programFileName) + kSymbolSheetFileName;
 }
 
 }  // namespace brodix

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/ChartGeometry.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -13,17 +14,13 @@ namespace brodix {
 
 namespace {
 
-// Chart cells are 13 pixels wide at a pitch of 12; neighbours share a border line.
-constexpr int kCellPitch = 12;
 // A printed page: 50 x 70 stitches under a 16-pixel band for its label.
 constexpr int kPageStitchesAcross = 50;
 constexpr int kPageStitchesDown = 70;
 constexpr int kPageLabelBand = 16;
-// Legend bands of 15 pixels, at most 50 to a column of 89 pixels, columns 90 pixels apart.
-constexpr int kLegendRowHeight = 15;
+// The legend's rows, at most 50 to a column, the columns one white pixel column apart.
 constexpr int kLegendRowsPerColumn = 50;
-constexpr int kLegendWidth = 89;
-constexpr int kLegendColumnPitch = 90;
+constexpr int kLegendColumnPitch = kLegendWidth + 1;
 // The enlarged picture is scaled to fit a 600 x 800 area.
 constexpr int kEnlargedMaxWidth = 600;
 constexpr int kEnlargedMaxHeight = 800;
@@ -99,8 +96,8 @@ void SavePages(SaveSources& sources, const std::string& stem, const std::string&
             if (j == pagesDown - 1 && height % kPageStitchesDown != 0) {
                 rows = height % kPageStitchesDown;
             }
-            const int areaWidth = cols * kCellPitch + 1;
-            const int areaHeight = rows * kCellPitch + 1;
+            const int areaWidth = ChartExtent(cols);
+            const int areaHeight = ChartExtent(rows);
             TCanvas& page =
                 NewMonochromePicture(sources.scratch, areaWidth, areaHeight + kPageLabelBand);
             const int left = i * kPageStitchesAcross * kCellPitch;
@@ -181,25 +178,22 @@ void SaveEnlarged(SaveSources& sources, const std::string& fileName, OutputWrite
 
 }  // namespace
 
-FileNameParts SplitFileName(const std::string& fileName) {
-    const std::size_t slash = fileName.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    FileNameParts parts;
-    parts.dir = fileName.substr(0, nameStart);
-    const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) {
-        parts.base = fileName.substr(nameStart);
-    } else {
-        parts.base = fileName.substr(nameStart, dot - nameStart);
-        parts.ext = fileName.substr(dot);
-    }
-    return parts;
-}
-
 int EnlargedScale(int width, int height) {
     if (width <= 0 || height <= 0)
         return 0;
     return std::min(kEnlargedMaxWidth / width, kEnlargedMaxHeight / height);
+}
+
+SaveSources SourcesOf(Workspace& workspace, const WorkspaceCaptions& captions) {
+    return {workspace.picture, workspace.chart, workspace.legend,    workspace.preview,
+            captions.width,    captions.height, captions.colorCount, workspace.scratch};
+}
+
+std::vector<std::string> SavePattern(const std::string& fileName, Workspace& workspace,
+                                     const WorkspaceCaptions& captions,
+                                     const std::function<void(const std::string&)>& onWritten) {
+    SaveSources sources = SourcesOf(workspace, captions);
+    return SavePattern(fileName, sources, onWritten);
 }
 
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources) {

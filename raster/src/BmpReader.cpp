@@ -9,6 +9,7 @@
 #include "BoundedReader.h"
 #include "LittleEndian.h"
 #include "raster/BmpCodec.h"
+#include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
 #include "raster/PixelFormat.h"
 #include "raster/Stream.h"
@@ -210,12 +211,10 @@ std::unique_ptr<TBitmap> DecodeRunLength(BoundedReader& input, const BmpHeader& 
         if (px >= width || y >= height)
             return;
         const TColor color = index < table.size() ? table[index] : clBlack;
-        std::uint8_t* pixel =
-            bits + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(px) * 4;
-        pixel[0] = BlueOf(color);
-        pixel[1] = GreenOf(color);
-        pixel[2] = RedOf(color);
-        pixel[3] = 0;
+        const DisplayPixel value = DisplayPixelOf(color);
+        std::memcpy(bits + static_cast<std::size_t>(y) * stride +
+                        static_cast<std::size_t>(px) * kDisplayPixelBytes,
+                    &value, kDisplayPixelBytes);
     };
     const auto indexAt = [&](std::uint8_t byte, std::int64_t k) -> unsigned {
         if (!fourBits)

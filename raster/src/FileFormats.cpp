@@ -60,13 +60,4 @@ const TFileFormat* TFileFormatsList::FindClassName(const std::string& className)
     return nullptr;
 }
 
-std::string ExtractExtension(const std::string& fileName) {
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos)
-        return {};
-    if (fileName.find('/', dot) != std::string::npos)
-        return {};
-    return fileName.substr(dot + 1);
-}
-
 }  // namespace brodix

@@ -15,18 +15,16 @@
 #include <vector>
 
 #include "raster/Exceptions.h"
+#include "raster/FileName.h"
 
 namespace brodix {
 
 namespace {
 
+// The folder a file of the name lies in, final '/' kept: "./" for a bare name.
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
+    const std::string folder = FolderPart(path);
+    return folder.empty() ? "./" : folder;
 }
 
 // The kernel's rule for protected links: in a sticky folder that everyone may write, such as
@@ -72,11 +70,6 @@ bool ResolveTarget(const std::string& fileName, std::string& target) {
 std::size_t NameLimit(const std::string& folder) {
     const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
-}
-
-std::string BaseOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The temporary file being written, for the interrupt handler. A handler may not allocate or
@@ -158,14 +151,14 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     }
 
     const std::string folder = FolderOf(m_target);
-    std::string base = BaseOf(m_target);
+    std::string base = NamePart(m_target);
     // Only the rename at the end would find out that the name is too long.
-    if (BaseOf(fileName).size() > NameLimit(FolderOf(fileName)) || base.size() > NameLimit(folder))
+    if (NamePart(fileName).size() > NameLimit(FolderOf(fileName)) || base.size() > NameLimit(folder))
         fail();
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
         base.resize(200);
-    std::string pattern = folder + "/." + base + ".XXXXXX";
+    std::string pattern = folder + "." + base + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = -1;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "raster/FontNames.h"
 #include "raster/Screen.h"
 
 namespace brodix {
@@ -28,11 +29,11 @@ int RoundedQuotient(std::int64_t numerator, std::int64_t denominator) {
 
 TFont::TFont() {
     if (Screen::JapaneseLocale()) {
-        m_name = "ＭＳ Ｐゴシック";
+        m_name = kWindowFontFamily;
         m_charset = SHIFTJIS_CHARSET;
         SetSize(9);
     } else {
-        m_name = "MS Sans Serif";
+        m_name = kDefaultFontFamily;
         m_charset = DEFAULT_CHARSET;
         SetSize(8);
     }

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "PixelOps.h"
+#include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
 #include "raster/TCanvas.h"
 
@@ -405,6 +406,7 @@ std::uint32_t TBitmap::PixelValueOf(TColor color) const {
     const std::uint32_t blue = BlueOf(color);
     switch (m_layout.format) {
         case TPixelFormat::Display:
+            return DisplayPixelOf(color);
         case TPixelFormat::Direct24:
             return detail::SwapRedBlue(color);
         case TPixelFormat::Monochrome:
@@ -449,6 +451,7 @@ std::uint32_t TBitmap::PixelValueOf(TColor color) const {
 TColor TBitmap::ColorOfPixelValue(std::uint32_t value) const {
     switch (m_layout.format) {
         case TPixelFormat::Display:
+            return ColorOfDisplayPixel(value);
         case TPixelFormat::Direct24:
             return detail::SwapRedBlue(value) & 0xFFFFFF;
         case TPixelFormat::Monochrome:

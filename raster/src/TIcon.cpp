@@ -9,6 +9,7 @@
 #include "BoundedReader.h"
 #include "ReadWhole.h"
 #include "raster/BmpCodec.h"
+#include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
 #include "raster/PixelFormat.h"
 #include "raster/Stream.h"
@@ -78,11 +79,8 @@ Decoded NewImage(int width, int height) {
 
 void PutColor(TBitmap& bitmap, int x, int y, std::uint8_t blue, std::uint8_t green,
               std::uint8_t red) {
-    std::uint8_t* pixel = bitmap.MutableScanLine(y) + static_cast<std::size_t>(x) * 4;
-    pixel[0] = blue;
-    pixel[1] = green;
-    pixel[2] = red;
-    pixel[3] = 0;
+    MutableDisplayRow(bitmap, y)[static_cast<std::size_t>(x)] =
+        DisplayPixelOf(RGB(red, green, blue));
 }
 
 Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {

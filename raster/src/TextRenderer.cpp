@@ -13,6 +13,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "raster/FontNames.h"
 #include "raster/GraphicsObjects.h"
 
 namespace brodix::detail {
@@ -297,19 +298,23 @@ class Renderer {
 
 }  // namespace
 
-std::string FontFamilyFor(const std::string& name) {
-    if (name == "ＭＳ Ｐゴシック")
-        return "IPAPGothic";
-    if (name == "ＭＳ ゴシック")
-        return "IPAGothic";
-    if (name == "MS Sans Serif")
-        return "DejaVu Sans";
-    return name;
-}
-
 bool LayoutText(const TFont& font, std::string_view text, TextRun& run) {
     run = TextRun{};
     return Renderer::Instance().Layout(font, text, run);
 }
 
 }  // namespace brodix::detail
+
+namespace brodix {
+
+std::string FontFamilyFor(const std::string& name) {
+    if (name == kWindowFontFamily)
+        return "IPAPGothic";
+    if (name == kGroupFontFamily)
+        return "IPAGothic";
+    if (name == kDefaultFontFamily)
+        return "DejaVu Sans";
+    return name;
+}
+
+}  // namespace brodix

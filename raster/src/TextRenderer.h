@@ -37,10 +37,6 @@ struct TextRun {
     std::vector<PlacedGlyph> glyphs;
 };
 
-// The installed family that stands in for one of the program's font names (the desktop
-// fonts it was designed with are not available here).
-std::string FontFamilyFor(const std::string& name);
-
 // Lays out UTF-8 text in font. Returns false, leaving run empty, when no font file can be
 // found at all: callers then draw nothing.
 bool LayoutText(const TFont& font, std::string_view text, TextRun& run);

@@ -1,7 +1,8 @@
 #include "ui/FileDialog.h"
 
-#include <algorithm>
 #include <utility>
+
+#include "raster/FileName.h"
 
 namespace brodix {
 
@@ -31,17 +32,6 @@ std::vector<FileFilter> AnyPictureFileFilters() {
     // Cameras write .JPG: the patterns list both letter cases.
     return {{"pictures", "*.png *.jpg *.jpeg *.gif *.bmp *.PNG *.JPG *.JPEG *.GIF *.BMP"},
             {"ALL", "*"}};
-}
-
-std::string WithDefaultExtension(const std::string& name, const std::string& defaultExt) {
-    if (defaultExt.empty())
-        return name;
-    const auto slash = name.find_last_of('/');
-    const std::string_view file =
-        std::string_view(name).substr(slash == std::string::npos ? 0 : slash + 1);
-    if (file.find('.') != std::string_view::npos)
-        return name;
-    return name + "." + defaultExt;
 }
 
 }  // namespace brodix

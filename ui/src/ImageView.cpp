@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "raster/DisplayPixels.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
@@ -14,19 +15,22 @@ namespace brodix {
 
 namespace {
 
-std::function<void(const std::string&)>& drawFailureHandler() {
+std::function<void(const std::string&)>& DrawFailureHandler() {
     static std::function<void(const std::string&)> handler;
     return handler;
 }
 
-QRgb toQRgb(TColor color) {
-    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+// A display value is what Format_RGB32 holds, but for the alpha byte that Qt wants full.
+static_assert(qRgb(0x12, 0x34, 0x56) == (0xFF000000u | DisplayPixelOf(RGB(0x12, 0x34, 0x56))));
+
+QRgb ToQRgb(TColor color) {
+    return 0xFF000000u | DisplayPixelOf(color);
 }
 
 // Nearest-neighbour scaling of the part of a srcW x srcH picture that falls into area of a
 // dstW x dstH stretch: destination pixel d takes source pixel d * src / dst, so a whole-number
 // factor k gives solid k x k blocks and no colour is ever blended.
-QImage stretchedPart(const QImage& picture, int dstW, int dstH, const QRect& area) {
+QImage StretchedPart(const QImage& picture, int dstW, int dstH, const QRect& area) {
     QImage out(area.size(), QImage::Format_RGB32);
     const std::int64_t srcW = picture.width();
     const std::int64_t srcH = picture.height();
@@ -55,20 +59,20 @@ ImageView::~ImageView() {
         m_image->OnChange = nullptr;
 }
 
-void ImageView::setDrawFailureHandler(std::function<void(const std::string&)> handler) {
-    drawFailureHandler() = std::move(handler);
+void ImageView::SetDrawFailureHandler(std::function<void(const std::string&)> handler) {
+    DrawFailureHandler() = std::move(handler);
 }
 
-void ImageView::setImage(TImage* image) {
+void ImageView::SetImage(TImage* image) {
     if (m_image)
         m_image->OnChange = nullptr;
     m_image = image;
     if (m_image)
-        m_image->OnChange = [this] { imageChanged(); };
-    imageChanged();
+        m_image->OnChange = [this] { ImageChanged(); };
+    ImageChanged();
 }
 
-void ImageView::imageChanged() {
+void ImageView::ImageChanged() {
     m_convertedValid = false;
     m_drawnFrom = nullptr;
     if (m_image && size() != QSize(m_image->Width(), m_image->Height()))
@@ -80,19 +84,19 @@ void ImageView::imageChanged() {
     }
 }
 
-const QImage* ImageView::pictureImage() {
+const QImage* ImageView::PictureImage() {
     if (!m_image)
         return nullptr;
     TGraphic* graphic = m_image->Picture().Graphic();
     if (!graphic || graphic->Empty())
         return nullptr;
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
-        return bitmapImage(*bitmap);
-    return drawnImage(*graphic);
+        return BitmapImage(*bitmap);
+    return DrawnImage(*graphic);
 }
 
-const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
-    if (bitmap.PixelFormat() == TPixelFormat::Display && bitmap.TopDown()) {
+const QImage* ImageView::BitmapImage(const TBitmap& bitmap) {
+    if (IsTopDownDisplay(bitmap)) {
         // The store's bytes (blue, green, red, unused) are what Format_RGB32 expects.
         m_view = QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
                         static_cast<qsizetype>(bitmap.Stride()), QImage::Format_RGB32);
@@ -105,11 +109,12 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
         for (int y = 0; y < bitmap.Height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(m_converted.scanLine(y));
             if (bitmap.PixelFormat() == TPixelFormat::Display) {
-                std::memcpy(row, bitmap.ScanLine(y), static_cast<std::size_t>(bitmap.Width()) * 4);
+                const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+                std::memcpy(row, pixels.data(), pixels.size_bytes());
                 continue;
             }
             for (int x = 0; x < bitmap.Width(); ++x)
-                row[x] = toQRgb(bitmap.GetPixel(x, y));
+                row[x] = ToQRgb(bitmap.GetPixel(x, y));
         }
         m_convertedFrom = &bitmap;
         m_convertedGeneration = bitmap.Generation();
@@ -118,7 +123,7 @@ const QImage* ImageView::bitmapImage(const TBitmap& bitmap) {
     return &m_converted;
 }
 
-const QImage* ImageView::drawnImage(TGraphic& graphic) {
+const QImage* ImageView::DrawnImage(TGraphic& graphic) {
     if (m_drawnFrom != &graphic || !m_drawn) {
         m_drawn = std::make_unique<TBitmap>();
         m_drawnFrom = &graphic;
@@ -128,15 +133,15 @@ const QImage* ImageView::drawnImage(TGraphic& graphic) {
             m_drawn->SetSize(graphic.Width(), graphic.Height());
             graphic.Draw(m_drawn->Canvas(), Rect(0, 0, graphic.Width(), graphic.Height()));
         });
-        if (failure && drawFailureHandler())
-            drawFailureHandler()(*failure);
+        if (failure && DrawFailureHandler())
+            DrawFailureHandler()(*failure);
     }
-    return bitmapImage(*m_drawn);
+    return BitmapImage(*m_drawn);
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
     m_repaintPending = false;
-    const QImage* picture = pictureImage();
+    const QImage* picture = PictureImage();
     if (!picture)
         return;
     QPainter painter(this);
@@ -146,7 +151,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
         if (area.isEmpty())
             return;
         painter.drawImage(area.topLeft(),
-                          stretchedPart(*picture, control.width(), control.height(), area));
+                          StretchedPart(*picture, control.width(), control.height(), area));
         return;
     }
     QPoint origin(0, 0);

@@ -55,15 +55,14 @@ MakeOptions PatternMenu::Options() const {
     return options;
 }
 
-void PatternMenu::MakeDone(const Census& census) {
-    m_census = census;
+void PatternMenu::MakeDone() {
     RebuildKey();
 }
 
 void PatternMenu::RebuildKey() {
-    m_key = m_census
-                ? print::BuildPatternKey(*m_census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
-                : print::PatternKey{};
+    const std::optional<Census>& census = m_window.StoredWorkspace().LastCensus();
+    m_key = census ? print::BuildPatternKey(*census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
+                   : print::PatternKey{};
 }
 
 // Make sees the change at its next run; with AutoMake that is now, as after a level change.

@@ -8,20 +8,21 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "raster/FontNames.h"
 #include "raster/Screen.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
 // The icons are compiled into the ui library; a static library's resources are registered only
 // when asked for by name, outside any namespace.
-static void registerIconResources() {
+static void RegisterIconResources() {
     Q_INIT_RESOURCE(icons);
 }
 
 namespace brodix {
 
 void RegisterResources() {
-    static const bool registered = (registerIconResources(), true);
+    static const bool registered = (RegisterIconResources(), true);
     (void)registered;
 }
 
@@ -31,8 +32,11 @@ void InitializeApplication() {
     // and the main window's title bar shows "Ruvovuro" alone.
     QCoreApplication::setApplicationName(QStringLiteral("Brodix"));
     QGuiApplication::setDesktopFileName(QStringLiteral("brodix"));
-    QFont::insertSubstitution(QString::fromUtf8(kWindowFontFamily), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QString::fromUtf8(kGroupFontFamily), QStringLiteral("IPAGothic"));
+    // The design's fonts are drawn in the families that draw them on canvases.
+    for (const char* family : {kWindowFontFamily, kGroupFontFamily}) {
+        QFont::insertSubstitution(QString::fromUtf8(family),
+                                  QString::fromStdString(FontFamilyFor(family)));
+    }
     QIcon icon;
     icon.addFile(QStringLiteral(":/brodix/icons/brodix-32.xpm"), QSize(32, 32));
     for (int size : {48, 64, 128, 256})

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "ui/Shell.h"
 
@@ -12,7 +13,7 @@ namespace brodix {
 
 namespace {
 
-QScreen* screenOf(QWidget* owner) {
+QScreen* ScreenOf(QWidget* owner) {
     if (owner && owner->screen())
         return owner->screen();
     return QGuiApplication::primaryScreen();
@@ -20,16 +21,16 @@ QScreen* screenOf(QWidget* owner) {
 
 // Puts a dialog on its owner's monitor, centred across and a third of the free height down,
 // before it opens.
-void placeDialog(QDialog& dialog, QWidget* owner) {
+void PlaceDialog(QDialog& dialog, QWidget* owner) {
     dialog.ensurePolished();
     dialog.adjustSize();
-    if (QScreen* screen = screenOf(owner)) {
+    if (QScreen* screen = ScreenOf(owner)) {
         const QSize size = dialog.size();
         dialog.move(DialogPlacement(screen->geometry(), size.width(), size.height()).topLeft());
     }
 }
 
-QString filterEntry(const FileFilter& filter) {
+QString FilterEntry(const FileFilter& filter) {
     return QString::fromStdString(filter.name + " (" + filter.pattern + ")");
 }
 
@@ -39,21 +40,6 @@ QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight) {
     const int left = screen.left() + (screen.width() - dialogWidth) / 2;
     const int top = screen.top() + (screen.height() - dialogHeight) / 3;
     return QRect(left, top, dialogWidth, dialogHeight);
-}
-
-std::string LineBreaksForDisplay(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& request, QWidget* owner) {
@@ -72,7 +58,7 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
 
     QStringList filters;
     for (const FileFilter& filter : request.filters)
-        filters << filterEntry(filter);
+        filters << FilterEntry(filter);
     dialog.setNameFilters(filters);
     const int index = request.start.filterIndex;
     if (index >= 0 && index < filters.size())
@@ -83,7 +69,7 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
         dialog.selectFile(start);
     }
 
-    placeDialog(dialog, owner);
+    PlaceDialog(dialog, owner);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -34,26 +34,26 @@ void RadioGroup::setItemIndex(int index) {
     emit clicked();
 }
 
-int RadioGroup::lineHeight() const {
+int RadioGroup::LineHeight() const {
     // The design's layout counts the font's character height, not Qt's line spacing.
     const int pixels = font().pixelSize();
     return pixels > 0 ? pixels : QFontMetrics(font()).height();
 }
 
-QRect RadioGroup::itemRect(int index) const {
+QRect RadioGroup::ItemRect(int index) const {
     const int count = static_cast<int>(m_items.size());
     if (index < 0 || index >= count)
         return {};
-    const int line = lineHeight();
+    const int line = LineHeight();
     const int free = std::max(0, height() - line - 5);
     const int rowHeight = free / count;
     const int top = line + 1 + (free - rowHeight * count) / 2;
     return QRect(8, top + index * rowHeight, width() - 10, rowHeight);
 }
 
-int RadioGroup::itemAt(const QPoint& position) const {
+int RadioGroup::ItemAt(const QPoint& position) const {
     for (int i = 0; i < m_items.size(); ++i)
-        if (itemRect(i).contains(position))
+        if (ItemRect(i).contains(position))
             return i;
     return -1;
 }
@@ -61,7 +61,7 @@ int RadioGroup::itemAt(const QPoint& position) const {
 void RadioGroup::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // The frame's top line runs through the middle of the caption, which sits 8 pixels in.
-    const int line = lineHeight();
+    const int line = LineHeight();
     // An etched line: a shadow line with a light one just inside and below it.
     const QRect frame = rect().adjusted(0, line / 2, -1, -1);
     painter.setPen(palette().color(QPalette::Mid));
@@ -79,7 +79,7 @@ void RadioGroup::paintEvent(QPaintEvent*) {
     for (int i = 0; i < m_items.size(); ++i) {
         QStyleOptionButton item;
         item.initFrom(this);
-        item.rect = itemRect(i);
+        item.rect = ItemRect(i);
         item.text = m_items[i];
         item.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
         item.state |= (i == m_itemIndex) ? QStyle::State_On : QStyle::State_Off;
@@ -94,7 +94,7 @@ void RadioGroup::paintEvent(QPaintEvent*) {
 void RadioGroup::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    m_pressed = itemAt(event->position().toPoint());
+    m_pressed = ItemAt(event->position().toPoint());
     update();
 }
 
@@ -104,7 +104,7 @@ void RadioGroup::mouseReleaseEvent(QMouseEvent* event) {
     const int pressed = m_pressed;
     m_pressed = -1;
     update();
-    if (pressed >= 0 && pressed == itemAt(event->position().toPoint()))
+    if (pressed >= 0 && pressed == ItemAt(event->position().toPoint()))
         setItemIndex(pressed);
 }
 

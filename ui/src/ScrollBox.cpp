@@ -15,7 +15,7 @@ ScrollBox::ScrollBox(QWidget* parent) : QScrollArea(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
-void ScrollBox::watchContents() {
+void ScrollBox::WatchContents() {
     QWidget* contents = widget();
     if (!contents)
         return;
@@ -23,7 +23,7 @@ void ScrollBox::watchContents() {
     for (QObject* child : contents->children())
         if (child->isWidgetType())
             child->installEventFilter(this);
-    fitContents();
+    FitContents();
 }
 
 bool ScrollBox::eventFilter(QObject* watched, QEvent* event) {
@@ -35,7 +35,7 @@ bool ScrollBox::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Move:
             case QEvent::Show:
             case QEvent::Hide:
-                fitContents();
+                FitContents();
                 break;
             default:
                 break;
@@ -46,16 +46,16 @@ bool ScrollBox::eventFilter(QObject* watched, QEvent* event) {
             added->installEventFilter(this);
     }
     if (watched == contents && event->type() == QEvent::Resize)
-        setSteps();
+        SetSteps();
     return result;
 }
 
 void ScrollBox::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
-    setSteps();
+    SetSteps();
 }
 
-void ScrollBox::fitContents() {
+void ScrollBox::FitContents() {
     QWidget* contents = widget();
     if (!contents)
         return;
@@ -72,7 +72,7 @@ void ScrollBox::fitContents() {
         contents->resize(extent);
 }
 
-void ScrollBox::setSteps() {
+void ScrollBox::SetSteps() {
     // QScrollArea sets its own page steps whenever it lays out; these replace them.
     const QSize view = viewport()->size();
     horizontalScrollBar()->setSingleStep(kLineStep);

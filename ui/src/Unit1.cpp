@@ -9,7 +9,6 @@
 
 #include "engine/Make.h"
 #include "engine/Messages.h"
-#include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
 #include "ui/ButtonKeys.h"
@@ -31,7 +30,7 @@ TF_main* F_main = nullptr;
 TF_main::TF_main(Shell& shell, QWidget* parent)
     : QWidget(parent),
       OpenDialog1(FileDialogKind::Open, PictureFileFilters(), ""),
-      SaveDialog1(FileDialogKind::Save, PictureFileFilters(), "bmp"),
+      SaveDialog1(FileDialogKind::Save, PictureFileFilters(), kSaveDefaultExtension),
       OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
@@ -63,29 +62,28 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     setFixedSize(size());
     setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-32.xpm")));
 
-    f.Image1->setImage(&Image1);
-    f.Img_mark->setImage(&Img_mark);
-    f.Image2->setImage(&Image2);
-    f.IMG_BLK->setImage(&IMG_BLK);
-    f.IMG_save->setImage(&IMG_save);
-    f.Img_color->setImage(&Img_color);
-    f.Img_CS->setImage(&Img_CS);
-    ScrollBox1->watchContents();
-    ScrollBox2->watchContents();
+    f.Image1->SetImage(&Image1);
+    f.Img_mark->SetImage(&Img_mark);
+    f.Image2->SetImage(&Image2);
+    f.IMG_BLK->SetImage(&IMG_BLK);
+    f.IMG_save->SetImage(&IMG_save);
+    f.Img_color->SetImage(&Img_color);
+    f.Img_CS->SetImage(&Img_CS);
+    ScrollBox1->WatchContents();
+    ScrollBox2->WatchContents();
 
     // The blank cell is part of the window's design, like the captions above.
-    IMG_BLK.SetAutoSize(true);
-    Guard(m_shell, nullptr, [this] { ReadBlankCell(IMG_BLK); });
+    Guard(m_shell, nullptr, [this] { m_workspace.ReadBlankCell(); });
 
     ClickButtonsOnEnter(*this);
-    connectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
-    connectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
-    connectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
-    connectHandler(BitBtn1, &QPushButton::clicked, &TF_main::BitBtn1Click);
-    connectHandler(RG_ColorR, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
-    connectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    ConnectHandler(BTN_MAKE, &QPushButton::clicked, &TF_main::BTN_MAKEClick);
+    ConnectHandler(BitBtn2, &QPushButton::clicked, &TF_main::BitBtn2Click);
+    ConnectHandler(BTN_SAVE, &QPushButton::clicked, &TF_main::BTN_SAVEClick);
+    ConnectHandler(BitBtn1, &QPushButton::clicked, &TF_main::BitBtn1Click);
+    ConnectHandler(RG_ColorR, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
+    ConnectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
     m_patternMenu = new PatternMenu(*this, m_shell);
     // Over the images and the rest of their scroll boxes alike, so that the menu is there before
     // the first chart too.
@@ -93,7 +91,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
 
     // A picture that fails on its first drawing is reported once the paint is over: a box
     // opened from inside a paint would paint the window again from inside itself.
-    ImageView::setDrawFailureHandler([this](const std::string& message) {
+    ImageView::SetDrawFailureHandler([this](const std::string& message) {
         QMetaObject::invokeMethod(
             this,
             [this, message] { m_shell.ShowExceptionMessage(ExceptionBoxText(message), this); },
@@ -106,17 +104,17 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
 }
 
 TF_main::~TF_main() {
-    ImageView::setDrawFailureHandler(nullptr);
+    ImageView::SetDrawFailureHandler(nullptr);
     // The image views are child widgets and outlive the images they show, members of this
     // class; they let go of them first.
     for (ImageView* view : findChildren<ImageView*>())
-        view->setImage(nullptr);
+        view->SetImage(nullptr);
     if (F_main == this)
         F_main = nullptr;
 }
 
 template <typename Sender, typename Signal>
-void TF_main::connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*)) {
+void TF_main::ConnectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*)) {
     connect(sender, signal, this, [this, sender, handler] {
         Guard(m_shell, this, [this, sender, handler] { (this->*handler)(sender); });
     });
@@ -132,13 +130,13 @@ LevelChoices TF_main::Levels() const {
 
 ImageView* TF_main::ViewOf(const TImage& image) const {
     for (ImageView* view : findChildren<ImageView*>())
-        if (view->image() == &image)
+        if (view->Image() == &image)
             return view;
     return nullptr;
 }
 
 void TF_main::FormCreate(QObject*) {
-    Img_mark.Picture().LoadFromFile(SymbolSheetPath(m_shell.ProgramFileName()));
+    m_workspace.LoadSymbolSheet(SymbolSheetPath(m_shell.ProgramFileName()));
 }
 
 void TF_main::BTN_MAKEClick(QObject*) {
@@ -153,18 +151,15 @@ void TF_main::BTN_MAKEClick(QObject*) {
     StringCaption noZoomHeight;
     ZoomTarget zoom =
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
-    MakeTargets targets{Image1,     Image2, Img_color, Img_CS, Img_mark, IMG_BLK,
-                        colorCount, width,  height,    status, messages, zoom};
-    Census census;
-    if (Make(targets, Levels(), m_patternMenu->Options(), &census) == MakeResult::Done)
-        m_patternMenu->MakeDone(census);
+    if (m_workspace.Make(Levels(), {colorCount, width, height, status}, messages, zoom,
+                         m_patternMenu->Options()) == MakeResult::Done)
+        m_patternMenu->MakeDone();
 }
 
 void TF_main::BitBtn2Click(QObject*) {
     if (!OpenDialog1.Execute(m_shell, this))
         return;
-    Image1.Picture().LoadFromFile(OpenDialog1.FileName());
-    Image2.Picture().LoadFromFile(OpenDialog1.FileName());
+    m_workspace.LoadPicture(OpenDialog1.FileName());
     BTN_MAKE->click();
 }
 
@@ -176,13 +171,14 @@ void TF_main::BTN_SAVEClick(QObject*) {
     LabelCaption width(*L_x);
     LabelCaption height(*L_y);
     LabelCaption colorCount(*L_ColorCount);
-    SaveSources sources{Image1, Img_CS, Img_color, Image2, width, height, colorCount, IMG_save};
-    SavePattern(SaveDialog1.FileName(), sources);
+    StatusCaption status(*StsBar);
+    SavePattern(SaveDialog1.FileName(), m_workspace, {colorCount, width, height, status});
 }
 
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
-        m_pdfSave->Run(m_shell, this, m_patternMenu->LastCensus(), m_patternMenu->Key(), Img_mark,
+        m_pdfSave->Run(m_shell, this, m_workspace.LastCensus() ? &*m_workspace.LastCensus() : nullptr,
+                             m_patternMenu->Key(), Img_mark,
                        OpenDialog1.FileName());
     });
 }

@@ -39,8 +39,8 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
     // Not the main window: closing the main window ends the program even while this is open.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    f.Image2->setImage(&Image2);
-    ScrollBox1->watchContents();
+    f.Image2->SetImage(&Image2);
+    ScrollBox1->WatchContents();
 
     connect(RG_x, &RadioGroup::clicked, this,
             [this] { Guard(m_shell, this, [this] { RG_xClick(RG_x); }); });
@@ -53,7 +53,7 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
 TF_Zoom::~TF_Zoom() {
     // The image view is a child widget and outlives Image2, a member: it lets go of it first.
     for (ImageView* view : findChildren<ImageView*>())
-        view->setImage(nullptr);
+        view->SetImage(nullptr);
     if (F_Zoom == this)
         F_Zoom = nullptr;
 }

@@ -57,21 +57,21 @@ class DemoShell final : public Shell {
     QtShell m_real;
 };
 
-void settle(int milliseconds) {
+void Settle(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-void shoot(const QString& file) {
-    settle(600);
+void Shoot(const QString& file) {
+    Settle(600);
     QProcess::execute("import", {"-window", "root", file});
     std::printf("wrote %s\n", qPrintable(file));
 }
 
 // A little motif of solid colours: a flower on a white ground, 120 x 80 stitches.
-QString drawPicture(const QString& file) {
+QString DrawPicture(const QString& file) {
     QImage picture(120, 80, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter p(&picture);
@@ -104,24 +104,24 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out);
 
     DemoShell shell;
-    shell.files << drawPicture(out + "/flower.bmp") << out + "/notes.xyz";
+    shell.files << DrawPicture(out + "/flower.bmp") << out + "/notes.xyz";
     Program program(shell);
     program.ShowMainWindow();
-    settle(500);
+    Settle(500);
 
     TF_main& main = program.Main();
     main.BitBtn2->click();
-    shoot(out + "/main.png");
+    Shoot(out + "/main.png");
 
     main.BitBtn1->click();
-    shoot(out + "/zoom-x4.png");
+    Shoot(out + "/zoom-x4.png");
     program.Zoom().RG_x->setItemIndex(7);
-    shoot(out + "/zoom-x8.png");
+    Shoot(out + "/zoom-x8.png");
     program.Zoom().BitBtn1->click();
 
     // The real save dialog, photographed open and then cancelled.
     QTimer::singleShot(0, [&] {
-        shoot(out + "/save-dialog.png");
+        Shoot(out + "/save-dialog.png");
         if (QWidget* dialog = QApplication::activeModalWidget())
             dialog->close();
     });
@@ -156,11 +156,11 @@ int main(int argc, char* argv[]) {
 
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {
-        shoot(out + "/exception.png");
+        Shoot(out + "/exception.png");
         if (QWidget* box = QApplication::activeModalWidget())
             box->close();
     });
     main.BitBtn2->click();
-    settle(200);
+    Settle(200);
     return 0;
 }

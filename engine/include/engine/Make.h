@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "engine/Captions.h"
 #include "engine/Census.h"
 #include "engine/MakeOptions.h"

@@ -15,4 +15,22 @@ inline std::string ExceptionBoxText(const std::string& message) {
     return message + ".";
 }
 
+// The text as a message box shows it: texts may break lines with a carriage return alone, and
+// every CR, LF or CR LF becomes one line break. The window's boxes and the batch command's
+// standard error show the same lines.
+inline std::string LineBreaksForDisplay(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace brodix

@@ -6,8 +6,9 @@
 
 namespace brodix {
 
-// The level choice of one channel: the selected item of its radio group.
-// 0 "Org" (unchanged), 1 " 4", 2 " 6", 3 "16", 4 "18" levels.
+// The level choice of one channel: the selected item of its radio group, whose items read
+// these texts: 0 "Org" (unchanged), 1 " 4", 2 " 6", 3 "16", 4 "18" levels. brodix-chart takes
+// the same items typed without padding.
 inline constexpr std::array<const char*, 5> kLevelItems = {"Org", " 4", " 6", "16", "18"};
 
 struct LevelChoices {

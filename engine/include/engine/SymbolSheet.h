@@ -2,20 +2,20 @@
 
 #include <string>
 
+#include "engine/ChartGeometry.h"
 #include "raster/Geometry.h"
 
 namespace brodix {
 
-// The symbol sheet "Brodix.bmp" beside the program: ten 13 x 13 cells a row at a pitch of 12,
-// so neighbouring cells share their border row or column. Symbol k serves palette index k.
+// The symbol sheet "Brodix.bmp" beside the program: ten chart cells a row (13 x 13 at a pitch
+// of 12, as in the chart), so neighbouring cells share their border row or column. Symbol k serves
+// palette index k.
 inline constexpr const char* kSymbolSheetFileName = "Brodix.bmp";
 
 // The full path of the running program (empty when the system cannot tell).
 std::string ProgramFileName();
 // The sheet's place for a program: its folder, final '/' kept, then the sheet's name.
 std::string SymbolSheetPath(const std::string& programFileName);
-inline constexpr int kCellPitch = 12;
-inline constexpr int kCellSize = 13;
 inline constexpr int kSymbolsPerRow = 10;
 inline constexpr int kSymbolCount = 255;
 inline constexpr int kSymbolSheetWidth = (kSymbolsPerRow - 1) * kCellPitch + kCellSize;  // 121

@@ -5,9 +5,14 @@
 #include <vector>
 
 #include "engine/Captions.h"
+#include "engine/Workspace.h"
+#include "raster/FileName.h"
 #include "raster/TImage.h"
 
 namespace brodix {
+
+// The saved files hold BMP data; the save dialog gives a name without extension this one.
+inline constexpr const char* kSaveDefaultExtension = "bmp";
 
 // What Save reads (what the last Make left on screen) and its scratch image.
 struct SaveSources {
@@ -31,17 +36,11 @@ std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& s
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources,
                                      const std::function<void(const std::string&)>& onWritten);
 
-// A chosen name cut as the saved files' names need it: dir keeps its final '/', ext keeps its
-// dot and is empty when the file part has no dot (a dot in a folder name is no extension).
-struct FileNameParts {
-    std::string dir;
-    std::string base;
-    std::string ext;
-
-    std::string Stem() const { return dir + base; }
-};
-
-FileNameParts SplitFileName(const std::string& fileName);
+// Save of a workspace: what the last Make left in its images and in captions.
+SaveSources SourcesOf(Workspace& workspace, const WorkspaceCaptions& captions);
+std::vector<std::string> SavePattern(
+    const std::string& fileName, Workspace& workspace, const WorkspaceCaptions& captions,
+    const std::function<void(const std::string&)>& onWritten = nullptr);
 
 // The whole-number factor of the enlarged picture for a picture of width x height stitches,
 // or 0 when it has none (an empty picture).

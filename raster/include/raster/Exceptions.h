@@ -45,7 +45,7 @@ BRODIX_EXCEPTION(EJPEG, Exception);
 
 #undef BRODIX_EXCEPTION
 
-// The framework's fixed texts. Those with %s or %d go through Format() below.
+// The framework's fixed texts. Those with %s or %d go through FormatMessage() below.
 namespace msg {
 inline constexpr const char* kNoCanvasBitmap =
     "ビットマップを持っている時のみイメージの変更が可能です";
@@ -69,8 +69,9 @@ std::string FormatMessage(const char* pattern, const std::string& text);
 std::string FormatMessage(const char* pattern, long long number);
 std::string FormatMessage(const char* pattern, long long number, const std::string& text);
 
-// Reads a caption as a decimal integer the way the framework does (optional sign, digits,
-// surrounding blanks refused); anything else raises EConvertError with kInvalidInteger.
+// Reads a caption as an integer the way the framework does: an optional sign, then decimal
+// digits, or hexadecimal ones after "$" or "0x" (filling all 32 bits, so "$FFFFFFFF" is -1).
+// Anything else, surrounding blanks included, raises EConvertError with kInvalidInteger.
 int StrToInt(const std::string& text);
 
 }  // namespace brodix

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "raster/FileName.h"  // ExtractExtension: the extension the registry looks up
 #include "raster/TGraphic.h"
 
 namespace brodix {
@@ -37,12 +38,5 @@ class TFileFormatsList {
     TFileFormatsList();
     std::vector<TFileFormat> m_entries;
 };
-
-// The extension of a file name: what follows its last dot, in its own letter case, or empty
-// when the name has no dot after its last '/'. File names are UTF-8, whose multi-byte
-// characters never contain the bytes of '.' or '/', so the search can go byte by byte.
-// Only '/' separates folders here: backslash and colon are ordinary characters in a file
-// name on this system, so "a.b\c" has the extension "b\c" (which no kind is registered for).
-std::string ExtractExtension(const std::string& fileName);
 
 }  // namespace brodix

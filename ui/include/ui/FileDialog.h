@@ -35,8 +35,4 @@ std::vector<FileFilter> PictureFileFilters();
 // The filter of "Open Any Picture...": "pictures" (PNG, JPEG, GIF, BMP) and "ALL".
 std::vector<FileFilter> AnyPictureFileFilters();
 
-// name with "." + defaultExt appended when its file part has no extension (and defaultExt is
-// not empty); otherwise name as it stands.
-std::string WithDefaultExtension(const std::string& name, const std::string& defaultExt);
-
 }  // namespace brodix

@@ -25,25 +25,25 @@ class ImageView : public QWidget {
 
     // Starts showing image (nullptr: nothing). The view hooks image's OnChange until it shows
     // another image or is destroyed; image must outlive that.
-    void setImage(TImage* image);
-    TImage* image() const { return m_image; }
+    void SetImage(TImage* image);
+    TImage* Image() const { return m_image; }
 
     // A picture that fails on its first drawing (a JPEG that does not decode) is reported
     // through this, once, with the failure's message. The receiver must not open anything
     // from inside the paint: it is called while painting.
-    static void setDrawFailureHandler(std::function<void(const std::string&)> handler);
+    static void SetDrawFailureHandler(std::function<void(const std::string&)> handler);
 
     // The picture as this view shows it at its own size, or null when it shows nothing.
     // Exposed for the window tests, which compare it with the picture's pixels.
-    const QImage* pictureImage();
+    const QImage* PictureImage();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void imageChanged();
-    const QImage* bitmapImage(const TBitmap& bitmap);
-    const QImage* drawnImage(TGraphic& graphic);
+    void ImageChanged();
+    const QImage* BitmapImage(const TBitmap& bitmap);
+    const QImage* DrawnImage(TGraphic& graphic);
 
     TImage* m_image = nullptr;
     // A repaint was asked for and has not happened yet. A view that is hidden or scrolled out

@@ -33,8 +33,8 @@ class PatternMenu : public QObject {
 
     // What Make takes from the choices.
     MakeOptions Options() const;
-    // Called after every Make that is done, with the census it drew from.
-    void MakeDone(const Census& census);
+    // Called after every Make that is done: the key follows the window's last census.
+    void MakeDone();
 
     // Fills menu with the pattern's entries, in groups separated by lines.
     void FillMenu(QMenu& menu);
@@ -55,8 +55,6 @@ class PatternMenu : public QObject {
     // The key of the last Make with the current choices (rows without threads when no
     // catalogue is chosen).
     const print::PatternKey& Key() const { return m_key; }
-    // The census of the last Make that was done; null before the first.
-    const Census* LastCensus() const { return m_census ? &*m_census : nullptr; }
     // The tooltip of the legend at y in its own pixels; empty where there is none.
     std::string LegendTooltip(int y) const;
 
@@ -79,7 +77,6 @@ class PatternMenu : public QObject {
     bool m_clean = false;
     int m_minStitches = 0;
     int m_maxColours = 0;
-    std::optional<Census> m_census;
     print::PatternKey m_key;
 };
 

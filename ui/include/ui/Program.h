@@ -13,10 +13,7 @@ class Shell;
 class TF_main;
 class TF_Zoom;
 
-// The fonts the windows are designed with, by their design names. They are mapped onto the
-// installed Japanese fonts of the same build (IPA P Gothic, IPA Gothic).
-inline constexpr const char* kWindowFontFamily = "ＭＳ Ｐゴシック";
-inline constexpr const char* kGroupFontFamily = "ＭＳ ゴシック";
+// The character height of the fonts the windows are designed with (raster/FontNames.h).
 inline constexpr int kDesignFontPixels = 12;
 
 // Application-wide settings that must be in place before the first window: the title, the

@@ -27,7 +27,7 @@ class RadioGroup : public QWidget {
     void setItemIndex(int index);
 
     // Where item index lies in the group, as the layout of the group's font gives it.
-    QRect itemRect(int index) const;
+    QRect ItemRect(int index) const;
 
   signals:
     void clicked();
@@ -41,8 +41,8 @@ class RadioGroup : public QWidget {
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
-    int itemAt(const QPoint& position) const;
-    int lineHeight() const;
+    int ItemAt(const QPoint& position) const;
+    int LineHeight() const;
 
     QString m_caption;
     QStringList m_items;

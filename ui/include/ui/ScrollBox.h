@@ -14,7 +14,7 @@ class ScrollBox : public QScrollArea {
     explicit ScrollBox(QWidget* parent = nullptr);
 
     // Follows the moves and resizes of the children of widget() from now on.
-    void watchContents();
+    void WatchContents();
 
     static constexpr int kLineStep = 8;
 
@@ -23,8 +23,8 @@ class ScrollBox : public QScrollArea {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void fitContents();
-    void setSteps();
+    void FitContents();
+    void SetSteps();
 };
 
 }  // namespace brodix

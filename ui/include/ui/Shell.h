@@ -71,8 +71,4 @@ inline constexpr const char* kApplicationTitle = "Brodix";
 // its top one third down the height left free.
 QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight);
 
-// Message box texts may break lines with a carriage return alone; the box shows every CR,
-// LF or CR LF as one line break.
-std::string LineBreaksForDisplay(const std::string& text);
-
 }  // namespace brodix

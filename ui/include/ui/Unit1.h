@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "engine/ReduceColor.h"
+#include "engine/Workspace.h"
 #include "raster/TImage.h"
 #include "ui/FileDialog.h"
 
@@ -31,31 +32,34 @@ class Shell;
 class TF_main : public QWidget {
     Q_OBJECT
 
+    // The images of the design live here, made before the components that name them below.
+    Workspace m_workspace;
+
   public:
     // Creates the window from its design, hidden, and runs FormCreate; a failure there is
     // reported through shell before the window is ever shown, and creation goes on.
     explicit TF_main(Shell& shell, QWidget* parent = nullptr);
     ~TF_main() override;
 
-    // The components, in the design's order. Images are window-free TImages shown by views of
-    // the same name in the form; everything else is a control the form owns.
-    TImage Image1{200, 200};
+    // The components, in the design's order. Images are the workspace's window-free TImages,
+    // shown by views of the same name in the form; everything else is a control the form owns.
+    TImage& Image1 = m_workspace.picture;
     QPushButton* BTN_MAKE = nullptr;
     QPushButton* BitBtn2 = nullptr;
-    TImage Img_mark{41, 41};
+    TImage& Img_mark = m_workspace.symbols;
     QLabel* L_ColorCount = nullptr;
     RadioGroup* RG_ColorR = nullptr;
     TFileDialog OpenDialog1;
-    TImage Image2{200, 200};
-    TImage IMG_BLK{13, 13};
+    TImage& Image2 = m_workspace.preview;
+    TImage& IMG_BLK = m_workspace.blank;
     QPushButton* BTN_SAVE = nullptr;
     TFileDialog SaveDialog1;
     QLabel* L_x = nullptr;
     QLabel* L_y = nullptr;
     ScrollBox* ScrollBox1 = nullptr;
-    TImage Img_color{89, 261};
+    TImage& Img_color = m_workspace.legend;
     ScrollBox* ScrollBox2 = nullptr;
-    TImage Img_CS{100, 100};
+    TImage& Img_CS = m_workspace.chart;
     QLabel* Label1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     RadioGroup* RG_ColorG = nullptr;
@@ -63,7 +67,7 @@ class TF_main : public QWidget {
     QLabel* Label2 = nullptr;
     QCheckBox* CB_AUTO = nullptr;
     QStatusBar* StsBar = nullptr;
-    TImage IMG_save{41, 41};
+    TImage& IMG_save = m_workspace.scratch;
 
     // Event handlers. Each runs to completion; a failure leaving one is reported by the
     // exception message box (they are always called through Guard).
@@ -92,10 +96,12 @@ class TF_main : public QWidget {
     ImageView* ViewOf(const TImage& image) const;
     // The context menu of the legend and the chart, with the choices it holds.
     PatternMenu& Patterns() const { return *m_patternMenu; }
+    // The images above with the census of the last Make.
+    const Workspace& StoredWorkspace() const { return m_workspace; }
 
   private:
     template <typename Sender, typename Signal>
-    void connectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*));
+    void ConnectHandler(Sender* sender, Signal signal, void (TF_main::*handler)(QObject*));
 
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
