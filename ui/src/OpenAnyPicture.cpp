@@ -32,9 +32,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     PhotoOptions options;
     options.fit = *size;
     // Read whole before either image changes: a picture that fails leaves both as they were.
-    std::unique_ptr<TBitmap> bitmap = ReadPhotoFile(OpenAnyDialog.FileName(), options);
-    Image1.Picture().SetGraphic(bitmap.get());
-    Image2.Picture().Adopt(std::move(bitmap));
+    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options));
     BTN_MAKE->click();
 }
 
