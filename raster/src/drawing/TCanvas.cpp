@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "PixelOps.h"
-#include "TextRenderer.h"
+#include "text/TextRenderer.h"
 #include "raster/TBitmap.h"
 #include "raster/TGraphic.h"
 
