@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "raster/FileName.h"
+
 namespace brodix::print::detail {
 
 namespace {
@@ -14,11 +16,6 @@ constexpr double kLineMm = 5.5;
 constexpr double kInfoSize = 10.0;
 constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string Fixed(double value, int decimals) {
     char text[32];
@@ -77,7 +74,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PageGrid& gr
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
     pdf.SetGrey(0);
-    pdf.Text(kMarginMm, y, pdf.Fitted(BaseName(sources.pictureName), 16, width), 16, Align::Left,
+    pdf.Text(kMarginMm, y, pdf.Fitted(NamePart(sources.pictureName), 16, width), 16, Align::Left,
              Weight::Bold);
     y += 6;
     pdf.Text(kMarginMm, y, "Counted cross-stitch pattern", kInfoSize);
