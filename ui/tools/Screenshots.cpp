@@ -135,11 +135,11 @@ int main(int argc, char* argv[]) {
                 if (threads->text() != QStringLiteral("Threads") || threads->menu() == nullptr)
                     continue;
                 menu->setActiveAction(threads);
-                settle(300);
+                Settle(300);
                 threads->menu()->popup(menu->mapToGlobal(menu->actionGeometry(threads).topRight()));
             }
         }
-        shoot(out + "/menu.png");
+        Shoot(out + "/menu.png");
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
     });
@@ -148,10 +148,10 @@ int main(int argc, char* argv[]) {
     if (ImageView* legend = main.ViewOf(main.Img_color)) {
         // The tooltip stays only while the pointer is over the row.
         QCursor::setPos(legend->mapToGlobal(QPoint(20, 37)));
-        settle(200);
+        Settle(200);
         QHelpEvent help(QEvent::ToolTip, QPoint(20, 37), legend->mapToGlobal(QPoint(20, 37)));
         QApplication::sendEvent(legend, &help);
-        shoot(out + "/tooltip.png");
+        Shoot(out + "/tooltip.png");
     }
 
     // The exception box of a file of unknown kind, photographed while it is open.
