@@ -8,6 +8,7 @@
 
 #include "BoundedReader.h"
 #include "ReadWhole.h"
+#include "drawing/PixelOps.h"
 #include "raster/BmpCodec.h"
 #include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
@@ -299,10 +300,7 @@ void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
     if (!m_bitmap || rect.IsEmpty())
         return;
     const TBitmap& target = canvas.Bitmap();
-    const int left = std::max(rect.Left, 0);
-    const int top = std::max(rect.Top, 0);
-    const int right = std::min(rect.Right, target.Width());
-    const int bottom = std::min(rect.Bottom, target.Height());
+    const auto [left, top, right, bottom] = detail::ClipToBitmap(rect, target);
     const std::int64_t w = rect.Width();
     const std::int64_t h = rect.Height();
     // Pixel by pixel, so that the transparent parts leave the canvas as it was.

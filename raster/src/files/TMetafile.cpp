@@ -7,6 +7,7 @@
 
 #include "BoundedReader.h"
 #include "ReadWhole.h"
+#include "drawing/PixelOps.h"
 #include "raster/Exceptions.h"
 #include "raster/Screen.h"
 #include "raster/Stream.h"
@@ -146,10 +147,7 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& rect) {
     if (!m_data || rect.IsEmpty())
         return;
     const TBitmap& target = canvas.Bitmap();
-    const int left = std::max(rect.Left, 0);
-    const int top = std::max(rect.Top, 0);
-    const int right = std::min(rect.Right, target.Width());
-    const int bottom = std::min(rect.Bottom, target.Height());
+    const auto [left, top, right, bottom] = detail::ClipToBitmap(rect, target);
     for (int x = left; x < right; ++x) {
         if (rect.Top >= 0 && rect.Top < bottom)
             canvas.SetPixel(x, rect.Top, clBlack);
