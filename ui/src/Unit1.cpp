@@ -19,6 +19,7 @@
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
+#include "ui/WindowPlacement.h"
 #include "ui_Unit1.h"
 
 namespace brodix {
@@ -55,7 +56,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB})
         group->setFont(DesignFont(group->font()));
     StsBar->setFont(QApplication::font("QStatusBar"));
-    setFixedSize(size());
+    AllowMaximiseButNoDragResize(*this);
     setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-32.xpm")));
 
     f.Image1->setImage(&Image1);
@@ -168,6 +169,8 @@ void TF_main::BTN_SAVEClick(QObject*) {
 void TF_main::BitBtn1Click(QObject*) {
     if (!Image1.Picture().HasGraphic() || !F_Zoom)
         return;
+    const QWidget* active = QApplication::activeWindow();
+    FollowMonitorOf(*F_Zoom, active ? active : this);
     F_Zoom->show();
     F_Zoom->raise();
     F_Zoom->activateWindow();

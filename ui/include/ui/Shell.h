@@ -5,6 +5,7 @@
 #include <vector>
 
 class QRect;
+class QString;
 class QWidget;
 
 namespace brodix {
@@ -64,6 +65,10 @@ inline constexpr const char* kApplicationTitle = "Brodix";
 // A dialog of height dialogHeight and width dialogWidth placed over screen: centred across,
 // its top one third down the height left free.
 QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight);
+
+// The outer width a window needs for its whole title in a window manager's title bar: the
+// title in a bold title font, with room for an icon and three buttons.
+int TitleBarWidth(const QString& title);
 
 // Message box texts may break lines with a carriage return alone; the box shows every CR,
 // LF or CR LF as one line break.
