@@ -169,8 +169,9 @@ void TF_main::BTN_SAVEClick(QObject*) {
 void TF_main::BitBtn1Click(QObject*) {
     if (!Image1.Picture().HasGraphic() || !F_Zoom)
         return;
+    // The active window is normally this one, whose button was pressed.
     const QWidget* active = QApplication::activeWindow();
-    FollowMonitorOf(*F_Zoom, active ? active : this);
+    FollowMonitorOf(*F_Zoom, active && active != F_Zoom ? active : this);
     F_Zoom->show();
     F_Zoom->raise();
     F_Zoom->activateWindow();
