@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QMetaObject>
 #include <QPoint>
 #include <QRect>
@@ -14,50 +15,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace brodix {
 
 namespace {
 
-// Watches the window's events after it is shown until the window manager's frame is known,
-// places the window by its outer size then, and lets go. The frame comes with no event of the
-// window's own when the manager leaves the window where it asked to be, so any event will do;
-// the move waits until the event is handled.
-class FramedPlacement final : public QObject {
-  public:
-    FramedPlacement(QWidget& window, Placement place)
-        : QObject(&window), m_window(window), m_place(std::move(place)) {
-        window.installEventFilter(this);
-    }
-
-    void Apply() { m_window.move(m_place(m_window.frameGeometry().size())); }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent*) override {
-        if (watched != &m_window || !m_window.isVisible() ||
-            m_window.frameGeometry().size() == m_window.size())
-            return false;
-        m_window.removeEventFilter(this);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                Apply();
-                deleteLater();
-            },
-            Qt::QueuedConnection);
-        return false;
-    }
-
-  private:
-    QWidget& m_window;
-    Placement m_place;
-};
-
-QScreen* screenOf(const QWidget& window) {
-    if (QScreen* screen = QGuiApplication::screenAt(window.frameGeometry().center()))
-        return screen;
-    return window.screen();
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
 }
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
@@ -69,6 +36,86 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     const xcb_atom_t atom = reply->atom;
     std::free(reply);
     return atom;
+}
+
+// The window manager's frame around window, once it is known. On X11 it is read from the
+// display: Qt may keep the empty frame it saw before the window manager framed the window.
+std::optional<QMargins> frameOf(QWidget& window) {
+    if (xcb_connection_t* connection = x11Connection()) {
+        static const xcb_atom_t extents = internAtom(connection, "_NET_FRAME_EXTENTS");
+        const auto cookie =
+            xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), extents,
+                             XCB_ATOM_CARDINAL, 0, 4);
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+        std::optional<QMargins> frame;
+        if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            // left, right, top, bottom
+            frame = QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
+                             static_cast<int>(v[3]));
+        }
+        std::free(reply);
+        return frame;
+    }
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    if (outer == inner)
+        return std::nullopt;
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+// Places the window by its outer size now (the frame unknown, the client size standing for
+// it), then watches the window's events after it is shown until the window manager's frame is
+// known, places it again and lets go. The frame comes with no event of the window's own when
+// the manager leaves the window where it asked to be, so any event will do; the move waits
+// until the event is handled.
+class FramedPlacement final : public QObject {
+  public:
+    FramedPlacement(QWidget& window, Placement place)
+        : QObject(&window), m_window(window), m_place(std::move(place)) {
+        window.installEventFilter(this);
+    }
+
+    // The client area goes where the frame leaves it: Qt's own frame-inclusive moves use the
+    // frame as Qt knows it.
+    void Apply(const QMargins& frame) {
+        const QSize outer = m_window.size().grownBy(frame);
+        const QPoint client = m_place(outer) + QPoint(frame.left(), frame.top());
+        m_window.setGeometry(QRect(client, m_window.size()));
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent*) override {
+        if (watched != &m_window || !m_window.isVisible())
+            return false;
+        const std::optional<QMargins> frame = frameOf(m_window);
+        // Without a window manager no frame comes; the window has long been drawn by then.
+        if (!frame && ++m_eventsWithoutFrame < kEventsToWait)
+            return false;
+        m_window.removeEventFilter(this);
+        QMetaObject::invokeMethod(
+            this,
+            [this, frame] {
+                if (frame)
+                    Apply(*frame);
+                deleteLater();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+  private:
+    static constexpr int kEventsToWait = 500;
+    QWidget& m_window;
+    Placement m_place;
+    int m_eventsWithoutFrame = 0;
+};
+
+QScreen* screenOf(const QWidget& window) {
+    if (QScreen* screen = QGuiApplication::screenAt(window.frameGeometry().center()))
+        return screen;
+    return window.screen();
 }
 
 // The Motif window manager hints, as window managers read them from _MOTIF_WM_HINTS.
@@ -86,7 +133,7 @@ constexpr int kNoDragResizeStep = 32767;
 
 void PlaceByOuterSize(QWidget& window, Placement place) {
     auto* placement = new FramedPlacement(window, std::move(place));
-    placement->Apply();
+    placement->Apply(QMargins());
 }
 
 QPoint PlaceOnMonitor(const QRect& frame, const QRect& from, const QRect& to) {
@@ -118,10 +165,9 @@ void AllowMaximiseButNoDragResize(QWidget& window) {
 }
 
 void ShowOnlyTheCaption(QWidget& window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return;
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t hints = internAtom(connection, "_MOTIF_WM_HINTS");
     if (hints == XCB_ATOM_NONE)
