@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   # libraries
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libfreetype-dev libfontconfig-dev
   libstb-dev liblcms2-dev libcairo2-dev libpugixml-dev
   # thread catalogues (data only)

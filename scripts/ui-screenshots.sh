@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the windows on a virtual screen with a window manager, so that title bars are
 # drawn: the main window with a 120 x 80 picture, the zoom window at x4 and x8, and the
-# exception message box. Usage: scripts/ui-screenshots.sh [OUTDIR]   (default build/screens)
+# exception message box; then, offscreen on two monitors, the zoom window following the main
+# window onto the other monitor. Usage: scripts/ui-screenshots.sh [OUTDIR]   (default build/screens)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/screens}
@@ -14,3 +15,13 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
   if command -v openbox >/dev/null; then openbox & sleep 1; fi
   '$build/bin/brodix_screens' '$out'
 "
+# Two monitors side by side, offscreen: the virtual X server gives Qt only one.
+monitors=$(mktemp)
+trap 'rm -f "$monitors"' EXIT
+cat >"$monitors" <<'JSON'
+{"screens": [
+  {"name": "left monitor", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96},
+  {"name": "right monitor", "x": 1280, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}
+]}
+JSON
+QT_QPA_PLATFORM="offscreen:configfile=$monitors" "$build/bin/brodix_screens" "$out"

@@ -59,11 +59,22 @@ class ScriptedShell final : public Shell {
     void Cancel() { answers.push_back(std::nullopt); }
 };
 
+// Offscreen, the windows lie on two monitors side by side, a large one on the left and a
+// smaller one on the right, so that the tests can move windows between monitors.
 inline void EnsureApplication() {
     if (QApplication::instance())
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    TempDir folder;
+    if (platform.isEmpty() || platform == "offscreen") {
+        const std::string config = folder / "monitors.json";
+        const std::string text = R"({"screens": [
+            {"name": "left", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96},
+            {"name": "right", "x": 1280, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}
+        ]})";
+        WriteFileBytes(config, Bytes(text.begin(), text.end()));
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.c_str());
+    }
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};

@@ -16,6 +16,7 @@
 #include "ui/ImageView.h"
 #include "ui/RadioGroup.h"
 #include "ui/Shell.h"
+#include "ui/WindowPlacement.h"
 #include "ui_test_support.h"
 
 namespace brodix {
@@ -95,6 +96,27 @@ TEST_F(WidgetsTest, DialogsSitCentredAThirdOfTheFreeHeightDown) {
     EXPECT_EQ(DialogPlacement(QRect(0, 0, 1280, 1024), 600, 400), QRect(340, 208, 600, 400));
     EXPECT_EQ(DialogPlacement(QRect(1280, 0, 1920, 1080), 620, 480),
               QRect(1280 + 650, 200, 620, 480));
+}
+
+TEST_F(WidgetsTest, AWindowMovedToAnotherMonitorKeepsItsOffsetInsideIt) {
+    const QRect left(0, 0, 1280, 1024);
+    const QRect right(1280, 0, 1024, 768);
+    const QRect westOfPrimary(-1920, 100, 1920, 1080);
+    struct Case {
+        QRect frame, from, to;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {QRect(100, 50, 794, 590), left, right, QPoint(1380, 50)},
+        {QRect(1300, 20, 400, 300), right, left, QPoint(20, 20)},
+        // Pulled back so that the right and bottom edges stay on the smaller monitor.
+        {QRect(450, 300, 794, 590), left, right, QPoint(2304 - 794, 768 - 590)},
+        // Larger than the monitor: its top-left corner stays on it.
+        {QRect(10, 10, 1100, 900), left, right, QPoint(1280, 0)},
+        {QRect(1500, 700, 500, 400), right, westOfPrimary, QPoint(-1920 + 220, 100 + 1080 - 400)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceOnMonitor(c.frame, c.from, c.to), c.placed) << c.frame.x();
 }
 
 TEST_F(WidgetsTest, CarriageReturnsBreakLinesInMessageBoxes) {

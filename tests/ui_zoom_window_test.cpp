@@ -1,7 +1,9 @@
 // The zoom window: the hand-over from Make, the factor choice, the scroll box and the
 // enlarged painting.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 
 #include "raster/Exceptions.h"
@@ -30,6 +32,31 @@ TEST_F(ZoomWindowTest, StartsHiddenAtFourTimesWithEmptyLabels) {
     EXPECT_TRUE(Zoom().windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(Zoom().windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(Zoom().windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(ZoomWindowTest, ShowingItAgainFollowsTheMonitorOfTheActiveWindow) {
+    // The program's tests run on two monitors side by side (ui_test_support.h).
+    const auto screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    const QRect right = screens[1]->geometry();
+    Load(Picture("rose.bmp", 120, 80));
+    const auto shownAt = [this] {
+        Main().BitBtn1->click();
+        return Zoom().frameGeometry().topLeft();
+    };
+    const QSize outer = Zoom().frameGeometry().size();
+
+    Zoom().move(450, 300);
+    EXPECT_EQ(shownAt(), QPoint(450, 300)) << "same monitor: shown where it was";
+    Zoom().BitBtn1->click();
+    Main().move(right.topLeft() + QPoint(20, 20));
+    // On the right monitor, pulled back so that its right and bottom edges stay on it.
+    EXPECT_EQ(shownAt(),
+              QPoint(right.right() + 1 - outer.width(), right.bottom() + 1 - outer.height()));
+    // Already visible: only brought to the front.
+    Main().move(40, 40);
+    EXPECT_EQ(shownAt(),
+              QPoint(right.right() + 1 - outer.width(), right.bottom() + 1 - outer.height()));
 }
 
 TEST_F(ZoomWindowTest, FactorsResizeTheImageFromTheLabels) {

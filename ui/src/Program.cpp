@@ -12,6 +12,7 @@
 #include "raster/Screen.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
+#include "ui/WindowPlacement.h"
 
 // The icons are compiled into the ui library; a static library's resources are registered only
 // when asked for by name, outside any namespace.
@@ -75,23 +76,16 @@ Program::~Program() {
 
 void Program::ShowMainWindow() {
     TF_main& window = *m_main;
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        // The frame is known only once the window manager has framed the window; until then
-        // the client size stands for the outer size.
-        const QSize outer = window.frameGeometry().size();
-        window.move(CentredPosition(screen->virtualGeometry(), outer.width(), outer.height()));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->virtualGeometry();
+        PlaceByOuterSize(window, [desktop](const QSize& outer) {
+            return CentredPosition(desktop, outer.width(), outer.height());
+        });
     }
     window.BTN_MAKE->setFocus(Qt::OtherFocusReason);
     window.show();
     window.raise();
     window.activateWindow();
-    // Once the window manager has framed the window, centre its outer size; moving a window
-    // places its frame. This is still the first showing: the program never moves it later.
-    if (screen && window.frameGeometry().size() != window.size()) {
-        const QSize outer = window.frameGeometry().size();
-        window.move(CentredPosition(screen->virtualGeometry(), outer.width(), outer.height()));
-    }
 }
 
 }  // namespace brodix

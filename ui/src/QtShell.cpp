@@ -1,13 +1,17 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QStringList>
 
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "ui/Shell.h"
+#include "ui/WindowPlacement.h"
 
 namespace brodix {
 
@@ -20,18 +24,46 @@ QScreen* ScreenOf(QWidget* owner) {
 }
 
 // Puts a dialog on its owner's monitor, centred across and a third of the free height down,
-// before it opens.
+// by its outer size.
 void PlaceDialog(QDialog& dialog, QWidget* owner) {
     dialog.ensurePolished();
     dialog.adjustSize();
     if (QScreen* screen = ScreenOf(owner)) {
-        const QSize size = dialog.size();
-        dialog.move(DialogPlacement(screen->geometry(), size.width(), size.height()).topLeft());
+        const QRect monitor = screen->geometry();
+        PlaceByOuterSize(dialog, [monitor](const QSize& outer) {
+            return DialogPlacement(monitor, outer.width(), outer.height()).topLeft();
+        });
     }
+}
+
+// A message box sizes itself to its text; its title may need more. The window manager's title
+// bar holds an icon and up to three buttons beside the caption, each about as wide as the bar
+// is high, and draws the caption in a bold font more often than not.
+void WidenForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(TitleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 QString FilterEntry(const FileFilter& filter) {
     return QString::fromStdString(filter.name + " (" + filter.pattern + ")");
+}
+
+// The entry in use when the user confirmed. With the patterns hidden, Qt may name the entry by
+// what it shows ("ALL") rather than by the whole entry ("ALL (*)").
+int ChosenFilter(const QString& selected, const QStringList& entries,
+                 const std::vector<FileFilter>& filters) {
+    const auto index = entries.indexOf(selected);
+    if (index >= 0)
+        return static_cast<int>(index);
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        if (QString::fromStdString(filters[i].name) == selected)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -40,6 +72,14 @@ QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight) {
     const int left = screen.left() + (screen.width() - dialogWidth) / 2;
     const int top = screen.top() + (screen.height() - dialogHeight) / 3;
     return QRect(left, top, dialogWidth, dialogHeight);
+}
+
+int TitleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int button = metrics.height() + 8;
+    return metrics.horizontalAdvance(title) + 4 * (button + 4) + 16;
 }
 
 std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& request, QWidget* owner) {
@@ -77,7 +117,7 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
         return std::nullopt;
     FileChoice choice;
     choice.fileName = QFileInfo(chosen.front()).absoluteFilePath().toStdString();
-    choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    choice.filterIndex = ChosenFilter(dialog.selectedNameFilter(), filters, request.filters);
     return choice;
 }
 
@@ -87,6 +127,7 @@ void QtShell::ShowProgramMessage(const std::string& text, const std::string& tit
                     QString::fromStdString(LineBreaksForDisplay(text)), QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForTitle(box);
     box.exec();
 }
 
@@ -96,6 +137,7 @@ void QtShell::ShowExceptionMessage(const std::string& text, QWidget* owner) {
                     QString::fromStdString(LineBreaksForDisplay(text)), QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForTitle(box);
     box.exec();
 }
 

@@ -21,6 +21,7 @@
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
+#include "ui/WindowPlacement.h"
 #include "ui_Unit1.h"
 
 namespace brodix {
@@ -59,7 +60,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB})
         group->setFont(DesignFont(group->font()));
     StsBar->setFont(QApplication::font("QStatusBar"));
-    setFixedSize(size());
+    AllowMaximiseButNoDragResize(*this);
     setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-32.xpm")));
 
     f.Image1->SetImage(&Image1);
@@ -177,15 +178,18 @@ void TF_main::BTN_SAVEClick(QObject*) {
 
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
-        m_pdfSave->Run(m_shell, this, m_workspace.LastCensus() ? &*m_workspace.LastCensus() : nullptr,
-                             m_patternMenu->Key(), Img_mark,
-                       OpenDialog1.FileName());
+        m_pdfSave->Run(m_shell, this,
+                       m_workspace.LastCensus() ? &*m_workspace.LastCensus() : nullptr,
+                       m_patternMenu->Key(), Img_mark, OpenDialog1.FileName());
     });
 }
 
 void TF_main::BitBtn1Click(QObject*) {
     if (!Image1.Picture().HasGraphic() || !F_Zoom)
         return;
+    // The active window is normally this one, whose button was pressed.
+    const QWidget* active = QApplication::activeWindow();
+    FollowMonitorOf(*F_Zoom, active && active != F_Zoom ? active : this);
     F_Zoom->show();
     F_Zoom->raise();
     F_Zoom->activateWindow();

@@ -10,6 +10,7 @@
 #include "ui/Program.h"
 #include "ui/RadioGroup.h"
 #include "ui/ScrollBox.h"
+#include "ui/WindowPlacement.h"
 #include "ui_Unit2.h"
 
 namespace brodix {
@@ -35,6 +36,7 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
 
     setFont(DesignFont(font()));
     setFixedSize(size());
+    ShowOnlyTheCaption(*this);
     setWindowIcon(QIcon(QStringLiteral(":/brodix/icons/brodix-zoom-32.xpm")));
     // Not the main window: closing the main window ends the program even while this is open.
     setAttribute(Qt::WA_QuitOnClose, false);

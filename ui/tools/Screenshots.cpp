@@ -1,6 +1,8 @@
 // Takes the screenshots of the README and of the window checks: runs the real windows with the
 // real dialogs and boxes, except that the open dialog answers from the command line, and
-// photographs the screen with ImageMagick's import at each step.
+// photographs the screen with ImageMagick's import at each step. On a display of several
+// monitors (the offscreen one configured so), it draws the zoom window following the main
+// window from one monitor to the other instead.
 //
 //     brodix_screens OUTDIR
 //
@@ -16,6 +18,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -95,6 +98,49 @@ QString DrawPicture(const QString& file) {
     return file;
 }
 
+// The desktop as the program sees it on a display of several monitors: each monitor outlined
+// and named, each visible window drawn where it lies (without the frame, which no window
+// manager draws on a display without one).
+void photographMonitors(const QString& file) {
+    Settle(300);
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    QImage picture(desktop.size(), QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter p(&picture);
+    p.translate(-desktop.topLeft());
+    for (QScreen* screen : QGuiApplication::screens()) {
+        p.fillRect(screen->geometry().adjusted(2, 2, -2, -2), QColor(40, 70, 110));
+        p.setPen(Qt::white);
+        p.drawText(screen->geometry().adjusted(8, 0, 0, -8), Qt::AlignLeft | Qt::AlignBottom,
+                   screen->name());
+    }
+    // Windows that stay on top are drawn last.
+    for (const bool onTop : {false, true}) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() &&
+                window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+                p.drawPixmap(window->geometry().topLeft(), window->grab());
+        }
+    }
+    p.end();
+    picture.save(file);
+    std::printf("wrote %s\n", qPrintable(file));
+}
+
+// Shows the zoom window, hides it, moves the main window onto the other monitor and shows the
+// zoom window again: it follows the main window's monitor.
+void photographFollowing(const QString& out, Program& program) {
+    TF_main& main = program.Main();
+    main.BitBtn2->click();
+    program.Zoom().move(450, 300);
+    main.BitBtn1->click();
+    photographMonitors(out + "/monitors-before.png");
+    program.Zoom().BitBtn1->click();
+    main.move(QGuiApplication::screens().back()->geometry().topLeft() + QPoint(20, 20));
+    main.BitBtn1->click();
+    photographMonitors(out + "/monitors-after.png");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -102,9 +148,20 @@ int main(int argc, char* argv[]) {
     InitializeApplication();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(out);
+    if (QGuiApplication::screens().size() > 1) {
+        DemoShell shell;
+        shell.files << DrawPicture(out + "/flower.bmp");
+        Program program(shell);
+        program.ShowMainWindow();
+        photographFollowing(out, program);
+        return 0;
+    }
 
     DemoShell shell;
-    shell.files << DrawPicture(out + "/flower.bmp") << out + "/notes.xyz";
+    QImage wide(300, 100, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    wide.save(out + "/wide.bmp", "BMP");
+    shell.files << DrawPicture(out + "/flower.bmp") << out + "/notes.xyz" << out + "/wide.bmp";
     Program program(shell);
     program.ShowMainWindow();
     Settle(500);
@@ -112,6 +169,12 @@ int main(int argc, char* argv[]) {
     TF_main& main = program.Main();
     main.BitBtn2->click();
     Shoot(out + "/main.png");
+
+    // Maximised, the controls keep their places; restored, the window is centred again.
+    main.showMaximized();
+    Shoot(out + "/main-maximised.png");
+    main.showNormal();
+    Settle(300);
 
     main.BitBtn1->click();
     Shoot(out + "/zoom-x4.png");
@@ -157,6 +220,14 @@ int main(int argc, char* argv[]) {
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {
         Shoot(out + "/exception.png");
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    main.BitBtn2->click();
+
+    // The program's own box for a picture too large, with its whole title.
+    QTimer::singleShot(0, [&] {
+        Shoot(out + "/size-error.png");
         if (QWidget* box = QApplication::activeModalWidget())
             box->close();
     });

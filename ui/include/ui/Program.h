@@ -39,7 +39,8 @@ class Program {
     TF_main& Main() { return *m_main; }
     TF_Zoom& Zoom() { return *m_zoom; }
 
-    // Shows the main window centred on the desktop, the focus on "Make".
+    // Shows the main window centred on the desktop by its outer size (placed again once the
+    // window manager has framed it), the focus on "Make".
     void ShowMainWindow();
 
   private:

@@ -7,6 +7,7 @@
 #include "photo/Photo.h"
 
 class QRect;
+class QString;
 class QWidget;
 
 namespace brodix {
@@ -70,5 +71,9 @@ inline constexpr const char* kApplicationTitle = "Brodix";
 // A dialog of height dialogHeight and width dialogWidth placed over screen: centred across,
 // its top one third down the height left free.
 QRect DialogPlacement(const QRect& screen, int dialogWidth, int dialogHeight);
+
+// The outer width a window needs for its whole title in a window manager's title bar: the
+// title in a bold title font, with room for an icon and three buttons.
+int TitleBarWidth(const QString& title);
 
 }  // namespace brodix
