@@ -56,8 +56,7 @@ class Workspace {
     // Make on these images (see Make()), with options refining the reduced colours; the census
     // is kept when it is Done.
     MakeResult Make(const LevelChoices& levels, const WorkspaceCaptions& captions,
-                    MessageSink& messages, const ZoomTarget& zoom,
-                    const MakeOptions& options = {});
+                    MessageSink& messages, const ZoomTarget& zoom, const MakeOptions& options = {});
 
     // The palette and stitch indices the chart, legend and preview were last drawn from; empty
     // until a Make is done.

@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "PixelOps.h"
-#include "text/TextRenderer.h"
 #include "raster/TBitmap.h"
 #include "raster/TGraphic.h"
+#include "text/TextRenderer.h"
 
 namespace brodix {
 

@@ -153,7 +153,8 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     const std::string folder = FolderOf(m_target);
     std::string base = NamePart(m_target);
     // Only the rename at the end would find out that the name is too long.
-    if (NamePart(fileName).size() > NameLimit(FolderOf(fileName)) || base.size() > NameLimit(folder))
+    if (NamePart(fileName).size() > NameLimit(FolderOf(fileName)) ||
+        base.size() > NameLimit(folder))
         fail();
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
