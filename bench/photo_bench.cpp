@@ -11,6 +11,7 @@
 
 #include "photo/Photo.h"
 #include "raster/TBitmap.h"
+#include "raster_files_jpeg.h"
 
 namespace {
 
@@ -20,38 +21,17 @@ const std::vector<unsigned char>& Photo() {
     static const std::vector<unsigned char> bytes = [] {
         constexpr int kWidth = 4000;
         constexpr int kHeight = 3000;
-        jpeg_compress_struct info{};
-        jpeg_error_mgr error{};
-        info.err = jpeg_std_error(&error);
-        jpeg_create_compress(&info);
-        unsigned char* buffer = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&info, &buffer, &size);
-        info.image_width = kWidth;
-        info.image_height = kHeight;
-        info.input_components = 3;
-        info.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&info);
-        jpeg_set_quality(&info, 90, TRUE);
-        jpeg_start_compress(&info, TRUE);
-        std::vector<unsigned char> row(kWidth * 3);
-        while (info.next_scanline < info.image_height) {
-            const int y = static_cast<int>(info.next_scanline);
-            for (int x = 0; x < kWidth; ++x) {
-                const double wave = std::sin(x * 0.013) * std::cos(y * 0.017);
-                const unsigned noise = (x * 7919u + y * 104729u) % 23u;
-                row[x * 3] = static_cast<unsigned char>(128 + 100 * wave + noise);
-                row[x * 3 + 1] = static_cast<unsigned char>((x + y) * 255 / (kWidth + kHeight));
-                row[x * 3 + 2] = static_cast<unsigned char>(200 - noise * 3);
-            }
-            JSAMPROW rows[1] = {row.data()};
-            jpeg_write_scanlines(&info, rows, 1);
-        }
-        jpeg_finish_compress(&info);
-        std::vector<unsigned char> out(buffer, buffer + size);
-        jpeg_destroy_compress(&info);
-        std::free(buffer);
-        return out;
+        return brodix::testing::EncodeJpeg(
+            kWidth, kHeight, brodix::testing::JpegKind::Baseline, 90,
+            [](int y, unsigned char* row) {
+                for (int x = 0; x < kWidth; ++x) {
+                    const double wave = std::sin(x * 0.013) * std::cos(y * 0.017);
+                    const unsigned noise = (x * 7919u + y * 104729u) % 23u;
+                    row[x * 3] = static_cast<unsigned char>(128 + 100 * wave + noise);
+                    row[x * 3 + 1] = static_cast<unsigned char>((x + y) * 255 / (kWidth + kHeight));
+                    row[x * 3 + 2] = static_cast<unsigned char>(200 - noise * 3);
+                }
+            });
     }();
     return bytes;
 }

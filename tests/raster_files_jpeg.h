@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -12,9 +13,13 @@ namespace brodix::testing {
 
 enum class JpegKind { Baseline, Grayscale, Progressive };
 
-// A width x height picture: red rising to the right, green rising downwards, blue 0x40
-// (grayscale: the red value). The encoder's errors cannot occur with these settings.
-inline std::vector<unsigned char> MakeJpeg(int width, int height, JpegKind kind, int quality = 95) {
+// Paints row y of a picture: width samples of one component (grayscale) or three (RGB).
+using JpegRowPainter = std::function<void(int y, unsigned char* row)>;
+
+// A width x height picture painted row by row, encoded with libjpeg. The encoder's errors
+// cannot occur with these settings.
+inline std::vector<unsigned char> EncodeJpeg(int width, int height, JpegKind kind, int quality,
+                                             const JpegRowPainter& paint) {
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
     info.err = jpeg_std_error(&error);
@@ -34,18 +39,7 @@ inline std::vector<unsigned char> MakeJpeg(int width, int height, JpegKind kind,
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * info.input_components);
     while (info.next_scanline < info.image_height) {
-        const int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < width; ++x) {
-            const auto red = static_cast<unsigned char>(x * 255 / (width > 1 ? width - 1 : 1));
-            const auto green = static_cast<unsigned char>(y * 255 / (height > 1 ? height - 1 : 1));
-            if (gray) {
-                row[static_cast<std::size_t>(x)] = red;
-            } else {
-                row[static_cast<std::size_t>(x) * 3] = red;
-                row[static_cast<std::size_t>(x) * 3 + 1] = green;
-                row[static_cast<std::size_t>(x) * 3 + 2] = 0x40;
-            }
-        }
+        paint(static_cast<int>(info.next_scanline), row.data());
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -54,6 +48,25 @@ inline std::vector<unsigned char> MakeJpeg(int width, int height, JpegKind kind,
     jpeg_destroy_compress(&info);
     std::free(buffer);
     return bytes;
+}
+
+// A width x height picture: red rising to the right, green rising downwards, blue 0x40
+// (grayscale: the red value).
+inline std::vector<unsigned char> MakeJpeg(int width, int height, JpegKind kind, int quality = 95) {
+    const bool gray = kind == JpegKind::Grayscale;
+    return EncodeJpeg(width, height, kind, quality, [=](int y, unsigned char* row) {
+        for (int x = 0; x < width; ++x) {
+            const auto red = static_cast<unsigned char>(x * 255 / (width > 1 ? width - 1 : 1));
+            const auto green = static_cast<unsigned char>(y * 255 / (height > 1 ? height - 1 : 1));
+            if (gray) {
+                row[x] = red;
+            } else {
+                row[x * 3] = red;
+                row[x * 3 + 1] = green;
+                row[x * 3 + 2] = 0x40;
+            }
+        }
+    });
 }
 
 }  // namespace brodix::testing
