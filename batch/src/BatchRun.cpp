@@ -95,7 +95,7 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
-constexpr std::string_view kDefaultThreads = "dmc";
+constexpr const char* kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
 // Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
@@ -107,15 +107,7 @@ std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     const std::vector<std::string> folders = print::CatalogueFolders();
     std::optional<print::ThreadCatalogue> catalogue;
     if (options.threads.empty()) {
-        for (const print::CatalogueFile& file : print::FindCatalogues(folders)) {
-            const auto sameLetter = [](unsigned char a, unsigned char b) {
-                return std::tolower(a) == std::tolower(b);
-            };
-            if (std::equal(file.title.begin(), file.title.end(), kDefaultThreads.begin(),
-                           kDefaultThreads.end(), sameLetter)) {
-                catalogue = print::ReadCatalogue(file.path);
-            }
-        }
+        catalogue = print::FindCatalogueByTitle(kDefaultThreads, folders);
     } else if (options.threads != "none") {
         catalogue = print::ChooseCatalogue(options.threads, folders);
     }

@@ -240,17 +240,24 @@ std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folder
     return found;
 }
 
+std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
+                                                    const std::vector<std::string>& folders) {
+    for (const CatalogueFile& file : FindCatalogues(folders)) {
+        if (Lowered(file.title) == Lowered(title))
+            return ReadCatalogue(file.path);
+    }
+    return std::nullopt;
+}
+
 ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
                                 const std::vector<std::string>& folders) {
     if (titleOrPath.find('/') != std::string::npos || EndsWith(titleOrPath, ".xml") ||
         EndsWith(titleOrPath, ".gpl")) {
         return ReadCatalogue(titleOrPath);
     }
+    if (std::optional<ThreadCatalogue> catalogue = FindCatalogueByTitle(titleOrPath, folders))
+        return std::move(*catalogue);
     const std::vector<CatalogueFile> found = FindCatalogues(folders);
-    for (const CatalogueFile& file : found) {
-        if (Lowered(file.title) == Lowered(titleOrPath))
-            return ReadCatalogue(file.path);
-    }
     std::string list;
     for (const CatalogueFile& file : found)
         list += (list.empty() ? "" : ", ") + file.title;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ std::vector<std::string> CatalogueFolders();
 // Every readable catalogue (.xml, .gpl) in folders, each folder's files by name; a title found
 // again later is left out, so earlier folders win. Unreadable files are left out too.
 std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folders);
+
+// The first catalogue found whose title matches title case-insensitively; none when no title
+// matches.
+std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
+                                                    const std::vector<std::string>& folders);
 
 // The catalogue a user named: a path (containing '/' or ending in .xml or .gpl), or a title
 // matched case-insensitively among those found. A title not found raises ECatalogueError
