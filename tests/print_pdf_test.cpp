@@ -14,13 +14,13 @@
 #include "ChartPages.h"
 #include "SymbolFont.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/TPicture.h"
 #include "test_files.h"
+#include "threads/KeyBuilder.h"
 
 namespace brodix::print {
 namespace {
@@ -56,7 +56,7 @@ const TBitmap& Sheet() {
 
 Document Pdf(const Census& census, const PdfOptions& options = {},
              const std::string& name = "/pictures/rose.bmp") {
-    const PatternKey key = BuildPatternKey(census, nullptr, {});
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
     const std::string bytes = MakePatternPdf({census, &Sheet(), key, name}, options);
     // The document takes the bytes over.
     poppler::byte_array data(bytes.begin(), bytes.end());
@@ -256,7 +256,7 @@ TEST(PatternPdfTest, SymbolTracingKeepsTheInkInsideTheFrame) {
 TEST(PatternPdfTest, UnwritableFileRaisesTheCreationErrorAndLeavesNothing) {
     testing::TempDir folder;
     const Census census = MakeCensus(2, 2, 1, [](int, int) { return 0; });
-    const PatternKey key = BuildPatternKey(census, nullptr, {});
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
     const std::string name = folder / "missing/rose.pdf";
     try {
         SavePatternPdf(name, {census, &Sheet(), key, "rose.bmp"}, {});

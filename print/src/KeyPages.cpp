@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "ChartPages.h"
-#include "print/KeyBuilder.h"
+#include "threads/KeyBuilder.h"
 
 namespace brodix::print::detail {
 
 namespace {
+
+using threads::FlossModel;
+using threads::KeyRow;
+using threads::PatternKey;
 
 constexpr double kMarginMm = 12.0;
 constexpr double kRowMm = 4.4;
@@ -181,7 +185,8 @@ void KeyWriter::Row(const KeyRow& row) {
     m_frames.push_back({m_left + c.swatch, top, 10, kChartCellMm});
 
     const double size = kTextSize;
-    m_pdf.Text(m_left + c.number, y, std::to_string(SymbolNumber(row.symbol)), size, Align::Right);
+    m_pdf.Text(m_left + c.number, y, std::to_string(threads::SymbolNumber(row.symbol)), size,
+               Align::Right);
     m_pdf.Text(m_left + c.hex, y, Hex(row.color), size);
     if (row.hasThread) {
         m_pdf.Text(m_left + c.thread, y,
@@ -194,7 +199,7 @@ void KeyWriter::Row(const KeyRow& row) {
         m_pdf.Text(m_left + c.metres, y, Fixed(row.metres, 1), size, Align::Right);
         m_pdf.Text(m_left + c.skeins, y, std::to_string(row.skeins), size, Align::Right);
     }
-    const std::string note = SameThreadNote(row);
+    const std::string note = threads::SameThreadNote(row);
     if (!note.empty())
         m_pdf.Text(m_left + c.note, y, m_pdf.Fitted(note, size, m_width - c.note), size);
     m_y += kRowMm;

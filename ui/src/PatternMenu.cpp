@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QToolTip>
 
-#include "print/KeyBuilder.h"
+#include "threads/KeyBuilder.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
@@ -61,8 +61,9 @@ void PatternMenu::MakeDone() {
 
 void PatternMenu::RebuildKey() {
     const std::optional<Census>& census = m_window.StoredWorkspace().LastCensus();
-    m_key = census ? print::BuildPatternKey(*census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
-                   : print::PatternKey{};
+    m_key = census
+                ? threads::BuildPatternKey(*census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
+                : threads::PatternKey{};
 }
 
 // Make sees the change at its next run; with AutoMake that is now, as after a level change.
@@ -76,7 +77,7 @@ void PatternMenu::ChooseCatalogue(const std::string& path) {
     if (path.empty())
         m_catalogue.reset();
     else
-        m_catalogue = print::ReadCatalogue(path);
+        m_catalogue = threads::ReadCatalogue(path);
     RebuildKey();
     if (snapped || (m_snap && m_catalogue))
         OptionsChanged();
@@ -121,7 +122,7 @@ std::string PatternMenu::LegendTooltip(int y) const {
     if (!m_catalogue || y < 0)
         return {};
     const std::size_t row = static_cast<std::size_t>(y / kLegendRowHeight);
-    return row < m_key.rows.size() ? print::RowTooltip(m_key.rows[row]) : std::string();
+    return row < m_key.rows.size() ? threads::RowTooltip(m_key.rows[row]) : std::string();
 }
 
 void PatternMenu::FillMenu(QMenu& menu) {
@@ -163,7 +164,8 @@ void PatternMenu::AddThreadEntries(QMenu& menu) {
     OnTriggered(add(QStringLiteral("None"), !m_catalogue), this, m_shell, &m_window,
                 [this] { ChooseCatalogue({}); });
     bool listed = false;
-    for (const print::CatalogueFile& file : print::FindCatalogues(print::CatalogueFolders())) {
+    for (const threads::CatalogueFile& file :
+         threads::FindCatalogues(threads::CatalogueFolders())) {
         const bool chosen = m_catalogue && m_catalogue->path == file.path;
         listed = listed || chosen;
         OnTriggered(add(Text(file.title), chosen), this, m_shell, &m_window,

@@ -17,8 +17,9 @@ std::vector<FileFilter> PdfFileFilters() {
 
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf") {}
 
-void PdfSave::Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
-                  const TImage& sheet, const std::string& pictureName) {
+void PdfSave::Run(Shell& shell, QWidget* owner, const Census* census,
+                  const threads::PatternKey& key, const TImage& sheet,
+                  const std::string& pictureName) {
     if (census == nullptr)
         return;
     if (!m_dialog.Execute(shell, owner))

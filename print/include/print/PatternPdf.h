@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "print/PatternKey.h"
+#include "threads/PatternKey.h"
 
 namespace brodix {
 class TBitmap;
@@ -28,7 +28,7 @@ struct PdfOptions {
 struct PdfSources {
     const Census& census;
     const TBitmap* symbolSheet = nullptr;
-    const PatternKey& key;
+    const threads::PatternKey& key;
     std::string pictureName;
 };
 

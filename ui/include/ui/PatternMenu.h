@@ -7,8 +7,8 @@
 
 #include "engine/Census.h"
 #include "engine/MakeOptions.h"
-#include "print/PatternKey.h"
-#include "print/ThreadCatalogue.h"
+#include "threads/PatternKey.h"
+#include "threads/ThreadCatalogue.h"
 #include "ui/FileDialog.h"
 
 class QMenu;
@@ -51,10 +51,10 @@ class PatternMenu : public QObject {
     void SetMinStitches(int stitches);
     void SetMaxColours(int colours);
 
-    const std::optional<print::ThreadCatalogue>& Catalogue() const { return m_catalogue; }
+    const std::optional<threads::ThreadCatalogue>& Catalogue() const { return m_catalogue; }
     // The key of the last Make with the current choices (rows without threads when no
     // catalogue is chosen).
-    const print::PatternKey& Key() const { return m_key; }
+    const threads::PatternKey& Key() const { return m_key; }
     // The tooltip of the legend at y in its own pixels; empty where there is none.
     std::string LegendTooltip(int y) const;
 
@@ -71,13 +71,13 @@ class PatternMenu : public QObject {
     TF_main& m_window;
     Shell& m_shell;
     TFileDialog m_catalogueDialog;
-    std::optional<print::ThreadCatalogue> m_catalogue;
-    print::FlossModel m_floss;
+    std::optional<threads::ThreadCatalogue> m_catalogue;
+    threads::FlossModel m_floss;
     bool m_snap = false;
     bool m_clean = false;
     int m_minStitches = 0;
     int m_maxColours = 0;
-    print::PatternKey m_key;
+    threads::PatternKey m_key;
 };
 
 }  // namespace brodix

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "print/PatternKey.h"
+#include "threads/PatternKey.h"
 #include "ui/FileDialog.h"
 
 class QWidget;
@@ -22,7 +22,7 @@ class PdfSave {
     // Asks for a file name and writes the PDF of the last Make (its census and key), drawn
     // with the symbols of sheet. Does nothing before a Make (census null) or when the dialog
     // is cancelled; failures raise.
-    void Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
+    void Run(Shell& shell, QWidget* owner, const Census* census, const threads::PatternKey& key,
              const TImage& sheet, const std::string& pictureName);
 
   private:

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "print/PatternKey.h"
-#include "print/ThreadCatalogue.h"
+#include "threads/PatternKey.h"
+#include "threads/ThreadCatalogue.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // The key of a census: one row per palette colour with its stitches and floss and, when a
 // catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
@@ -27,4 +27,4 @@ std::string KeyCsv(const PatternKey& key);
 // The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.
 std::string RowTooltip(const KeyRow& row);
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

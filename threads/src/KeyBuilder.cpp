@@ -1,11 +1,11 @@
-#include "print/KeyBuilder.h"
+#include "threads/KeyBuilder.h"
 
 #include <cstdio>
 #include <map>
 
-#include "print/Floss.h"
+#include "threads/Floss.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 namespace {
 
@@ -189,4 +189,4 @@ std::string RowTooltip(const KeyRow& row) {
     return note.empty() ? text : text + "\n" + note;
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -5,7 +5,7 @@
 
 #include "raster/Color.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // One thread of a catalogue: its number as the maker prints it ("310", "B5200"), its name and
 // its colour.
@@ -60,4 +60,4 @@ inline int SymbolNumber(int symbol) {
     return symbol + 1;
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

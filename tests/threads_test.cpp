@@ -3,12 +3,12 @@
 
 #include <cstdlib>
 
-#include "print/Floss.h"
-#include "print/KeyBuilder.h"
-#include "print/ThreadCatalogue.h"
 #include "test_files.h"
+#include "threads/Floss.h"
+#include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 namespace {
 
 using brodix::testing::TempDir;
@@ -182,4 +182,4 @@ TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
 }
 
 }  // namespace
-}  // namespace brodix::print
+}  // namespace brodix::threads
