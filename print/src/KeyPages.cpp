@@ -206,14 +206,7 @@ void KeyWriter::Row(const KeyRow& row) {
 }
 
 void KeyWriter::Totals() {
-    long long stitches = 0;
-    double metres = 0;
-    long long skeins = 0;
-    for (const KeyRow& row : m_key.rows) {
-        stitches += row.stitches;
-        metres += row.metres;
-        skeins += row.skeins;
-    }
+    const auto [stitches, metres, skeins] = m_key.totals;
     cairo_t* cr = m_pdf.Context();
     m_pdf.SetGrey(0);
     const double line = m_y - kRowMm + 1.4;

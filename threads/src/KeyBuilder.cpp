@@ -53,16 +53,8 @@ void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
     }
 }
 
-struct Totals {
-    int stitches = 0;
-    double metres = 0.0;
-    int skeins = 0;
-};
-
-// Skeins to buy: per thread when threads are matched (rows sharing one share its skeins),
-// otherwise per colour.
-Totals TotalsOf(const PatternKey& key) {
-    Totals totals;
+KeyTotals TotalsOf(const PatternKey& key) {
+    KeyTotals totals;
     for (const KeyRow& row : key.rows) {
         totals.stitches += row.stitches;
         totals.metres += row.metres;
@@ -112,6 +104,7 @@ PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogu
         key.catalogueTitle = catalogue->title;
         MatchThreads(key, *catalogue);
     }
+    key.totals = TotalsOf(key);
     return key;
 }
 
@@ -145,7 +138,7 @@ std::string KeyTable(const PatternKey& key) {
             text.append("  ").append(note);
         text += "\n";
     }
-    const Totals totals = TotalsOf(key);
+    const KeyTotals& totals = key.totals;
     text += "\nTotal: " + std::to_string(totals.stitches) + " stitches, " +
             Format("%.2f", totals.metres) + " m, " + std::to_string(totals.skeins) + " skeins";
     if (!key.threads.empty())
