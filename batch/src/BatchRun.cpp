@@ -168,7 +168,7 @@ int RunBatch(const BatchOptions& options) {
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
         if (ReadsAsPhoto(options, picture))
-            workspace.TakePicture(ReadPhotoFile(picture, options.photo));
+            workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
         else
             workspace.LoadPicture(picture);
 
@@ -196,7 +196,8 @@ int RunBatch(const BatchOptions& options) {
             census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
-            list.Add(SavePdf(options, census, key, workspace.symbols, picture));
+            list.Add(SavePdf(options, census, key, workspace.symbols,
+                             workspace.LastCensusPictureName()));
         }
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)

@@ -32,7 +32,8 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     PhotoOptions options;
     options.fit = *size;
     // Read whole before either image changes: a picture that fails leaves both as they were.
-    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options));
+    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options),
+                            OpenAnyDialog.FileName());
     BTN_MAKE->click();
 }
 

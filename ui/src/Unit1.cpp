@@ -180,7 +180,7 @@ void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
         m_pdfSave->Run(m_shell, this,
                        m_workspace.LastCensus() ? &*m_workspace.LastCensus() : nullptr,
-                       m_patternMenu->Key(), Img_mark, OpenDialog1.FileName());
+                       m_patternMenu->Key(), Img_mark, m_workspace.LastCensusPictureName());
     });
 }
 
