@@ -53,9 +53,9 @@ double ParseFabric(const std::string& value) {
 // was one of them.
 bool ParseFlag(const std::string& argument, BatchOptions& options) {
     if (argument == "--snap") {
-        options.snap = true;
+        options.pattern.snap = true;
     } else if (argument == "--clean") {
-        options.clean = true;
+        options.pattern.clean = true;
     } else if (argument == "--key" || argument == "--key=table") {
         options.key = KeyFormat::Table;
     } else if (argument == "--key=csv") {
@@ -75,14 +75,14 @@ bool ParseValued(const std::string& option, const std::string& value, BatchOptio
             throw UsageError("--threads needs a catalogue's title or file");
         options.threads = value;
     } else if (option == "--fabric") {
-        options.fabricCount = ParseFabric(value);
+        options.pattern.floss.fabricCount = ParseFabric(value);
     } else if (option == "--strands") {
-        options.strands = ParseInteger(option, value, 1, 6);
+        options.pattern.floss.strands = ParseInteger(option, value, 1, 6);
     } else if (option == "--min-stitches") {
-        options.minStitches =
+        options.pattern.minStitches =
             ParseInteger(option, value, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
     } else if (option == "--max-colours") {
-        options.maxColours = ParseInteger(option, value, 1, kMaxColors);
+        options.pattern.maxColours = ParseInteger(option, value, 1, kMaxColors);
     } else {
         return false;
     }

@@ -25,6 +25,10 @@ void Workspace::TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& 
     m_pictureName = fileName;
 }
 
+const TBitmap* Workspace::SymbolSheet() const {
+    return dynamic_cast<const TBitmap*>(symbols.Picture().Graphic());
+}
+
 void Workspace::ReadBlankCell() {
     brodix::ReadBlankCell(blank);
 }

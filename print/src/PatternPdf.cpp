@@ -6,9 +6,15 @@
 #include "PageLayout.h"
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
+#include "engine/Workspace.h"
 #include "raster/FileIO.h"
 
 namespace brodix::print {
+
+PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key) {
+    return {*workspace.LastCensus(), workspace.SymbolSheet(), key,
+            workspace.LastCensusPictureName()};
+}
 
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;

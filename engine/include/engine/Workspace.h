@@ -52,6 +52,9 @@ class Workspace {
     void LoadSymbolSheet(const std::string& fileName);
     // The blank cell from the design's stored data.
     void ReadBlankCell();
+    // The symbol sheet's cells; null when no sheet was read or it is no bitmap (a sheet named
+    // otherwise than .bmp may load as another kind of picture, which has no cells).
+    const TBitmap* SymbolSheet() const;
 
     // Make on these images (see Make()), with options refining the reduced colours; the census
     // is kept when it is Done.

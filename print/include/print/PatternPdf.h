@@ -7,7 +7,8 @@
 
 namespace brodix {
 class TBitmap;
-}
+class Workspace;
+}  // namespace brodix
 
 namespace brodix::print {
 
@@ -31,6 +32,10 @@ struct PdfSources {
     const threads::PatternKey& key;
     std::string pictureName;
 };
+
+// The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of
+// the picture that Make counted, with key. The workspace must hold a census.
+PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
 
 // The pattern as PDF bytes: a cover page, the key pages and the chart in the pages of the
 // saved chart. Raises EWriteError when cairo cannot make the document.
