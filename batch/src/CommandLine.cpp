@@ -106,9 +106,9 @@ int ParseSide(const std::string& text, const std::string& whole) {
         !text.empty() && text.size() <= 3 &&
         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     const int side = digits ? std::stoi(text) : 0;
-    if (side < 1 || side > kMaxStitches) {
+    if (side < 1 || side > kMaxStitchesPerSide) {
         throw UsageError("--fit '" + whole + "' is no size (use WxH or N, each 1 to " +
-                         std::to_string(kMaxStitches) + ")");
+                         std::to_string(kMaxStitchesPerSide) + ")");
     }
     return side;
 }

@@ -12,9 +12,6 @@
 
 namespace brodix {
 
-// The photo library lies below the engine and keeps its own copy of the chart's size limit.
-static_assert(kMaxStitches == kMaxStitchesPerSide);
-
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
     QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
     QObject::connect(action, &QAction::triggered, &window, [&window, action] {

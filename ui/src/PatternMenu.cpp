@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QToolTip>
 
+#include "engine/ChartGeometry.h"
 #include "threads/KeyBuilder.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
@@ -16,9 +17,6 @@
 namespace brodix {
 
 namespace {
-
-// The legend's rows are this many pixels apart, as Make draws them.
-constexpr int kLegendRowHeight = 15;
 
 constexpr double kFabricCounts[] = {11, 14, 16, 18, 22, 28};
 constexpr int kMinStitchChoices[] = {5, 10, 20, 50};

@@ -22,7 +22,7 @@
 #include <QTimer>
 #include <cstdio>
 
-include "ui/ImageMenu.h"
+#include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternMenu.h"
 #include "ui/Program.h"

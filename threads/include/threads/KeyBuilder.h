@@ -24,6 +24,11 @@ std::string SameThreadNote(const KeyRow& row);
 std::string KeyTable(const PatternKey& key);
 std::string KeyCsv(const PatternKey& key);
 
+// The key's figures as text, wherever they are shown: value with decimals places ("%.*f"), and
+// a colour as "#RRGGBB".
+std::string Fixed(double value, int decimals);
+std::string HexColour(TColor colour);
+
 // The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.
 std::string RowTooltip(const KeyRow& row);
 

@@ -85,7 +85,7 @@ class TF_main : public QWidget {
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
     TFileDialog OpenAnyDialog;
-    StitchSize AnyPictureSize = kDefaultStitchSize;
+    StitchSize AnyPictureSize{kMaxStitchesPerSide, kMaxStitchesPerSide};  // the largest chart
     void OpenAnyPictureClick(QObject* sender);
 
     // Runs a handler as a click on a control does: a failure leaving it is reported.
