@@ -384,11 +384,15 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"--red", "5", "pic.bmp", "a"},
                                                {"pic.bmp", "a", "--blue"},
                                                {"pic.bmp", "out/"},
-                                               {"pic.bmp", ""}}) {
+                                               {"pic.bmp", ""},
+                                               {"--key=", "pic.bmp"},
+                                               {"--snap=yes", "pic.bmp", "a"},
+                                               {"--help=me"}}) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find("usage: brodix-chart"), std::string::npos);
+        EXPECT_NE(run.err.find("--pdf FILE"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
 

@@ -62,7 +62,4 @@ StitchSize ParseFit(const std::string& value);
 // "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
 TColor ParseBackground(const std::string& value);
 
-std::string UsageText();
-std::string HelpText();
-
 }  // namespace brodix
