@@ -32,115 +32,115 @@
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
-    namespace {
+namespace {
 
-    using namespace brodix;
+using namespace brodix;
 
-    // The desktop's own boxes, with an open dialog that picks the next prepared file.
-    class DemoShell final : public Shell {
-      public:
-        QStringList files;
-        std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
-                                                QWidget* owner) override {
-            if (request.kind == FileDialogKind::Save)
-                return m_real.RunFileDialog(request, owner);
-            if (files.isEmpty())
-                return std::nullopt;
-            return FileChoice{files.takeFirst().toStdString(), 1};
-        }
-        void ShowProgramMessage(const std::string& text, const std::string& title,
-                                QWidget* owner) override {
-            m_real.ShowProgramMessage(text, title, owner);
-        }
-        void ShowExceptionMessage(const std::string& text, QWidget* owner) override {
-            m_real.ShowExceptionMessage(text, owner);
-        }
-        std::string ProgramFileName() override { return m_real.ProgramFileName(); }
-
-      private:
-        QtShell m_real;
-    };
-
-    void Settle(int milliseconds) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < milliseconds)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
+// The desktop's own boxes, with an open dialog that picks the next prepared file.
+class DemoShell final : public Shell {
+  public:
+    QStringList files;
+    std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
+                                            QWidget* owner) override {
+        if (request.kind == FileDialogKind::Save)
+            return m_real.RunFileDialog(request, owner);
+        if (files.isEmpty())
+            return std::nullopt;
+        return FileChoice{files.takeFirst().toStdString(), 1};
     }
-
-    void Shoot(const QString& file) {
-        Settle(600);
-        QProcess::execute("import", {"-window", "root", file});
-        std::printf("wrote %s\n", qPrintable(file));
+    void ShowProgramMessage(const std::string& text, const std::string& title,
+                            QWidget* owner) override {
+        m_real.ShowProgramMessage(text, title, owner);
     }
+    void ShowExceptionMessage(const std::string& text, QWidget* owner) override {
+        m_real.ShowExceptionMessage(text, owner);
+    }
+    std::string ProgramFileName() override { return m_real.ProgramFileName(); }
 
-    // A little motif of solid colours: a flower on a white ground, 120 x 80 stitches.
-    QString DrawPicture(const QString& file) {
-        QImage picture(120, 80, QImage::Format_RGB32);
-        picture.fill(Qt::white);
-        QPainter p(&picture);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(40, 140, 60));
-        p.drawRect(58, 40, 4, 36);
-        p.drawEllipse(QPoint(48, 58), 10, 5);
-        p.drawEllipse(QPoint(72, 64), 10, 5);
-        const QColor petals[] = {QColor(220, 40, 70), QColor(240, 110, 130), QColor(180, 20, 50)};
-        for (int ring = 0; ring < 3; ++ring) {
-            p.setBrush(petals[ring]);
-            p.drawEllipse(QPoint(60, 30), 26 - ring * 7, 22 - ring * 6);
+  private:
+    QtShell m_real;
+};
+
+void Settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void Shoot(const QString& file) {
+    Settle(600);
+    QProcess::execute("import", {"-window", "root", file});
+    std::printf("wrote %s\n", qPrintable(file));
+}
+
+// A little motif of solid colours: a flower on a white ground, 120 x 80 stitches.
+QString DrawPicture(const QString& file) {
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 140, 60));
+    p.drawRect(58, 40, 4, 36);
+    p.drawEllipse(QPoint(48, 58), 10, 5);
+    p.drawEllipse(QPoint(72, 64), 10, 5);
+    const QColor petals[] = {QColor(220, 40, 70), QColor(240, 110, 130), QColor(180, 20, 50)};
+    for (int ring = 0; ring < 3; ++ring) {
+        p.setBrush(petals[ring]);
+        p.drawEllipse(QPoint(60, 30), 26 - ring * 7, 22 - ring * 6);
+    }
+    p.setBrush(QColor(250, 210, 40));
+    p.drawEllipse(QPoint(60, 30), 4, 4);
+    p.setBrush(QColor(90, 60, 30));
+    p.drawRect(0, 76, 120, 4);
+    p.end();
+    picture.save(file, "BMP");
+    return file;
+}
+
+// The desktop as the program sees it on a display of several monitors: each monitor outlined
+// and named, each visible window drawn where it lies (without the frame, which no window
+// manager draws on a display without one).
+void photographMonitors(const QString& file) {
+    Settle(300);
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    QImage picture(desktop.size(), QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter p(&picture);
+    p.translate(-desktop.topLeft());
+    for (QScreen* screen : QGuiApplication::screens()) {
+        p.fillRect(screen->geometry().adjusted(2, 2, -2, -2), QColor(40, 70, 110));
+        p.setPen(Qt::white);
+        p.drawText(screen->geometry().adjusted(8, 0, 0, -8), Qt::AlignLeft | Qt::AlignBottom,
+                   screen->name());
+    }
+    // Windows that stay on top are drawn last.
+    for (const bool onTop : {false, true}) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() &&
+                window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+                p.drawPixmap(window->geometry().topLeft(), window->grab());
         }
-        p.setBrush(QColor(250, 210, 40));
-        p.drawEllipse(QPoint(60, 30), 4, 4);
-        p.setBrush(QColor(90, 60, 30));
-        p.drawRect(0, 76, 120, 4);
-        p.end();
-        picture.save(file, "BMP");
-        return file;
     }
+    p.end();
+    picture.save(file);
+    std::printf("wrote %s\n", qPrintable(file));
+}
 
-    // The desktop as the program sees it on a display of several monitors: each monitor outlined
-    // and named, each visible window drawn where it lies (without the frame, which no window
-    // manager draws on a display without one).
-    void photographMonitors(const QString& file) {
-        Settle(300);
-        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
-        QImage picture(desktop.size(), QImage::Format_RGB32);
-        picture.fill(Qt::black);
-        QPainter p(&picture);
-        p.translate(-desktop.topLeft());
-        for (QScreen* screen : QGuiApplication::screens()) {
-            p.fillRect(screen->geometry().adjusted(2, 2, -2, -2), QColor(40, 70, 110));
-            p.setPen(Qt::white);
-            p.drawText(screen->geometry().adjusted(8, 0, 0, -8), Qt::AlignLeft | Qt::AlignBottom,
-                       screen->name());
-        }
-        // Windows that stay on top are drawn last.
-        for (const bool onTop : {false, true}) {
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (window->isVisible() &&
-                    window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
-                    p.drawPixmap(window->geometry().topLeft(), window->grab());
-            }
-        }
-        p.end();
-        picture.save(file);
-        std::printf("wrote %s\n", qPrintable(file));
-    }
-
-    // Shows the zoom window, hides it, moves the main window onto the other monitor and shows the
-    // zoom window again: it follows the main window's monitor.
-    void photographFollowing(const QString& out, Program& program) {
-        TF_main& main = program.Main();
-        main.BitBtn2->click();
-        program.Zoom().move(450, 300);
-        main.BitBtn1->click();
-        photographMonitors(out + "/monitors-before.png");
-        program.Zoom().BitBtn1->click();
-        main.move(QGuiApplication::screens().back()->geometry().topLeft() + QPoint(20, 20));
-        main.BitBtn1->click();
-        photographMonitors(out + "/monitors-after.png");
-    }
+// Shows the zoom window, hides it, moves the main window onto the other monitor and shows the
+// zoom window again: it follows the main window's monitor.
+void photographFollowing(const QString& out, Program& program) {
+    TF_main& main = program.Main();
+    main.BitBtn2->click();
+    program.Zoom().move(450, 300);
+    main.BitBtn1->click();
+    photographMonitors(out + "/monitors-before.png");
+    program.Zoom().BitBtn1->click();
+    main.move(QGuiApplication::screens().back()->geometry().topLeft() + QPoint(20, 20));
+    main.BitBtn1->click();
+    photographMonitors(out + "/monitors-after.png");
+}
 
 }  // namespace
 
