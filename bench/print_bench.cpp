@@ -5,10 +5,10 @@
 
 #include "engine/Census.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
+#include "threads/KeyBuilder.h"
 
 namespace {
 
@@ -33,10 +33,10 @@ Census WorstCensus() {
 }
 
 // Every key row with a thread, as a matched catalogue gives them.
-print::PatternKey KeyWithThreads(const Census& census) {
-    print::PatternKey key = print::BuildPatternKey(census, nullptr, {});
+threads::PatternKey KeyWithThreads(const Census& census) {
+    threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
     key.catalogueTitle = "DMC";
-    for (print::KeyRow& row : key.rows) {
+    for (threads::KeyRow& row : key.rows) {
         row.hasThread = true;
         row.thread = {std::to_string(3000 + row.symbol), "Very Dark Golden Olive Green", row.color};
         row.deltaE = 2.5;
@@ -48,7 +48,7 @@ print::PatternKey KeyWithThreads(const Census& census) {
 
 void MeasurePdf(benchmark::State& state, const print::PdfOptions& options) {
     const Census census = WorstCensus();
-    const print::PatternKey key = KeyWithThreads(census);
+    const threads::PatternKey key = KeyWithThreads(census);
     TImage sheet;
     sheet.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
     const print::PdfSources sources{census, &sheet.Picture().Bitmap(), key, "rose.bmp"};

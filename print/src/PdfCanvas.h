@@ -32,6 +32,8 @@ struct Rgb {
 Rgb RgbOf(TColor color);
 // The colour mixed with white, keeping share of it: a light tint under a black symbol.
 Rgb TintOf(TColor color, double share);
+// How much of a stitch's colour its tinted cell (in the chart and the key) shows.
+inline constexpr double kTintShare = 0.3;
 // The same as one 0x00RRGGBB value.
 std::uint32_t PackedRgb(const Rgb& color);
 

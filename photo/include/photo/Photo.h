@@ -19,17 +19,13 @@ struct StitchSize {
     friend bool operator==(const StitchSize&, const StitchSize&) = default;
 };
 
-// The largest chart Make draws, and so the largest size a picture is fitted into.
-inline constexpr int kMaxStitches = 200;
-inline constexpr StitchSize kDefaultStitchSize{kMaxStitches, kMaxStitches};
-
 // The most pixels a picture may have when decoded: a 50-megapixel photo. A file that claims
 // more is refused before anything of that size is allocated.
 inline constexpr std::uint64_t kMaxDecodedPixels = 50'000'000;
 
 struct PhotoOptions {
     // The box the picture is fitted into, aspect kept (smaller pictures are enlarged to it);
-    // none: the picture keeps its own size.
+    // none: the picture keeps its own size. The caller bounds it by the largest chart.
     std::optional<StitchSize> fit;
     // Where the picture is transparent the fabric shows: white unless asked otherwise.
     TColor background = 0xFFFFFF;
