@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/ColourDifference.h"
+#include "engine/LinearLight.h"
 #include "engine/Refine.h"
 #include "photo/Photo.h"
 #include "print/ThreadCatalogue.h"
@@ -53,17 +54,6 @@ struct Figures {
     double colours = 0.0;
 };
 
-double ToLinear(int channel) {
-    const double v = channel / 255.0;
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-}
-
-int FromLinear(double v) {
-    v = std::clamp(v, 0.0, 1.0);
-    const double s = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
-    return static_cast<int>(std::lround(s * 255.0));
-}
-
 // [1 4 6 4 1] / 16 across and down in linear light, the edge stitches repeated beyond the edge.
 Picture Blurred(const Picture& picture) {
     constexpr std::array<double, 5> kernel{1 / 16.0, 4 / 16.0, 6 / 16.0, 4 / 16.0, 1 / 16.0};
@@ -72,7 +62,7 @@ Picture Blurred(const Picture& picture) {
     std::vector<std::array<double, 3>> linear(picture.colours.size());
     for (std::size_t i = 0; i < linear.size(); ++i) {
         const TColor c = picture.colours[i];
-        linear[i] = {ToLinear(RedOf(c)), ToLinear(GreenOf(c)), ToLinear(BlueOf(c))};
+        linear[i] = {LinearOf(RedOf(c)), LinearOf(GreenOf(c)), LinearOf(BlueOf(c))};
     }
     for (int pass = 0; pass < 2; ++pass) {
         std::vector<std::array<double, 3>> out(linear.size(), {0, 0, 0});
@@ -91,7 +81,7 @@ Picture Blurred(const Picture& picture) {
     }
     Picture result{w, h, {}};
     for (const auto& v : linear)
-        result.colours.push_back(RGB(FromLinear(v[0]), FromLinear(v[1]), FromLinear(v[2])));
+        result.colours.push_back(RGB(SrgbOf(v[0]), SrgbOf(v[1]), SrgbOf(v[2])));
     return result;
 }
 
@@ -168,11 +158,12 @@ struct Setting {
     bool dither;
 };
 
-// Without the clean too, to show what it costs in likeness.
+// Without the clean too, to show what it costs in likeness, and snapped without a budget:
+// the least difference the threads allow.
 constexpr Setting kSettings[] = {{"clean 24", 24, true, false},
                                  {"clean 12", 12, true, false},
                                  {"no clean 24", 24, false, false},
-                                 {"snap only", 0, false, false},
+                                 {"snap only (the floor)", 0, false, false},
                                  {"dither 24", 24, false, true}};
 
 void Print(const char* what, const Figures& f) {
