@@ -8,7 +8,10 @@
 
 #include "engine/ColourDifference.h"
 #include "engine/Refine.h"
+#include "engine/Stitchability.h"
+#include "engine/SymbolSheet.h"
 #include "engine_support.h"
+#include "raster/TBitmap.h"
 
 namespace brodix {
 namespace {
@@ -246,6 +249,54 @@ TEST(TakeRefinedCensus, DithersOntoTheChosenColoursOnly) {
         kinds += static_cast<int>(column.size());
     }
     EXPECT_GT(kinds, 5);
+}
+
+TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {
+    // W is blank fabric; A and its near twin N (under 3 apart) and B are threads.
+    const TColor W = clWhite;
+    const TColor A = RGB(200, 60, 60);
+    const TColor N = RGB(203, 61, 60);
+    Census census{5, 3, {{W, 0}, {N, 0}, {A, 0}, {B, 0}}, {}};
+    // Row by row:  W W A A N      isolated: the lone N and the lone B (never the lone W)
+    //              A A A W W      changes:  2 + 1 + 4 = 7
+    //              W A W B W
+    census.stitches = {0, 0, 2, 2, 1, 2, 2, 2, 0, 0, 0, 2, 0, 3, 0};
+    std::vector<std::pair<int, int>> asked;
+    const StitchabilityReport report = AssessStitchability(census, [&](int first, int second) {
+        asked.emplace_back(first, second);
+        return first == 1 && second == 3;
+    });
+    EXPECT_EQ(report.stitches, 15);
+    EXPECT_EQ(report.isolatedStitches, 2);
+    EXPECT_EQ(report.colourChanges, 7);
+    EXPECT_DOUBLE_EQ(report.ChangesPerRow(), 7.0 / 3.0);
+    ASSERT_EQ(report.closeColours.size(), 1u);
+    EXPECT_EQ(report.closeColours[0].first, 1);
+    EXPECT_EQ(report.closeColours[0].second, 2);
+    EXPECT_EQ(report.alikeSymbols, (std::vector<SymbolPair>{{1, 3}}));
+    // White has no symbol to confuse.
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}, {2, 3}}));
+}
+
+TEST(SymbolsAlikeOnSheet, TellsShapesApartButNotANearTwin) {
+    TBitmap sheet;
+    sheet.SetWidth(kSymbolSheetWidth);
+    sheet.SetHeight(kSymbolSheetHeight);
+    const auto ink = [&](int symbol, int left, int top, int width, int height) {
+        const TRect cell = SymbolCellRect(symbol);
+        for (int y = top; y < top + height; ++y) {
+            for (int x = left; x < left + width; ++x)
+                sheet.SetPixel(cell.Left + x, cell.Top + y, clBlack);
+        }
+    };
+    ink(1, 3, 3, 7, 7);  // a block
+    ink(2, 3, 3, 7, 6);  // the block a row shorter
+    ink(3, 2, 6, 9, 1);  // a bar
+    const SymbolsAlike alike = SymbolsAlikeOnSheet(sheet);
+    EXPECT_TRUE(alike(1, 2));
+    EXPECT_FALSE(alike(1, 3));
+    EXPECT_FALSE(alike(2, 3));
+    EXPECT_FALSE(alike(1, kSymbolCount));
 }
 
 }  // namespace
