@@ -213,6 +213,130 @@ std::vector<TColor> Polished(std::vector<TColor> chosen, const std::vector<Group
     return chosen;
 }
 
+// The sum over the groups of their stitches times the square of the CIEDE2000 to the nearest
+// choice (squared, as in Ward's criterion: a rare distinct hue lost costs more than a common
+// shade a little off), as a table of every group's difference to every choice, with each
+// group's nearest and second.
+class Spread {
+  public:
+    Spread(const std::vector<Group>& groups, std::vector<LabColour> choices)
+        : m_choices(std::move(choices)), m_k(m_choices.size()) {
+        for (const Group& group : groups) {
+            m_means.push_back(group.Mean());
+            m_weights.push_back(group.weight);
+        }
+        m_d.resize(m_means.size() * m_k);
+        for (std::size_t j = 0; j < m_k; ++j)
+            Fill(j);
+        Rank();
+    }
+
+    // How much the sum drops when choice j becomes lab.
+    double Gain(std::size_t j, const LabColour& lab) const {
+        double gain = 0.0;
+        for (std::size_t g = 0; g < m_means.size(); ++g) {
+            const double other = m_nearest[g] == j ? m_second[g] : m_best[g];
+            const double d = std::min(DeltaE00(m_means[g], lab), other);
+            gain += m_weights[g] * (m_best[g] * m_best[g] - d * d);
+        }
+        return gain;
+    }
+
+    void Replace(std::size_t j, const LabColour& lab) {
+        m_choices[j] = lab;
+        Fill(j);
+        Rank();
+    }
+
+  private:
+    void Fill(std::size_t j) {
+        for (std::size_t g = 0; g < m_means.size(); ++g)
+            m_d[g * m_k + j] = DeltaE00(m_means[g], m_choices[j]);
+    }
+    void Rank() {
+        const std::size_t n = m_means.size();
+        m_best.assign(n, std::numeric_limits<double>::infinity());
+        m_second.assign(n, std::numeric_limits<double>::infinity());
+        m_nearest.assign(n, 0);
+        for (std::size_t g = 0; g < n; ++g) {
+            for (std::size_t j = 0; j < m_k; ++j) {
+                const double d = m_d[g * m_k + j];
+                if (d < m_best[g]) {
+                    m_second[g] = m_best[g];
+                    m_best[g] = d;
+                    m_nearest[g] = j;
+                } else if (d < m_second[g]) {
+                    m_second[g] = d;
+                }
+            }
+        }
+    }
+
+    std::vector<LabColour> m_choices;
+    std::size_t m_k;
+    std::vector<LabColour> m_means;
+    std::vector<double> m_weights;
+    std::vector<double> m_d;  // group by group, choice by choice
+    std::vector<double> m_best;
+    std::vector<double> m_second;
+    std::vector<std::size_t> m_nearest;
+};
+
+// Sweeps that try, for each choice, the candidates nearest it in its place and keep the one that
+// lowers the spread most: k-means works with means in CIELAB, the chart is seen in CIEDE2000
+// to the nearest thread, and this minds the latter.
+std::vector<TColor> Swapped(std::vector<TColor> chosen, const std::vector<Group>& groups,
+                            const ColourMatcher& candidates,
+                            std::span<const TColor> candidateColours) {
+    constexpr int kSweeps = 2;
+    constexpr int kTried = 6;
+    std::vector<LabColour> labs = ToLab(chosen);
+    std::vector<std::uint8_t> free(static_cast<std::size_t>(candidates.Size()), 1);
+    std::vector<int> chosenAt;
+    for (const LabColour& lab : labs) {
+        chosenAt.push_back(candidates.Nearest(lab).index);
+        free[static_cast<std::size_t>(chosenAt.back())] = 0;
+    }
+    Spread spread(groups, labs);
+    for (int sweep = 0; sweep < kSweeps; ++sweep) {
+        bool improved = false;
+        for (std::size_t j = 0; j < chosen.size(); ++j) {
+            std::vector<int> tried;
+            for (int t = 0; t < kTried; ++t) {
+                const int k = candidates.Nearest(labs[j], free).index;
+                if (k < 0)
+                    break;
+                tried.push_back(k);
+                free[static_cast<std::size_t>(k)] = 0;
+            }
+            for (int k : tried)
+                free[static_cast<std::size_t>(k)] = 1;
+            double bestGain = 1e-9;
+            int best = -1;
+            for (int k : tried) {
+                const double gain = spread.Gain(j, candidates.LabAt(k));
+                if (gain > bestGain) {
+                    bestGain = gain;
+                    best = k;
+                }
+            }
+            if (best < 0)
+                continue;
+            free[static_cast<std::size_t>(chosenAt[j])] = 1;
+            free[static_cast<std::size_t>(best)] = 0;
+            chosenAt[j] = best;
+            labs[j] = candidates.LabAt(best);
+            chosen[j] = ColorToRGB(candidateColours[static_cast<std::size_t>(best)]);
+            spread.Replace(j, labs[j]);
+            improved = true;
+        }
+        if (!improved)
+            break;
+    }
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
+}
+
 // The budget's colours for fitted colours with their counts.
 std::vector<TColor> BudgetColours(const IndexedGrid& fitted, const std::vector<LabColour>& labs,
                                   const std::vector<int>& counts, int maxColours,
@@ -223,7 +347,8 @@ std::vector<TColor> BudgetColours(const IndexedGrid& fitted, const std::vector<L
     const ColourMatcher candidates = threads.empty() ? ColourMatcher(labs) : ColourMatcher(threads);
     std::vector<TColor> chosen =
         ChosenCandidates(MergeGroups(start, maxColours), {}, start, candidates, candidateColours);
-    return Polished(std::move(chosen), start, candidates, candidateColours);
+    chosen = Polished(std::move(chosen), start, candidates, candidateColours);
+    return Swapped(std::move(chosen), start, candidates, candidateColours);
 }
 
 // The colours left when, while one has fewer than minStitches stitches with every fitted
@@ -232,12 +357,39 @@ std::vector<TColor> BudgetColours(const IndexedGrid& fitted, const std::vector<L
 std::vector<TColor> WithoutRareColours(std::vector<TColor> chosen,
                                        const std::vector<LabColour>& labs,
                                        const std::vector<int>& counts, int minStitches) {
-    ColourMatcher matcher(chosen);
+    const std::vector<LabColour> chosenLabs = ToLab(chosen);
     std::vector<std::uint8_t> alive(chosen.size(), 1);
+    // The search over the colours left: gone ones are flagged out, and once they are half of
+    // it, it is made again of the rest, so that thousands of colours merged down to a few are
+    // not searched through for ever.
+    std::vector<int> ids;  // search entry -> colour
+    std::vector<int> entryOf(chosen.size(), -1);
+    std::vector<std::uint8_t> searched;
+    ColourMatcher matcher;
+    std::size_t gone = 0;
+    const auto rebuild = [&] {
+        ids.clear();
+        std::vector<LabColour> left;
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            if (alive[k] != 0) {
+                entryOf[k] = static_cast<int>(ids.size());
+                ids.push_back(static_cast<int>(k));
+                left.push_back(chosenLabs[k]);
+            }
+        }
+        matcher = ColourMatcher(std::move(left));
+        searched.assign(ids.size(), 1);
+        gone = 0;
+    };
+    rebuild();
+    const auto nearest = [&](std::size_t i) {
+        return static_cast<std::size_t>(
+            ids[static_cast<std::size_t>(matcher.Nearest(labs[i], searched).index)]);
+    };
     std::vector<std::vector<int>> members(chosen.size());
     std::vector<int> count(chosen.size(), 0);
     for (std::size_t i = 0; i < labs.size(); ++i) {
-        const auto k = static_cast<std::size_t>(matcher.Nearest(labs[i]).index);
+        const std::size_t k = nearest(i);
         members[k].push_back(static_cast<int>(i));
         count[k] += counts[i];
     }
@@ -249,9 +401,11 @@ std::vector<TColor> WithoutRareColours(std::vector<TColor> chosen,
         const auto rare = static_cast<std::size_t>(byCount.begin()->second);
         byCount.erase(byCount.begin());
         alive[rare] = 0;
+        searched[static_cast<std::size_t>(entryOf[rare])] = 0;
+        if (2 * ++gone > ids.size())
+            rebuild();
         for (int i : members[rare]) {
-            const auto k = static_cast<std::size_t>(
-                matcher.Nearest(labs[static_cast<std::size_t>(i)], alive).index);
+            const std::size_t k = nearest(static_cast<std::size_t>(i));
             byCount.erase({count[k], static_cast<int>(k)});
             count[k] += counts[static_cast<std::size_t>(i)];
             byCount.emplace(count[k], static_cast<int>(k));
