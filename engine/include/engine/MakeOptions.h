@@ -21,8 +21,9 @@ struct MakeOptions {
     // Error diffusion onto the remaining colours instead of taking the nearest: smooth shading
     // from few colours, for photographs; flat art would get speckled.
     bool dither = false;
-    // Clean stray stitches, last: a stitch that none of its 8 neighbours shares takes, among
-    // the colours two or more of them share, the one nearest its own colour as read.
+    // Clean stray stitches, last: stitches weigh their likeness against their neighbours', then
+    // a stitch that none of its 8 neighbours shares takes, among the colours two or more of
+    // them share, the one nearest its own colour as read.
     bool clean = false;
 
     bool Any() const {
