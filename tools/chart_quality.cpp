@@ -162,13 +162,14 @@ struct Setting {
 // the least difference the threads allow.
 constexpr Setting kSettings[] = {{"clean 24", 24, true, false},
                                  {"clean 12", 12, true, false},
+                                 {"clean 30 (photo default)", kPhotoColourBudget, true, false},
                                  {"no clean 24", 24, false, false},
                                  {"snap only (the floor)", 0, false, false},
                                  {"dither 24", 24, false, true}};
 
 void Print(const char* what, const Figures& f) {
     std::printf(
-        "  %-22s colours %5.1f  mean %5.2f  p95 %6.2f  isolated/1000 %6.2f  "
+        "  %-26s colours %5.1f  mean %5.2f  p95 %6.2f  isolated/1000 %6.2f  "
         "changes/100 %5.1f  blurred mean %5.2f\n",
         what, f.colours, f.mean, f.p95, f.isolatedPerThousand, f.changesPerHundred, f.blurredMean);
 }

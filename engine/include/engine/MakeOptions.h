@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "raster/Color.h"
@@ -30,5 +31,17 @@ struct MakeOptions {
         return !snapColours.empty() || clean || minStitches > 1 || maxColours > 0 || dither;
     }
 };
+
+// What a photograph that would be refused for its colours is charted with when no budget or
+// least stitch count is asked for: the colours that best represent it, cleaned, on threads
+// when a catalogue is at hand (threads empty: the picture's own colours).
+inline constexpr int kPhotoColourBudget = 30;
+inline MakeOptions PhotoMakeOptions(std::vector<TColor> threads) {
+    MakeOptions options;
+    options.snapColours = std::move(threads);
+    options.maxColours = kPhotoColourBudget;
+    options.clean = true;
+    return options;
+}
 
 }  // namespace brodix
