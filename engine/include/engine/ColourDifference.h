@@ -39,6 +39,9 @@ class ColourMatcher {
     explicit ColourMatcher(std::vector<LabColour> labs);
 
     int Size() const { return static_cast<int>(m_points.size()); }
+    const LabColour& LabAt(int index) const {
+        return m_points[static_cast<std::size_t>(index)].lab;
+    }
 
     Match Nearest(TColor colour) const { return Nearest(ToLab(colour)); }
     // alive, when given, holds one flag per entry; entries whose flag is 0 are left out.
