@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "raster/Utf8.h"
+
 namespace brodix {
 
 namespace {
@@ -296,24 +298,7 @@ char32_t SymbolCharacter(int k) {
 }
 
 std::string SymbolText(int k) {
-    const char32_t c = SymbolCharacter(k);
-    std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return text;
+    return Utf8Of(SymbolCharacter(k));
 }
 
 }  // namespace brodix
