@@ -87,32 +87,43 @@ void AddPalette(pugi::xml_node chart, const OxsSources& sources, const std::vect
     }
 }
 
-void AddFullStitches(pugi::xml_node chart, const Census& census, const std::vector<int>& indexes) {
-    pugi::xml_node stitches = chart.append_child("fullstitches");
-    for (int y = 0; y < census.height; ++y) {
-        for (int x = 0; x < census.width; ++x) {
-            const int index = indexes[static_cast<std::size_t>(census.IndexAt(x, y))];
-            if (index == 0)
-                continue;
-            pugi::xml_node stitch = stitches.append_child("stitch");
-            stitch.append_attribute("x") = x;
-            stitch.append_attribute("y") = y;
-            stitch.append_attribute("palindex") = index;
-        }
-    }
-}
-
 // Collects the document's text; the file is written only once it is whole.
 class StringWriter : public pugi::xml_writer {
   public:
     void write(const void* data, std::size_t size) override {
         m_text.append(static_cast<const char*>(data), size);
     }
-    std::string Take() { return std::move(m_text); }
+    std::string& Text() { return m_text; }
 
   private:
     std::string m_text;
 };
+
+void AppendNumber(std::string& text, int value) {
+    char digits[16];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// The stitches are written as pugixml would write them, without a node for each: they hold
+// only numbers, nothing to escape, and are most of the file.
+void AppendFullStitches(std::string& text, const Census& census, const std::vector<int>& indexes) {
+    text += "  <fullstitches>\n";
+    for (int y = 0; y < census.height; ++y) {
+        for (int x = 0; x < census.width; ++x) {
+            const int index = indexes[static_cast<std::size_t>(census.IndexAt(x, y))];
+            if (index == 0)
+                continue;
+            text += "    <stitch x=\"";
+            AppendNumber(text, x);
+            text += "\" y=\"";
+            AppendNumber(text, y);
+            text += "\" palindex=\"";
+            AppendNumber(text, index);
+            text += "\" />\n";
+        }
+    }
+    text += "  </fullstitches>\n";
+}
 
 }  // namespace
 
@@ -126,20 +137,21 @@ std::string MakeOxs(const OxsSources& sources) {
         paletteCount += index != 0;
 
     pugi::xml_document document;
-    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
-    declaration.append_attribute("version") = "1.0";
-    declaration.append_attribute("encoding") = "UTF-8";
     pugi::xml_node chart = document.append_child("chart");
     AddProperties(chart, sources, paletteCount);
     AddPalette(chart, sources, indexes);
-    AddFullStitches(chart, census, indexes);
-    chart.append_child("partstitches");
-    chart.append_child("backstitches");
 
     StringWriter writer;
-    document.save(writer, "  ", pugi::format_indent | pugi::format_skip_control_chars,
-                  pugi::encoding_utf8);
-    return writer.Take();
+    std::string& text = writer.Text();
+    // About 45 bytes a stitch, and room for the properties and palette.
+    text.reserve(65536 + static_cast<std::size_t>(census.width) * census.height * 45);
+    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<chart>\n";
+    const unsigned flags = pugi::format_indent | pugi::format_skip_control_chars;
+    for (const pugi::xml_node part : chart.children())
+        part.print(writer, "  ", flags, pugi::encoding_utf8, 1);
+    AppendFullStitches(text, census, indexes);
+    text += "  <partstitches />\n  <backstitches />\n</chart>\n";
+    return std::move(text);
 }
 
 void SaveOxs(const std::string& fileName, const OxsSources& sources) {
