@@ -71,6 +71,21 @@ TEST(OxsRead, TheDocumentedExampleGivesItsFullStitchesAndCountsTheRest) {
               "1 French knot and 1 bead.");
 }
 
+// "Open Any Picture..." and brodix-chart --fit read any picture through ReadPhoto.
+TEST(OxsRead, ThePhotoReaderTakesAChartByItsContents) {
+    const OxsPicture chart = ReadOxs(BytesOf(kDocumented), "pigs.oxs");
+    const auto same = ReadPhoto(BytesOf(kDocumented), {}, "pigs.png");
+    ASSERT_EQ(same->Width(), 4);
+    ASSERT_EQ(same->Height(), 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(same->GetPixel(x, y), chart.picture->GetPixel(x, y)) << x << "," << y;
+    }
+    const auto fitted = ReadPhoto(BytesOf(kDocumented), {.fit = StitchSize{8, 8}}, "pigs.oxs");
+    EXPECT_EQ(fitted->Width(), 8);
+    EXPECT_EQ(fitted->Height(), 6);
+}
+
 TEST(OxsRead, FaultyStitchesAreCountedAndTheFirstStitchOfACellKept) {
     const std::string chart = R"(<chart><properties chartwidth="2" chartheight="2"/>
       <palette><palette_item index="0" color="FFFFFF"/><palette_item index="1" color="FF0000"/>

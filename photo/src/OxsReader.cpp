@@ -247,33 +247,38 @@ bool IsOxsData(std::span<const std::uint8_t> bytes) {
     return false;
 }
 
+RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
+                   OxsLeftOut& leftOut) {
+    if (bytes.size() > kMaxOxsFileBytes) {
+        throw PhotoFailure{
+            PhotoFailure::Kind::TooLarge,
+            "the OXS file is larger than " + std::to_string(kMaxOxsFileBytes >> 20) + " MB"};
+    }
+    pugi::xml_document document;
+    // Only numbers and colours are read, so entities and line ends need no work.
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    if (!parsed) {
+        throw Damaged(std::string("the OXS file is not well-formed XML (") + parsed.description() +
+                      " on line " + std::to_string(LineOf(bytes, parsed.offset)) + ")");
+    }
+    const pugi::xml_node chart = document.document_element();
+    if (std::string_view(chart.name()) != "chart")
+        throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
+    const Chart size = ChartOf(chart, bytes.size(), maxPixels);
+    RgbImage image = AllocateRgb(size.width, size.height, maxPixels);
+    std::fill(image.rgb.begin(), image.rgb.end(), std::uint8_t{0xFF});
+    PaintFullStitches(chart, size, PaletteOf(chart), image, leftOut);
+    CountOthers(chart, leftOut);
+    return image;
+}
+
 OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
                    std::uint64_t maxPixels) {
     return NamingFailures(name, "chart", [&] {
-        if (bytes.size() > kMaxOxsFileBytes) {
-            throw PhotoFailure{
-                PhotoFailure::Kind::TooLarge,
-                "the OXS file is larger than " + std::to_string(kMaxOxsFileBytes >> 20) + " MB"};
-        }
-        pugi::xml_document document;
-        // Only numbers and colours are read, so entities and line ends need no work.
-        const pugi::xml_parse_result parsed = document.load_buffer(
-            bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
-        if (!parsed) {
-            throw Damaged(std::string("the OXS file is not well-formed XML (") +
-                          parsed.description() + " on line " +
-                          std::to_string(LineOf(bytes, parsed.offset)) + ")");
-        }
-        const pugi::xml_node chart = document.document_element();
-        if (std::string_view(chart.name()) != "chart")
-            throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
-        const Chart size = ChartOf(chart, bytes.size(), maxPixels);
-        RgbImage image = AllocateRgb(size.width, size.height, maxPixels);
-        std::fill(image.rgb.begin(), image.rgb.end(), std::uint8_t{0xFF});
         OxsPicture result;
-        PaintFullStitches(chart, size, PaletteOf(chart), image, result.leftOut);
-        CountOthers(chart, result.leftOut);
-        result.message = MessageOf(name, result.leftOut, size);
+        const RgbImage image = DecodeOxs(bytes, maxPixels, result.leftOut);
+        result.message = MessageOf(name, result.leftOut, {image.width, image.height});
         result.picture = ToBitmap(image);
         return result;
     });

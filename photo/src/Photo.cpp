@@ -12,7 +12,7 @@ namespace brodix {
 
 namespace {
 
-enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp };
+enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp, Oxs };
 
 // The kind is told by the first bytes, whatever the name says: pictures from the web often
 // carry the wrong extension.
@@ -28,6 +28,8 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
         return PhotoKind::Gif;
     if (starts("BM", 2))
         return PhotoKind::Bmp;
+    if (IsOxsData(bytes))
+        return PhotoKind::Oxs;
     return PhotoKind::Unknown;
 }
 
@@ -68,6 +70,12 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
             return DecodeGif(bytes, options);
         case PhotoKind::Bmp:
             return DecodeBmp(bytes, options.maxPixels);
+        case PhotoKind::Oxs: {
+            // Read as a picture, a chart shows its full stitches alone; ReadOxs tells what else
+            // it held.
+            OxsLeftOut ignored;
+            return DecodeOxs(bytes, options.maxPixels, ignored);
+        }
         case PhotoKind::Unknown:
             break;
     }

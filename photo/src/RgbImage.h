@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
@@ -61,6 +62,11 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& opt
 
 // The picture as a 24-bit bitmap stored bottom up, as a BMP file of it would be read.
 std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image);
+
+// An OXS chart's full stitches, one pixel each, cloth and empty cells white; what the picture
+// cannot show is counted into leftOut.
+RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
+                   OxsLeftOut& leftOut);
 
 // Area averaging in linear light.
 RgbImage ResizeLinear(const RgbImage& image, StitchSize size);
