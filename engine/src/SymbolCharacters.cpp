@@ -239,12 +239,12 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     {"hair & core + corners", 0xE0D4},  // 212 private use
     {"saltire & core + corners", 0xE0D5},  // 213 private use
     // Framed dice.
-    {"frame + dice2", 0x2681},  // 214 ⚁
-    {"frame + dice3", 0x2682},  // 215 ⚂
+    {"frame + dice2", 0xE0D6},  // 214 private use
+    {"frame + dice3", 0xE0D7},  // 215 private use
     {"frame + dice4", 0x2683},  // 216 ⚃
     {"frame + dice5", 0x2684},  // 217 ⚄
-    {"frame + dice2:h", 0xE0DA},  // 218 private use
-    {"frame + dice3:h", 0xE0DB},  // 219 private use
+    {"frame + dice2:h", 0x2681},  // 218 ⚁
+    {"frame + dice3:h", 0x2682},  // 219 ⚂
     // Pairs of dots, and the tall triangle.
     {"pair", 0x003A},  // 220 :
     {"pair:t", 0x2025},  // 221 ‥
@@ -252,8 +252,8 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     {"pair:t + mid:t", 0xE0DF},  // 223 private use
     {"block - pair", 0xE0E0},  // 224 private use
     {"block - pair:t", 0xE0E1},  // 225 private use
-    {"ball - pair", 0x2689},  // 226 ⚉
-    {"ball - pair:t", 0xE0E3},  // 227 private use
+    {"ball - pair", 0xE0E2},  // 226 private use
+    {"ball - pair:t", 0x2689},  // 227 ⚉
     {"edge:t + pair", 0xE0E4},  // 228 private use
     {"edge + pair:t", 0xE0E5},  // 229 private use
     {"tent + dot:v", 0x25EC},  // 230 ◬

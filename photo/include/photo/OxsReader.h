@@ -11,7 +11,7 @@ namespace brodix {
 
 class TBitmap;
 
-// An OXS file larger than this is refused before it is parsed: its parse takes about six times
+// An OXS file larger than this is refused before it is parsed: its parse takes about five times
 // its size in memory. 64 MB holds well over a million stitches.
 inline constexpr std::uint64_t kMaxOxsFileBytes = std::uint64_t{64} << 20;
 
