@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
+#include "engine_support.h"
 #include "export/OxsPattern.h"
 #include "photo/OxsReader.h"
 #include "print/KeyBuilder.h"
 #include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
+#include "raster/TCanvas.h"
 #include "test_files.h"
 
 namespace brodix {
@@ -105,6 +108,52 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
             EXPECT_TRUE(chart.child("partstitches") && chart.child("backstitches"));
         }
     }
+}
+
+// Every pixel of an image's picture, row by row.
+std::vector<TColor> PixelsOf(TImage& image) {
+    std::vector<TColor> pixels;
+    for (int y = 0; y < image.Picture().Height(); ++y) {
+        for (int x = 0; x < image.Picture().Width(); ++x)
+            pixels.push_back(image.Canvas().Pixel(x, y));
+    }
+    return pixels;
+}
+
+// Make on a picture, as Load Picture and Make do in the window.
+struct MadeChart {
+    Workspace workspace;
+    HeadlessControls controls;
+    testing::RecordedMessages messages;
+
+    explicit MadeChart(std::unique_ptr<TBitmap> picture) {
+        workspace.LoadSymbolSheet(testing::BinFile(kSymbolSheetFileName));
+        workspace.ReadBlankCell();
+        workspace.TakePicture(std::move(picture));
+        workspace.Make({}, controls.Captions(), messages, controls.Zoom());
+    }
+};
+
+TEST(OxsWrite, ChartingTheFileAgainGivesTheSameChartAndLegend) {
+    TImage source;
+    testing::GivePicture(source, 37, 23, [](int x, int y) {
+        const int k = (x / 3 + y / 2 * 5) % 23;
+        return k == 0 ? clWhite : RGB(k * 11, 255 - k * 7, (k * 53) % 256);
+    });
+    MadeChart first(std::make_unique<TBitmap>(source.Picture().Bitmap()));
+    ASSERT_TRUE(first.workspace.LastCensus());
+    const Census& census = *first.workspace.LastCensus();
+    ASSERT_EQ(census.palette.size(), 23u);
+    const print::PatternKey key = print::BuildPatternKey(census, nullptr, {});
+
+    OxsPicture read = ReadOxs(BytesOf(MakeOxs({census, key, "quilt.bmp"})), "quilt.oxs");
+    MadeChart again(std::move(read.picture));
+    ASSERT_TRUE(again.workspace.LastCensus());
+    EXPECT_EQ(again.workspace.LastCensus()->palette, census.palette);
+    EXPECT_EQ(again.workspace.LastCensus()->stitches, census.stitches);
+    EXPECT_EQ(PixelsOf(again.workspace.chart), PixelsOf(first.workspace.chart));
+    EXPECT_EQ(PixelsOf(again.workspace.legend), PixelsOf(first.workspace.legend));
+    EXPECT_EQ(again.controls.colorCount.Text(), first.controls.colorCount.Text());
 }
 
 TEST(OxsWrite, SavesWholeOrNotAtAll) {
