@@ -13,6 +13,7 @@
 
 #include "print/PatternPdf.h"
 #include "raster/Color.h"
+#include "raster/Utf8.h"
 
 namespace brodix::print::detail {
 
@@ -93,9 +94,5 @@ class PdfCanvas {
     cairo_surface_t* m_surface = nullptr;
     cairo_t* m_cr = nullptr;
 };
-
-// Text as UTF-8 that cairo accepts: bytes that are no UTF-8 (a file name may hold any) become
-// '?'.
-std::string ValidUtf8(std::string_view text);
 
 }  // namespace brodix::print::detail

@@ -39,8 +39,9 @@ bool IsPhotoData(std::span<const std::uint8_t> bytes);
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
 
-// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, the kind told by the bytes
-// themselves, and gives it as a 24-bit bitmap, fitted as asked. name is used in messages.
+// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, or an OXS chart (its full stitches,
+// see ReadOxs), the kind told by the bytes themselves, and gives it as a 24-bit bitmap, fitted
+// as asked. name is used in messages.
 // A damaged, cut-short or unknown picture raises EInvalidGraphic, one over kMaxDecodedPixels
 // EOutOfResources, each with a message that names the file and the reason.
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
