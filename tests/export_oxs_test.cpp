@@ -129,7 +129,7 @@ struct MadeChart {
     explicit MadeChart(std::unique_ptr<TBitmap> picture) {
         workspace.LoadSymbolSheet(testing::BinFile(kSymbolSheetFileName));
         workspace.ReadBlankCell();
-        workspace.TakePicture(std::move(picture));
+        workspace.TakePicture(std::move(picture), "chart.oxs");
         workspace.Make({}, controls.Captions(), messages, controls.Zoom());
     }
 };
