@@ -532,7 +532,7 @@ TEST(BrodixChartThreads, KeyAloneCleanAndMerge) {
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
     const auto rows = CsvRows(key.out);
     ASSERT_EQ(rows.size(), 3u) << key.out;
-    EXPECT_EQ(rows[0][2], "B5200");
+    EXPECT_EQ(rows[0][3], "blank: not stitched");  // white is bare fabric
     EXPECT_EQ(rows[2][2], "310");
 
     const Outcome cleaned = RunChart({"--clean", "--key=csv", "pic.bmp"}, dir.Path());
@@ -600,8 +600,10 @@ TEST(BrodixChartThreads, PdfTotalsCountASharedThreadOnceAsTheKeyDoes) {
                                 const int grey = x < 3 ? 10 * x : 235 + 10 * (x - 3);
                                 return RGB(grey, grey, grey);
                             }));
+    // The pure white is stitched too, as asked.
     const Outcome run =
-        RunChart({"--threads", "two.gpl", "--key", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
+        RunChart({"--threads", "two.gpl", "--stitch-white", "--key", "--pdf", "p.pdf", "pic.bmp"},
+                 dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
     // Each thread takes 30 stitches, far under a skein: two skeins in all, not six. Floss: 60
     // stitches x 4.83 x 2.54 / 14 cm x 2 strands / 6 strands a skein x 1.25 = 0.22 m.

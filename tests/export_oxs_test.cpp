@@ -13,12 +13,12 @@
 #include "engine_support.h"
 #include "export/OxsPattern.h"
 #include "photo/OxsReader.h"
-#include "threads/KeyBuilder.h"
-#include "threads/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "test_files.h"
+#include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix {
 namespace {
@@ -60,8 +60,8 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
         for (const bool stitchWhite : {false, true}) {
             SCOPED_TRACE(::testing::Message()
                          << "threads " << threads << ", white " << stitchWhite);
-            const threads::PatternKey key =
-                threads::BuildPatternKey(census, threads ? &catalogue : nullptr, {14.5, 3});
+            const threads::PatternKey key = threads::BuildPatternKey(
+                census, threads ? &catalogue : nullptr, {14.5, 3}, stitchWhite);
             const std::string oxs =
                 MakeOxs({census, key, "/pictures/rose garden.bmp", stitchWhite});
 

@@ -64,6 +64,8 @@ TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
 
     Trigger({"Threads", "DMC"});
     ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
+    EXPECT_EQ(patterns.LegendTooltip(1), "blank: not stitched");  // white is bare fabric
+    Trigger({"Stitch white"});
     EXPECT_EQ(patterns.LegendTooltip(1), "B5200 Snow White\nΔE00 0.0\n6 stitches, 1 skein");
     EXPECT_EQ(patterns.LegendTooltip(16).rfind("310 Black\n", 0), 0u);
     EXPECT_EQ(patterns.LegendTooltip(31), "");  // below the last row

@@ -147,6 +147,12 @@ const Row kRows[] = {
      },
      "[--strands N]", false, "", "--strands N",
      "strands stitched together, 1 to 6 (default 2).\n", ""},
+    {"--stitch-white", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.stitchWhite = true; },
+     "[--stitch-white]", false, "", "--stitch-white",
+     "white is stitched, with a symbol and floss of its own, in the key and the\n"
+     "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
+     "chart leaves white cells blank either way).\n", ""},
     {"--key", "", Takes::ValueAfterEquals, SetKey,
      "[--key[=csv]]", true, "", "--key, --key=csv",
      "prints the key on standard output after the files, as a table or as CSV:\n"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "raster/FileName.h"
 #include "threads/KeyBuilder.h"
@@ -18,16 +19,27 @@ constexpr double kInfoSize = 10.0;
 constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
 
+constexpr double kCutMarginInches = 2.0;  // about 5 cm of bare fabric each side, for framing
+
+std::string SizeText(double wideInches, double highInches) {
+    return threads::Fixed(wideInches * 2.54, 1) + " x " + threads::Fixed(highInches * 2.54, 1) +
+           " cm (" + threads::Fixed(wideInches, 1) + " x " + threads::Fixed(highInches, 1) + " in)";
+}
+
 std::string FinishedSize(const Census& census, double fabricCount) {
     if (!(fabricCount > 0))
         return "";
-    const double wide = census.width / fabricCount;  // inches
-    const double high = census.height / fabricCount;
     const bool whole = fabricCount == static_cast<int>(fabricCount);
     return "Finished size on " + threads::Fixed(fabricCount, whole ? 0 : 1) +
-           "-count fabric: " + threads::Fixed(wide * 2.54, 1) + " x " +
-           threads::Fixed(high * 2.54, 1) + " cm (" + threads::Fixed(wide, 1) + " x " +
-           threads::Fixed(high, 1) + " in)";
+           "-count fabric: " + SizeText(census.width / fabricCount, census.height / fabricCount);
+}
+
+std::string FabricToCut(const Census& census, double fabricCount) {
+    if (!(fabricCount > 0))
+        return "";
+    const double margins = 2 * kCutMarginInches;
+    return "Fabric to cut, with 5 cm (2 in) to spare each side: " +
+           SizeText(census.width / fabricCount + margins, census.height / fabricCount + margins);
 }
 
 // The reduced picture, one block per stitch, never smoothed.
@@ -41,19 +53,22 @@ void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width)
 }
 
 // One box per chart page, laid out as the pages lie, with the stitches it covers.
-void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top) {
+void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstChartPage) {
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
     const double left = (pdf.Size().width - width * grid.across) / 2;
     cairo_set_line_width(cr, 0.3);
-    for (const PrintedPage& page : grid.pages) {
+    for (std::size_t i = 0; i < grid.pages.size(); ++i) {
+        const PrintedPage& page = grid.pages[i];
         const double x = left + width * page.column;
         const double y = top + kMapBoxHeightMm * page.row;
         pdf.SetGrey(0);
         cairo_rectangle(cr, x, y, width, kMapBoxHeightMm);
         cairo_stroke(cr);
         const double centre = x + width / 2;
-        pdf.Text(centre, y + 5, page.Label(), 9, Align::Centre, Weight::Bold);
+        pdf.Text(centre, y + 5,
+                 page.Label() + " p. " + std::to_string(firstChartPage + static_cast<int>(i)), 9,
+                 Align::Centre, Weight::Bold);
         const auto range = [](int first, int count) {
             return count > 0 ? std::to_string(first + 1) + "-" + std::to_string(first + count)
                              : std::string("-");
@@ -65,7 +80,8 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top) {
 
 }  // namespace
 
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid) {
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid,
+                   int firstChartPage) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
@@ -79,13 +95,15 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     y += kPictureHeightMm + 10;
 
     const std::string title = sources.key.catalogueTitle;
-    const std::string lines[] = {
+    std::vector<std::string> lines = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
         FinishedSize(census, sources.key.floss.fabricCount),
+        FabricToCut(census, sources.key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };
+    lines.insert(lines.end(), sources.coverNotes.begin(), sources.coverNotes.end());
     for (const std::string& line : lines) {
         pdf.Text(kMarginMm, y, pdf.Fitted(line, kInfoSize, width), kInfoSize);
         y += kLineMm;
@@ -93,11 +111,11 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     y += 4;
     pdf.Text(kMarginMm, y,
              "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +
-                 std::to_string(kChartPageSize.across) + " x " +
-                 std::to_string(kChartPageSize.down) + " stitches",
+                 std::to_string(grid.size.across) + " x " + std::to_string(grid.size.down) +
+                 " stitches",
              kInfoSize);
     y += 4;
-    DrawPageMap(pdf, grid, y);
+    DrawPageMap(pdf, grid, y, firstChartPage);
 }
 
 }  // namespace brodix::print::detail

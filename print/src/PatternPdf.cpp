@@ -8,6 +8,7 @@
 #include "SymbolFont.h"
 #include "engine/Workspace.h"
 #include "raster/FileIO.h"
+#include "raster/FileName.h"
 
 namespace brodix::print {
 
@@ -18,15 +19,22 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
-    const PrintedGrid grid = ChartPagesOf(sources.census.width, sources.census.height);
     const SymbolFont symbols(sources.symbolSheet);
+    const std::vector<int> symbolOf = SymbolsByUse(sources.key, symbols);
     PdfCanvas pdf(options.paper);
-    DrawCoverPage(pdf, sources, grid);
+    const std::string name = NamePart(sources.pictureName);
+    pdf.SetMetadata(name, "Counted cross-stitch pattern");
+    const PrintedGrid grid =
+        ChartPagesOf(sources.census.width, sources.census.height, ChartPageSizeOn(pdf.Size()));
+    // Pages count from 1: the cover, the key, then the chart.
+    const int firstChartPage = 2 + KeyPageCount(pdf, symbols, sources.key, symbolOf);
+    DrawCoverPage(pdf, sources, grid, firstChartPage);
     pdf.NextPage();
-    DrawKeyPages(pdf, symbols, sources.key, options.style);
-    for (const PrintedPage& page : grid.pages) {
+    DrawKeyPages(pdf, symbols, sources.key, symbolOf, options.style);
+    const ChartDocument document{sources.census, symbolOf, grid, name, firstChartPage};
+    for (std::size_t i = 0; i < grid.pages.size(); ++i) {
         pdf.NextPage();
-        DrawChartPage(pdf, symbols, sources.census, page, options.style);
+        DrawChartPage(pdf, symbols, document, i, options.style);
     }
     return pdf.Finish();
 }

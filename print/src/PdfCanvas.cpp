@@ -67,6 +67,13 @@ PdfCanvas::~PdfCanvas() {
     cairo_surface_destroy(m_surface);
 }
 
+void PdfCanvas::SetMetadata(const std::string& title, const std::string& subject) {
+    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_TITLE, ValidUtf8(title).c_str());
+    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_SUBJECT,
+                                   ValidUtf8(subject).c_str());
+    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_CREATOR, "Brodix");
+}
+
 void PdfCanvas::NextPage() {
     DrawText();
     cairo_show_page(m_cr);

@@ -57,6 +57,9 @@ class PdfCanvas {
     void Blocks(double left, double top, double size, int columns, int rows,
                 const std::function<std::uint32_t(int, int)>& rgbAt);
 
+    // The document's title and subject, as viewers and libraries list it; Brodix as its creator.
+    void SetMetadata(const std::string& title, const std::string& subject);
+
     // Ends the current page and starts the next one.
     void NextPage();
     // Ends the document and hands over its bytes. Raises EWriteError when cairo failed.

@@ -4,7 +4,10 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
+#include <limits>
 #include <memory>
+#include <numeric>
 #include <string>
 
 #include "SymbolFontFile.h"
@@ -88,11 +91,12 @@ std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k) {
 
 SymbolFont::SymbolFont(const TBitmap* sheet) {
     std::vector<std::vector<InkRect>> symbols(kSymbolCount);
-    m_inked.assign(kSymbolCount, false);
+    m_ink.assign(kSymbolCount, 0);
     if (sheet != nullptr) {
-        for (int k = 0; k < kSymbolCount; ++k) {
-            symbols[k] = TraceSymbol(*sheet, k);
-            m_inked[k] = !symbols[k].empty();
+        for (std::size_t k = 0; k < symbols.size(); ++k) {
+            symbols[k] = TraceSymbol(*sheet, static_cast<int>(k));
+            for (const InkRect& rect : symbols[k])
+                m_ink[k] += rect.width * rect.height;
         }
     }
     auto hold = std::make_unique<FontHold>();
@@ -118,15 +122,52 @@ SymbolFont::~SymbolFont() {
 }
 
 bool SymbolFont::HasInk(int k) const {
-    return k >= 0 && k < kSymbolCount && m_inked[static_cast<std::size_t>(k)];
+    return k >= 0 && k < kSymbolCount && m_ink[static_cast<std::size_t>(k)] > 0;
+}
+
+std::vector<int> SymbolFont::LightestFirst() const {
+    std::vector<int> order(m_ink.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto weight = [this](int k) {
+        const int ink = m_ink[static_cast<std::size_t>(k)];
+        return ink > 0 ? ink : std::numeric_limits<int>::max();
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return weight(a) < weight(b); });
+    return order;
+}
+
+std::vector<int> SymbolsByUse(const threads::PatternKey& key, const SymbolFont& font) {
+    std::vector<std::size_t> byUse;
+    for (std::size_t i = 0; i < key.rows.size(); ++i) {
+        if (!key.rows[i].blank)
+            byUse.push_back(i);
+    }
+    std::stable_sort(byUse.begin(), byUse.end(), [&key](std::size_t a, std::size_t b) {
+        return key.rows[a].stitches > key.rows[b].stitches;
+    });
+    const std::vector<int> lightest = font.LightestFirst();
+    std::vector<int> symbols(key.rows.size(), kNoSymbol);
+    for (std::size_t rank = 0; rank < byUse.size() && rank < lightest.size(); ++rank)
+        symbols[byUse[rank]] = lightest[rank];
+    return symbols;
 }
 
 void SymbolFont::Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
     if (glyphs.empty())
         return;
-    const std::string spaces(glyphs.size(), ' ');
-    const std::vector<cairo_text_cluster_t> clusters(glyphs.size(), cairo_text_cluster_t{1, 1});
-    cairo_show_text_glyphs(cr, spaces.data(), static_cast<int>(spaces.size()), glyphs.data(),
+    // Each glyph is one cluster of its symbol's own character: the PDF's ToUnicode table then
+    // maps every glyph to that character, the same on every page, so that a reader's text
+    // shows which symbol stands in which cell.
+    std::string text;
+    std::vector<cairo_text_cluster_t> clusters;
+    clusters.reserve(glyphs.size());
+    for (const cairo_glyph_t& glyph : glyphs) {
+        const std::string character = SymbolText(static_cast<int>(glyph.index) - 1);
+        text += character;
+        clusters.push_back({static_cast<int>(character.size()), 1});
+    }
+    cairo_show_text_glyphs(cr, text.data(), static_cast<int>(text.size()), glyphs.data(),
                            static_cast<int>(glyphs.size()), clusters.data(),
                            static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
 }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "threads/PatternKey.h"
+
 namespace brodix {
 class TBitmap;
 }
@@ -31,16 +33,24 @@ class SymbolFont {
 
     // Whether symbol k has any ink; a blank one needs no glyph.
     bool HasInk(int k) const;
-    // Selects the font on cr for cells of pitch mm; glyph origins are the cells' top-left.
+    // Every symbol of the sheet, those with the least ink first (the sheet's order among
+    // equals), the blank ones last.
+    std::vector<int> LightestFirst() const;
+    // Selects the font on cr for cells of pitch mm; glyph origins are the cells' bottom-left.
     void Select(cairo_t* cr, double pitch) const;
     static unsigned long GlyphOf(int k) { return static_cast<unsigned long>(k) + 1; }
-    // Draws the glyphs in the current source colour. Each one reads as a space when text is
-    // taken from the PDF, so the chart's numbers and labels come out clean.
+    // Draws the glyphs in the current source colour; text taken from the PDF reads each glyph
+    // as its symbol's character (SymbolCharacter).
     static void Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
 
   private:
     cairo_font_face_t* m_face = nullptr;
-    std::vector<bool> m_inked;
+    std::vector<int> m_ink;  // pixels of ink of each symbol
 };
+
+// The symbol each palette entry is printed with, by use: the most stitched colour takes the
+// lightest symbol, so that large areas stay light on paper; kNoSymbol for a blank row.
+inline constexpr int kNoSymbol = -1;
+std::vector<int> SymbolsByUse(const threads::PatternKey& key, const SymbolFont& font);
 
 }  // namespace brodix::print::detail

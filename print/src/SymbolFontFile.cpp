@@ -47,8 +47,10 @@ struct Box {
 
 // Font units of a rectangle: x to the right, y up from the baseline at the cell's top.
 Box BoxOf(const InkRect& rect) {
-    return {rect.x * kUnitsPerPixel, -(rect.y + rect.height) * kUnitsPerPixel,
-            (rect.x + rect.width) * kUnitsPerPixel, -rect.y * kUnitsPerPixel};
+    // The baseline is the cell's bottom, as text's is, so that a reader of the PDF's text
+    // finds a key's symbol on the line of its row.
+    return {rect.x * kUnitsPerPixel, (kCellPitch - rect.y - rect.height) * kUnitsPerPixel,
+            (rect.x + rect.width) * kUnitsPerPixel, (kCellPitch - rect.y) * kUnitsPerPixel};
 }
 
 // One simple glyph: a clockwise four-point contour per rectangle, every point on the curve.
@@ -113,18 +115,18 @@ Table Head(const Box& bounds) {
 Table Hhea(int glyphCount) {
     Table hhea;
     hhea.U32(0x00010000);
-    hhea.U16(0);             // ascender
-    hhea.U16(-kUnitsPerEm);  // descender
-    hhea.U16(0);             // lineGap
-    hhea.U16(kUnitsPerEm);   // advanceWidthMax
-    hhea.U16(0);             // minLeftSideBearing
-    hhea.U16(0);             // minRightSideBearing
-    hhea.U16(kUnitsPerEm);   // xMaxExtent
-    hhea.U16(1);             // caretSlopeRise
-    hhea.U16(0);             // caretSlopeRun
-    hhea.Zeros(10);          // caretOffset, reserved
-    hhea.U16(0);             // metricDataFormat
-    hhea.U16(glyphCount);    // numberOfHMetrics
+    hhea.U16(kUnitsPerEm);  // ascender
+    hhea.U16(0);            // descender
+    hhea.U16(0);            // lineGap
+    hhea.U16(kUnitsPerEm);  // advanceWidthMax
+    hhea.U16(0);            // minLeftSideBearing
+    hhea.U16(0);            // minRightSideBearing
+    hhea.U16(kUnitsPerEm);  // xMaxExtent
+    hhea.U16(1);            // caretSlopeRise
+    hhea.U16(0);            // caretSlopeRun
+    hhea.Zeros(10);         // caretOffset, reserved
+    hhea.U16(0);            // metricDataFormat
+    hhea.U16(glyphCount);   // numberOfHMetrics
     return hhea;
 }
 
@@ -220,7 +222,7 @@ std::vector<std::uint8_t> SymbolFontFile(const std::vector<std::vector<InkRect>>
     Table glyf;
     Table loca;
     Table hmtx;
-    Box fontBounds{0, -kUnitsPerEm, kUnitsPerEm, 0};
+    Box fontBounds{0, 0, kUnitsPerEm, kUnitsPerEm};
     int maxContours = 0;
     loca.U32(0);
     hmtx.U16(kUnitsPerEm);  // .notdef: empty

@@ -16,7 +16,7 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
 
 PatternKey KeyOf(const Census& census, const PatternSettings& settings) {
     return BuildPatternKey(census, settings.catalogue ? &*settings.catalogue : nullptr,
-                           settings.floss);
+                           settings.floss, settings.stitchWhite);
 }
 
 }  // namespace brodix::threads

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/Census.h"
 #include "threads/PatternKey.h"
@@ -25,20 +26,24 @@ struct PdfOptions {
 
 // What the printed pattern is made of: the census of the last Make, the symbol sheet it drew
 // its cells from (null: none was read, every symbol is blank), its key in the legend's order,
-// and the picture's file name as the user loaded it.
+// and the picture's file name as the user loaded it. coverNotes are further lines for the
+// cover, under the pattern's facts (a report on the pattern, say), each one line.
 struct PdfSources {
     const Census& census;
     const TBitmap* symbolSheet = nullptr;
     const threads::PatternKey& key;
     std::string pictureName;
+    std::vector<std::string> coverNotes = {};
 };
 
 // The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of
 // the picture that Make counted, with key. The workspace must hold a census.
 PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
 
-// The pattern as PDF bytes: a cover page, the key pages and the chart in the pages of the
-// saved chart. Raises EWriteError when cairo cannot make the document.
+// The pattern as PDF bytes: a cover page, the key pages with the shopping list, and the chart
+// in pages as large as the paper allows, each symbol a character of the PDF's text. Symbols
+// are given by use: the most stitched colour takes the lightest. Raises EWriteError when cairo
+// cannot make the document.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
 // Writes the PDF to fileName whole or not at all: a file that cannot be written raises the

@@ -10,9 +10,10 @@ namespace brodix::threads {
 
 // The key of a census: one row per palette colour with its stitches and floss and, when a
 // catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
-// same thread.
+// same thread. White is a blank row (bare fabric) unless stitchWhite asks for it to be
+// stitched like any colour.
 PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
-                           const FlossModel& floss);
+                           const FlossModel& floss, bool stitchWhite = false);
 
 // "= symbol 12" (and ", 14" for each further one) when other rows share the row's thread;
 // empty otherwise.

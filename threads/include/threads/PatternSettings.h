@@ -18,11 +18,12 @@ namespace brodix::threads {
 struct PatternSettings {
     // The chosen catalogue; none: the key names no threads and snap has nothing to snap to.
     std::optional<ThreadCatalogue> catalogue;
-    FlossModel floss;     // fabric count and strands
-    bool snap = false;    // every colour becomes its nearest thread of the catalogue
-    bool clean = false;   // stray stitches take their neighbours' colour
-    int minStitches = 0;  // colours with fewer stitches merge into their nearest (0: off)
-    int maxColours = 0;   // the rarest colours merge until this many remain (0: no budget)
+    FlossModel floss;          // fabric count and strands
+    bool snap = false;         // every colour becomes its nearest thread of the catalogue
+    bool clean = false;        // stray stitches take their neighbours' colour
+    int minStitches = 0;       // colours with fewer stitches merge into their nearest (0: off)
+    int maxColours = 0;        // the rarest colours merge until this many remain (0: no budget)
+    bool stitchWhite = false;  // white is stitched, with a symbol, instead of left as fabric
 };
 
 // What Make takes from the settings (snap only when a catalogue is chosen).
