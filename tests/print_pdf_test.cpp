@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <poppler-document.h>
+#include <poppler-font.h>
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
@@ -318,6 +319,11 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
         }
     }
     ASSERT_EQ(colourOf.size(), static_cast<std::size_t>(colours - 1));  // white has none
+    // One font for every symbol, whatever its character: the same code on every page.
+    int symbolFonts = 0;
+    for (const poppler::font_info& font : pdf->fonts())
+        symbolFonts += font.name().find("BrodixSymbols") != std::string::npos;
+    EXPECT_EQ(symbolFonts, 1);
 
     std::vector<std::string> read(130 * 160, "#FFFFFF");
     for (std::size_t i = 0; i < grid.pages.size(); ++i) {

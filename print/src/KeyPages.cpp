@@ -138,7 +138,7 @@ void KeyWriter::DrawGathered() {
     cairo_set_line_width(cr, 0.1);
     cairo_stroke(cr);
     m_symbols.Select(cr, kChartCellMm);
-    SymbolFont::Show(cr, m_symbolGlyphs);
+    SymbolFont::ShowFirst(cr, m_symbolGlyphs);
     m_frames.clear();
     m_symbolGlyphs.clear();
 }

@@ -172,6 +172,11 @@ void SymbolFont::Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
                            static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
 }
 
+void SymbolFont::ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
+    if (!glyphs.empty())
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+}
+
 void SymbolFont::Select(cairo_t* cr, double pitch) const {
     cairo_set_font_face(cr, m_face);
     cairo_set_font_size(cr, pitch);

@@ -42,6 +42,12 @@ class SymbolFont {
     // Draws the glyphs in the current source colour; text taken from the PDF reads each glyph
     // as its symbol's character (SymbolCharacter).
     static void Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
+    // Draws glyphs without their text, for their first use (the key): the font maps no
+    // character, so cairo files each glyph in the one composite font of the PDF; shown first
+    // with a letter or digit as its text, a glyph would go to a second, WinAnsi-coded font.
+    // The ToUnicode table is written at the PDF's end, so these glyphs too read as the
+    // characters the chart pages give them through Show.
+    static void ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
 
   private:
     cairo_font_face_t* m_face = nullptr;

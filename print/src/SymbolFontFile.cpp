@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kUnitsPerPixel = 100;
 constexpr int kUnitsPerEm = kCellPitch * kUnitsPerPixel;
-constexpr std::uint16_t kFirstCode = 0xE000;
 
 // Big-endian fields, as every sfnt table stores them.
 class Table {
@@ -143,31 +142,28 @@ Table Maxp(int glyphCount, int maxPoints, int maxContours) {
     return maxp;
 }
 
-// Format 4: U+E000 + k to glyph k + 1, then the closing segment.
-Table Cmap(int symbolCount) {
+// Format 4 with only its closing segment: no character reaches a glyph through the font. The
+// PDF's text gives each glyph its character instead (SymbolFont::Show); a character taken from
+// the font would be fixed before that and win.
+Table Cmap() {
     Table cmap;
     cmap.U16(0);  // version
     cmap.U16(1);  // one subtable
     cmap.U16(3);  // Windows
     cmap.U16(1);  // Unicode BMP
     cmap.U32(12);
-    const int segments = 2;
-    cmap.U16(4);                             // format
-    cmap.U16(16 + 8 * segments);             // length
-    cmap.U16(0);                             // language
-    cmap.U16(2 * segments);                  // segCountX2
-    cmap.U16(4);                             // searchRange
-    cmap.U16(1);                             // entrySelector
-    cmap.U16(0);                             // rangeShift
-    cmap.U16(kFirstCode + symbolCount - 1);  // endCode
-    cmap.U16(0xFFFF);
-    cmap.U16(0);           // reservedPad
-    cmap.U16(kFirstCode);  // startCode
-    cmap.U16(0xFFFF);
-    cmap.U16((1 - kFirstCode) & 0xFFFF);  // idDelta
-    cmap.U16(1);
-    cmap.U16(0);  // idRangeOffset
-    cmap.U16(0);
+    cmap.U16(4);       // format
+    cmap.U16(16 + 8);  // length
+    cmap.U16(0);       // language
+    cmap.U16(2);       // segCountX2
+    cmap.U16(2);       // searchRange
+    cmap.U16(0);       // entrySelector
+    cmap.U16(0);       // rangeShift
+    cmap.U16(0xFFFF);  // endCode
+    cmap.U16(0);       // reservedPad
+    cmap.U16(0xFFFF);  // startCode
+    cmap.U16(1);       // idDelta
+    cmap.U16(0);       // idRangeOffset
     return cmap;
 }
 
@@ -238,7 +234,7 @@ std::vector<std::uint8_t> SymbolFontFile(const std::vector<std::vector<InkRect>>
     }
 
     const std::array<std::pair<const char*, Table>, 9> tables{{
-        {"cmap", Cmap(static_cast<int>(symbols.size()))},
+        {"cmap", Cmap()},
         {"glyf", glyf},
         {"head", Head(fontBounds)},
         {"hhea", Hhea(glyphCount)},
