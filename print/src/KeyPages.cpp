@@ -202,10 +202,10 @@ void KeyWriter::Title(const char* title, bool first) {
         const std::string lines[] = {
             m_key.catalogueTitle.empty() ? std::string("No thread catalogue chosen.")
                                          : "Threads: " + m_key.catalogueTitle + ".",
-            "Amounts for full cross stitches on " + CountText(floss.fabricCount) +
-                "-count fabric with " + Plural(floss.strands, "strand", "strands") +
-                ", each stitch taking " + threads::Fixed(threads::kCrossSides, 2) +
-                " stitch widths of each strand, plus " +
+            "Amounts: full cross stitches on " + CountText(floss.fabricCount) +
+                "-count fabric with " + Plural(floss.strands, "strand", "strands") + ", " +
+                threads::Fixed(threads::kCrossSides, 2) +
+                " stitch widths of each strand a stitch, plus " +
                 std::to_string(static_cast<int>(threads::kAllowance * 100 + 0.5)) +
                 "% for tails and travel.",
             "Skeins of " + CountText(threads::kSkeinMetres) + " m of " +
