@@ -198,11 +198,13 @@ const Row kRows[] = {
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
      "", false, "The printed pattern", "--pdf FILE",
      "also writes the pattern as one PDF ready to print: a cover with the\n"
-     "picture and a map of the pages, the key (symbol, colour, stitches), and\n"
-     "the chart in the pages above, with row and column numbers every 10\n"
+     "picture and a map of the pages, the key (symbol, thread, colour,\n"
+     "stitches, floss), a shopping list by thread, and the chart in balanced\n"
+     "pages as large as the paper allows, with row and column numbers every 10\n"
      "stitches, arrows at the centre, and the first two columns and rows of\n"
-     "the neighbouring pages greyed. NAME may then be left out: only the PDF is\n"
-     "written. An existing FILE is replaced only once the new one is complete.\n", ""},
+     "the neighbouring pages greyed. Each symbol is a character of the PDF's\n"
+     "text. NAME may then be left out: only the PDF is written. An existing\n"
+     "FILE is replaced only once the new one is complete.\n", ""},
     {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
      "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
     {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",
