@@ -366,7 +366,7 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"--pdf", "x.pdf"},
              {"--paper", "a3", "--pdf", "x.pdf", "pic.bmp"},
-             {"--chart-style", "colour", "--pdf", "x.pdf", "pic.bmp"},
+             {"--chart-style", "pastel", "--pdf", "x.pdf", "pic.bmp"},
              {"--pdf", "out/", "pic.bmp"},
              {"--paper", "a4", "pic.bmp"}}) {
         EXPECT_EQ(RunChart(arguments, dir.Path()).status, 64)

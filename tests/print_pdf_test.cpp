@@ -283,6 +283,34 @@ std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int
     return placed;
 }
 
+// Full colour: each cell in its colour, the symbol in white on a dark colour and in black on a
+// light one.
+TEST(PatternPdfTest, FullColourCellsTakeTheSymbolInkThatStandsOut) {
+    Census census = KnownCellCensus();
+    const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
+    const double pixel = at.cell / kCellPitch;
+    for (const auto& [colour, ink] :
+         {std::pair{RGB(20, 30, 90), 0xFFFFFFu}, {RGB(250, 230, 120), 0u}}) {
+        census.palette[kColour].color = colour;
+        const poppler::image image = RenderChart(census, ChartStyle::Colour);
+        const TRect cell = SymbolCellRect(PrintedSymbol(census, kColour));
+        int inked = 0, plain = 0;
+        for (int y = 1; y < kCellSize - 1; ++y) {
+            for (int x = 1; x < kCellSize - 1; ++x) {
+                const std::uint32_t seen =
+                    PixelAt(image, at.X(2) + pixel * (x + 0.5), at.Y(1) + pixel * (y + 0.5)) &
+                    0xFFFFFF;
+                if (Sheet().GetPixel(cell.Left + x, cell.Top + y) == clBlack)
+                    inked += seen == ink;
+                else
+                    plain += seen == detail::PackedRgb(detail::RgbOf(colour));
+            }
+        }
+        EXPECT_GT(inked, 4) << std::hex << colour;
+        EXPECT_GT(plain, 30) << std::hex << colour;
+    }
+}
+
 // A stitcher's app reads the chart as text: every chart cell's character, found at its place
 // on its page, names through the key the colour of that stitch; blank cells hold none.
 TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {

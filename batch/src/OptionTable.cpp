@@ -77,10 +77,12 @@ void SetPaper(BatchOptions& options, const std::string& value) {
 
 void SetChartStyle(BatchOptions& options, const std::string& value) {
     const std::string style = Lowered(value);
-    if (style != "bw" && style != "tint")
-        throw UsageError("unknown style '" + value + "' for --chart-style (use bw or tint)");
-    options.pdfOptions.style =
-        style == "bw" ? print::ChartStyle::BlackWhite : print::ChartStyle::Tint;
+    if (style != "bw" && style != "tint" && style != "colour")
+        throw UsageError("unknown style '" + value +
+                         "' for --chart-style (use bw, tint or colour)");
+    options.pdfOptions.style = style == "bw"     ? print::ChartStyle::BlackWhite
+                               : style == "tint" ? print::ChartStyle::Tint
+                                                 : print::ChartStyle::Colour;
 }
 
 // A value that names something: empty is refused with what is needed.
@@ -207,9 +209,10 @@ const Row kRows[] = {
      "FILE is replaced only once the new one is complete.\n", ""},
     {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
      "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
-    {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",
-     "the chart's cells: black symbols on white (bw, the default), or on a\n"
-     "light tint of each stitch's colour (tint).\n",
+    {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint|colour",
+     "the chart's cells: black symbols on white (bw, the default), on a\n"
+     "light tint of each stitch's colour (tint), or each cell in its full\n"
+     "colour with its symbol in black or white, whichever stands out (colour).\n",
      "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf rose.pdf rose.bmp\n"},
 };
 // clang-format on

@@ -24,26 +24,29 @@ constexpr double kThinLineMm = 0.08;
 constexpr double kBoldLineMm = 0.25;
 constexpr double kHeavyLineMm = 0.45;
 
-// Light tints of the stitches' colours under the page's own cells, as one image of a pixel a
-// cell: one operation per page however many colours it holds.
-void DrawTints(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
-               const ChartPlacement& at) {
+// The stitches' colours, mixed with white to keep share of them, under the page's own cells,
+// as one image of a pixel a cell: one operation per page however many colours it holds.
+void DrawColours(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
+                 const ChartPlacement& at, double share) {
     std::vector<std::uint32_t> tints(census.palette.size());
     for (std::size_t k = 0; k < tints.size(); ++k)
-        tints[k] = PackedRgb(TintOf(census.palette[k].color, kTintShare));
+        tints[k] = PackedRgb(TintOf(census.palette[k].color, share));
     pdf.Blocks(at.X(0), at.Y(0), at.cell, page.cols, page.rows,
                [&](int x, int y) { return tints[census.IndexAt(page.x0 + x, page.y0 + y)]; });
 }
 
-// The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one colour.
+// The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one grey
+// level; with whiteInk, only those of the colours k for which whiteInk[k] is wanted.
 void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocument& document,
-                 const PrintedPage& page, const ChartPlacement& at, TRect cells, double grey) {
+                 const PrintedPage& page, const ChartPlacement& at, TRect cells, double grey,
+                 const std::vector<bool>* whiteInk = nullptr, bool wanted = false) {
     std::vector<cairo_glyph_t> glyphs;
     for (int y = cells.Top; y < cells.Bottom; ++y) {
         for (int x = cells.Left; x < cells.Right; ++x) {
-            const int k = document.census.IndexAt(page.x0 + x, page.y0 + y);
-            const int symbol = document.symbolOf[static_cast<std::size_t>(k)];
-            if (!symbols.HasInk(symbol))
+            const auto k =
+                static_cast<std::size_t>(document.census.IndexAt(page.x0 + x, page.y0 + y));
+            const int symbol = document.symbolOf[k];
+            if (!symbols.HasInk(symbol) || (whiteInk != nullptr && (*whiteInk)[k] != wanted))
                 continue;
             glyphs.push_back({SymbolFont::GlyphOf(symbol), at.X(x), at.Y(y + 1)});
         }
@@ -190,14 +193,23 @@ void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocumen
     const ChartPlacement at = ChartPlacementOn(pdf.Size());
     const int allCols = page.cols + page.extraCols;
     const int allRows = page.rows + page.extraRows;
-    if (style == ChartStyle::Tint)
-        DrawTints(pdf, census, page, at);
+    if (style != ChartStyle::BlackWhite)
+        DrawColours(pdf, census, page, at, style == ChartStyle::Tint ? kTintShare : 1.0);
     // The neighbours' cells: the strip to the right (with the corner) and the strip below.
     DrawSymbols(pdf, symbols, document, page, at, Rect(page.cols, 0, allCols, allRows), kGreyInk);
     DrawSymbols(pdf, symbols, document, page, at, Rect(0, page.rows, page.cols, allRows), kGreyInk);
     if (page.extraCols + page.extraRows > 0)
         DrawGrid(pdf, page, at, allCols, allRows, kGreyInk);
-    DrawSymbols(pdf, symbols, document, page, at, Rect(0, 0, page.cols, page.rows), 0.0);
+    const TRect own = Rect(0, 0, page.cols, page.rows);
+    if (style == ChartStyle::Colour) {
+        std::vector<bool> whiteInk;
+        for (const PaletteEntry& entry : census.palette)
+            whiteInk.push_back(WantsWhiteInk(entry.color));
+        DrawSymbols(pdf, symbols, document, page, at, own, 0.0, &whiteInk, false);
+        DrawSymbols(pdf, symbols, document, page, at, own, 1.0, &whiteInk, true);
+    } else {
+        DrawSymbols(pdf, symbols, document, page, at, own, 0.0);
+    }
     if (page.cols > 0 && page.rows > 0)
         DrawGrid(pdf, page, at, page.cols, page.rows, 0.0);
     DrawRulers(pdf, census, page, at);

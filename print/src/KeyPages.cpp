@@ -125,6 +125,7 @@ class KeyWriter {
     // Gathered on each page and drawn at its end, as one stroke and one text operation:
     // every operation costs, and a key has hundreds of rows.
     std::vector<cairo_glyph_t> m_symbolGlyphs;
+    std::vector<cairo_glyph_t> m_whiteGlyphs;     // on dark cells of the full-colour style
     std::vector<std::array<double, 4>> m_frames;  // x, y, width, height
 };
 
@@ -139,8 +140,11 @@ void KeyWriter::DrawGathered() {
     cairo_stroke(cr);
     m_symbols.Select(cr, kChartCellMm);
     SymbolFont::ShowFirst(cr, m_symbolGlyphs);
+    m_pdf.SetGrey(1);
+    SymbolFont::ShowFirst(cr, m_whiteGlyphs);
     m_frames.clear();
     m_symbolGlyphs.clear();
+    m_whiteGlyphs.clear();
 }
 
 int KeyWriter::Write() {
@@ -272,13 +276,16 @@ void KeyWriter::Cell(double x, double top, const KeyRow& row) {
     cairo_t* cr = m_pdf.Context();
     const double cell = kChartCellMm;
     const int symbol = m_symbolOf[static_cast<std::size_t>(row.symbol)];
-    if (m_style == ChartStyle::Tint && !row.blank) {
-        m_pdf.SetColor(TintOf(row.color, kTintShare));
+    const bool colour = m_style == ChartStyle::Colour;
+    if (m_style != ChartStyle::BlackWhite && !row.blank) {
+        m_pdf.SetColor(TintOf(row.color, colour ? 1.0 : kTintShare));
         cairo_rectangle(cr, x, top, cell, cell);
         cairo_fill(cr);
     }
-    if (m_symbols.HasInk(symbol))
-        m_symbolGlyphs.push_back({SymbolFont::GlyphOf(symbol), x, top + cell});
+    if (m_symbols.HasInk(symbol)) {
+        auto& glyphs = colour && WantsWhiteInk(row.color) ? m_whiteGlyphs : m_symbolGlyphs;
+        glyphs.push_back({SymbolFont::GlyphOf(symbol), x, top + cell});
+    }
     m_frames.push_back({x, top, cell, cell});
 }
 

@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include "raster/Exceptions.h"
@@ -39,6 +40,15 @@ Rgb TintOf(TColor color, double share) {
     const Rgb c = RgbOf(color);
     const auto mix = [share](double v) { return 1.0 - share * (1.0 - v); };
     return {mix(c.r), mix(c.g), mix(c.b)};
+}
+
+bool WantsWhiteInk(TColor color) {
+    const Rgb c = RgbOf(color);
+    const auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    const double luminance = 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    return (1.05 / (luminance + 0.05)) > ((luminance + 0.05) / 0.05);
 }
 
 std::uint32_t PackedRgb(const Rgb& color) {

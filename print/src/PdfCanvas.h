@@ -35,6 +35,9 @@ Rgb RgbOf(TColor color);
 Rgb TintOf(TColor color, double share);
 // How much of a stitch's colour its tinted cell (in the chart and the key) shows.
 inline constexpr double kTintShare = 0.3;
+// Whether white stands out more than black on the colour (the larger contrast ratio of
+// their relative luminances).
+bool WantsWhiteInk(TColor color);
 // The same as one 0x00RRGGBB value.
 std::uint32_t PackedRgb(const Rgb& color);
 

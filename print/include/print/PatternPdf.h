@@ -15,9 +15,10 @@ namespace brodix::print {
 
 enum class Paper { A4, Letter };
 
-// Black symbols on white cells (cheap to print), or black symbols on a light tint of each
-// stitch's colour.
-enum class ChartStyle { BlackWhite, Tint };
+// Black symbols on white cells (cheap to print), black symbols on a light tint of each
+// stitch's colour, or each cell in its full colour with its symbol in black or white,
+// whichever stands out more.
+enum class ChartStyle { BlackWhite, Tint, Colour };
 
 struct PdfOptions {
     Paper paper = Paper::A4;
