@@ -382,7 +382,7 @@ TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
     const threads::ThreadCatalogue catalogue =
         threads::ParseCatalogue("t.gpl",
                                 "GIMP Palette\nName: T\n0 0 0 310 Black\n200 0 0 321 Red\n"
-                                "0 0 200 820 Blue\n255 255 255 B5200 Snow White\n");
+                                "0 0 200 820 Dark\u2011Blue\n255 255 255 B5200 Snow White\n");
     // Colours 0-2 are near black, 3-4 near red, 5 blue, 6 white (blank).
     Census census =
         MakeCensus(300, 100, 7, [](int x, int y) { return (x + 3 * y) % 7 == 6 ? 6 : x % 6; });
@@ -433,7 +433,7 @@ TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
     std::size_t at = list;
     for (const auto& [thread, count] : {std::pair{"310 Black ", stitches[0]},
                                         {"321 Red ", stitches[1]},
-                                        {"820 Blue ", stitches[2]}}) {
+                                        {"820 Dark\u2011Blue ", stitches[2]}}) {
         at = text.find(thread, at);
         ASSERT_NE(at, std::string::npos) << thread;
         // The symbols of its colours, then its stitches.
@@ -443,6 +443,9 @@ TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
     }
     EXPECT_EQ(text.find("B5200", list), std::string::npos);
     EXPECT_NE(text.find("blank: not stitched"), std::string::npos);
+    // U+2011 is DejaVu Sans's own: no second typeface in the document.
+    for (const poppler::font_info& font : pdf->fonts())
+        EXPECT_EQ(font.name().find("IPA"), std::string::npos) << font.name();
     EXPECT_NE(text.find("14.5-count fabric with 1 strand,"), std::string::npos);
     EXPECT_NE(text.find("Skeins of 8 m of 6 strands"), std::string::npos);
 }
