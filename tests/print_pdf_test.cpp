@@ -177,8 +177,7 @@ Census KnownCellCensus() {
 // The sheet symbol the PDF prints a colour of the census with.
 int PrintedSymbol(const Census& census, int colour) {
     const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    return detail::SymbolsByUse(key,
-                                detail::SymbolFont(&Sheet()))[static_cast<std::size_t>(colour)];
+    return detail::SymbolsByUse(key)[static_cast<std::size_t>(colour)];
 }
 
 // The chart page at 300 dpi without smoothing.

@@ -20,7 +20,7 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
     const SymbolFont symbols(sources.symbolSheet);
-    const std::vector<int> symbolOf = SymbolsByUse(sources.key, symbols);
+    const std::vector<int> symbolOf = SymbolsByUse(sources.key);
     PdfCanvas pdf(options.paper);
     const std::string name = NamePart(sources.pictureName);
     pdf.SetMetadata(name, "Counted cross-stitch pattern");

@@ -5,9 +5,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <limits>
 #include <memory>
-#include <numeric>
 #include <string>
 
 #include "SymbolFontFile.h"
@@ -125,32 +123,11 @@ bool SymbolFont::HasInk(int k) const {
     return k >= 0 && k < kSymbolCount && m_ink[static_cast<std::size_t>(k)] > 0;
 }
 
-std::vector<int> SymbolFont::LightestFirst() const {
-    std::vector<int> order(m_ink.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto weight = [this](int k) {
-        const int ink = m_ink[static_cast<std::size_t>(k)];
-        return ink > 0 ? ink : std::numeric_limits<int>::max();
-    };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return weight(a) < weight(b); });
-    return order;
-}
-
-std::vector<int> SymbolsByUse(const threads::PatternKey& key, const SymbolFont& font) {
-    std::vector<std::size_t> byUse;
-    for (std::size_t i = 0; i < key.rows.size(); ++i) {
-        if (!key.rows[i].blank)
-            byUse.push_back(i);
-    }
-    std::stable_sort(byUse.begin(), byUse.end(), [&key](std::size_t a, std::size_t b) {
-        return key.rows[a].stitches > key.rows[b].stitches;
-    });
-    const std::vector<int> lightest = font.LightestFirst();
-    std::vector<int> symbols(key.rows.size(), kNoSymbol);
-    for (std::size_t rank = 0; rank < byUse.size() && rank < lightest.size(); ++rank)
-        symbols[byUse[rank]] = lightest[rank];
-    return symbols;
+std::vector<int> SymbolsByUse(const threads::PatternKey& key) {
+    std::vector<int> counts;
+    for (const threads::KeyRow& row : key.rows)
+        counts.push_back(row.blank ? -1 : row.stitches);
+    return brodix::SymbolsByUse(counts, SheetOrder());
 }
 
 void SymbolFont::Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {

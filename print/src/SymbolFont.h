@@ -33,9 +33,6 @@ class SymbolFont {
 
     // Whether symbol k has any ink; a blank one needs no glyph.
     bool HasInk(int k) const;
-    // Every symbol of the sheet, those with the least ink first (the sheet's order among
-    // equals), the blank ones last.
-    std::vector<int> LightestFirst() const;
     // Selects the font on cr for cells of pitch mm; glyph origins are the cells' bottom-left.
     void Select(cairo_t* cr, double pitch) const;
     static unsigned long GlyphOf(int k) { return static_cast<unsigned long>(k) + 1; }
@@ -54,9 +51,9 @@ class SymbolFont {
     std::vector<int> m_ink;  // pixels of ink of each symbol
 };
 
-// The symbol each palette entry is printed with, by use: the most stitched colour takes the
-// lightest symbol, so that large areas stay light on paper; kNoSymbol for a blank row.
+// The symbol each palette entry is printed with, by use (brodix::SymbolsByUse over the sheet,
+// which is ordered lightest first), as the OXS file gives them; kNoSymbol for a blank row.
 inline constexpr int kNoSymbol = -1;
-std::vector<int> SymbolsByUse(const threads::PatternKey& key, const SymbolFont& font);
+std::vector<int> SymbolsByUse(const threads::PatternKey& key);
 
 }  // namespace brodix::print::detail
