@@ -225,6 +225,21 @@ TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
     EXPECT_EQ(stitched.totals.stitches, 900);
 }
 
+// A tiny amount of floss is never shown as none.
+TEST(PatternKey, MetresTextNeverRoundsFlossAwayToNothing) {
+    const struct {
+        double metres;
+        int decimals;
+        const char* text;
+    } cases[] = {{0.0, 1, "0.0"},
+                 {0.049, 1, "< 0.1"},
+                 {0.06, 1, "0.1"},
+                 {0.004, 2, "< 0.01"},
+                 {3.456, 2, "3.46"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MetresText(c.metres, c.decimals), c.text) << c.metres;
+}
+
 // The table's columns line up by the characters shown: a name with U+2011 (three bytes) is
 // padded as one character.
 TEST(PatternKey, TableAlignsNamesByCharactersNotBytes) {

@@ -51,11 +51,6 @@ std::string Plural(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// Metres as a stitcher buys them: a tiny colour shows "< 0.1", never "0.0".
-std::string MetresText(double metres) {
-    return metres > 0 && metres < 0.05 ? std::string("< 0.1") : threads::Fixed(metres, 1);
-}
-
 // Thread numbers in the order of a maker's card: numbers by value, then names ("B5200",
 // "Blanc", "Ecru").
 bool ThreadNumberBefore(const std::string& a, const std::string& b) {
@@ -317,7 +312,7 @@ void KeyWriter::Row(const KeyRow& row) {
         Text(c.number, y, "-");
     }
     Text(c.stitches, y, std::to_string(row.stitches), Align::Right);
-    Text(c.metres, y, MetresText(row.metres), Align::Right);
+    Text(c.metres, y, threads::MetresText(row.metres, 1), Align::Right);
     if (row.sameThreadAs.empty())
         Text(c.skeins, y, std::to_string(row.skeins), Align::Right);
     else
@@ -343,7 +338,7 @@ void KeyWriter::ListRow(const ThreadTotal& thread) {
         }
     }
     Text(c.stitches, y, std::to_string(thread.stitches), Align::Right);
-    Text(c.metres, y, MetresText(thread.metres), Align::Right);
+    Text(c.metres, y, threads::MetresText(thread.metres, 1), Align::Right);
     Text(c.skeins, y, std::to_string(thread.skeins), Align::Right);
 }
 
@@ -365,7 +360,7 @@ void KeyWriter::Totals(bool threads) {
                               : Plural(static_cast<int>(colours), "colour", "colours")),
          Align::Left, Weight::Bold);
     Text(c.stitches, y, std::to_string(stitches), Align::Right, Weight::Bold);
-    Text(c.metres, y, MetresText(metres), Align::Right, Weight::Bold);
+    Text(c.metres, y, threads::MetresText(metres, 1), Align::Right, Weight::Bold);
     Text(c.skeins, y, std::to_string(skeins), Align::Right, Weight::Bold);
 }
 

@@ -1,6 +1,7 @@
 #include "threads/KeyBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -12,6 +13,13 @@ std::string Fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
+}
+
+std::string MetresText(double metres, int decimals) {
+    const double least = std::pow(10.0, -decimals);
+    if (metres > 0 && metres < least / 2)
+        return "< " + Fixed(least, decimals);
+    return Fixed(metres, decimals);
 }
 
 std::string HexColour(TColor colour) {
@@ -141,7 +149,7 @@ std::string KeyTable(const PatternKey& key) {
             text += Padded("-", 6) + "  " + Padded("-", 22) + "  " + Padded("-", 4, true);
         }
         text += "  " + Padded(std::to_string(row.stitches), 8, true) + "  " +
-                Padded(Fixed(row.metres, 2), 6, true) + "  " +
+                Padded(MetresText(row.metres, 2), 6, true) + "  " +
                 Padded(std::to_string(row.skeins), 6, true);
         const std::string note = SameThreadNote(row);
         if (!note.empty())

@@ -28,6 +28,9 @@ std::string KeyCsv(const PatternKey& key);
 // The key's figures as text, wherever they are shown: value with decimals places ("%.*f"), and
 // a colour as "#RRGGBB".
 std::string Fixed(double value, int decimals);
+// Metres of floss with decimals places; an amount that would round to nothing reads "< 0.1"
+// (or "< 0.01"), never as none.
+std::string MetresText(double metres, int decimals);
 std::string HexColour(TColor colour);
 
 // The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.
