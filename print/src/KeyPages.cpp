@@ -185,7 +185,8 @@ void KeyWriter::NeedRows(int count, void (KeyWriter::*heading)()) {
     if (!m_counting)
         m_pdf.NextPage();
     ++m_pages;
-    Title("Key (continued)", false);
+    Title(heading == &KeyWriter::ListHeading ? "Shopping list (continued)" : "Key (continued)",
+          false);
     if (heading != nullptr)
         (this->*heading)();
 }
