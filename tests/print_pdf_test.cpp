@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,13 @@ TEST(PatternPdfTest, HasTheCoverTheKeyAndTheSavedPagesOnItsPaper) {
             EXPECT_NEAR(page->page_rect().height(), height, 0.1);
         }
     }
+}
+
+TEST(PatternPdfTest, AKeyOfAnotherCensusIsRefused) {
+    const Census census = MakeCensus(2, 2, 2, [](int x, int) { return x; });
+    const threads::PatternKey key =
+        threads::BuildPatternKey(MakeCensus(1, 1, 1, [](int, int) { return 0; }), nullptr, {});
+    EXPECT_THROW(MakePatternPdf({census, &Sheet(), key, "rose.bmp"}, {}), std::invalid_argument);
 }
 
 TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {

@@ -1,5 +1,7 @@
 #include "print/PatternPdf.h"
 
+#include <stdexcept>
+
 #include "ChartPages.h"
 #include "CoverPage.h"
 #include "KeyPages.h"
@@ -19,6 +21,9 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
+    // Each cell's colour finds its symbol through its key row.
+    if (sources.key.rows.size() != sources.census.palette.size())
+        throw std::invalid_argument("the key has a row count other than the census's palette");
     const SymbolFont symbols(sources.symbolSheet);
     const std::vector<int> symbolOf = SymbolsByUse(sources.key);
     PdfCanvas pdf(options.paper);

@@ -44,7 +44,7 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 // The pattern as PDF bytes: a cover page, the key pages with the shopping list, and the chart
 // in pages as large as the paper allows, each symbol a character of the PDF's text. Symbols
 // are given by use: the most stitched colour takes the lightest. Raises EWriteError when cairo
-// cannot make the document.
+// cannot make the document, std::invalid_argument when the key is not the census's.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
 // Writes the PDF to fileName whole or not at all: a file that cannot be written raises the
