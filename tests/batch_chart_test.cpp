@@ -9,6 +9,7 @@
 #include <poppler-page.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -420,6 +421,17 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
     write("wide.oxs",
           R"(<chart><properties chartwidth="201" chartheight="1"/>)" + palette + "</chart>");
     write("bad.oxs", "<chart><palette></chart>");
+    // 16 x 16 stitches of 256 colours: refused as any such picture, never reduced.
+    std::string many = R"(<chart><properties chartwidth="16" chartheight="16"/><palette>)";
+    std::string stitches;
+    for (int i = 1; i <= 256; ++i) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "0000%02X", i - 1);
+        many += "<palette_item index=\"" + std::to_string(i) + "\" color=\"" + colour + "\"/>";
+        stitches += "<stitch x=\"" + std::to_string((i - 1) % 16) + "\" y=\"" +
+                    std::to_string((i - 1) / 16) + "\" palindex=\"" + std::to_string(i) + "\"/>";
+    }
+    write("many.oxs", many + "</palette><fullstitches>" + stitches + "</fullstitches></chart>");
 
     // Told by its contents, whatever its name; the picture is neither fitted nor blended.
     const Outcome part = RunChart({"part.xml", "part"}, dir.Path());
@@ -429,9 +441,12 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
                             "stitch.\n");
     EXPECT_EQ(SavedBmp(dir / "part_CS.bmp").width, 4 * 12 + 1);
 
-    const Outcome wide = RunChart({"wide.oxs", "wide"}, dir.Path());
-    EXPECT_EQ(wide.status, 1);
-    EXPECT_NE(wide.err.find("200"), std::string::npos) << wide.err;
+    for (const auto& [refused, reason] :
+         {std::pair{"wide.oxs", "Over 200x200 !!"}, std::pair{"many.oxs", "Over 255 colors!!"}}) {
+        const Outcome run = RunChart({refused, "refused"}, dir.Path());
+        EXPECT_EQ(run.status, 1) << refused;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
     const Outcome bad = RunChart({"bad.oxs", "bad"}, dir.Path());
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.rfind(dir / "bad.oxs" + ": the OXS file is not well-formed XML", 0), 0u)
@@ -443,7 +458,7 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
     EXPECT_EQ(alone.out, std::filesystem::canonical(dir.Path()).string() + "/p.oxs\n");
     EXPECT_EQ(RunChart({"--oxs", "out/", "part.xml"}, dir.Path()).status, 64);
     EXPECT_EQ(dir.Files(),
-              (std::vector<std::string>{"bad.oxs", "p.oxs", "part.xml", "part_CS.bmp",
+              (std::vector<std::string>{"bad.oxs", "many.oxs", "p.oxs", "part.xml", "part_CS.bmp",
                                         "part_CSC.bmp", "part_color.bmp", "wide.oxs"}));
 }
 
