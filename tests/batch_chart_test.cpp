@@ -440,6 +440,9 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
                             ": only full stitches can be charted; left out 1 part "
                             "stitch.\n");
     EXPECT_EQ(SavedBmp(dir / "part_CS.bmp").width, 4 * 12 + 1);
+    const Outcome fitted = RunChart({"--fit", "8", "part.xml", "fitted"}, dir.Path());
+    EXPECT_EQ(fitted.err, part.err);
+    EXPECT_EQ(SavedBmp(dir / "fitted_CS.bmp").width, 8 * 12 + 1);
 
     for (const auto& [refused, reason] :
          {std::pair{"wide.oxs", "Over 200x200 !!"}, std::pair{"many.oxs", "Over 255 colors!!"}}) {
@@ -457,9 +460,10 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
     EXPECT_EQ(alone.status, 0) << alone.err;
     EXPECT_EQ(alone.out, std::filesystem::canonical(dir.Path()).string() + "/p.oxs\n");
     EXPECT_EQ(RunChart({"--oxs", "out/", "part.xml"}, dir.Path()).status, 64);
-    EXPECT_EQ(dir.Files(),
-              (std::vector<std::string>{"bad.oxs", "many.oxs", "p.oxs", "part.xml", "part_CS.bmp",
-                                        "part_CSC.bmp", "part_color.bmp", "wide.oxs"}));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.oxs", "fitted_CS.bmp", "fitted_CSC.bmp",
+                                                     "fitted_color.bmp", "many.oxs", "p.oxs",
+                                                     "part.xml", "part_CS.bmp", "part_CSC.bmp",
+                                                     "part_color.bmp", "wide.oxs"}));
 }
 
 TEST(BrodixChart, WrongCommandLinePrintsUsage) {

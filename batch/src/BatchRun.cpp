@@ -98,23 +98,27 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
 }
 
-// Without --fit, a chart of another program keeps its own size. A file named .oxs is read as
-// one too, so that a damaged one is reported with its reason.
-bool ReadsAsOxs(const BatchOptions& options, const std::string& picture) {
-    return !options.photo.fit && (LoweredExtension(picture) == ".oxs" || IsOxsFile(picture));
+// A chart of another program: told by its contents, or by its name, so that a damaged one is
+// reported with its reason.
+bool ReadsAsOxs(const std::string& picture) {
+    return LoweredExtension(picture) == ".oxs" || IsOxsFile(picture);
 }
 
 void ReadPicture(const BatchOptions& options, const std::string& picture, Workspace& workspace) {
-    if (ReadsAsOxs(options, picture)) {
+    if (ReadsAsOxs(picture)) {
         OxsPicture chart = ReadOxsFile(picture);
         if (!chart.message.empty())
             std::cerr << chart.message << '\n';
-        workspace.TakePicture(std::move(chart.picture), picture);
-    } else if (ReadsAsPhoto(options, picture)) {
-        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
-    } else {
-        workspace.LoadPicture(picture);
+        // Without --fit, a chart keeps its own size; fitted, it is read again as a picture.
+        if (!options.photo.fit) {
+            workspace.TakePicture(std::move(chart.picture), picture);
+            return;
+        }
     }
+    if (ReadsAsPhoto(options, picture))
+        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
+    else
+        workspace.LoadPicture(picture);
 }
 
 void Progress(bool shown, const std::string& text) {
