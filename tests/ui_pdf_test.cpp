@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <poppler-document.h>
@@ -21,13 +22,25 @@ using testing::ReadFileBytes;
 
 class PdfSaveTest : public testing::ProgramTest {};
 
-TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenu) {
+TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenuGreyedUntilAChart) {
     for (TImage* image : {&Main().Img_color, &Main().Img_CS})
         EXPECT_EQ(Main().ViewOf(*image)->contextMenuPolicy(), Qt::CustomContextMenu);
-    QMenu menu;
-    FillImageMenu(menu, Main());
-    ASSERT_FALSE(menu.actions().empty());
-    EXPECT_EQ(menu.actions().back()->text(), QStringLiteral("Save PDF..."));
+    for (const bool loaded : {false, true}) {
+        if (loaded)
+            Load(Picture("flower.bmp", 12, 8));
+        QMenu menu;
+        FillImageMenu(menu, Main());
+        ASSERT_FALSE(menu.actions().empty());
+        const QAction* save = menu.actions().back();
+        EXPECT_EQ(save->text(), QStringLiteral("Save PDF..."));
+        EXPECT_EQ(save->isEnabled(), loaded);
+        EXPECT_EQ(save->toolTip() == QStringLiteral("Load a picture first"), !loaded);
+        // The pattern's choices may be set before any picture (snap only once there are threads).
+        for (const QAction* entry : menu.actions()) {
+            EXPECT_TRUE(entry == save || entry->isEnabled() || entry->text().startsWith("Snap"))
+                << entry->text().toStdString();
+        }
+    }
 }
 
 TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
@@ -55,6 +68,9 @@ TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
     ASSERT_EQ(shell.requests.size(), 2u);
     const FileDialogRequest& request = shell.requests.back();
     EXPECT_EQ(request.kind, FileDialogKind::Save);
+    EXPECT_EQ(request.title, "Save PDF");
+    EXPECT_EQ(request.start.fileName, folder / "flower.pdf");  // the picture's name and folder
+    EXPECT_EQ(Main().StsBar->currentMessage().toStdString(), "Written: " + folder / "flower.pdf");
     ASSERT_EQ(request.filters.size(), 1u);
     EXPECT_EQ(request.filters[0].name, "pdf");
     const auto bytes = ReadFileBytes(folder / "flower.pdf");
@@ -73,7 +89,7 @@ TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
     Main().SavePdfClick(nullptr);
     ASSERT_EQ(shell.exceptionMessages.size(), 1u);
     EXPECT_EQ(shell.exceptionMessages[0],
-              "ファイル " + folder / "file/rose.pdf" + " を作成できません.");
+              "cannot write " + folder / "file/rose.pdf" + ": Not a directory.");
     EXPECT_EQ(ReadFileBytes(folder / "file"), testing::Bytes{1});
 }
 

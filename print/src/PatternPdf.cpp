@@ -7,6 +7,8 @@
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
 #include "engine/Workspace.h"
+#include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/FileIO.h"
 
 namespace brodix::print {
@@ -35,9 +37,17 @@ void SavePatternPdf(const std::string& fileName, const PdfSources& sources,
                     const PdfOptions& options) {
     // The whole document is made before the file is touched: a failure leaves no trace.
     const std::string bytes = MakePatternPdf(sources, options);
-    TSafeFileWriter writer(fileName);
-    writer.Stream().Write(bytes.data(), bytes.size());
-    writer.Commit();
+    // The PDF is no file of the framework's design: its failure speaks plain English with the
+    // system's reason, where Save's files keep the framework's fixed texts.
+    try {
+        TSafeFileWriter writer(fileName);
+        writer.Stream().Write(bytes.data(), bytes.size());
+        writer.Commit();
+    } catch (const EFCreateError&) {
+        throw EFCreateError(CannotWriteText(fileName), "PDF not created");
+    } catch (const EWriteError&) {
+        throw EWriteError(CannotWriteText(fileName), "PDF not written");
+    }
 }
 
 }  // namespace brodix::print

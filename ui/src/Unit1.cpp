@@ -177,8 +177,16 @@ void TF_main::BTN_SAVEClick(QObject*) {
 }
 
 void TF_main::SavePdfClick(QObject*) {
-    Guard(m_shell, this,
-          [this] { m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
+    Guard(m_shell, this, [this] {
+        const std::string written = m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
+                                                   SaveDialog1.FileName());
+        if (!written.empty())
+            ShowWritten(written);
+    });
+}
+
+void TF_main::ShowWritten(const std::string& fileName) {
+    StatusCaption(*StsBar).SetText("Written: " + fileName);
 }
 
 void TF_main::BitBtn1Click(QObject*) {

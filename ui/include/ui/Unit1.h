@@ -81,6 +81,8 @@ class TF_main : public QWidget {
     void CB_AUTOClick(QObject* sender);
     // "Save PDF..." of the legend's and the chart's menu.
     void SavePdfClick(QObject* sender);
+    // The status text after a file of the pattern menu is written ("Save PDF...").
+    void ShowWritten(const std::string& fileName);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace brodix {
+
+// Why a file could not be read or written, in the system's words ("No such file or
+// directory"), for the plain-English line that follows a fixed message. The framework's
+// messages do not carry the reason, so it is asked of the system again: for reading, by opening
+// the file; for writing, by looking at the file and its folder. Empty when the system finds
+// nothing wrong (the contents were at fault, or the disk filled up and has room again).
+std::string ReadFailureReason(const std::string& fileName);
+std::string WriteFailureReason(const std::string& fileName);
+
+// "cannot write holiday.pdf: Permission denied" (without a reason when none is found).
+std::string CannotWriteText(const std::string& fileName);
+
+}  // namespace brodix
