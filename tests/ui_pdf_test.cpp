@@ -32,9 +32,9 @@ TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenuGreyedUntilAChart) {
         FillImageMenu(menu, Main());
         ASSERT_FALSE(menu.actions().empty());
         const QAction* save = menu.actions().back();
-        EXPECT_EQ(save->text(), QStringLiteral("Save PDF..."));
+        EXPECT_EQ(save->text(), loaded ? QStringLiteral("Save PDF...")
+                                       : QStringLiteral("Save PDF... (load a picture first)"));
         EXPECT_EQ(save->isEnabled(), loaded);
-        EXPECT_EQ(save->toolTip() == QStringLiteral("Load a picture first"), !loaded);
         // The pattern's choices may be set before any picture (snap only once there are threads).
         for (const QAction* entry : menu.actions()) {
             EXPECT_TRUE(entry == save || entry->isEnabled() || entry->text().startsWith("Snap"))
@@ -55,7 +55,7 @@ TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
                           Main().BTN_MAKE->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(Main().BTN_MAKE, &key);
     QApplication::processEvents();  // the check runs now even when no menu opened
-    EXPECT_EQ(shown, QStringLiteral("Save PDF..."));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Save PDF..."))) << shown.toStdString();
 }
 
 TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
@@ -70,7 +70,7 @@ TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
     EXPECT_EQ(request.kind, FileDialogKind::Save);
     EXPECT_EQ(request.title, "Save PDF");
     EXPECT_EQ(request.start.fileName, folder / "flower.pdf");  // the picture's name and folder
-    EXPECT_EQ(Main().StsBar->currentMessage().toStdString(), "Written: " + folder / "flower.pdf");
+    EXPECT_EQ(Main().StsBar->currentMessage(), QStringLiteral("Written: flower.pdf"));
     ASSERT_EQ(request.filters.size(), 1u);
     EXPECT_EQ(request.filters[0].name, "pdf");
     const auto bytes = ReadFileBytes(folder / "flower.pdf");

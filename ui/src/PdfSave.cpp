@@ -28,14 +28,14 @@ std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspac
 }
 
 QAction* AddPatternSaveEntry(QMenu& menu, const TF_main& window, const QString& text) {
-    QAction* save = menu.addAction(text);
     // Greyed, the entry says why; the pattern's choices stay enabled to be set in advance.
-    if (!window.StoredWorkspace().LastCensus()) {
-        save->setEnabled(false);
-        save->setToolTip(window.Image1.Picture().HasGraphic()
-                             ? QStringLiteral("Make a chart of the picture first")
-                             : QStringLiteral("Load a picture first"));
-    }
+    if (window.StoredWorkspace().LastCensus())
+        return menu.addAction(text);
+    const QString why = window.Image1.Picture().HasGraphic()
+                            ? QStringLiteral("make a chart first")
+                            : QStringLiteral("load a picture first");
+    QAction* save = menu.addAction(QStringLiteral("%1 (%2)").arg(text, why));
+    save->setEnabled(false);
     return save;
 }
 

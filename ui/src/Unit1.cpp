@@ -11,6 +11,7 @@
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "raster/FileName.h"
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
@@ -186,7 +187,8 @@ void TF_main::SavePdfClick(QObject*) {
 }
 
 void TF_main::ShowWritten(const std::string& fileName) {
-    StatusCaption(*StsBar).SetText("Written: " + fileName);
+    // The status bar is as narrow as the left column: the name, without its folder, fits.
+    StatusCaption(*StsBar).SetText("Written: " + NamePart(fileName));
 }
 
 void TF_main::BitBtn1Click(QObject*) {

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -240,7 +241,12 @@ int main(int argc, char* argv[]) {
     ShootMenu(out + "/menu-no-picture.png", main, *main.ScrollBox2);
     main.BitBtn2->click();
     Shoot(out + "/main.png");
+    // The README's picture shows the flower's symbols, not the sky above it.
+    main.ScrollBox2->horizontalScrollBar()->setValue(500);
+    main.ScrollBox2->verticalScrollBar()->setValue(150);
     ShootWindow(out + "/screenshot.png", main);
+    main.ScrollBox2->horizontalScrollBar()->setValue(0);
+    main.ScrollBox2->verticalScrollBar()->setValue(0);
     ShootTooltip(out + "/legend-hint.png", *main.ViewOf(main.Img_color), QPoint(20, 37));
     ShootDialog(
         out + "/save-pdf-dialog.png", [&] { main.SavePdfClick(nullptr); }, true);

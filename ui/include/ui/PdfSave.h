@@ -32,8 +32,8 @@ class PdfSave {
     TFileDialog m_dialog;
 };
 
-// An entry of the menu that saves the pattern ("Save PDF...", "Save OXS..."): greyed, with its
-// reason as tooltip, until a Make has made a chart.
+// An entry of the menu that saves the pattern ("Save PDF...", "Save OXS..."): until a Make has
+// made a chart, greyed with its reason after the text ("Save PDF... (load a picture first)").
 QAction* AddPatternSaveEntry(QMenu& menu, const TF_main& window, const QString& text);
 
 // The dialog filter of "Save PDF...": "pdf".
