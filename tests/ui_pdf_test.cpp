@@ -8,6 +8,7 @@
 #include <poppler-document.h>
 #include <poppler-page.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "ui/ImageMenu.h"
@@ -76,10 +77,15 @@ TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
     const auto bytes = ReadFileBytes(folder / "flower.pdf");
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
     EXPECT_TRUE(shell.exceptionMessages.empty());
-
+    // The next dialog opens in the folder of the last save.
+    std::filesystem::create_directory(folder / "sub");
+    shell.Answer(folder / "sub/other.pdf");
+    Main().SavePdfClick(nullptr);
     shell.Cancel();
     Main().SavePdfClick(nullptr);
-    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"flower.bmp", "flower.pdf"}));
+    EXPECT_EQ(shell.requests.back().start.fileName, folder / "sub/flower.pdf");
+
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"flower.bmp", "flower.pdf", "sub"}));
 }
 
 TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {

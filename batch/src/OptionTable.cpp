@@ -183,8 +183,7 @@ const Row kRows[] = {
      "grouped, weighed by their stitches, each group taking the colour (with\n"
      "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
      "colour kept.\n",
-     "\n"
-     "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
+     "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
      "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
     {"--pdf", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
@@ -203,7 +202,7 @@ const Row kRows[] = {
      "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"},
     {"--help", "-h", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.help = true; },
-     "", false, "Help", "--help", "shows this text.\n", ""},
+     "", false, "Help", "-h, --help", "shows this text.\n", ""},
     {"--version", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.version = true; },
      "", false, "", "--version", "shows the program's name and version.\n", ""},

@@ -12,7 +12,8 @@ namespace brodix {
 std::string ReadFailureReason(const std::string& fileName);
 std::string WriteFailureReason(const std::string& fileName);
 
-// "cannot write holiday.pdf: Permission denied" (without a reason when none is found).
-std::string CannotWriteText(const std::string& fileName);
+// "cannot write holiday.pdf: Permission denied": the reason of systemError (an errno value)
+// when it is not 0, else WriteFailureReason(); without a reason when none is found.
+std::string CannotWriteText(const std::string& fileName, int systemError = 0);
 
 }  // namespace brodix

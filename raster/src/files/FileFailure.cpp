@@ -48,8 +48,9 @@ std::string WriteFailureReason(const std::string& fileName) {
     return {};
 }
 
-std::string CannotWriteText(const std::string& fileName) {
-    const std::string reason = WriteFailureReason(fileName);
+std::string CannotWriteText(const std::string& fileName, int systemError) {
+    const std::string reason =
+        systemError != 0 ? Reason(systemError) : WriteFailureReason(fileName);
     return "cannot write " + fileName + (reason.empty() ? std::string() : ": " + reason);
 }
 
