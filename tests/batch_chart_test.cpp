@@ -508,6 +508,10 @@ TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
+    // Read as a photo, a missing file speaks plain English alone.
+    const Outcome missing = RunChart({"--fit", "50", "gone.png", "rose"}, dir.Path());
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "cannot read " + folder + "/gone.png: No such file or directory.\n");
 
     for (const std::vector<std::string>& options : {std::vector<std::string>{"--fit", "0"},
                                                     {"--fit", "201x10"},

@@ -12,6 +12,9 @@ namespace brodix {
 std::string ReadFailureReason(const std::string& fileName);
 std::string WriteFailureReason(const std::string& fileName);
 
+// "cannot read rose.png: No such file or directory" (without a reason when none is found).
+std::string CannotReadText(const std::string& fileName);
+
 // "cannot write holiday.pdf: Permission denied": the reason of systemError (an errno value)
 // when it is not 0, else WriteFailureReason(); without a reason when none is found.
 std::string CannotWriteText(const std::string& fileName, int systemError = 0);

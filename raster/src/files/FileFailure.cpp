@@ -48,6 +48,11 @@ std::string WriteFailureReason(const std::string& fileName) {
     return {};
 }
 
+std::string CannotReadText(const std::string& fileName) {
+    const std::string reason = ReadFailureReason(fileName);
+    return "cannot read " + fileName + (reason.empty() ? std::string() : ": " + reason);
+}
+
 std::string CannotWriteText(const std::string& fileName, int systemError) {
     const std::string reason =
         systemError != 0 ? Reason(systemError) : WriteFailureReason(fileName);
