@@ -135,21 +135,9 @@ void PrintFailure(const std::exception& error, Stage stage, const std::string& p
         std::cerr << line << '\n';
 }
 
-// Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
-                    const threads::PatternKey& key) {
-    const std::string fileName = FullPath(options.pdf);
-    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
-    return fileName;
-}
-
-}  // namespace
-
-int RunBatch(const BatchOptions& options) {
-    const bool progress = ::isatty(STDERR_FILENO) == 1;
-    Workspace workspace;
-
-    // An unreadable sheet is reported and the run goes on without it, as at the window's start.
+// An unreadable sheet is reported and the run goes on without it, as at the window's start.
+// Gives the sheet's full name.
+std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
     const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
                                                           : FullPath(options.symbolSheet);
     try {
@@ -165,6 +153,23 @@ int RunBatch(const BatchOptions& options) {
         if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
             std::cerr << line << '\n';
     }
+    return sheet;
+}
+
+// Writes the printed pattern and gives the full name of its file.
+std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
+                    const threads::PatternKey& key) {
+    const std::string fileName = FullPath(options.pdf);
+    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
+    return fileName;
+}
+
+}  // namespace
+
+int RunBatch(const BatchOptions& options) {
+    const bool progress = ::isatty(STDERR_FILENO) == 1;
+    Workspace workspace;
+    LoadSheet(options, workspace);
 
     Stage stage = Stage::Other;
     const std::string picture = FullPath(options.picture);
