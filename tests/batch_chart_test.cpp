@@ -194,19 +194,36 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
     struct Case {
         int w, h;
         std::vector<std::string> options;
-        std::string err;
+        std::string err, hint;
     };
     const ColorAt many = [](int x, int y) { return RGB(16 * x, 16 * y, 0); };  // 256 colours
     for (const Case& c :
-         {Case{201, 1, {}, "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n"},
-          Case{16, 16, {}, "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n"}}) {
+         {Case{201,
+               1,
+               {},
+               "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n",
+               "is 201 x 1 pixels, more than a chart of 200 x 200 stitches: add --fit 200 (or a "
+               "smaller size) to fit it\n"},
+          Case{16,
+               16,
+               {},
+               "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n",
+               "has more than 255 colours after the levels: add --max-colours 255 (or fewer) to "
+               "keep the ones that represent it best, or --snap to match them to threads\n"}}) {
         TempDir dir;
         testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(c.w, c.h, 24, many));
+        const std::string folder = std::filesystem::canonical(dir.Path()).string();
         const Outcome run = RunChart({"--symbols", dir / "none.bmp", "pic.bmp", "out"}, dir.Path());
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
-        // The unreadable sheet is reported first; the refusal follows it.
-        EXPECT_EQ(run.err, "ファイル " + dir / "none.bmp" + " は開けません.\n" + c.err);
+        // The unreadable sheet is reported first; the refusal follows it, each fixed text as the
+        // window shows it, then what to do.
+        EXPECT_EQ(run.err, "ファイル " + dir / "none.bmp" +
+                               " は開けません.\nbrodix-chart: cannot read "
+                               "the symbol sheet " +
+                               dir / "none.bmp" +
+                               ": No such file or directory; the chart is made without symbols\n" +
+                               c.err + "brodix-chart: " + folder + "/pic.bmp " + c.hint);
         EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
     }
 }
@@ -241,7 +258,9 @@ TEST(BrodixChart, NamesFollowTheSaveDialog) {
     EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CSC.jpg").at(0), 'B');
 }
 
-TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
+// Each fixed text stays exactly as the window shows it; a plain-English line with the reason
+// follows it.
+TEST(BrodixChart, FailuresPrintTheMessageBoxTextThenWhatFailedAndWhy) {
     TempDir dir;
     testing::WriteFileBytes(dir / "pic.bmp",
                             testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
@@ -252,15 +271,51 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     };
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
     for (const Case& c :
-         {Case{"missing.bmp", "rose", "ファイル " + folder + "/missing.bmp は開けません.\n"},
-          Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
-          Case{"pic.ico", "rose", "ビットマップを持っている時のみイメージの変更が可能です.\n"},
+         {Case{"missing.bmp", "rose",
+               "ファイル " + folder + "/missing.bmp は開けません.\nbrodix-chart: cannot read " +
+                   folder + "/missing.bmp: No such file or directory\n"},
+          Case{"pic.gif", "rose",
+               "拡張子 .gif の画像形式は処理できません.\nbrodix-chart: cannot read " + folder +
+                   "/pic.gif: No such file or directory\n"},
+          Case{"pic.ico", "rose",
+               "ビットマップを持っている時のみイメージの変更が可能です.\nbrodix-chart: cannot "
+               "chart " +
+                   folder +
+                   "/pic.ico: only bitmaps are charted, and an icon or metafile "
+                   "is none; save it as PNG or BMP and chart that\n"},
           Case{"pic.bmp", dir / "file/rose",
-               "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
+               "ファイル " + dir / "file/rose_CS.bmp" +
+                   " を作成できません.\nbrodix-chart: cannot "
+                   "write " +
+                   dir / "file/rose_CS.bmp" + ": Not a directory\n"}}) {
         const Outcome run = RunChart({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
         EXPECT_EQ(run.status, 2) << c.picture;
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
+    }
+}
+
+// The PDF is no file of the framework's design: its failures speak plain English alone (a file
+// in place of the folder is tested in PdfIsWrittenBesideOrInsteadOfTheBmpFiles).
+TEST(BrodixChart, APdfOrOxsFileThatCannotBeWrittenSaysWhy) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    std::filesystem::create_directory(dir / "locked");
+    std::filesystem::permissions(
+        dir / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Case {
+        std::string option, file, reason;
+    };
+    for (const Case& c : {Case{"--pdf", dir / "missing/rose.pdf", "No such file or directory"},
+                          Case{"--pdf", dir / "locked/rose.pdf", "Permission denied"},
+                          Case{"--oxs", dir / "missing/rose.oxs", "No such file or directory"}}) {
+        if (c.reason == "Permission denied" && ::geteuid() == 0)
+            continue;  // the superuser writes into any folder
+        const Outcome run =
+            RunChart({"--threads", "none", c.option, c.file, "pic.bmp"}, dir.Path());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "cannot write " + c.file + ": " + c.reason + ".\n");
     }
 }
 
@@ -316,7 +371,12 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     const Outcome without = RunChart({"pic.bmp", "a"}, dir.Path(), copy);
     EXPECT_EQ(without.status, 0);
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
-    EXPECT_EQ(without.err, "ファイル " + folder + "/Brodix.bmp は開けません.\n");
+    EXPECT_EQ(without.err, "ファイル " + folder +
+                               "/Brodix.bmp は開けません.\nbrodix-chart: cannot read the "
+                               "symbol sheet " +
+                               folder +
+                               "/Brodix.bmp: No such file or directory; "
+                               "the chart is made without symbols\n");
 
     testing::WriteFileBytes(dir / "Brodix.bmp", testing::BmpBytes(121, 313, 24, [](int x, int y) {
                                 return SheetColor(x, y);
@@ -330,7 +390,11 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     testing::WriteFileBytes(dir / "sheet.ico", {0, 0, 1, 0, 0, 0});
     const Outcome icon = RunChart({"--symbols", "sheet.ico", "pic.bmp", "c"}, dir.Path(), copy);
     EXPECT_EQ(icon.status, 0);
-    EXPECT_EQ(icon.err, "ビットマップイメージが不正です.\n");
+    EXPECT_EQ(icon.err,
+              "ビットマップイメージが不正です.\nbrodix-chart: cannot read the symbol sheet " +
+                  folder +
+                  "/sheet.ico: it is damaged or not a BMP picture; the chart "
+                  "is made without symbols\n");
     EXPECT_TRUE(std::filesystem::exists(dir / "c_CS.bmp"));
 }
 
@@ -361,7 +425,7 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
 
     const Outcome failed = RunChart({"--pdf", dir / "file/x.pdf", "pic.bmp"}, dir.Path());
     EXPECT_EQ(failed.status, 2);
-    EXPECT_EQ(failed.err, "ファイル " + dir / "file/x.pdf" + " を作成できません.\n");
+    EXPECT_EQ(failed.err, "cannot write " + dir / "file/x.pdf" + ": Not a directory.\n");
     EXPECT_EQ(failed.out, "");
 
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -538,6 +602,10 @@ TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
+    // Read as a photo, a missing file speaks plain English alone.
+    const Outcome missing = RunChart({"--fit", "50", "gone.png", "rose"}, dir.Path());
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "cannot read " + folder + "/gone.png: No such file or directory.\n");
 
     for (const std::vector<std::string>& options : {std::vector<std::string>{"--fit", "0"},
                                                     {"--fit", "201x10"},

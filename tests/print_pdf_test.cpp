@@ -262,7 +262,8 @@ TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
         SavePatternPdf(missing, {census, &Sheet(), key, "rose.bmp"}, {});
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + missing + " を作成できません");
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot write " + missing + ": No such file or directory");
     }
     EXPECT_TRUE(folder.Files().empty());
 

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FailureLines.h"
 #include "engine/Captions.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
@@ -147,6 +148,44 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     return catalogue;
 }
 
+// What the run was doing when it failed: it says which plain-English line follows the message.
+enum class Stage { Load, Make, Save, Other };
+
+void PrintFailure(const std::exception& error, Stage stage, const std::string& picture,
+                  const std::string& name) {
+    std::cerr << ExceptionBoxText(error.what()) << '\n';
+    std::string line;
+    if (stage == Stage::Load)
+        line = LoadFailureLine(picture, error);
+    else if (stage == Stage::Make)
+        line = MakeFailureLine(picture, error);
+    else if (stage == Stage::Save)
+        line = SaveFailureLine(name, error);
+    if (!line.empty())
+        std::cerr << line << '\n';
+}
+
+// An unreadable sheet is reported and the run goes on without it, as at the window's start.
+// Gives the sheet's full name.
+std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
+    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
+                                                          : FullPath(options.symbolSheet);
+    try {
+        workspace.LoadSymbolSheet(sheet);
+        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
+        // picture, which has no cells to copy and would stop every Make.
+        if (workspace.SymbolSheet() == nullptr) {
+            workspace.symbols.Picture().SetGraphic(nullptr);
+            throw EInvalidGraphic(msg::kInvalidBitmap);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
+            std::cerr << line << '\n';
+    }
+    return sheet;
+}
+
 // Writes the printed pattern and gives the full name of its file.
 std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
                     const threads::PatternKey& key) {
@@ -160,52 +199,48 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
     Workspace workspace;
+    LoadSheet(options, workspace);
 
-    // An unreadable sheet is reported and the run goes on without it, as at the window's start.
-    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
-                                                          : FullPath(options.symbolSheet);
-    try {
-        workspace.LoadSymbolSheet(sheet);
-        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
-        // picture, which has no cells to copy and would stop every Make.
-        if (workspace.SymbolSheet() == nullptr) {
-            workspace.symbols.Picture().SetGraphic(nullptr);
-            throw EInvalidGraphic(msg::kInvalidBitmap);
-        }
-    } catch (const std::exception& error) {
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
-    }
-
+    Stage stage = Stage::Other;
+    const std::string picture = FullPath(options.picture);
+    std::string name;
     try {
         workspace.ReadBlankCell();
-        const std::string name =
-            options.name.empty() ? std::string() : SaveDialogName(options.name);
+        name = options.name.empty() ? std::string() : SaveDialogName(options.name);
         threads::PatternSettings settings = options.pattern;
         settings.catalogue = Catalogue(options);
 
-        const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
+        stage = Stage::Load;
         ReadPicture(options, picture, workspace);
 
         HeadlessControls controls;
         RecordingSink messages;
         Progress(progress, "Making...");
+        stage = Stage::Make;
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
                            threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
+            std::cerr << messages.Title() << '\n'
+                      << LineBreaksForDisplay(messages.Text()) << '\n'
+                      << RefusalLine(picture, workspace.picture.Picture().Width(),
+                                     workspace.picture.Picture().Height())
+                      << '\n';
             return kExitRefused;
         }
+        stage = Stage::Other;
         const Census& census = *workspace.LastCensus();
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
+            stage = Stage::Save;
             // As mkdir -p would: a batch run often writes into a folder of its own. A folder
             // that cannot be made shows as the first file that cannot be created.
             std::error_code ignored;
             std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
+            stage = Stage::Other;
         }
         const threads::PatternKey key = threads::KeyOf(census, settings);
         if (!options.pdf.empty()) {
@@ -226,7 +261,7 @@ int RunBatch(const BatchOptions& options) {
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        PrintFailure(error, stage, picture, name);
         return kExitFailed;
     }
 }

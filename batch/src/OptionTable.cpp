@@ -94,7 +94,7 @@ std::string Named(const std::string& value, const char* needed) {
 const Row kRows[] = {
     {"--red", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.levels.red = ParseLevel("--red", v); },
-     "[--red LEVEL]", false, "Options", "--red LEVEL, --green LEVEL, --blue LEVEL",
+     "[--red LEVEL]", false, "Input", "--red LEVEL, --green LEVEL, --blue LEVEL",
      "the levels each channel keeps: org (exact, the default), 4, 6, 16 or 18.\n", ""},
     {"--green", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.levels.green = ParseLevel("--green", v); },
@@ -124,7 +124,7 @@ const Row kRows[] = {
      "picture is transparent; white (FFFFFF) unless given.\n", ""},
     {"--null", "-z", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.nullEnds = true; },
-     "[-z]", false, "", "-z, --null",
+     "[-z]", false, "Output files", "-z, --null",
      "ends each name in the list of files with a NUL byte instead of a line\n"
      "break, for names that hold line breaks themselves.\n", ""},
     {"--threads", "", Takes::Value,
@@ -155,7 +155,7 @@ const Row kRows[] = {
      "may be left out: then only the key is printed and nothing is saved.\n", ""},
     {"--snap", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.snap = true; },
-     "[--snap]", false, "Fewer, real colours (all off by default; applied after the levels, in this order)",
+     "[--snap]", false, "Colours (all off by default; applied after the levels, in this order)",
      "--snap",
      "each colour becomes the colour of its nearest thread of the catalogue:\n"
      "one symbol per thread. A picture of more than 255 colours can be charted\n"
@@ -163,8 +163,9 @@ const Row kRows[] = {
     {"--clean", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
      "[--clean]", false, "", "--clean",
-     "a stitch whose colour none of its 8 neighbours shares takes the colour\n"
-     "most of them have.\n", ""},
+     "done last, on the final colours: a stitch whose colour none of its 8\n"
+     "neighbours shares takes, among the colours two or more of them share, the\n"
+     "one nearest its own.\n", ""},
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
@@ -178,19 +179,15 @@ const Row kRows[] = {
          o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
      },
      "[--max-colours K]", true, "", "--max-colours K",
-     "the rarest colours merge so that at most K remain.\n",
-     "\n"
-     "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
-     "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"},
-    {"--help", "-h", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.help = true; },
-     "", false, "Help and version", "--help", "shows this text.\n", ""},
-    {"--version", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.version = true; },
-     "", false, "", "--version", "shows the program's name and version.\n", ""},
+     "keeps the K colours that best represent the picture: alike colours are\n"
+     "grouped, weighed by their stitches, each group taking the colour (with\n"
+     "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
+     "colour kept.\n",
+     "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
+     "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
     {"--pdf", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
-     "", false, "The printed pattern", "--pdf FILE",
+     "", false, "PDF and OXS", "--pdf FILE",
      "also writes the pattern as one PDF ready to print: a cover with the\n"
      "picture and a map of the pages, the key (symbol, colour, stitches), and\n"
      "the chart in the pages above, with row and column numbers every 10\n"
@@ -202,15 +199,21 @@ const Row kRows[] = {
     {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",
      "the chart's cells: black symbols on white (bw, the default), or on a\n"
      "light tint of each stitch's colour (tint).\n",
-     "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf rose.pdf rose.bmp\n"},
+     "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"},
     {"--oxs", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.oxs = Named(v, "--oxs needs a file name"); },
-     "", false, "The pattern for other cross-stitch programs", "--oxs FILE",
+     "", false, "", "--oxs FILE",
      "also writes the pattern as an OXS file, which WinStitch, MacStitch,\n"
      "FlossCross, Embroiderly and other programs open: the chart's size, the\n"
      "threads with their colours and symbols, and one full stitch per stitched\n"
      "cell. NAME may then be left out. An existing FILE is replaced only once\n"
      "the new one is complete.\n", ""},
+    {"--help", "-h", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.help = true; },
+     "", false, "Help", "-h, --help", "shows this text.\n", ""},
+    {"--version", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.version = true; },
+     "", false, "", "--version", "shows the program's name and version.\n", ""},
 };
 // clang-format on
 
@@ -270,10 +273,10 @@ std::string UsageText() {
     }
     return usage +
            " PICTURE NAME\n"
-           "       brodix-chart --key[=csv] [options] PICTURE\n"
-           "       brodix-chart [OPTIONS] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
+           "       brodix-chart --key[=csv] [options] PICTURE [NAME]\n"
+           "       brodix-chart [options] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
            "                    PICTURE [NAME]\n"
-           "       brodix-chart [OPTIONS] --oxs FILE PICTURE [NAME]\n"
+           "       brodix-chart [options] --oxs FILE PICTURE [NAME]\n"
            "       brodix-chart --help\n";
 }
 
@@ -304,8 +307,10 @@ std::string HelpText() {
            OptionsHelp() +
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
-           "standard error, as the window's message boxes would show them. When the list\n"
-           "cannot be printed, the files are still written and the exit status is 2.\n"
+           "standard error, as the window's message boxes would show them, followed by a\n"
+           "line that says what failed and why and, for a picture that cannot be charted,\n"
+           "what to do (--fit, --max-colours). When the list cannot be printed, the files\n"
+           "are still written and the exit status is 2.\n"
            "\n"
            "Exit status:\n"
            "  0   the files are written\n"

@@ -5,6 +5,7 @@
 
 #include "RgbImage.h"
 #include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
 
@@ -136,7 +137,14 @@ std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const Ph
 }
 
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {
-    auto stream = TFileStream::OpenRead(fileName);
+    // Pictures of any kind are no part of the framework's design: a file that cannot be opened
+    // is told in plain English with the system's reason.
+    std::unique_ptr<TFileStream> stream;
+    try {
+        stream = TFileStream::OpenRead(fileName);
+    } catch (const EFOpenError&) {
+        throw EFOpenError(CannotReadText(fileName), "photo not opened");
+    }
     // A file larger than the biggest picture the cap allows in any kind is not read into memory.
     if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
         throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
