@@ -8,13 +8,13 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
@@ -25,7 +25,9 @@
 #include "print/PatternPdf.h"
 #include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
+#include "raster/FileIO.h"
 #include "raster/FileName.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
 
@@ -84,10 +86,21 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
+    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
     std::uint8_t head[8] = {};
-    std::ifstream in(picture, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+    std::size_t got = 0;
+    try {
+        got = TFileStream::OpenRead(picture)->Read(head, sizeof head);
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsPhotoData({head, got});
+}
+
+// Make's refusal, as the window would show it.
+int Refused(const std::string& title, const std::string& text) {
+    std::cerr << title << '\n' << LineBreaksForDisplay(text) << '\n';
+    return kExitRefused;
 }
 
 void Progress(bool shown, const std::string& text) {
@@ -158,6 +171,7 @@ int RunBatch(const BatchOptions& options) {
         std::cerr << ExceptionBoxText(error.what()) << '\n';
     }
 
+    std::string writing;  // the output being written, for a failure's message
     try {
         workspace.ReadBlankCell();
         const std::string name =
@@ -166,24 +180,34 @@ int RunBatch(const BatchOptions& options) {
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture))
+        if (ReadsAsPhoto(options, picture)) {
+            // A size Make would refuse is refused from the header, before any decoding.
+            const StitchSize size =
+                options.photo.fit ? StitchSize{} : ReadPhotoSize(picture, options.photo);
+            if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
+                return Refused(refusal->title, refusal->text);
             workspace.TakePicture(ReadPhotoFile(picture, options.photo));
-        else
+        } else
             workspace.LoadPicture(picture);
 
         HeadlessControls controls;
         RecordingSink messages;
         Progress(progress, "Making...");
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
-                           MakeOptionsOf(options, catalogue)) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
-            return kExitRefused;
-        }
+                           MakeOptionsOf(options, catalogue)) == MakeResult::Refused)
+            return Refused(messages.Title(), messages.Text());
         const Census& census = *workspace.LastCensus();
+        std::vector<std::string> outputs;
+        if (!name.empty())
+            outputs = SavedFileNames(name, census.width, census.height);
+        if (!options.pdf.empty())
+            outputs.push_back(FullPath(options.pdf));
+        RequireDistinctFiles({picture, sheet, catalogue ? catalogue->path : picture}, outputs);
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
+            writing = name;
             // As mkdir -p would: a batch run often writes into a folder of its own. A folder
             // that cannot be made shows as the first file that cannot be created.
             std::error_code ignored;
@@ -195,6 +219,7 @@ int RunBatch(const BatchOptions& options) {
             census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
+            writing = FullPath(options.pdf);
             list.Add(SavePdf(options, census, key, workspace.symbols, picture));
         }
         if (options.key != KeyFormat::None) {
@@ -205,6 +230,12 @@ int RunBatch(const BatchOptions& options) {
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << ExceptionBoxText(error.what()) << '\n';
+        // The fixed message does not say why a write failed; the system's reason does.
+        const auto* failure = dynamic_cast<const Exception*>(&error);
+        if (failure != nullptr && failure->SystemError() != 0) {
+            std::cerr << "brodix-chart: cannot write " << writing << ": "
+                      << std::strerror(failure->SystemError()) << '\n';
+        }
         return kExitFailed;
     }
 }

@@ -196,6 +196,22 @@ std::vector<std::string> SavePattern(const std::string& fileName, Workspace& wor
     return SavePattern(fileName, sources, onWritten);
 }
 
+std::vector<std::string> SavedFileNames(const std::string& fileName, int width, int height) {
+    const FileNameParts parts = SplitFileName(fileName);
+    const std::string stem = parts.Stem();
+    std::vector<std::string> names{stem + "_CS" + parts.ext};
+    if (width > kPageStitchesAcross || height > kPageStitchesDown) {
+        for (int i = 0; i < (width - 1) / kPageStitchesAcross + 1; ++i) {
+            for (int j = 0; j < (height - 1) / kPageStitchesDown + 1; ++j)
+                names.push_back(stem + "_CS" + std::to_string(i + 1) + std::to_string(j + 1) +
+                                parts.ext);
+        }
+    }
+    names.push_back(stem + "_color" + parts.ext);
+    names.push_back(stem + "_CSC" + parts.ext);
+    return names;
+}
+
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources) {
     return SavePattern(fileName, sources, nullptr);
 }

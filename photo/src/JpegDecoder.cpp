@@ -34,6 +34,9 @@ struct JpegState {
     jpeg_progress_mgr progress;
     std::jmp_buf jump;
     bool created;
+    // The first EXIF segment, where it lies in the file's bytes.
+    const std::uint8_t* exif;
+    std::size_t exifSize;
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr info) {
@@ -54,6 +57,33 @@ void ProgressMonitor(j_common_ptr info) {
     }
 }
 
+// Of the APP1 segments only the first EXIF one is needed, and a file may hold thousands of
+// 64 KB segments: none is copied. The source is the whole file in memory, so the segment is
+// noted where it lies and skipped.
+boolean NoteExif(j_decompress_ptr info) {
+    jpeg_source_mgr& source = *info->src;
+    const auto next = [&]() -> unsigned {
+        if (source.bytes_in_buffer == 0 && !source.fill_input_buffer(info))
+            return 0;
+        --source.bytes_in_buffer;
+        return *source.next_input_byte++;
+    };
+    const unsigned high = next();
+    const unsigned length = (high << 8) | next();
+    if (length < 2)
+        ERREXIT(info, JERR_BAD_LENGTH);
+    const std::size_t size = length - 2;
+    auto* state = static_cast<JpegState*>(info->client_data);
+    static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    if (state->exif == nullptr && source.bytes_in_buffer >= size && size >= sizeof kExif &&
+        std::memcmp(source.next_input_byte, kExif, sizeof kExif) == 0) {
+        state->exif = source.next_input_byte;
+        state->exifSize = size;
+    }
+    source.skip_input_data(info, static_cast<long>(size));
+    return TRUE;
+}
+
 bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
     state->info.err = jpeg_std_error(&state->error);
     state->error.error_exit = ErrorExit;
@@ -68,7 +98,7 @@ bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
     state->progress.progress_monitor = ProgressMonitor;
     state->info.progress = &state->progress;
     jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
-    jpeg_save_markers(&state->info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_set_marker_processor(&state->info, JPEG_APP0 + 1, NoteExif);
     jpeg_read_header(&state->info, TRUE);
     return true;
 }
@@ -120,12 +150,8 @@ class JpegHolder {
     std::unique_ptr<JpegState> m_state;
 };
 
-int OrientationOf(const jpeg_decompress_struct& info) {
-    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 1)
-            return ExifOrientation({marker->data, marker->data_length});
-    }
-    return 1;
+int OrientationOf(const JpegState& state) {
+    return state.exif == nullptr ? 1 : ExifOrientation({state.exif, state.exifSize});
 }
 
 // The smallest scale n / 8 that keeps the decoded picture kReducedScaleMargin times the fitted
@@ -140,7 +166,7 @@ unsigned ReducedScale(std::uint64_t width, std::uint64_t height, StitchSize targ
 }
 
 // Adobe's CMYK JPEGs store the inks inverted: 255 is no ink.
-void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
+void CmykToRgb(PixelBytes& pixels, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned k = pixels[i * 4 + 3];
         const auto channel = [&](unsigned c) { return static_cast<std::uint8_t>(c * k / 255); };
@@ -156,7 +182,7 @@ void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
 
 }  // namespace
 
-RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
+RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options, Depth depth) {
     JpegHolder holder;
     JpegState* state = holder.get();
     if (!ReadHeader(state, bytes.data(), bytes.size()))
@@ -164,7 +190,12 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& opt
     const std::uint64_t width = state->info.image_width;
     const std::uint64_t height = state->info.image_height;
     CheckDecodedSize(width, height, options.maxPixels);
-    const int orientation = OrientationOf(state->info);
+    const int orientation = OrientationOf(*state);
+    if (depth == Depth::Header) {
+        const bool swap = SwapsAxes(orientation);
+        return RgbImage{
+            static_cast<int>(swap ? height : width), static_cast<int>(swap ? width : height), {}};
+    }
     unsigned scale = 8;
     if (const std::optional<StitchSize>& fit = options.fit) {
         const bool swap = SwapsAxes(orientation);

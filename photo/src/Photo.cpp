@@ -31,43 +31,48 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
     return PhotoKind::Unknown;
 }
 
-// A BMP goes through the program's own reader, in whatever layout it has.
-RgbImage DecodeBmp(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels) {
-    TBitmap bitmap;
-    try {
-        TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-        bitmap.ReadData(stream, bytes.size());
-    } catch (const EOutOfResources&) {
-        throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
-    } catch (const Exception& error) {
-        throw PhotoFailure{PhotoFailure::Kind::Damaged,
-                           std::string("the BMP data are damaged (") + error.what() + ")"};
-    }
-    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
-                                 static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
-    std::uint8_t* out = image.rgb.data();
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x, out += 3) {
-            const TColor color = bitmap.GetPixel(x, y);
-            out[0] = RedOf(color);
-            out[1] = GreenOf(color);
-            out[2] = BlueOf(color);
+// A BMP goes through the program's own reader, in whatever layout it has, straight from the
+// stream: a file's bytes, its bitmap and the picture made of it are never held all at once.
+RgbImage DecodeBmp(TStream& stream, std::uint64_t maxPixels) {
+    RgbImage image;
+    {
+        TBitmap bitmap;
+        try {
+            bitmap.ReadData(stream, stream.Size());
+        } catch (const EOutOfResources&) {
+            throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
+        } catch (const Exception& error) {
+            throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                               std::string("the BMP data are damaged (") + error.what() + ")"};
+        }
+        image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
+                            static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
+        std::uint8_t* out = image.rgb.data();
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x, out += 3) {
+                const TColor color = bitmap.GetPixel(x, y);
+                out[0] = RedOf(color);
+                out[1] = GreenOf(color);
+                out[2] = BlueOf(color);
+            }
         }
     }
     return image;
 }
 
 RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
-                const std::string& name) {
+                const std::string& name, Depth depth) {
     switch (KindOf(bytes)) {
         case PhotoKind::Png:
-            return DecodePng(bytes, options);
+            return DecodePng(bytes, options, depth);
         case PhotoKind::Jpeg:
-            return DecodeJpeg(bytes, options);
+            return DecodeJpeg(bytes, options, depth);
         case PhotoKind::Gif:
-            return DecodeGif(bytes, options);
-        case PhotoKind::Bmp:
-            return DecodeBmp(bytes, options.maxPixels);
+            return DecodeGif(bytes, options, depth);
+        case PhotoKind::Bmp: {
+            TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+            return DecodeBmp(stream, options.maxPixels);
+        }
         case PhotoKind::Unknown:
             break;
     }
@@ -89,6 +94,42 @@ std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
         }
     }
     return bitmap;
+}
+
+// The picture fitted as asked, as a bitmap.
+std::unique_ptr<TBitmap> Finished(RgbImage image, const PhotoOptions& options) {
+    if (options.fit)
+        image = Resized(std::move(image), FittedSize(image.width, image.height, *options.fit));
+    return ToBitmap(image);
+}
+
+// Runs a reading step, its failures told as the program's exceptions naming the file.
+template <class Step>
+auto Reported(const std::string& name, Step step) {
+    try {
+        return step();
+    } catch (const PhotoFailure& failure) {
+        if (failure.kind == PhotoFailure::Kind::TooLarge)
+            throw EOutOfResources(name + ": " + failure.reason);
+        throw EInvalidGraphic(name + ": " + failure.reason);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(name + ": not enough memory to read the picture");
+    }
+}
+
+std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
+    auto stream = TFileStream::OpenRead(fileName);
+    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
+    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
+        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
+                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
+    return stream;
+}
+
+std::vector<std::uint8_t> ReadAll(TStream& stream) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+    stream.ReadBuffer(bytes.data(), bytes.size());
+    return bytes;
 }
 
 }  // namespace
@@ -120,29 +161,36 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
 
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name) {
-    try {
-        RgbImage image = Decode(bytes, options, name);
-        if (options.fit)
-            image = ResizeLinear(image, FittedSize(image.width, image.height, *options.fit));
-        return ToBitmap(image);
-    } catch (const PhotoFailure& failure) {
-        if (failure.kind == PhotoFailure::Kind::TooLarge)
-            throw EOutOfResources(name + ": " + failure.reason);
-        throw EInvalidGraphic(name + ": " + failure.reason);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(name + ": not enough memory to read the picture");
-    }
+    return Reported(name, [&] {
+        RgbImage image = Decode(bytes, options, name, Depth::Pixels);
+        return Finished(std::move(image), options);
+    });
 }
 
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {
-    auto stream = TFileStream::OpenRead(fileName);
-    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
-    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
-        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
-                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream->Size()));
-    stream->ReadBuffer(bytes.data(), bytes.size());
+    auto stream = OpenPhoto(fileName);
+    std::uint8_t head[8] = {};
+    const std::size_t got = stream->Read(head, sizeof head);
+    if (KindOf({head, got}) == PhotoKind::Bmp) {
+        stream->SetPosition(0);
+        return Reported(fileName, [&] {
+            RgbImage image = DecodeBmp(*stream, options.maxPixels);
+            stream.reset();
+            return Finished(std::move(image), options);
+        });
+    }
+    stream->SetPosition(0);
+    const std::vector<std::uint8_t> bytes = ReadAll(*stream);
     return ReadPhoto(bytes, options, fileName);
+}
+
+StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {
+    auto stream = OpenPhoto(fileName);
+    const std::vector<std::uint8_t> bytes = ReadAll(*stream);
+    return Reported(fileName, [&] {
+        const RgbImage image = Decode(bytes, options, fileName, Depth::Header);
+        return StitchSize{image.width, image.height};
+    });
 }
 
 }  // namespace brodix

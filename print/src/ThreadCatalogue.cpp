@@ -160,6 +160,33 @@ ThreadCatalogue ReadGpl(const std::string& path, const std::string& text) {
     return catalogue;
 }
 
+// Checked before parsing: a NUL byte would cut names short in one place and not in another.
+void RequireText(const std::string& path, const std::string& text) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos)
+        Fail(path, LineAt(text, static_cast<std::ptrdiff_t>(nul)),
+             "holds a NUL byte, which no catalogue text may hold");
+}
+
+// Two threads of one number would make the key's numbers ambiguous to a stitcher buying them.
+void RequireDistinctNumbers(const ThreadCatalogue& catalogue) {
+    std::set<std::string> numbers;
+    for (const Thread& thread : catalogue.threads) {
+        if (!numbers.insert(thread.number).second)
+            Fail(catalogue.path, 0, "thread number " + thread.number + " appears more than once");
+    }
+}
+
+// The catalogue read and checked, without the colour search that only the chosen one needs.
+ThreadCatalogue ParseWithoutMatcher(const std::string& path, const std::string& text) {
+    RequireText(path, text);
+    ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
+    if (catalogue.threads.empty())
+        Fail(path, 0, "holds no threads");
+    RequireDistinctNumbers(catalogue);
+    return catalogue;
+}
+
 bool IsCatalogueFile(const std::filesystem::path& file) {
     const std::string name = file.filename().string();
     return EndsWith(name, ".xml") || EndsWith(name, ".gpl");
@@ -180,9 +207,7 @@ ThreadCatalogue ReadCatalogue(const std::string& path) {
 }
 
 ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text) {
-    ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
-    if (catalogue.threads.empty())
-        Fail(path, 0, "holds no threads");
+    ThreadCatalogue catalogue = ParseWithoutMatcher(path, text);
     catalogue.matcher = std::make_shared<const ColourMatcher>(catalogue.Colours());
     return catalogue;
 }
@@ -193,7 +218,12 @@ std::vector<std::string> CatalogueFolders() {
         return value == nullptr ? std::string() : std::string(value);
     };
     std::vector<std::string> bases;
+    // Relative entries are ignored, as the XDG rules say: they would make a catalogue in
+    // whatever folder the program runs in shadow the installed ones.
+    const auto absolute = [](const std::string& path) { return !path.empty() && path[0] == '/'; };
     std::string home = environment("XDG_DATA_HOME");
+    if (!absolute(home))
+        home.clear();
     if (home.empty() && !environment("HOME").empty())
         home = environment("HOME") + "/.local/share";
     if (!home.empty())
@@ -203,7 +233,7 @@ std::vector<std::string> CatalogueFolders() {
         dirs = "/usr/local/share:/usr/share";
     std::istringstream parts(dirs);
     for (std::string part; std::getline(parts, part, ':');) {
-        if (!part.empty())
+        if (absolute(part))
             bases.push_back(part);
     }
     std::vector<std::string> folders;
@@ -228,7 +258,8 @@ std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folder
         std::sort(files.begin(), files.end());
         for (const std::filesystem::path& file : files) {
             try {
-                const ThreadCatalogue catalogue = ReadCatalogue(file.string());
+                const ThreadCatalogue catalogue =
+                    ParseWithoutMatcher(file.string(), ReadWhole(file.string()));
                 if (titles.insert(Lowered(catalogue.title)).second)
                     found.push_back({catalogue.title, file.string()});
             } catch (const ECatalogueError&) {
