@@ -1,5 +1,7 @@
 // brodix-chart run as a program, on BMP files written here in several formats.
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,10 +29,12 @@ struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
+    long peakKb = 0;  // the command's peak resident memory
 };
 
-// Where the command's standard output goes: captured, into a file, or closed.
-enum class Output { Captured, DevFull, Closed };
+// Where the command's standard output goes: captured, into a file, closed, or into a pipe that
+// nobody reads; or captured under a file size limit of 4 KB.
+enum class Output { Captured, DevFull, Closed, BrokenPipe, SizeLimited };
 
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
                  const std::string& program = kProgram, Output output = Output::Captured) {
@@ -54,13 +58,23 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         ::dup2(err, 2);
         if (output == Output::Closed)
             ::close(1);
+        int pipe[2];
+        if (output == Output::BrokenPipe && ::pipe(pipe) == 0) {
+            ::dup2(pipe[1], 1);
+            ::close(pipe[0]);
+        }
+        const rlimit limit{4096, 4096};
+        if (output == Output::SizeLimited)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
     Outcome outcome;
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.peakKb = usage.ru_maxrss;
     const auto text = [](const std::string& path) {
         const auto bytes = testing::ReadFileBytes(path);
         return std::string(bytes.begin(), bytes.end());
@@ -567,6 +581,69 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("bad.gpl, line 1: is no GIMP palette"), std::string::npos) << bad.err;
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.gpl", "pic.bmp"}));
+}
+
+TEST(BrodixChartHostile, OutputsNeverReplaceInputsAndWriteFailuresSayWhy) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        Output output;
+        std::string err;  // the message that must be found
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {"the picture as the PDF",
+         {"--pdf", "pic.bmp", "pic.bmp"},
+         Output::Captured,
+         ": it is ",
+         {"pic.bmp"}},
+        {"the PDF as the chart",
+         {"--pdf", "x_CS.bmp", "pic.bmp", "x"},
+         Output::Captured,
+         "this run already writes ",
+         {"pic.bmp"}},
+        {"a list nobody reads",
+         {"--pdf", "p.pdf", "pic.bmp", "x"},
+         Output::BrokenPipe,
+         "cannot write the list of files: Broken pipe",
+         {"p.pdf", "pic.bmp", "x_CS.bmp", "x_CSC.bmp", "x_color.bmp"}},
+        {"a file size limit",
+         {"--pdf", "p.pdf", "pic.bmp"},
+         Output::SizeLimited,
+         "p.pdf: File too large",
+         {"pic.bmp"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const auto before = testing::ReadFileBytes(dir / "pic.bmp");
+        const Outcome run = RunChart(c.arguments, dir.Path(), kProgram, c.output);
+        EXPECT_EQ(run.status, 2) << c.what;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_EQ(dir.Files(), c.files) << c.what;
+        EXPECT_EQ(testing::ReadFileBytes(dir / "pic.bmp"), before) << c.what;
+    }
+}
+
+TEST(BrodixChartHostile, APhotoIsRefusedFromItsHeaderAndAPipeIsNotWaitedOn) {
+    TempDir dir;
+    testing::WriteFileBytes(
+        dir / "big.png",
+        testing::MakePng(3000, 3000, PNG_COLOR_TYPE_GRAY, 8, std::vector<std::uint8_t>(9'000'000)));
+    testing::WriteFileBytes(dir / "small.png", testing::MakePng(16, 16, PNG_COLOR_TYPE_GRAY, 8,
+                                                                std::vector<std::uint8_t>(256)));
+    const Outcome small = RunChart({"small.png", "x"}, dir.Path());
+    const Outcome big = RunChart({"big.png", "y"}, dir.Path());
+    EXPECT_EQ(big.status, 1);
+    EXPECT_EQ(big.err, "BITMAP size error\nThis bitmap is 3000x3000\nOver 200x200 !!\n");
+    EXPECT_LT(big.peakKb, small.peakKb + 20 * 1024);
+
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    EXPECT_TRUE(testing::EndsWithin(20, [&] {
+        if (RunChart({"pipe.png", "z"}, dir.Path()).status != 2)
+            ::_exit(1);
+    }));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Thread catalogues, matching palette colours to threads, the floss estimate and the key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "PdfCanvas.h"
 #include "print/Floss.h"
 #include "print/KeyBuilder.h"
 #include "print/ThreadCatalogue.h"
@@ -75,6 +77,8 @@ TEST(ThreadCatalogue, MalformedFilesNameTheFileAndLine) {
          ", line 4: thread 12 has a colour channel '300' outside 0-255"},
         {"noname.gpl", "GIMP Palette\n1 2 3\n", ", line 2: a thread has no number"},
         {"empty.gpl", "GIMP Palette\nName: X\n", ": holds no threads"},
+        {"twice.gpl", "GIMP Palette\n1 2 3 5 Red\n4 5 6 5 Blue\n",
+         ": thread number 5 appears more than once"},
     };
     TempDir folder;
     for (const Case& c : cases) {
@@ -90,6 +94,17 @@ TEST(ThreadCatalogue, MalformedFilesNameTheFileAndLine) {
         }
     }
     EXPECT_THROW(ReadCatalogue(folder / "missing.xml"), ECatalogueError);
+    // A NUL byte is the catalogue's fault, told with its line, not a failed write later on.
+    const std::string nul = folder / "nul.gpl";
+    WriteText(nul, std::string("GIMP Palette\n1 2 3 5 Re\0d\n", 24));
+    try {
+        ReadCatalogue(nul);
+        ADD_FAILURE() << "read";
+    } catch (const ECatalogueError& error) {
+        EXPECT_EQ(std::string(error.what()), "Thread catalogue " + nul +
+                                                 ", line 2: holds a NUL byte, which no catalogue "
+                                                 "text may hold");
+    }
 }
 
 TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
@@ -124,11 +139,15 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
     }
 
     setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    setenv("XDG_DATA_DIRS", "/a:/b/", 1);
+    // Relative entries are ignored: a folder named "here" would be wherever the program runs.
+    setenv("XDG_DATA_DIRS", "/a:here:/b/", 1);
     EXPECT_EQ(CatalogueFolders(),
               (std::vector<std::string>{home / "kxstitch/schemes", home / "brodix/threads",
                                         "/a/kxstitch/schemes", "/a/brodix/threads",
                                         "/b//kxstitch/schemes", "/b//brodix/threads"}));
+    setenv("XDG_DATA_HOME", "here", 1);
+    EXPECT_EQ(CatalogueFolders().front(),
+              std::string(std::getenv("HOME")) + "/.local/share/kxstitch/schemes");
     unsetenv("XDG_DATA_HOME");
     unsetenv("XDG_DATA_DIRS");
 }
@@ -179,6 +198,46 @@ TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     EXPECT_FALSE(bare.rows[1].hasThread);
     EXPECT_TRUE(bare.threads.empty());
     EXPECT_NE(KeyCsv(bare).find("\n1,#FFFFFF,,,,1,0.00,1,\n"), std::string::npos) << KeyCsv(bare);
+}
+
+TEST(PatternKey, CatalogueTextReachesNeitherASpreadsheetNorATerminalAsCode) {
+    const ThreadCatalogue catalogue =
+        ParseCatalogue("evil.gpl",
+                       "GIMP Palette\nName: E\x1b[2J\n0 0 0 =1+1 @SUM(A1) x\x1b]0;t\x07\xc2\x9b\n"
+                       "255 255 255 -2 +cmd|' /C calc'!A0\n");
+    Census census;
+    census.width = 2;
+    census.height = 1;
+    census.palette = {{clWhite, 1}, {clBlack, 1}};
+    const PatternKey key = BuildPatternKey(census, &catalogue, FlossModel{});
+    const std::string csv = KeyCsv(key);
+    EXPECT_NE(csv.find(",\"'-2\",\"'+cmd|' /C calc'!A0\","), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",\"'=1+1\",\"'@SUM(A1) x?]0;t??\","), std::string::npos) << csv;
+    const std::string table = KeyTable(key);
+    EXPECT_NE(table.find("Threads: E?[2J\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("@SUM(A1) x?]0;t??"), std::string::npos) << table;
+    for (const std::string& text : {csv, table})
+        EXPECT_EQ(std::count_if(text.begin(), text.end(),
+                                [](unsigned char c) { return c < 0x20 && c != '\n'; }),
+                  0);
+}
+
+TEST(PdfCanvas, FittingALongNameEndsSoonAndCutsItWithAnEllipsis) {
+    detail::PdfCanvas pdf(Paper::A4);
+    EXPECT_EQ(pdf.Fitted("310 Black", 8, 40), "310 Black");
+    for (const std::size_t length : {40, 2'000'000}) {
+        const std::string name(length, 'W');
+        std::string fitted;
+        EXPECT_TRUE(brodix::testing::EndsWithin(10, [&] {
+            if (pdf.Fitted(name, 8, 40).size() > 40)
+                ::_exit(1);
+        })) << length;
+        fitted = pdf.Fitted(name.substr(0, 4000), 8, 40);
+        ASSERT_EQ(fitted.substr(fitted.size() - 3), "...");
+        // The longest cut that fits: one character more would not.
+        EXPECT_LE(pdf.TextWidth(fitted, 8), 40);
+        EXPECT_GT(pdf.TextWidth(std::string(fitted.size() - 2, 'W') + "...", 8), 40);
+    }
 }
 
 }  // namespace
