@@ -126,6 +126,14 @@ std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
     return stream;
 }
 
+// The kind told by the first bytes of the stream, which is left at its start.
+PhotoKind KindOfStream(TStream& stream) {
+    std::uint8_t head[8] = {};
+    const std::size_t got = stream.Read(head, sizeof head);
+    stream.SetPosition(0);
+    return KindOf({head, got});
+}
+
 std::vector<std::uint8_t> ReadAll(TStream& stream) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
     stream.ReadBuffer(bytes.data(), bytes.size());
@@ -169,26 +177,29 @@ std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const Ph
 
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {
     auto stream = OpenPhoto(fileName);
-    std::uint8_t head[8] = {};
-    const std::size_t got = stream->Read(head, sizeof head);
-    if (KindOf({head, got}) == PhotoKind::Bmp) {
-        stream->SetPosition(0);
-        return Reported(fileName, [&] {
-            RgbImage image = DecodeBmp(*stream, options.maxPixels);
-            stream.reset();
-            return Finished(std::move(image), options);
-        });
+    // BMP and JPEG are read from the file as they go: neither needs the whole file at once.
+    switch (KindOfStream(*stream)) {
+        case PhotoKind::Bmp:
+            return Reported(fileName, [&] {
+                RgbImage image = DecodeBmp(*stream, options.maxPixels);
+                stream.reset();
+                return Finished(std::move(image), options);
+            });
+        case PhotoKind::Jpeg:
+            return Reported(fileName, [&] {
+                return Finished(DecodeJpeg(*stream, options, Depth::Pixels), options);
+            });
+        default:
+            return ReadPhoto(ReadAll(*stream), options, fileName);
     }
-    stream->SetPosition(0);
-    const std::vector<std::uint8_t> bytes = ReadAll(*stream);
-    return ReadPhoto(bytes, options, fileName);
 }
 
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {
     auto stream = OpenPhoto(fileName);
-    const std::vector<std::uint8_t> bytes = ReadAll(*stream);
     return Reported(fileName, [&] {
-        const RgbImage image = Decode(bytes, options, fileName, Depth::Header);
+        const RgbImage image = KindOfStream(*stream) == PhotoKind::Jpeg
+                                   ? DecodeJpeg(*stream, options, Depth::Header)
+                                   : Decode(ReadAll(*stream), options, fileName, Depth::Header);
         return StitchSize{image.width, image.height};
     });
 }

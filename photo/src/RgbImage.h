@@ -14,6 +14,8 @@
 
 namespace brodix {
 
+class TStream;
+
 // Bytes that cost memory only once written: large blocks come from the system's zero pages and
 // growing the vector leaves them untouched. A file that declares a huge picture and holds few
 // pixels then costs what it holds.
@@ -90,6 +92,8 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& opti
 // A picture much larger than the box it will be fitted into is decoded at a reduced scale. The
 // result is turned upright as its EXIF orientation says.
 RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options, Depth depth);
+// The same from a file read a piece at a time: segments that are skipped are never held.
+RgbImage DecodeJpeg(TStream& stream, const PhotoOptions& options, Depth depth);
 
 // The picture at the size: made smaller by area averaging in linear light, made larger by
 // repeating pixels, so that enlarging never invents a colour.
