@@ -225,6 +225,10 @@ int RunBatch(const BatchOptions& options) {
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
                       << std::flush;
+            if (!std::cout) {
+                std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
+                return kExitFailed;
+            }
         }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
