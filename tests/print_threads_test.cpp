@@ -116,12 +116,16 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
     // A second catalogue titled DMC in an earlier folder wins over the installed one.
     WriteText(home / "brodix/threads/dmc.gpl", "GIMP Palette\nName: dmc\n0 0 0 310 Black\n");
     WriteText(home / "brodix/threads/broken.xml", "<flossScheme>");
+    // Listing reads only the head: a file whose head names it is listed, but choosing its title
+    // reads the first of that title that reads whole.
+    std::filesystem::create_directories(home / "kxstitch/schemes");
+    WriteText(home / "kxstitch/schemes/mine.gpl", "GIMP Palette\nName: Mine\n1 2 3\n");
     const std::vector<std::string> folders = {home / "kxstitch/schemes", home / "brodix/threads",
                                               "/usr/share/kxstitch/schemes"};
     std::vector<std::string> titles;
     for (const CatalogueFile& file : FindCatalogues(folders))
         titles.push_back(file.title);
-    EXPECT_EQ(titles, (std::vector<std::string>{"dmc", "Mine", "Anchor", "Madeira"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Mine", "dmc", "Anchor", "Madeira"}));
 
     const ThreadCatalogue mine = ChooseCatalogue("MINE", folders);
     ASSERT_EQ(mine.threads.size(), 2u);
@@ -134,7 +138,7 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
         ADD_FAILURE();
     } catch (const ECatalogueError& error) {
         EXPECT_STREQ(error.what(),
-                     "No thread catalogue 'Sullivans'; found: dmc, Mine, Anchor, "
+                     "No thread catalogue 'Sullivans'; found: Mine, dmc, Anchor, "
                      "Madeira");
     }
 
