@@ -6,14 +6,14 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "PdfCanvas.h"
-#include "print/ThreadCatalogue.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using namespace brodix;
 
 // A few picture colours, the catalogue's own first one among them, with every other thread
 // left out once: the first of equal colours is found, or the next where it is left out.
-void CheckSnapping(const print::ThreadCatalogue& catalogue) {
+void CheckSnapping(const threads::ThreadCatalogue& catalogue) {
     const ColourMatcher& matcher = *catalogue.matcher;
     const std::vector<TColor> colours = catalogue.Colours();
     std::vector<std::uint8_t> alive(colours.size(), 1);
@@ -49,7 +49,7 @@ void CheckSnapping(const print::ThreadCatalogue& catalogue) {
     }
 }
 
-void CheckFitting(const print::ThreadCatalogue& catalogue, std::uint8_t width) {
+void CheckFitting(const threads::ThreadCatalogue& catalogue, std::uint8_t width) {
     // One canvas for the run; at its end the canvas and the font caches of cairo and
     // fontconfig are let go, which the leak check would otherwise report.
     static std::unique_ptr<print::detail::PdfCanvas> canvas;
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = (data[0] & 1) != 0 ? "fuzz.gpl" : "fuzz.xml";
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
-        const print::ThreadCatalogue catalogue = print::ParseCatalogue(path, text);
+        const threads::ThreadCatalogue catalogue = threads::ParseCatalogue(path, text);
         if (catalogue.threads.empty() ||
             catalogue.matcher->Size() != static_cast<int>(catalogue.threads.size()))
             __builtin_trap();

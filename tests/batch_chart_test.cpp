@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <poppler-document.h>
+#include <poppler-page.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -394,11 +398,15 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"--red", "5", "pic.bmp", "a"},
                                                {"pic.bmp", "a", "--blue"},
                                                {"pic.bmp", "out/"},
-                                               {"pic.bmp", ""}}) {
+                                               {"pic.bmp", ""},
+                                               {"--key=", "pic.bmp"},
+                                               {"--snap=yes", "pic.bmp", "a"},
+                                               {"--help=me"}}) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find("usage: brodix-chart"), std::string::npos);
+        EXPECT_NE(run.err.find("--pdf FILE"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
 
@@ -649,6 +657,47 @@ TEST(BrodixChartHostile, APhotoIsRefusedFromItsHeaderAndAPipeIsNotWaitedOn) {
         if (RunChart({"pipe.png", "z"}, dir.Path()).status != 2)
             ::_exit(1);
     }));
+}
+
+// The text of a PDF's pages from the second on (the key and the chart), as poppler reads it.
+std::string TextAfterCover(const std::string& path) {
+    const std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(path));
+    if (!pdf)
+        return {};
+    std::string text;
+    for (int i = 1; i < pdf->pages(); ++i) {
+        const poppler::byte_array utf8 =
+            std::unique_ptr<poppler::page>(pdf->create_page(i))->text().to_utf8();
+        text.append(utf8.begin(), utf8.end());
+    }
+    return text;
+}
+
+TEST(BrodixChartThreads, PdfTotalsCountASharedThreadOnceAsTheKeyDoes) {
+    TempDir dir;
+    // Six greys on a catalogue of black and white: three rows share each thread.
+    const std::string palette = "GIMP Palette\n0 0 0 310 Black\n255 255 255 B5200 White\n";
+    testing::WriteFileBytes(dir / "two.gpl", testing::Bytes(palette.begin(), palette.end()));
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(6, 10, 24, [](int x, int) {
+                                const int grey = x < 3 ? 10 * x : 235 + 10 * (x - 3);
+                                return RGB(grey, grey, grey);
+                            }));
+    const Outcome run =
+        RunChart({"--threads", "two.gpl", "--key", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Each thread takes 30 stitches, far under a skein: two skeins in all, not six. Floss: 60
+    // stitches x 4.83 x 2.54 / 14 cm x 2 strands / 6 strands a skein x 1.25 = 0.22 m.
+    EXPECT_NE(run.out.find("Total: 60 stitches, 0.22 m, 2 skeins of 2 threads"), std::string::npos)
+        << run.out;
+    const std::string pdf = TextAfterCover(dir / "p.pdf");
+    const std::size_t total = pdf.find("Total: 6 colours");
+    ASSERT_NE(total, std::string::npos) << pdf;
+    std::istringstream figures(pdf.substr(total + 16));
+    std::string stitches, metres, skeins;
+    figures >> stitches >> metres >> skeins;
+    EXPECT_EQ(stitches, "60");
+    EXPECT_EQ(metres, "0.2");
+    EXPECT_EQ(skeins, "2");
 }
 
 }  // namespace

@@ -21,15 +21,16 @@
 #include "engine/Workspace.h"
 #include "export/SavePattern.h"
 #include "photo/Photo.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
-#include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/FileIO.h"
 #include "raster/FileName.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
+#include "threads/KeyBuilder.h"
+#include "threads/PatternSettings.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix {
 
@@ -113,40 +114,27 @@ constexpr const char* kDefaultThreads = "dmc";
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
 // Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
 // wrong name is reported however it is used).
-std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
-    if (options.key == KeyFormat::None && !options.snap && options.threads.empty() &&
+std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
+    if (options.key == KeyFormat::None && !options.pattern.snap && options.threads.empty() &&
         options.pdf.empty())
         return std::nullopt;
-    const std::vector<std::string> folders = print::CatalogueFolders();
-    std::optional<print::ThreadCatalogue> catalogue;
+    const std::vector<std::string> folders = threads::CatalogueFolders();
+    std::optional<threads::ThreadCatalogue> catalogue;
     if (options.threads.empty()) {
-        catalogue = print::FindCatalogueByTitle(kDefaultThreads, folders);
+        catalogue = threads::FindCatalogueByTitle(kDefaultThreads, folders);
     } else if (options.threads != "none") {
-        catalogue = print::ChooseCatalogue(options.threads, folders);
+        catalogue = threads::ChooseCatalogue(options.threads, folders);
     }
-    if (options.snap && !catalogue)
-        throw print::ECatalogueError("--snap needs a thread catalogue, and none was found");
+    if (options.pattern.snap && !catalogue)
+        throw threads::ECatalogueError("--snap needs a thread catalogue, and none was found");
     return catalogue;
 }
 
-MakeOptions MakeOptionsOf(const BatchOptions& options,
-                          const std::optional<print::ThreadCatalogue>& catalogue) {
-    MakeOptions make;
-    if (options.snap && catalogue)
-        make.snapColours = catalogue->Colours();
-    make.clean = options.clean;
-    make.minStitches = options.minStitches;
-    make.maxColours = options.maxColours;
-    return make;
-}
-
 // Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Census& census, const print::PatternKey& key,
-                    const TImage& symbols, const std::string& picture) {
+std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
+                    const threads::PatternKey& key) {
     const std::string fileName = FullPath(options.pdf);
-    const print::PdfSources sources{
-        census, dynamic_cast<const TBitmap*>(symbols.Picture().Graphic()), key, picture};
-    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
     return fileName;
 }
 
@@ -163,7 +151,7 @@ int RunBatch(const BatchOptions& options) {
         workspace.LoadSymbolSheet(sheet);
         // The window's sheet is always a .bmp; one named otherwise may load as another kind of
         // picture, which has no cells to copy and would stop every Make.
-        if (dynamic_cast<const TBitmap*>(workspace.symbols.Picture().Graphic()) == nullptr) {
+        if (workspace.SymbolSheet() == nullptr) {
             workspace.symbols.Picture().SetGraphic(nullptr);
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
@@ -176,7 +164,8 @@ int RunBatch(const BatchOptions& options) {
         workspace.ReadBlankCell();
         const std::string name =
             options.name.empty() ? std::string() : SaveDialogName(options.name);
-        const std::optional<print::ThreadCatalogue> catalogue = Catalogue(options);
+        threads::PatternSettings settings = options.pattern;
+        settings.catalogue = Catalogue(options);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
@@ -186,7 +175,7 @@ int RunBatch(const BatchOptions& options) {
                 options.photo.fit ? StitchSize{} : ReadPhotoSize(picture, options.photo);
             if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
                 return Refused(refusal->title, refusal->text);
-            workspace.TakePicture(ReadPhotoFile(picture, options.photo));
+            workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
         } else
             workspace.LoadPicture(picture);
 
@@ -194,7 +183,7 @@ int RunBatch(const BatchOptions& options) {
         RecordingSink messages;
         Progress(progress, "Making...");
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
-                           MakeOptionsOf(options, catalogue)) == MakeResult::Refused)
+                           threads::MakeOptionsOf(settings)) == MakeResult::Refused)
             return Refused(messages.Title(), messages.Text());
         const Census& census = *workspace.LastCensus();
         std::vector<std::string> outputs;
@@ -202,7 +191,8 @@ int RunBatch(const BatchOptions& options) {
             outputs = SavedFileNames(name, census.width, census.height);
         if (!options.pdf.empty())
             outputs.push_back(FullPath(options.pdf));
-        RequireDistinctFiles({picture, sheet, catalogue ? catalogue->path : picture}, outputs);
+        RequireDistinctFiles(
+            {picture, sheet, settings.catalogue ? settings.catalogue->path : picture}, outputs);
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
@@ -215,15 +205,15 @@ int RunBatch(const BatchOptions& options) {
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
         }
-        const print::PatternKey key = print::BuildPatternKey(
-            census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
+        const threads::PatternKey key = threads::KeyOf(census, settings);
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
             writing = FullPath(options.pdf);
-            list.Add(SavePdf(options, census, key, workspace.symbols, picture));
+            list.Add(SavePdf(options, workspace, key));
         }
         if (options.key != KeyFormat::None) {
-            std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
+            std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
+                                                        : threads::KeyTable(key))
                       << std::flush;
             if (!std::cout) {
                 std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';

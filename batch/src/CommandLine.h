@@ -7,6 +7,7 @@
 #include "engine/ReduceColor.h"
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
+#include "threads/PatternSettings.h"
 
 namespace brodix {
 
@@ -20,13 +21,9 @@ struct BatchOptions {
     bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string threads;  // a catalogue's title or path; empty: dmc when found; "none": none
-    double fabricCount = 14.0;
-    int strands = 2;
+    // Floss, snap, clean, merge and budget; the catalogue is looked up from threads when run.
+    threads::PatternSettings pattern;
     KeyFormat key = KeyFormat::None;
-    bool snap = false;
-    bool clean = false;
-    int minStitches = 0;
-    int maxColours = 0;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
@@ -60,12 +57,9 @@ std::string FullPath(const std::string& typed);
 // default extension ".bmp" added when the name has no extension.
 std::string SaveDialogName(const std::string& typed);
 
-// "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.
+// "WxH" or "N" (N x N), each side 1 to kMaxStitchesPerSide; raises UsageError otherwise.
 StitchSize ParseFit(const std::string& value);
 // "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
 TColor ParseBackground(const std::string& value);
-
-std::string UsageText();
-std::string HelpText();
 
 }  // namespace brodix

@@ -13,13 +13,12 @@
 #include "ExifOrientation.h"
 #include "RgbImage.h"
 #include "raster/Stream.h"
+#include "raster/TJPEGImage.h"
 
 namespace brodix {
 
 namespace {
 
-// A progressive file may hold any number of scans; real encoders use about ten.
-constexpr int kMaxScans = 300;
 // libjpeg's working memory: a progressive picture keeps two bytes per sample of the whole
 // picture, whatever the scale it is decoded at.
 constexpr long kMaxDecoderMemory = static_cast<long>(kMaxDecodedPixels * 3 * 2 + (64 << 20));
@@ -100,7 +99,7 @@ void EmitMessage(j_common_ptr info, int level) {
 }
 
 void ProgressMonitor(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
         info->err->msg_code = JERR_BAD_PROGRESSION;
         ErrorExit(info);
     }

@@ -12,7 +12,7 @@ namespace brodix {
 
 namespace {
 
-enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp };
+enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp, Oxs };
 
 // The kind is told by the first bytes, whatever the name says: pictures from the web often
 // carry the wrong extension.
@@ -28,6 +28,8 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
         return PhotoKind::Gif;
     if (starts("BM", 2))
         return PhotoKind::Bmp;
+    if (IsOxsData(bytes))
+        return PhotoKind::Oxs;
     return PhotoKind::Unknown;
 }
 
@@ -73,13 +75,20 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
             TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
             return DecodeBmp(stream, options.maxPixels);
         }
+        case PhotoKind::Oxs: {
+            // Read as a picture, a chart shows its full stitches alone; ReadOxs tells what else
+            // it held.
+            OxsLeftOut ignored;
+            return DecodeOxs(bytes, options.maxPixels, ignored);
+        }
         case PhotoKind::Unknown:
             break;
     }
     throw EInvalidGraphic(name + " is not a PNG, JPEG, GIF or BMP picture");
 }
 
-// The picture as a 24-bit bitmap stored bottom up, as a BMP file of it would be read.
+}  // namespace
+
 std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     BitmapLayout layout;
     layout.format = TPixelFormat::Direct24;
@@ -96,25 +105,13 @@ std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     return bitmap;
 }
 
+namespace {
+
 // The picture fitted as asked, as a bitmap.
 std::unique_ptr<TBitmap> Finished(RgbImage image, const PhotoOptions& options) {
     if (options.fit)
         image = Resized(std::move(image), FittedSize(image.width, image.height, *options.fit));
     return ToBitmap(image);
-}
-
-// Runs a reading step, its failures told as the program's exceptions naming the file.
-template <class Step>
-auto Reported(const std::string& name, Step step) {
-    try {
-        return step();
-    } catch (const PhotoFailure& failure) {
-        if (failure.kind == PhotoFailure::Kind::TooLarge)
-            throw EOutOfResources(name + ": " + failure.reason);
-        throw EInvalidGraphic(name + ": " + failure.reason);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(name + ": not enough memory to read the picture");
-    }
 }
 
 std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
@@ -169,7 +166,7 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
 
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name) {
-    return Reported(name, [&] {
+    return NamingFailures(name, "picture", [&] {
         RgbImage image = Decode(bytes, options, name, Depth::Pixels);
         return Finished(std::move(image), options);
     });
@@ -180,13 +177,13 @@ std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoO
     // BMP and JPEG are read from the file as they go: neither needs the whole file at once.
     switch (KindOfStream(*stream)) {
         case PhotoKind::Bmp:
-            return Reported(fileName, [&] {
+            return NamingFailures(fileName, "picture", [&] {
                 RgbImage image = DecodeBmp(*stream, options.maxPixels);
                 stream.reset();
                 return Finished(std::move(image), options);
             });
         case PhotoKind::Jpeg:
-            return Reported(fileName, [&] {
+            return NamingFailures(fileName, "picture", [&] {
                 return Finished(DecodeJpeg(*stream, options, Depth::Pixels), options);
             });
         default:
@@ -196,7 +193,7 @@ std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoO
 
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {
     auto stream = OpenPhoto(fileName);
-    return Reported(fileName, [&] {
+    return NamingFailures(fileName, "picture", [&] {
         const RgbImage image = KindOfStream(*stream) == PhotoKind::Jpeg
                                    ? DecodeJpeg(*stream, options, Depth::Header)
                                    : Decode(ReadAll(*stream), options, fileName, Depth::Header);

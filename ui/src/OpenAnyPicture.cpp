@@ -12,9 +12,6 @@
 
 namespace brodix {
 
-// The photo library lies below the engine and keeps its own copy of the chart's size limit.
-static_assert(kMaxStitches == kMaxStitchesPerSide);
-
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
     QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
     QObject::connect(action, &QAction::triggered, &window, [&window, action] {
@@ -32,7 +29,8 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     PhotoOptions options;
     options.fit = *size;
     // Read whole before either image changes: a picture that fails leaves both as they were.
-    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options));
+    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options),
+                            OpenAnyDialog.FileName());
     BTN_MAKE->click();
 }
 

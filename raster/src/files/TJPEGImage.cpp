@@ -20,9 +20,6 @@ namespace brodix {
 
 namespace {
 
-// A progressive file may hold any number of scans, each one another pass over the whole
-// picture; real encoders use about ten. Far more is a file built to keep the decoder busy.
-constexpr int kMaxScans = 300;
 // libjpeg's own working memory (a progressive picture keeps all its coefficients, two bytes
 // per sample): generous for any picture whose pixels fit the store limit.
 constexpr long kMaxDecoderMemory = static_cast<long>(3 * kMaxPixelStoreBytes);
@@ -54,7 +51,7 @@ void OutputMessage(j_common_ptr) {}
 
 void ProgressMonitor(j_common_ptr info) {
     const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-    if (decompress->input_scan_number > kMaxScans) {
+    if (decompress->input_scan_number > kMaxJpegScans) {
         // libjpeg has no message of its own for this; the nearest is a bad progression.
         info->err->msg_code = JERR_BAD_PROGRESSION;
         ErrorExit(info);
