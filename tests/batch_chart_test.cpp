@@ -305,16 +305,22 @@ TEST(BrodixChart, NullEndsEveryNameOfTheList) {
     }
 }
 
-// The README's example, typed where its output folder does not exist yet.
+// The README's example, typed where its output folder does not exist yet; the PDF's alike.
 TEST(BrodixChart, MakesTheOutputFolder) {
-    for (const char* name : {"out/rose", "out/deeper/rose"}) {
+    const std::vector<std::vector<std::string>> cases{
+        {"rose.bmp", "out/rose", "out/rose_CS.bmp"},
+        {"rose.bmp", "out/deeper/rose", "out/deeper/rose_CS.bmp"},
+        {"--pdf", "pdf/deeper/rose.pdf", "rose.bmp", "pdf/deeper/rose.pdf"}};
+    for (std::vector<std::string> arguments : cases) {
         TempDir dir;
         testing::WriteFileBytes(dir / "rose.bmp",
                                 testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
-        const Outcome run =
-            RunChart({"--red", "4", "--green", "4", "--blue", "4", "rose.bmp", name}, dir.Path());
+        const std::string made = arguments.back();
+        arguments.pop_back();
+        arguments.insert(arguments.begin(), {"--red", "4", "--green", "4", "--blue", "4"});
+        const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_TRUE(std::filesystem::exists(dir / (std::string(name) + "_CS.bmp"))) << name;
+        EXPECT_TRUE(std::filesystem::exists(dir / made)) << made;
     }
 }
 
@@ -401,7 +407,11 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"pic.bmp", ""},
                                                {"--key=", "pic.bmp"},
                                                {"--snap=yes", "pic.bmp", "a"},
-                                               {"--help=me"}}) {
+                                               {"--help=me"},
+                                               {"--red", "4", "--red=6", "pic.bmp", "a"},
+                                               {"--null", "-z", "pic.bmp", "a"},
+                                               {"--snap", "--snap", "pic.bmp", "a"},
+                                               {"--pdf", "a.pdf", "--pdf", "b.pdf", "pic.bmp"}}) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
@@ -409,6 +419,10 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
         EXPECT_NE(run.err.find("--pdf FILE"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
+    EXPECT_EQ(
+        RunChart({"-z", "--red", "4", "--null", "pic.bmp", "a"}, dir.Path())
+            .err.rfind("brodix-chart: --null (-z) is given twice; give each option once\n", 0),
+        0u);
 
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
@@ -520,7 +534,7 @@ TEST(BrodixChartThreads, OptionsThatChangeNoColourLeaveTheFilesAsTheyWere) {
                                 return RGB(20 * x, 30 * y, 90);
                             }));
     ASSERT_EQ(RunChart({"pic.bmp", "a"}, dir.Path()).status, 0);
-    const Outcome run = RunChart({"--threads", "anchor", "--fabric", "18", "--strands", "3",
+    const Outcome run = RunChart({"--threads", "anchor", "--fabric", "18.5", "--strands", "3",
                                   "--max-colours", "255", "--key", "pic.bmp", "b"},
                                  dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -530,7 +544,7 @@ TEST(BrodixChartThreads, OptionsThatChangeNoColourLeaveTheFilesAsTheyWere) {
             << suffix;
     }
     EXPECT_NE(run.out.find("Threads: Anchor\n"), std::string::npos);
-    EXPECT_NE(run.out.find("18-count fabric with 3 strands"), std::string::npos);
+    EXPECT_NE(run.out.find("18.5-count fabric with 3 strands"), std::string::npos);
 }
 
 TEST(BrodixChartThreads, KeyAloneCleanAndMerge) {
@@ -573,6 +587,11 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
          std::vector<std::vector<std::string>>{{"--strands", "7", "pic.bmp", "a"},
                                                {"--fabric", "0", "pic.bmp", "a"},
                                                {"--fabric", "14x", "pic.bmp", "a"},
+                                               {"--fabric", "0x10", "pic.bmp", "a"},
+                                               {"--fabric", "1e1", "pic.bmp", "a"},
+                                               {"--fabric", " 14", "pic.bmp", "a"},
+                                               {"--fabric", "14.", "pic.bmp", "a"},
+                                               {"--strands", "+2", "pic.bmp", "a"},
                                                {"--key=xml", "pic.bmp"},
                                                {"--max-colours", "0", "pic.bmp", "a"},
                                                {"--min-stitches", "-2", "pic.bmp", "a"},

@@ -109,6 +109,13 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+// As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
+// be made shows as the first file that cannot be created.
+void MakeFolderOf(const std::string& fileName) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
+}
+
 constexpr const char* kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
@@ -198,10 +205,7 @@ int RunBatch(const BatchOptions& options) {
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
             writing = name;
-            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
-            // that cannot be made shows as the first file that cannot be created.
-            std::error_code ignored;
-            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
+            MakeFolderOf(name);
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
         }
@@ -209,6 +213,7 @@ int RunBatch(const BatchOptions& options) {
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
             writing = FullPath(options.pdf);
+            MakeFolderOf(writing);
             list.Add(SavePdf(options, workspace, key));
         }
         if (options.key != KeyFormat::None) {
