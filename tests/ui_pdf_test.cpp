@@ -75,6 +75,16 @@ TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
     EXPECT_EQ(shell.exceptionMessages[0],
               "ファイル " + folder / "file/rose.pdf" + " を作成できません.");
     EXPECT_EQ(ReadFileBytes(folder / "file"), testing::Bytes{1});
+
+    // A write that fails part way: the fixed message, and under it why.
+    shell.Answer(folder / "rose.pdf");
+    {
+        const testing::FileSizeLimit full(1024);
+        Main().SavePdfClick(nullptr);
+    }
+    ASSERT_EQ(shell.exceptionMessages.size(), 2u);
+    EXPECT_EQ(shell.exceptionMessages[1], "ストリームへの書き込みエラー.\ncannot write " +
+                                              folder / "rose.pdf" + ": File too large.");
 }
 
 // The words on a PDF's cover, as poppler reads them.

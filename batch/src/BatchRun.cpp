@@ -231,10 +231,8 @@ int RunBatch(const BatchOptions& options) {
         std::cerr << ExceptionBoxText(error.what()) << '\n';
         // The fixed message does not say why a write failed; the system's reason does.
         const auto* failure = dynamic_cast<const Exception*>(&error);
-        if (failure != nullptr && failure->SystemError() != 0) {
-            std::cerr << "brodix-chart: cannot write " << writing << ": "
-                      << std::strerror(failure->SystemError()) << '\n';
-        }
+        if (failure != nullptr && failure->SystemError() != 0)
+            std::cerr << "brodix-chart: " << WriteFailureReason(writing, *failure) << '\n';
         return kExitFailed;
     }
 }

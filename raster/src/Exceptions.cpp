@@ -1,6 +1,7 @@
 #include "raster/Exceptions.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace brodix {
@@ -77,6 +78,12 @@ int StrToInt(const std::string& text) {
     const auto magnitude = static_cast<std::int32_t>(bits);
     // Unsigned negation keeps "-2147483648" and "-$80000000" free of signed overflow.
     return negative ? static_cast<std::int32_t>(0u - bits) : magnitude;
+}
+
+std::string WriteFailureReason(const std::string& fileName, const Exception& failure) {
+    if (failure.SystemError() == 0)
+        return {};
+    return "cannot write " + fileName + ": " + std::strerror(failure.SystemError());
 }
 
 }  // namespace brodix

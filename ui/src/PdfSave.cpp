@@ -2,8 +2,10 @@
 
 #include <QMenu>
 
+#include "engine/Messages.h"
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
+#include "raster/Exceptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"
@@ -22,8 +24,17 @@ void PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
         return;
     if (!m_dialog.Execute(shell, owner))
         return;
-    print::SavePatternPdf(m_dialog.FileName(), print::PdfSourcesOf(workspace, key),
-                          print::PdfOptions{});
+    const std::string fileName = m_dialog.FileName();
+    try {
+        print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), print::PdfOptions{});
+    } catch (const Exception& failure) {
+        if (failure.SystemError() == 0)
+            throw;
+        // The fixed message stays as it is; the line under it says why the write failed.
+        throw EWriteError(
+            ExceptionBoxText(failure.Message()) + "\n" + WriteFailureReason(fileName, failure),
+            failure.Reason(), failure.SystemError());
+    }
 }
 
 void AddSavePdfEntry(QMenu& menu, TF_main& window) {

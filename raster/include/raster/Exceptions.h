@@ -73,6 +73,10 @@ std::string FormatMessage(const char* pattern, const std::string& text);
 std::string FormatMessage(const char* pattern, long long number);
 std::string FormatMessage(const char* pattern, long long number, const std::string& text);
 
+// What the fixed message of a failed write leaves out, in plain English: "cannot write
+// fileName: " and the system's reason for failure's SystemError(); empty when it has none.
+std::string WriteFailureReason(const std::string& fileName, const Exception& failure);
+
 // Reads a caption as an integer the way the framework does: an optional sign, then decimal
 // digits, or hexadecimal ones after "$" or "0x" (filling all 32 bits, so "$FFFFFFFF" is -1).
 // Anything else, surrounding blanks included, raises EConvertError with kInvalidInteger.
