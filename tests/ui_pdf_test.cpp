@@ -102,6 +102,16 @@ TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
     EXPECT_EQ(shell.exceptionMessages[0],
               "cannot write " + folder / "file/rose.pdf" + ": Not a directory.");
     EXPECT_EQ(ReadFileBytes(folder / "file"), testing::Bytes{1});
+
+    // A write that fails part way: why, in the system's words.
+    shell.Answer(folder / "rose.pdf");
+    {
+        const testing::FileSizeLimit full(1024);
+        Main().SavePdfClick(nullptr);
+    }
+    ASSERT_EQ(shell.exceptionMessages.size(), 2u);
+    EXPECT_EQ(shell.exceptionMessages[1],
+              "cannot write " + folder / "rose.pdf" + ": File too large.");
 }
 
 // The words on a PDF's cover, as poppler reads them.

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -16,6 +15,7 @@
 
 #include "FailureLines.h"
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
@@ -26,7 +26,9 @@
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/FileIO.h"
 #include "raster/FileName.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
@@ -93,10 +95,21 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     const std::string ext = LoweredExtension(picture);
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
+    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
     std::uint8_t head[8] = {};
-    std::ifstream in(picture, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+    std::size_t got = 0;
+    try {
+        got = TFileStream::OpenRead(picture)->Read(head, sizeof head);
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsPhotoData({head, got});
+}
+
+// Make's refusal, as the window would show it, and what to do about it.
+int Refused(const std::string& title, const std::string& text, const std::string& whatToDo) {
+    std::cerr << title << '\n' << LineBreaksForDisplay(text) << '\n' << whatToDo << '\n';
+    return kExitRefused;
 }
 
 // A chart of another program: told by its contents, or by its name, so that a damaged one is
@@ -125,6 +138,13 @@ void ReadPicture(const BatchOptions& options, const std::string& picture, Worksp
 void Progress(bool shown, const std::string& text) {
     if (shown)
         std::cerr << text << '\n';
+}
+
+// As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
+// be made shows as the first file that cannot be created.
+void MakeFolderOf(const std::string& fileName) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
 }
 
 constexpr const char* kDefaultThreads = "dmc";
@@ -199,7 +219,7 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
     Workspace workspace;
-    LoadSheet(options, workspace);
+    const std::string sheet = LoadSheet(options, workspace);
 
     Stage stage = Stage::Other;
     const std::string picture = FullPath(options.picture);
@@ -212,6 +232,13 @@ int RunBatch(const BatchOptions& options) {
 
         Progress(progress, "Loading " + picture);
         stage = Stage::Load;
+        if (!options.photo.fit && !ReadsAsOxs(picture) && ReadsAsPhoto(options, picture)) {
+            // A size Make would refuse is refused from the header, before any decoding.
+            const StitchSize size = ReadPhotoSize(picture, options.photo);
+            if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
+                return Refused(refusal->title, refusal->text,
+                               RefusalLine(picture, size.width, size.height));
+        }
         ReadPicture(options, picture, workspace);
 
         HeadlessControls controls;
@@ -220,24 +247,27 @@ int RunBatch(const BatchOptions& options) {
         stage = Stage::Make;
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
                            threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n'
-                      << LineBreaksForDisplay(messages.Text()) << '\n'
-                      << RefusalLine(picture, workspace.picture.Picture().Width(),
-                                     workspace.picture.Picture().Height())
-                      << '\n';
-            return kExitRefused;
+            return Refused(messages.Title(), messages.Text(),
+                           RefusalLine(picture, workspace.picture.Picture().Width(),
+                                       workspace.picture.Picture().Height()));
         }
         stage = Stage::Other;
         const Census& census = *workspace.LastCensus();
+        std::vector<std::string> outputs;
+        if (!name.empty())
+            outputs = SavedFileNames(name, census.width, census.height);
+        for (const std::string* document : {&options.pdf, &options.oxs}) {
+            if (!document->empty())
+                outputs.push_back(FullPath(*document));
+        }
+        RequireDistinctFiles(
+            {picture, sheet, settings.catalogue ? settings.catalogue->path : picture}, outputs);
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
             stage = Stage::Save;
-            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
-            // that cannot be made shows as the first file that cannot be created.
-            std::error_code ignored;
-            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
+            MakeFolderOf(name);
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
             stage = Stage::Other;
@@ -245,11 +275,13 @@ int RunBatch(const BatchOptions& options) {
         const threads::PatternKey key = threads::KeyOf(census, settings);
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
+            MakeFolderOf(FullPath(options.pdf));
             list.Add(SavePdf(options, workspace, key));
         }
         if (!options.oxs.empty()) {
             const std::string oxs = FullPath(options.oxs);
             Progress(progress, "Writing " + oxs);
+            MakeFolderOf(oxs);
             SaveOxs(oxs, OxsSourcesOf(workspace, key));
             list.Add(oxs);
         }
@@ -257,6 +289,10 @@ int RunBatch(const BatchOptions& options) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
                                                         : threads::KeyTable(key))
                       << std::flush;
+            if (!std::cout) {
+                std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
+                return kExitFailed;
+            }
         }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {

@@ -1,5 +1,6 @@
 #include "FailureLines.h"
 
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -101,10 +102,13 @@ std::string SaveFailureLine(const std::string& name, const std::exception& error
     const std::string_view message = error.what();
     if (!IsFixedText(message))
         return {};
+    // The reason the system gave when the write failed, when the failure carries it.
+    const auto* failure = dynamic_cast<const Exception*>(&error);
+    const int systemError = failure != nullptr ? failure->SystemError() : 0;
     if (const std::optional<std::string> file = Filling(message, msg::kFCreateError))
-        return std::string(kProgram) + CannotWriteText(*file);
+        return std::string(kProgram) + CannotWriteText(*file, systemError);
     return WithReason(std::string(kProgram) + "cannot write the files of " + name,
-                      WriteFailureReason(name));
+                      systemError != 0 ? std::strerror(systemError) : WriteFailureReason(name));
 }
 
 }  // namespace brodix

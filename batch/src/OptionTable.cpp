@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 
 #include "CommandLine.h"
@@ -26,11 +27,26 @@ int ParseLevel(const std::string& option, const std::string& level) {
     return index;
 }
 
+// Numbers are typed in decimal digits alone: strtol and strtod would also take blanks, signs,
+// "0x10" (16), "1e1" or "inf", none of which a user means as a count.
+bool IsDecimal(const std::string& value, bool point) {
+    const std::size_t dot = point ? value.find('.') : std::string::npos;
+    const auto digits = [&](std::size_t from, std::size_t to) {
+        return from < to && std::all_of(value.begin() + static_cast<std::ptrdiff_t>(from),
+                                        value.begin() + static_cast<std::ptrdiff_t>(to),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+    };
+    if (dot == std::string::npos)
+        return digits(0, value.size());
+    return digits(0, dot) && digits(dot + 1, value.size());
+}
+
 // A whole number in [low, high] as typed after option.
 int ParseInteger(const std::string& option, const std::string& value, int low, int high) {
-    char* end = nullptr;
-    const long number = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || number < low || number > high) {
+    long number = -1;
+    if (IsDecimal(value, false))
+        std::from_chars(value.data(), value.data() + value.size(), number);
+    if (number < low || number > high) {
         throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high) + ", not '" + value + "'");
     }
@@ -38,10 +54,15 @@ int ParseInteger(const std::string& option, const std::string& value, int low, i
 }
 
 double ParseFabric(const std::string& value) {
-    char* end = nullptr;
-    const double count = std::strtod(value.c_str(), &end);
-    if (value.empty() || *end != '\0' || !(count >= 1.0 && count <= 100.0))
-        throw UsageError("--fabric needs stitches per inch from 1 to 100, not '" + value + "'");
+    double count = 0.0;
+    if (IsDecimal(value, true))
+        std::from_chars(value.data(), value.data() + value.size(), count);
+    if (!(count >= 1.0 && count <= 100.0)) {
+        throw UsageError(
+            "--fabric needs stitches per inch from 1 to 100, written in decimal "
+            "digits (14 or 14.5), not '" +
+            value + "'");
+    }
     return count;
 }
 
@@ -193,7 +214,8 @@ const Row kRows[] = {
      "the chart in the pages above, with row and column numbers every 10\n"
      "stitches, arrows at the centre, and the first two columns and rows of\n"
      "the neighbouring pages greyed. NAME may then be left out: only the PDF is\n"
-     "written. An existing FILE is replaced only once the new one is complete.\n", ""},
+     "written. An existing FILE is replaced only once the new one is complete;\n"
+     "FILE's folder is made, as NAME's is, when it does not exist yet.\n", ""},
     {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
      "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
     {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",

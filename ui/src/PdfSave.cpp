@@ -2,8 +2,10 @@
 
 #include <QMenu>
 
+#include "engine/Messages.h"
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
+#include "raster/Exceptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"

@@ -66,10 +66,11 @@ void WriteDocumentFile(const std::string& fileName, std::string_view bytes) {
         TSafeFileWriter writer(fileName);
         writer.Stream().Write(bytes.data(), bytes.size());
         writer.Commit();
-    } catch (const EFCreateError&) {
-        throw EFCreateError(CannotWriteText(fileName), "document not created");
-    } catch (const EWriteError&) {
-        throw EWriteError(CannotWriteText(fileName), "document not written");
+    } catch (const EFCreateError& failure) {
+        throw EFCreateError(CannotWriteText(fileName, failure.SystemError()),
+                            "document not created");
+    } catch (const EWriteError& failure) {
+        throw EWriteError(CannotWriteText(fileName, failure.SystemError()), "document not written");
     }
 }
 
