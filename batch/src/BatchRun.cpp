@@ -8,22 +8,27 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "FailureLines.h"
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
+#include "export/OxsPattern.h"
 #include "export/SavePattern.h"
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/FileIO.h"
 #include "raster/FileName.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
@@ -75,20 +80,59 @@ class ListWriter {
     int m_error = 0;
 };
 
+std::string LoweredExtension(const std::string& fileName) {
+    std::string ext = ExtensionPart(fileName);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
 // With --fit every picture goes through the photo reader. Without it, only a file named .png,
 // .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
 bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     if (options.photo.fit)
         return true;
-    std::string ext = ExtensionPart(picture);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string ext = LoweredExtension(picture);
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
+    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
     std::uint8_t head[8] = {};
-    std::ifstream in(picture, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+    std::size_t got = 0;
+    try {
+        got = TFileStream::OpenRead(picture)->Read(head, sizeof head);
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsPhotoData({head, got});
+}
+
+// Make's refusal, as the window would show it, and what to do about it.
+int Refused(const std::string& title, const std::string& text, const std::string& whatToDo) {
+    std::cerr << title << '\n' << LineBreaksForDisplay(text) << '\n' << whatToDo << '\n';
+    return kExitRefused;
+}
+
+// A chart of another program: told by its contents, or by its name, so that a damaged one is
+// reported with its reason.
+bool ReadsAsOxs(const std::string& picture) {
+    return LoweredExtension(picture) == ".oxs" || IsOxsFile(picture);
+}
+
+void ReadPicture(const BatchOptions& options, const std::string& picture, Workspace& workspace) {
+    if (ReadsAsOxs(picture)) {
+        OxsPicture chart = ReadOxsFile(picture);
+        if (!chart.message.empty())
+            std::cerr << chart.message << '\n';
+        // Without --fit, a chart keeps its own size; fitted, it is read again as a picture.
+        if (!options.photo.fit) {
+            workspace.TakePicture(std::move(chart.picture), picture);
+            return;
+        }
+    }
+    if (ReadsAsPhoto(options, picture))
+        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
+    else
+        workspace.LoadPicture(picture);
 }
 
 void Progress(bool shown, const std::string& text) {
@@ -96,14 +140,21 @@ void Progress(bool shown, const std::string& text) {
         std::cerr << text << '\n';
 }
 
+// As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
+// be made shows as the first file that cannot be created.
+void MakeFolderOf(const std::string& fileName) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
+}
+
 constexpr const char* kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
-// Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
-// wrong name is reported however it is used).
+// Looked for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names
+// one (so that a wrong name is reported however it is used).
 std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     if (options.key == KeyFormat::None && !options.pattern.snap && options.threads.empty() &&
-        options.pdf.empty())
+        options.pdf.empty() && options.oxs.empty())
         return std::nullopt;
     const std::vector<std::string> folders = threads::CatalogueFolders();
     std::optional<threads::ThreadCatalogue> catalogue;
@@ -115,6 +166,44 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     if (options.pattern.snap && !catalogue)
         throw threads::ECatalogueError("--snap needs a thread catalogue, and none was found");
     return catalogue;
+}
+
+// What the run was doing when it failed: it says which plain-English line follows the message.
+enum class Stage { Load, Make, Save, Other };
+
+void PrintFailure(const std::exception& error, Stage stage, const std::string& picture,
+                  const std::string& name) {
+    std::cerr << ExceptionBoxText(error.what()) << '\n';
+    std::string line;
+    if (stage == Stage::Load)
+        line = LoadFailureLine(picture, error);
+    else if (stage == Stage::Make)
+        line = MakeFailureLine(picture, error);
+    else if (stage == Stage::Save)
+        line = SaveFailureLine(name, error);
+    if (!line.empty())
+        std::cerr << line << '\n';
+}
+
+// An unreadable sheet is reported and the run goes on without it, as at the window's start.
+// Gives the sheet's full name.
+std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
+    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
+                                                          : FullPath(options.symbolSheet);
+    try {
+        workspace.LoadSymbolSheet(sheet);
+        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
+        // picture, which has no cells to copy and would stop every Make.
+        if (workspace.SymbolSheet() == nullptr) {
+            workspace.symbols.Picture().SetGraphic(nullptr);
+            throw EInvalidGraphic(msg::kInvalidBitmap);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
+            std::cerr << line << '\n';
+    }
+    return sheet;
 }
 
 // Writes the printed pattern and gives the full name of its file.
@@ -130,70 +219,85 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
     Workspace workspace;
+    const std::string sheet = LoadSheet(options, workspace);
 
-    // An unreadable sheet is reported and the run goes on without it, as at the window's start.
-    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
-                                                          : FullPath(options.symbolSheet);
-    try {
-        workspace.LoadSymbolSheet(sheet);
-        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
-        // picture, which has no cells to copy and would stop every Make.
-        if (workspace.SymbolSheet() == nullptr) {
-            workspace.symbols.Picture().SetGraphic(nullptr);
-            throw EInvalidGraphic(msg::kInvalidBitmap);
-        }
-    } catch (const std::exception& error) {
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
-    }
-
+    Stage stage = Stage::Other;
+    const std::string picture = FullPath(options.picture);
+    std::string name;
     try {
         workspace.ReadBlankCell();
-        const std::string name =
-            options.name.empty() ? std::string() : SaveDialogName(options.name);
+        name = options.name.empty() ? std::string() : SaveDialogName(options.name);
         threads::PatternSettings settings = options.pattern;
         settings.catalogue = Catalogue(options);
 
-        const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture))
-            workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
-        else
-            workspace.LoadPicture(picture);
+        stage = Stage::Load;
+        if (!options.photo.fit && !ReadsAsOxs(picture) && ReadsAsPhoto(options, picture)) {
+            // A size Make would refuse is refused from the header, before any decoding.
+            const StitchSize size = ReadPhotoSize(picture, options.photo);
+            if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
+                return Refused(refusal->title, refusal->text,
+                               RefusalLine(picture, size.width, size.height));
+        }
+        ReadPicture(options, picture, workspace);
 
         HeadlessControls controls;
         RecordingSink messages;
         Progress(progress, "Making...");
+        stage = Stage::Make;
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
                            threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
-            return kExitRefused;
+            return Refused(messages.Title(), messages.Text(),
+                           RefusalLine(picture, workspace.picture.Picture().Width(),
+                                       workspace.picture.Picture().Height()));
         }
+        stage = Stage::Other;
         const Census& census = *workspace.LastCensus();
+        std::vector<std::string> outputs;
+        if (!name.empty())
+            outputs = SavedFileNames(name, census.width, census.height);
+        for (const std::string* document : {&options.pdf, &options.oxs}) {
+            if (!document->empty())
+                outputs.push_back(FullPath(*document));
+        }
+        RequireDistinctFiles(
+            {picture, sheet, settings.catalogue ? settings.catalogue->path : picture}, outputs);
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
-            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
-            // that cannot be made shows as the first file that cannot be created.
-            std::error_code ignored;
-            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
+            stage = Stage::Save;
+            MakeFolderOf(name);
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
+            stage = Stage::Other;
         }
         const threads::PatternKey key = threads::KeyOf(census, settings);
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
+            MakeFolderOf(FullPath(options.pdf));
             list.Add(SavePdf(options, workspace, key));
+        }
+        if (!options.oxs.empty()) {
+            const std::string oxs = FullPath(options.oxs);
+            Progress(progress, "Writing " + oxs);
+            MakeFolderOf(oxs);
+            SaveOxs(oxs, OxsSourcesOf(workspace, key, settings));
+            list.Add(oxs);
         }
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
                                                         : threads::KeyTable(key))
                       << std::flush;
+            if (!std::cout) {
+                std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
+                return kExitFailed;
+            }
         }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        PrintFailure(error, stage, picture, name);
         return kExitFailed;
     }
 }

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "engine/SymbolSheet.h"
-#include "raster/FileIO.h"
+#include "engine/Workspace.h"
+#include "raster/FileFailure.h"
 #include "raster/FileName.h"
 #include "raster/Utf8.h"
 
@@ -132,6 +133,14 @@ void AppendFullStitches(std::string& text, const Census& census, const std::vect
 
 }  // namespace
 
+OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key,
+                        const threads::PatternSettings& settings) {
+    return {.census = *workspace.LastCensus(),
+            .key = key,
+            .pictureName = workspace.LastCensusPictureName(),
+            .stitchWhite = settings.stitchWhite};
+}
+
 std::string MakeOxs(const OxsSources& sources) {
     const Census& census = sources.census;
     if (sources.key.rows.size() != census.palette.size())
@@ -161,9 +170,7 @@ std::string MakeOxs(const OxsSources& sources) {
 
 void SaveOxs(const std::string& fileName, const OxsSources& sources) {
     const std::string bytes = MakeOxs(sources);
-    TSafeFileWriter writer(fileName);
-    writer.Stream().Write(bytes.data(), bytes.size());
-    writer.Commit();
+    WriteDocumentFile(fileName, bytes);
 }
 
 }  // namespace brodix

@@ -11,11 +11,13 @@
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "raster/FileName.h"
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/OxsSave.h"
 #include "ui/PatternMenu.h"
 #include "ui/PdfSave.h"
 #include "ui/Program.h"
@@ -35,7 +37,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
-      m_pdfSave(std::make_unique<PdfSave>()) {
+      m_pdfSave(std::make_unique<PdfSave>()),
+      m_oxsSave(std::make_unique<OxsSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -177,8 +180,26 @@ void TF_main::BTN_SAVEClick(QObject*) {
 }
 
 void TF_main::SavePdfClick(QObject*) {
-    Guard(m_shell, this,
-          [this] { m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
+    Guard(m_shell, this, [this] {
+        const std::string written = m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
+                                                   SaveDialog1.FileName());
+        if (!written.empty())
+            ShowWritten(written);
+    });
+}
+
+void TF_main::ShowWritten(const std::string& fileName) {
+    // The status bar is as narrow as the left column: the name, without its folder, fits.
+    StatusCaption(*StsBar).SetText("Written: " + NamePart(fileName));
+}
+
+void TF_main::SaveOxsClick(QObject*) {
+    Guard(m_shell, this, [this] {
+        const std::string written = m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
+                                                   m_patternSettings, SaveDialog1.FileName());
+        if (!written.empty())
+            ShowWritten(written);
+    });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

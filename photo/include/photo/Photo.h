@@ -48,5 +48,8 @@ std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const Ph
                                    const std::string& name);
 // The same for a file; a file that cannot be opened raises EFOpenError.
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options);
+// The size ReadPhotoFile would give without fitting, read from the picture's header alone (a
+// BMP is read whole), so that a size to be refused costs no decoding. Raises as ReadPhotoFile.
+StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options);
 
 }  // namespace brodix

@@ -47,8 +47,9 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 // cannot make the document, std::invalid_argument when the key is not the census's.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
-// Writes the PDF to fileName whole or not at all: a file that cannot be written raises the
-// framework's file-creation or write error and leaves an earlier file of that name as it was.
+// Writes the PDF to fileName whole or not at all: a file that cannot be written raises
+// EFCreateError with "cannot write NAME: REASON" and leaves an earlier file of that name as it
+// was.
 void SavePatternPdf(const std::string& fileName, const PdfSources& sources,
                     const PdfOptions& options);
 

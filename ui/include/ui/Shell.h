@@ -30,6 +30,7 @@ struct FileDialogRequest {
     FileDialogKind kind = FileDialogKind::Open;
     std::vector<FileFilter> filters;
     FileChoice start;
+    std::string title;  // empty: the dialog's own ("Open", "Save As")
 };
 
 // Everything the windows ask of the desktop: the dialogs, the message boxes and the program's
@@ -51,6 +52,10 @@ class Shell {
     // The stitch-size dialog of "Open Any Picture...", starting at start; nothing when the user
     // cancels. A shell without this dialog takes the size offered.
     virtual std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner);
+    // The program's settings kept between runs, by key; nothing when none is stored. A shell
+    // without a store keeps nothing, so that every start is a first start.
+    virtual std::optional<std::string> StoredSetting(const std::string& key);
+    virtual void StoreSetting(const std::string& key, const std::string& value);
 };
 
 // The shell of a real desktop: Qt dialogs and message boxes.
@@ -63,6 +68,8 @@ class QtShell final : public Shell {
     void ShowExceptionMessage(const std::string& text, QWidget* owner) override;
     std::string ProgramFileName() override;
     std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner) override;
+    std::optional<std::string> StoredSetting(const std::string& key) override;
+    void StoreSetting(const std::string& key, const std::string& value) override;
 };
 
 // The application title: the taskbar entry and the exception message box's title.

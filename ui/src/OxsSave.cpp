@@ -1,0 +1,36 @@
+#include "ui/OxsSave.h"
+
+#include <QMenu>
+
+#include "engine/Workspace.h"
+#include "export/OxsPattern.h"
+#include "ui/ImageMenu.h"
+#include "ui/PdfSave.h"
+#include "ui/Unit1.h"
+
+namespace brodix {
+
+std::vector<FileFilter> OxsFileFilters() {
+    return {{kOxsExtension, std::string("*.") + kOxsExtension}};
+}
+
+OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension, "Save OXS") {}
+
+std::string OxsSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+                         const threads::PatternKey& key, const threads::PatternSettings& settings,
+                         const std::string& otherSave) {
+    if (!workspace.LastCensus())
+        return {};
+    if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
+        return {};
+    SaveOxs(m_dialog.FileName(), OxsSourcesOf(workspace, key, settings));
+    return m_dialog.FileName();
+}
+
+void AddSaveOxsEntry(QMenu& menu, TF_main& window) {
+    QAction* save = AddPatternSaveEntry(menu, window, QStringLiteral("Save OXS..."));
+    QObject::connect(save, &QAction::triggered, &window,
+                     [&window] { window.SaveOxsClick(nullptr); });
+}
+
+}  // namespace brodix
