@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_builder.h"
 #include "photo/Photo.h"
 #include "photo_files.h"
 #include "raster/Exceptions.h"
@@ -200,6 +201,27 @@ TEST(PhotoFailures, DamagedCutShortAndHugePicturesFailCleanlyWithTheirReason) {
                 << error.what();
         }
     }
+}
+
+// The size from the header alone equals what the reader gives, EXIF turn included.
+TEST(PictureSize, HeaderAloneGivesTheSizeTheReaderGives) {
+    const PhotoBytes jpeg = MakeJpeg(48, 20, testing::JpegKind::Progressive);
+    const std::vector<PhotoBytes> pictures = {
+        MakePng(37, 11, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(37 * 11 * 3)),
+        MakeGif(9, 14, std::vector<GifPixelType>(9 * 14), -1),
+        jpeg,
+        testing::WithExifOrientation(jpeg, 6),
+        testing::BmpBytes(21, 5, 24, [](int, int) { return clBlack; }),
+    };
+    for (const PhotoBytes& bytes : pictures) {
+        const std::unique_ptr<TBitmap> read = Read(bytes);
+        const std::optional<StitchSize> size = PictureSize(bytes);
+        ASSERT_TRUE(size) << read->Width();
+        EXPECT_EQ(*size, (StitchSize{read->Width(), read->Height()}));
+    }
+    // Cut short or not a picture: nothing.
+    EXPECT_FALSE(PictureSize(PhotoBytes(jpeg.begin(), jpeg.begin() + 30)));
+    EXPECT_FALSE(PictureSize(PhotoBytes{'h', 'e', 'l', 'l', 'o'}));
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -28,6 +27,7 @@
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
 #include "threads/PatternSettings.h"
+#include "threads/StitchabilityText.h"
 #include "threads/ThreadCatalogue.h"
 
 namespace brodix {
@@ -85,18 +85,13 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
-    std::uint8_t head[8] = {};
-    std::ifstream in(picture, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+    return IsPhotoFile(picture);
 }
 
 void Progress(bool shown, const std::string& text) {
     if (shown)
         std::cerr << text << '\n';
 }
-
-constexpr const char* kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
 // Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
@@ -108,7 +103,7 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     const std::vector<std::string> folders = threads::CatalogueFolders();
     std::optional<threads::ThreadCatalogue> catalogue;
     if (options.threads.empty()) {
-        catalogue = threads::FindCatalogueByTitle(kDefaultThreads, folders);
+        catalogue = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle, folders);
     } else if (options.threads != "none") {
         catalogue = threads::ChooseCatalogue(options.threads, folders);
     }
@@ -117,11 +112,28 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     return catalogue;
 }
 
+// A photograph that would be refused for its colours is charted with the photo defaults, on
+// the catalogue chosen, else on DMC when found unless --threads none; standard error says so.
+void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
+                               threads::PatternSettings& settings) {
+    if (!threads::PhotoDefaultsApply(picture, options.levels, settings))
+        return;
+    std::optional<threads::ThreadCatalogue> dmc;
+    if (!settings.catalogue && options.threads.empty())
+        dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
+                                            threads::CatalogueFolders());
+    threads::ChoosePhotoDefaults(settings, std::move(dmc));
+    std::cerr << "brodix-chart: " << threads::PhotoDefaultsNote(settings)
+              << " --max-colours or --min-stitches charts it otherwise.\n";
+}
+
 // Writes the printed pattern and gives the full name of its file.
 std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
-                    const threads::PatternKey& key) {
+                    const threads::PatternKey& key, const std::vector<std::string>& report) {
     const std::string fileName = FullPath(options.pdf);
-    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
+    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
+    sources.reportLines = report;
+    print::SavePatternPdf(fileName, sources, options.pdfOptions);
     return fileName;
 }
 
@@ -155,10 +167,14 @@ int RunBatch(const BatchOptions& options) {
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture))
+        if (ReadsAsPhoto(options, picture)) {
             workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
-        else
+            // BMP pictures and OXS charts keep their colours: only photographs are reduced.
+            if (IsPhotoFile(picture))
+                UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
+        } else {
             workspace.LoadPicture(picture);
+        }
 
         HeadlessControls controls;
         RecordingSink messages;
@@ -181,9 +197,16 @@ int RunBatch(const BatchOptions& options) {
                         [&list](const std::string& written) { list.Add(written); });
         }
         const threads::PatternKey key = threads::KeyOf(census, settings);
+        const std::vector<std::string> report =
+            settings.report ? threads::StitchabilityLinesOf(workspace) : std::vector<std::string>();
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
-            list.Add(SavePdf(options, workspace, key));
+            list.Add(SavePdf(options, workspace, key, report));
+        }
+        if (!report.empty()) {
+            for (const std::string& line : report)
+                std::cout << line << '\n';
+            std::cout << std::flush;
         }
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)

@@ -116,7 +116,11 @@ const Row kRows[] = {
      "aspect: a larger picture is averaged down, a smaller one enlarged. PNG,\n"
      "JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
      "kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
-     ".gif file holding such a picture is charted at its own size.\n", ""},
+     ".gif file holding such a picture is charted at its own size. Such a\n"
+     "picture of more than 255 colours after the levels is charted, unless\n"
+     "--max-colours or --min-stitches is given, with the 30 colours that best\n"
+     "represent it, cleaned and snapped to the catalogue (DMC when found); a\n"
+     "line on standard error says so.\n", ""},
     {"--background", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.photo.background = ParseBackground(v); },
      "[--background RRGGBB]", false, "", "--background RRGGBB",
@@ -165,6 +169,13 @@ const Row kRows[] = {
      "[--clean]", false, "", "--clean",
      "a stitch whose colour none of its 8 neighbours shares takes the colour\n"
      "most of them have.\n", ""},
+    {"--dither", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.dither = true; },
+     "[--dither]", false, "", "--dither",
+     "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
+     "error diffusion, so that shading stays smooth with few colours. It suits\n"
+     "photographs, not flat art, which it speckles. --clean is not run after it:\n"
+     "the scattered stitches are what the dither is for.\n", ""},
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
@@ -182,6 +193,13 @@ const Row kRows[] = {
      "\n"
      "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
      "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"},
+    {"--report", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
+     "[--report]", false, "The stitchability report", "--report",
+     "prints on standard output how easily the chart stitches: isolated\n"
+     "stitches (each a thread started for one stitch), colour changes along\n"
+     "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
+     "With --pdf the same report is printed on the cover. NAME may be left out.\n", ""},
     {"--help", "-h", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.help = true; },
      "", false, "Help and version", "--help", "shows this text.\n", ""},

@@ -294,9 +294,17 @@ CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
         else
             MatchToColours(grid, fitted, colours);
     }
-    if (options.clean)
+    if (options.clean && !options.dither)
         CleanStrayStitches(grid, fitted);
     return CountStitches(grid.width, grid.height, grid.colours);
+}
+
+bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options) {
+    const int width = source.Picture().Width();
+    const int height = source.Picture().Height();
+    if (width <= 0 || height <= 0 || SizeCheck(width, height))
+        return false;
+    return std::holds_alternative<CensusRefusal>(TakeRefinedCensus(source, levels, options));
 }
 
 }  // namespace brodix

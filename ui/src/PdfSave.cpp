@@ -4,6 +4,7 @@
 
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
+#include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"
@@ -17,13 +18,15 @@ std::vector<FileFilter> PdfFileFilters() {
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf") {}
 
 void PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                  const threads::PatternKey& key) {
+                  const threads::PatternKey& key, bool report) {
     if (!workspace.LastCensus())
         return;
     if (!m_dialog.Execute(shell, owner))
         return;
-    print::SavePatternPdf(m_dialog.FileName(), print::PdfSourcesOf(workspace, key),
-                          print::PdfOptions{});
+    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
+    if (report)
+        sources.reportLines = threads::StitchabilityLinesOf(workspace);
+    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
 }
 
 void AddSavePdfEntry(QMenu& menu, TF_main& window) {

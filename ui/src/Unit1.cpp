@@ -177,8 +177,9 @@ void TF_main::BTN_SAVEClick(QObject*) {
 }
 
 void TF_main::SavePdfClick(QObject*) {
-    Guard(m_shell, this,
-          [this] { m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
+    Guard(m_shell, this, [this] {
+        m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), m_patternSettings.report);
+    });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

@@ -36,6 +36,15 @@ struct PhotoOptions {
 // Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
 bool IsPhotoData(std::span<const std::uint8_t> bytes);
 
+// Whether a file begins with a PNG, JPEG or GIF picture; false for one that cannot be read.
+bool IsPhotoFile(const std::string& fileName);
+
+// The size in pixels of a PNG, JPEG (turned as its EXIF orientation says), GIF (its screen) or
+// BMP picture from its header alone, as the reader would give it before fitting; nothing for
+// other data or a header too damaged to tell. Nothing is decoded, so it is cheap for any size.
+std::optional<StitchSize> PictureSize(std::span<const std::uint8_t> bytes);
+std::optional<StitchSize> PictureFileSize(const std::string& fileName);
+
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
 

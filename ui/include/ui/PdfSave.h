@@ -18,10 +18,11 @@ class PdfSave {
   public:
     PdfSave();
 
-    // Asks for a file name and writes the PDF of the workspace's last Make with its key. Does
-    // nothing before a Make or when the dialog is cancelled; failures raise.
+    // Asks for a file name and writes the PDF of the workspace's last Make with its key and,
+    // when asked for, the stitchability report on its cover. Does nothing before a Make or
+    // when the dialog is cancelled; failures raise.
     void Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-             const threads::PatternKey& key);
+             const threads::PatternKey& key, bool report);
 
   private:
     TFileDialog m_dialog;
