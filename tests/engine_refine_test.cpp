@@ -249,6 +249,9 @@ TEST(TakeRefinedCensus, DithersOntoTheChosenColoursOnly) {
         kinds += static_cast<int>(column.size());
     }
     EXPECT_GT(kinds, 5);
+    // The clean would undo the scattered stitches: asked for beside the dither, it is not run.
+    options.clean = true;
+    EXPECT_EQ(std::get<Census>(TakeRefinedCensus(image, {}, options)).stitches, census.stitches);
 }
 
 TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {
