@@ -47,10 +47,11 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
 // neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
 // each neighbour of another colour. Then passes over the grid, each reading it as it was
 // before the pass, until nothing changes (at most a few): a stitch whose colour none of its
-// neighbours (up to 8; none beyond the picture's edge) shares takes, among the colours two or
-// more neighbours share (or, if none is shared, among all theirs), the one nearest its fitted
-// colour by CIEDE2000; ties go to the colour more neighbours have, then to the lower colour
-// value. fitted: the colours as read (same size).
+// neighbours (up to 8; none beyond the picture's edge) shares takes, among its neighbours'
+// colours in the first pass and after it among the colours two or more neighbours share (or,
+// if none is shared, among all theirs), the one nearest its fitted colour by CIEDE2000; ties
+// go to the colour more neighbours have, then to the lower colour value. fitted: the colours
+// as read (same size).
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
 inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
