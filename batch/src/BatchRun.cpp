@@ -203,11 +203,8 @@ int RunBatch(const BatchOptions& options) {
             Progress(progress, "Writing " + FullPath(options.pdf));
             list.Add(SavePdf(options, workspace, key, report));
         }
-        if (!report.empty()) {
-            for (const std::string& line : report)
-                std::cout << line << '\n';
-            std::cout << std::flush;
-        }
+        for (const std::string& line : report)
+            std::cout << line << '\n';
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
                                                         : threads::KeyTable(key))
