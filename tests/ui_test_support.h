@@ -52,6 +52,15 @@ class ScriptedShell final : public Shell {
         exceptionMessages.push_back(text);
     }
     std::string ProgramFileName() override { return programFileName; }
+    // Answers of the number dialogs, in order; none left: cancelled.
+    std::deque<int> numbers;
+    std::optional<int> AskNumber(const NumberRequest&, QWidget*) override {
+        if (numbers.empty())
+            return std::nullopt;
+        const int answer = numbers.front();
+        numbers.pop_front();
+        return answer;
+    }
 
     void Answer(const std::string& fileName, int filterIndex = 0) {
         answers.push_back(FileChoice{fileName, filterIndex});
