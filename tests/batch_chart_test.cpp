@@ -375,6 +375,97 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
     }
 }
 
+// A chart written with --oxs and charted again under the same options gives the same files.
+TEST(BrodixChartOxs, AChartChartedAgainFromItsOxsFileGivesTheSameFiles) {
+    TempDir dir;
+    // 60 x 8 (two pages), white cells among 96 shades.
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(60, 8, 24, [](int x, int y) {
+                                return (x + y) % 7 == 0 ? clWhite
+                                                        : RGB(40 * (x / 10), 90 + 20 * (y / 2),
+                                                              200 - 9 * (x % 4));
+                            }));
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{}, {"--threads", "anchor", "--snap"}}) {
+        std::vector<std::string> first = options;
+        first.insert(first.end(), {"--key=csv", "--oxs", "a.oxs", "pic.bmp", "one"});
+        std::vector<std::string> again = options;
+        again.insert(again.end(), {"--key=csv", "a.oxs", "two"});
+        const Outcome written = RunChart(first, dir.Path());
+        ASSERT_EQ(written.status, 0) << written.err;
+        const Outcome read = RunChart(again, dir.Path());
+        ASSERT_EQ(read.status, 0) << read.err;
+        EXPECT_EQ(read.err, "");
+        const auto key = [](const std::string& out) { return out.substr(out.find("symbol,")); };
+        EXPECT_EQ(key(read.out), key(written.out));
+        for (const char* suffix : {"_CS.bmp", "_CS11.bmp", "_CS21.bmp", "_color.bmp", "_CSC.bmp"}) {
+            const auto bytes = testing::ReadFileBytes(dir / (std::string("one") + suffix));
+            EXPECT_FALSE(bytes.empty()) << suffix;
+            EXPECT_EQ(testing::ReadFileBytes(dir / (std::string("two") + suffix)), bytes)
+                << suffix << ::testing::PrintToString(options);
+        }
+    }
+}
+
+TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported) {
+    TempDir dir;
+    const auto write = [&](const std::string& name, const std::string& text) {
+        testing::WriteFileBytes(dir / name, testing::Bytes(text.begin(), text.end()));
+    };
+    const std::string palette =
+        R"(<palette><palette_item index="0" color="FFFFFF"/><palette_item index="1" )"
+        R"(color="102030"/></palette>)";
+    write("part.xml", R"(<chart><properties chartwidth="4" chartheight="3"/>)" + palette +
+                          R"(<fullstitches><stitch x="1" y="1" palindex="1"/></fullstitches>)"
+                          R"(<partstitches><partstitch x="0" y="0" palindex1="1"/>)"
+                          R"(</partstitches></chart>)");
+    write("wide.oxs",
+          R"(<chart><properties chartwidth="201" chartheight="1"/>)" + palette + "</chart>");
+    write("bad.oxs", "<chart><palette></chart>");
+    // 16 x 16 stitches of 256 colours: refused as any such picture, never reduced.
+    std::string many = R"(<chart><properties chartwidth="16" chartheight="16"/><palette>)";
+    std::string stitches;
+    for (int i = 1; i <= 256; ++i) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "0000%02X", i - 1);
+        many += "<palette_item index=\"" + std::to_string(i) + "\" color=\"" + colour + "\"/>";
+        stitches += "<stitch x=\"" + std::to_string((i - 1) % 16) + "\" y=\"" +
+                    std::to_string((i - 1) / 16) + "\" palindex=\"" + std::to_string(i) + "\"/>";
+    }
+    write("many.oxs", many + "</palette><fullstitches>" + stitches + "</fullstitches></chart>");
+
+    // Told by its contents, whatever its name; the picture is neither fitted nor blended.
+    const Outcome part = RunChart({"part.xml", "part"}, dir.Path());
+    EXPECT_EQ(part.status, 0);
+    EXPECT_EQ(part.err, dir / "part.xml" +
+                            ": only full stitches can be charted; left out 1 part "
+                            "stitch.\n");
+    EXPECT_EQ(SavedBmp(dir / "part_CS.bmp").width, 4 * 12 + 1);
+    const Outcome fitted = RunChart({"--fit", "8", "part.xml", "fitted"}, dir.Path());
+    EXPECT_EQ(fitted.err, part.err);
+    EXPECT_EQ(SavedBmp(dir / "fitted_CS.bmp").width, 8 * 12 + 1);
+
+    for (const auto& [refused, reason] :
+         {std::pair{"wide.oxs", "Over 200x200 !!"}, std::pair{"many.oxs", "Over 255 colors!!"}}) {
+        const Outcome run = RunChart({refused, "refused"}, dir.Path());
+        EXPECT_EQ(run.status, 1) << refused;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    const Outcome bad = RunChart({"bad.oxs", "bad"}, dir.Path());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind(dir / "bad.oxs" + ": the OXS file is not well-formed XML", 0), 0u)
+        << bad.err;
+
+    // --oxs alone writes only the OXS file; it must name a file.
+    const Outcome alone = RunChart({"--oxs", "p.oxs", "part.xml"}, dir.Path());
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(alone.out, std::filesystem::canonical(dir.Path()).string() + "/p.oxs\n");
+    EXPECT_EQ(RunChart({"--oxs", "out/", "part.xml"}, dir.Path()).status, 64);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.oxs", "fitted_CS.bmp", "fitted_CSC.bmp",
+                                                     "fitted_color.bmp", "many.oxs", "p.oxs",
+                                                     "part.xml", "part_CS.bmp", "part_CSC.bmp",
+                                                     "part_color.bmp", "wide.oxs"}));
+}
+
 TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     TempDir dir;
     for (const std::vector<std::string>& arguments :

@@ -18,7 +18,9 @@
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
+#include "export/OxsPattern.h"
 #include "export/SavePattern.h"
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
@@ -75,17 +77,45 @@ class ListWriter {
     int m_error = 0;
 };
 
+std::string LoweredExtension(const std::string& fileName) {
+    std::string ext = ExtensionPart(fileName);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
 // With --fit every picture goes through the photo reader. Without it, only a file named .png,
 // .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
 bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     if (options.photo.fit)
         return true;
-    std::string ext = ExtensionPart(picture);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string ext = LoweredExtension(picture);
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
     return IsPhotoFile(picture);
+}
+
+// A chart of another program: told by its contents, or by its name, so that a damaged one is
+// reported with its reason.
+bool ReadsAsOxs(const std::string& picture) {
+    return LoweredExtension(picture) == ".oxs" || IsOxsFile(picture);
+}
+
+void ReadPicture(const BatchOptions& options, const std::string& picture, Workspace& workspace) {
+    if (ReadsAsOxs(picture)) {
+        OxsPicture chart = ReadOxsFile(picture);
+        if (!chart.message.empty())
+            std::cerr << chart.message << '\n';
+        // Without --fit, a chart keeps its own size; fitted, it is read again as a picture.
+        if (!options.photo.fit) {
+            workspace.TakePicture(std::move(chart.picture), picture);
+            return;
+        }
+    }
+    if (ReadsAsPhoto(options, picture))
+        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
+    else
+        workspace.LoadPicture(picture);
 }
 
 void Progress(bool shown, const std::string& text) {
@@ -94,11 +124,11 @@ void Progress(bool shown, const std::string& text) {
 }
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
-// Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
-// wrong name is reported however it is used).
+// Looked for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names
+// one (so that a wrong name is reported however it is used).
 std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     if (options.key == KeyFormat::None && !options.pattern.snap && options.threads.empty() &&
-        options.pdf.empty())
+        options.pdf.empty() && options.oxs.empty())
         return std::nullopt;
     const std::vector<std::string> folders = threads::CatalogueFolders();
     std::optional<threads::ThreadCatalogue> catalogue;
@@ -167,14 +197,10 @@ int RunBatch(const BatchOptions& options) {
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture)) {
-            workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
-            // BMP pictures and OXS charts keep their colours: only photographs are reduced.
-            if (IsPhotoFile(picture))
-                UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
-        } else {
-            workspace.LoadPicture(picture);
-        }
+        ReadPicture(options, picture, workspace);
+        // BMP pictures and OXS charts keep their colours: only photographs are reduced.
+        if (ReadsAsPhoto(options, picture) && IsPhotoFile(picture))
+            UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
 
         HeadlessControls controls;
         RecordingSink messages;
@@ -202,6 +228,12 @@ int RunBatch(const BatchOptions& options) {
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
             list.Add(SavePdf(options, workspace, key, report));
+        }
+        if (!options.oxs.empty()) {
+            const std::string oxs = FullPath(options.oxs);
+            Progress(progress, "Writing " + oxs);
+            SaveOxs(oxs, OxsSourcesOf(workspace, key));
+            list.Add(oxs);
         }
         for (const std::string& line : report)
             std::cout << line << '\n';

@@ -48,9 +48,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (options.help || options.version)
             return options;
     }
-    // With --pdf, --key or --report, the BMP files are written only when NAME is given.
-    const bool nameOptional =
-        !options.pdf.empty() || options.key != KeyFormat::None || options.pattern.report;
+    // With --pdf, --oxs, --key or --report, the BMP files are written only when NAME is given.
+    const bool nameOptional = !options.pdf.empty() || !options.oxs.empty() ||
+                              options.key != KeyFormat::None || options.pattern.report;
     if (positional.size() < (nameOptional ? 1u : 2u)) {
         throw UsageError(nameOptional ? "PICTURE is needed" : "PICTURE and NAME are both needed");
     }
@@ -61,6 +61,8 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         options.name = positional[1];
     if (!options.pdf.empty() && !NamesAFile(options.pdf))
         throw UsageError("--pdf '" + options.pdf + "' names a folder, not a file");
+    if (!options.oxs.empty() && !NamesAFile(options.oxs))
+        throw UsageError("--oxs '" + options.oxs + "' names a folder, not a file");
     if (positional.size() > 1 && !NamesAFile(options.name)) {
         throw UsageError("NAME '" + options.name + "' names a folder, not a file");
     }

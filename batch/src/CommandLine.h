@@ -32,6 +32,8 @@ struct BatchOptions {
     // The printed pattern: written when pdf is not empty.
     std::string pdf;
     print::PdfOptions pdfOptions;
+    // The pattern for other cross-stitch programs: written when oxs is not empty.
+    std::string oxs;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -42,8 +44,8 @@ class UsageError : public std::runtime_error {
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
 // missing or unknown level, a number out of its range, a missing or surplus argument, or a NAME
-// that names no file. NAME may be left out when --pdf names the file to write or --key asks
-// for the key alone.
+// that names no file. NAME may be left out when --pdf or --oxs names the file to write or --key
+// asks for the key alone.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.

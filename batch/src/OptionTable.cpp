@@ -221,6 +221,14 @@ const Row kRows[] = {
      "the chart's cells: black symbols on white (bw, the default), or on a\n"
      "light tint of each stitch's colour (tint).\n",
      "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf rose.pdf rose.bmp\n"},
+    {"--oxs", "", Takes::Value,
+     [](BatchOptions& o, const std::string& v) { o.oxs = Named(v, "--oxs needs a file name"); },
+     "", false, "The pattern for other cross-stitch programs", "--oxs FILE",
+     "also writes the pattern as an OXS file, which WinStitch, MacStitch,\n"
+     "FlossCross, Embroiderly and other programs open: the chart's size, the\n"
+     "threads with their colours and symbols, and one full stitch per stitched\n"
+     "cell. NAME may then be left out. An existing FILE is replaced only once\n"
+     "the new one is complete.\n", ""},
 };
 // clang-format on
 
@@ -283,6 +291,7 @@ std::string UsageText() {
            "       brodix-chart --key[=csv] [options] PICTURE\n"
            "       brodix-chart [OPTIONS] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
            "                    PICTURE [NAME]\n"
+           "       brodix-chart [OPTIONS] --oxs FILE PICTURE [NAME]\n"
            "       brodix-chart --help\n";
 }
 
@@ -294,7 +303,9 @@ std::string HelpText() {
            "\n"
            "PICTURE  the picture to chart: a BMP of at most 200 x 200 pixels and 255 colours.\n"
            "         Its kind follows its extension (.bmp; .ico, .wmf and .emf load but cannot\n"
-           "         be charted); PNG, JPEG and GIF pictures are read as under --fit.\n"
+           "         be charted); PNG, JPEG and GIF pictures are read as under --fit. An OXS\n"
+           "         chart (told by its contents) is read as one pixel per full stitch, at its\n"
+           "         own size unless --fit is given; what else it holds is reported.\n"
            "NAME     the name to save under, as typed in the save dialog: a relative name is\n"
            "         taken from the current folder, and a name without extension gets .bmp.\n"
            "         With NAME rose.bmp the files are:\n"

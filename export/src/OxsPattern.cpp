@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "raster/FileIO.h"
 #include "raster/FileName.h"
 #include "raster/Utf8.h"
@@ -126,6 +127,13 @@ void AppendFullStitches(std::string& text, const Census& census, const std::vect
 }
 
 }  // namespace
+
+OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key) {
+    return {.census = *workspace.LastCensus(),
+            .key = key,
+            .pictureName = workspace.LastCensusPictureName(),
+            .stitchWhite = false};
+}
 
 std::string MakeOxs(const OxsSources& sources) {
     const Census& census = sources.census;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "RgbImage.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 
 namespace brodix {
@@ -26,7 +27,6 @@ constexpr std::uint64_t kCellsPerByte = 16;
 // The size the format's maker gives a chart whose properties leave it out.
 constexpr std::int64_t kDefaultChartSide = 100;
 constexpr TColor kDefaultMaterialColour = RGB(0xFF, 0x00, 0xFF);
-constexpr std::size_t kSniffBytes = 4096;
 
 struct Chart {
     int width = 0;
@@ -230,7 +230,7 @@ std::size_t LineOf(std::span<const std::uint8_t> bytes, std::ptrdiff_t offset) {
 
 bool IsOxsData(std::span<const std::uint8_t> bytes) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()),
-                          std::min(bytes.size(), kSniffBytes));
+                          std::min(bytes.size(), kOxsSniffBytes));
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     // The first element after the declaration, comments and a document type.
@@ -282,6 +282,26 @@ OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
         result.picture = ToBitmap(image);
         return result;
     });
+}
+
+bool IsOxsFile(const std::string& fileName) {
+    std::vector<std::uint8_t> head(kOxsSniffBytes);
+    try {
+        const auto stream = TFileStream::OpenRead(fileName);
+        head.resize(stream->Read(head.data(), head.size()));
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsOxsData(head);
+}
+
+OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
+    const auto stream = TFileStream::OpenRead(fileName);
+    // One byte over the limit is enough for ReadOxs to refuse the file with its reason.
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::min(stream->Size(), kMaxOxsFileBytes + 1)));
+    stream->ReadBuffer(bytes.data(), bytes.size());
+    return ReadOxs(bytes, fileName, maxPixels);
 }
 
 }  // namespace brodix

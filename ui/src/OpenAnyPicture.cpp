@@ -1,11 +1,12 @@
 // "Open Any Picture...": a PNG, JPEG, GIF or BMP picture of any size, fitted to a stitch size,
-// then the steps of "Load Picture": both images take the picture and Make runs once. A
-// photograph that Make would refuse for its colours takes the photo defaults in the pattern
-// menu first, and the status bar says so.
+// or an OXS chart at its own size, then the steps of "Load Picture": both images take the
+// picture and Make runs once. A photograph that Make would refuse for its colours takes the
+// photo defaults in the pattern menu first, and the status bar says so.
 #include <QMenu>
 #include <QPushButton>
 
 #include "engine/Census.h"
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "raster/TBitmap.h"
 #include "ui/ControlCaptions.h"
@@ -44,6 +45,15 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     if (!OpenAnyDialog.Execute(m_shell, this))
         return;
     const std::string file = OpenAnyDialog.FileName();
+    // A chart keeps its own size: fitting would blend its stitches into colours it never had.
+    if (IsOxsFile(file)) {
+        OxsPicture chart = ReadOxsFile(file);
+        m_workspace.TakePicture(std::move(chart.picture), file);
+        BTN_MAKE->click();
+        // After Make, which clears the status text.
+        StatusCaption(*StsBar).SetText(chart.message);
+        return;
+    }
     const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(
         {AnyPictureSize, PictureFileSize(file), m_patternSettings.floss.fabricCount,
          ColoursText(m_patternSettings)},

@@ -16,6 +16,7 @@
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/OxsSave.h"
 #include "ui/PatternMenu.h"
 #include "ui/PdfSave.h"
 #include "ui/Program.h"
@@ -35,7 +36,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
-      m_pdfSave(std::make_unique<PdfSave>()) {
+      m_pdfSave(std::make_unique<PdfSave>()),
+      m_oxsSave(std::make_unique<OxsSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -180,6 +182,11 @@ void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
         m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), m_patternSettings.report);
     });
+}
+
+void TF_main::SaveOxsClick(QObject*) {
+    Guard(m_shell, this,
+          [this] { m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

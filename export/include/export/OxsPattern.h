@@ -7,6 +7,8 @@
 
 namespace brodix {
 
+class Workspace;
+
 // The extension of a pattern in the open exchange format of cross-stitch programs.
 inline constexpr const char* kOxsExtension = "oxs";
 
@@ -20,6 +22,10 @@ struct OxsSources {
     std::string pictureName;
     bool stitchWhite = false;
 };
+
+// The sources of the workspace's last Make (its census and the picture it counted) with its
+// key, for "Save OXS..." and brodix-chart --oxs alike. Needs a census.
+OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
 
 // The pattern as OXS: the chart's properties; the palette, the cloth (white) as item 0, then
 // one item per stitched colour with indexes 1..n in the legend's order, each with its thread

@@ -40,9 +40,14 @@ struct OxsPicture {
     std::string message;
 };
 
-// Whether bytes begin an OXS chart: XML whose first element (within the first 4 KB) is
-// <chart>.
+// How much of a file tells whether it holds an OXS chart.
+inline constexpr std::size_t kOxsSniffBytes = 4096;
+
+// Whether bytes begin an OXS chart: XML whose first element (within the first kOxsSniffBytes)
+// is <chart>.
 bool IsOxsData(std::span<const std::uint8_t> bytes);
+// The same for the beginning of a file; false when it cannot be read.
+bool IsOxsFile(const std::string& fileName);
 
 // Reads an OXS chart. The chart's size must fit within maxPixels and, beyond a million cells,
 // within sixteen cells per byte of the file, so that a small file cannot claim a vast chart. A
@@ -50,5 +55,8 @@ bool IsOxsData(std::span<const std::uint8_t> bytes);
 // EOutOfResources, each with a message that names the file (name) and the reason.
 OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
                    std::uint64_t maxPixels = kMaxDecodedPixels);
+// The same for a file, whose name the messages carry; a file that cannot be opened raises
+// EFOpenError, one over kMaxOxsFileBytes is refused before it is read whole.
+OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels = kMaxDecodedPixels);
 
 }  // namespace brodix

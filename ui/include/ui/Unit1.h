@@ -22,6 +22,7 @@ class TF_main;
 namespace brodix {
 
 class ImageView;
+class OxsSave;
 class PdfSave;
 class PatternMenu;
 class RadioGroup;
@@ -81,6 +82,8 @@ class TF_main : public QWidget {
     void CB_AUTOClick(QObject* sender);
     // "Save PDF..." of the legend's and the chart's menu.
     void SavePdfClick(QObject* sender);
+    // "Save OXS..." of the same menu.
+    void SaveOxsClick(QObject* sender);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
@@ -109,6 +112,7 @@ class TF_main : public QWidget {
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
     std::unique_ptr<PdfSave> m_pdfSave;
+    std::unique_ptr<OxsSave> m_oxsSave;
     threads::PatternSettings m_patternSettings;
     PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings
 };
