@@ -164,18 +164,15 @@ const Row kRows[] = {
      "each colour becomes the colour of its nearest thread of the catalogue:\n"
      "one symbol per thread. A picture of more than 255 colours can be charted\n"
      "when its colours fall on at most 255 threads.\n", ""},
-    {"--clean", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
-     "[--clean]", false, "", "--clean",
-     "a stitch whose colour none of its 8 neighbours shares takes the colour\n"
-     "most of them have.\n", ""},
-    {"--dither", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.dither = true; },
-     "[--dither]", false, "", "--dither",
-     "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
-     "error diffusion, so that shading stays smooth with few colours. It suits\n"
-     "photographs, not flat art, which it speckles. --clean is not run after it:\n"
-     "the scattered stitches are what the dither is for.\n", ""},
+    {"--max-colours", "", Takes::Value,
+     [](BatchOptions& o, const std::string& v) {
+         o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
+     },
+     "[--max-colours K]", true, "", "--max-colours K",
+     "at most K colours: the picture's colours are grouped by likeness,\n"
+     "weighed by their stitches, each group taking the thread (with --snap) or\n"
+     "colour nearest its mean; every stitch then takes the nearest colour left.\n",
+     ""},
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
@@ -184,18 +181,24 @@ const Row kRows[] = {
      "[--min-stitches N]", false, "", "--min-stitches N",
      "colours of fewer than N stitches merge into their nearest remaining\n"
      "colour, the rarest first.\n", ""},
-    {"--max-colours", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
-     },
-     "[--max-colours K]", true, "", "--max-colours K",
-     "the rarest colours merge so that at most K remain.\n",
+    {"--dither", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.dither = true; },
+     "[--dither]", false, "", "--dither",
+     "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
+     "error diffusion, so that shading stays smooth with few colours. It suits\n"
+     "photographs, not flat art, which it speckles. --clean is not run after it:\n"
+     "the scattered stitches are what the dither is for.\n", ""},
+    {"--clean", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
+     "[--clean]", false, "", "--clean",
+     "a stitch whose colour none of its 8 neighbours shares takes, among their\n"
+     "colours, the one nearest its own; done last, on the final colours.\n",
      "\n"
      "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
      "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"},
     {"--report", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
-     "[--report]", false, "The stitchability report", "--report",
+     "[--report]", true, "The stitchability report", "--report",
      "prints on standard output how easily the chart stitches: isolated\n"
      "stitches (each a thread started for one stitch), colour changes along\n"
      "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
