@@ -78,6 +78,10 @@ if(BRODIX_BUILD_TESTS)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/man_page_options.sh
                      $<TARGET_FILE:${program}> ${CMAKE_SOURCE_DIR}/docs/man/${program}.1.in)
   endforeach()
+  # Every brodix-chart command and demo script the README shows runs as written.
+  add_test(NAME readme_examples
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readme_examples.sh ${CMAKE_BINARY_DIR}
+                   ${CMAKE_SOURCE_DIR})
 endif()
 
 set(CPACK_PACKAGE_NAME brodix)
@@ -85,11 +89,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${BRODIX_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "counted cross-stitch charts from small pictures")
 set(CPACK_PACKAGE_DESCRIPTION "\
-Brodix turns a BMP of at most 200 x 200 pixels into a counted cross-stitch
-chart: every pixel becomes one stitch, each colour gets a symbol, and a legend
-lists each colour's swatch, symbol and stitch count. The chart is saved as BMP
-files, cut into numbered pages for printing. The window program brodix and the
-command brodix-chart share the same engine.")
+Brodix turns a picture into a counted cross-stitch chart: a BMP of at most
+200 x 200 pixels stitch for stitch, or a PNG, JPEG, GIF or BMP photo of any
+size fitted to up to 200 x 200 stitches. Each colour gets a symbol, and a
+legend lists each colour's swatch, symbol and stitch count. It names the DMC,
+Anchor or Madeira thread of every colour with the floss to buy, can chart in
+thread colours with a colour budget and without stray stitches, and saves the
+chart as BMP files cut into numbered pages or as one PDF ready to print. The
+window program brodix and the command brodix-chart share the same engine.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,14 +1,28 @@
 #!/usr/bin/env bash
-# Draws a 3000 x 2000 landscape with ImageMagick, saves it as a JPEG photo, charts it with
-# brodix-chart fitted to 120 x 80 stitches and nothing else (a photograph's defaults: the 30
-# colours that best represent it, on DMC threads, cleaned of stray stitches), and puts a small
-# copy of the photo and the enlarged picture of the chart into docs/ for the README.
-#   bash scripts/photo-demo.sh BUILD_DIR
+# Draws a 3000 x 2000 landscape with ImageMagick, saves it as the JPEG photo OUT/landscape.jpg,
+# and charts it with brodix-chart fitted to 120 x 80 stitches and nothing else (a photograph's
+# defaults: the 30 colours that best represent it, on DMC threads, cleaned of stray stitches)
+# into OUT/landscape_CS.bmp, ... With --docs it also puts a small copy of the photo and the
+# enlarged picture of the chart into docs/ for the README.
+#   bash scripts/photo-demo.sh [--docs] [BUILD_DIR [OUT]]
+# BUILD_DIR is the build folder holding bin/brodix-chart (build/release, the one the test
+# command builds, unless given); OUT is made when needed (out unless given).
 set -euo pipefail
+docs=false
+if [ "${1:-}" = --docs ]; then
+  docs=true
+  shift
+fi
 top=$(cd "$(dirname "$0")/.." && pwd)
-chart=$(cd "${1:?usage: photo-demo.sh BUILD_DIR}" && pwd)/bin/brodix-chart
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+build=${1:-build/release}
+[ -x "$build/bin/brodix-chart" ] || {
+  echo "photo-demo.sh: no $build/bin/brodix-chart: build it first (bash scripts/test.sh, or cmake --build $build --target brodix-chart)" >&2
+  exit 1
+}
+chart=$(cd "$build" && pwd)/bin/brodix-chart
+out=${2:-out}
+mkdir -p "$out"
+work=$(cd "$out" && pwd)
 
 convert -size 3000x2000 gradient:'#3d7fd1-#fbe2b0' \
   -fill '#fff3c4' -draw "circle 2250,520 2250,690" \
@@ -30,7 +44,9 @@ convert -size 3000x2000 gradient:'#3d7fd1-#fbe2b0' \
   -draw "ellipse 1400,450 220,60 0,360" \
   -blur 0x6 -attenuate 0.6 +noise Gaussian -quality 88 "$work/landscape.jpg"
 
-"$chart" --fit 120x80 "$work/landscape.jpg" "$work/landscape" >/dev/null
-convert "$work/landscape.jpg" -resize 600x400 -quality 90 "$top/docs/photo-landscape.jpg"
-convert "$work/landscape_CSC.bmp" "$top/docs/photo-landscape-chart.png"
-echo "docs/photo-landscape.jpg docs/photo-landscape-chart.png" >&2
+"$chart" --fit 120x80 "$work/landscape.jpg" "$work/landscape"
+if $docs; then
+  convert "$work/landscape.jpg" -resize 600x400 -quality 90 "$top/docs/photo-landscape.jpg"
+  convert "$work/landscape_CSC.bmp" "$top/docs/photo-landscape-chart.png"
+  echo "docs/photo-landscape.jpg docs/photo-landscape-chart.png" >&2
+fi

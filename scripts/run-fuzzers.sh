@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target found in BUILD/bin for SECONDS seconds each, seeded from the test data
 # and the target's own corpus folder. Fails on the first crash. A NAME.dirs file lists further
-# seed folders, one a line, relative to the top of the checkout.
+# seed folders, one a line, relative to the top of the checkout; fuzz/NAME.options holds libFuzzer
+# options of the target's own, one a line, which win over the common ones.
 set -euo pipefail
 build=$1
 seconds=${2:-20}
@@ -20,9 +21,11 @@ for fuzzer in "$build"/bin/fuzz_*; do
       seeds+=("$d")
     done <"$top/fuzz/seeds/$name.dirs"
   fi
+  options=()
+  [ -f "$top/fuzz/$name.options" ] && mapfile -t options <"$top/fuzz/$name.options"
   echo "-- $name (${seconds}s)" >&2
   if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-      -print_final_stats=1 "$corpus" "${seeds[@]}" 2>"$corpus.log"; then
+      -print_final_stats=1 "${options[@]}" "$corpus" "${seeds[@]}" 2>"$corpus.log"; then
     tail -n 60 "$corpus.log" >&2
     status=1
   else

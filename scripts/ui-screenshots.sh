@@ -2,9 +2,16 @@
 # Photographs the windows on a virtual screen with a window manager, so that title bars are
 # drawn: the main window with a 120 x 80 picture, the zoom window at x4 and x8, and the
 # exception message box; then, offscreen on two monitors, the zoom window following the main
-# window onto the other monitor. Usage: scripts/ui-screenshots.sh [OUTDIR]   (default build/screens)
+# window onto the other monitor. The main window with examples/flower.bmp is OUTDIR/screenshot.png;
+# with --docs it also replaces docs/screenshot.png.
+# Usage: scripts/ui-screenshots.sh [--docs] [OUTDIR]   (default build/screens)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+docs=false
+if [ "${1:-}" = --docs ]; then
+  docs=true
+  shift
+fi
 out=${1:-build/screens}
 build=${BRODIX_BUILD_DIR:-build/ui}
 cmake -S . -B "$build" -G Ninja >/dev/null
@@ -13,8 +20,11 @@ mkdir -p "$out"
 unset QT_QPA_PLATFORM
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
   if command -v openbox >/dev/null; then openbox & sleep 1; fi
-  '$build/bin/brodix_screens' '$out'
+  '$build/bin/brodix_screens' '$out' '$PWD/examples'
 "
+if $docs; then
+  cp "$out/screenshot.png" docs/screenshot.png
+fi
 # Two monitors side by side, offscreen: the virtual X server gives Qt only one.
 monitors=$(mktemp)
 trap 'rm -f "$monitors"' EXIT

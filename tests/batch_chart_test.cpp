@@ -1,5 +1,7 @@
 // brodix-chart run as a program, on BMP files written here in several formats.
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,10 +34,12 @@ struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
+    long peakKb = 0;  // the command's peak resident memory
 };
 
-// Where the command's standard output goes: captured, into a file, or closed.
-enum class Output { Captured, DevFull, Closed };
+// Where the command's standard output goes: captured, into a file, closed, or into a pipe that
+// nobody reads; or captured under a file size limit of 4 KB.
+enum class Output { Captured, DevFull, Closed, BrokenPipe, SizeLimited };
 
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
                  const std::string& program = kProgram, Output output = Output::Captured) {
@@ -59,13 +63,23 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         ::dup2(err, 2);
         if (output == Output::Closed)
             ::close(1);
+        int pipe[2];
+        if (output == Output::BrokenPipe && ::pipe(pipe) == 0) {
+            ::dup2(pipe[1], 1);
+            ::close(pipe[0]);
+        }
+        const rlimit limit{4096, 4096};
+        if (output == Output::SizeLimited)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
     Outcome outcome;
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.peakKb = usage.ru_maxrss;
     const auto text = [](const std::string& path) {
         const auto bytes = testing::ReadFileBytes(path);
         return std::string(bytes.begin(), bytes.end());
@@ -194,19 +208,36 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
     struct Case {
         int w, h;
         std::vector<std::string> options;
-        std::string err;
+        std::string err, hint;
     };
     const ColorAt many = [](int x, int y) { return RGB(16 * x, 16 * y, 0); };  // 256 colours
     for (const Case& c :
-         {Case{201, 1, {}, "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n"},
-          Case{16, 16, {}, "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n"}}) {
+         {Case{201,
+               1,
+               {},
+               "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n",
+               "is 201 x 1 pixels, more than a chart of 200 x 200 stitches: add --fit 200 (or a "
+               "smaller size) to fit it\n"},
+          Case{16,
+               16,
+               {},
+               "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\n",
+               "has more than 255 colours after the levels: add --max-colours 255 (or fewer) to "
+               "keep the ones that represent it best, or --snap to match them to threads\n"}}) {
         TempDir dir;
         testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(c.w, c.h, 24, many));
+        const std::string folder = std::filesystem::canonical(dir.Path()).string();
         const Outcome run = RunChart({"--symbols", dir / "none.bmp", "pic.bmp", "out"}, dir.Path());
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
-        // The unreadable sheet is reported first; the refusal follows it.
-        EXPECT_EQ(run.err, "ファイル " + dir / "none.bmp" + " は開けません.\n" + c.err);
+        // The unreadable sheet is reported first; the refusal follows it, each fixed text as the
+        // window shows it, then what to do.
+        EXPECT_EQ(run.err, "ファイル " + dir / "none.bmp" +
+                               " は開けません.\nbrodix-chart: cannot read "
+                               "the symbol sheet " +
+                               dir / "none.bmp" +
+                               ": No such file or directory; the chart is made without symbols\n" +
+                               c.err + "brodix-chart: " + folder + "/pic.bmp " + c.hint);
         EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
     }
 }
@@ -241,7 +272,9 @@ TEST(BrodixChart, NamesFollowTheSaveDialog) {
     EXPECT_EQ(testing::ReadFileBytes(dir / "rose_CSC.jpg").at(0), 'B');
 }
 
-TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
+// Each fixed text stays exactly as the window shows it; a plain-English line with the reason
+// follows it.
+TEST(BrodixChart, FailuresPrintTheMessageBoxTextThenWhatFailedAndWhy) {
     TempDir dir;
     testing::WriteFileBytes(dir / "pic.bmp",
                             testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
@@ -252,15 +285,52 @@ TEST(BrodixChart, FailuresPrintTheMessageBoxText) {
     };
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
     for (const Case& c :
-         {Case{"missing.bmp", "rose", "ファイル " + folder + "/missing.bmp は開けません.\n"},
-          Case{"pic.gif", "rose", "拡張子 .gif の画像形式は処理できません.\n"},
-          Case{"pic.ico", "rose", "ビットマップを持っている時のみイメージの変更が可能です.\n"},
+         {Case{"missing.bmp", "rose",
+               "ファイル " + folder + "/missing.bmp は開けません.\nbrodix-chart: cannot read " +
+                   folder + "/missing.bmp: No such file or directory\n"},
+          Case{"pic.gif", "rose",
+               "拡張子 .gif の画像形式は処理できません.\nbrodix-chart: cannot read " + folder +
+                   "/pic.gif: No such file or directory\n"},
+          Case{"pic.ico", "rose",
+               "ビットマップを持っている時のみイメージの変更が可能です.\nbrodix-chart: cannot "
+               "chart " +
+                   folder +
+                   "/pic.ico: only bitmaps are charted, and an icon or metafile "
+                   "is none; save it as PNG or BMP and chart that\n"},
           Case{"pic.bmp", dir / "file/rose",
-               "ファイル " + dir / "file/rose_CS.bmp" + " を作成できません.\n"}}) {
+               "ファイル " + dir / "file/rose_CS.bmp" +
+                   " を作成できません.\nbrodix-chart: cannot "
+                   "write " +
+                   dir / "file/rose_CS.bmp" + ": Not a directory\n"}}) {
         const Outcome run = RunChart({"--symbols", "pic.bmp", c.picture, c.name}, dir.Path());
         EXPECT_EQ(run.status, 2) << c.picture;
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.out, "");
+    }
+}
+
+// The PDF is no file of the framework's design: its failures speak plain English alone (a file
+// in place of the folder is tested in PdfIsWrittenBesideOrInsteadOfTheBmpFiles).
+TEST(BrodixChart, APdfOrOxsFileThatCannotBeWrittenSaysWhy) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp",
+                            testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+    std::filesystem::create_directory(dir / "locked");
+    std::filesystem::permissions(
+        dir / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    struct Case {
+        std::string option, file, reason;
+    };
+    testing::WriteFileBytes(dir / "file", {1});
+    for (const Case& c : {Case{"--pdf", dir / "file/rose.pdf", "Not a directory"},
+                          Case{"--pdf", dir / "locked/rose.pdf", "Permission denied"},
+                          Case{"--oxs", dir / "file/rose.oxs", "Not a directory"}}) {
+        if (c.reason == "Permission denied" && ::geteuid() == 0)
+            continue;  // the superuser writes into any folder
+        const Outcome run =
+            RunChart({"--threads", "none", c.option, c.file, "pic.bmp"}, dir.Path());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "cannot write " + c.file + ": " + c.reason + ".\n");
     }
 }
 
@@ -292,16 +362,22 @@ TEST(BrodixChart, NullEndsEveryNameOfTheList) {
     }
 }
 
-// The README's example, typed where its output folder does not exist yet.
+// The README's example, typed where its output folder does not exist yet; the PDF's alike.
 TEST(BrodixChart, MakesTheOutputFolder) {
-    for (const char* name : {"out/rose", "out/deeper/rose"}) {
+    const std::vector<std::vector<std::string>> cases{
+        {"rose.bmp", "out/rose", "out/rose_CS.bmp"},
+        {"rose.bmp", "out/deeper/rose", "out/deeper/rose_CS.bmp"},
+        {"--pdf", "pdf/deeper/rose.pdf", "rose.bmp", "pdf/deeper/rose.pdf"}};
+    for (std::vector<std::string> arguments : cases) {
         TempDir dir;
         testing::WriteFileBytes(dir / "rose.bmp",
                                 testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
-        const Outcome run =
-            RunChart({"--red", "4", "--green", "4", "--blue", "4", "rose.bmp", name}, dir.Path());
+        const std::string made = arguments.back();
+        arguments.pop_back();
+        arguments.insert(arguments.begin(), {"--red", "4", "--green", "4", "--blue", "4"});
+        const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_TRUE(std::filesystem::exists(dir / (std::string(name) + "_CS.bmp"))) << name;
+        EXPECT_TRUE(std::filesystem::exists(dir / made)) << made;
     }
 }
 
@@ -316,7 +392,12 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     const Outcome without = RunChart({"pic.bmp", "a"}, dir.Path(), copy);
     EXPECT_EQ(without.status, 0);
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
-    EXPECT_EQ(without.err, "ファイル " + folder + "/Brodix.bmp は開けません.\n");
+    EXPECT_EQ(without.err, "ファイル " + folder +
+                               "/Brodix.bmp は開けません.\nbrodix-chart: cannot read the "
+                               "symbol sheet " +
+                               folder +
+                               "/Brodix.bmp: No such file or directory; "
+                               "the chart is made without symbols\n");
 
     testing::WriteFileBytes(dir / "Brodix.bmp", testing::BmpBytes(121, 313, 24, [](int x, int y) {
                                 return SheetColor(x, y);
@@ -330,7 +411,11 @@ TEST(BrodixChart, SymbolSheetIsLookedUpBesideTheProgram) {
     testing::WriteFileBytes(dir / "sheet.ico", {0, 0, 1, 0, 0, 0});
     const Outcome icon = RunChart({"--symbols", "sheet.ico", "pic.bmp", "c"}, dir.Path(), copy);
     EXPECT_EQ(icon.status, 0);
-    EXPECT_EQ(icon.err, "ビットマップイメージが不正です.\n");
+    EXPECT_EQ(icon.err,
+              "ビットマップイメージが不正です.\nbrodix-chart: cannot read the symbol sheet " +
+                  folder +
+                  "/sheet.ico: it is damaged or not a BMP picture; the chart "
+                  "is made without symbols\n");
     EXPECT_TRUE(std::filesystem::exists(dir / "c_CS.bmp"));
 }
 
@@ -361,7 +446,7 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
 
     const Outcome failed = RunChart({"--pdf", dir / "file/x.pdf", "pic.bmp"}, dir.Path());
     EXPECT_EQ(failed.status, 2);
-    EXPECT_EQ(failed.err, "ファイル " + dir / "file/x.pdf" + " を作成できません.\n");
+    EXPECT_EQ(failed.err, "cannot write " + dir / "file/x.pdf" + ": Not a directory.\n");
     EXPECT_EQ(failed.out, "");
 
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -479,7 +564,11 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"pic.bmp", ""},
                                                {"--key=", "pic.bmp"},
                                                {"--snap=yes", "pic.bmp", "a"},
-                                               {"--help=me"}}) {
+                                               {"--help=me"},
+                                               {"--red", "4", "--red=6", "pic.bmp", "a"},
+                                               {"--null", "-z", "pic.bmp", "a"},
+                                               {"--snap", "--snap", "pic.bmp", "a"},
+                                               {"--pdf", "a.pdf", "--pdf", "b.pdf", "pic.bmp"}}) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
@@ -487,6 +576,10 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
         EXPECT_NE(run.err.find("--pdf FILE"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
+    EXPECT_EQ(
+        RunChart({"-z", "--red", "4", "--null", "pic.bmp", "a"}, dir.Path())
+            .err.rfind("brodix-chart: --null (-z) is given twice; give each option once\n", 0),
+        0u);
 
     const Outcome help = RunChart({"--help"}, dir.Path());
     EXPECT_EQ(help.status, 0);
@@ -538,6 +631,10 @@ TEST(BrodixChartFit, BadPicturesAndBadOptionsAreReported) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
+    // Read as a photo, a missing file speaks plain English alone.
+    const Outcome missing = RunChart({"--fit", "50", "gone.png", "rose"}, dir.Path());
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "cannot read " + folder + "/gone.png: No such file or directory.\n");
 
     for (const std::vector<std::string>& options : {std::vector<std::string>{"--fit", "0"},
                                                     {"--fit", "201x10"},
@@ -598,7 +695,7 @@ TEST(BrodixChartThreads, OptionsThatChangeNoColourLeaveTheFilesAsTheyWere) {
                                 return RGB(20 * x, 30 * y, 90);
                             }));
     ASSERT_EQ(RunChart({"pic.bmp", "a"}, dir.Path()).status, 0);
-    const Outcome run = RunChart({"--threads", "anchor", "--fabric", "18", "--strands", "3",
+    const Outcome run = RunChart({"--threads", "anchor", "--fabric", "18.5", "--strands", "3",
                                   "--max-colours", "255", "--key", "pic.bmp", "b"},
                                  dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -608,7 +705,7 @@ TEST(BrodixChartThreads, OptionsThatChangeNoColourLeaveTheFilesAsTheyWere) {
             << suffix;
     }
     EXPECT_NE(run.out.find("Threads: Anchor\n"), std::string::npos);
-    EXPECT_NE(run.out.find("18-count fabric with 3 strands"), std::string::npos);
+    EXPECT_NE(run.out.find("18.5-count fabric with 3 strands"), std::string::npos);
 }
 
 TEST(BrodixChartThreads, KeyAloneCleanAndMerge) {
@@ -651,6 +748,11 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
          std::vector<std::vector<std::string>>{{"--strands", "7", "pic.bmp", "a"},
                                                {"--fabric", "0", "pic.bmp", "a"},
                                                {"--fabric", "14x", "pic.bmp", "a"},
+                                               {"--fabric", "0x10", "pic.bmp", "a"},
+                                               {"--fabric", "1e1", "pic.bmp", "a"},
+                                               {"--fabric", " 14", "pic.bmp", "a"},
+                                               {"--fabric", "14.", "pic.bmp", "a"},
+                                               {"--strands", "+2", "pic.bmp", "a"},
                                                {"--key=xml", "pic.bmp"},
                                                {"--max-colours", "0", "pic.bmp", "a"},
                                                {"--min-stitches", "-2", "pic.bmp", "a"},
@@ -667,6 +769,79 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("bad.gpl, line 1: is no GIMP palette"), std::string::npos) << bad.err;
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.gpl", "pic.bmp"}));
+}
+
+TEST(BrodixChartHostile, OutputsNeverReplaceInputsAndWriteFailuresSayWhy) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        Output output;
+        std::string err;  // the message that must be found
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {"the picture as the PDF",
+         {"--pdf", "pic.bmp", "pic.bmp"},
+         Output::Captured,
+         ": it is ",
+         {"pic.bmp"}},
+        {"the PDF as the chart",
+         {"--pdf", "x_CS.bmp", "pic.bmp", "x"},
+         Output::Captured,
+         "this run already writes ",
+         {"pic.bmp"}},
+        {"a list nobody reads",
+         {"--pdf", "p.pdf", "pic.bmp", "x"},
+         Output::BrokenPipe,
+         "cannot write the list of files: Broken pipe",
+         {"p.pdf", "pic.bmp", "x_CS.bmp", "x_CSC.bmp", "x_color.bmp"}},
+        {"a key nobody reads",
+         {"--key", "--threads", "none", "pic.bmp"},
+         Output::BrokenPipe,
+         "cannot write the key: Broken pipe",
+         {"pic.bmp"}},
+        {"a file size limit",
+         {"--pdf", "p.pdf", "pic.bmp"},
+         Output::SizeLimited,
+         "p.pdf: File too large",
+         {"pic.bmp"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.bmp",
+                                testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
+        const auto before = testing::ReadFileBytes(dir / "pic.bmp");
+        const Outcome run = RunChart(c.arguments, dir.Path(), kProgram, c.output);
+        EXPECT_EQ(run.status, 2) << c.what;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_EQ(dir.Files(), c.files) << c.what;
+        EXPECT_EQ(testing::ReadFileBytes(dir / "pic.bmp"), before) << c.what;
+    }
+}
+
+TEST(BrodixChartHostile, APhotoIsRefusedFromItsHeaderAndAPipeIsNotWaitedOn) {
+    TempDir dir;
+    testing::WriteFileBytes(
+        dir / "big.png",
+        testing::MakePng(3000, 3000, PNG_COLOR_TYPE_GRAY, 8, std::vector<std::uint8_t>(9'000'000)));
+    testing::WriteFileBytes(dir / "small.png", testing::MakePng(16, 16, PNG_COLOR_TYPE_GRAY, 8,
+                                                                std::vector<std::uint8_t>(256)));
+    const Outcome small = RunChart({"small.png", "x"}, dir.Path());
+    const Outcome big = RunChart({"big.png", "y"}, dir.Path());
+    EXPECT_EQ(big.status, 1);
+    EXPECT_EQ(big.err.rfind("BITMAP size error\nThis bitmap is 3000x3000\nOver 200x200 !!\n"
+                            "brodix-chart: " +
+                                dir / "big.png" + " is 3000 x 3000 pixels",
+                            0),
+              0u)
+        << big.err;
+    EXPECT_LT(big.peakKb, small.peakKb + 20 * 1024);
+
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    EXPECT_TRUE(testing::EndsWithin(20, [&] {
+        if (RunChart({"pipe.png", "z"}, dir.Path()).status != 2)
+            ::_exit(1);
+    }));
 }
 
 // The text of a PDF's pages from the second on (the key and the chart), as poppler reads it.

@@ -13,12 +13,12 @@
 #include "engine_support.h"
 #include "export/OxsPattern.h"
 #include "photo/OxsReader.h"
-#include "threads/KeyBuilder.h"
-#include "threads/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "test_files.h"
+#include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix {
 namespace {

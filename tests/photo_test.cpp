@@ -1,7 +1,15 @@
 // Pictures of any kind and size read and fitted to a stitch size.
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +19,7 @@
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster_files_jpeg.h"
+#include "test_files.h"
 
 namespace brodix {
 namespace {
@@ -203,8 +212,9 @@ TEST(PhotoFailures, DamagedCutShortAndHugePicturesFailCleanlyWithTheirReason) {
     }
 }
 
-// The size from the header alone equals what the reader gives, EXIF turn included.
-TEST(PictureSize, HeaderAloneGivesTheSizeTheReaderGives) {
+// The size from the header alone equals what the reader gives, EXIF turn and GIF frame included.
+TEST(PhotoSize, HeaderAloneGivesTheSizeTheReaderGives) {
+    const testing::TempDir dir;
     const PhotoBytes jpeg = MakeJpeg(48, 20, testing::JpegKind::Progressive);
     const std::vector<PhotoBytes> pictures = {
         MakePng(37, 11, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(37 * 11 * 3)),
@@ -214,14 +224,146 @@ TEST(PictureSize, HeaderAloneGivesTheSizeTheReaderGives) {
         testing::BmpBytes(21, 5, 24, [](int, int) { return clBlack; }),
     };
     for (const PhotoBytes& bytes : pictures) {
+        testing::WriteFileBytes(dir / "picture", bytes);
         const std::unique_ptr<TBitmap> read = Read(bytes);
-        const std::optional<StitchSize> size = PictureSize(bytes);
-        ASSERT_TRUE(size) << read->Width();
-        EXPECT_EQ(*size, (StitchSize{read->Width(), read->Height()}));
+        EXPECT_EQ(ReadPhotoSize(dir / "picture", {}), (StitchSize{read->Width(), read->Height()}));
     }
-    // Cut short or not a picture: nothing.
-    EXPECT_FALSE(PictureSize(PhotoBytes(jpeg.begin(), jpeg.begin() + 30)));
-    EXPECT_FALSE(PictureSize(PhotoBytes{'h', 'e', 'l', 'l', 'o'}));
+    // Cut short or not a picture: raised as the reader would.
+    testing::WriteFileBytes(dir / "short", PhotoBytes(jpeg.begin(), jpeg.begin() + 30));
+    testing::WriteFileBytes(dir / "text", PhotoBytes{'h', 'e', 'l', 'l', 'o'});
+    EXPECT_THROW(ReadPhotoSize(dir / "short", {}), EInvalidGraphic);
+    EXPECT_THROW(ReadPhotoSize(dir / "text", {}), EInvalidGraphic);
+}
+
+// Writes a chunk of the type and data with its CRC, as a PNG holds it.
+void AppendChunk(PhotoBytes& png, const char* type, const PhotoBytes& data, std::uint32_t length) {
+    const std::uint8_t size[4] = {std::uint8_t(length >> 24), std::uint8_t(length >> 16),
+                                  std::uint8_t(length >> 8), std::uint8_t(length)};
+    png.insert(png.end(), size, size + 4);
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, png.data() + start, static_cast<uInt>(png.size() - start));
+    for (int shift : {24, 16, 8, 0})
+        png.push_back(static_cast<std::uint8_t>(crc >> shift));
+}
+
+// A PNG of the size with nothing after its header but what follows adds.
+PhotoBytes PngHeader(std::uint32_t width, std::uint32_t height) {
+    PhotoBytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PhotoBytes ihdr;
+    for (std::uint32_t value : {width, height})
+        for (int shift : {24, 16, 8, 0})
+            ihdr.push_back(static_cast<std::uint8_t>(value >> shift));
+    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
+    AppendChunk(png, "IHDR", ihdr, 13);
+    return png;
+}
+
+// The same with empty pixel data and an end.
+PhotoBytes PngWithoutPixels(std::uint32_t width, std::uint32_t height) {
+    PhotoBytes png = PngHeader(width, height);
+    AppendChunk(png, "IDAT", {}, 0);
+    AppendChunk(png, "IEND", {}, 0);
+    return png;
+}
+
+// The growth of the peak resident memory while work runs, in a child process: its peak is
+// reset first, so that what the test process held before does not count.
+long PeakGrowthMb(const std::function<void()>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto kb = [](const char* field) {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind(field, 0) == 0)
+                    return std::atol(line.c_str() + std::strlen(field));
+            return 0L;
+        };
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long before = kb("VmRSS:");
+        try {
+            work();
+        } catch (...) {
+        }
+        const long growth = (kb("VmHWM:") - before) / 1024;
+        (void)!::write(fds[1], &growth, sizeof growth);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    long growth = -1;
+    (void)!::read(fds[0], &growth, sizeof growth);
+    ::close(fds[0]);
+    ::waitpid(child, nullptr, 0);
+    return growth;
+}
+
+TEST(PhotoHostile, SmallFilesThatDeclareMuchCostWhatTheyHold) {
+    PhotoBytes hugeText = PngHeader(16, 16);
+    AppendChunk(hugeText, "tEXt", PhotoBytes(16, 'a'), 0x7FFFFFFF);
+    PhotoBytes hugeScreen = MakeGif(16, 16, std::vector<GifPixelType>(256, 1), -1);
+    hugeScreen[6] = hugeScreen[8] = 0x9F;  // a 7071 x 7071 screen around the 16 x 16 frame
+    hugeScreen[7] = hugeScreen[9] = 0x1B;
+    const PhotoBytes jpeg = MakeJpeg(16, 16, testing::JpegKind::Baseline);
+    PhotoBytes manyApp1(jpeg.begin(), jpeg.begin() + 2);
+    for (int i = 0; i < 600; ++i) {
+        manyApp1.insert(manyApp1.end(), {0xFF, 0xE1, 0xFF, 0xFF});
+        manyApp1.insert(manyApp1.end(), 65533, 'x');
+    }
+    manyApp1.insert(manyApp1.end(), jpeg.begin() + 2, jpeg.end());
+    struct Case {
+        const char* what;
+        PhotoBytes bytes;
+        bool reads;
+    };
+    const Case cases[] = {
+        {"png text chunk of 2 GB", hugeText, false},
+        {"png of 7071 x 7071, no data", PngWithoutPixels(7071, 7071), false},
+        {"gif frame on a 7071 x 7071 screen", hugeScreen, true},
+        {"jpeg with 600 APP1 segments", manyApp1, true},
+    };
+    for (const Case& c : cases) {
+        bool read = false;
+        const long growth = PeakGrowthMb([&] {
+            Read(c.bytes);
+            read = true;
+        });
+        EXPECT_GE(growth, 0) << c.what;
+        EXPECT_LT(growth, 20) << c.what;
+        if (c.reads)
+            EXPECT_EQ(Read(c.bytes)->Width(), 16) << c.what;
+        else
+            EXPECT_THROW(Read(c.bytes), EInvalidGraphic) << c.what;
+    }
+}
+
+TEST(PhotoHostile, APngTallerThanTheCapIsTooLargeNotDamaged) {
+    try {
+        Read(PngWithoutPixels(1, 50'000'001));
+        ADD_FAILURE() << "read";
+    } catch (const EOutOfResources& error) {
+        EXPECT_NE(std::string(error.what()).find("at most"), std::string::npos) << error.what();
+    }
+}
+
+TEST(PhotoFit, EnlargingRepeatsPixelsAndInventsNoColour) {
+    // Four colours in a 2 x 2 picture, fitted into 7 x 7 and 8 x 8.
+    const PhotoBytes rows = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    for (int side : {7, 8}) {
+        PhotoOptions options;
+        options.fit = StitchSize{side, side};
+        const auto bitmap = Read(MakePng(2, 2, PNG_COLOR_TYPE_RGB, 8, rows), options);
+        std::set<TColor> colours;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                colours.insert(bitmap->GetPixel(x, y));
+        EXPECT_EQ(colours.size(), 4u) << side;
+        EXPECT_EQ(bitmap->GetPixel(0, 0), RGB(255, 0, 0));
+        EXPECT_EQ(bitmap->GetPixel(side - 1, side - 1), RGB(255, 255, 255));
+    }
 }
 
 }  // namespace

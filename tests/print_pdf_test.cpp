@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ChartPages.h"
+#include "PdfCanvas.h"
 #include "SymbolFont.h"
 #include "engine/SymbolSheet.h"
 #include "print/PatternPdf.h"
@@ -262,7 +263,8 @@ TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
         SavePatternPdf(missing, {census, &Sheet(), key, "rose.bmp"}, {});
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + missing + " を作成できません");
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot write " + missing + ": No such file or directory");
     }
     EXPECT_TRUE(folder.Files().empty());
 
@@ -280,6 +282,24 @@ TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.pdf"});
     const auto bytes = testing::ReadFileBytes(written);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
+}
+
+TEST(PdfCanvas, FittingALongNameEndsSoonAndCutsItWithAnEllipsis) {
+    detail::PdfCanvas pdf(Paper::A4);
+    EXPECT_EQ(pdf.Fitted("310 Black", 8, 40), "310 Black");
+    for (const std::size_t length : {40, 2'000'000}) {
+        const std::string name(length, 'W');
+        std::string fitted;
+        EXPECT_TRUE(brodix::testing::EndsWithin(10, [&] {
+            if (pdf.Fitted(name, 8, 40).size() > 40)
+                ::_exit(1);
+        })) << length;
+        fitted = pdf.Fitted(name.substr(0, 4000), 8, 40);
+        ASSERT_EQ(fitted.substr(fitted.size() - 3), "...");
+        // The longest cut that fits: one character more would not.
+        EXPECT_LE(pdf.TextWidth(fitted, 8), 40);
+        EXPECT_GT(pdf.TextWidth(std::string(fitted.size() - 2, 'W') + "...", 8), 40);
+    }
 }
 
 }  // namespace

@@ -142,7 +142,8 @@ TEST(HostileSave, NameTooLongForTheFolderIsACreateError) {
 }
 
 // In a sticky folder that everyone may write (such as /tmp), a link is followed only where the
-// kernel's protected-links rule would follow it. The follower here is root.
+// kernel's protected-links rule would follow it, whether it names the file or a folder on the
+// way. The follower here is root.
 TEST(HostileSave, LinksAreFollowedOnlyWhereTheKernelWould) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving links and folders to another user needs root";
@@ -152,35 +153,41 @@ TEST(HostileSave, LinksAreFollowedOnlyWhereTheKernelWould) {
         uid_t folderOwner;
         uid_t linkOwner;
         bool followed;
+        bool folderLink = false;  // the link names a folder on the way, not the file itself
     } cases[] = {
         {"another user's link in a shared sticky folder", 01777, 0, kOtherUser, false},
         {"the user's own link there", 01777, 0, 0, true},
         {"a link of the folder's owner", 01777, kOtherUser, kOtherUser, true},
         {"a folder without the sticky bit", 0777, 0, kOtherUser, true},
         {"a sticky folder only its owner writes", 01755, 0, kOtherUser, true},
+        {"another user's link to a folder on the way", 01777, 0, kOtherUser, false, true},
+        {"the user's own link to a folder on the way", 01777, 0, 0, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const Bytes secret(100, 0x33);
-        const std::string target = dir / "secret";
+        const std::string victim = dir / "victim";
+        ASSERT_EQ(::mkdir(victim.c_str(), 0700), 0);
+        const std::string target = victim + "/x_CS.bmp";
         testing::WriteFileBytes(target, secret);
         ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
         const std::string folder = dir / "shared";
         ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
         ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
         ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, static_cast<gid_t>(-1)), 0);
-        const std::string link = folder + "/x_CS.bmp";
-        ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+        const std::string link = folder + (c.folderLink ? "/dir" : "/x_CS.bmp");
+        ASSERT_EQ(::symlink((c.folderLink ? victim : target).c_str(), link.c_str()), 0);
         ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, static_cast<gid_t>(-1)), 0);
 
         SmallPicture small;
-        const std::string message = Message([&] { small.picture.SaveToFile(link); });
+        const std::string written = c.folderLink ? link + "/x_CS.bmp" : link;
+        const std::string message = Message([&] { small.picture.SaveToFile(written); });
         if (c.followed) {
             EXPECT_EQ(message, "no error");
             EXPECT_TRUE(IsBmp(testing::ReadFileBytes(target)));
         } else {
-            EXPECT_EQ(message, FormatMessage(msg::kFCreateError, link));
+            EXPECT_EQ(message, FormatMessage(msg::kFCreateError, written));
             EXPECT_EQ(testing::ReadFileBytes(target), secret);
         }
         struct stat info {};
@@ -293,6 +300,35 @@ TEST(HostileSave, InterruptRemovesTheTemporaryFile) {
         }
         EXPECT_EQ(dir.Files(), std::vector<std::string>{"x.bmp"});
         EXPECT_EQ(testing::ReadFileBytes(dir / "x.bmp"), old);
+    }
+}
+
+// An output that is an input, or another output, of the same run: by its device and inode
+// through links when it exists, by its path otherwise.
+TEST(HostileSave, ARunMayNotWriteOverItsOwnFiles) {
+    TempDir dir;
+    const std::string input = dir / "in.bmp";
+    testing::WriteFileBytes(input, Bytes(10, 1));
+    ASSERT_EQ(::symlink(input.c_str(), (dir / "link.bmp").c_str()), 0);
+    ASSERT_EQ(::link(input.c_str(), (dir / "hard.bmp").c_str()), 0);
+    const std::string fresh = dir / "new.pdf";
+    const struct {
+        std::vector<std::string> outputs;
+        std::string message;  // empty: allowed
+    } cases[] = {
+        {{fresh, dir / "other.pdf"}, ""},
+        {{fresh, input}, "cannot write " + input + ": it is " + input + ", which this run reads"},
+        {{dir / "link.bmp"}, "cannot write " + dir / "link.bmp" + ": it is " + input},
+        {{dir / "hard.bmp"}, "cannot write " + dir / "hard.bmp" + ": it is " + input},
+        {{fresh, dir / "./new.pdf"},
+         "cannot write " + dir / "./new.pdf" + ": this run already writes " + fresh},
+    };
+    for (const auto& c : cases) {
+        const std::string message = Message([&] { RequireDistinctFiles({input}, c.outputs); });
+        if (c.message.empty())
+            EXPECT_EQ(message, "no error");
+        else
+            EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
     }
 }
 

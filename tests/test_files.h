@@ -4,12 +4,15 @@
 
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -33,6 +36,20 @@ inline void WriteFileBytes(const std::string& path, const Bytes& bytes) {
 }
 
 // A fresh folder under the system's temporary folder, removed with its contents afterwards.
+// Whether work ends within the seconds, run in a child process that a watchdog alarm ends: a
+// hang fails the test instead of stopping the run.
+inline bool EndsWithin(unsigned seconds, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(seconds);
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class TempDir {
   public:
     TempDir() {

@@ -1,6 +1,7 @@
 // Thread catalogues, matching palette colours to threads, the floss estimate and the key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "test_files.h"
@@ -76,6 +77,8 @@ TEST(ThreadCatalogue, MalformedFilesNameTheFileAndLine) {
          ", line 4: thread 12 has a colour channel '300' outside 0-255"},
         {"noname.gpl", "GIMP Palette\n1 2 3\n", ", line 2: a thread has no number"},
         {"empty.gpl", "GIMP Palette\nName: X\n", ": holds no threads"},
+        {"twice.gpl", "GIMP Palette\n1 2 3 5 Red\n4 5 6 5 Blue\n",
+         ": thread number 5 appears more than once"},
     };
     TempDir folder;
     for (const Case& c : cases) {
@@ -91,6 +94,17 @@ TEST(ThreadCatalogue, MalformedFilesNameTheFileAndLine) {
         }
     }
     EXPECT_THROW(ReadCatalogue(folder / "missing.xml"), ECatalogueError);
+    // A NUL byte is the catalogue's fault, told with its line, not a failed write later on.
+    const std::string nul = folder / "nul.gpl";
+    WriteText(nul, std::string("GIMP Palette\n1 2 3 5 Re\0d\n", 24));
+    try {
+        ReadCatalogue(nul);
+        ADD_FAILURE() << "read";
+    } catch (const ECatalogueError& error) {
+        EXPECT_EQ(std::string(error.what()), "Thread catalogue " + nul +
+                                                 ", line 2: holds a NUL byte, which no catalogue "
+                                                 "text may hold");
+    }
 }
 
 TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
@@ -102,12 +116,16 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
     // A second catalogue titled DMC in an earlier folder wins over the installed one.
     WriteText(home / "brodix/threads/dmc.gpl", "GIMP Palette\nName: dmc\n0 0 0 310 Black\n");
     WriteText(home / "brodix/threads/broken.xml", "<flossScheme>");
+    // Listing reads only the head: a file whose head names it is listed, but choosing its title
+    // reads the first of that title that reads whole.
+    std::filesystem::create_directories(home / "kxstitch/schemes");
+    WriteText(home / "kxstitch/schemes/mine.gpl", "GIMP Palette\nName: Mine\n1 2 3\n");
     const std::vector<std::string> folders = {home / "kxstitch/schemes", home / "brodix/threads",
                                               "/usr/share/kxstitch/schemes"};
     std::vector<std::string> titles;
     for (const CatalogueFile& file : FindCatalogues(folders))
         titles.push_back(file.title);
-    EXPECT_EQ(titles, (std::vector<std::string>{"dmc", "Mine", "Anchor", "Madeira"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Mine", "dmc", "Anchor", "Madeira"}));
 
     const ThreadCatalogue mine = ChooseCatalogue("MINE", folders);
     ASSERT_EQ(mine.threads.size(), 2u);
@@ -120,16 +138,20 @@ TEST(ThreadCatalogue, FindsCataloguesInTheDataFoldersAndChoosesByTitleOrPath) {
         ADD_FAILURE();
     } catch (const ECatalogueError& error) {
         EXPECT_STREQ(error.what(),
-                     "No thread catalogue 'Sullivans'; found: dmc, Mine, Anchor, "
+                     "No thread catalogue 'Sullivans'; found: Mine, dmc, Anchor, "
                      "Madeira");
     }
 
     setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    setenv("XDG_DATA_DIRS", "/a:/b/", 1);
+    // Relative entries are ignored: a folder named "here" would be wherever the program runs.
+    setenv("XDG_DATA_DIRS", "/a:here:/b/", 1);
     EXPECT_EQ(CatalogueFolders(),
               (std::vector<std::string>{home / "kxstitch/schemes", home / "brodix/threads",
                                         "/a/kxstitch/schemes", "/a/brodix/threads",
                                         "/b//kxstitch/schemes", "/b//brodix/threads"}));
+    setenv("XDG_DATA_HOME", "here", 1);
+    EXPECT_EQ(CatalogueFolders().front(),
+              std::string(std::getenv("HOME")) + "/.local/share/kxstitch/schemes");
     unsetenv("XDG_DATA_HOME");
     unsetenv("XDG_DATA_DIRS");
 }
@@ -210,6 +232,28 @@ TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
     EXPECT_NEAR(key.threads[1].metres, 2.55, 0.01);
     EXPECT_EQ(key.totals.skeins, 2);
     EXPECT_EQ(key.totals.stitches, 900);
+}
+
+TEST(PatternKey, CatalogueTextReachesNeitherASpreadsheetNorATerminalAsCode) {
+    const ThreadCatalogue catalogue =
+        ParseCatalogue("evil.gpl",
+                       "GIMP Palette\nName: E\x1b[2J\n0 0 0 =1+1 @SUM(A1) x\x1b]0;t\x07\xc2\x9b\n"
+                       "255 255 255 -2 +cmd|' /C calc'!A0\n");
+    Census census;
+    census.width = 2;
+    census.height = 1;
+    census.palette = {{clWhite, 1}, {clBlack, 1}};
+    const PatternKey key = BuildPatternKey(census, &catalogue, FlossModel{});
+    const std::string csv = KeyCsv(key);
+    EXPECT_NE(csv.find(",\"'-2\",\"'+cmd|' /C calc'!A0\","), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",\"'=1+1\",\"'@SUM(A1) x?]0;t??\","), std::string::npos) << csv;
+    const std::string table = KeyTable(key);
+    EXPECT_NE(table.find("Threads: E?[2J\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("@SUM(A1) x?]0;t??"), std::string::npos) << table;
+    for (const std::string& text : {csv, table})
+        EXPECT_EQ(std::count_if(text.begin(), text.end(),
+                                [](unsigned char c) { return c < 0x20 && c != '\n'; }),
+                  0);
 }
 
 }  // namespace

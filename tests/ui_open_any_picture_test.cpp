@@ -39,7 +39,7 @@ TEST_F(OpenAnyPictureTest, APhotoIsFittedIntoBothImagesAndMakeRunsOnce) {
     ASSERT_EQ(shell.requests.size(), 1u);
     const auto& filters = shell.requests[0].filters;
     ASSERT_EQ(filters.size(), 2u);
-    EXPECT_EQ(filters[0].name, "pictures");
+    EXPECT_EQ(filters[0].name, "Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.oxs)");
     EXPECT_EQ(filters[1].name, "ALL");
     EXPECT_EQ(shell.exceptionMessages, std::vector<std::string>{});
     EXPECT_EQ(makes, 1);

@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include "ui/PatternMenu.h"
+#include "ui/ScrollBox.h"
 #include "ui_test_support.h"
 
 namespace brodix {
@@ -46,7 +47,9 @@ class PatternMenuTest : public ProgramTest {
 TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
     Load(Picture("pic.bmp", 4, 3, [](int x, int) { return x < 2 ? clWhite : clBlack; }));
     PatternMenu& patterns = Main().Patterns();
-    EXPECT_EQ(patterns.LegendTooltip(1), "");  // no catalogue, no tooltip
+    // Until a catalogue is chosen, the legend and the chart name the menu.
+    EXPECT_NE(patterns.LegendTooltip(1).find("Right-click"), std::string::npos);
+    EXPECT_EQ(Main().ScrollBox2->toolTip().toStdString(), patterns.ImageHint());
 
     QMenu menu;
     patterns.FillMenu(menu);
@@ -59,7 +62,7 @@ TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
                                                               {"Colour budget", "Off"}}) {
         ASSERT_NE(Entry(menu, path), nullptr) << path.back().toStdString();
     }
-    EXPECT_FALSE(Entry(menu, {"Snap to threads"})->isEnabled());  // no catalogue yet
+    EXPECT_FALSE(Entry(menu, {"Snap to threads (choose Threads first)"})->isEnabled());
     EXPECT_TRUE(Entry(menu, {"Threads", "None"})->isChecked());
 
     Trigger({"Threads", "DMC"});
@@ -67,14 +70,15 @@ TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
     EXPECT_EQ(patterns.LegendTooltip(1), "B5200 Snow White\nΔE00 0.0\n6 stitches, 1 skein");
     EXPECT_EQ(patterns.LegendTooltip(16).rfind("310 Black\n", 0), 0u);
     EXPECT_EQ(patterns.LegendTooltip(31), "");  // below the last row
+    EXPECT_TRUE(Main().ScrollBox2->toolTip().isEmpty());
     Trigger({"Strands", "6"});
     EXPECT_EQ(patterns.Key().floss.strands, 6);
     Trigger({"Threads", "None"});
-    EXPECT_EQ(patterns.LegendTooltip(1), "");
+    EXPECT_EQ(patterns.LegendTooltip(1), patterns.ImageHint());
     EXPECT_EQ(makes, 1);  // only the load ran Make: nothing here changes the chart
 }
 
-TEST_F(PatternMenuTest, OptionsRerunMakeWhenAutoMakeIsTicked) {
+TEST_F(PatternMenuTest, RefiningChoicesRunMakeWhateverAutoMakeSays) {
     // 3 colours, one of them a single stitch in a corner.
     Load(Picture("pic.bmp", 6, 4, [](int x, int y) {
         if (x == 0 && y == 0)
@@ -82,9 +86,8 @@ TEST_F(PatternMenuTest, OptionsRerunMakeWhenAutoMakeIsTicked) {
         return x < 3 ? RGB(10, 10, 10) : RGB(0, 0, 240);
     }));
     EXPECT_EQ(Main().L_ColorCount->text(), "3");
+    ASSERT_FALSE(Main().CB_AUTO->isChecked());
     Trigger({"Clean stray stitches"});
-    EXPECT_EQ(makes, 1);  // AutoMake off: the next Make sees it
-    Main().CB_AUTO->setChecked(true);
     EXPECT_EQ(makes, 2);
     EXPECT_EQ(Main().L_ColorCount->text(), "2");
 
@@ -129,6 +132,31 @@ TEST_F(PatternMenuTest, AnyColourBudgetDitherAndTheReport) {
     EXPECT_EQ(shell.programMessages[0].title, "Stitchability Report");
     EXPECT_NE(shell.programMessages[0].text.find("Stitches: 24 in 4 rows"), std::string::npos)
         << shell.programMessages[0].text;
+}
+
+TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
+    Trigger({"Threads", "DMC"});
+    Trigger({"Snap to threads"});
+    Trigger({"Strands", "3"});
+    Trigger({"Colour budget", "At most 20 colours"});
+    Trigger({"Dither (for photographs)"});
+    Trigger({"Report on the PDF Cover"});
+    Start();
+    const threads::PatternSettings& kept = Main().PatternChoices();
+    ASSERT_TRUE(kept.catalogue.has_value());
+    EXPECT_EQ(kept.catalogue->title, "DMC");
+    EXPECT_TRUE(kept.snap);
+    EXPECT_EQ(kept.floss.strands, 3);
+    EXPECT_EQ(kept.maxColours, 20);
+    EXPECT_FALSE(kept.clean);
+    EXPECT_TRUE(kept.dither);
+    EXPECT_TRUE(kept.report);
+
+    shell.settings.clear();
+    Start();
+    ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
+    EXPECT_EQ(Main().PatternChoices().catalogue->title, "DMC");
+    EXPECT_FALSE(Main().PatternChoices().snap);
 }
 
 TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {

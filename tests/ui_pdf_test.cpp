@@ -2,11 +2,13 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <poppler-document.h>
 #include <poppler-page.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "ui/ImageMenu.h"
@@ -21,15 +23,29 @@ using testing::ReadFileBytes;
 
 class PdfSaveTest : public testing::ProgramTest {};
 
-TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenu) {
+TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenuGreyedUntilAChart) {
     for (TImage* image : {&Main().Img_color, &Main().Img_CS})
         EXPECT_EQ(Main().ViewOf(*image)->contextMenuPolicy(), Qt::CustomContextMenu);
-    QMenu menu;
-    FillImageMenu(menu, Main());
-    const auto actions = menu.actions();
-    ASSERT_GE(actions.size(), 2);
-    EXPECT_EQ(actions[actions.size() - 2]->text(), QStringLiteral("Save PDF..."));
-    EXPECT_EQ(actions.back()->text(), QStringLiteral("Save OXS..."));
+    for (const bool loaded : {false, true}) {
+        if (loaded)
+            Load(Picture("flower.bmp", 12, 8));
+        QMenu menu;
+        FillImageMenu(menu, Main());
+        const auto actions = menu.actions();
+        ASSERT_GE(actions.size(), 2);
+        const QString why = loaded ? QString() : QStringLiteral(" (load a picture first)");
+        const QAction* pdf = actions[actions.size() - 2];
+        const QAction* oxs = actions.back();
+        EXPECT_EQ(pdf->text(), QStringLiteral("Save PDF...") + why);
+        EXPECT_EQ(oxs->text(), QStringLiteral("Save OXS...") + why);
+        EXPECT_EQ(pdf->isEnabled(), loaded);
+        EXPECT_EQ(oxs->isEnabled(), loaded);
+        // The pattern's choices may be set before any picture; a greyed entry says why.
+        for (const QAction* entry : actions) {
+            EXPECT_TRUE(entry->isEnabled() || entry->text().endsWith(" first)"))
+                << entry->text().toStdString();
+        }
+    }
 }
 
 TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
@@ -44,7 +60,7 @@ TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
                           Main().BTN_MAKE->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(Main().BTN_MAKE, &key);
     QApplication::processEvents();  // the check runs now even when no menu opened
-    EXPECT_EQ(shown, QStringLiteral("Save OXS..."));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Save OXS..."))) << shown.toStdString();
 }
 
 TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
@@ -57,15 +73,23 @@ TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
     ASSERT_EQ(shell.requests.size(), 2u);
     const FileDialogRequest& request = shell.requests.back();
     EXPECT_EQ(request.kind, FileDialogKind::Save);
+    EXPECT_EQ(request.title, "Save PDF");
+    EXPECT_EQ(request.start.fileName, folder / "flower.pdf");  // the picture's name and folder
+    EXPECT_EQ(Main().StsBar->currentMessage(), QStringLiteral("Written: flower.pdf"));
     ASSERT_EQ(request.filters.size(), 1u);
     EXPECT_EQ(request.filters[0].name, "pdf");
     const auto bytes = ReadFileBytes(folder / "flower.pdf");
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
     EXPECT_TRUE(shell.exceptionMessages.empty());
-
+    // The next dialog opens in the folder of the last save.
+    std::filesystem::create_directory(folder / "sub");
+    shell.Answer(folder / "sub/other.pdf");
+    Main().SavePdfClick(nullptr);
     shell.Cancel();
     Main().SavePdfClick(nullptr);
-    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"flower.bmp", "flower.pdf"}));
+    EXPECT_EQ(shell.requests.back().start.fileName, folder / "sub/flower.pdf");
+
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"flower.bmp", "flower.pdf", "sub"}));
 }
 
 TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
@@ -75,8 +99,18 @@ TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
     Main().SavePdfClick(nullptr);
     ASSERT_EQ(shell.exceptionMessages.size(), 1u);
     EXPECT_EQ(shell.exceptionMessages[0],
-              "ファイル " + folder / "file/rose.pdf" + " を作成できません.");
+              "cannot write " + folder / "file/rose.pdf" + ": Not a directory.");
     EXPECT_EQ(ReadFileBytes(folder / "file"), testing::Bytes{1});
+
+    // A write that fails part way: why, in the system's words.
+    shell.Answer(folder / "rose.pdf");
+    {
+        const testing::FileSizeLimit full(1024);
+        Main().SavePdfClick(nullptr);
+    }
+    ASSERT_EQ(shell.exceptionMessages.size(), 2u);
+    EXPECT_EQ(shell.exceptionMessages[1],
+              "cannot write " + folder / "rose.pdf" + ": File too large.");
 }
 
 // The words on a PDF's cover, as poppler reads them.

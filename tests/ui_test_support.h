@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,15 @@ class ScriptedShell final : public Shell {
         const int answer = numbers.front();
         numbers.pop_front();
         return answer;
+    }
+    // The settings kept between runs: a new shell starts as after a run without threads.
+    std::map<std::string, std::string> settings{{"pattern/threads", ""}};
+    std::optional<std::string> StoredSetting(const std::string& key) override {
+        const auto found = settings.find(key);
+        return found == settings.end() ? std::nullopt : std::optional(found->second);
+    }
+    void StoreSetting(const std::string& key, const std::string& value) override {
+        settings[key] = value;
     }
 
     void Answer(const std::string& fileName, int filterIndex = 0) {

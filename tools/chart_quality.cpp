@@ -29,9 +29,9 @@
 #include "engine/LinearLight.h"
 #include "engine/Refine.h"
 #include "photo/Photo.h"
-#include "threads/ThreadCatalogue.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace {
 

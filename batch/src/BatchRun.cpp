@@ -13,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "FailureLines.h"
 #include "engine/Captions.h"
+#include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
@@ -24,7 +26,9 @@
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/FileIO.h"
 #include "raster/FileName.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
@@ -95,6 +99,12 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     return IsPhotoFile(picture);
 }
 
+// Make's refusal, as the window would show it, and what to do about it.
+int Refused(const std::string& title, const std::string& text, const std::string& whatToDo) {
+    std::cerr << title << '\n' << LineBreaksForDisplay(text) << '\n' << whatToDo << '\n';
+    return kExitRefused;
+}
+
 // A chart of another program: told by its contents, or by its name, so that a damaged one is
 // reported with its reason.
 bool ReadsAsOxs(const std::string& picture) {
@@ -121,6 +131,13 @@ void ReadPicture(const BatchOptions& options, const std::string& picture, Worksp
 void Progress(bool shown, const std::string& text) {
     if (shown)
         std::cerr << text << '\n';
+}
+
+// As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
+// be made shows as the first file that cannot be created.
+void MakeFolderOf(const std::string& fileName) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
 }
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
@@ -157,6 +174,44 @@ void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
               << " --max-colours or --min-stitches charts it otherwise.\n";
 }
 
+// What the run was doing when it failed: it says which plain-English line follows the message.
+enum class Stage { Load, Make, Save, Other };
+
+void PrintFailure(const std::exception& error, Stage stage, const std::string& picture,
+                  const std::string& name) {
+    std::cerr << ExceptionBoxText(error.what()) << '\n';
+    std::string line;
+    if (stage == Stage::Load)
+        line = LoadFailureLine(picture, error);
+    else if (stage == Stage::Make)
+        line = MakeFailureLine(picture, error);
+    else if (stage == Stage::Save)
+        line = SaveFailureLine(name, error);
+    if (!line.empty())
+        std::cerr << line << '\n';
+}
+
+// An unreadable sheet is reported and the run goes on without it, as at the window's start.
+// Gives the sheet's full name.
+std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
+    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
+                                                          : FullPath(options.symbolSheet);
+    try {
+        workspace.LoadSymbolSheet(sheet);
+        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
+        // picture, which has no cells to copy and would stop every Make.
+        if (workspace.SymbolSheet() == nullptr) {
+            workspace.symbols.Picture().SetGraphic(nullptr);
+            throw EInvalidGraphic(msg::kInvalidBitmap);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
+            std::cerr << line << '\n';
+    }
+    return sheet;
+}
+
 // Writes the printed pattern and gives the full name of its file.
 std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
                     const threads::PatternKey& key, const std::vector<std::string>& report) {
@@ -172,31 +227,26 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
 int RunBatch(const BatchOptions& options) {
     const bool progress = ::isatty(STDERR_FILENO) == 1;
     Workspace workspace;
+    const std::string sheet = LoadSheet(options, workspace);
 
-    // An unreadable sheet is reported and the run goes on without it, as at the window's start.
-    const std::string sheet = options.symbolSheet.empty() ? SymbolSheetPath(ProgramFileName())
-                                                          : FullPath(options.symbolSheet);
-    try {
-        workspace.LoadSymbolSheet(sheet);
-        // The window's sheet is always a .bmp; one named otherwise may load as another kind of
-        // picture, which has no cells to copy and would stop every Make.
-        if (workspace.SymbolSheet() == nullptr) {
-            workspace.symbols.Picture().SetGraphic(nullptr);
-            throw EInvalidGraphic(msg::kInvalidBitmap);
-        }
-    } catch (const std::exception& error) {
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
-    }
-
+    Stage stage = Stage::Other;
+    const std::string picture = FullPath(options.picture);
+    std::string name;
     try {
         workspace.ReadBlankCell();
-        const std::string name =
-            options.name.empty() ? std::string() : SaveDialogName(options.name);
+        name = options.name.empty() ? std::string() : SaveDialogName(options.name);
         threads::PatternSettings settings = options.pattern;
         settings.catalogue = Catalogue(options);
 
-        const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
+        stage = Stage::Load;
+        if (!options.photo.fit && !ReadsAsOxs(picture) && ReadsAsPhoto(options, picture)) {
+            // A size Make would refuse is refused from the header, before any decoding.
+            const StitchSize size = ReadPhotoSize(picture, options.photo);
+            if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
+                return Refused(refusal->title, refusal->text,
+                               RefusalLine(picture, size.width, size.height));
+        }
         ReadPicture(options, picture, workspace);
         // BMP pictures and OXS charts keep their colours: only photographs are reduced.
         if (ReadsAsPhoto(options, picture) && IsPhotoFile(picture))
@@ -205,33 +255,46 @@ int RunBatch(const BatchOptions& options) {
         HeadlessControls controls;
         RecordingSink messages;
         Progress(progress, "Making...");
+        stage = Stage::Make;
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
                            threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-            std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
-            return kExitRefused;
+            return Refused(messages.Title(), messages.Text(),
+                           RefusalLine(picture, workspace.picture.Picture().Width(),
+                                       workspace.picture.Picture().Height()));
         }
+        stage = Stage::Other;
         const Census& census = *workspace.LastCensus();
+        std::vector<std::string> outputs;
+        if (!name.empty())
+            outputs = SavedFileNames(name, census.width, census.height);
+        for (const std::string* document : {&options.pdf, &options.oxs}) {
+            if (!document->empty())
+                outputs.push_back(FullPath(*document));
+        }
+        RequireDistinctFiles(
+            {picture, sheet, settings.catalogue ? settings.catalogue->path : picture}, outputs);
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
             Progress(progress, "Saving " + name);
-            // As mkdir -p would: a batch run often writes into a folder of its own. A folder
-            // that cannot be made shows as the first file that cannot be created.
-            std::error_code ignored;
-            std::filesystem::create_directories(std::filesystem::path(name).parent_path(), ignored);
+            stage = Stage::Save;
+            MakeFolderOf(name);
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
+            stage = Stage::Other;
         }
         const threads::PatternKey key = threads::KeyOf(census, settings);
         const std::vector<std::string> report =
             settings.report ? threads::StitchabilityLinesOf(workspace) : std::vector<std::string>();
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
+            MakeFolderOf(FullPath(options.pdf));
             list.Add(SavePdf(options, workspace, key, report));
         }
         if (!options.oxs.empty()) {
             const std::string oxs = FullPath(options.oxs);
             Progress(progress, "Writing " + oxs);
+            MakeFolderOf(oxs);
             SaveOxs(oxs, OxsSourcesOf(workspace, key));
             list.Add(oxs);
         }
@@ -241,11 +304,15 @@ int RunBatch(const BatchOptions& options) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
                                                         : threads::KeyTable(key))
                       << std::flush;
+            if (!std::cout) {
+                std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
+                return kExitFailed;
+            }
         }
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        PrintFailure(error, stage, picture, name);
         return kExitFailed;
     }
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string_view>
 
 #include "engine/Census.h"
@@ -18,6 +19,8 @@ namespace brodix {
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     BatchOptions options;
     std::vector<std::string> positional;
+    // Each option once: with two values, which one the user meant cannot be told.
+    std::set<const OptionRow*> given;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -36,6 +39,12 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         // An option that takes nothing is known only without a value.
         if (row == nullptr || (row->takes == Takes::Nothing && equals != std::string::npos))
             throw UsageError("unknown option '" + option + "'");
+        if (!given.insert(row).second) {
+            const std::string alias =
+                row->alias.empty() ? std::string() : " (" + std::string(row->alias) + ")";
+            throw UsageError(std::string(row->name) + alias +
+                             " is given twice; give each option once");
+        }
         std::string value;
         if (equals != std::string::npos) {
             value = argument.substr(row->takes == Takes::ValueAfterEquals ? equals : equals + 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 
 #include "CommandLine.h"
@@ -26,11 +27,26 @@ int ParseLevel(const std::string& option, const std::string& level) {
     return index;
 }
 
+// Numbers are typed in decimal digits alone: strtol and strtod would also take blanks, signs,
+// "0x10" (16), "1e1" or "inf", none of which a user means as a count.
+bool IsDecimal(const std::string& value, bool point) {
+    const std::size_t dot = point ? value.find('.') : std::string::npos;
+    const auto digits = [&](std::size_t from, std::size_t to) {
+        return from < to && std::all_of(value.begin() + static_cast<std::ptrdiff_t>(from),
+                                        value.begin() + static_cast<std::ptrdiff_t>(to),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+    };
+    if (dot == std::string::npos)
+        return digits(0, value.size());
+    return digits(0, dot) && digits(dot + 1, value.size());
+}
+
 // A whole number in [low, high] as typed after option.
 int ParseInteger(const std::string& option, const std::string& value, int low, int high) {
-    char* end = nullptr;
-    const long number = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || number < low || number > high) {
+    long number = -1;
+    if (IsDecimal(value, false))
+        std::from_chars(value.data(), value.data() + value.size(), number);
+    if (number < low || number > high) {
         throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high) + ", not '" + value + "'");
     }
@@ -38,10 +54,15 @@ int ParseInteger(const std::string& option, const std::string& value, int low, i
 }
 
 double ParseFabric(const std::string& value) {
-    char* end = nullptr;
-    const double count = std::strtod(value.c_str(), &end);
-    if (value.empty() || *end != '\0' || !(count >= 1.0 && count <= 100.0))
-        throw UsageError("--fabric needs stitches per inch from 1 to 100, not '" + value + "'");
+    double count = 0.0;
+    if (IsDecimal(value, true))
+        std::from_chars(value.data(), value.data() + value.size(), count);
+    if (!(count >= 1.0 && count <= 100.0)) {
+        throw UsageError(
+            "--fabric needs stitches per inch from 1 to 100, written in decimal "
+            "digits (14 or 14.5), not '" +
+            value + "'");
+    }
     return count;
 }
 
@@ -94,7 +115,7 @@ std::string Named(const std::string& value, const char* needed) {
 const Row kRows[] = {
     {"--red", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.levels.red = ParseLevel("--red", v); },
-     "[--red LEVEL]", false, "Options", "--red LEVEL, --green LEVEL, --blue LEVEL",
+     "[--red LEVEL]", false, "Input", "--red LEVEL, --green LEVEL, --blue LEVEL",
      "the levels each channel keeps: org (exact, the default), 4, 6, 16 or 18.\n", ""},
     {"--green", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.levels.green = ParseLevel("--green", v); },
@@ -128,7 +149,7 @@ const Row kRows[] = {
      "picture is transparent; white (FFFFFF) unless given.\n", ""},
     {"--null", "-z", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.nullEnds = true; },
-     "[-z]", false, "", "-z, --null",
+     "[-z]", false, "Output files", "-z, --null",
      "ends each name in the list of files with a NUL byte instead of a line\n"
      "break, for names that hold line breaks themselves.\n", ""},
     {"--threads", "", Takes::Value,
@@ -157,9 +178,16 @@ const Row kRows[] = {
      "symbol number, colour, nearest thread (CIEDE2000), its name, the\n"
      "difference, stitches, metres and skeins of 8 m of floss. With --key, NAME\n"
      "may be left out: then only the key is printed and nothing is saved.\n", ""},
+    {"--report", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
+     "[--report]", false, "", "--report",
+     "prints on standard output how easily the chart stitches: isolated\n"
+     "stitches (each a thread started for one stitch), colour changes along\n"
+     "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
+     "With --pdf the same report is printed on the cover. NAME may be left out.\n", ""},
     {"--snap", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.snap = true; },
-     "[--snap]", false, "Fewer, real colours (all off by default; applied after the levels, in this order)",
+     "[--snap]", false, "Colours (all off by default; applied after the levels, in this order)",
      "--snap",
      "each colour becomes the colour of its nearest thread of the catalogue:\n"
      "one symbol per thread. A picture of more than 255 colours can be charted\n"
@@ -168,17 +196,17 @@ const Row kRows[] = {
      [](BatchOptions& o, const std::string& v) {
          o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
      },
-     "[--max-colours K]", true, "", "--max-colours K",
-     "at most K colours: the picture's colours are grouped by likeness,\n"
-     "weighed by their stitches, each group taking the thread (with --snap) or\n"
-     "colour nearest its mean; every stitch then takes the nearest colour left.\n",
-     ""},
+     "[--max-colours K]", false, "", "--max-colours K",
+     "keeps the K colours that best represent the picture: alike colours are\n"
+     "grouped, weighed by their stitches, each group taking the colour (with\n"
+     "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
+     "colour kept.\n", ""},
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
              ParseInteger("--min-stitches", v, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
      },
-     "[--min-stitches N]", false, "", "--min-stitches N",
+     "[--min-stitches N]", true, "", "--min-stitches N",
      "colours of fewer than N stitches merge into their nearest remaining\n"
      "colour, the rarest first.\n", ""},
     {"--dither", "", Takes::Nothing,
@@ -191,47 +219,40 @@ const Row kRows[] = {
     {"--clean", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
      "[--clean]", false, "", "--clean",
-     "a stitch whose colour none of its 8 neighbours shares takes, among their\n"
-     "colours, the one nearest its own; done last, on the final colours.\n",
-     "\n"
-     "Example: the DMC key of a picture snapped to threads, cleaned, at most 30 colours:\n"
-     "    brodix-chart --snap --clean --max-colours 30 --key rose.bmp out/rose\n"},
-    {"--report", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
-     "[--report]", true, "The stitchability report", "--report",
-     "prints on standard output how easily the chart stitches: isolated\n"
-     "stitches (each a thread started for one stitch), colour changes along\n"
-     "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
-     "With --pdf the same report is printed on the cover. NAME may be left out.\n", ""},
-    {"--help", "-h", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.help = true; },
-     "", false, "Help and version", "--help", "shows this text.\n", ""},
-    {"--version", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.version = true; },
-     "", false, "", "--version", "shows the program's name and version.\n", ""},
+     "done last, on the final colours: a stitch whose colour none of its 8\n"
+     "neighbours shares takes, among their colours, the one nearest its own.\n",
+     "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
+     "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
     {"--pdf", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
-     "", false, "The printed pattern", "--pdf FILE",
+     "", false, "PDF and OXS", "--pdf FILE",
      "also writes the pattern as one PDF ready to print: a cover with the\n"
      "picture and a map of the pages, the key (symbol, colour, stitches), and\n"
      "the chart in the pages above, with row and column numbers every 10\n"
      "stitches, arrows at the centre, and the first two columns and rows of\n"
      "the neighbouring pages greyed. NAME may then be left out: only the PDF is\n"
-     "written. An existing FILE is replaced only once the new one is complete.\n", ""},
+     "written. An existing FILE is replaced only once the new one is complete;\n"
+     "FILE's folder is made, as NAME's is, when it does not exist yet.\n", ""},
     {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
      "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
     {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",
      "the chart's cells: black symbols on white (bw, the default), or on a\n"
      "light tint of each stitch's colour (tint).\n",
-     "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf rose.pdf rose.bmp\n"},
+     "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"},
     {"--oxs", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.oxs = Named(v, "--oxs needs a file name"); },
-     "", false, "The pattern for other cross-stitch programs", "--oxs FILE",
+     "", false, "", "--oxs FILE",
      "also writes the pattern as an OXS file, which WinStitch, MacStitch,\n"
      "FlossCross, Embroiderly and other programs open: the chart's size, the\n"
      "threads with their colours and symbols, and one full stitch per stitched\n"
      "cell. NAME may then be left out. An existing FILE is replaced only once\n"
      "the new one is complete.\n", ""},
+    {"--help", "-h", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.help = true; },
+     "", false, "Help", "-h, --help", "shows this text.\n", ""},
+    {"--version", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.version = true; },
+     "", false, "", "--version", "shows the program's name and version.\n", ""},
 };
 // clang-format on
 
@@ -291,10 +312,10 @@ std::string UsageText() {
     }
     return usage +
            " PICTURE NAME\n"
-           "       brodix-chart --key[=csv] [options] PICTURE\n"
-           "       brodix-chart [OPTIONS] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
+           "       brodix-chart --key[=csv] [options] PICTURE [NAME]\n"
+           "       brodix-chart [options] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
            "                    PICTURE [NAME]\n"
-           "       brodix-chart [OPTIONS] --oxs FILE PICTURE [NAME]\n"
+           "       brodix-chart [options] --oxs FILE PICTURE [NAME]\n"
            "       brodix-chart --help\n";
 }
 
@@ -325,8 +346,10 @@ std::string HelpText() {
            OptionsHelp() +
            "\n"
            "The files written are printed one a line as they are completed. Errors go to\n"
-           "standard error, as the window's message boxes would show them. When the list\n"
-           "cannot be printed, the files are still written and the exit status is 2.\n"
+           "standard error, as the window's message boxes would show them, followed by a\n"
+           "line that says what failed and why and, for a picture that cannot be charted,\n"
+           "what to do (--fit, --max-colours). When the list cannot be printed, the files\n"
+           "are still written and the exit status is 2.\n"
            "\n"
            "Exit status:\n"
            "  0   the files are written\n"

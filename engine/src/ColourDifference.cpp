@@ -8,6 +8,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <tuple>
 
 #include "raster/Exceptions.h"
 
@@ -171,17 +172,31 @@ ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
     m_points.reserve(labs.size());
     for (const LabColour& lab : labs)
         m_points.push_back({lab, Chroma(lab)});
-    m_byLightness.resize(m_points.size());
-    for (std::size_t i = 0; i < m_points.size(); ++i)
-        m_byLightness[i] = static_cast<int>(i);
-    std::sort(m_byLightness.begin(), m_byLightness.end(), [&](int a, int b) {
-        const double la = m_points[static_cast<std::size_t>(a)].lab.L;
-        const double lb = m_points[static_cast<std::size_t>(b)].lab.L;
-        return la < lb || (la == lb && a < b);
-    });
-    m_lightness.reserve(m_points.size());
-    for (int i : m_byLightness)
-        m_lightness.push_back(m_points[static_cast<std::size_t>(i)].lab.L);
+    std::vector<int> order(m_points.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    const auto key = [&](int i) {
+        const LabColour& lab = m_points[static_cast<std::size_t>(i)].lab;
+        return std::tuple(lab.L, lab.a, lab.b, i);
+    };
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
+    // A catalogue may list one colour many times: only the first of equal entries is searched,
+    // the others follow it in a chain for when it is left out.
+    m_nextSame.assign(m_points.size(), -1);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const int i = order[k];
+        const LabColour& lab = m_points[static_cast<std::size_t>(i)].lab;
+        if (k > 0) {
+            const int previous = order[k - 1];
+            const LabColour& last = m_points[static_cast<std::size_t>(previous)].lab;
+            if (last.L == lab.L && last.a == lab.a && last.b == lab.b) {
+                m_nextSame[static_cast<std::size_t>(previous)] = i;
+                continue;
+            }
+        }
+        m_byLightness.push_back(i);
+        m_lightness.push_back(lab.L);
+    }
 }
 
 // The entries are tried outwards from the query's lightness, nearest lightness first, and the
@@ -195,9 +210,11 @@ ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab,
     const double chroma = Chroma(lab);
     Match best;
     const auto tryEntry = [&](int i) {
-        const std::size_t at = static_cast<std::size_t>(i);
-        if (!alive.empty() && alive[at] == 0)
+        while (i >= 0 && !alive.empty() && alive[static_cast<std::size_t>(i)] == 0)
+            i = m_nextSame[static_cast<std::size_t>(i)];
+        if (i < 0)
             return;
+        const std::size_t at = static_cast<std::size_t>(i);
         const Point& p = m_points[at];
         if (best.index >= 0 && LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
             return;

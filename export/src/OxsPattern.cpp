@@ -8,7 +8,7 @@
 
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
-#include "raster/FileIO.h"
+#include "raster/FileFailure.h"
 #include "raster/FileName.h"
 #include "raster/Utf8.h"
 
@@ -164,9 +164,7 @@ std::string MakeOxs(const OxsSources& sources) {
 
 void SaveOxs(const std::string& fileName, const OxsSources& sources) {
     const std::string bytes = MakeOxs(sources);
-    TSafeFileWriter writer(fileName);
-    writer.Stream().Write(bytes.data(), bytes.size());
-    writer.Commit();
+    WriteDocumentFile(fileName, bytes);
 }
 
 }  // namespace brodix

@@ -81,6 +81,10 @@ void SaveWholeChart(SaveSources& sources, const std::string& fileName, OutputWri
     writer.Save(fileName);
 }
 
+std::string PageFileName(const std::string& stem, const ChartPage& page, const std::string& ext) {
+    return stem + "_CS" + std::to_string(page.column + 1) + std::to_string(page.row + 1) + ext;
+}
+
 void SavePages(SaveSources& sources, const std::string& stem, const std::string& ext,
                const PageGrid& grid, OutputWriter& writer) {
     for (const ChartPage& chartPage : grid.pages) {
@@ -93,8 +97,7 @@ void SavePages(SaveSources& sources, const std::string& stem, const std::string&
         page.CopyRect(Rect(0, kPageLabelBand, areaWidth, areaHeight + kPageLabelBand),
                       sources.chart.Canvas(), Rect(left, top, left + areaWidth, top + areaHeight));
         page.TextOut(0, 0, chartPage.Label());
-        writer.Save(stem + "_CS" + std::to_string(chartPage.column + 1) +
-                    std::to_string(chartPage.row + 1) + ext);
+        writer.Save(PageFileName(stem, chartPage, ext));
     }
 }
 
@@ -179,6 +182,19 @@ std::vector<std::string> SavePattern(const std::string& fileName, Workspace& wor
                                      const std::function<void(const std::string&)>& onWritten) {
     SaveSources sources = SourcesOf(workspace, captions);
     return SavePattern(fileName, sources, onWritten);
+}
+
+std::vector<std::string> SavedFileNames(const std::string& fileName, int width, int height) {
+    const FileNameParts parts = SplitFileName(fileName);
+    const std::string stem = parts.Stem();
+    std::vector<std::string> names{stem + "_CS" + parts.ext};
+    if (const PageGrid grid = ChartPages(width, height); grid.pages.size() > 1) {
+        for (const ChartPage& chartPage : grid.pages)
+            names.push_back(PageFileName(stem, chartPage, parts.ext));
+    }
+    names.push_back(stem + "_color" + parts.ext);
+    names.push_back(stem + "_CSC" + parts.ext);
+    return names;
 }
 
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources) {

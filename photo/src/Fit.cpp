@@ -1,9 +1,11 @@
-// Area averaging in linear light by stb_image_resize: its box filter weighs every source pixel
-// by the part of it that each target pixel covers, after turning the sRGB bytes into linear
-// light and before turning the sums back.
+// Smaller: area averaging in linear light by stb_image_resize, whose box filter weighs every
+// source pixel by the part of it that each target pixel covers, after turning the sRGB bytes
+// into linear light and before turning the sums back. Larger: pixels repeated, since a chart's
+// colours are its threads and blending would add threads the picture never had.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
@@ -31,9 +33,31 @@ StitchSize FittedSize(int width, int height, StitchSize box) {
     return {std::clamp(fitted, 1, box.width), box.height};
 }
 
-RgbImage ResizeLinear(const RgbImage& image, StitchSize size) {
+namespace {
+
+// Each target pixel takes the source pixel under its centre.
+RgbImage Repeated(const RgbImage& image, StitchSize size) {
+    RgbImage out = AllocateRgb(static_cast<std::uint64_t>(size.width),
+                               static_cast<std::uint64_t>(size.height), kMaxDecodedPixels);
+    std::uint8_t* to = out.rgb.data();
+    for (int y = 0; y < out.height; ++y) {
+        const std::int64_t fromY = (2 * std::int64_t{y} + 1) * image.height / (2 * out.height);
+        const std::uint8_t* row = &image.rgb[static_cast<std::size_t>(fromY) * image.width * 3];
+        for (int x = 0; x < out.width; ++x, to += 3) {
+            const std::int64_t fromX = (2 * std::int64_t{x} + 1) * image.width / (2 * out.width);
+            std::memcpy(to, row + fromX * 3, 3);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+RgbImage Resized(RgbImage image, StitchSize size) {
     if (size.width == image.width && size.height == image.height)
         return image;
+    if (size.width >= image.width && size.height >= image.height)
+        return Repeated(image, size);
     RgbImage out = AllocateRgb(static_cast<std::uint64_t>(size.width),
                                static_cast<std::uint64_t>(size.height), kMaxDecodedPixels);
     const int done = stbir_resize_uint8_generic(image.rgb.data(), image.width, image.height, 0,

@@ -1,5 +1,6 @@
-// GIF through giflib: the first frame only, placed on the picture's own screen; transparent
-// pixels and the screen around the frame show the background.
+// GIF through giflib: the first frame only, without the screen around it, which holds nothing
+// but background and may be declared far larger than the frame; transparent pixels show the
+// background.
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -84,7 +85,7 @@ int SkipToFirstImage(GifHolder& gif) {
 
 }  // namespace
 
-RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
+RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& options, Depth depth) {
     Source source{bytes};
     GifHolder gif(source);
     const int transparent = SkipToFirstImage(gif);
@@ -92,14 +93,16 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& opti
     const ColorMapObject* colors = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!colors || frame.Width <= 0 || frame.Height <= 0)
         throw PhotoFailure{PhotoFailure::Kind::Damaged, "the GIF picture has no colours or size"};
-    const int width = std::max(gif->SWidth, frame.Left + frame.Width);
-    const int height = std::max(gif->SHeight, frame.Top + frame.Height);
+    const int width = frame.Width;
+    if (depth == Depth::Header) {
+        CheckDecodedSize(static_cast<std::uint64_t>(width),
+                         static_cast<std::uint64_t>(frame.Height), options.maxPixels);
+        return RgbImage{width, frame.Height, {}};
+    }
     RgbImage image = AllocateRgb(static_cast<std::uint64_t>(width),
-                                 static_cast<std::uint64_t>(height), options.maxPixels);
+                                 static_cast<std::uint64_t>(frame.Height), options.maxPixels);
     const std::uint8_t back[3] = {RedOf(options.background), GreenOf(options.background),
                                   BlueOf(options.background)};
-    for (std::size_t i = 0; i < image.rgb.size(); i += 3)
-        std::memcpy(&image.rgb[i], back, 3);
 
     // Interlaced frames send every eighth row from 0, then from 4, every fourth from 2, every
     // second from 1.
@@ -113,11 +116,13 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& opti
         for (int row = start; row < frame.Height; row += step) {
             if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
                 gif.Fail();
-            std::uint8_t* out = &image.rgb[(std::size_t(frame.Top + row) * width + frame.Left) * 3];
+            std::uint8_t* out = &image.rgb[std::size_t(row) * width * 3];
             for (int x = 0; x < frame.Width; ++x, out += 3) {
                 const int index = line[static_cast<std::size_t>(x)];
-                if (index == transparent)
+                if (index == transparent) {
+                    std::memcpy(out, back, 3);
                     continue;
+                }
                 if (index >= colors->ColorCount) {
                     std::memset(out, 0, 3);
                     continue;

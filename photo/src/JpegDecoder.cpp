@@ -1,5 +1,6 @@
 // JPEG through libjpeg-turbo, at a reduced scale when the picture is far larger than the box it
 // is fitted into, then turned upright as its EXIF orientation says.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "ExifOrientation.h"
 #include "RgbImage.h"
+#include "raster/Stream.h"
 #include "raster/TJPEGImage.h"
 
 namespace brodix {
@@ -33,7 +35,57 @@ struct JpegState {
     jpeg_progress_mgr progress;
     std::jmp_buf jump;
     bool created;
+    // A file read a piece at a time (none: the bytes are all in memory).
+    TStream* stream;
+    jpeg_source_mgr source;
+    JOCTET piece[1 << 16];
+    // A copy of the first EXIF segment.
+    std::uint8_t exif[1 << 16];
+    std::size_t exifSize;
 };
+
+JpegState& StateOf(j_decompress_ptr info) {
+    return *static_cast<JpegState*>(info->client_data);
+}
+
+void InitSource(j_decompress_ptr) {}
+
+// At the end of the file, an end marker after libjpeg's warning, as its own sources do: the
+// warning makes it an error here.
+boolean FillPiece(j_decompress_ptr info) {
+    JpegState& state = StateOf(info);
+    std::size_t got = 0;
+    try {
+        got = state.stream->Read(state.piece, sizeof state.piece);
+    } catch (...) {
+    }
+    if (got == 0) {
+        WARNMS(info, JWRN_JPEG_EOF);
+        state.piece[0] = 0xFF;
+        state.piece[1] = JPEG_EOI;
+        got = 2;
+    }
+    state.source.next_input_byte = state.piece;
+    state.source.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipPiece(j_decompress_ptr info, long count) {
+    JpegState& state = StateOf(info);
+    if (count <= 0)
+        return;
+    const auto skip = static_cast<std::size_t>(count);
+    if (skip <= state.source.bytes_in_buffer) {
+        state.source.next_input_byte += skip;
+        state.source.bytes_in_buffer -= skip;
+        return;
+    }
+    const std::uint64_t ahead = skip - state.source.bytes_in_buffer;
+    state.source.bytes_in_buffer = 0;
+    state.stream->SetPosition(std::min(state.stream->Position() + ahead, state.stream->Size()));
+}
+
+void TermSource(j_decompress_ptr) {}
 
 [[noreturn]] void ErrorExit(j_common_ptr info) {
     std::longjmp(reinterpret_cast<JpegState*>(info->client_data)->jump, 1);
@@ -53,6 +105,43 @@ void ProgressMonitor(j_common_ptr info) {
     }
 }
 
+// Of the APP1 segments only the first EXIF one is needed, and a file may hold thousands of
+// 64 KB segments: the others are skipped unread, where libjpeg would keep every one.
+boolean NoteExif(j_decompress_ptr info) {
+    jpeg_source_mgr& source = *info->src;
+    const auto next = [&]() -> std::uint8_t {
+        if (source.bytes_in_buffer == 0)
+            source.fill_input_buffer(info);
+        --source.bytes_in_buffer;
+        return *source.next_input_byte++;
+    };
+    const unsigned high = next();
+    const unsigned length = (high << 8) | next();
+    if (length < 2)
+        ERREXIT(info, JERR_BAD_LENGTH);
+    std::size_t size = length - 2;
+    JpegState& state = StateOf(info);
+    static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    if (state.exifSize == 0) {
+        std::size_t read = 0;
+        bool signed_ = true;
+        while (signed_ && read < size && read < sizeof kExif) {
+            state.exif[read] = next();
+            signed_ = state.exif[read] == kExif[read];
+            ++read;
+        }
+        if (signed_ && read == sizeof kExif) {
+            while (read < size)
+                state.exif[read++] = next();
+            state.exifSize = read;
+            return TRUE;
+        }
+        size -= read;
+    }
+    source.skip_input_data(info, static_cast<long>(size));
+    return TRUE;
+}
+
 bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
     state->info.err = jpeg_std_error(&state->error);
     state->error.error_exit = ErrorExit;
@@ -66,8 +155,14 @@ bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
     state->info.mem->max_memory_to_use = kMaxDecoderMemory;
     state->progress.progress_monitor = ProgressMonitor;
     state->info.progress = &state->progress;
-    jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
-    jpeg_save_markers(&state->info, JPEG_APP0 + 1, 0xFFFF);
+    if (state->stream != nullptr) {
+        state->source = {nullptr,   0, InitSource, FillPiece, SkipPiece, jpeg_resync_to_restart,
+                         TermSource};
+        state->info.src = &state->source;
+    } else {
+        jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
+    }
+    jpeg_set_marker_processor(&state->info, JPEG_APP0 + 1, NoteExif);
     jpeg_read_header(&state->info, TRUE);
     return true;
 }
@@ -119,12 +214,8 @@ class JpegHolder {
     std::unique_ptr<JpegState> m_state;
 };
 
-int OrientationOf(const jpeg_decompress_struct& info) {
-    for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 1)
-            return ExifOrientation({marker->data, marker->data_length});
-    }
-    return 1;
+int OrientationOf(const JpegState& state) {
+    return state.exifSize == 0 ? 1 : ExifOrientation({state.exif, state.exifSize});
 }
 
 // The smallest scale n / 8 that keeps the decoded picture kReducedScaleMargin times the fitted
@@ -139,7 +230,7 @@ unsigned ReducedScale(std::uint64_t width, std::uint64_t height, StitchSize targ
 }
 
 // Adobe's CMYK JPEGs store the inks inverted: 255 is no ink.
-void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
+void CmykToRgb(PixelBytes& pixels, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned k = pixels[i * 4 + 3];
         const auto channel = [&](unsigned c) { return static_cast<std::uint8_t>(c * k / 255); };
@@ -153,17 +244,22 @@ void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
     pixels.resize(count * 3);
 }
 
-}  // namespace
-
-RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
+RgbImage DecodeJpegFrom(TStream* stream, std::span<const std::uint8_t> bytes,
+                        const PhotoOptions& options, Depth depth) {
     JpegHolder holder;
     JpegState* state = holder.get();
+    state->stream = stream;
     if (!ReadHeader(state, bytes.data(), bytes.size()))
         holder.Fail();
     const std::uint64_t width = state->info.image_width;
     const std::uint64_t height = state->info.image_height;
     CheckDecodedSize(width, height, options.maxPixels);
-    const int orientation = OrientationOf(state->info);
+    const int orientation = OrientationOf(*state);
+    if (depth == Depth::Header) {
+        const bool swap = SwapsAxes(orientation);
+        return RgbImage{
+            static_cast<int>(swap ? height : width), static_cast<int>(swap ? width : height), {}};
+    }
     unsigned scale = 8;
     if (const std::optional<StitchSize>& fit = options.fit) {
         const bool swap = SwapsAxes(orientation);
@@ -188,6 +284,16 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& opt
     if (channels == 4)
         CmykToRgb(image.rgb, count);
     return Oriented(image, orientation);
+}
+
+}  // namespace
+
+RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options, Depth depth) {
+    return DecodeJpegFrom(nullptr, bytes, options, depth);
+}
+
+RgbImage DecodeJpeg(TStream& stream, const PhotoOptions& options, Depth depth) {
+    return DecodeJpegFrom(&stream, {}, options, depth);
 }
 
 }  // namespace brodix

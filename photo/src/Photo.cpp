@@ -5,6 +5,7 @@
 
 #include "RgbImage.h"
 #include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
 
@@ -33,43 +34,48 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
     return PhotoKind::Unknown;
 }
 
-// A BMP goes through the program's own reader, in whatever layout it has.
-RgbImage DecodeBmp(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels) {
-    TBitmap bitmap;
-    try {
-        TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-        bitmap.ReadData(stream, bytes.size());
-    } catch (const EOutOfResources&) {
-        throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
-    } catch (const Exception& error) {
-        throw PhotoFailure{PhotoFailure::Kind::Damaged,
-                           std::string("the BMP data are damaged (") + error.what() + ")"};
-    }
-    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
-                                 static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
-    std::uint8_t* out = image.rgb.data();
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x, out += 3) {
-            const TColor color = bitmap.GetPixel(x, y);
-            out[0] = RedOf(color);
-            out[1] = GreenOf(color);
-            out[2] = BlueOf(color);
+// A BMP goes through the program's own reader, in whatever layout it has, straight from the
+// stream: a file's bytes, its bitmap and the picture made of it are never held all at once.
+RgbImage DecodeBmp(TStream& stream, std::uint64_t maxPixels) {
+    RgbImage image;
+    {
+        TBitmap bitmap;
+        try {
+            bitmap.ReadData(stream, stream.Size());
+        } catch (const EOutOfResources&) {
+            throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
+        } catch (const Exception& error) {
+            throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                               std::string("the BMP data are damaged (") + error.what() + ")"};
+        }
+        image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
+                            static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
+        std::uint8_t* out = image.rgb.data();
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x, out += 3) {
+                const TColor color = bitmap.GetPixel(x, y);
+                out[0] = RedOf(color);
+                out[1] = GreenOf(color);
+                out[2] = BlueOf(color);
+            }
         }
     }
     return image;
 }
 
 RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
-                const std::string& name) {
+                const std::string& name, Depth depth) {
     switch (KindOf(bytes)) {
         case PhotoKind::Png:
-            return DecodePng(bytes, options);
+            return DecodePng(bytes, options, depth);
         case PhotoKind::Jpeg:
-            return DecodeJpeg(bytes, options);
+            return DecodeJpeg(bytes, options, depth);
         case PhotoKind::Gif:
-            return DecodeGif(bytes, options);
-        case PhotoKind::Bmp:
-            return DecodeBmp(bytes, options.maxPixels);
+            return DecodeGif(bytes, options, depth);
+        case PhotoKind::Bmp: {
+            TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+            return DecodeBmp(stream, options.maxPixels);
+        }
         case PhotoKind::Oxs: {
             // Read as a picture, a chart shows its full stitches alone; ReadOxs tells what else
             // it held.
@@ -100,9 +106,62 @@ std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     return bitmap;
 }
 
+namespace {
+
+// The picture fitted as asked, as a bitmap.
+std::unique_ptr<TBitmap> Finished(RgbImage image, const PhotoOptions& options) {
+    if (options.fit)
+        image = Resized(std::move(image), FittedSize(image.width, image.height, *options.fit));
+    return ToBitmap(image);
+}
+
+std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
+    // Pictures of any kind are no part of the framework's design: a file that cannot be opened
+    // is told in plain English with the system's reason.
+    std::unique_ptr<TFileStream> stream;
+    try {
+        stream = TFileStream::OpenRead(fileName);
+    } catch (const EFOpenError&) {
+        throw EFOpenError(CannotReadText(fileName), "photo not opened");
+    }
+    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
+    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
+        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
+                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
+    return stream;
+}
+
+// The kind told by the first bytes of the stream, which is left at its start.
+PhotoKind KindOfStream(TStream& stream) {
+    std::uint8_t head[8] = {};
+    const std::size_t got = stream.Read(head, sizeof head);
+    stream.SetPosition(0);
+    return KindOf({head, got});
+}
+
+std::vector<std::uint8_t> ReadAll(TStream& stream) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+    stream.ReadBuffer(bytes.data(), bytes.size());
+    return bytes;
+}
+
+}  // namespace
+
 bool IsPhotoData(std::span<const std::uint8_t> bytes) {
     const PhotoKind kind = KindOf(bytes);
     return kind == PhotoKind::Png || kind == PhotoKind::Jpeg || kind == PhotoKind::Gif;
+}
+
+bool IsPhotoFile(const std::string& fileName) {
+    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
+    std::uint8_t head[8] = {};
+    std::size_t got = 0;
+    try {
+        got = TFileStream::OpenRead(fileName)->Read(head, sizeof head);
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsPhotoData({head, got});
 }
 
 void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
@@ -128,22 +187,38 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name) {
     return NamingFailures(name, "picture", [&] {
-        RgbImage image = Decode(bytes, options, name);
-        if (options.fit)
-            image = ResizeLinear(image, FittedSize(image.width, image.height, *options.fit));
-        return ToBitmap(image);
+        RgbImage image = Decode(bytes, options, name, Depth::Pixels);
+        return Finished(std::move(image), options);
     });
 }
 
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {
-    auto stream = TFileStream::OpenRead(fileName);
-    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
-    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
-        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
-                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream->Size()));
-    stream->ReadBuffer(bytes.data(), bytes.size());
-    return ReadPhoto(bytes, options, fileName);
+    auto stream = OpenPhoto(fileName);
+    // BMP and JPEG are read from the file as they go: neither needs the whole file at once.
+    switch (KindOfStream(*stream)) {
+        case PhotoKind::Bmp:
+            return NamingFailures(fileName, "picture", [&] {
+                RgbImage image = DecodeBmp(*stream, options.maxPixels);
+                stream.reset();
+                return Finished(std::move(image), options);
+            });
+        case PhotoKind::Jpeg:
+            return NamingFailures(fileName, "picture", [&] {
+                return Finished(DecodeJpeg(*stream, options, Depth::Pixels), options);
+            });
+        default:
+            return ReadPhoto(ReadAll(*stream), options, fileName);
+    }
+}
+
+StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {
+    auto stream = OpenPhoto(fileName);
+    return NamingFailures(fileName, "picture", [&] {
+        const RgbImage image = KindOfStream(*stream) == PhotoKind::Jpeg
+                                   ? DecodeJpeg(*stream, options, Depth::Header)
+                                   : Decode(ReadAll(*stream), options, fileName, Depth::Header);
+        return StitchSize{image.width, image.height};
+    });
 }
 
 }  // namespace brodix

@@ -41,10 +41,28 @@ void ReadFn(png_structp png, png_bytep out, std::size_t count) {
     state->position += count;
 }
 
+// What is kept of a picture's chunks besides its pixels: the palette and transparency.
+constexpr png_alloc_size_t kMaxChunkBytes = 1 << 20;
+constexpr png_uint_32 kMaxChunks = 1000;
+
 bool ReadHeader(PngState* state, png_uint_32* width, png_uint_32* height) {
     if (setjmp(png_jmpbuf(state->png)) != 0)
         return false;
     png_set_read_fn(state->png, state, ReadFn);
+    // Text, palettes of suggestions, calibration and the like are never used, yet libpng would
+    // allocate each as long as the chunk says (up to 2 GB) before reading it: they are skipped
+    // unread, and whatever is kept is bounded.
+    png_set_keep_unknown_chunks(state->png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    static constexpr png_byte kUnused[] =
+        "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0iCCP\0eXIf\0"
+        "hIST\0tIME\0oFFs\0pHYs\0sBIT\0cHRM\0gAMA\0sRGB\0bKGD";
+    png_set_keep_unknown_chunks(state->png, PNG_HANDLE_CHUNK_NEVER, kUnused,
+                                static_cast<int>(sizeof kUnused / 5));
+    png_set_chunk_malloc_max(state->png, kMaxChunkBytes);
+    png_set_chunk_cache_max(state->png, kMaxChunks);
+    // The picture's size is judged by the decode cap, which says "too large" rather than
+    // libpng's "Invalid IHDR data" for a picture over a million rows.
+    png_set_user_limits(state->png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_read_info(state->png, state->info);
     png_set_expand(state->png);
     png_set_scale_16(state->png);
@@ -93,15 +111,17 @@ class PngHolder {
 
 }  // namespace
 
-RgbImage DecodePng(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
+RgbImage DecodePng(std::span<const std::uint8_t> bytes, const PhotoOptions& options, Depth depth) {
     PngHolder holder(bytes);
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     if (!ReadHeader(holder.get(), &width, &height))
         holder.Fail();
     CheckDecodedSize(width, height, options.maxPixels);
+    if (depth == Depth::Header)
+        return RgbImage{static_cast<int>(width), static_cast<int>(height), {}};
     // Four bytes a pixel while decoding, narrowed to three in place afterwards.
-    std::vector<std::uint8_t> pixels(std::size_t{width} * height * 4);
+    PixelBytes pixels(std::size_t{width} * height * 4);
     std::vector<png_bytep> rows(height);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = pixels.data() + std::size_t{y} * width * 4;

@@ -7,7 +7,7 @@
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
 #include "engine/Workspace.h"
-#include "raster/FileIO.h"
+#include "raster/FileFailure.h"
 
 namespace brodix::print {
 
@@ -35,9 +35,7 @@ void SavePatternPdf(const std::string& fileName, const PdfSources& sources,
                     const PdfOptions& options) {
     // The whole document is made before the file is touched: a failure leaves no trace.
     const std::string bytes = MakePatternPdf(sources, options);
-    TSafeFileWriter writer(fileName);
-    writer.Stream().Write(bytes.data(), bytes.size());
-    writer.Commit();
+    WriteDocumentFile(fileName, bytes);
 }
 
 }  // namespace brodix::print

@@ -189,19 +189,41 @@ void PdfCanvas::DrawText() {
 }
 
 std::string PdfCanvas::Fitted(std::string_view text, double size, double width) {
-    std::string fitted = ValidUtf8(text);
-    if (TextWidth(fitted, size) <= width)
-        return fitted;
-    while (!fitted.empty()) {
-        // Drop one whole UTF-8 character from the end.
-        std::size_t cut = fitted.size() - 1;
-        while (cut > 0 && (static_cast<unsigned char>(fitted[cut]) & 0xC0) == 0x80)
-            --cut;
-        fitted.resize(cut);
-        if (TextWidth(fitted + "...", size) <= width)
-            break;
+    const std::string valid = ValidUtf8(text);
+    // The end of the prefix of at most length bytes that holds only whole characters.
+    const auto whole = [&](std::size_t length) {
+        length = std::min(length, valid.size());
+        while (length > 0 && length < valid.size() &&
+               (static_cast<unsigned char>(valid[length]) & 0xC0) == 0x80)
+            --length;
+        return length;
+    };
+    const auto fits = [&](std::size_t length) {
+        return TextWidth(std::string_view(valid).substr(0, length), size) <= width;
+    };
+    // Prefixes are measured at doubling lengths, so a text far too long for the column costs
+    // in proportion to what the column holds, not to its own length.
+    std::size_t probe = 16;
+    while (probe < valid.size() && fits(whole(probe)))
+        probe *= 2;
+    if (probe >= valid.size() && fits(valid.size()))
+        return valid;
+    // The longest prefix that fits with the ellipsis, searched over byte lengths cut back to
+    // whole characters: the width only grows with the length.
+    const auto fitsCut = [&](std::size_t length) {
+        return TextWidth(valid.substr(0, whole(length)) + "...", size) <= width;
+    };
+    std::size_t low = 0;
+    std::size_t high = std::min(probe, valid.size());
+    while (low < high) {
+        const std::size_t middle = low + (high - low + 1) / 2;
+        if (fitsCut(middle))
+            low = middle;
+        else
+            high = middle - 1;
     }
-    return fitted + "...";
+    low = whole(low);
+    return valid.substr(0, low) + "...";
 }
 
 }  // namespace brodix::print::detail

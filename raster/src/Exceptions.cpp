@@ -1,6 +1,7 @@
 #include "raster/Exceptions.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace brodix {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <string_view>
 
 #include "threads/Floss.h"
 
@@ -66,10 +67,34 @@ KeyTotals TotalsOf(const PatternKey& key) {
     return totals;
 }
 
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+// Catalogue text as a terminal may be shown it: control characters (C0, DEL and C1, which
+// move the cursor, retitle windows or clear the screen) become '?'.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            shown += '?';
+            ++i;
+        } else {
+            shown += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
+// A field that a spreadsheet would run as a formula gets a leading apostrophe inside quotes,
+// as OWASP recommends against CSV injection: it then shows as text. (Tab and carriage return,
+// the other starts OWASP names, are already '?' here.)
+std::string CsvField(const std::string& written) {
+    const std::string text = Printable(written);
+    const bool formula =
+        !text.empty() && std::string_view("=+-@").find(text[0]) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string quoted = "\"";
+    std::string quoted = formula ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"')
             quoted += '"';
@@ -118,14 +143,16 @@ std::string SameThreadNote(const KeyRow& row) {
 }
 
 std::string KeyTable(const PatternKey& key) {
-    std::string text = "Threads: " + (key.catalogueTitle.empty() ? "none" : key.catalogueTitle) +
-                       "\n" + FlossModelText(key.floss) + "\n\n";
+    std::string text =
+        "Threads: " + (key.catalogueTitle.empty() ? "none" : Printable(key.catalogueTitle)) + "\n" +
+        FlossModelText(key.floss) + "\n\n";
     text += "Symbol  Colour   Thread  Name                    ΔE00  Stitches  Metres  Skeins\n";
     for (const KeyRow& row : key.rows) {
         text += Padded(std::to_string(SymbolNumber(row.symbol)), 6, true) + "  " +
                 HexColour(row.color) + "  ";
         if (row.hasThread) {
-            text += Padded(row.thread.number, 6) + "  " + Padded(row.thread.name, 22) + "  " +
+            text += Padded(Printable(row.thread.number), 6) + "  " +
+                    Padded(Printable(row.thread.name), 22) + "  " +
                     Padded(Fixed(row.deltaE, 1), 4, true);
         } else {
             text += Padded("-", 6) + "  " + Padded("-", 22) + "  " + Padded("-", 4, true);

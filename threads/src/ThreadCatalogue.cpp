@@ -160,9 +160,101 @@ ThreadCatalogue ReadGpl(const std::string& path, const std::string& text) {
     return catalogue;
 }
 
+// Checked before parsing: a NUL byte would cut names short in one place and not in another.
+void RequireText(const std::string& path, const std::string& text) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos)
+        Fail(path, LineAt(text, static_cast<std::ptrdiff_t>(nul)),
+             "holds a NUL byte, which no catalogue text may hold");
+}
+
+// Two threads of one number would make the key's numbers ambiguous to a stitcher buying them.
+void RequireDistinctNumbers(const ThreadCatalogue& catalogue) {
+    std::set<std::string> numbers;
+    for (const Thread& thread : catalogue.threads) {
+        if (!numbers.insert(thread.number).second)
+            Fail(catalogue.path, 0, "thread number " + thread.number + " appears more than once");
+    }
+}
+
+// The catalogue read and checked, without the colour search that only the chosen one needs.
+ThreadCatalogue ParseWithoutMatcher(const std::string& path, const std::string& text) {
+    RequireText(path, text);
+    ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
+    if (catalogue.threads.empty())
+        Fail(path, 0, "holds no threads");
+    RequireDistinctNumbers(catalogue);
+    return catalogue;
+}
+
 bool IsCatalogueFile(const std::filesystem::path& file) {
     const std::string name = file.filename().string();
     return EndsWith(name, ".xml") || EndsWith(name, ".gpl");
+}
+
+// The catalogue files of the folders, in order: each folder's files by name.
+std::vector<std::string> CatalogueFilesIn(const std::vector<std::string>& folders) {
+    std::vector<std::string> found;
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        std::vector<std::filesystem::path> files;
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            if (IsCatalogueFile(it->path()) && it->is_regular_file(error))
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const std::filesystem::path& file : files)
+            found.push_back(file.string());
+    }
+    return found;
+}
+
+// The title as the head of the file gives it, where it plainly does: a palette's "Name:" line
+// before its first colour, the plain text of an XML <title> before the first thread. Reading
+// only the head keeps listing the catalogues cheap however large they are.
+std::optional<std::string> TitleInHead(const std::string& path) {
+    std::string head(64 * 1024, '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (EndsWith(path, ".gpl")) {
+        std::istringstream lines(head);
+        std::string line;
+        if (!std::getline(lines, line) || Trimmed(line) != "GIMP Palette")
+            return std::nullopt;
+        while (std::getline(lines, line)) {
+            const std::string trimmed = Trimmed(line);
+            if (trimmed.rfind("Name:", 0) == 0)
+                return Trimmed(trimmed.substr(5));
+            if (!trimmed.empty() && trimmed[0] != '#' && trimmed.rfind("Columns:", 0) != 0)
+                return std::nullopt;
+        }
+        return std::nullopt;
+    }
+    const std::size_t open = head.find("<title>");
+    const std::size_t close = head.find("</title>", open);
+    if (open == std::string::npos || close == std::string::npos || head.find("<floss>") < open)
+        return std::nullopt;
+    const std::string title = Trimmed(head.substr(open + 7, close - open - 7));
+    if (title.empty() || title.find_first_of("&<") != std::string::npos)
+        return std::nullopt;
+    return title;
+}
+
+// The title of a catalogue file: from its head, else from reading it whole; none when it cannot
+// be read.
+std::optional<std::string> TitleOf(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) > kMaxCatalogueBytes || error)
+        return std::nullopt;
+    if (std::optional<std::string> title = TitleInHead(path))
+        return title;
+    try {
+        return ParseWithoutMatcher(path, ReadWhole(path)).title;
+    } catch (const ECatalogueError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -180,9 +272,7 @@ ThreadCatalogue ReadCatalogue(const std::string& path) {
 }
 
 ThreadCatalogue ParseCatalogue(const std::string& path, const std::string& text) {
-    ThreadCatalogue catalogue = EndsWith(path, ".gpl") ? ReadGpl(path, text) : ReadXml(path, text);
-    if (catalogue.threads.empty())
-        Fail(path, 0, "holds no threads");
+    ThreadCatalogue catalogue = ParseWithoutMatcher(path, text);
     catalogue.matcher = std::make_shared<const ColourMatcher>(catalogue.Colours());
     return catalogue;
 }
@@ -193,7 +283,12 @@ std::vector<std::string> CatalogueFolders() {
         return value == nullptr ? std::string() : std::string(value);
     };
     std::vector<std::string> bases;
+    // Relative entries are ignored, as the XDG rules say: they would make a catalogue in
+    // whatever folder the program runs in shadow the installed ones.
+    const auto absolute = [](const std::string& path) { return !path.empty() && path[0] == '/'; };
     std::string home = environment("XDG_DATA_HOME");
+    if (!absolute(home))
+        home.clear();
     if (home.empty() && !environment("HOME").empty())
         home = environment("HOME") + "/.local/share";
     if (!home.empty())
@@ -203,7 +298,7 @@ std::vector<std::string> CatalogueFolders() {
         dirs = "/usr/local/share:/usr/share";
     std::istringstream parts(dirs);
     for (std::string part; std::getline(parts, part, ':');) {
-        if (!part.empty())
+        if (absolute(part))
             bases.push_back(part);
     }
     std::vector<std::string> folders;
@@ -217,24 +312,10 @@ std::vector<std::string> CatalogueFolders() {
 std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folders) {
     std::vector<CatalogueFile> found;
     std::set<std::string> titles;
-    for (const std::string& folder : folders) {
-        std::error_code error;
-        std::vector<std::filesystem::path> files;
-        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error)) {
-            if (IsCatalogueFile(it->path()) && it->is_regular_file(error))
-                files.push_back(it->path());
-        }
-        std::sort(files.begin(), files.end());
-        for (const std::filesystem::path& file : files) {
-            try {
-                const ThreadCatalogue catalogue = ReadCatalogue(file.string());
-                if (titles.insert(Lowered(catalogue.title)).second)
-                    found.push_back({catalogue.title, file.string()});
-            } catch (const ECatalogueError&) {
-                // A broken file among the catalogues does not hide the others; naming it by
-                // its path reports what is wrong with it.
-            }
+    for (const std::string& file : CatalogueFilesIn(folders)) {
+        if (const std::optional<std::string> title = TitleOf(file)) {
+            if (titles.insert(Lowered(*title)).second)
+                found.push_back({*title, file});
         }
     }
     return found;
@@ -242,9 +323,15 @@ std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folder
 
 std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
                                                     const std::vector<std::string>& folders) {
-    for (const CatalogueFile& file : FindCatalogues(folders)) {
-        if (Lowered(file.title) == Lowered(title))
-            return ReadCatalogue(file.path);
+    for (const std::string& file : CatalogueFilesIn(folders)) {
+        const std::optional<std::string> found = TitleOf(file);
+        if (!found || Lowered(*found) != Lowered(title))
+            continue;
+        try {
+            return ReadCatalogue(file);
+        } catch (const ECatalogueError&) {
+            // A broken file of the title does not hide a later one that reads.
+        }
     }
     return std::nullopt;
 }

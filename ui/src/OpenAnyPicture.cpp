@@ -2,6 +2,10 @@
 // or an OXS chart at its own size, then the steps of "Load Picture": both images take the
 // picture and Make runs once. A photograph that Make would refuse for its colours takes the
 // photo defaults in the pattern menu first, and the status bar says so.
+#include <exception>
+#include <optional>
+#include <string>
+
 #include <QMenu>
 #include <QPushButton>
 
@@ -32,6 +36,16 @@ std::string ColoursText(const threads::PatternSettings& settings) {
            ", stray stitches cleaned, snapped to threads when a catalogue is found.";
 }
 
+// The picture's own size for the dialog, or nothing when its header cannot tell: the read that
+// follows the dialog then says why.
+std::optional<StitchSize> PictureSizeOf(const std::string& file) {
+    try {
+        return ReadPhotoSize(file, PhotoOptions());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
@@ -55,7 +69,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
         return;
     }
     const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(
-        {AnyPictureSize, PictureFileSize(file), m_patternSettings.floss.fabricCount,
+        {AnyPictureSize, PictureSizeOf(file), m_patternSettings.floss.fabricCount,
          ColoursText(m_patternSettings)},
         this);
     if (!size)

@@ -5,6 +5,7 @@
 #include "engine/Workspace.h"
 #include "export/OxsPattern.h"
 #include "ui/ImageMenu.h"
+#include "ui/PdfSave.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
@@ -13,19 +14,20 @@ std::vector<FileFilter> OxsFileFilters() {
     return {{kOxsExtension, std::string("*.") + kOxsExtension}};
 }
 
-OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension) {}
+OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension, "Save OXS") {}
 
-void OxsSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                  const threads::PatternKey& key) {
+std::string OxsSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+                         const threads::PatternKey& key, const std::string& otherSave) {
     if (!workspace.LastCensus())
-        return;
-    if (!m_dialog.Execute(shell, owner))
-        return;
+        return {};
+    if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
+        return {};
     SaveOxs(m_dialog.FileName(), OxsSourcesOf(workspace, key));
+    return m_dialog.FileName();
 }
 
 void AddSaveOxsEntry(QMenu& menu, TF_main& window) {
-    QAction* save = menu.addAction(QStringLiteral("Save OXS..."));
+    QAction* save = AddPatternSaveEntry(menu, window, QStringLiteral("Save OXS..."));
     QObject::connect(save, &QAction::triggered, &window,
                      [&window] { window.SaveOxsClick(nullptr); });
 }

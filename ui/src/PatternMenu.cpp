@@ -15,6 +15,9 @@
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/PatternStore.h"
+#include "ui/PdfSave.h"
+#include "ui/ScrollBox.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
 
@@ -30,6 +33,17 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Shown over the legend and the chart until a catalogue gives the legend's rows their threads.
+constexpr const char* kMenuHint =
+    "Right-click here (or press the menu key) for more:\n"
+    "Open Any Picture... (PNG, JPEG, GIF, BMP, OXS of any size),\n"
+    "Threads, Fabric count and Strands for the key,\n"
+    "Snap to threads, Clean stray stitches, Merge rare colours, Colour budget,\n"
+    "Dither (for photographs), Stitchability Report... (how easily it stitches),\n"
+    "Save PDF... (the pattern ready to print, the report on its cover if chosen),\n"
+    "Save OXS... (for other programs).\n"
+    "Choose Threads to see each colour's thread here.";
+
 }  // namespace
 
 PatternMenu::PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings& settings)
@@ -39,8 +53,24 @@ PatternMenu::PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings
       m_settings(settings),
       m_catalogueDialog(FileDialogKind::Open, {{"Thread catalogues", "*.xml *.gpl"}, {"ALL", "*"}},
                         "") {
+    RestorePatternSettings(m_shell, m_settings);
     if (ImageView* legend = m_window.ViewOf(m_window.Img_color))
         legend->installEventFilter(this);
+    ShowHints();
+}
+
+void PatternMenu::ShowHints() {
+    const QString hint = m_settings.catalogue ? QString() : QString::fromUtf8(kMenuHint);
+    for (ScrollBox* box : {m_window.ScrollBox1, m_window.ScrollBox2})
+        box->setToolTip(hint);
+}
+
+std::string PatternMenu::ImageHint() const {
+    return m_settings.catalogue ? std::string() : std::string(kMenuHint);
+}
+
+void PatternMenu::Remember() {
+    StorePatternSettings(m_shell, m_settings);
 }
 
 PatternMenu::~PatternMenu() = default;
@@ -54,9 +84,11 @@ void PatternMenu::RebuildKey() {
     m_key = census ? threads::KeyOf(*census, m_settings) : threads::PatternKey{};
 }
 
-// Make sees the change at its next run; with AutoMake that is now, as after a level change.
+// A refining choice shows at once, AutoMake or not: the user chose it from the chart itself.
+// Make then also applies level changes not yet made into a chart, as the button would.
 void PatternMenu::OptionsChanged() {
-    if (m_window.CB_AUTO->isChecked())
+    Remember();
+    if (m_window.Image1.Picture().HasGraphic())
         m_window.BTN_MAKE->click();
 }
 
@@ -68,8 +100,11 @@ void PatternMenu::ChooseCatalogue(const std::string& path) {
     else
         catalogue = threads::ReadCatalogue(path);
     RebuildKey();
+    ShowHints();
     if (snapped || (m_settings.snap && catalogue))
         OptionsChanged();
+    else
+        Remember();
 }
 
 void PatternMenu::ChooseOtherCatalogue() {
@@ -80,11 +115,13 @@ void PatternMenu::ChooseOtherCatalogue() {
 void PatternMenu::SetFabricCount(double count) {
     m_settings.floss.fabricCount = count;
     RebuildKey();
+    Remember();
 }
 
 void PatternMenu::SetStrands(int strands) {
     m_settings.floss.strands = strands;
     RebuildKey();
+    Remember();
 }
 
 void PatternMenu::SetSnap(bool on) {
@@ -119,8 +156,10 @@ void PatternMenu::SetDither(bool on) {
     OptionsChanged();
 }
 
+// The report changes no stitch: it is remembered without a new Make.
 void PatternMenu::SetReport(bool on) {
     m_settings.report = on;
+    Remember();
 }
 
 void PatternMenu::ShowReport() {
@@ -146,13 +185,16 @@ std::string PatternMenu::UsePhotoDefaults() {
 }
 
 std::string PatternMenu::LegendTooltip(int y) const {
-    if (!m_settings.catalogue || y < 0)
+    if (!m_settings.catalogue)
+        return ImageHint();
+    if (y < 0)
         return {};
     const std::size_t row = static_cast<std::size_t>(y / kLegendRowHeight);
     return row < m_key.rows.size() ? threads::RowTooltip(m_key.rows[row]) : std::string();
 }
 
 void PatternMenu::FillMenu(QMenu& menu) {
+    menu.setToolTipsVisible(true);
     AddThreadEntries(menu);
     AddFlossEntries(menu);
     menu.addSeparator();
@@ -221,10 +263,14 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
 }
 
 void PatternMenu::AddRefineEntries(QMenu& menu) {
-    QAction* snap = menu.addAction(QStringLiteral("Snap to threads"));
+    // Greyed, the entry says why; the choice is kept for when a catalogue is chosen.
+    const bool snappable = m_settings.catalogue.has_value();
+    QAction* snap =
+        menu.addAction(snappable ? QStringLiteral("Snap to threads")
+                                 : QStringLiteral("Snap to threads (choose Threads first)"));
     snap->setCheckable(true);
     snap->setChecked(m_settings.snap);
-    snap->setEnabled(m_settings.catalogue.has_value());
+    snap->setEnabled(snappable);
     OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_settings.snap); });
     AddToggle(menu, QStringLiteral("Clean stray stitches"), m_settings.clean,
               &PatternMenu::SetClean);
@@ -279,8 +325,7 @@ QAction* PatternMenu::AddToggle(QMenu& menu, const QString& text, bool on,
 }
 
 void PatternMenu::AddReportEntries(QMenu& menu) {
-    QAction* show = menu.addAction(QStringLiteral("Stitchability Report..."));
-    show->setEnabled(m_window.StoredWorkspace().LastCensus().has_value());
+    QAction* show = AddPatternSaveEntry(menu, m_window, QStringLiteral("Stitchability Report..."));
     OnTriggered(show, this, m_shell, &m_window, [this] { ShowReport(); });
     AddToggle(menu, QStringLiteral("Report on the PDF Cover"), m_settings.report,
               &PatternMenu::SetReport);

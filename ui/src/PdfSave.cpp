@@ -2,8 +2,10 @@
 
 #include <QMenu>
 
+#include "engine/Messages.h"
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
+#include "raster/Exceptions.h"
 #include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
@@ -15,22 +17,36 @@ std::vector<FileFilter> PdfFileFilters() {
     return {{"pdf", "*.pdf"}};
 }
 
-PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf") {}
+PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf", "Save PDF") {}
 
-void PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                  const threads::PatternKey& key, bool report) {
+std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+                         const threads::PatternKey& key, const std::string& otherSave,
+                         bool report) {
     if (!workspace.LastCensus())
-        return;
-    if (!m_dialog.Execute(shell, owner))
-        return;
+        return {};
+    if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
+        return {};
     print::PdfSources sources = print::PdfSourcesOf(workspace, key);
     if (report)
         sources.reportLines = threads::StitchabilityLinesOf(workspace);
     print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
+    return m_dialog.FileName();
+}
+
+QAction* AddPatternSaveEntry(QMenu& menu, const TF_main& window, const QString& text) {
+    // Greyed, the entry says why; the pattern's choices stay enabled to be set in advance.
+    if (window.StoredWorkspace().LastCensus())
+        return menu.addAction(text);
+    const QString why = window.Image1.Picture().HasGraphic()
+                            ? QStringLiteral("make a chart first")
+                            : QStringLiteral("load a picture first");
+    QAction* save = menu.addAction(QStringLiteral("%1 (%2)").arg(text, why));
+    save->setEnabled(false);
+    return save;
 }
 
 void AddSavePdfEntry(QMenu& menu, TF_main& window) {
-    QAction* save = menu.addAction(QStringLiteral("Save PDF..."));
+    QAction* save = AddPatternSaveEntry(menu, window, QStringLiteral("Save PDF..."));
     QObject::connect(save, &QAction::triggered, &window,
                      [&window] { window.SavePdfClick(nullptr); });
 }

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QSpacerItem>
 #include <QStringList>
 
@@ -92,6 +93,8 @@ std::optional<FileChoice> QtShell::RunFileDialog(const FileDialogRequest& reques
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setWindowModality(Qt::ApplicationModal);
     const bool saving = request.kind == FileDialogKind::Save;
+    if (!request.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.title));
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // AnyFile: the open dialog takes a typed name that does not exist; loading then reports it.
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -139,6 +142,33 @@ void QtShell::ShowExceptionMessage(const std::string& text, QWidget* owner) {
     box.setWindowModality(Qt::ApplicationModal);
     WidenForTitle(box);
     box.exec();
+}
+
+std::optional<std::string> Shell::StoredSetting(const std::string&) {
+    return std::nullopt;
+}
+
+void Shell::StoreSetting(const std::string&, const std::string&) {}
+
+namespace {
+
+// ~/.config/brodix/brodix.conf, or where XDG_CONFIG_HOME says.
+QSettings ProgramSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("brodix"),
+                     QStringLiteral("brodix"));
+}
+
+}  // namespace
+
+std::optional<std::string> QtShell::StoredSetting(const std::string& key) {
+    const QVariant value = ProgramSettings().value(QString::fromStdString(key));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString().toStdString();
+}
+
+void QtShell::StoreSetting(const std::string& key, const std::string& value) {
+    ProgramSettings().setValue(QString::fromStdString(key), QString::fromStdString(value));
 }
 
 std::string QtShell::ProgramFileName() {

@@ -11,6 +11,7 @@
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "raster/FileName.h"
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
 #include "ui/Guard.h"
@@ -180,13 +181,26 @@ void TF_main::BTN_SAVEClick(QObject*) {
 
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
-        m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), m_patternSettings.report);
+        const std::string written =
+            m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), SaveDialog1.FileName(),
+                           m_patternSettings.report);
+        if (!written.empty())
+            ShowWritten(written);
     });
 }
 
+void TF_main::ShowWritten(const std::string& fileName) {
+    // The status bar is as narrow as the left column: the name, without its folder, fits.
+    StatusCaption(*StsBar).SetText("Written: " + NamePart(fileName));
+}
+
 void TF_main::SaveOxsClick(QObject*) {
-    Guard(m_shell, this,
-          [this] { m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
+    Guard(m_shell, this, [this] {
+        const std::string written = m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
+                                                   SaveDialog1.FileName());
+        if (!written.empty())
+            ShowWritten(written);
+    });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

@@ -19,6 +19,7 @@ bool AnswerCommandLine(int argc, char* argv[]) {
             std::cout << "usage: brodix [--help | --version]\n"
                          "\n"
                          "Opens the Brodix window, which turns a BMP of at most 200 x 200 pixels\n"
+                         "(or, through the menu of the legend and the chart, a photo of any size)\n"
                          "into a counted cross-stitch chart. The usual Qt options, such as\n"
                          "-platform NAME, are accepted. See brodix(1), and brodix-chart(1) for\n"
                          "charts without a window.\n";

@@ -4,14 +4,16 @@
 // monitors (the offscreen one configured so), it draws the zoom window following the main
 // window from one monitor to the other instead.
 //
-//     brodix_screens OUTDIR
+//     brodix_screens OUTDIR [EXAMPLES_DIR]
 //
 // Meant to run under a virtual X server with a window manager (scripts/ui-screenshots.sh).
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHelpEvent>
 #include <QImage>
 #include <QMenu>
@@ -19,8 +21,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <map>
 
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
@@ -36,17 +41,29 @@ namespace {
 
 using namespace brodix;
 
-// The desktop's own boxes, with an open dialog that picks the next prepared file.
+// The desktop's own boxes, with an open dialog that picks the next prepared file (an empty
+// one: the real dialog), and settings kept in memory, as after a run without threads.
 class DemoShell final : public Shell {
   public:
     QStringList files;
+    std::map<std::string, std::string> settings{{"pattern/threads", ""}};
     std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
                                             QWidget* owner) override {
-        if (request.kind == FileDialogKind::Save)
+        if (request.kind == FileDialogKind::Save || (!files.isEmpty() && files.front().isEmpty())) {
+            if (!files.isEmpty() && files.front().isEmpty())
+                files.removeFirst();
             return m_real.RunFileDialog(request, owner);
+        }
         if (files.isEmpty())
             return std::nullopt;
         return FileChoice{files.takeFirst().toStdString(), 1};
+    }
+    std::optional<std::string> StoredSetting(const std::string& key) override {
+        const auto found = settings.find(key);
+        return found == settings.end() ? std::nullopt : std::optional(found->second);
+    }
+    void StoreSetting(const std::string& key, const std::string& value) override {
+        settings[key] = value;
     }
     void ShowProgramMessage(const std::string& text, const std::string& title,
                             QWidget* owner) override {
@@ -72,6 +89,51 @@ void Shoot(const QString& file) {
     Settle(600);
     QProcess::execute("import", {"-window", "root", file});
     std::printf("wrote %s\n", qPrintable(file));
+}
+
+// The window alone, with its frame.
+void ShootWindow(const QString& file, const QWidget& window) {
+    Settle(600);
+    const QRect frame = window.frameGeometry();
+    QProcess::execute("import", {"-window", "root", "-crop",
+                                 QStringLiteral("%1x%2+%3+%4")
+                                     .arg(frame.width())
+                                     .arg(frame.height())
+                                     .arg(frame.x())
+                                     .arg(frame.y()),
+                                 "+repage", file});
+    std::printf("wrote %s\n", qPrintable(file));
+}
+
+// Opens the image menu over widget and photographs it as it stands.
+void ShootMenu(const QString& file, TF_main& main, QWidget& widget) {
+    QTimer::singleShot(0, [file] {
+        Shoot(file);
+        while (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    QMenu menu(&main);
+    FillImageMenu(menu, main);
+    menu.exec(widget.mapToGlobal(QPoint(40, 40)));
+}
+
+// Photographs the modal dialog that click opens, then closes it (accepted: its choice stands).
+void ShootDialog(const QString& file, const std::function<void()>& click, bool accept) {
+    QTimer::singleShot(0, [file, accept] {
+        Shoot(file);
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            accept ? dialog->accept() : dialog->reject();
+    });
+    click();
+}
+
+// The tooltip over widget at where, as the pointer resting there shows it.
+void ShootTooltip(const QString& file, QWidget& widget, const QPoint& where) {
+    QCursor::setPos(widget.mapToGlobal(where));
+    Settle(200);
+    QHelpEvent help(QEvent::ToolTip, where, widget.mapToGlobal(where));
+    QApplication::sendEvent(&widget, &help);
+    Shoot(file);
 }
 
 // A little motif of solid colours: a flower on a white ground, 120 x 80 stitches.
@@ -162,14 +224,37 @@ int main(int argc, char* argv[]) {
     QImage wide(300, 100, QImage::Format_RGB32);
     wide.fill(Qt::darkCyan);
     wide.save(out + "/wide.bmp", "BMP");
-    shell.files << DrawPicture(out + "/flower.bmp") << out + "/notes.xyz" << out + "/wide.bmp";
+    // The README's picture is one of the examples when their folder is given, copied here so
+    // that the PDF saved beside it lands here too.
+    const QString flower = out + "/flower.bmp";
+    QFile::remove(flower);
+    if (argc <= 2 || !QFile::copy(QString::fromLocal8Bit(argv[2]) + "/flower.bmp", flower))
+        DrawPicture(flower);
+    shell.files << flower << out + "/notes.xyz" << out + "/wide.bmp";
     Program program(shell);
     program.ShowMainWindow();
     Settle(500);
 
     TF_main& main = program.Main();
+    // Before any picture: the hint over the chart, the menu with its save entry greyed.
+    ShootTooltip(out + "/hint.png", *main.ScrollBox2->viewport(), QPoint(200, 200));
+    ShootMenu(out + "/menu-no-picture.png", main, *main.ScrollBox2);
     main.BitBtn2->click();
     Shoot(out + "/main.png");
+    // The README's picture shows the flower's symbols, not the sky above it.
+    main.ScrollBox2->horizontalScrollBar()->setValue(500);
+    main.ScrollBox2->verticalScrollBar()->setValue(150);
+    ShootWindow(out + "/screenshot.png", main);
+    main.ScrollBox2->horizontalScrollBar()->setValue(0);
+    main.ScrollBox2->verticalScrollBar()->setValue(0);
+    ShootTooltip(out + "/legend-hint.png", *main.ViewOf(main.Img_color), QPoint(20, 37));
+    ShootDialog(
+        out + "/save-pdf-dialog.png", [&] { main.SavePdfClick(nullptr); }, true);
+    Shoot(out + "/pdf-written.png");
+    shell.files.prepend(QString());
+    ShootDialog(
+        out + "/open-any-dialog.png",
+        [&] { main.RunHandler(&TF_main::OpenAnyPictureClick, nullptr); }, false);
 
     // Maximised, the controls keep their places; restored, the window is centred again.
     main.showMaximized();

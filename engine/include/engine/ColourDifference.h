@@ -53,8 +53,9 @@ class ColourMatcher {
         double chroma = 0.0;
     };
     std::vector<Point> m_points;
-    std::vector<int> m_byLightness;   // the entries in ascending lightness (ties: index)
+    std::vector<int> m_byLightness;   // distinct entries in ascending lightness (ties: index)
     std::vector<double> m_lightness;  // their lightness, in that order
+    std::vector<int> m_nextSame;      // per entry, the next entry of the same colour (-1: none)
 };
 
 }  // namespace brodix

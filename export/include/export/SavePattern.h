@@ -31,6 +31,9 @@ struct SaveSources {
 // cannot be created) propagate; the files written before stay.
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources);
 
+// The names SavePattern writes, in its order, for a chart of width x height stitches.
+std::vector<std::string> SavedFileNames(const std::string& fileName, int width, int height);
+
 // The same, telling onWritten each name as soon as its file is complete, so that a caller can
 // report the files that stay when a later one fails.
 std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& sources,

@@ -36,14 +36,8 @@ struct PhotoOptions {
 // Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
 bool IsPhotoData(std::span<const std::uint8_t> bytes);
 
-// Whether a file begins with a PNG, JPEG or GIF picture; false for one that cannot be read.
+// Whether a file begins with a PNG, JPEG or GIF picture; false for one that cannot be opened.
 bool IsPhotoFile(const std::string& fileName);
-
-// The size in pixels of a PNG, JPEG (turned as its EXIF orientation says), GIF (its screen) or
-// BMP picture from its header alone, as the reader would give it before fitting; nothing for
-// other data or a header too damaged to tell. Nothing is decoded, so it is cheap for any size.
-std::optional<StitchSize> PictureSize(std::span<const std::uint8_t> bytes);
-std::optional<StitchSize> PictureFileSize(const std::string& fileName);
 
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
@@ -57,5 +51,9 @@ std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const Ph
                                    const std::string& name);
 // The same for a file; a file that cannot be opened raises EFOpenError.
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options);
+// The size ReadPhotoFile would give without fitting, read from the picture's header alone (a
+// BMP is read whole), so that a size to be refused costs no decoding and a dialog can show it
+// before the picture is read. Raises as ReadPhotoFile.
+StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options);
 
 }  // namespace brodix

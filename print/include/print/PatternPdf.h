@@ -44,8 +44,9 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 // saved chart. Raises EWriteError when cairo cannot make the document.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
-// Writes the PDF to fileName whole or not at all: a file that cannot be written raises the
-// framework's file-creation or write error and leaves an earlier file of that name as it was.
+// Writes the PDF to fileName whole or not at all: a file that cannot be written raises
+// EFCreateError with "cannot write NAME: REASON" and leaves an earlier file of that name as it
+// was.
 void SavePatternPdf(const std::string& fileName, const PdfSources& sources,
                     const PdfOptions& options);
 

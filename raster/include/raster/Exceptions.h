@@ -11,20 +11,24 @@ namespace brodix {
 // framework's fixed messages are all the user sees.
 class Exception : public std::runtime_error {
   public:
-    explicit Exception(const std::string& message, const char* reason = "")
-        : std::runtime_error(message), m_reason(reason) {}
+    explicit Exception(const std::string& message, const char* reason = "", int systemError = 0)
+        : std::runtime_error(message), m_reason(reason), m_systemError(systemError) {}
     std::string Message() const { return what(); }
     const char* Reason() const { return m_reason; }
+    // The system's error number (errno) behind a failed read or write, 0 when there is none:
+    // the fixed message does not say why, a command-line program may.
+    int SystemError() const { return m_systemError; }
 
   private:
     const char* m_reason;  // a string literal
+    int m_systemError;
 };
 
-#define BRODIX_EXCEPTION(Name, Base)                                       \
-    class Name : public Base {                                             \
-      public:                                                              \
-        explicit Name(const std::string& message, const char* reason = "") \
-            : Base(message, reason) {}                                     \
+#define BRODIX_EXCEPTION(Name, Base)                                                            \
+    class Name : public Base {                                                                  \
+      public:                                                                                   \
+        explicit Name(const std::string& message, const char* reason = "", int systemError = 0) \
+            : Base(message, reason, systemError) {}                                             \
     }
 
 BRODIX_EXCEPTION(EInvalidOperation, Exception);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "raster/Stream.h"
 
@@ -44,9 +45,18 @@ class TSafeFileWriter {
     bool m_committed = false;
 };
 
+// Refuses, before anything is written, a run that would write over one of its own inputs or
+// write one file twice: raises EFCreateError with a message naming both names when an output
+// is the same file as an input or an earlier output. The same file: the same device and inode
+// for files that exist (links followed), else the same absolute path.
+void RequireDistinctFiles(const std::vector<std::string>& inputs,
+                          const std::vector<std::string>& outputs);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
 // program ends as the signal would end it. Signals that the program ignores stay ignored. Call
-// once at start-up, before any save.
+// once at start-up, before any save. SIGPIPE and SIGXFSZ are ignored from then on, so that a
+// closed pipe or a file size limit makes the write fail (EPIPE, EFBIG) instead of ending the
+// program.
 void InstallInterruptCleanup();
 
 }  // namespace brodix

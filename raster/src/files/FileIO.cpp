@@ -12,6 +12,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
 #include <vector>
 
 #include "raster/Exceptions.h"
@@ -38,11 +41,58 @@ bool MayFollowLink(const struct stat& link, const std::string& folder) {
     return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
 }
 
+// Whether every link met on the way to path, in its folders as well as at its end, may be
+// followed: a link planted in a shared sticky folder must not lead a write into another
+// folder. The path is resolved by hand, one component at a time, as the kernel does.
+bool LinksMayBeFollowed(const std::string& path) {
+    std::deque<std::string> pending;
+    const auto queue = [&pending](const std::string& text) {
+        std::vector<std::string> parts;
+        std::size_t start = 0;
+        for (std::size_t slash; (slash = text.find('/', start)) != std::string::npos;
+             start = slash + 1)
+            parts.push_back(text.substr(start, slash - start));
+        parts.push_back(text.substr(start));
+        pending.insert(pending.begin(), parts.begin(), parts.end());
+    };
+    queue(path);
+    std::string base = !path.empty() && path[0] == '/' ? "" : ".";
+    int hops = 0;
+    while (!pending.empty()) {
+        const std::string part = pending.front();
+        pending.pop_front();
+        if (part.empty() || part == ".")
+            continue;
+        const std::string candidate = base + "/" + part;
+        struct stat info {};
+        if (::lstat(candidate.c_str(), &info) != 0)
+            return true;  // the rest does not exist yet: no link on it
+        if (!S_ISLNK(info.st_mode)) {
+            base = candidate;
+            continue;
+        }
+        // The kernel gives up after 40 links; so does this walk, leaving the rest to it.
+        if (++hops > 40 || !MayFollowLink(info, base.empty() ? "/" : base))
+            return hops > 40;
+        std::vector<char> buffer(static_cast<std::size_t>(PATH_MAX) + 1);
+        const ssize_t length = ::readlink(candidate.c_str(), buffer.data(), buffer.size() - 1);
+        if (length <= 0)
+            return true;
+        const std::string next(buffer.data(), static_cast<std::size_t>(length));
+        if (next[0] == '/')
+            base.clear();
+        queue(next);
+    }
+    return true;
+}
+
 // Renaming over a symbolic link would replace the link itself; the user meant the file it
 // names, so the real path is written instead. The links are followed by hand, so each one is
 // held to the rule the kernel would apply; false when one of them breaks it.
 bool ResolveTarget(const std::string& fileName, std::string& target) {
     target = fileName;
+    if (!LinksMayBeFollowed(fileName))
+        return false;
     std::string path = fileName;
     struct stat info {};
     // The kernel gives up after 40 links; so does this walk, leaving the rest to realpath.
@@ -206,12 +256,15 @@ void TSafeFileWriter::Commit() {
     }
     auto& file = static_cast<TFileStream&>(*m_stream);
     const int fd = file.m_fd;
-    bool ok = ::fsync(fd) == 0;
+    int error = ::fsync(fd) == 0 ? 0 : errno;
     file.m_fd = -1;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
         Discard();
-        throw EWriteError(msg::kWriteError);
+        throw EWriteError(msg::kWriteError, "commit", error);
     }
     ForgetTemporary(m_temporary);
     m_committed = true;
@@ -231,10 +284,11 @@ void TSafeFileWriter::CommitInPlace() {
     const auto& bytes = static_cast<TMemoryStream&>(*m_stream).Bytes();
     const int fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
     if (fd < 0)
-        throw EWriteError(msg::kWriteError);
+        throw EWriteError(msg::kWriteError, "open", errno);
     struct rlimit limit {};
     bool ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
               (limit.rlim_cur == RLIM_INFINITY || bytes.size() <= limit.rlim_cur);
+    int error = ok ? 0 : EFBIG;
     ok = ok && (bytes.empty() ||
                 ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) == 0 ||
                 errno == EOPNOTSUPP);
@@ -251,14 +305,58 @@ void TSafeFileWriter::CommitInPlace() {
         }
         ok = ok && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
     }
+    if (!ok && error == 0)
+        error = errno != 0 ? errno : EIO;
     ok = (::close(fd) == 0) && ok;
     m_stream.reset();
     if (!ok)
-        throw EWriteError(msg::kWriteError);
+        throw EWriteError(msg::kWriteError, "rewrite", error != 0 ? error : EIO);
     m_committed = true;
 }
 
+namespace {
+
+// What makes two names one file: device and inode for a file that exists (links followed),
+// else the absolute path with the links of its folders followed.
+std::string FileIdentity(const std::string& path) {
+    struct stat info {};
+    std::string identity;
+    if (::stat(path.c_str(), &info) == 0) {
+        identity.append(std::to_string(info.st_dev)).append(":");
+        return identity.append(std::to_string(info.st_ino));
+    }
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    identity.append("/");  // never a device number: paths and inodes do not meet
+    return identity.append(
+        std::filesystem::weakly_canonical(absolute, error).lexically_normal().string());
+}
+
+}  // namespace
+
+void RequireDistinctFiles(const std::vector<std::string>& inputs,
+                          const std::vector<std::string>& outputs) {
+    std::map<std::string, std::string> read;
+    for (const std::string& input : inputs)
+        read.emplace(FileIdentity(input), input);
+    std::map<std::string, std::string> written;
+    for (const std::string& output : outputs) {
+        const std::string identity = FileIdentity(output);
+        if (const auto found = read.find(identity); found != read.end())
+            throw EFCreateError("cannot write " + output + ": it is " + found->second +
+                                ", which this run reads; choose another name");
+        if (const auto [found, added] = written.emplace(identity, output); !added)
+            throw EFCreateError("cannot write " + output + ": this run already writes " +
+                                found->second + " there; choose another name");
+    }
+}
+
 void InstallInterruptCleanup() {
+    // A reader that closed the pipe, or a file size limit, is a failed write to be reported
+    // like any other, its temporary file removed; by default either signal ends the program
+    // halfway, without a word.
+    ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_IGN);
     for (const int signal : kInterruptSignals) {
         struct sigaction previous {};
         ::sigaction(signal, nullptr, &previous);

@@ -97,7 +97,7 @@ void TFileStream::Write(const void* buffer, std::size_t count) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw EWriteError(msg::kWriteError);
+            throw EWriteError(msg::kWriteError, "write", n < 0 ? errno : EIO);
         done += static_cast<std::size_t>(n);
         m_position += static_cast<std::uint64_t>(n);
         if (m_position > m_size)

@@ -18,8 +18,8 @@ namespace brodix::threads {
 // floss it is estimated for and the options that refine Make's colours. The window holds one,
 // which its pattern menu edits; brodix-chart builds one from its options. Make's options, the
 // key and (through the key) the printed pattern derive from it, and nothing else keeps these
-// values: a new choice is added here, to the menu, to brodix-chart's option table and to its
-// manual page.
+// values: a new choice is added here, to the menu (and the window's store of its choices,
+// ui/src/PatternStore.cpp), to brodix-chart's option table and to its manual page.
 struct PatternSettings {
     // The chosen catalogue; none: the key names no threads and snap has nothing to snap to.
     std::optional<ThreadCatalogue> catalogue;

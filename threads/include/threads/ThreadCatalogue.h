@@ -50,12 +50,14 @@ struct CatalogueFile {
 // then brodix/threads.
 std::vector<std::string> CatalogueFolders();
 
-// Every readable catalogue (.xml, .gpl) in folders, each folder's files by name; a title found
-// again later is left out, so earlier folders win. Unreadable files are left out too.
+// Every catalogue (.xml, .gpl) in folders, each folder's files by name; a title found again
+// later is left out, so earlier folders win. The title is read from the head of the file where
+// it plainly stands there, so that listing stays cheap: such a file is listed even if the rest
+// of it is damaged, which reading it then reports. Files whose title cannot be read are left out.
 std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folders);
 
-// The first catalogue found whose title matches title case-insensitively; none when no title
-// matches.
+// The first catalogue that reads whose title matches title case-insensitively; none when no
+// title matches. Only the files of the title are read whole.
 std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
                                                     const std::vector<std::string>& folders);
 

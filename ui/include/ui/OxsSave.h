@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "threads/PatternKey.h"
 #include "ui/FileDialog.h"
 
@@ -16,10 +18,11 @@ class OxsSave {
   public:
     OxsSave();
 
-    // Asks for a file name and writes the OXS file of the workspace's last Make with its key.
-    // Does nothing before a Make or when the dialog is cancelled; failures raise.
-    void Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-             const threads::PatternKey& key);
+    // Asks for a file name (as "Save PDF..." does) and writes the OXS file of the workspace's
+    // last Make with its key. Gives the file written; nothing before a Make or when the dialog
+    // is cancelled; failures raise.
+    std::string Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+                    const threads::PatternKey& key, const std::string& otherSave);
 
   private:
     TFileDialog m_dialog;

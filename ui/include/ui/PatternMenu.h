@@ -19,11 +19,13 @@ class Shell;
 class TF_main;
 
 // The pattern's part of the context menu of the legend and the chart (which the menu key also
-// opens, anywhere in the window): it edits the window's pattern settings, for this run only (the
-// thread catalogue, fabric count and strands of the key, and the options that refine Make's
-// colours), and keeps the key of the last Make under them. When a catalogue is chosen, each
-// legend row's tooltip names its thread. A change of Make's options reruns Make when AutoMake is
-// ticked, as a level change does.
+// opens, anywhere in the window): it edits the window's pattern settings (the thread catalogue,
+// fabric count and strands of the key, and the options that refine Make's colours), remembered
+// between runs, and keeps the key of the last Make under them. Until a catalogue is chosen the
+// legend and the chart show a tooltip naming the menu and what it holds; then each legend row's
+// tooltip names its thread. A refining choice runs Make at once when there is a picture, as the
+// Make button does, whatever AutoMake says; fabric, strands and a catalogue without snap
+// rebuild the key only.
 class PatternMenu : public QObject {
     Q_OBJECT
 
@@ -61,8 +63,12 @@ class PatternMenu : public QObject {
     // The key of the last Make with the current choices (rows without threads when no
     // catalogue is chosen).
     const threads::PatternKey& Key() const { return m_key; }
-    // The tooltip of the legend at y in its own pixels; empty where there is none.
+    // The tooltip of the legend at y in its own pixels (the menu's hint until a catalogue is
+    // chosen); empty where there is none.
     std::string LegendTooltip(int y) const;
+    // The tooltip over the legend and the chart naming the menu; empty once a catalogue is
+    // chosen.
+    std::string ImageHint() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +81,8 @@ class PatternMenu : public QObject {
     QAction* AddToggle(QMenu& menu, const QString& text, bool on, void (PatternMenu::*set)(bool));
     void OptionsChanged();
     void RebuildKey();
+    void ShowHints();
+    void Remember();
 
     TF_main& m_window;
     Shell& m_shell;

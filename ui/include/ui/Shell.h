@@ -30,6 +30,7 @@ struct FileDialogRequest {
     FileDialogKind kind = FileDialogKind::Open;
     std::vector<FileFilter> filters;
     FileChoice start;
+    std::string title;  // empty: the dialog's own ("Open", "Save As")
 };
 
 // What the stitch-size dialog shows besides the box it asks for.
@@ -72,6 +73,10 @@ class Shell {
     // Asks for a whole number from request.low to request.high; nothing when the user cancels.
     // A shell without this dialog cancels.
     virtual std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner);
+    // The program's settings kept between runs, by key; nothing when none is stored. A shell
+    // without a store keeps nothing, so that every start is a first start.
+    virtual std::optional<std::string> StoredSetting(const std::string& key);
+    virtual void StoreSetting(const std::string& key, const std::string& value);
 };
 
 // The shell of a real desktop: Qt dialogs and message boxes.
@@ -86,6 +91,8 @@ class QtShell final : public Shell {
     std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
                                                   QWidget* owner) override;
     std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner) override;
+    std::optional<std::string> StoredSetting(const std::string& key) override;
+    void StoreSetting(const std::string& key, const std::string& value) override;
 };
 
 // The application title: the taskbar entry and the exception message box's title.

@@ -84,6 +84,8 @@ class TF_main : public QWidget {
     void SavePdfClick(QObject* sender);
     // "Save OXS..." of the same menu.
     void SaveOxsClick(QObject* sender);
+    // The status text after a file of the pattern menu is written ("Save PDF...").
+    void ShowWritten(const std::string& fileName);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
