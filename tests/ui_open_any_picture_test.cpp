@@ -48,12 +48,17 @@ TEST_F(OpenAnyPictureTest, APhotoIsFittedIntoBothImagesAndMakeRunsOnce) {
         EXPECT_EQ(image->Picture().Height(), 150);
     }
     EXPECT_EQ(Main().L_ColorCount->text(), QStringLiteral("2"));
+    // The dialog showed the picture's own size, read from its header.
+    ASSERT_EQ(shell.sizeRequests.size(), 1u);
+    EXPECT_EQ(shell.sizeRequests[0].pictureSize, (StitchSize{400, 300}));
 
     // A file that is no picture is reported; both images and the chart stay as they were.
     const std::string note = folder / "note.png";
     testing::WriteFileBytes(note, {'h', 'i'});
     Open(note);
     EXPECT_EQ(shell.requests[1].start.fileName, photo);
+    ASSERT_EQ(shell.sizeRequests.size(), 2u);
+    EXPECT_FALSE(shell.sizeRequests[1].pictureSize);
     EXPECT_EQ(shell.exceptionMessages,
               std::vector<std::string>{note + " is not a PNG, JPEG, GIF or BMP picture."});
     EXPECT_EQ(makes, 1);

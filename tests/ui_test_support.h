@@ -62,6 +62,13 @@ class ScriptedShell final : public Shell {
         numbers.pop_front();
         return answer;
     }
+    // What each stitch-size dialog was shown; it takes the size offered.
+    std::vector<StitchSizeRequest> sizeRequests;
+    std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                  QWidget*) override {
+        sizeRequests.push_back(request);
+        return request.start;
+    }
     // The settings kept between runs: a new shell starts as after a run without threads.
     std::map<std::string, std::string> settings{{"pattern/threads", ""}};
     std::optional<std::string> StoredSetting(const std::string& key) override {
