@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "raster/FileName.h"
+#include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
 
 namespace brodix::print::detail {
@@ -17,18 +19,8 @@ constexpr double kLineMm = 5.5;
 constexpr double kInfoSize = 10.0;
 constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
-
-std::string FinishedSize(const Census& census, double fabricCount) {
-    if (!(fabricCount > 0))
-        return "";
-    const double wide = census.width / fabricCount;  // inches
-    const double high = census.height / fabricCount;
-    const bool whole = fabricCount == static_cast<int>(fabricCount);
-    return "Finished size on " + threads::Fixed(fabricCount, whole ? 0 : 1) +
-           "-count fabric: " + threads::Fixed(wide * 2.54, 1) + " x " +
-           threads::Fixed(high * 2.54, 1) + " cm (" + threads::Fixed(wide, 1) + " x " +
-           threads::Fixed(high, 1) + " in)";
-}
+constexpr double kReportSize = 8.5;
+constexpr double kReportLineMm = 4.5;
 
 // The reduced picture, one block per stitch, never smoothed.
 void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
@@ -63,6 +55,19 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top) {
     }
 }
 
+// The stitchability report, when asked for, below the pattern's figures; the next line's y.
+double DrawReport(PdfCanvas& pdf, const std::vector<std::string>& lines, double y, double width) {
+    if (lines.empty())
+        return y;
+    y += 2;
+    pdf.Text(kMarginMm, y, "How easily it stitches", kInfoSize, Align::Left, Weight::Bold);
+    for (const std::string& line : lines) {
+        y += kReportLineMm;
+        pdf.Text(kMarginMm, y, pdf.Fitted(line, kReportSize, width), kReportSize);
+    }
+    return y + kLineMm;
+}
+
 }  // namespace
 
 void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid) {
@@ -82,7 +87,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     const std::string lines[] = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
-        FinishedSize(census, sources.key.floss.fabricCount),
+        threads::FinishedSizeText(census.width, census.height, sources.key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };
@@ -90,6 +95,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
         pdf.Text(kMarginMm, y, pdf.Fitted(line, kInfoSize, width), kInfoSize);
         y += kLineMm;
     }
+    y = DrawReport(pdf, sources.reportLines, y, width);
     y += 4;
     pdf.Text(kMarginMm, y,
              "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +

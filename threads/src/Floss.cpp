@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "threads/KeyBuilder.h"
+
 namespace brodix::threads {
 
 double FlossMetres(int stitches, const FlossModel& model) {
@@ -29,6 +31,18 @@ std::string FlossModelText(const FlossModel& model) {
                   model.fabricCount, model.strands, model.strands == 1 ? "" : "s", kCrossSides,
                   static_cast<int>(kAllowance * 100 + 0.5), kSkeinMetres, kSkeinStrands);
     return text;
+}
+
+std::string FinishedSizeText(int width, int height, double fabricCount) {
+    if (!(fabricCount > 0))
+        return "";
+    constexpr double kCmPerInch = 2.54;
+    const double wide = width / fabricCount;  // inches
+    const double high = height / fabricCount;
+    const bool whole = fabricCount == static_cast<int>(fabricCount);
+    return "Finished size on " + Fixed(fabricCount, whole ? 0 : 1) +
+           "-count fabric: " + Fixed(wide * kCmPerInch, 1) + " x " + Fixed(high * kCmPerInch, 1) +
+           " cm (" + Fixed(wide, 1) + " x " + Fixed(high, 1) + " in)";
 }
 
 }  // namespace brodix::threads

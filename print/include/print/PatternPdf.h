@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/Census.h"
 #include "threads/PatternKey.h"
@@ -31,6 +32,8 @@ struct PdfSources {
     const TBitmap* symbolSheet = nullptr;
     const threads::PatternKey& key;
     std::string pictureName;
+    // The stitchability report's lines for the cover; none: no report there.
+    std::vector<std::string> reportLines = {};
 };
 
 // The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of
