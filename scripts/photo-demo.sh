@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Draws a 3000 x 2000 landscape with ImageMagick, saves it as the JPEG photo OUT/landscape.jpg,
-# and charts it with brodix-chart fitted to 120 x 80 stitches in at most 30 DMC threads,
-# cleaned of stray stitches, into OUT/landscape_CS.bmp, ... With --docs it also puts a small
-# copy of the photo and the enlarged picture of the chart into docs/ for the README.
+# and charts it with brodix-chart fitted to 120 x 80 stitches and nothing else (a photograph's
+# defaults: the 30 colours that best represent it, on DMC threads, cleaned of stray stitches)
+# into OUT/landscape_CS.bmp, ... With --docs it also puts a small copy of the photo and the
+# enlarged picture of the chart into docs/ for the README.
 #   bash scripts/photo-demo.sh [--docs] [BUILD_DIR [OUT]]
 # BUILD_DIR is the build folder holding bin/brodix-chart (build/release, the one the test
 # command builds, unless given); OUT is made when needed (out unless given).
@@ -43,7 +44,7 @@ convert -size 3000x2000 gradient:'#3d7fd1-#fbe2b0' \
   -draw "ellipse 1400,450 220,60 0,360" \
   -blur 0x6 -attenuate 0.6 +noise Gaussian -quality 88 "$work/landscape.jpg"
 
-"$chart" --fit 120x80 --snap --clean --max-colours 30 "$work/landscape.jpg" "$work/landscape"
+"$chart" --fit 120x80 "$work/landscape.jpg" "$work/landscape"
 if $docs; then
   convert "$work/landscape.jpg" -resize 600x400 -quality 90 "$top/docs/photo-landscape.jpg"
   convert "$work/landscape_CSC.bmp" "$top/docs/photo-landscape-chart.png"

@@ -894,5 +894,113 @@ TEST(BrodixChartThreads, PdfTotalsCountASharedThreadOnceAsTheKeyDoes) {
     EXPECT_EQ(skeins, "2");
 }
 
+// Photographs of more colours than a chart holds are charted with the photo defaults.
+
+TEST(BrodixChartPhoto, ARefusedPhotoIsChartedWithThirtyColoursAndABmpIsNot) {
+    TempDir dir;
+    const auto shade = [](int x, int y) { return RGB(40 + 2 * x, 60 + 3 * y, 200 - x - y); };
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const TColor c = shade(x, y);
+            rows.insert(rows.end(),
+                        {static_cast<std::uint8_t>(RedOf(c)), static_cast<std::uint8_t>(GreenOf(c)),
+                         static_cast<std::uint8_t>(BlueOf(c))});
+        }
+    }
+    testing::WriteFileBytes(dir / "photo.png",
+                            testing::MakePng(80, 50, PNG_COLOR_TYPE_RGB, 8, rows));
+    testing::WriteFileBytes(dir / "photo.bmp", testing::BmpBytes(80, 50, 24, shade));
+
+    const Outcome photo = RunChart({"--key=csv", "photo.png"}, dir.Path());
+    ASSERT_EQ(photo.status, 0) << photo.err;
+    const auto keyRows = CsvRows(photo.out);
+    // Up to 30: a thread chosen for a group may end nearest to none of the stitches.
+    EXPECT_LE(keyRows.size(), 30u) << photo.out;
+    EXPECT_GE(keyRows.size(), 25u) << photo.out;
+    for (const auto& row : keyRows)
+        EXPECT_EQ(row.at(4), "0.00") << "every colour is a DMC thread's own";
+    EXPECT_NE(photo.err.find("the 30 that best represent it, snapped to DMC threads"),
+              std::string::npos)
+        << photo.err;
+
+    // Without a catalogue, the picture's own colours; with a choice of the user's, no defaults.
+    const Outcome unsnapped = RunChart({"--threads", "none", "--key=csv", "photo.png"}, dir.Path());
+    ASSERT_EQ(unsnapped.status, 0) << unsnapped.err;
+    EXPECT_EQ(unsnapped.err.find("snapped"), std::string::npos) << unsnapped.err;
+    const Outcome budget = RunChart({"--max-colours", "12", "--key=csv", "photo.png"}, dir.Path());
+    ASSERT_EQ(budget.status, 0) << budget.err;
+    EXPECT_LE(CsvRows(budget.out).size(), 12u);
+    EXPECT_EQ(budget.err, "");
+    // Levels that bring it under the limit: charted as the BMP is, with no note.
+    const std::vector<std::string> levels = {"--red", "4", "--green", "4", "--blue", "4", "--key"};
+    std::vector<std::string> png = levels, bmp = levels;
+    png.push_back("photo.png");
+    bmp.push_back("photo.bmp");
+    const Outcome fewer = RunChart(png, dir.Path());
+    ASSERT_EQ(fewer.status, 0) << fewer.err;
+    EXPECT_EQ(fewer.err, "");
+    EXPECT_EQ(fewer.out, RunChart(bmp, dir.Path()).out);
+
+    // A BMP, read as Load Picture reads it or through the photo reader, is refused as before.
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--key=csv", "photo.bmp"}, {"--fit", "80", "--key=csv", "photo.bmp"}}) {
+        const Outcome refused = RunChart(arguments, dir.Path());
+        EXPECT_EQ(refused.status, 1) << arguments[1];
+        EXPECT_NE(refused.err.find("Over 255 colors!!"), std::string::npos) << refused.err;
+    }
+}
+
+TEST(BrodixChartReport, PrintsWhatASecondCountFinds) {
+    TempDir dir;
+    // Two reds under 3 apart, a blue and a black, scattered so that some stitches stand alone.
+    const TColor colours[] = {RGB(200, 60, 60), RGB(203, 61, 60), RGB(30, 90, 160),
+                              RGB(20, 20, 20)};
+    constexpr int W = 15, H = 9;
+    const auto at = [&](int x, int y) {
+        return colours[(x / 2 * 7 + y / 2 * 3 + (x * y) % 5 + (x > 9 ? 1 : 0)) % 4];
+    };
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(W, H, 24, at));
+    // The second count: straight from the picture, which Make counts colour for colour.
+    int isolated = 0, changes = 0;
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            changes += x + 1 < W && at(x, y) != at(x + 1, y);
+            bool alone = true;
+            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, H - 1); ++ny)
+                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, W - 1); ++nx)
+                    alone = alone && ((nx == x && ny == y) || at(nx, ny) != at(x, y));
+            isolated += alone;
+        }
+    }
+    ASSERT_GT(isolated, 0);
+    // Symbols are numbered from 1 in descending colour value; the reds are the two highest.
+    std::vector<TColor> order(std::begin(colours), std::end(colours));
+    std::sort(order.rbegin(), order.rend());
+    const auto symbol = [&](TColor c) {
+        return std::to_string(std::find(order.begin(), order.end(), c) - order.begin() + 1);
+    };
+    const std::string reds = symbol(std::max(colours[0], colours[1])) + " and " +
+                             symbol(std::min(colours[0], colours[1])) + " (";
+
+    const Outcome run = RunChart({"--report", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    char perThousand[16];
+    std::snprintf(perThousand, sizeof perThousand, "%.1f", 1000.0 * isolated / (W * H));
+    for (const std::string& line :
+         {std::string("Stitches: 135 in 9 rows"),
+          "Isolated stitches (a thread started for one stitch): " + std::to_string(isolated) +
+              ", " + perThousand + " per 1000",
+          "Colour changes along the rows: " + std::to_string(changes) + ", ", reds}) {
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    }
+    // The same report on the PDF's cover.
+    const std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(dir / "p.pdf"));
+    ASSERT_TRUE(pdf);
+    const poppler::byte_array cover =
+        std::unique_ptr<poppler::page>(pdf->create_page(0))->text().to_utf8();
+    EXPECT_NE(std::string(cover.begin(), cover.end()).find("Isolated stitches"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace brodix

@@ -96,10 +96,11 @@ TEST(CleanStrayStitches, OnlyStitchesNoNeighbourSharesChange) {
         {"a corner stitch looks at its 3 neighbours only",
          Grid(3, 2, {B, G, R, G, G, R}),
          {G, G, R, G, G, R}},
-        // The centre P sees 3 R, 3 G, 2 B and takes R, nearest P; the left G then joins G.
+        // The centre P sees 3 R, 3 G, 2 B and takes R, nearest P; the left G, stray, takes B,
+        // the neighbours' colour nearest it, and the corner R, stray then, joins the Bs.
         {"passes go on until nothing is stray",
          Grid(3, 3, {R, R, G, G, P, G, R, B, B}),
-         {R, R, G, R, R, G, R, B, B}},
+         {R, R, G, B, R, G, B, B, B}},
         {"a picture of one stitch keeps it", Grid(1, 1, {B}), {B}},
     };
     for (const Case& c : cases) {
@@ -249,6 +250,9 @@ TEST(TakeRefinedCensus, DithersOntoTheChosenColoursOnly) {
         kinds += static_cast<int>(column.size());
     }
     EXPECT_GT(kinds, 5);
+    // The clean would undo the scattered stitches: asked for beside the dither, it is not run.
+    options.clean = true;
+    EXPECT_EQ(std::get<Census>(TakeRefinedCensus(image, {}, options)).stitches, census.stitches);
 }
 
 TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {

@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "bmp_builder.h"
 #include "photo/Photo.h"
 #include "photo_files.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster_files_jpeg.h"
+#include "test_files.h"
 
 namespace brodix {
 namespace {
@@ -208,6 +210,29 @@ TEST(PhotoFailures, DamagedCutShortAndHugePicturesFailCleanlyWithTheirReason) {
                 << error.what();
         }
     }
+}
+
+// The size from the header alone equals what the reader gives, EXIF turn and GIF frame included.
+TEST(PhotoSize, HeaderAloneGivesTheSizeTheReaderGives) {
+    const testing::TempDir dir;
+    const PhotoBytes jpeg = MakeJpeg(48, 20, testing::JpegKind::Progressive);
+    const std::vector<PhotoBytes> pictures = {
+        MakePng(37, 11, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(37 * 11 * 3)),
+        MakeGif(9, 14, std::vector<GifPixelType>(9 * 14), -1),
+        jpeg,
+        testing::WithExifOrientation(jpeg, 6),
+        testing::BmpBytes(21, 5, 24, [](int, int) { return clBlack; }),
+    };
+    for (const PhotoBytes& bytes : pictures) {
+        testing::WriteFileBytes(dir / "picture", bytes);
+        const std::unique_ptr<TBitmap> read = Read(bytes);
+        EXPECT_EQ(ReadPhotoSize(dir / "picture", {}), (StitchSize{read->Width(), read->Height()}));
+    }
+    // Cut short or not a picture: raised as the reader would.
+    testing::WriteFileBytes(dir / "short", PhotoBytes(jpeg.begin(), jpeg.begin() + 30));
+    testing::WriteFileBytes(dir / "text", PhotoBytes{'h', 'e', 'l', 'l', 'o'});
+    EXPECT_THROW(ReadPhotoSize(dir / "short", {}), EInvalidGraphic);
+    EXPECT_THROW(ReadPhotoSize(dir / "text", {}), EInvalidGraphic);
 }
 
 // Writes a chunk of the type and data with its CRC, as a PNG holds it.

@@ -169,6 +169,18 @@ TEST(Floss, EstimatesMetresAndRoundsSkeinsUp) {
     EXPECT_NE(FlossModelText(standard).find("14-count fabric with 2 strands"), std::string::npos);
 }
 
+TEST(Floss, FinishedSizeAndFabricToCutInCentimetresAndInches) {
+    // 120 x 80 stitches on 14 count: 8.571 x 5.714 in, 21.77 x 14.51 cm; 2 in more each side
+    // to cut: 12.571 x 9.714 in, 31.93 x 24.67 cm. On 14.5 count: 8.276 x 5.517 in.
+    EXPECT_EQ(FinishedSizeText(120, 80, 14),
+              "Finished size on 14-count fabric: 21.8 x 14.5 cm (8.6 x 5.7 in)");
+    EXPECT_EQ(FabricToCutText(120, 80, 14),
+              "Fabric to cut, with 5 cm (2 in) to spare each side: 31.9 x 24.7 cm (12.6 x 9.7 in)");
+    EXPECT_EQ(FinishedSizeText(120, 80, 14.5),
+              "Finished size on 14.5-count fabric: 21.0 x 14.0 cm (8.3 x 5.5 in)");
+    EXPECT_EQ(FabricToCutText(120, 80, 0), "");
+}
+
 TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     Census census;
     census.width = 4;

@@ -48,17 +48,47 @@ TEST_F(OpenAnyPictureTest, APhotoIsFittedIntoBothImagesAndMakeRunsOnce) {
         EXPECT_EQ(image->Picture().Height(), 150);
     }
     EXPECT_EQ(Main().L_ColorCount->text(), QStringLiteral("2"));
+    // The dialog showed the picture's own size, read from its header.
+    ASSERT_EQ(shell.sizeRequests.size(), 1u);
+    EXPECT_EQ(shell.sizeRequests[0].pictureSize, (StitchSize{400, 300}));
 
     // A file that is no picture is reported; both images and the chart stay as they were.
     const std::string note = folder / "note.png";
     testing::WriteFileBytes(note, {'h', 'i'});
     Open(note);
     EXPECT_EQ(shell.requests[1].start.fileName, photo);
+    ASSERT_EQ(shell.sizeRequests.size(), 2u);
+    EXPECT_FALSE(shell.sizeRequests[1].pictureSize);
     EXPECT_EQ(shell.exceptionMessages,
               std::vector<std::string>{note + " is not a PNG, JPEG, GIF or BMP picture."});
     EXPECT_EQ(makes, 1);
     EXPECT_EQ(Main().Image1.Picture().Width(), 200);
     EXPECT_EQ(Main().Image2.Picture().Height(), 150);
+}
+
+// A photograph of more colours than a chart holds takes the photo defaults, which the pattern
+// menu then shows, and the status bar says so.
+TEST_F(OpenAnyPictureTest, ARefusedPhotoTakesThePhotoDefaultsInThePatternMenu) {
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 90; ++x)
+            rows.insert(rows.end(),
+                        {static_cast<std::uint8_t>(2 * x), static_cast<std::uint8_t>(3 * y),
+                         static_cast<std::uint8_t>(200 - x - y)});
+    const std::string photo = folder / "shades.png";
+    testing::WriteFileBytes(photo, testing::MakePng(90, 60, PNG_COLOR_TYPE_RGB, 8, rows));
+
+    Open(photo);
+    EXPECT_EQ(shell.exceptionMessages, std::vector<std::string>{});
+    EXPECT_EQ(makes, 1);
+    const threads::PatternSettings& settings = Main().PatternChoices();
+    EXPECT_EQ(settings.maxColours, 30);
+    EXPECT_TRUE(settings.clean);
+    EXPECT_EQ(settings.snap, settings.catalogue.has_value());
+    EXPECT_LE(Main().L_ColorCount->text().toInt(), 30);
+    EXPECT_GT(Main().L_ColorCount->text().toInt(), 0);
+    EXPECT_TRUE(Main().StsBar->currentMessage().contains(QStringLiteral("30 that best represent")))
+        << Main().StsBar->currentMessage().toStdString();
 }
 
 // Save OXS... writes the chart of the last Make; opened again, it gives the same chart.

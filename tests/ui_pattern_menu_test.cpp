@@ -108,12 +108,42 @@ TEST_F(PatternMenuTest, RefiningChoicesRunMakeWhateverAutoMakeSays) {
     EXPECT_TRUE(threads::MakeOptionsOf(Main().PatternChoices()).snapColours.empty());
 }
 
+TEST_F(PatternMenuTest, AnyColourBudgetDitherAndTheReport) {
+    Load(Picture("pic.bmp", 6, 4, [](int x, int y) {
+        if (x == 0 && y == 0)
+            return RGB(250, 0, 0);
+        return x < 3 ? RGB(10, 10, 10) : RGB(0, 0, 240);
+    }));
+    Main().CB_AUTO->setChecked(true);
+    shell.numbers.push_back(2);
+    Trigger({"Colour budget", "Other..."});
+    EXPECT_EQ(Main().PatternChoices().maxColours, 2);
+    EXPECT_EQ(Main().L_ColorCount->text(), "2");
+    // A budget not listed shows under its own number; a cancelled dialog keeps it.
+    const int before = makes;
+    Trigger({"Colour budget", "At most 2 colours (other...)"});
+    EXPECT_EQ(Main().PatternChoices().maxColours, 2);
+    EXPECT_EQ(makes, before);
+
+    Trigger({"Dither (for photographs)"});
+    EXPECT_TRUE(threads::MakeOptionsOf(Main().PatternChoices()).dither);
+    Trigger({"Report on the PDF Cover"});
+    EXPECT_TRUE(Main().PatternChoices().report);
+    Trigger({"Stitchability Report..."});
+    ASSERT_EQ(shell.programMessages.size(), 1u);
+    EXPECT_EQ(shell.programMessages[0].title, "Stitchability Report");
+    EXPECT_NE(shell.programMessages[0].text.find("Stitches: 24 in 4 rows"), std::string::npos)
+        << shell.programMessages[0].text;
+}
+
 TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
     Trigger({"Threads", "DMC"});
     Trigger({"Snap to threads"});
     Trigger({"Strands", "3"});
     Trigger({"Stitch white"});
     Trigger({"Colour budget", "At most 20 colours"});
+    Trigger({"Dither (for photographs)"});
+    Trigger({"Report on the PDF Cover"});
     Start();
     const threads::PatternSettings& kept = Main().PatternChoices();
     ASSERT_TRUE(kept.catalogue.has_value());
@@ -123,6 +153,8 @@ TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
     EXPECT_TRUE(kept.stitchWhite);
     EXPECT_EQ(kept.maxColours, 20);
     EXPECT_FALSE(kept.clean);
+    EXPECT_TRUE(kept.dither);
+    EXPECT_TRUE(kept.report);
 
     shell.settings.clear();
     Start();

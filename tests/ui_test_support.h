@@ -53,6 +53,22 @@ class ScriptedShell final : public Shell {
         exceptionMessages.push_back(text);
     }
     std::string ProgramFileName() override { return programFileName; }
+    // Answers of the number dialogs, in order; none left: cancelled.
+    std::deque<int> numbers;
+    std::optional<int> AskNumber(const NumberRequest&, QWidget*) override {
+        if (numbers.empty())
+            return std::nullopt;
+        const int answer = numbers.front();
+        numbers.pop_front();
+        return answer;
+    }
+    // What each stitch-size dialog was shown; it takes the size offered.
+    std::vector<StitchSizeRequest> sizeRequests;
+    std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                  QWidget*) override {
+        sizeRequests.push_back(request);
+        return request.start;
+    }
     // The settings kept between runs: a new shell starts as after a run without threads.
     std::map<std::string, std::string> settings{{"pattern/threads", ""}};
     std::optional<std::string> StoredSetting(const std::string& key) override {

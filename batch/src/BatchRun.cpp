@@ -33,6 +33,7 @@
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
 #include "threads/PatternSettings.h"
+#include "threads/StitchabilityText.h"
 #include "threads/ThreadCatalogue.h"
 
 namespace brodix {
@@ -95,15 +96,7 @@ bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     const std::string ext = LoweredExtension(picture);
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
-    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
-    std::uint8_t head[8] = {};
-    std::size_t got = 0;
-    try {
-        got = TFileStream::OpenRead(picture)->Read(head, sizeof head);
-    } catch (const Exception&) {
-        return false;
-    }
-    return IsPhotoData({head, got});
+    return IsPhotoFile(picture);
 }
 
 // Make's refusal, as the window would show it, and what to do about it.
@@ -147,8 +140,6 @@ void MakeFolderOf(const std::string& fileName) {
     std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
 }
 
-constexpr const char* kDefaultThreads = "dmc";
-
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
 // Looked for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names
 // one (so that a wrong name is reported however it is used).
@@ -159,13 +150,28 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     const std::vector<std::string> folders = threads::CatalogueFolders();
     std::optional<threads::ThreadCatalogue> catalogue;
     if (options.threads.empty()) {
-        catalogue = threads::FindCatalogueByTitle(kDefaultThreads, folders);
+        catalogue = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle, folders);
     } else if (options.threads != "none") {
         catalogue = threads::ChooseCatalogue(options.threads, folders);
     }
     if (options.pattern.snap && !catalogue)
         throw threads::ECatalogueError("--snap needs a thread catalogue, and none was found");
     return catalogue;
+}
+
+// A photograph that would be refused for its colours is charted with the photo defaults, on
+// the catalogue chosen, else on DMC when found unless --threads none; standard error says so.
+void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
+                               threads::PatternSettings& settings) {
+    if (!threads::PhotoDefaultsApply(picture, options.levels, settings))
+        return;
+    std::optional<threads::ThreadCatalogue> dmc;
+    if (!settings.catalogue && options.threads.empty())
+        dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
+                                            threads::CatalogueFolders());
+    threads::ChoosePhotoDefaults(settings, std::move(dmc));
+    std::cerr << "brodix-chart: " << threads::PhotoDefaultsNote(settings)
+              << " --max-colours or --min-stitches charts it otherwise.\n";
 }
 
 // What the run was doing when it failed: it says which plain-English line follows the message.
@@ -208,9 +214,11 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
 
 // Writes the printed pattern and gives the full name of its file.
 std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
-                    const threads::PatternKey& key) {
+                    const threads::PatternKey& key, const std::vector<std::string>& report) {
     const std::string fileName = FullPath(options.pdf);
-    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
+    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
+    sources.reportLines = report;
+    print::SavePatternPdf(fileName, sources, options.pdfOptions);
     return fileName;
 }
 
@@ -240,6 +248,9 @@ int RunBatch(const BatchOptions& options) {
                                RefusalLine(picture, size.width, size.height));
         }
         ReadPicture(options, picture, workspace);
+        // BMP pictures and OXS charts keep their colours: only photographs are reduced.
+        if (ReadsAsPhoto(options, picture) && IsPhotoFile(picture))
+            UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
 
         HeadlessControls controls;
         RecordingSink messages;
@@ -273,10 +284,12 @@ int RunBatch(const BatchOptions& options) {
             stage = Stage::Other;
         }
         const threads::PatternKey key = threads::KeyOf(census, settings);
+        const std::vector<std::string> report =
+            settings.report ? threads::StitchabilityLinesOf(workspace) : std::vector<std::string>();
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
             MakeFolderOf(FullPath(options.pdf));
-            list.Add(SavePdf(options, workspace, key));
+            list.Add(SavePdf(options, workspace, key, report));
         }
         if (!options.oxs.empty()) {
             const std::string oxs = FullPath(options.oxs);
@@ -285,6 +298,8 @@ int RunBatch(const BatchOptions& options) {
             SaveOxs(oxs, OxsSourcesOf(workspace, key, settings));
             list.Add(oxs);
         }
+        for (const std::string& line : report)
+            std::cout << line << '\n';
         if (options.key != KeyFormat::None) {
             std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
                                                         : threads::KeyTable(key))

@@ -57,9 +57,9 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (options.help || options.version)
             return options;
     }
-    // With --pdf, --oxs or --key, the BMP files are written only when NAME is given.
-    const bool nameOptional =
-        !options.pdf.empty() || !options.oxs.empty() || options.key != KeyFormat::None;
+    // With --pdf, --oxs, --key or --report, the BMP files are written only when NAME is given.
+    const bool nameOptional = !options.pdf.empty() || !options.oxs.empty() ||
+                              options.key != KeyFormat::None || options.pattern.report;
     if (positional.size() < (nameOptional ? 1u : 2u)) {
         throw UsageError(nameOptional ? "PICTURE is needed" : "PICTURE and NAME are both needed");
     }

@@ -139,7 +139,11 @@ const Row kRows[] = {
      "aspect: a larger picture is averaged down, a smaller one enlarged. PNG,\n"
      "JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
      "kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
-     ".gif file holding such a picture is charted at its own size.\n", ""},
+     ".gif file holding such a picture is charted at its own size. Such a\n"
+     "picture of more than 255 colours after the levels is charted, unless\n"
+     "--max-colours or --min-stitches is given, with the 30 colours that best\n"
+     "represent it, cleaned and snapped to the catalogue (DMC when found); a\n"
+     "line on standard error says so.\n", ""},
     {"--background", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.photo.background = ParseBackground(v); },
      "[--background RRGGBB]", false, "", "--background RRGGBB",
@@ -182,6 +186,13 @@ const Row kRows[] = {
      "symbol number, colour, nearest thread (CIEDE2000), its name, the\n"
      "difference, stitches, metres and skeins of 8 m of floss. With --key, NAME\n"
      "may be left out: then only the key is printed and nothing is saved.\n", ""},
+    {"--report", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
+     "[--report]", false, "", "--report",
+     "prints on standard output how easily the chart stitches: isolated\n"
+     "stitches (each a thread started for one stitch), colour changes along\n"
+     "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
+     "With --pdf the same report is printed on the cover. NAME may be left out.\n", ""},
     {"--snap", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.pattern.snap = true; },
      "[--snap]", false, "Colours (all off by default; applied after the levels, in this order)",
@@ -189,29 +200,35 @@ const Row kRows[] = {
      "each colour becomes the colour of its nearest thread of the catalogue:\n"
      "one symbol per thread. A picture of more than 255 colours can be charted\n"
      "when its colours fall on at most 255 threads.\n", ""},
-    {"--clean", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
-     "[--clean]", false, "", "--clean",
-     "done last, on the final colours: a stitch whose colour none of its 8\n"
-     "neighbours shares takes, among the colours two or more of them share, the\n"
-     "one nearest its own.\n", ""},
+    {"--max-colours", "", Takes::Value,
+     [](BatchOptions& o, const std::string& v) {
+         o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
+     },
+     "[--max-colours K]", false, "", "--max-colours K",
+     "keeps the K colours that best represent the picture: alike colours are\n"
+     "grouped, weighed by their stitches, each group taking the colour (with\n"
+     "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
+     "colour kept.\n", ""},
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
              ParseInteger("--min-stitches", v, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
      },
-     "[--min-stitches N]", false, "", "--min-stitches N",
+     "[--min-stitches N]", true, "", "--min-stitches N",
      "colours of fewer than N stitches merge into their nearest remaining\n"
      "colour, the rarest first.\n", ""},
-    {"--max-colours", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
-     },
-     "[--max-colours K]", true, "", "--max-colours K",
-     "keeps the K colours that best represent the picture: alike colours are\n"
-     "grouped, weighed by their stitches, each group taking the colour (with\n"
-     "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
-     "colour kept.\n",
+    {"--dither", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.dither = true; },
+     "[--dither]", false, "", "--dither",
+     "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
+     "error diffusion, so that shading stays smooth with few colours. It suits\n"
+     "photographs, not flat art, which it speckles. --clean is not run after it:\n"
+     "the scattered stitches are what the dither is for.\n", ""},
+    {"--clean", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
+     "[--clean]", false, "", "--clean",
+     "done last, on the final colours: a stitch whose colour none of its 8\n"
+     "neighbours shares takes, among their colours, the one nearest its own.\n",
      "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
      "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
     {"--pdf", "", Takes::Value,

@@ -152,6 +152,18 @@ bool IsPhotoData(std::span<const std::uint8_t> bytes) {
     return kind == PhotoKind::Png || kind == PhotoKind::Jpeg || kind == PhotoKind::Gif;
 }
 
+bool IsPhotoFile(const std::string& fileName) {
+    // Opened as any picture is, so that a pipe or a folder of that name is refused, not waited on.
+    std::uint8_t head[8] = {};
+    std::size_t got = 0;
+    try {
+        got = TFileStream::OpenRead(fileName)->Read(head, sizeof head);
+    } catch (const Exception&) {
+        return false;
+    }
+    return IsPhotoData({head, got});
+}
+
 void CheckDecodedSize(std::uint64_t width, std::uint64_t height, std::uint64_t maxPixels) {
     if (width == 0 || height == 0)
         throw PhotoFailure{PhotoFailure::Kind::Damaged, "the picture has no pixels"};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "raster/FileName.h"
+#include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
 
 namespace brodix::print::detail {
@@ -18,29 +19,8 @@ constexpr double kLineMm = 5.5;
 constexpr double kInfoSize = 10.0;
 constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
-
-constexpr double kCutMarginInches = 2.0;  // about 5 cm of bare fabric each side, for framing
-
-std::string SizeText(double wideInches, double highInches) {
-    return threads::Fixed(wideInches * 2.54, 1) + " x " + threads::Fixed(highInches * 2.54, 1) +
-           " cm (" + threads::Fixed(wideInches, 1) + " x " + threads::Fixed(highInches, 1) + " in)";
-}
-
-std::string FinishedSize(const Census& census, double fabricCount) {
-    if (!(fabricCount > 0))
-        return "";
-    const bool whole = fabricCount == static_cast<int>(fabricCount);
-    return "Finished size on " + threads::Fixed(fabricCount, whole ? 0 : 1) +
-           "-count fabric: " + SizeText(census.width / fabricCount, census.height / fabricCount);
-}
-
-std::string FabricToCut(const Census& census, double fabricCount) {
-    if (!(fabricCount > 0))
-        return "";
-    const double margins = 2 * kCutMarginInches;
-    return "Fabric to cut, with 5 cm (2 in) to spare each side: " +
-           SizeText(census.width / fabricCount + margins, census.height / fabricCount + margins);
-}
+constexpr double kReportSize = 8.5;
+constexpr double kReportLineMm = 4.5;
 
 // The reduced picture, one block per stitch, never smoothed.
 void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
@@ -78,6 +58,19 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstC
     }
 }
 
+// The stitchability report, when asked for, below the pattern's figures; the next line's y.
+double DrawReport(PdfCanvas& pdf, const std::vector<std::string>& lines, double y, double width) {
+    if (lines.empty())
+        return y;
+    y += 2;
+    pdf.Text(kMarginMm, y, "How easily it stitches", kInfoSize, Align::Left, Weight::Bold);
+    for (const std::string& line : lines) {
+        y += kReportLineMm;
+        pdf.Text(kMarginMm, y, pdf.Fitted(line, kReportSize, width), kReportSize);
+    }
+    return y + kLineMm;
+}
+
 }  // namespace
 
 void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid,
@@ -98,16 +91,16 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     std::vector<std::string> lines = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
-        FinishedSize(census, sources.key.floss.fabricCount),
-        FabricToCut(census, sources.key.floss.fabricCount),
+        threads::FinishedSizeText(census.width, census.height, sources.key.floss.fabricCount),
+        threads::FabricToCutText(census.width, census.height, sources.key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };
-    lines.insert(lines.end(), sources.coverNotes.begin(), sources.coverNotes.end());
     for (const std::string& line : lines) {
         pdf.Text(kMarginMm, y, pdf.Fitted(line, kInfoSize, width), kInfoSize);
         y += kLineMm;
     }
+    y = DrawReport(pdf, sources.reportLines, y, width);
     y += 4;
     pdf.Text(kMarginMm, y,
              "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +

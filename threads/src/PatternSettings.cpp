@@ -1,5 +1,6 @@
 #include "threads/PatternSettings.h"
 
+#include "engine/Refine.h"
 #include "threads/KeyBuilder.h"
 
 namespace brodix::threads {
@@ -11,7 +12,32 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
     options.clean = settings.clean;
     options.minStitches = settings.minStitches;
     options.maxColours = settings.maxColours;
+    options.dither = settings.dither;
     return options;
+}
+
+bool PhotoDefaultsApply(TImage& picture, const LevelChoices& levels,
+                        const PatternSettings& settings) {
+    return settings.maxColours == 0 && settings.minStitches == 0 &&
+           RefusedForColours(picture, levels, MakeOptionsOf(settings));
+}
+
+void ChoosePhotoDefaults(PatternSettings& settings, std::optional<ThreadCatalogue> fallback) {
+    if (!settings.catalogue)
+        settings.catalogue = std::move(fallback);
+    settings.snap = settings.catalogue.has_value();
+    settings.maxColours = kPhotoColourBudget;
+    settings.clean = true;
+}
+
+std::string PhotoDefaultsNote(const PatternSettings& settings) {
+    const std::string threads = settings.snap && settings.catalogue
+                                    ? ", snapped to " + settings.catalogue->title + " threads"
+                                    : "";
+    return "The picture has more than " + std::to_string(kMaxColors) +
+           " colours: it is charted with the " + std::to_string(settings.maxColours) +
+           " that best represent it" + threads +
+           (settings.clean ? ", stray stitches cleaned" : "") + ".";
 }
 
 PatternKey KeyOf(const Census& census, const PatternSettings& settings) {

@@ -1,5 +1,7 @@
 #include "ui/PatternMenu.h"
 
+#include <algorithm>
+
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QHelpEvent>
@@ -9,11 +11,14 @@
 
 #include "engine/ChartGeometry.h"
 #include "threads/KeyBuilder.h"
+#include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternStore.h"
+#include "ui/PdfSave.h"
 #include "ui/ScrollBox.h"
+#include "ui/Shell.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
@@ -34,7 +39,9 @@ constexpr const char* kMenuHint =
     "Open Any Picture... (PNG, JPEG, GIF, BMP, OXS of any size),\n"
     "Threads, Fabric count and Strands for the key,\n"
     "Snap to threads, Clean stray stitches, Merge rare colours, Colour budget,\n"
-    "Save PDF... (the pattern ready to print), Save OXS... (for other programs).\n"
+    "Dither (for photographs), Stitchability Report... (how easily it stitches),\n"
+    "Save PDF... (the pattern ready to print, the report on its cover if chosen),\n"
+    "Save OXS... (for other programs).\n"
     "Choose Threads to see each colour's thread here.";
 
 }  // namespace
@@ -143,6 +150,46 @@ void PatternMenu::SetMaxColours(int colours) {
     OptionsChanged();
 }
 
+void PatternMenu::AskMaxColours() {
+    const int start = m_settings.maxColours > 0 ? m_settings.maxColours : kPhotoColourBudget;
+    if (const std::optional<int> colours = m_shell.AskNumber(
+            {"Colour Budget", "At most this many colours:", start, 1, kMaxColors}, &m_window))
+        SetMaxColours(*colours);
+}
+
+void PatternMenu::SetDither(bool on) {
+    m_settings.dither = on;
+    OptionsChanged();
+}
+
+// The report changes no stitch: it is remembered without a new Make.
+void PatternMenu::SetReport(bool on) {
+    m_settings.report = on;
+    Remember();
+}
+
+void PatternMenu::ShowReport() {
+    const Workspace& workspace = m_window.StoredWorkspace();
+    if (!workspace.LastCensus())
+        return;
+    std::string text;
+    for (const std::string& line : threads::StitchabilityLinesOf(workspace))
+        text.append(text.empty() ? "" : "\n").append(line);
+    m_shell.ShowProgramMessage(text, "Stitchability Report", &m_window);
+}
+
+std::string PatternMenu::UsePhotoDefaults() {
+    std::optional<threads::ThreadCatalogue> dmc;
+    if (!m_settings.catalogue) {
+        dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
+                                            threads::CatalogueFolders());
+    }
+    threads::ChoosePhotoDefaults(m_settings, std::move(dmc));
+    RebuildKey();
+    return threads::PhotoDefaultsNote(m_settings) +
+           " The pattern menu's Colour budget charts it otherwise.";
+}
+
 std::string PatternMenu::LegendTooltip(int y) const {
     if (!m_settings.catalogue)
         return ImageHint();
@@ -236,10 +283,8 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
     snap->setChecked(m_settings.snap);
     snap->setEnabled(snappable);
     OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_settings.snap); });
-    QAction* clean = menu.addAction(QStringLiteral("Clean stray stitches"));
-    clean->setCheckable(true);
-    clean->setChecked(m_settings.clean);
-    OnTriggered(clean, this, m_shell, &m_window, [this] { SetClean(!m_settings.clean); });
+    AddToggle(menu, QStringLiteral("Clean stray stitches"), m_settings.clean,
+              &PatternMenu::SetClean);
 
     const auto addChoices = [&](const QString& title, const int* values, std::size_t count,
                                 int current, const QString& pattern, auto set) {
@@ -262,6 +307,39 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
     addChoices(QStringLiteral("Colour budget"), kColourBudgets, std::size(kColourBudgets),
                m_settings.maxColours, QStringLiteral("At most %1 colours"),
                [this](int value) { SetMaxColours(value); });
+    // Any other budget: the menu is the last one added; a budget not listed shows ticked here.
+    QMenu* budget = menu.actions().back()->menu();
+    const bool listed = m_settings.maxColours == 0 ||
+                        std::find(std::begin(kColourBudgets), std::end(kColourBudgets),
+                                  m_settings.maxColours) != std::end(kColourBudgets);
+    QAction* other = budget->addAction(
+        listed ? QStringLiteral("Other...")
+               : QStringLiteral("At most %1 colours (other...)").arg(m_settings.maxColours));
+    other->setCheckable(true);
+    other->setChecked(!listed);
+    budget->actions().front()->actionGroup()->addAction(other);
+    OnTriggered(other, this, m_shell, &m_window, [this] { AskMaxColours(); });
+    AddToggle(menu, QStringLiteral("Dither (for photographs)"), m_settings.dither,
+              &PatternMenu::SetDither);
+    menu.addSeparator();
+    AddReportEntries(menu);
+}
+
+QAction* PatternMenu::AddToggle(QMenu& menu, const QString& text, bool on,
+                                void (PatternMenu::*set)(bool)) {
+    QAction* action = menu.addAction(text);
+    action->setCheckable(true);
+    action->setChecked(on);
+    OnTriggered(action, this, m_shell, &m_window,
+                [this, set, action] { (this->*set)(action->isChecked()); });
+    return action;
+}
+
+void PatternMenu::AddReportEntries(QMenu& menu) {
+    QAction* show = AddPatternSaveEntry(menu, m_window, QStringLiteral("Stitchability Report..."));
+    OnTriggered(show, this, m_shell, &m_window, [this] { ShowReport(); });
+    AddToggle(menu, QStringLiteral("Report on the PDF Cover"), m_settings.report,
+              &PatternMenu::SetReport);
 }
 
 bool PatternMenu::eventFilter(QObject* watched, QEvent* event) {

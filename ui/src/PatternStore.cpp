@@ -19,7 +19,8 @@ constexpr const char* kSnap = "pattern/snap";
 constexpr const char* kClean = "pattern/clean";
 constexpr const char* kMinStitches = "pattern/minStitches";
 constexpr const char* kMaxColours = "pattern/maxColours";
-constexpr const char* kFirstCatalogue = "dmc";
+constexpr const char* kDither = "pattern/dither";
+constexpr const char* kReport = "pattern/report";
 
 // A stored number in [low, high], or nothing.
 std::optional<double> Number(Shell& shell, const char* key, double low, double high) {
@@ -47,7 +48,8 @@ std::optional<threads::ThreadCatalogue> StoredCatalogue(Shell& shell) {
     const std::optional<std::string> path = shell.StoredSetting(kThreads);
     try {
         if (!path)
-            return threads::FindCatalogueByTitle(kFirstCatalogue, threads::CatalogueFolders());
+            return threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
+                                                 threads::CatalogueFolders());
         if (!path->empty())
             return threads::ReadCatalogue(*path);
     } catch (const std::exception&) {
@@ -69,6 +71,8 @@ void RestorePatternSettings(Shell& shell, threads::PatternSettings& settings) {
     RestoreInteger(shell, kMinStitches, 0, kMaxStitchesPerSide * kMaxStitchesPerSide,
                    settings.minStitches);
     RestoreInteger(shell, kMaxColours, 0, kMaxColors, settings.maxColours);
+    RestoreFlag(shell, kDither, settings.dither);
+    RestoreFlag(shell, kReport, settings.report);
 }
 
 void StorePatternSettings(Shell& shell, const threads::PatternSettings& settings) {
@@ -80,6 +84,8 @@ void StorePatternSettings(Shell& shell, const threads::PatternSettings& settings
     shell.StoreSetting(kClean, settings.clean ? "1" : "0");
     shell.StoreSetting(kMinStitches, std::to_string(settings.minStitches));
     shell.StoreSetting(kMaxColours, std::to_string(settings.maxColours));
+    shell.StoreSetting(kDither, settings.dither ? "1" : "0");
+    shell.StoreSetting(kReport, settings.report ? "1" : "0");
 }
 
 }  // namespace brodix

@@ -6,6 +6,7 @@
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"
@@ -19,13 +20,16 @@ std::vector<FileFilter> PdfFileFilters() {
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf", "Save PDF") {}
 
 std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                         const threads::PatternKey& key, const std::string& otherSave) {
+                         const threads::PatternKey& key, const std::string& otherSave,
+                         bool report) {
     if (!workspace.LastCensus())
         return {};
     if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
         return {};
-    print::SavePatternPdf(m_dialog.FileName(), print::PdfSourcesOf(workspace, key),
-                          print::PdfOptions{});
+    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
+    if (report)
+        sources.reportLines = threads::StitchabilityLinesOf(workspace);
+    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
     return m_dialog.FileName();
 }
 

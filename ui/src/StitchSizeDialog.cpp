@@ -1,30 +1,67 @@
 // The stitch-size dialog of "Open Any Picture...": the box in stitches the picture is fitted
-// into, its aspect kept.
+// into, its aspect kept, with the picture's size, the chart's size and its finished size as
+// the box changes; and the small dialog that asks for a number.
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "engine/Census.h"
+#include "threads/Floss.h"
 #include "ui/Shell.h"
 
 namespace brodix {
 
-std::optional<StitchSize> Shell::RunStitchSizeDialog(StitchSize start, QWidget*) {
-    return start;
+namespace {
+
+// Placed as the file dialogs are: centred across the owner's monitor, a third down.
+void PlaceOver(QDialog& dialog, QWidget* owner) {
+    dialog.adjustSize();
+    QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        dialog.move(DialogPlacement(screen->geometry(), dialog.width(), dialog.height()).topLeft());
 }
 
-std::optional<StitchSize> QtShell::RunStitchSizeDialog(StitchSize start, QWidget* owner) {
+// The chart a box gives the picture: its stitches and finished size.
+QString ChartText(const StitchSizeRequest& request, StitchSize box) {
+    if (!request.pictureSize)
+        return QStringLiteral("Chart: at most %1 x %2 stitches").arg(box.width).arg(box.height);
+    const StitchSize chart =
+        FittedSize(request.pictureSize->width, request.pictureSize->height, box);
+    return QStringLiteral("Chart: %1 x %2 stitches\n%3")
+        .arg(chart.width)
+        .arg(chart.height)
+        .arg(QString::fromStdString(
+            threads::FinishedSizeText(chart.width, chart.height, request.fabricCount)));
+}
+
+}  // namespace
+
+std::optional<StitchSize> Shell::RunStitchSizeDialog(const StitchSizeRequest& request, QWidget*) {
+    return request.start;
+}
+
+std::optional<int> Shell::AskNumber(const NumberRequest&, QWidget*) {
+    return std::nullopt;
+}
+
+std::optional<StitchSize> QtShell::RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                       QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Stitch Size"));
     dialog.setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(&dialog);
-    auto* note = new QLabel(QStringLiteral("Fit the picture into (stitches, aspect kept):"));
-    layout->addWidget(note);
+    if (request.pictureSize) {
+        layout->addWidget(new QLabel(QStringLiteral("Picture: %1 x %2 pixels")
+                                         .arg(request.pictureSize->width)
+                                         .arg(request.pictureSize->height)));
+    }
+    layout->addWidget(new QLabel(QStringLiteral("Fit the picture into (stitches, aspect kept):")));
     auto* form = new QFormLayout;
     const auto side = [&](int value) {
         auto* box = new QSpinBox;
@@ -32,25 +69,41 @@ std::optional<StitchSize> QtShell::RunStitchSizeDialog(StitchSize start, QWidget
         box->setValue(value);
         return box;
     };
-    QSpinBox* width = side(start.width);
-    QSpinBox* height = side(start.height);
+    QSpinBox* width = side(request.start.width);
+    QSpinBox* height = side(request.start.height);
     form->addRow(QStringLiteral("Width"), width);
     form->addRow(QStringLiteral("Height"), height);
     layout->addLayout(form);
+    auto* chart = new QLabel;
+    const auto update = [&] {
+        chart->setText(ChartText(request, {width->value(), height->value()}));
+    };
+    update();
+    QObject::connect(width, &QSpinBox::valueChanged, &dialog, update);
+    QObject::connect(height, &QSpinBox::valueChanged, &dialog, update);
+    layout->addWidget(chart);
+    if (!request.colours.empty()) {
+        auto* colours = new QLabel(QString::fromStdString(request.colours));
+        colours->setWordWrap(true);
+        layout->addWidget(colours);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
 
-    // Placed as the file dialogs are: centred across the owner's monitor, a third down.
-    dialog.adjustSize();
-    QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        dialog.move(DialogPlacement(screen->geometry(), dialog.width(), dialog.height()).topLeft());
-    }
+    PlaceOver(dialog, owner);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return StitchSize{width->value(), height->value()};
+}
+
+std::optional<int> QtShell::AskNumber(const NumberRequest& request, QWidget* owner) {
+    bool ok = false;
+    const int value = QInputDialog::getInt(owner, QString::fromStdString(request.title),
+                                           QString::fromStdString(request.label), request.value,
+                                           request.low, request.high, 1, &ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 
 }  // namespace brodix

@@ -323,5 +323,20 @@ int main(int argc, char* argv[]) {
     });
     main.BitBtn2->click();
     Settle(200);
+
+    // The stitch-size dialog of a 3000 x 2000 photo, photographed while it is open.
+    QTimer::singleShot(0, [&] {
+        Shoot(out + "/stitch-size.png");
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    QtShell real;
+    real.RunStitchSizeDialog({{120, 80},
+                              StitchSize{3000, 2000},
+                              14,
+                              "Colours: as in the picture; a photograph of more than 255 gets up "
+                              "to 30, stray stitches cleaned, snapped to threads when a catalogue "
+                              "is found."},
+                             &main);
     return 0;
 }

@@ -23,8 +23,9 @@ struct MakeOptions {
     // from few colours, for photographs; flat art would get speckled.
     bool dither = false;
     // Clean stray stitches, last: stitches weigh their likeness against their neighbours', then
-    // a stitch that none of its 8 neighbours shares takes, among the colours two or more of
-    // them share, the one nearest its own colour as read.
+    // a stitch that none of its 8 neighbours shares takes, among their colours, the one nearest
+    // its own colour as read (see CleanStrayStitches). Not after dither: the scattered
+    // stitches are what the dither is for, and the clean would undo them.
     bool clean = false;
 
     bool Any() const {

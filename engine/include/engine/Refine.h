@@ -47,10 +47,11 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
 // neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
 // each neighbour of another colour. Then passes over the grid, each reading it as it was
 // before the pass, until nothing changes (at most a few): a stitch whose colour none of its
-// neighbours (up to 8; none beyond the picture's edge) shares takes, among the colours two or
-// more neighbours share (or, if none is shared, among all theirs), the one nearest its fitted
-// colour by CIEDE2000; ties go to the colour more neighbours have, then to the lower colour
-// value. fitted: the colours as read (same size).
+// neighbours (up to 8; none beyond the picture's edge) shares takes, among its neighbours'
+// colours in the first pass and after it among the colours two or more neighbours share (or,
+// if none is shared, among all theirs), the one nearest its fitted colour by CIEDE2000; ties
+// go to the colour more neighbours have, then to the lower colour value. fitted: the colours
+// as read (same size).
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
 inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
@@ -63,5 +64,9 @@ inline void CleanStrayStitches(StitchGrid& grid) {
 // its limit of 255 colours). Without options, or for an empty picture, it is TakeCensus.
 CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
                                const MakeOptions& options);
+
+// Whether Make with these levels and options would refuse source's picture for its colours
+// (more than kMaxColors of them): not for its size, not an empty picture.
+bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options);
 
 }  // namespace brodix

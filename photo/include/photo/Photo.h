@@ -36,6 +36,9 @@ struct PhotoOptions {
 // Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
 bool IsPhotoData(std::span<const std::uint8_t> bytes);
 
+// Whether a file begins with a PNG, JPEG or GIF picture; false for one that cannot be opened.
+bool IsPhotoFile(const std::string& fileName);
+
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
 
@@ -49,7 +52,8 @@ std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const Ph
 // The same for a file; a file that cannot be opened raises EFOpenError.
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options);
 // The size ReadPhotoFile would give without fitting, read from the picture's header alone (a
-// BMP is read whole), so that a size to be refused costs no decoding. Raises as ReadPhotoFile.
+// BMP is read whole), so that a size to be refused costs no decoding and a dialog can show it
+// before the picture is read. Raises as ReadPhotoFile.
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options);
 
 }  // namespace brodix

@@ -27,14 +27,14 @@ struct PdfOptions {
 
 // What the printed pattern is made of: the census of the last Make, the symbol sheet it drew
 // its cells from (null: none was read, every symbol is blank), its key in the legend's order,
-// and the picture's file name as the user loaded it. coverNotes are further lines for the
-// cover, under the pattern's facts (a report on the pattern, say), each one line.
+// and the picture's file name as the user loaded it.
 struct PdfSources {
     const Census& census;
     const TBitmap* symbolSheet = nullptr;
     const threads::PatternKey& key;
     std::string pictureName;
-    std::vector<std::string> coverNotes = {};
+    // The stitchability report's lines for the cover; none: no report there.
+    std::vector<std::string> reportLines = {};
 };
 
 // The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of

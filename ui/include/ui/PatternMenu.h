@@ -9,7 +9,9 @@
 #include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
+class QAction;
 class QMenu;
+class QString;
 
 namespace brodix {
 
@@ -48,6 +50,16 @@ class PatternMenu : public QObject {
     void SetClean(bool on);
     void SetMinStitches(int stitches);
     void SetMaxColours(int colours);
+    // "Other..." of the colour budget: any number of colours, asked for through the shell.
+    void AskMaxColours();
+    void SetDither(bool on);
+    void SetReport(bool on);
+    // "Stitchability Report...": the report of the last Make in the program's message box.
+    void ShowReport();
+    // The photo defaults (a colour budget, the clean, and snap to the chosen catalogue, else to
+    // DMC when found, which becomes the choice), so that the menu shows them; gives the note
+    // that tells the user.
+    std::string UsePhotoDefaults();
 
     // The key of the last Make with the current choices (rows without threads when no
     // catalogue is chosen).
@@ -66,6 +78,8 @@ class PatternMenu : public QObject {
     void AddThreadEntries(QMenu& menu);
     void AddFlossEntries(QMenu& menu);
     void AddRefineEntries(QMenu& menu);
+    void AddReportEntries(QMenu& menu);
+    QAction* AddToggle(QMenu& menu, const QString& text, bool on, void (PatternMenu::*set)(bool));
     void OptionsChanged();
     void RebuildKey();
     void ShowHints();

@@ -33,6 +33,23 @@ struct FileDialogRequest {
     std::string title;  // empty: the dialog's own ("Open", "Save As")
 };
 
+// What the stitch-size dialog shows besides the box it asks for.
+struct StitchSizeRequest {
+    StitchSize start;                       // the box offered
+    std::optional<StitchSize> pictureSize;  // in pixels, when the picture's header tells
+    double fabricCount = 0;                 // for the finished size
+    std::string colours;                    // what becomes of the picture's colours
+};
+
+// A whole number asked for in a small dialog.
+struct NumberRequest {
+    std::string title;
+    std::string label;
+    int value = 0;
+    int low = 0;
+    int high = 0;
+};
+
 // Everything the windows ask of the desktop: the dialogs, the message boxes and the program's
 // own path. The windows talk only to this, so the tests can answer in the user's place.
 class Shell {
@@ -49,9 +66,13 @@ class Shell {
     virtual void ShowExceptionMessage(const std::string& text, QWidget* owner) = 0;
     // The full path of the running program's file.
     virtual std::string ProgramFileName() = 0;
-    // The stitch-size dialog of "Open Any Picture...", starting at start; nothing when the user
-    // cancels. A shell without this dialog takes the size offered.
-    virtual std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner);
+    // The stitch-size dialog of "Open Any Picture...", starting at request.start; nothing when
+    // the user cancels. A shell without this dialog takes the size offered.
+    virtual std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                          QWidget* owner);
+    // Asks for a whole number from request.low to request.high; nothing when the user cancels.
+    // A shell without this dialog cancels.
+    virtual std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner);
     // The program's settings kept between runs, by key; nothing when none is stored. A shell
     // without a store keeps nothing, so that every start is a first start.
     virtual std::optional<std::string> StoredSetting(const std::string& key);
@@ -67,7 +88,9 @@ class QtShell final : public Shell {
                             QWidget* owner) override;
     void ShowExceptionMessage(const std::string& text, QWidget* owner) override;
     std::string ProgramFileName() override;
-    std::optional<StitchSize> RunStitchSizeDialog(StitchSize start, QWidget* owner) override;
+    std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                  QWidget* owner) override;
+    std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner) override;
     std::optional<std::string> StoredSetting(const std::string& key) override;
     void StoreSetting(const std::string& key, const std::string& value) override;
 };
