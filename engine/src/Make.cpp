@@ -128,7 +128,7 @@ std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
 //
 // Cells overlap by one row and column and the later cell (to the right, or below) wins the
 // shared line, so each cell leaves its first 12 columns and rows and only the last ones leave
-// all 13. Each chart row is gathered in a small buffer, grid pixels included, and written once:
+// all 13. Each chart row is gathered whole, grid pixels included, and written once:
 // the result is exactly that of copying cell after cell and drawing the lines afterwards, in
 // one pass over the chart's 23 MB instead of three.
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
@@ -142,28 +142,35 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     const auto cells = static_cast<std::size_t>(atlas.Height() / kCellSize);
     const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
     const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
-    TRowStreamer streamer;
+    // Streaming stores take whole cache lines, so rows are gathered in a buffer for them;
+    // ordinary stores gather each row in place.
+    TRowStreamer streamer(rowBytes * static_cast<std::size_t>(height));
+    std::vector<std::uint32_t> buffer(streamer.Streams() ? static_cast<std::size_t>(width) : 0);
     for (int py = 0; py < height; ++py) {
         const int y = std::min(py / kCellPitch, census.height - 1);
         const int r = py - kCellPitch * y;
         const std::uint8_t* stitches = &census.stitches[static_cast<std::size_t>(y) * census.width];
         const CellRow* cellRow = &cellRows[static_cast<std::size_t>(r) * cells];
-        auto* out = reinterpret_cast<std::uint8_t*>(row.data());
-        for (int x = 0; x < census.width; ++x) {
-            // A cell's 13th column is the next cell's first: only the last cell keeps it.
-            std::memcpy(out, cellRow[stitches[x]].pixels, cellRowBytes);
+        std::uint8_t* const target = chart.MutableScanLine(py);
+        auto* const row =
+            streamer.Streams() ? buffer.data() : reinterpret_cast<std::uint32_t*>(target);
+        auto* out = reinterpret_cast<std::uint8_t*>(row);
+        // A cell's 13th column is the next cell's first: only the last cell keeps it. The end
+        // is held in a local, since the stores could otherwise change the census's width.
+        const std::uint8_t* const last = stitches + (census.width - 1);
+        for (const std::uint8_t* stitch = stitches; stitch <= last; ++stitch) {
+            std::memcpy(out, cellRow[*stitch].pixels, cellRowBytes);
             out += cellRowBytes;
         }
-        std::memcpy(out, &cellRow[stitches[census.width - 1]].pixels[kCellPitch], 4);
+        std::memcpy(out, &cellRow[*last].pixels[kCellPitch], 4);
         if (py % kGridSpacing == 0)
-            std::fill(row.begin(), row.begin() + (width - 1), kBlackPixel);
+            std::fill(row, row + (width - 1), kBlackPixel);
         if (py < height - 1) {
             for (int x = 0; x < width; x += kGridSpacing)
-                row[static_cast<std::size_t>(x)] = kBlackPixel;
+                row[x] = kBlackPixel;
         }
-        streamer.Copy(chart.MutableScanLine(py), reinterpret_cast<const std::uint8_t*>(row.data()),
-                      rowBytes);
+        if (streamer.Streams())
+            streamer.Copy(target, reinterpret_cast<const std::uint8_t*>(row), rowBytes);
     }
     chart.Modified();
 }

@@ -1,7 +1,11 @@
 #include "raster/RowStreamer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -13,10 +17,61 @@ namespace {
 
 constexpr std::size_t kLine = 64;  // a cache line
 
+// The kernel's view of the caches (index0, index1, ... of the first processor), or 0. Read
+// before sysconf, whose figure comes from the processor's own answer and under a hypervisor may
+// be that of the host.
+std::size_t CacheBytesFromSysfs() {
+    std::size_t largest = 0;
+    int highest = 0;
+    for (int index = 0; index < 16; ++index) {
+        const std::string folder =
+            "/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(index) + "/";
+        std::ifstream levelFile(folder + "level");
+        std::ifstream typeFile(folder + "type");
+        std::ifstream sizeFile(folder + "size");
+        int level = 0;
+        std::string type;
+        std::size_t size = 0;
+        char unit = 0;
+        if (!(levelFile >> level) || !(typeFile >> type) || !(sizeFile >> size))
+            break;
+        sizeFile >> unit;
+        size *= unit == 'K' ? 1024 : unit == 'M' ? 1024 * 1024 : 1;
+        if (type != "Instruction" && level >= highest) {
+            highest = level;
+            largest = size;
+        }
+    }
+    return largest;
+}
+
+std::size_t CacheBytesFromSysconf() {
+    for (int name : {_SC_LEVEL3_CACHE_SIZE, _SC_LEVEL2_CACHE_SIZE}) {
+        const long size = sysconf(name);
+        if (size > 0)
+            return static_cast<std::size_t>(size);
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool StreamsPastCache(std::size_t bytes, std::size_t cacheBytes) {
+    return cacheBytes == 0 || bytes > cacheBytes / 4 * 3;
+}
+
+std::size_t LastLevelCacheBytes() {
+    static const std::size_t bytes = [] {
+        const std::size_t fromSysfs = CacheBytesFromSysfs();
+        return fromSysfs != 0 ? fromSysfs : CacheBytesFromSysconf();
+    }();
+    return bytes;
+}
 
 TRowStreamer::~TRowStreamer() {
 #if defined(__SSE2__)
+    if (!m_streams)
+        return;
     // Streaming stores are weakly ordered: the fence makes them visible before anything else.
     _mm_sfence();
 #endif
@@ -24,6 +79,10 @@ TRowStreamer::~TRowStreamer() {
 
 void TRowStreamer::Copy(std::uint8_t* dest, const std::uint8_t* source, std::size_t bytes) {
 #if defined(__SSE2__)
+    if (!m_streams) {
+        std::memcpy(dest, source, bytes);
+        return;
+    }
     // Only whole cache lines go past the cache; a line shared with the neighbouring row is
     // written the ordinary way, so that no line is written both ways.
     const auto address = reinterpret_cast<std::uintptr_t>(dest);
