@@ -1,23 +1,15 @@
 // JPEG through libjpeg-turbo, at a reduced scale when the picture is far larger than the box it
 // is fitted into, then turned upright as its EXIF orientation says.
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-
-#include <jpeglib.h>
-// After jpeglib.h, which it needs.
-#include <jerror.h>
 
 #include "ExifOrientation.h"
 #include "RgbImage.h"
+#include "raster/JpegSession.h"
 
 namespace brodix {
 
 namespace {
 
-// A progressive file may hold any number of scans; real encoders use about ten.
-constexpr int kMaxScans = 300;
 // libjpeg's working memory: a progressive picture keeps two bytes per sample of the whole
 // picture, whatever the scale it is decoded at.
 constexpr long kMaxDecoderMemory = static_cast<long>(kMaxDecodedPixels * 3 * 2 + (64 << 20));
@@ -25,100 +17,36 @@ constexpr long kMaxDecoderMemory = static_cast<long>(kMaxDecodedPixels * 3 * 2 +
 // this many times the fitted size leaves nearly all of the averaging to the linear-light fit.
 constexpr int kReducedScaleMargin = 3;
 
-// libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back to
-// the setjmp of the function that called into the library. Everything libjpeg touches lives in
-// this plain struct, and the functions that call setjmp hold no C++ object with a destructor.
-struct JpegState {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr error;
-    jpeg_progress_mgr progress;
-    std::jmp_buf jump;
-    bool created;
-};
-
-[[noreturn]] void ErrorExit(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegState*>(info->client_data)->jump, 1);
+[[noreturn]] void Fail(JpegSession& session) {
+    throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                       "the JPEG data are damaged (" + JpegErrorText(session) + ")"};
 }
 
-// A file that ends early is filled with grey by libjpeg after a warning; here it is an error.
-void EmitMessage(j_common_ptr info, int level) {
-    const int code = info->err->msg_code;
-    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
-        ErrorExit(info);
+void ReadHeader(jpeg_decompress_struct& info) {
+    jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&info, TRUE);
 }
 
-void ProgressMonitor(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-        info->err->msg_code = JERR_BAD_PROGRESSION;
-        ErrorExit(info);
-    }
-}
-
-bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
-    state->info.err = jpeg_std_error(&state->error);
-    state->error.error_exit = ErrorExit;
-    state->error.emit_message = EmitMessage;
-    if (setjmp(state->jump) != 0)
-        return false;
-    // Kept by jpeg_create_decompress, so that an error inside it finds its way back too.
-    state->info.client_data = state;
-    jpeg_create_decompress(&state->info);
-    state->created = true;
-    state->info.mem->max_memory_to_use = kMaxDecoderMemory;
-    state->progress.progress_monitor = ProgressMonitor;
-    state->info.progress = &state->progress;
-    jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
-    jpeg_save_markers(&state->info, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_read_header(&state->info, TRUE);
-    return true;
-}
-
-bool Start(JpegState* state, unsigned scale) {
-    if (setjmp(state->jump) != 0)
-        return false;
-    jpeg_decompress_struct& info = state->info;
+void Start(jpeg_decompress_struct& info, unsigned scale) {
     info.scale_num = scale;
     info.scale_denom = 8;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_calc_output_dimensions(&info);
-    return true;
 }
 
-bool Decode(JpegState* state, JSAMPROW* rows) {
-    if (setjmp(state->jump) != 0)
-        return false;
-    jpeg_start_decompress(&state->info);
-    const JDIMENSION height = state->info.output_height;
-    while (state->info.output_scanline < height) {
-        const JDIMENSION line = state->info.output_scanline;
-        if (jpeg_read_scanlines(&state->info, rows + line, height - line) == 0)
+// False when the data end before the last row.
+bool Decode(jpeg_decompress_struct& info, JSAMPROW* rows) {
+    jpeg_start_decompress(&info);
+    const JDIMENSION height = info.output_height;
+    while (info.output_scanline < height) {
+        const JDIMENSION line = info.output_scanline;
+        if (jpeg_read_scanlines(&info, rows + line, height - line) == 0)
             return false;
     }
-    jpeg_finish_decompress(&state->info);
+    jpeg_finish_decompress(&info);
     return true;
 }
-
-class JpegHolder {
-  public:
-    JpegHolder() : m_state(new JpegState{}) {}
-    ~JpegHolder() {
-        if (m_state->created)
-            jpeg_destroy_decompress(&m_state->info);
-    }
-    JpegHolder(const JpegHolder&) = delete;
-    JpegHolder& operator=(const JpegHolder&) = delete;
-    JpegState* get() { return m_state.get(); }
-    [[noreturn]] void Fail() {
-        char text[JMSG_LENGTH_MAX] = {};
-        m_state->error.format_message(reinterpret_cast<j_common_ptr>(&m_state->info), text);
-        throw PhotoFailure{PhotoFailure::Kind::Damaged,
-                           std::string("the JPEG data are damaged (") + text + ")"};
-    }
-
-  private:
-    std::unique_ptr<JpegState> m_state;
-};
 
 int OrientationOf(const jpeg_decompress_struct& info) {
     for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
@@ -157,14 +85,16 @@ void CmykToRgb(std::vector<std::uint8_t>& pixels, std::size_t count) {
 }  // namespace
 
 RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& options) {
-    JpegHolder holder;
-    JpegState* state = holder.get();
-    if (!ReadHeader(state, bytes.data(), bytes.size()))
-        holder.Fail();
-    const std::uint64_t width = state->info.image_width;
-    const std::uint64_t height = state->info.image_height;
+    const OwnedJpegSession session = NewJpegSession(/*truncatedIsError=*/true);
+    if (!StartJpegSession(*session, bytes, kMaxDecoderMemory) ||
+        !RunJpegStep(*session, ReadHeader)) {
+        Fail(*session);
+    }
+    jpeg_decompress_struct& info = session->info;
+    const std::uint64_t width = info.image_width;
+    const std::uint64_t height = info.image_height;
     CheckDecodedSize(width, height, options.maxPixels);
-    const int orientation = OrientationOf(state->info);
+    const int orientation = OrientationOf(info);
     unsigned scale = 8;
     if (const std::optional<StitchSize>& fit = options.fit) {
         const bool swap = SwapsAxes(orientation);
@@ -172,20 +102,24 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> bytes, const PhotoOptions& opt
                                             static_cast<int>(swap ? width : height), *fit);
         scale = ReducedScale(width, height, swap ? StitchSize{shown.height, shown.width} : shown);
     }
-    if (!Start(state, scale))
-        holder.Fail();
+    if (!RunJpegStep(*session, [scale](jpeg_decompress_struct& i) { Start(i, scale); }))
+        Fail(*session);
 
-    const int channels = state->info.out_color_space == JCS_CMYK ? 4 : 3;
+    const int channels = info.out_color_space == JCS_CMYK ? 4 : 3;
     RgbImage image;
-    image.width = static_cast<int>(state->info.output_width);
-    image.height = static_cast<int>(state->info.output_height);
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
     const std::size_t count = std::size_t(image.width) * image.height;
     image.rgb.resize(count * channels);
     std::vector<JSAMPROW> rows(image.height);
     for (int y = 0; y < image.height; ++y)
         rows[y] = image.rgb.data() + std::size_t(y) * image.width * channels;
-    if (!Decode(state, rows.data()))
-        holder.Fail();
+    bool complete = false;
+    if (!RunJpegStep(*session,
+                     [&](jpeg_decompress_struct& i) { complete = Decode(i, rows.data()); }) ||
+        !complete) {
+        Fail(*session);
+    }
     if (channels == 4)
         CmykToRgb(image.rgb, count);
     return Oriented(image, orientation);
