@@ -251,7 +251,8 @@ TEST(RowStreamer, CopiesEveryByteAtEveryAlignment) {
     }
 }
 
-// A chart of 2401 x 2401 pixels (23 MB) stays in a 32 MB cache and streams past smaller ones.
+// A chart of 2401 x 2401 pixels (23 MB) stays in a 32 MB share of the cache and streams past
+// smaller ones, such as half of a 32 MB cache that two processors share.
 TEST(RowStreamer, StreamsOnlyWhatTheCacheCannotHold) {
     constexpr std::size_t kMiB = 1024 * 1024;
     constexpr std::size_t kChart = std::size_t{4} * 2401 * 2401;
