@@ -6,6 +6,8 @@
 #include <optional>
 #include <span>
 
+#include "raster/DisplayPixels.h"
+#include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
 
@@ -78,20 +80,20 @@ Census SortedCensus(int width, int height, const std::vector<PaletteEntry>& foun
     return census;
 }
 
-// Counts the colours that colourAt gives for every stitch, row by row, into found (seeded)
+// Counts the colours that readRow(y, row) writes into row for every row, into found (seeded)
 // and stitches; false when a 256th colour turns up.
-template <typename ColourAt>
-bool CountInto(int width, int height, ColourAt colourAt, std::vector<PaletteEntry>& found,
+template <typename ReadRow>
+bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>& found,
                std::vector<std::uint8_t>& stitches) {
     ColorIndex index;
     index.Insert(found.front().color, 0);
-    stitches.assign(static_cast<std::size_t>(std::max(width, 0)) *
-                        static_cast<std::size_t>(std::max(height, 0)),
-                    0);
+    const auto columns = static_cast<std::size_t>(std::max(width, 0));
+    stitches.assign(columns * static_cast<std::size_t>(std::max(height, 0)), 0);
+    std::vector<TColor> row(columns);
     std::size_t at = 0;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const TColor color = colourAt(x, y);
+        readRow(y, std::span<TColor>(row));
+        for (const TColor color : row) {
             int k = index.Find(color);
             if (k < 0) {
                 if (found.size() == static_cast<std::size_t>(kMaxColors))
@@ -117,16 +119,28 @@ CensusResult TakeCensus(TImage& source, const LevelChoices& levels) {
     }
 
     TCanvas& canvas = source.Canvas();
+    const TBitmap& bitmap = canvas.Bitmap();
     const bool reduces = levels.Reduces();
-    const auto read = [&](int x, int y) {
-        const TColor color = canvas.Pixel(x, y);
-        return reduces ? ReduceColor(color, levels) : color;
+    const auto reduce = [&](TColor color) { return reduces ? ReduceColor(color, levels) : color; };
+    // A display-format picture is read a row at a time; any other through its pixels, which
+    // convert each format's values to colours.
+    const bool display = bitmap.PixelFormat() == TPixelFormat::Display && bitmap.Bits() != nullptr;
+    const auto readRow = [&](int y, std::span<TColor> row) {
+        if (display) {
+            const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+            std::transform(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(row.size()),
+                           row.begin(),
+                           [&](DisplayPixel value) { return reduce(ColorOfDisplayPixel(value)); });
+            return;
+        }
+        for (std::size_t x = 0; x < row.size(); ++x)
+            row[x] = reduce(canvas.Pixel(static_cast<int>(x), y));
     };
 
     // Insertion indexes first; they are renumbered once the palette is sorted.
-    std::vector<PaletteEntry> found{{read(0, 0), 0}};
+    std::vector<PaletteEntry> found{{reduce(canvas.Pixel(0, 0)), 0}};
     std::vector<std::uint8_t> stitches;
-    if (!CountInto(width, height, read, found, stitches))
+    if (!CountInto(width, height, readRow, found, stitches))
         return ColorRefusal();
     return SortedCensus(width, height, found, std::move(stitches));
 }
@@ -138,13 +152,14 @@ std::optional<CensusRefusal> SizeCheck(int width, int height) {
 }
 
 CensusResult CountStitches(int width, int height, std::span<const TColor> colours) {
-    const auto at = [&](int x, int y) {
-        return colours[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                       static_cast<std::size_t>(x)];
+    const auto readRow = [&](int y, std::span<TColor> row) {
+        const std::span<const TColor> given =
+            colours.subspan(static_cast<std::size_t>(y) * row.size(), row.size());
+        std::copy(given.begin(), given.end(), row.begin());
     };
     std::vector<PaletteEntry> found{{colours.front(), 0}};
     std::vector<std::uint8_t> stitches;
-    if (!CountInto(width, height, at, found, stitches))
+    if (!CountInto(width, height, readRow, found, stitches))
         return ColorRefusal();
     return SortedCensus(width, height, found, std::move(stitches));
 }
