@@ -1,54 +1,20 @@
 #include <benchmark/benchmark.h>
 
-#include <cstdint>
 #include <string>
 
-#include "engine/Census.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
+#include "worst_pattern.h"
 
 namespace {
 
 using namespace brodix;
 
-// 200 x 200 stitches in 255 colours, scattered so that neighbouring cells rarely repeat: the
-// most glyphs to place and the least for compression to find.
-Census WorstCensus() {
-    Census census;
-    census.width = 200;
-    census.height = 200;
-    for (int k = 0; k < kMaxColors; ++k)
-        census.palette.push_back({RGB(255 - k, (k * 37) & 0xFF, (k * 11) & 0xFF), 0});
-    std::uint32_t seed = 12345;
-    for (int i = 0; i < census.width * census.height; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const int k = static_cast<int>((seed >> 16) % kMaxColors);
-        census.stitches.push_back(static_cast<std::uint8_t>(k));
-        ++census.palette[static_cast<std::size_t>(k)].count;
-    }
-    return census;
-}
-
-// Every key row with a thread, as a matched catalogue gives them.
-print::PatternKey KeyWithThreads(const Census& census) {
-    print::PatternKey key = print::BuildPatternKey(census, nullptr, {});
-    key.catalogueTitle = "DMC";
-    for (print::KeyRow& row : key.rows) {
-        row.hasThread = true;
-        row.thread = {std::to_string(3000 + row.symbol), "Very Dark Golden Olive Green", row.color};
-        row.deltaE = 2.5;
-        row.metres = row.stitches * 0.03;
-        row.skeins = 1;
-    }
-    return key;
-}
-
 void MeasurePdf(benchmark::State& state, const print::PdfOptions& options) {
-    const Census census = WorstCensus();
-    const print::PatternKey key = KeyWithThreads(census);
+    const Census census = bench::WorstCensus();
+    const threads::PatternKey key = bench::KeyWithThreads(census);
     TImage sheet;
     sheet.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
     const print::PdfSources sources{census, &sheet.Picture().Bitmap(), key, "rose.bmp"};

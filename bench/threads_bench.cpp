@@ -9,9 +9,9 @@
 #include "engine/Make.h"
 #include "engine/StoredDesign.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyBuilder.h"
-#include "print/ThreadCatalogue.h"
 #include "raster/TBitmap.h"
+#include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ constexpr LevelChoices kSix{2, 2, 2};
 
 void BM_ReadCatalogueDmc(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(print::ReadCatalogue(kDmc));
+        benchmark::DoNotOptimize(threads::ReadCatalogue(kDmc));
 }
 BENCHMARK(BM_ReadCatalogueDmc)->Unit(benchmark::kMillisecond);
 
@@ -87,9 +87,9 @@ void BM_KeyOfSceneDmc(benchmark::State& state) {
     Window window;
     Census census;
     Make(window.targets, kSix, {}, &census);
-    const print::ThreadCatalogue dmc = print::ReadCatalogue(kDmc);
+    const threads::ThreadCatalogue dmc = threads::ReadCatalogue(kDmc);
     for (auto _ : state)
-        benchmark::DoNotOptimize(print::BuildPatternKey(census, &dmc, {}));
+        benchmark::DoNotOptimize(threads::BuildPatternKey(census, &dmc, {}));
     state.counters["colours"] = static_cast<double>(census.palette.size());
 }
 BENCHMARK(BM_KeyOfSceneDmc)->Unit(benchmark::kMillisecond);
@@ -97,7 +97,7 @@ BENCHMARK(BM_KeyOfSceneDmc)->Unit(benchmark::kMillisecond);
 // 255 colours anywhere in the sRGB cube, most of them far from every thread: the search
 // skips fewest threads.
 void BM_Match255RandomColoursDmc(benchmark::State& state) {
-    const print::ThreadCatalogue dmc = print::ReadCatalogue(kDmc);
+    const threads::ThreadCatalogue dmc = threads::ReadCatalogue(kDmc);
     std::mt19937 random(11);
     std::vector<TColor> colours(255);
     for (TColor& c : colours)
@@ -114,7 +114,7 @@ void BM_MakeScene(benchmark::State& state, bool options) {
     Window window;
     MakeOptions make;
     if (options) {
-        make.snapColours = print::ReadCatalogue(kDmc).Colours();
+        make.snapColours = threads::ReadCatalogue(kDmc).Colours();
         make.clean = true;
         make.minStitches = 20;
         make.maxColours = 40;
@@ -132,7 +132,7 @@ BENCHMARK_CAPTURE(BM_MakeScene, SnapCleanMerge, true)->Unit(benchmark::kMillisec
 void BM_MakeSceneSixteenLevelsSnappedMerged(benchmark::State& state) {
     Window window;
     MakeOptions make;
-    make.snapColours = print::ReadCatalogue(kDmc).Colours();
+    make.snapColours = threads::ReadCatalogue(kDmc).Colours();
     make.maxColours = 100;
     Census census;
     for (auto _ : state)

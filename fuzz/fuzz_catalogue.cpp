@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "print/ThreadCatalogue.h"
+#include "threads/ThreadCatalogue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brodix;
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = (data[0] & 1) != 0 ? "fuzz.gpl" : "fuzz.xml";
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
-        const print::ThreadCatalogue catalogue = print::ParseCatalogue(path, text);
+        const threads::ThreadCatalogue catalogue = threads::ParseCatalogue(path, text);
         if (catalogue.threads.empty() ||
             catalogue.matcher->Size() != static_cast<int>(catalogue.threads.size()))
             __builtin_trap();

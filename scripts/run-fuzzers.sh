@@ -2,7 +2,9 @@
 # Runs every fuzz target the build made (each program named fuzz_* in BUILD/bin; the fuzz
 # folder's CMakeLists.txt holds to that name) for SECONDS seconds each, as many at once as
 # there are processors, seeded from the test data and the target's own corpus folder. A
-# NAME.dirs file lists further seed folders, one a line, relative to the top of the checkout.
+# NAME.dirs file lists further seed folders, one a line, relative to the top of the checkout;
+# fuzz/NAME.options holds libFuzzer options of the target's own, one a line, which win over the
+# common ones.
 # Fails when any target finds a crash.
 # Usage: scripts/run-fuzzers.sh BUILD [SECONDS]
 set -euo pipefail
@@ -19,7 +21,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Runs one target; its report goes to $work/NAME.report, its status to $work/NAME.failed.
 fuzz() {
-  local fuzzer=$1 name corpus seeds=() d
+  local fuzzer=$1 name corpus seeds=() options=() d
   name=$(basename "$fuzzer")
   corpus=$work/$name.corpus
   mkdir "$corpus"
@@ -35,8 +37,9 @@ fuzz() {
       seeds+=("$d")
     done <"$top/fuzz/seeds/$name.dirs"
   fi
+  [ -f "$top/fuzz/$name.options" ] && mapfile -t options <"$top/fuzz/$name.options"
   if "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-      -print_final_stats=1 "$corpus" "${seeds[@]}" 2>"$work/$name.log"; then
+      -print_final_stats=1 "${options[@]}" "$corpus" "${seeds[@]}" 2>"$work/$name.log"; then
     echo "-- $name: $(grep -E 'stat::number_of_executed_units' "$work/$name.log" |
       tail -n 1 | sed 's/.*: *//') runs in ${seconds}s" >"$work/$name.report"
   else

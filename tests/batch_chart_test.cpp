@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <poppler-document.h>
+#include <poppler-page.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -370,6 +375,97 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
     }
 }
 
+// A chart written with --oxs and charted again under the same options gives the same files.
+TEST(BrodixChartOxs, AChartChartedAgainFromItsOxsFileGivesTheSameFiles) {
+    TempDir dir;
+    // 60 x 8 (two pages), white cells among 96 shades.
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(60, 8, 24, [](int x, int y) {
+                                return (x + y) % 7 == 0 ? clWhite
+                                                        : RGB(40 * (x / 10), 90 + 20 * (y / 2),
+                                                              200 - 9 * (x % 4));
+                            }));
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{}, {"--threads", "anchor", "--snap"}}) {
+        std::vector<std::string> first = options;
+        first.insert(first.end(), {"--key=csv", "--oxs", "a.oxs", "pic.bmp", "one"});
+        std::vector<std::string> again = options;
+        again.insert(again.end(), {"--key=csv", "a.oxs", "two"});
+        const Outcome written = RunChart(first, dir.Path());
+        ASSERT_EQ(written.status, 0) << written.err;
+        const Outcome read = RunChart(again, dir.Path());
+        ASSERT_EQ(read.status, 0) << read.err;
+        EXPECT_EQ(read.err, "");
+        const auto key = [](const std::string& out) { return out.substr(out.find("symbol,")); };
+        EXPECT_EQ(key(read.out), key(written.out));
+        for (const char* suffix : {"_CS.bmp", "_CS11.bmp", "_CS21.bmp", "_color.bmp", "_CSC.bmp"}) {
+            const auto bytes = testing::ReadFileBytes(dir / (std::string("one") + suffix));
+            EXPECT_FALSE(bytes.empty()) << suffix;
+            EXPECT_EQ(testing::ReadFileBytes(dir / (std::string("two") + suffix)), bytes)
+                << suffix << ::testing::PrintToString(options);
+        }
+    }
+}
+
+TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported) {
+    TempDir dir;
+    const auto write = [&](const std::string& name, const std::string& text) {
+        testing::WriteFileBytes(dir / name, testing::Bytes(text.begin(), text.end()));
+    };
+    const std::string palette =
+        R"(<palette><palette_item index="0" color="FFFFFF"/><palette_item index="1" )"
+        R"(color="102030"/></palette>)";
+    write("part.xml", R"(<chart><properties chartwidth="4" chartheight="3"/>)" + palette +
+                          R"(<fullstitches><stitch x="1" y="1" palindex="1"/></fullstitches>)"
+                          R"(<partstitches><partstitch x="0" y="0" palindex1="1"/>)"
+                          R"(</partstitches></chart>)");
+    write("wide.oxs",
+          R"(<chart><properties chartwidth="201" chartheight="1"/>)" + palette + "</chart>");
+    write("bad.oxs", "<chart><palette></chart>");
+    // 16 x 16 stitches of 256 colours: refused as any such picture, never reduced.
+    std::string many = R"(<chart><properties chartwidth="16" chartheight="16"/><palette>)";
+    std::string stitches;
+    for (int i = 1; i <= 256; ++i) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "0000%02X", i - 1);
+        many += "<palette_item index=\"" + std::to_string(i) + "\" color=\"" + colour + "\"/>";
+        stitches += "<stitch x=\"" + std::to_string((i - 1) % 16) + "\" y=\"" +
+                    std::to_string((i - 1) / 16) + "\" palindex=\"" + std::to_string(i) + "\"/>";
+    }
+    write("many.oxs", many + "</palette><fullstitches>" + stitches + "</fullstitches></chart>");
+
+    // Told by its contents, whatever its name; the picture is neither fitted nor blended.
+    const Outcome part = RunChart({"part.xml", "part"}, dir.Path());
+    EXPECT_EQ(part.status, 0);
+    EXPECT_EQ(part.err, dir / "part.xml" +
+                            ": only full stitches can be charted; left out 1 part "
+                            "stitch.\n");
+    EXPECT_EQ(SavedBmp(dir / "part_CS.bmp").width, 4 * 12 + 1);
+    const Outcome fitted = RunChart({"--fit", "8", "part.xml", "fitted"}, dir.Path());
+    EXPECT_EQ(fitted.err, part.err);
+    EXPECT_EQ(SavedBmp(dir / "fitted_CS.bmp").width, 8 * 12 + 1);
+
+    for (const auto& [refused, reason] :
+         {std::pair{"wide.oxs", "Over 200x200 !!"}, std::pair{"many.oxs", "Over 255 colors!!"}}) {
+        const Outcome run = RunChart({refused, "refused"}, dir.Path());
+        EXPECT_EQ(run.status, 1) << refused;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    const Outcome bad = RunChart({"bad.oxs", "bad"}, dir.Path());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind(dir / "bad.oxs" + ": the OXS file is not well-formed XML", 0), 0u)
+        << bad.err;
+
+    // --oxs alone writes only the OXS file; it must name a file.
+    const Outcome alone = RunChart({"--oxs", "p.oxs", "part.xml"}, dir.Path());
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(alone.out, std::filesystem::canonical(dir.Path()).string() + "/p.oxs\n");
+    EXPECT_EQ(RunChart({"--oxs", "out/", "part.xml"}, dir.Path()).status, 64);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.oxs", "fitted_CS.bmp", "fitted_CSC.bmp",
+                                                     "fitted_color.bmp", "many.oxs", "p.oxs",
+                                                     "part.xml", "part_CS.bmp", "part_CSC.bmp",
+                                                     "part_color.bmp", "wide.oxs"}));
+}
+
 TEST(BrodixChart, WrongCommandLinePrintsUsage) {
     TempDir dir;
     for (const std::vector<std::string>& arguments :
@@ -380,11 +476,15 @@ TEST(BrodixChart, WrongCommandLinePrintsUsage) {
                                                {"--red", "5", "pic.bmp", "a"},
                                                {"pic.bmp", "a", "--blue"},
                                                {"pic.bmp", "out/"},
-                                               {"pic.bmp", ""}}) {
+                                               {"pic.bmp", ""},
+                                               {"--key=", "pic.bmp"},
+                                               {"--snap=yes", "pic.bmp", "a"},
+                                               {"--help=me"}}) {
         const Outcome run = RunChart(arguments, dir.Path());
         EXPECT_EQ(run.status, 64) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.err.rfind("brodix-chart: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find("usage: brodix-chart"), std::string::npos);
+        EXPECT_NE(run.err.find("--pdf FILE"), std::string::npos);
     }
     EXPECT_TRUE(dir.Files().empty());
 
@@ -567,6 +667,47 @@ TEST(BrodixChartThreads, WrongThreadOptions) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("bad.gpl, line 1: is no GIMP palette"), std::string::npos) << bad.err;
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"bad.gpl", "pic.bmp"}));
+}
+
+// The text of a PDF's pages from the second on (the key and the chart), as poppler reads it.
+std::string TextAfterCover(const std::string& path) {
+    const std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(path));
+    if (!pdf)
+        return {};
+    std::string text;
+    for (int i = 1; i < pdf->pages(); ++i) {
+        const poppler::byte_array utf8 =
+            std::unique_ptr<poppler::page>(pdf->create_page(i))->text().to_utf8();
+        text.append(utf8.begin(), utf8.end());
+    }
+    return text;
+}
+
+TEST(BrodixChartThreads, PdfTotalsCountASharedThreadOnceAsTheKeyDoes) {
+    TempDir dir;
+    // Six greys on a catalogue of black and white: three rows share each thread.
+    const std::string palette = "GIMP Palette\n0 0 0 310 Black\n255 255 255 B5200 White\n";
+    testing::WriteFileBytes(dir / "two.gpl", testing::Bytes(palette.begin(), palette.end()));
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(6, 10, 24, [](int x, int) {
+                                const int grey = x < 3 ? 10 * x : 235 + 10 * (x - 3);
+                                return RGB(grey, grey, grey);
+                            }));
+    const Outcome run =
+        RunChart({"--threads", "two.gpl", "--key", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Each thread takes 30 stitches, far under a skein: two skeins in all, not six. Floss: 60
+    // stitches x 4.83 x 2.54 / 14 cm x 2 strands / 6 strands a skein x 1.25 = 0.22 m.
+    EXPECT_NE(run.out.find("Total: 60 stitches, 0.22 m, 2 skeins of 2 threads"), std::string::npos)
+        << run.out;
+    const std::string pdf = TextAfterCover(dir / "p.pdf");
+    const std::size_t total = pdf.find("Total: 6 colours");
+    ASSERT_NE(total, std::string::npos) << pdf;
+    std::istringstream figures(pdf.substr(total + 16));
+    std::string stitches, metres, skeins;
+    figures >> stitches >> metres >> skeins;
+    EXPECT_EQ(stitches, "60");
+    EXPECT_EQ(metres, "0.2");
+    EXPECT_EQ(skeins, "2");
 }
 
 }  // namespace

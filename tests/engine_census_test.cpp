@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "engine/Census.h"
+#include "engine/PageGrid.h"
 #include "engine/ReduceColor.h"
 #include "engine_support.h"
 #include "raster/Exceptions.h"
@@ -198,6 +199,45 @@ TEST(Census, IndexedPictureCountsTableColours) {
     image.Picture().Adopt(std::move(bitmap));
     EXPECT_EQ(CensusOf(image).palette,
               (std::vector<PaletteEntry>{{0xFFFFFF, 1}, {0x445566, 1}, {0x112233, 6}}));
+}
+
+TEST(PageGrid, PagesRunDownEachColumnWithTheRemainderLastOrBalanced) {
+    struct Case {
+        int width, height;
+        PageSplit split;
+        std::vector<int> cols, rows;  // stitches of each page column and page row
+        const char* lastLabel;
+    };
+    const Case cases[] = {
+        {0, 0, PageSplit::RemainderLast, {0}, {0}, "(1-1)"},
+        {50, 70, PageSplit::RemainderLast, {50}, {70}, "(1-1)"},
+        {101, 71, PageSplit::RemainderLast, {50, 50, 1}, {70, 1}, "(3-2)"},
+        {101, 71, PageSplit::Balanced, {34, 34, 33}, {36, 35}, "(3-2)"},
+        {100, 140, PageSplit::Balanced, {50, 50}, {70, 70}, "(2-2)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        const PageGrid grid = ChartPages(c.width, c.height, kChartPageSize, c.split);
+        ASSERT_EQ(grid.across, static_cast<int>(c.cols.size()));
+        ASSERT_EQ(grid.down, static_cast<int>(c.rows.size()));
+        ASSERT_EQ(grid.pages.size(), c.cols.size() * c.rows.size());
+        int x0 = 0;
+        for (std::size_t i = 0; i < c.cols.size(); ++i) {
+            int y0 = 0;
+            for (std::size_t j = 0; j < c.rows.size(); ++j) {
+                const ChartPage& page = grid.pages[i * c.rows.size() + j];
+                EXPECT_EQ(page.column, static_cast<int>(i));
+                EXPECT_EQ(page.row, static_cast<int>(j));
+                EXPECT_EQ(page.x0, x0);
+                EXPECT_EQ(page.y0, y0);
+                EXPECT_EQ(page.cols, c.cols[i]);
+                EXPECT_EQ(page.rows, c.rows[j]);
+                y0 += c.rows[j];
+            }
+            x0 += c.cols[i];
+        }
+        EXPECT_EQ(grid.pages.back().Label(), c.lastLabel);
+    }
 }
 
 }  // namespace

@@ -274,6 +274,7 @@ TEST(Make, WorkspaceKeepsTheCensusOfTheLastMakeDone) {
     Window w;
     EXPECT_FALSE(w.workspace.LastCensus().has_value());
     w.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+    w.workspace.TakePicture(std::make_unique<TBitmap>(w.source.Picture().Bitmap()), "first.png");
     for (const LevelChoices levels : {LevelChoices{}, LevelChoices{1, 1, 1}}) {
         ASSERT_EQ(w.Run(levels), MakeResult::Done);
         const Census expected = std::get<Census>(TakeCensus(w.source, levels));
@@ -284,8 +285,13 @@ TEST(Make, WorkspaceKeepsTheCensusOfTheLastMakeDone) {
     const std::size_t reducedColors = w.workspace.LastCensus()->palette.size();
     ASSERT_LT(reducedColors, 30u);
 
+    EXPECT_EQ(w.workspace.LastCensusPictureName(), "first.png");
     w.Load(201, 1, [](int, int) { return clBlack; });
+    w.workspace.TakePicture(std::make_unique<TBitmap>(w.source.Picture().Bitmap()), "wide.png");
     ASSERT_EQ(w.Run(), MakeResult::Refused);
+    // The printed pattern still shows, and names, the picture that was counted.
+    EXPECT_EQ(w.workspace.PictureName(), "wide.png");
+    EXPECT_EQ(w.workspace.LastCensusPictureName(), "first.png");
     ASSERT_TRUE(w.workspace.LastCensus().has_value());
     EXPECT_EQ(w.workspace.LastCensus()->width, 6);
     EXPECT_EQ(w.workspace.LastCensus()->palette.size(), reducedColors);

@@ -8,7 +8,10 @@
 
 #include "engine/ColourDifference.h"
 #include "engine/Refine.h"
+#include "engine/Stitchability.h"
+#include "engine/SymbolSheet.h"
 #include "engine_support.h"
+#include "raster/TBitmap.h"
 
 namespace brodix {
 namespace {
@@ -83,20 +86,20 @@ TEST(CleanStrayStitches, OnlyStitchesNoNeighbourSharesChange) {
         std::vector<TColor> out;
     };
     const Case cases[] = {
-        {"isolated stitch takes the most frequent neighbour colour",
+        // B sees 6 G and 2 R: both are shared, and red is nearer blue than green is.
+        {"a stray stitch takes the shared neighbour colour nearest its own",
          Grid(3, 3, {G, G, G, G, B, G, R, R, G}),
-         {G, G, G, G, G, G, R, R, G}},
+         {G, G, G, G, R, G, R, R, G}},
         {"a 2-stitch line stays",
          Grid(4, 3, {G, G, G, G, G, B, B, G, G, G, G, G}),
          {G, G, G, G, G, B, B, G, G, G, G, G}},
         {"a corner stitch looks at its 3 neighbours only",
          Grid(3, 2, {B, G, R, G, G, R}),
          {G, G, R, G, G, R}},
-        // The centre P sees 3 R, 3 G, 2 B; the left G and the bottom-left R are stray too.
-        {"a tie goes to the colour nearest its own",
+        // The centre P sees 3 R, 3 G, 2 B and takes R, nearest P; the left G then joins G.
+        {"passes go on until nothing is stray",
          Grid(3, 3, {R, R, G, G, P, G, R, B, B}),
-         {R, R, G, R, R, G, P, B, B}},
-        {"one pass: decisions read the grid as it was", Grid(3, 1, {R, G, B}), {G, B, G}},
+         {R, R, G, R, R, G, R, B, B}},
         {"a picture of one stitch keeps it", Grid(1, 1, {B}), {B}},
     };
     for (const Case& c : cases) {
@@ -113,7 +116,17 @@ std::map<TColor, int> Counts(const StitchGrid& grid) {
     return counts;
 }
 
-TEST(MergeRareColours, MergesTheRarestIntoTheNearestUntilTheLimitsHold) {
+StitchGrid Chosen(const StitchGrid& fitted, int minStitches, int maxColours,
+                  std::span<const TColor> threads = {}) {
+    StitchGrid grid = fitted;
+    SnapToThreads(grid, threads);
+    const std::vector<TColor> colours =
+        ChooseColours(fitted, grid, minStitches, maxColours, threads);
+    MatchToColours(grid, fitted, colours);
+    return grid;
+}
+
+TEST(ChooseColours, KeepsTheColoursThatRepresentThePicture) {
     // 1 stitch of P (near R), 2 of B, 3 of R, 10 of G.
     const StitchGrid start = Grid(16, 1, {P, B, B, R, R, R, G, G, G, G, G, G, G, G, G, G});
     struct Case {
@@ -124,19 +137,29 @@ TEST(MergeRareColours, MergesTheRarestIntoTheNearestUntilTheLimitsHold) {
     const Case cases[] = {
         {2, 0, {{R, 4}, {B, 2}, {G, 10}}},  // P alone is under 2; it goes to R, not to B or G
         {3, 0, {{R, 6}, {G, 10}}},          // then B (2 < 3) goes to its nearest of R and G
-        {0, 3, {{R, 4}, {B, 2}, {G, 10}}},
+        {0, 3, {{R, 4}, {B, 2}, {G, 10}}},  // P and R are the most alike
         {0, 1, {{G, 16}}},
         {100, 0, {{G, 16}}},  // the last colour stays, whatever its count
         {0, 0, {{P, 1}, {R, 3}, {B, 2}, {G, 10}}},
     };
     for (const Case& c : cases) {
-        StitchGrid grid = start;
-        MergeRareColours(grid, c.minStitches, c.maxColours);
-        const auto counts = Counts(grid);
-        EXPECT_EQ(counts.size(), c.counts.size()) << c.minStitches << " " << c.maxColours;
-        for (const auto& [colour, count] : c.counts)
-            EXPECT_EQ(counts.count(colour) ? counts.at(colour) : 0, count) << std::hex << colour;
+        const auto counts = Counts(Chosen(start, c.minStitches, c.maxColours));
+        EXPECT_EQ(counts, c.counts) << c.minStitches << " " << c.maxColours;
     }
+}
+
+// A photo's distinct hue is rare, and its common colours come in near shades: the budget must
+// spend itself on the hue, not on a second shade of the common colour.
+TEST(ChooseColours, ARareDistinctHueOutlivesACommonNearShade) {
+    const TColor grey = RGB(120, 120, 120);
+    const TColor greyShade = RGB(128, 128, 128);
+    std::vector<TColor> colours(400, grey);
+    std::fill(colours.begin(), colours.begin() + 150, greyShade);
+    std::fill(colours.end() - 8, colours.end(), R);
+    const std::vector<TColor> threads = {grey, greyShade, R, RGB(190, 10, 10), clWhite};
+    const auto counts = Counts(Chosen(Grid(20, 20, colours), 0, 2, threads));
+    EXPECT_EQ(counts.size(), 2u);
+    EXPECT_EQ(counts.count(R) ? counts.at(R) : 0, 8);
 }
 
 TEST(SnapToThreads, GivesEachColourItsNearestThread) {
@@ -172,6 +195,108 @@ TEST(TakeRefinedCensus, SnappingBringsAPictureUnderTheColourLimit) {
     const CensusResult refined = TakeRefinedCensus(small, {}, noEffect);
     EXPECT_EQ(std::get<Census>(plain).palette, std::get<Census>(refined).palette);
     EXPECT_EQ(std::get<Census>(plain).stitches, std::get<Census>(refined).stitches);
+}
+
+std::map<TColor, int> CensusCounts(const CensusResult& result) {
+    std::map<TColor, int> counts;
+    for (const PaletteEntry& entry : std::get<Census>(result).palette)
+        counts[entry.color] = entry.count;
+    return counts;
+}
+
+// The clean reads the colours the chart ends with: two near reds side by side are each stray
+// as read, but one red once merged, and stay; a lone red stitch goes.
+TEST(TakeRefinedCensus, CleansStrayStitchesAfterTheMerge) {
+    TImage image;
+    GivePicture(image, 8, 6, [](int x, int y) {
+        if (x == 2 && y == 2)
+            return R;
+        if (x == 3 && y == 2)
+            return P;
+        if (x == 6 && y == 4)
+            return P;
+        return x < 5 ? G : B;
+    });
+    MakeOptions options;
+    options.maxColours = 3;
+    options.clean = true;
+    const auto counts = CensusCounts(TakeRefinedCensus(image, {}, options));
+    EXPECT_EQ(counts.size(), 3u);
+    const int reds = (counts.count(R) ? counts.at(R) : 0) + (counts.count(P) ? counts.at(P) : 0);
+    EXPECT_EQ(reds, 2);
+}
+
+// A smooth ramp dithered onto 3 greys: only those greys, mixed so that the ramp's lightness
+// survives across it.
+TEST(TakeRefinedCensus, DithersOntoTheChosenColoursOnly) {
+    TImage image;
+    GivePicture(image, 40, 6, [](int x, int) { return RGB(40 + 4 * x, 40 + 4 * x, 40 + 4 * x); });
+    const std::vector<TColor> greys = {RGB(40, 40, 40), RGB(118, 118, 118), RGB(196, 196, 196)};
+    MakeOptions options;
+    options.snapColours = greys;
+    options.dither = true;
+    const auto counts = CensusCounts(TakeRefinedCensus(image, {}, options));
+    EXPECT_EQ(counts.size(), 3u);
+    for (const auto& [colour, count] : counts)
+        EXPECT_NE(std::find(greys.begin(), greys.end(), colour), greys.end()) << std::hex << colour;
+    // Matching alone would give the middle grey 9 of every 20 columns; mixing spreads it out.
+    const Census census = std::get<Census>(TakeRefinedCensus(image, {}, options));
+    int kinds = 0;
+    for (int x = 10; x < 30; x += 4) {
+        std::map<TColor, int> column;
+        for (int y = 0; y < 6; ++y)
+            ++column[census.ColorAt(x, y)];
+        kinds += static_cast<int>(column.size());
+    }
+    EXPECT_GT(kinds, 5);
+}
+
+TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {
+    // W is blank fabric; A and its near twin N (under 3 apart) and B are threads.
+    const TColor W = clWhite;
+    const TColor A = RGB(200, 60, 60);
+    const TColor N = RGB(203, 61, 60);
+    Census census{5, 3, {{W, 0}, {N, 0}, {A, 0}, {B, 0}}, {}};
+    // Row by row:  W W A A N      isolated: the lone N and the lone B (never the lone W)
+    //              A A A W W      changes:  2 + 1 + 4 = 7
+    //              W A W B W
+    census.stitches = {0, 0, 2, 2, 1, 2, 2, 2, 0, 0, 0, 2, 0, 3, 0};
+    std::vector<std::pair<int, int>> asked;
+    const StitchabilityReport report = AssessStitchability(census, [&](int first, int second) {
+        asked.emplace_back(first, second);
+        return first == 1 && second == 3;
+    });
+    EXPECT_EQ(report.stitches, 15);
+    EXPECT_EQ(report.isolatedStitches, 2);
+    EXPECT_EQ(report.colourChanges, 7);
+    EXPECT_DOUBLE_EQ(report.ChangesPerRow(), 7.0 / 3.0);
+    ASSERT_EQ(report.closeColours.size(), 1u);
+    EXPECT_EQ(report.closeColours[0].first, 1);
+    EXPECT_EQ(report.closeColours[0].second, 2);
+    EXPECT_EQ(report.alikeSymbols, (std::vector<SymbolPair>{{1, 3}}));
+    // White has no symbol to confuse.
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}, {2, 3}}));
+}
+
+TEST(SymbolsAlikeOnSheet, TellsShapesApartButNotANearTwin) {
+    TBitmap sheet;
+    sheet.SetWidth(kSymbolSheetWidth);
+    sheet.SetHeight(kSymbolSheetHeight);
+    const auto ink = [&](int symbol, int left, int top, int width, int height) {
+        const TRect cell = SymbolCellRect(symbol);
+        for (int y = top; y < top + height; ++y) {
+            for (int x = left; x < left + width; ++x)
+                sheet.SetPixel(cell.Left + x, cell.Top + y, clBlack);
+        }
+    };
+    ink(1, 3, 3, 7, 7);  // a block
+    ink(2, 3, 3, 7, 6);  // the block a row shorter
+    ink(3, 2, 6, 9, 1);  // a bar
+    const SymbolsAlike alike = SymbolsAlikeOnSheet(sheet);
+    EXPECT_TRUE(alike(1, 2));
+    EXPECT_FALSE(alike(1, 3));
+    EXPECT_FALSE(alike(2, 3));
+    EXPECT_FALSE(alike(1, kSymbolCount));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 #include "engine/StoredDesign.h"
@@ -23,6 +24,34 @@ TEST(SymbolSheet, CellRectangles) {
         EXPECT_EQ(SymbolCellRect(c.k), c.rect) << c.k;
     EXPECT_EQ(kSymbolSheetWidth, 121);
     EXPECT_EQ(kSymbolSheetHeight, 313);
+}
+
+// Text readers find each symbol by its character, so two symbols may never share one, and a
+// character must be one a font can draw: no control, space or surrogate; private use only in
+// the block kept for symbols without a look-alike.
+TEST(SymbolCharacters, OnePrintableCharacterPerSymbol) {
+    ASSERT_EQ(SheetSymbols().size(), static_cast<std::size_t>(kSymbolCount));
+    std::set<char32_t> seen;
+    for (int k = 0; k < kSymbolCount; ++k) {
+        const char32_t c = SymbolCharacter(k);
+        EXPECT_TRUE(seen.insert(c).second) << "symbol " << k << " repeats U+" << std::hex << +c;
+        EXPECT_GT(c, U' ') << k;
+        EXPECT_FALSE(c >= 0x7F && c < 0xA0) << k;
+        EXPECT_FALSE(c >= 0xD800 && c < 0xE000) << k;
+        if (c >= 0xE000 && c < 0xF900) {
+            EXPECT_EQ(c, static_cast<char32_t>(0xE000 + k)) << k;
+        }
+    }
+}
+
+TEST(SymbolCharacters, Utf8OfEachLength) {
+    const struct {
+        int k;
+        const char* utf8;
+    } cases[] = {{66, "A"}, {89, "\xCE\xA9"}, {0, "\xE2\x96\xA0"}, {23, "\xF0\x9F\x9E\x91"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SymbolText(c.k), c.utf8) << c.k;
+    EXPECT_THROW(SymbolCharacter(kSymbolCount), std::out_of_range);
 }
 
 class SheetTest : public ::testing::Test {

@@ -14,13 +14,13 @@
 #include "ChartPages.h"
 #include "SymbolFont.h"
 #include "engine/SymbolSheet.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/TPicture.h"
 #include "test_files.h"
+#include "threads/KeyBuilder.h"
 
 namespace brodix::print {
 namespace {
@@ -56,7 +56,7 @@ const TBitmap& Sheet() {
 
 Document Pdf(const Census& census, const PdfOptions& options = {},
              const std::string& name = "/pictures/rose.bmp") {
-    const PatternKey key = BuildPatternKey(census, nullptr, {});
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
     const std::string bytes = MakePatternPdf({census, &Sheet(), key, name}, options);
     // The document takes the bytes over.
     poppler::byte_array data(bytes.begin(), bytes.end());
@@ -253,19 +253,29 @@ TEST(PatternPdfTest, SymbolTracingKeepsTheInkInsideTheFrame) {
     EXPECT_TRUE(detail::TraceSymbol(sheet, 11).empty());
 }
 
-TEST(PatternPdfTest, UnwritableFileRaisesTheCreationErrorAndLeavesNothing) {
+TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
     testing::TempDir folder;
     const Census census = MakeCensus(2, 2, 1, [](int, int) { return 0; });
-    const PatternKey key = BuildPatternKey(census, nullptr, {});
-    const std::string name = folder / "missing/rose.pdf";
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+    const std::string missing = folder / "missing/rose.pdf";
     try {
-        SavePatternPdf(name, {census, &Sheet(), key, "rose.bmp"}, {});
+        SavePatternPdf(missing, {census, &Sheet(), key, "rose.bmp"}, {});
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
-        EXPECT_EQ(std::string(error.what()), "ファイル " + name + " を作成できません");
+        EXPECT_EQ(std::string(error.what()), "ファイル " + missing + " を作成できません");
     }
+    EXPECT_TRUE(folder.Files().empty());
+
+    // A disk that fills up part way through: the old file stays whole, no part file is left.
     const std::string written = folder / "rose.pdf";
     testing::WriteFileBytes(written, {'o', 'l', 'd'});
+    {
+        const testing::FileSizeLimit full(1024);
+        EXPECT_THROW(SavePatternPdf(written, {census, &Sheet(), key, "rose.bmp"}, {}), EWriteError);
+    }
+    EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.pdf"});
+    EXPECT_EQ(testing::ReadFileBytes(written), (testing::Bytes{'o', 'l', 'd'}));
+
     SavePatternPdf(written, {census, &Sheet(), key, "rose.bmp"}, {});
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.pdf"});
     const auto bytes = testing::ReadFileBytes(written);

@@ -330,5 +330,12 @@ TEST(SysColor, StandardSchemeValues) {
     EXPECT_EQ(SysColor(200), clBlack);
 }
 
+TEST(HexRgb, RedFirstAndBack) {
+    EXPECT_EQ(HexRgb(RGB(0xFF, 0x80, 0x0A)), "FF800A");
+    EXPECT_EQ(ParseHexRgb("ff800a"), RGB(0xFF, 0x80, 0x0A));
+    for (const char* bad : {"", "#FF800A", "FF800", "FF800A0", "FF 80A", "GG800A"})
+        EXPECT_EQ(ParseHexRgb(bad), std::nullopt) << bad;
+}
+
 }  // namespace
 }  // namespace brodix

@@ -2,7 +2,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 
+#include "engine/Census.h"
 #include "photo_files.h"
 #include "ui/ImageMenu.h"
 #include "ui_test_support.h"
@@ -57,6 +59,51 @@ TEST_F(OpenAnyPictureTest, APhotoIsFittedIntoBothImagesAndMakeRunsOnce) {
     EXPECT_EQ(makes, 1);
     EXPECT_EQ(Main().Image1.Picture().Width(), 200);
     EXPECT_EQ(Main().Image2.Picture().Height(), 150);
+}
+
+// Save OXS... writes the chart of the last Make; opened again, it gives the same chart.
+TEST_F(OpenAnyPictureTest, AChartSavedAsOxsOpensAsTheSameChart) {
+    Main().SaveOxsClick(nullptr);  // before any Make: no dialog, nothing written
+    EXPECT_TRUE(shell.requests.empty());
+    Load(Picture("flower.bmp", 30, 20));
+    const Census before = *Main().StoredWorkspace().LastCensus();
+    shell.Answer(folder / "flower");
+    Main().SaveOxsClick(nullptr);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    ASSERT_EQ(shell.requests[1].filters.size(), 1u);
+    EXPECT_EQ(shell.requests[1].filters[0].pattern, "*.oxs");
+
+    Load(Picture("other.bmp", 5, 5));
+    Open(folder / "flower.oxs");
+    EXPECT_EQ(shell.exceptionMessages, std::vector<std::string>{});
+    EXPECT_EQ(makes, 3);
+    const Census& after = *Main().StoredWorkspace().LastCensus();
+    EXPECT_EQ(after.width, 30);
+    EXPECT_EQ(after.stitches, before.stitches);
+    ASSERT_EQ(after.palette.size(), before.palette.size());
+    for (std::size_t i = 0; i < after.palette.size(); ++i)
+        EXPECT_EQ(after.palette[i].color, before.palette[i].color) << i;
+    EXPECT_TRUE(Main().StsBar->currentMessage().isEmpty());
+}
+
+// An OXS chart is never fitted, even far under the stitch size, and what it cannot show is told
+// in the status text after Make.
+TEST_F(OpenAnyPictureTest, AnOxsChartKeepsItsOwnSizeAndTellsWhatWasLeftOut) {
+    const std::string chart = R"(<?xml version="1.0"?>
+<chart><properties chartwidth="3" chartheight="2"/>
+<palette><palette_item index="0" color="FFFFFF"/><palette_item index="1" color="102030"/></palette>
+<fullstitches><stitch x="2" y="1" palindex="1"/></fullstitches>
+<backstitches><backstitch x1="0" y1="0" x2="1" y2="1" palindex="1"/></backstitches></chart>)";
+    const std::string path = folder / "tiny.oxs";
+    testing::WriteFileBytes(path, testing::Bytes(chart.begin(), chart.end()));
+    Open(path);
+    EXPECT_NE(shell.requests[0].filters[0].pattern.find("*.oxs"), std::string::npos);
+    EXPECT_EQ(shell.exceptionMessages, std::vector<std::string>{});
+    EXPECT_EQ(makes, 1);
+    EXPECT_EQ(Main().Image1.Picture().Width(), 3);
+    EXPECT_EQ(Main().Image1.Picture().Bitmap().GetPixel(2, 1), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(Main().StsBar->currentMessage().toStdString(),
+              path + ": only full stitches can be charted; left out 1 backstitch.");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
     EXPECT_TRUE(Entry(menu, {"Threads", "None"})->isChecked());
 
     Trigger({"Threads", "DMC"});
-    ASSERT_TRUE(patterns.Catalogue().has_value());
+    ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
     EXPECT_EQ(patterns.LegendTooltip(1), "B5200 Snow White\nΔE00 0.0\n6 stitches, 1 skein");
     EXPECT_EQ(patterns.LegendTooltip(16).rfind("310 Black\n", 0), 0u);
     EXPECT_EQ(patterns.LegendTooltip(31), "");  // below the last row
@@ -96,11 +96,11 @@ TEST_F(PatternMenuTest, OptionsRerunMakeWhenAutoMakeIsTicked) {
     Trigger({"Threads", "DMC"});
     Trigger({"Snap to threads"});
     const int before = makes;
-    EXPECT_FALSE(Main().Patterns().Options().snapColours.empty());
+    EXPECT_FALSE(threads::MakeOptionsOf(Main().PatternChoices()).snapColours.empty());
     EXPECT_EQ(Main().Patterns().Key().rows.front().deltaE, 0.0);  // drawn in thread colours
     Trigger({"Threads", "None"});  // snapping stops with the catalogue
     EXPECT_EQ(makes, before + 1);
-    EXPECT_TRUE(Main().Patterns().Options().snapColours.empty());
+    EXPECT_TRUE(threads::MakeOptionsOf(Main().PatternChoices()).snapColours.empty());
 }
 
 TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {
@@ -112,8 +112,8 @@ TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {
     ASSERT_EQ(shell.exceptionMessages.size(), 1u);
     EXPECT_EQ(shell.exceptionMessages[0].rfind("Thread catalogue " + bad + ", line 1: ", 0), 0u)
         << shell.exceptionMessages[0];
-    ASSERT_TRUE(Main().Patterns().Catalogue().has_value());
-    EXPECT_EQ(Main().Patterns().Catalogue()->title, "DMC");
+    ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
+    EXPECT_EQ(Main().PatternChoices().catalogue->title, "DMC");
     EXPECT_EQ(shell.requests.back().filters.front().pattern, "*.xml *.gpl");
 }
 

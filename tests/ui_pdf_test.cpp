@@ -4,6 +4,11 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <poppler-document.h>
+#include <poppler-page.h>
+
+#include <memory>
+
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PdfSave.h"
@@ -21,8 +26,10 @@ TEST_F(PdfSaveTest, LegendAndChartOfferSavePdfInTheirMenu) {
         EXPECT_EQ(Main().ViewOf(*image)->contextMenuPolicy(), Qt::CustomContextMenu);
     QMenu menu;
     FillImageMenu(menu, Main());
-    ASSERT_FALSE(menu.actions().empty());
-    EXPECT_EQ(menu.actions().back()->text(), QStringLiteral("Save PDF..."));
+    const auto actions = menu.actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions[actions.size() - 2]->text(), QStringLiteral("Save PDF..."));
+    EXPECT_EQ(actions.back()->text(), QStringLiteral("Save OXS..."));
 }
 
 TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
@@ -37,7 +44,7 @@ TEST_F(PdfSaveTest, TheMenuKeyOnAnyControlOpensTheMenu) {
                           Main().BTN_MAKE->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(Main().BTN_MAKE, &key);
     QApplication::processEvents();  // the check runs now even when no menu opened
-    EXPECT_EQ(shown, QStringLiteral("Save PDF..."));
+    EXPECT_EQ(shown, QStringLiteral("Save OXS..."));
 }
 
 TEST_F(PdfSaveTest, WritesThePdfUnderTheChosenNameWithItsDefaultExtension) {
@@ -70,6 +77,36 @@ TEST_F(PdfSaveTest, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays) {
     EXPECT_EQ(shell.exceptionMessages[0],
               "ファイル " + folder / "file/rose.pdf" + " を作成できません.");
     EXPECT_EQ(ReadFileBytes(folder / "file"), testing::Bytes{1});
+}
+
+// The words on a PDF's cover, as poppler reads them.
+std::string CoverText(const std::string& path) {
+    const std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(path));
+    if (!pdf || pdf->pages() == 0)
+        return {};
+    const poppler::byte_array text =
+        std::unique_ptr<poppler::page>(pdf->create_page(0))->text().to_utf8();
+    return {text.begin(), text.end()};
+}
+
+TEST_F(PdfSaveTest, TheCoverNamesThePictureOfTheLastMakeHoweverItCame) {
+    Load(Picture("first.bmp", 20, 10));
+    const std::string second = Picture("holiday.bmp", 30, 12);
+    QMenu menu;
+    FillImageMenu(menu, Main());
+    for (QAction* action : menu.actions()) {
+        if (action->text() == QStringLiteral("Open Any Picture...")) {
+            shell.Answer(second);
+            action->trigger();
+        }
+    }
+    ASSERT_EQ(makes, 2);
+    shell.Answer(folder / "pattern.pdf");
+    Main().SavePdfClick(nullptr);
+    ASSERT_TRUE(shell.exceptionMessages.empty()) << shell.exceptionMessages[0];
+    const std::string cover = CoverText(folder / "pattern.pdf");
+    EXPECT_NE(cover.find("holiday.bmp"), std::string::npos) << cover;
+    EXPECT_EQ(cover.find("first.bmp"), std::string::npos);
 }
 
 }  // namespace

@@ -136,8 +136,10 @@ TEST_F(WidgetsTest, GuardShowsEveryKindOfFailureOnceWithItsDot) {
     Guard(shell, nullptr, [] { throw std::runtime_error("disk full"); });
     Guard(shell, nullptr, [] { throw EReadError(msg::kReadError); });
     Guard(shell, nullptr, [] {});
+    Guard(shell, nullptr, [] { throw 42; });  // no text of its own: never an empty box
     const std::vector<std::string> expected = {"'' は整数ではありません.", "disk full.",
-                                               std::string(msg::kReadError) + "."};
+                                               std::string(msg::kReadError) + ".",
+                                               std::string(kUnknownFailure) + "."};
     EXPECT_EQ(shell.exceptionMessages, expected);
 }
 

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/SymbolSheet.h"
+
 namespace brodix {
 
 namespace {
@@ -141,74 +143,6 @@ const Letter kLetters[] = {
     {"m", {".....", ".....", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"}},
 };
 
-// The sheet in cell order. A rule combines parts from left to right: "+" adds, "-" removes
-// and "&" keeps only what both have. A part may be turned: ":v" flips it top to bottom, ":h"
-// left to right, ":t" mirrors it on the main diagonal, in the order written.
-const char* const kSymbols[] = {
-    // Bold shapes, strongest first.
-    "square", "box", "ball", "circle", "wedge", "peak", "gem", "kite", "plus", "cross",
-    "wedge:v", "peak:v", "bar", "bar:t", "dot", "wedge:t", "wedge:th", "peak:t", "peak:th", "hair",
-    "saltire", "slash", "slash:h", "block - core", "ball - pip", "cell", "twin", "twin:t", "glass",
-    "glass:t", "heart", "star", "checks", "arrow", "arrow:v", "arrow:t", "arrow:th", "tee",
-    "tee:v", "tee:t", "tee:th", "ell", "ell:h", "ell:v", "ell:hv", "house", "moon", "moon:h",
-    "moon:t", "moon:tv", "corners", "stripes", "stripes:t", "triple", "triple:t", "chevron",
-    "chevron:v", "chevron:t", "chevron:th", "hook", "hook:h", "dice2", "dice3", "dice4",
-    "dice5", "core",
-    // Letters, digits and signs that no shape or other letter resembles.
-    "A", "C", "E", "H", "J", "K", "V", "W", "X", "Y", "1", "2", "3", "4", "6", "7",
-    "9", "#", "$", "%", "&", "@", "*", "Omega", "Pi", "lambda", "a", "b", "d", "k",
-    "r", "t", "u", "m",
-    // Outlines half or partly filled.
-    "block & top + frame", "block & top:v + frame", "block & top:t + frame",
-    "block & top:th + frame", "block & diag + frame", "block & diag:h + frame",
-    "block & diag:v + frame", "block & diag:hv + frame", "ball & top + circle",
-    "ball & top:v + circle", "ball & top:t + circle", "ball & top:th + circle",
-    "gem & top + kite", "gem & top:v + kite", "gem & top:t + kite", "gem & top:th + kite",
-    "block & quarter + frame", "block & quarter:h + frame", "block & quarter:v + frame",
-    "block & quarter:hv + frame", "ball & quarter + circle", "ball & quarter:h + circle",
-    "ball & quarter:v + circle", "ball & quarter:hv + circle",
-    // Outlines with a mark inside.
-    "frame + dot", "circle + dot", "kite + spark", "frame + core", "circle + pip",
-    "frame + hair", "circle + hair", "kite + hair", "frame + saltire", "saltire & ball + circle",
-    "frame + cell", "circle + loop", "frame + slash", "frame + slash:h", "slash & ball + circle",
-    "slash:h & ball + circle", "frame + bar", "frame + bar:t", "bar & ball + circle",
-    "bar:t & ball + circle",
-    // Solid shapes with a mark cut out.
-    "block - dot", "ball - dot", "gem - dot", "block - hair", "ball - hair", "gem - hair",
-    "block - saltire", "ball - saltire", "block - cell", "ball - loop", "block - slash",
-    "block - slash:h", "ball - slash", "ball - slash:h", "plus - dot", "cross - dot",
-    "square - dot", "square - hair", "square - saltire", "heart - dot", "star - dot",
-    "house - dot", "wedge - dot", "wedge:v - dot",
-    // Outlines filled with a pattern, and solid shapes striped white.
-    "block & rows + frame", "block & rows:t + frame", "block & waves + frame",
-    "block & waves:h + frame", "ball & rows + circle", "ball & rows:t + circle",
-    "ball & waves + circle", "ball & waves:h + circle", "gem & rows + kite",
-    "gem & rows:t + kite", "block - checks", "waves", "waves:h", "block - rows", "block - rows:t",
-    "ball - rows", "ball - rows:t", "gem - rows", "gem - rows:t",
-    // Solid pieces: half discs and corner triangles.
-    "ball & top", "ball & top:v", "ball & top:t", "ball & top:th", "block & diag",
-    "block & diag:h", "block & diag:v", "block & diag:hv",
-    // Lines crossing.
-    "hair + saltire", "cross + hair", "plus + saltire", "hair - core", "saltire - core",
-    // Shapes between bars.
-    "edge + dot", "edge:t + dot", "hair & core + edge", "hair & core + edge:t", "edge + cell",
-    "edge:t + cell", "edge + mid", "edge:t + mid:t", "edge + core", "edge:t + core",
-    "corners + dot", "corners + cell", "hair & core + corners", "saltire & core + corners",
-    // Framed dice.
-    "frame + dice2", "frame + dice3", "frame + dice4", "frame + dice5", "frame + dice2:h",
-    "frame + dice3:h",
-    // Pairs of dots, and the tall triangle.
-    "pair", "pair:t", "pair + mid", "pair:t + mid:t", "block - pair", "block - pair:t", "ball - pair",
-    "ball - pair:t", "edge:t + pair", "edge + pair:t", "tent + dot:v", "pyramid & top:t + tent",
-    "pyramid & top:th + tent", "tent + mid:v",
-    // More marks between bars, and striped triangles.
-    "saltire & core + edge", "saltire & core + edge:t", "corners + core", "wedge - rows",
-    "wedge:v - rows", "ball - bar", "ball - bar:t", "gem - bar", "gem - bar:t",
-    "ball & diag + circle", "ball & diag:h + circle", "ball & diag:v + circle",
-    "ball & diag:hv + circle", "frame + hair + saltire", "hair + saltire & ball + circle",
-    "block - hair - saltire", "house:v", "ball & diag", "ball & diag:h", "ball & diag:v",
-    "ball & diag:hv",
-};
 // clang-format on
 
 Glyph FromRows(const char* name, const char* const* rows, int width, int height, int left,
@@ -305,15 +239,11 @@ class Designs {
 
 }  // namespace
 
-std::vector<Glyph> SymbolGlyphs(int count) {
-    if (count > static_cast<int>(std::size(kSymbols))) {
-        throw std::logic_error("the designs have " + std::to_string(std::size(kSymbols)) +
-                               " symbols, the sheet needs " + std::to_string(count));
-    }
+std::vector<Glyph> SymbolGlyphs() {
     const Designs designs;
     std::vector<Glyph> glyphs;
-    for (int k = 0; k < count; ++k)
-        glyphs.push_back(designs.Evaluate(kSymbols[k]));
+    for (const SheetSymbol& symbol : SheetSymbols())
+        glyphs.push_back(designs.Evaluate(symbol.design));
     return glyphs;
 }
 

@@ -10,9 +10,12 @@ namespace brodix {
 inline constexpr int kGlyphSize = 9;
 using Glyph = std::bitset<kGlyphSize * kGlyphSize>;
 
-// The sheet's symbols in cell order: bold simple shapes first (a picture with few colours gets
-// only these), then letters, digits and signs, then shapes combined. Throws std::logic_error
-// when the design tables are malformed or hold fewer symbols than the sheet has cells.
-std::vector<Glyph> SymbolGlyphs(int count);
+// The sheet's symbols in cell order, drawn from the designs that SheetSymbols() lists: bold
+// simple shapes first (a picture with few colours gets only these), then letters, digits and
+// signs, then shapes combined. A rule combines parts from left to right: "+" adds, "-" removes
+// and "&" keeps only what both have. A part may be turned: ":v" flips it top to bottom, ":h"
+// left to right, ":t" mirrors it on the main diagonal, in the order written. Throws
+// std::logic_error when a design or a rule is malformed.
+std::vector<Glyph> SymbolGlyphs();
 
 }  // namespace brodix

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<Glyph> glyphs = SymbolGlyphs(kSymbolCount);
+        const std::vector<Glyph> glyphs = SymbolGlyphs();
         // A display-format sheet is saved at 32 bits, so each cell copies as plain rows.
         TBitmap sheet;
         sheet.SetWidth(kSymbolSheetWidth);

@@ -19,15 +19,18 @@
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
+#include "export/OxsPattern.h"
 #include "export/SavePattern.h"
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
-#include "print/KeyBuilder.h"
 #include "print/PatternPdf.h"
-#include "print/ThreadCatalogue.h"
 #include "raster/Exceptions.h"
 #include "raster/FileName.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
+#include "threads/KeyBuilder.h"
+#include "threads/PatternSettings.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix {
 
@@ -74,20 +77,48 @@ class ListWriter {
     int m_error = 0;
 };
 
+std::string LoweredExtension(const std::string& fileName) {
+    std::string ext = ExtensionPart(fileName);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
 // With --fit every picture goes through the photo reader. Without it, only a file named .png,
 // .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
 bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
     if (options.photo.fit)
         return true;
-    std::string ext = ExtensionPart(picture);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string ext = LoweredExtension(picture);
     if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
         return false;
     std::uint8_t head[8] = {};
     std::ifstream in(picture, std::ios::binary);
     in.read(reinterpret_cast<char*>(head), sizeof head);
     return IsPhotoData({head, static_cast<std::size_t>(in.gcount())});
+}
+
+// A chart of another program: told by its contents, or by its name, so that a damaged one is
+// reported with its reason.
+bool ReadsAsOxs(const std::string& picture) {
+    return LoweredExtension(picture) == ".oxs" || IsOxsFile(picture);
+}
+
+void ReadPicture(const BatchOptions& options, const std::string& picture, Workspace& workspace) {
+    if (ReadsAsOxs(picture)) {
+        OxsPicture chart = ReadOxsFile(picture);
+        if (!chart.message.empty())
+            std::cerr << chart.message << '\n';
+        // Without --fit, a chart keeps its own size; fitted, it is read again as a picture.
+        if (!options.photo.fit) {
+            workspace.TakePicture(std::move(chart.picture), picture);
+            return;
+        }
+    }
+    if (ReadsAsPhoto(options, picture))
+        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
+    else
+        workspace.LoadPicture(picture);
 }
 
 void Progress(bool shown, const std::string& text) {
@@ -98,42 +129,29 @@ void Progress(bool shown, const std::string& text) {
 constexpr const char* kDefaultThreads = "dmc";
 
 // The catalogue the options name; without --threads, the one titled DMC when it is found.
-// Looked for only when the key, the PDF or --snap needs it, or when --threads names one (so that a
-// wrong name is reported however it is used).
-std::optional<print::ThreadCatalogue> Catalogue(const BatchOptions& options) {
-    if (options.key == KeyFormat::None && !options.snap && options.threads.empty() &&
-        options.pdf.empty())
+// Looked for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names
+// one (so that a wrong name is reported however it is used).
+std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
+    if (options.key == KeyFormat::None && !options.pattern.snap && options.threads.empty() &&
+        options.pdf.empty() && options.oxs.empty())
         return std::nullopt;
-    const std::vector<std::string> folders = print::CatalogueFolders();
-    std::optional<print::ThreadCatalogue> catalogue;
+    const std::vector<std::string> folders = threads::CatalogueFolders();
+    std::optional<threads::ThreadCatalogue> catalogue;
     if (options.threads.empty()) {
-        catalogue = print::FindCatalogueByTitle(kDefaultThreads, folders);
+        catalogue = threads::FindCatalogueByTitle(kDefaultThreads, folders);
     } else if (options.threads != "none") {
-        catalogue = print::ChooseCatalogue(options.threads, folders);
+        catalogue = threads::ChooseCatalogue(options.threads, folders);
     }
-    if (options.snap && !catalogue)
-        throw print::ECatalogueError("--snap needs a thread catalogue, and none was found");
+    if (options.pattern.snap && !catalogue)
+        throw threads::ECatalogueError("--snap needs a thread catalogue, and none was found");
     return catalogue;
 }
 
-MakeOptions MakeOptionsOf(const BatchOptions& options,
-                          const std::optional<print::ThreadCatalogue>& catalogue) {
-    MakeOptions make;
-    if (options.snap && catalogue)
-        make.snapColours = catalogue->Colours();
-    make.clean = options.clean;
-    make.minStitches = options.minStitches;
-    make.maxColours = options.maxColours;
-    return make;
-}
-
 // Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Census& census, const print::PatternKey& key,
-                    const TImage& symbols, const std::string& picture) {
+std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
+                    const threads::PatternKey& key) {
     const std::string fileName = FullPath(options.pdf);
-    const print::PdfSources sources{
-        census, dynamic_cast<const TBitmap*>(symbols.Picture().Graphic()), key, picture};
-    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    print::SavePatternPdf(fileName, print::PdfSourcesOf(workspace, key), options.pdfOptions);
     return fileName;
 }
 
@@ -150,7 +168,7 @@ int RunBatch(const BatchOptions& options) {
         workspace.LoadSymbolSheet(sheet);
         // The window's sheet is always a .bmp; one named otherwise may load as another kind of
         // picture, which has no cells to copy and would stop every Make.
-        if (dynamic_cast<const TBitmap*>(workspace.symbols.Picture().Graphic()) == nullptr) {
+        if (workspace.SymbolSheet() == nullptr) {
             workspace.symbols.Picture().SetGraphic(nullptr);
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
@@ -162,20 +180,18 @@ int RunBatch(const BatchOptions& options) {
         workspace.ReadBlankCell();
         const std::string name =
             options.name.empty() ? std::string() : SaveDialogName(options.name);
-        const std::optional<print::ThreadCatalogue> catalogue = Catalogue(options);
+        threads::PatternSettings settings = options.pattern;
+        settings.catalogue = Catalogue(options);
 
         const std::string picture = FullPath(options.picture);
         Progress(progress, "Loading " + picture);
-        if (ReadsAsPhoto(options, picture))
-            workspace.TakePicture(ReadPhotoFile(picture, options.photo));
-        else
-            workspace.LoadPicture(picture);
+        ReadPicture(options, picture, workspace);
 
         HeadlessControls controls;
         RecordingSink messages;
         Progress(progress, "Making...");
         if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
-                           MakeOptionsOf(options, catalogue)) == MakeResult::Refused) {
+                           threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
             std::cerr << messages.Title() << '\n' << LineBreaksForDisplay(messages.Text()) << '\n';
             return kExitRefused;
         }
@@ -191,14 +207,20 @@ int RunBatch(const BatchOptions& options) {
             SavePattern(name, workspace, controls.Captions(),
                         [&list](const std::string& written) { list.Add(written); });
         }
-        const print::PatternKey key = print::BuildPatternKey(
-            census, catalogue ? &*catalogue : nullptr, {options.fabricCount, options.strands});
+        const threads::PatternKey key = threads::KeyOf(census, settings);
         if (!options.pdf.empty()) {
             Progress(progress, "Writing " + FullPath(options.pdf));
-            list.Add(SavePdf(options, census, key, workspace.symbols, picture));
+            list.Add(SavePdf(options, workspace, key));
+        }
+        if (!options.oxs.empty()) {
+            const std::string oxs = FullPath(options.oxs);
+            Progress(progress, "Writing " + oxs);
+            SaveOxs(oxs, OxsSourcesOf(workspace, key));
+            list.Add(oxs);
         }
         if (options.key != KeyFormat::None) {
-            std::cout << (options.key == KeyFormat::Csv ? print::KeyCsv(key) : print::KeyTable(key))
+            std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
+                                                        : threads::KeyTable(key))
                       << std::flush;
         }
         return list.Report() ? kExitDone : kExitFailed;

@@ -7,6 +7,7 @@
 #include "engine/ReduceColor.h"
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
+#include "threads/PatternSettings.h"
 
 namespace brodix {
 
@@ -20,13 +21,9 @@ struct BatchOptions {
     bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string threads;  // a catalogue's title or path; empty: dmc when found; "none": none
-    double fabricCount = 14.0;
-    int strands = 2;
+    // Floss, snap, clean, merge and budget; the catalogue is looked up from threads when run.
+    threads::PatternSettings pattern;
     KeyFormat key = KeyFormat::None;
-    bool snap = false;
-    bool clean = false;
-    int minStitches = 0;
-    int maxColours = 0;
     std::string symbolSheet;  // empty: the sheet beside the program
     std::string picture;
     // --fit and --background: how a PNG, JPEG or GIF picture (with --fit, any picture) is read.
@@ -35,6 +32,8 @@ struct BatchOptions {
     // The printed pattern: written when pdf is not empty.
     std::string pdf;
     print::PdfOptions pdfOptions;
+    // The pattern for other cross-stitch programs: written when oxs is not empty.
+    std::string oxs;
 };
 
 // A command line that cannot be run: the reason, shown above the usage text.
@@ -45,8 +44,8 @@ class UsageError : public std::runtime_error {
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
 // missing or unknown level, a number out of its range, a missing or surplus argument, or a NAME
-// that names no file. NAME may be left out when --pdf names the file to write or --key asks
-// for the key alone.
+// that names no file. NAME may be left out when --pdf or --oxs names the file to write or --key
+// asks for the key alone.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.
@@ -60,12 +59,9 @@ std::string FullPath(const std::string& typed);
 // default extension ".bmp" added when the name has no extension.
 std::string SaveDialogName(const std::string& typed);
 
-// "WxH" or "N" (N x N), each side 1 to kMaxStitches; raises UsageError otherwise.
+// "WxH" or "N" (N x N), each side 1 to kMaxStitchesPerSide; raises UsageError otherwise.
 StitchSize ParseFit(const std::string& value);
 // "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
 TColor ParseBackground(const std::string& value);
-
-std::string UsageText();
-std::string HelpText();
 
 }  // namespace brodix

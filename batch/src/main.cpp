@@ -8,6 +8,7 @@
 
 #include "BatchRun.h"
 #include "CommandLine.h"
+#include "OptionTable.h"
 #include "raster/FileIO.h"
 
 namespace {

@@ -6,16 +6,36 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <mutex>
+#include <string>
+
+#include "raster/Exceptions.h"
 
 namespace brodix {
 
 namespace {
+
+// Little CMS reports its failures through a handler, not through its return values alone; the
+// last text it gave is kept so that a failure says what Little CMS said.
+std::mutex g_cmsErrorMutex;
+std::string g_cmsError;
+
+void KeepCmsError(cmsContext, cmsUInt32Number, const char* text) {
+    const std::lock_guard<std::mutex> lock(g_cmsErrorMutex);
+    g_cmsError = text != nullptr ? text : "";
+}
+
+std::string LastCmsError() {
+    const std::lock_guard<std::mutex> lock(g_cmsErrorMutex);
+    return g_cmsError.empty() ? std::string("no reason given") : g_cmsError;
+}
 
 // One sRGB-to-XYZ transform for the program's life. Without a cache and without optimisation
 // it is exact for every input and may be used from any thread.
 class SrgbToXyz {
   public:
     SrgbToXyz() {
+        cmsSetLogErrorHandler(KeepCmsError);
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();
         cmsHPROFILE xyz = cmsCreateXYZProfile();
         m_transform =
@@ -47,8 +67,10 @@ class SrgbToXyz {
             rgb[3 * i + 2] = BlueOf(c);
         }
         std::vector<cmsCIEXYZ> xyz(colours.size());
-        if (m_transform == nullptr)
-            throw std::bad_alloc();
+        if (m_transform == nullptr) {
+            throw Exception("Little CMS cannot make the sRGB to CIELAB transform: " +
+                            LastCmsError());
+        }
         cmsDoTransform(m_transform, rgb.data(), xyz.data(),
                        static_cast<cmsUInt32Number>(colours.size()));
         std::vector<LabColour> labs(colours.size());

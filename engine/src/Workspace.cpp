@@ -11,6 +11,7 @@ Workspace::Workspace() {
 
 void Workspace::LoadPicture(const std::string& fileName) {
     picture.Picture().LoadFromFile(fileName);
+    m_pictureName = fileName;  // Make reads picture, even should preview fail
     preview.Picture().LoadFromFile(fileName);
 }
 
@@ -18,9 +19,14 @@ void Workspace::LoadSymbolSheet(const std::string& fileName) {
     symbols.Picture().LoadFromFile(fileName);
 }
 
-void Workspace::TakePicture(std::unique_ptr<TBitmap> bitmap) {
+void Workspace::TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName) {
     picture.Picture().SetGraphic(bitmap.get());
     preview.Picture().Adopt(std::move(bitmap));
+    m_pictureName = fileName;
+}
+
+const TBitmap* Workspace::SymbolSheet() const {
+    return dynamic_cast<const TBitmap*>(symbols.Picture().Graphic());
 }
 
 void Workspace::ReadBlankCell() {
@@ -45,8 +51,10 @@ MakeResult Workspace::Make(const LevelChoices& levels, const WorkspaceCaptions& 
     Census census;
     const MakeResult result = brodix::Make(targets, levels, options, &census);
     // After a refusal or without a picture nothing drawn changed, so the last census stands.
-    if (result == MakeResult::Done)
+    if (result == MakeResult::Done) {
         m_census = std::move(census);
+        m_censusPictureName = m_pictureName;
+    }
     return result;
 }
 

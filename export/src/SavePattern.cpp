@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/ChartGeometry.h"
+#include "engine/PageGrid.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -14,9 +15,7 @@ namespace brodix {
 
 namespace {
 
-// A printed page: 50 x 70 stitches under a 16-pixel band for its label.
-constexpr int kPageStitchesAcross = 50;
-constexpr int kPageStitchesDown = 70;
+// A page of the chart (engine/PageGrid.h) is saved under a 16-pixel band for its label.
 constexpr int kPageLabelBand = 16;
 // The legend's rows, at most 50 to a column, the columns one white pixel column apart.
 constexpr int kLegendRowsPerColumn = 50;
@@ -82,34 +81,20 @@ void SaveWholeChart(SaveSources& sources, const std::string& fileName, OutputWri
     writer.Save(fileName);
 }
 
-void SavePages(SaveSources& sources, const std::string& stem, const std::string& ext, int width,
-               int height, OutputWriter& writer) {
-    const int pagesAcross = (width - 1) / kPageStitchesAcross + 1;
-    const int pagesDown = (height - 1) / kPageStitchesDown + 1;
-    for (int i = 0; i < pagesAcross; ++i) {
-        int cols = kPageStitchesAcross;
-        if (i == pagesAcross - 1 && width % kPageStitchesAcross != 0) {
-            cols = width % kPageStitchesAcross;
-        }
-        for (int j = 0; j < pagesDown; ++j) {
-            int rows = kPageStitchesDown;
-            if (j == pagesDown - 1 && height % kPageStitchesDown != 0) {
-                rows = height % kPageStitchesDown;
-            }
-            const int areaWidth = ChartExtent(cols);
-            const int areaHeight = ChartExtent(rows);
-            TCanvas& page =
-                NewMonochromePicture(sources.scratch, areaWidth, areaHeight + kPageLabelBand);
-            const int left = i * kPageStitchesAcross * kCellPitch;
-            const int top = j * kPageStitchesDown * kCellPitch;
-            page.CopyRect(Rect(0, kPageLabelBand, areaWidth, areaHeight + kPageLabelBand),
-                          sources.chart.Canvas(),
-                          Rect(left, top, left + areaWidth, top + areaHeight));
-            const std::string column = std::to_string(i + 1);
-            const std::string row = std::to_string(j + 1);
-            page.TextOut(0, 0, "(" + column + "-" + row + ")");
-            writer.Save(stem + "_CS" + column + row + ext);
-        }
+void SavePages(SaveSources& sources, const std::string& stem, const std::string& ext,
+               const PageGrid& grid, OutputWriter& writer) {
+    for (const ChartPage& chartPage : grid.pages) {
+        const int areaWidth = ChartExtent(chartPage.cols);
+        const int areaHeight = ChartExtent(chartPage.rows);
+        TCanvas& page =
+            NewMonochromePicture(sources.scratch, areaWidth, areaHeight + kPageLabelBand);
+        const int left = chartPage.x0 * kCellPitch;
+        const int top = chartPage.y0 * kCellPitch;
+        page.CopyRect(Rect(0, kPageLabelBand, areaWidth, areaHeight + kPageLabelBand),
+                      sources.chart.Canvas(), Rect(left, top, left + areaWidth, top + areaHeight));
+        page.TextOut(0, 0, chartPage.Label());
+        writer.Save(stem + "_CS" + std::to_string(chartPage.column + 1) +
+                    std::to_string(chartPage.row + 1) + ext);
     }
 }
 
@@ -214,9 +199,8 @@ std::vector<std::string> SavePattern(const std::string& fileName, SaveSources& s
 
     OutputWriter writer(sources.scratch, onWritten);
     SaveWholeChart(sources, stem + "_CS" + parts.ext, writer);
-    if (width > kPageStitchesAcross || height > kPageStitchesDown) {
-        SavePages(sources, stem, parts.ext, width, height, writer);
-    }
+    if (const PageGrid grid = ChartPages(width, height); grid.pages.size() > 1)
+        SavePages(sources, stem, parts.ext, grid, writer);
     SaveLegend(sources, stem + "_color" + parts.ext, writer);
     SaveEnlarged(sources, stem + "_CSC" + parts.ext, writer);
     return std::move(writer).Written();

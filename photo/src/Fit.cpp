@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #define STB_IMAGE_RESIZE_STATIC
@@ -39,8 +40,9 @@ RgbImage ResizeLinear(const RgbImage& image, StitchSize size) {
                                                 out.rgb.data(), out.width, out.height, 0, 3,
                                                 STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
                                                 STBIR_FILTER_BOX, STBIR_COLORSPACE_SRGB, nullptr);
+    // stb fails only when it cannot allocate its work space; the reader names the file.
     if (!done)
-        throw EOutOfMemory(msg::kOutOfResources);
+        throw std::bad_alloc();
     return out;
 }
 

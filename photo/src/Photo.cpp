@@ -12,7 +12,7 @@ namespace brodix {
 
 namespace {
 
-enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp };
+enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp, Oxs };
 
 // The kind is told by the first bytes, whatever the name says: pictures from the web often
 // carry the wrong extension.
@@ -28,6 +28,8 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
         return PhotoKind::Gif;
     if (starts("BM", 2))
         return PhotoKind::Bmp;
+    if (IsOxsData(bytes))
+        return PhotoKind::Oxs;
     return PhotoKind::Unknown;
 }
 
@@ -68,13 +70,20 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
             return DecodeGif(bytes, options);
         case PhotoKind::Bmp:
             return DecodeBmp(bytes, options.maxPixels);
+        case PhotoKind::Oxs: {
+            // Read as a picture, a chart shows its full stitches alone; ReadOxs tells what else
+            // it held.
+            OxsLeftOut ignored;
+            return DecodeOxs(bytes, options.maxPixels, ignored);
+        }
         case PhotoKind::Unknown:
             break;
     }
     throw EInvalidGraphic(name + " is not a PNG, JPEG, GIF or BMP picture");
 }
 
-// The picture as a 24-bit bitmap stored bottom up, as a BMP file of it would be read.
+}  // namespace
+
 std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     BitmapLayout layout;
     layout.format = TPixelFormat::Direct24;
@@ -90,8 +99,6 @@ std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     }
     return bitmap;
 }
-
-}  // namespace
 
 bool IsPhotoData(std::span<const std::uint8_t> bytes) {
     const PhotoKind kind = KindOf(bytes);
@@ -120,18 +127,12 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
 
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name) {
-    try {
+    return NamingFailures(name, "picture", [&] {
         RgbImage image = Decode(bytes, options, name);
         if (options.fit)
             image = ResizeLinear(image, FittedSize(image.width, image.height, *options.fit));
         return ToBitmap(image);
-    } catch (const PhotoFailure& failure) {
-        if (failure.kind == PhotoFailure::Kind::TooLarge)
-            throw EOutOfResources(name + ": " + failure.reason);
-        throw EInvalidGraphic(name + ": " + failure.reason);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(name + ": not enough memory to read the picture");
-    }
+    });
 }
 
 std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoOptions& options) {

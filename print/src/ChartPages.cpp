@@ -13,9 +13,8 @@ constexpr double kRowBandMm = 8.0;   // row numbers and the centre arrow, left o
 constexpr double kTopBandMm = 5.0;   // page label, column numbers and the centre arrow
 constexpr double kNumberSize = 6.5;  // points
 constexpr double kLabelSize = 7.5;
-constexpr double kArrowMm = 1.6;    // length of a centre arrow
-constexpr double kTintShare = 0.3;  // how much of a stitch's colour its tinted cell shows
-constexpr double kGreyInk = 0.6;    // the neighbours' repeated cells
+constexpr double kArrowMm = 1.6;  // length of a centre arrow
+constexpr double kGreyInk = 0.6;  // the neighbours' repeated cells
 // Grid lines: every stitch, bold every 5, heavier every 10, counted from the chart's edges.
 constexpr double kThinLineMm = 0.08;
 constexpr double kBoldLineMm = 0.25;
@@ -27,7 +26,7 @@ bool IsBlank(const Census& census, int index) {
 
 // Light tints of the stitches' colours under the page's own cells, as one image of a pixel a
 // cell: one operation per page however many colours it holds.
-void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page,
+void DrawTints(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
                const ChartPlacement& at) {
     std::vector<std::uint32_t> tints(census.palette.size());
     for (std::size_t k = 0; k < tints.size(); ++k)
@@ -38,7 +37,7 @@ void DrawTints(PdfCanvas& pdf, const Census& census, const ChartPage& page,
 
 // The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one colour.
 void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                 const ChartPage& page, const ChartPlacement& at, TRect cells, double grey) {
+                 const PrintedPage& page, const ChartPlacement& at, TRect cells, double grey) {
     std::vector<cairo_glyph_t> glyphs;
     for (int y = cells.Top; y < cells.Bottom; ++y) {
         for (int x = cells.Left; x < cells.Right; ++x) {
@@ -63,7 +62,7 @@ double LineWidthAt(int stitchLine) {
 }
 
 // The grid over cols x rows cells from the page's corner, one stroke per line weight.
-void DrawGrid(PdfCanvas& pdf, const ChartPage& page, const ChartPlacement& at, int cols, int rows,
+void DrawGrid(PdfCanvas& pdf, const PrintedPage& page, const ChartPlacement& at, int cols, int rows,
               double grey) {
     cairo_t* cr = pdf.Context();
     pdf.SetGrey(grey);
@@ -99,7 +98,7 @@ void Arrow(cairo_t* cr, double tipX, double tipY, double baseX, double baseY) {
 
 // Absolute column and row numbers every 10 stitches, over and left of their stitch; arrows at
 // the centre column and row where they cross the page; the page's label in the corner.
-void DrawRulers(PdfCanvas& pdf, const Census& census, const ChartPage& page,
+void DrawRulers(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
                 const ChartPlacement& at) {
     cairo_t* cr = pdf.Context();
     pdf.SetGrey(0);
@@ -130,7 +129,8 @@ void DrawRulers(PdfCanvas& pdf, const Census& census, const ChartPage& page,
 }  // namespace
 
 ChartPlacement ChartPlacementOn(const PaperSize& paper) {
-    const double blockWidth = kRowBandMm + kChartCellMm * (kPageStitchesAcross + kOverlapStitches);
+    const double blockWidth =
+        kRowBandMm + kChartCellMm * (kChartPageSize.across + kOverlapStitches);
     ChartPlacement at;
     at.left = kChartMarginMm + (paper.width - 2 * kChartMarginMm - blockWidth) / 2 + kRowBandMm;
     at.top = kChartMarginMm + kTopBandMm;
@@ -138,7 +138,7 @@ ChartPlacement ChartPlacementOn(const PaperSize& paper) {
 }
 
 void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                   const ChartPage& page, ChartStyle style) {
+                   const PrintedPage& page, ChartStyle style) {
     const ChartPlacement at = ChartPlacementOn(pdf.Size());
     const int allCols = page.cols + page.extraCols;
     const int allRows = page.rows + page.extraRows;

@@ -27,6 +27,6 @@ ChartPlacement ChartPlacementOn(const PaperSize& paper);
 // Draws one chart page on the current page of pdf: its cells, grid, rulers, centre arrows and
 // label, with the neighbours' first columns and rows greyed.
 void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                   const ChartPage& page, ChartStyle style);
+                   const PrintedPage& page, ChartStyle style);
 
 }  // namespace brodix::print::detail

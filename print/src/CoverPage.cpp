@@ -5,6 +5,7 @@
 #include <string>
 
 #include "raster/FileName.h"
+#include "threads/KeyBuilder.h"
 
 namespace brodix::print::detail {
 
@@ -17,21 +18,16 @@ constexpr double kInfoSize = 10.0;
 constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
 
-std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 std::string FinishedSize(const Census& census, double fabricCount) {
     if (!(fabricCount > 0))
         return "";
     const double wide = census.width / fabricCount;  // inches
     const double high = census.height / fabricCount;
     const bool whole = fabricCount == static_cast<int>(fabricCount);
-    return "Finished size on " + Fixed(fabricCount, whole ? 0 : 1) +
-           "-count fabric: " + Fixed(wide * 2.54, 1) + " x " + Fixed(high * 2.54, 1) + " cm (" +
-           Fixed(wide, 1) + " x " + Fixed(high, 1) + " in)";
+    return "Finished size on " + threads::Fixed(fabricCount, whole ? 0 : 1) +
+           "-count fabric: " + threads::Fixed(wide * 2.54, 1) + " x " +
+           threads::Fixed(high * 2.54, 1) + " cm (" + threads::Fixed(wide, 1) + " x " +
+           threads::Fixed(high, 1) + " in)";
 }
 
 // The reduced picture, one block per stitch, never smoothed.
@@ -45,12 +41,12 @@ void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width)
 }
 
 // One box per chart page, laid out as the pages lie, with the stitches it covers.
-void DrawPageMap(PdfCanvas& pdf, const PageGrid& grid, double top) {
+void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top) {
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
     const double left = (pdf.Size().width - width * grid.across) / 2;
     cairo_set_line_width(cr, 0.3);
-    for (const ChartPage& page : grid.pages) {
+    for (const PrintedPage& page : grid.pages) {
         const double x = left + width * page.column;
         const double y = top + kMapBoxHeightMm * page.row;
         pdf.SetGrey(0);
@@ -69,7 +65,7 @@ void DrawPageMap(PdfCanvas& pdf, const PageGrid& grid, double top) {
 
 }  // namespace
 
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PageGrid& grid) {
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
@@ -95,10 +91,11 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PageGrid& gr
         y += kLineMm;
     }
     y += 4;
-    pdf.Text(
-        kMarginMm, y,
-        "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most 50 x 70 stitches",
-        kInfoSize);
+    pdf.Text(kMarginMm, y,
+             "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +
+                 std::to_string(kChartPageSize.across) + " x " +
+                 std::to_string(kChartPageSize.down) + " stitches",
+             kInfoSize);
     y += 4;
     DrawPageMap(pdf, grid, y);
 }

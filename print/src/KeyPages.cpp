@@ -6,16 +6,19 @@
 #include <vector>
 
 #include "ChartPages.h"
-#include "print/KeyBuilder.h"
+#include "threads/KeyBuilder.h"
 
 namespace brodix::print::detail {
 
 namespace {
 
+using threads::FlossModel;
+using threads::KeyRow;
+using threads::PatternKey;
+
 constexpr double kMarginMm = 12.0;
 constexpr double kRowMm = 4.4;
 constexpr double kTextSize = 7.5;
-constexpr double kTintShare = 0.3;
 
 // Column positions from the left margin: left edges, or right edges for numbers.
 struct Columns {
@@ -32,19 +35,6 @@ struct Columns {
     double skeins = 159.0;    // right
     double note = 162.0;
 };
-
-std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-std::string Hex(TColor color) {
-    char text[16];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
-                  (color >> 16) & 0xFF);
-    return text;
-}
 
 class KeyWriter {
   public:
@@ -122,13 +112,13 @@ void KeyWriter::Heading(bool first) {
     if (first) {
         y += 6;
         const FlossModel& floss = m_key.floss;
-        const std::string threads = m_key.catalogueTitle.empty()
-                                        ? std::string("No thread catalogue chosen.")
-                                        : "Threads: " + m_key.catalogueTitle +
-                                              ". Floss for full cross stitches on " +
-                                              Fixed(floss.fabricCount, 0) + "-count fabric, " +
-                                              std::to_string(floss.strands) + " strands.";
-        m_pdf.Text(m_left, y, m_pdf.Fitted(threads, 8.5, m_width), 8.5);
+        const std::string catalogue =
+            m_key.catalogueTitle.empty()
+                ? std::string("No thread catalogue chosen.")
+                : "Threads: " + m_key.catalogueTitle + ". Floss for full cross stitches on " +
+                      threads::Fixed(floss.fabricCount, 0) + "-count fabric, " +
+                      std::to_string(floss.strands) + " strands.";
+        m_pdf.Text(m_left, y, m_pdf.Fitted(catalogue, 8.5, m_width), 8.5);
     }
     y += 7;
     const Columns& c = m_at;
@@ -181,34 +171,28 @@ void KeyWriter::Row(const KeyRow& row) {
     m_frames.push_back({m_left + c.swatch, top, 10, kChartCellMm});
 
     const double size = kTextSize;
-    m_pdf.Text(m_left + c.number, y, std::to_string(SymbolNumber(row.symbol)), size, Align::Right);
-    m_pdf.Text(m_left + c.hex, y, Hex(row.color), size);
+    m_pdf.Text(m_left + c.number, y, std::to_string(threads::SymbolNumber(row.symbol)), size,
+               Align::Right);
+    m_pdf.Text(m_left + c.hex, y, threads::HexColour(row.color), size);
     if (row.hasThread) {
         m_pdf.Text(m_left + c.thread, y,
                    m_pdf.Fitted(row.thread.number, size, c.name - c.thread - 1), size);
         m_pdf.Text(m_left + c.name, y, m_pdf.Fitted(row.thread.name, size, c.nameWidth), size);
-        m_pdf.Text(m_left + c.deltaE, y, Fixed(row.deltaE, 1), size, Align::Right);
+        m_pdf.Text(m_left + c.deltaE, y, threads::Fixed(row.deltaE, 1), size, Align::Right);
     }
     m_pdf.Text(m_left + c.stitches, y, std::to_string(row.stitches), size, Align::Right);
     if (row.metres > 0 || row.skeins > 0) {
-        m_pdf.Text(m_left + c.metres, y, Fixed(row.metres, 1), size, Align::Right);
+        m_pdf.Text(m_left + c.metres, y, threads::Fixed(row.metres, 1), size, Align::Right);
         m_pdf.Text(m_left + c.skeins, y, std::to_string(row.skeins), size, Align::Right);
     }
-    const std::string note = SameThreadNote(row);
+    const std::string note = threads::SameThreadNote(row);
     if (!note.empty())
         m_pdf.Text(m_left + c.note, y, m_pdf.Fitted(note, size, m_width - c.note), size);
     m_y += kRowMm;
 }
 
 void KeyWriter::Totals() {
-    long long stitches = 0;
-    double metres = 0;
-    long long skeins = 0;
-    for (const KeyRow& row : m_key.rows) {
-        stitches += row.stitches;
-        metres += row.metres;
-        skeins += row.skeins;
-    }
+    const auto [stitches, metres, skeins] = m_key.totals;
     cairo_t* cr = m_pdf.Context();
     m_pdf.SetGrey(0);
     const double line = m_y - kRowMm + 1.4;
@@ -226,7 +210,8 @@ void KeyWriter::Totals() {
     m_pdf.Text(m_left + c.stitches, m_y, std::to_string(stitches), size, Align::Right,
                Weight::Bold);
     if (metres > 0 || skeins > 0) {
-        m_pdf.Text(m_left + c.metres, m_y, Fixed(metres, 1), size, Align::Right, Weight::Bold);
+        m_pdf.Text(m_left + c.metres, m_y, threads::Fixed(metres, 1), size, Align::Right,
+                   Weight::Bold);
         m_pdf.Text(m_left + c.skeins, m_y, std::to_string(skeins), size, Align::Right,
                    Weight::Bold);
     }

@@ -6,19 +6,25 @@
 #include "PageLayout.h"
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
+#include "engine/Workspace.h"
 #include "raster/FileIO.h"
 
 namespace brodix::print {
 
+PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key) {
+    return {*workspace.LastCensus(), workspace.SymbolSheet(), key,
+            workspace.LastCensusPictureName()};
+}
+
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
-    const PageGrid grid = ChartPagesOf(sources.census.width, sources.census.height);
+    const PrintedGrid grid = ChartPagesOf(sources.census.width, sources.census.height);
     const SymbolFont symbols(sources.symbolSheet);
     PdfCanvas pdf(options.paper);
     DrawCoverPage(pdf, sources, grid);
     pdf.NextPage();
     DrawKeyPages(pdf, symbols, sources.key, options.style);
-    for (const ChartPage& page : grid.pages) {
+    for (const PrintedPage& page : grid.pages) {
         pdf.NextPage();
         DrawChartPage(pdf, symbols, sources.census, page, options.style);
     }

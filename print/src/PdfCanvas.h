@@ -14,6 +14,7 @@
 #include "CairoHandles.h"
 #include "print/PatternPdf.h"
 #include "raster/Color.h"
+#include "raster/Utf8.h"
 
 namespace brodix::print::detail {
 
@@ -33,6 +34,8 @@ struct Rgb {
 Rgb RgbOf(TColor color);
 // The colour mixed with white, keeping share of it: a light tint under a black symbol.
 Rgb TintOf(TColor color, double share);
+// How much of a stitch's colour its tinted cell (in the chart and the key) shows.
+inline constexpr double kTintShare = 0.3;
 // The same as one 0x00RRGGBB value.
 std::uint32_t PackedRgb(const Rgb& color);
 
@@ -93,9 +96,5 @@ class PdfCanvas {
     CairoContext m_context;
     cairo_t* m_cr;  // m_context's, for the many calls that take it
 };
-
-// Text as UTF-8 that cairo accepts: bytes that are no UTF-8 (a file name may hold any) become
-// '?'.
-std::string ValidUtf8(std::string_view text);
 
 }  // namespace brodix::print::detail

@@ -100,7 +100,9 @@ SymbolFont::SymbolFont(const TBitmap* sheet) {
     if (FT_Init_FreeType(&hold->library) != 0 ||
         FT_New_Memory_Face(hold->library, hold->file.data(),
                            static_cast<FT_Long>(hold->file.size()), 0, &hold->face) != 0) {
-        throw EWriteError(msg::kWriteError);
+        throw Exception(
+            "cannot make the PDF: FreeType cannot read the symbol font traced from "
+            "the symbol sheet");
     }
     m_face.reset(cairo_ft_font_face_create_for_ft_face(hold->face, FT_LOAD_NO_HINTING));
     if (cairo_font_face_set_user_data(m_face.get(), &kHoldKey, hold.get(), ReleaseHold) !=

@@ -30,8 +30,9 @@ std::vector<FileFilter> PictureFileFilters() {
 
 std::vector<FileFilter> AnyPictureFileFilters() {
     // Cameras write .JPG: the patterns list both letter cases.
-    return {{"pictures", "*.png *.jpg *.jpeg *.gif *.bmp *.PNG *.JPG *.JPEG *.GIF *.BMP"},
-            {"ALL", "*"}};
+    return {
+        {"pictures", "*.png *.jpg *.jpeg *.gif *.bmp *.oxs *.PNG *.JPG *.JPEG *.GIF *.BMP *.OXS"},
+        {"ALL", "*"}};
 }
 
 }  // namespace brodix

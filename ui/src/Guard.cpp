@@ -18,8 +18,8 @@ std::optional<std::string> RunCatching(const std::function<void()>& work) {
     } catch (const std::exception& e) {
         return std::string(e.what());
     } catch (...) {
-        // Nothing to say about it, but it must not unwind through Qt either.
-        return std::string();
+        // It must not unwind through Qt, and an empty box would tell the user nothing.
+        return std::string(kUnknownFailure);
     }
 }
 

@@ -48,6 +48,7 @@ void FillImageMenu(QMenu& menu, TF_main& window) {
     AddPatternEntries(menu, window);
     menu.addSeparator();
     AddSavePdfEntry(menu, window);
+    AddSaveOxsEntry(menu, window);
 }
 
 void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views) {

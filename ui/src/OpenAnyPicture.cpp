@@ -1,19 +1,19 @@
 // "Open Any Picture...": a PNG, JPEG, GIF or BMP picture of any size, fitted to a stitch size,
-// then the steps of "Load Picture": both images take the picture and Make runs once.
+// or an OXS chart at its own size, then the steps of "Load Picture": both images take the
+// picture and Make runs once.
 #include <QMenu>
 #include <QPushButton>
 
 #include "engine/Census.h"
+#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "raster/TBitmap.h"
+#include "ui/ControlCaptions.h"
 #include "ui/ImageMenu.h"
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
-
-// The photo library lies below the engine and keeps its own copy of the chart's size limit.
-static_assert(kMaxStitches == kMaxStitchesPerSide);
 
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
     QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
@@ -25,6 +25,15 @@ void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
 void TF_main::OpenAnyPictureClick(QObject*) {
     if (!OpenAnyDialog.Execute(m_shell, this))
         return;
+    // A chart keeps its own size: fitting would blend its stitches into colours it never had.
+    if (IsOxsFile(OpenAnyDialog.FileName())) {
+        OxsPicture chart = ReadOxsFile(OpenAnyDialog.FileName());
+        m_workspace.TakePicture(std::move(chart.picture), OpenAnyDialog.FileName());
+        BTN_MAKE->click();
+        // After Make, which clears the status text.
+        StatusCaption(*StsBar).SetText(chart.message);
+        return;
+    }
     const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(AnyPictureSize, this);
     if (!size)
         return;
@@ -32,7 +41,8 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     PhotoOptions options;
     options.fit = *size;
     // Read whole before either image changes: a picture that fails leaves both as they were.
-    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options));
+    m_workspace.TakePicture(ReadPhotoFile(OpenAnyDialog.FileName(), options),
+                            OpenAnyDialog.FileName());
     BTN_MAKE->click();
 }
 

@@ -2,25 +2,21 @@
 
 #include <QActionGroup>
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolTip>
 
-#include "print/KeyBuilder.h"
+#include "engine/ChartGeometry.h"
+#include "threads/KeyBuilder.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
-#include "ui/ScrollBox.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
 
 namespace {
-
-// The legend's rows are this many pixels apart, as Make draws them.
-constexpr int kLegendRowHeight = 15;
 
 constexpr double kFabricCounts[] = {11, 14, 16, 18, 22, 28};
 constexpr int kMinStitchChoices[] = {5, 10, 20, 50};
@@ -32,28 +28,18 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-PatternMenu::PatternMenu(TF_main& window, Shell& shell)
+PatternMenu::PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings& settings)
     : QObject(&window),
       m_window(window),
       m_shell(shell),
+      m_settings(settings),
       m_catalogueDialog(FileDialogKind::Open, {{"Thread catalogues", "*.xml *.gpl"}, {"ALL", "*"}},
                         "") {
-    m_window.installEventFilter(this);
     if (ImageView* legend = m_window.ViewOf(m_window.Img_color))
         legend->installEventFilter(this);
 }
 
 PatternMenu::~PatternMenu() = default;
-
-MakeOptions PatternMenu::Options() const {
-    MakeOptions options;
-    if (m_snap && m_catalogue)
-        options.snapColours = m_catalogue->Colours();
-    options.clean = m_clean;
-    options.minStitches = m_minStitches;
-    options.maxColours = m_maxColours;
-    return options;
-}
 
 void PatternMenu::MakeDone() {
     RebuildKey();
@@ -61,8 +47,7 @@ void PatternMenu::MakeDone() {
 
 void PatternMenu::RebuildKey() {
     const std::optional<Census>& census = m_window.StoredWorkspace().LastCensus();
-    m_key = census ? print::BuildPatternKey(*census, m_catalogue ? &*m_catalogue : nullptr, m_floss)
-                   : print::PatternKey{};
+    m_key = census ? threads::KeyOf(*census, m_settings) : threads::PatternKey{};
 }
 
 // Make sees the change at its next run; with AutoMake that is now, as after a level change.
@@ -72,13 +57,14 @@ void PatternMenu::OptionsChanged() {
 }
 
 void PatternMenu::ChooseCatalogue(const std::string& path) {
-    const bool snapped = m_snap && m_catalogue;
+    std::optional<threads::ThreadCatalogue>& catalogue = m_settings.catalogue;
+    const bool snapped = m_settings.snap && catalogue;
     if (path.empty())
-        m_catalogue.reset();
+        catalogue.reset();
     else
-        m_catalogue = print::ReadCatalogue(path);
+        catalogue = threads::ReadCatalogue(path);
     RebuildKey();
-    if (snapped || (m_snap && m_catalogue))
+    if (snapped || (m_settings.snap && catalogue))
         OptionsChanged();
 }
 
@@ -88,40 +74,40 @@ void PatternMenu::ChooseOtherCatalogue() {
 }
 
 void PatternMenu::SetFabricCount(double count) {
-    m_floss.fabricCount = count;
+    m_settings.floss.fabricCount = count;
     RebuildKey();
 }
 
 void PatternMenu::SetStrands(int strands) {
-    m_floss.strands = strands;
+    m_settings.floss.strands = strands;
     RebuildKey();
 }
 
 void PatternMenu::SetSnap(bool on) {
-    m_snap = on;
+    m_settings.snap = on;
     OptionsChanged();
 }
 
 void PatternMenu::SetClean(bool on) {
-    m_clean = on;
+    m_settings.clean = on;
     OptionsChanged();
 }
 
 void PatternMenu::SetMinStitches(int stitches) {
-    m_minStitches = stitches;
+    m_settings.minStitches = stitches;
     OptionsChanged();
 }
 
 void PatternMenu::SetMaxColours(int colours) {
-    m_maxColours = colours;
+    m_settings.maxColours = colours;
     OptionsChanged();
 }
 
 std::string PatternMenu::LegendTooltip(int y) const {
-    if (!m_catalogue || y < 0)
+    if (!m_settings.catalogue || y < 0)
         return {};
     const std::size_t row = static_cast<std::size_t>(y / kLegendRowHeight);
-    return row < m_key.rows.size() ? print::RowTooltip(m_key.rows[row]) : std::string();
+    return row < m_key.rows.size() ? threads::RowTooltip(m_key.rows[row]) : std::string();
 }
 
 void PatternMenu::FillMenu(QMenu& menu) {
@@ -129,12 +115,6 @@ void PatternMenu::FillMenu(QMenu& menu) {
     AddFlossEntries(menu);
     menu.addSeparator();
     AddRefineEntries(menu);
-}
-
-void PatternMenu::Popup(const QPoint& globalPos) {
-    QMenu menu(&m_window);
-    FillImageMenu(menu, m_window);
-    menu.exec(globalPos);
 }
 
 void AddPatternEntries(QMenu& menu, TF_main& window) {
@@ -160,17 +140,18 @@ void PatternMenu::AddThreadEntries(QMenu& menu) {
         group->addAction(action);
         return action;
     };
-    OnTriggered(add(QStringLiteral("None"), !m_catalogue), this, m_shell, &m_window,
+    OnTriggered(add(QStringLiteral("None"), !m_settings.catalogue), this, m_shell, &m_window,
                 [this] { ChooseCatalogue({}); });
     bool listed = false;
-    for (const print::CatalogueFile& file : print::FindCatalogues(print::CatalogueFolders())) {
-        const bool chosen = m_catalogue && m_catalogue->path == file.path;
+    for (const threads::CatalogueFile& file :
+         threads::FindCatalogues(threads::CatalogueFolders())) {
+        const bool chosen = m_settings.catalogue && m_settings.catalogue->path == file.path;
         listed = listed || chosen;
         OnTriggered(add(Text(file.title), chosen), this, m_shell, &m_window,
                     [this, path = file.path] { ChooseCatalogue(path); });
     }
-    if (m_catalogue && !listed)
-        add(Text(m_catalogue->title), true);
+    if (m_settings.catalogue && !listed)
+        add(Text(m_settings.catalogue->title), true);
     threads->addSeparator();
     OnTriggered(threads->addAction(QStringLiteral("Other file...")), this, m_shell, &m_window,
                 [this] { ChooseOtherCatalogue(); });
@@ -182,7 +163,7 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
     for (double count : kFabricCounts) {
         QAction* action = fabric->addAction(QStringLiteral("%1 count").arg(count));
         action->setCheckable(true);
-        action->setChecked(m_floss.fabricCount == count);
+        action->setChecked(m_settings.floss.fabricCount == count);
         fabricGroup->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, count] { SetFabricCount(count); });
     }
@@ -191,7 +172,7 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
     for (int n = 1; n <= 6; ++n) {
         QAction* action = strands->addAction(QString::number(n));
         action->setCheckable(true);
-        action->setChecked(m_floss.strands == n);
+        action->setChecked(m_settings.floss.strands == n);
         strandGroup->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, n] { SetStrands(n); });
     }
@@ -200,13 +181,13 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
 void PatternMenu::AddRefineEntries(QMenu& menu) {
     QAction* snap = menu.addAction(QStringLiteral("Snap to threads"));
     snap->setCheckable(true);
-    snap->setChecked(m_snap);
-    snap->setEnabled(m_catalogue.has_value());
-    OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_snap); });
+    snap->setChecked(m_settings.snap);
+    snap->setEnabled(m_settings.catalogue.has_value());
+    OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_settings.snap); });
     QAction* clean = menu.addAction(QStringLiteral("Clean stray stitches"));
     clean->setCheckable(true);
-    clean->setChecked(m_clean);
-    OnTriggered(clean, this, m_shell, &m_window, [this] { SetClean(!m_clean); });
+    clean->setChecked(m_settings.clean);
+    OnTriggered(clean, this, m_shell, &m_window, [this] { SetClean(!m_settings.clean); });
 
     const auto addChoices = [&](const QString& title, const int* values, std::size_t count,
                                 int current, const QString& pattern, auto set) {
@@ -224,22 +205,16 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
             add(pattern.arg(values[i]), values[i]);
     };
     addChoices(QStringLiteral("Merge rare colours"), kMinStitchChoices,
-               std::size(kMinStitchChoices), m_minStitches, QStringLiteral("Under %1 stitches"),
-               [this](int value) { SetMinStitches(value); });
+               std::size(kMinStitchChoices), m_settings.minStitches,
+               QStringLiteral("Under %1 stitches"), [this](int value) { SetMinStitches(value); });
     addChoices(QStringLiteral("Colour budget"), kColourBudgets, std::size(kColourBudgets),
-               m_maxColours, QStringLiteral("At most %1 colours"),
+               m_settings.maxColours, QStringLiteral("At most %1 colours"),
                [this](int value) { SetMaxColours(value); });
 }
 
 bool PatternMenu::eventFilter(QObject* watched, QEvent* event) {
-    // The pointer's menu opens from the views (InstallImageMenu); the menu key, pressed over
-    // whatever control has the focus, reaches the window and opens it over the legend.
-    if (watched == &m_window && event->type() == QEvent::ContextMenu &&
-        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        Popup(m_window.ScrollBox1->mapToGlobal(QPoint(0, 0)));
-        return true;
-    }
-    if (watched != &m_window && event->type() == QEvent::ToolTip) {
+    // The legend's tooltips; the menus open from ImageMenu.
+    if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const std::string text = LegendTooltip(help->pos().y());
         if (text.empty())

@@ -2,9 +2,8 @@
 
 #include <QMenu>
 
+#include "engine/Workspace.h"
 #include "print/PatternPdf.h"
-#include "raster/TBitmap.h"
-#include "raster/TImage.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"
@@ -17,15 +16,14 @@ std::vector<FileFilter> PdfFileFilters() {
 
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf") {}
 
-void PdfSave::Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
-                  const TImage& sheet, const std::string& pictureName) {
-    if (census == nullptr)
+void PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+                  const threads::PatternKey& key) {
+    if (!workspace.LastCensus())
         return;
     if (!m_dialog.Execute(shell, owner))
         return;
-    const print::PdfSources sources{
-        *census, dynamic_cast<const TBitmap*>(sheet.Picture().Graphic()), key, pictureName};
-    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
+    print::SavePatternPdf(m_dialog.FileName(), print::PdfSourcesOf(workspace, key),
+                          print::PdfOptions{});
 }
 
 void AddSavePdfEntry(QMenu& menu, TF_main& window) {

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "engine/Census.h"
 #include "ui/Shell.h"
 
 namespace brodix {
@@ -27,7 +28,7 @@ std::optional<StitchSize> QtShell::RunStitchSizeDialog(StitchSize start, QWidget
     auto* form = new QFormLayout;
     const auto side = [&](int value) {
         auto* box = new QSpinBox;
-        box->setRange(1, kMaxStitches);
+        box->setRange(1, kMaxStitchesPerSide);
         box->setValue(value);
         return box;
     };

@@ -16,6 +16,7 @@
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
+#include "ui/OxsSave.h"
 #include "ui/PatternMenu.h"
 #include "ui/PdfSave.h"
 #include "ui/Program.h"
@@ -35,7 +36,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       OpenAnyDialog(FileDialogKind::Open, AnyPictureFileFilters(), ""),
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
-      m_pdfSave(std::make_unique<PdfSave>()) {
+      m_pdfSave(std::make_unique<PdfSave>()),
+      m_oxsSave(std::make_unique<OxsSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -85,7 +87,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     ConnectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     ConnectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     ConnectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
-    m_patternMenu = new PatternMenu(*this, m_shell);
+    m_patternMenu = new PatternMenu(*this, m_shell, m_patternSettings);
     // Over the images and the rest of their scroll boxes alike, so that the menu is there before
     // the first chart too.
     InstallImageMenu(*this, {f.Img_color, f.Img_CS, ScrollBox1, ScrollBox2});
@@ -153,7 +155,7 @@ void TF_main::BTN_MAKEClick(QObject*) {
     ZoomTarget zoom =
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     if (m_workspace.Make(Levels(), {colorCount, width, height, status}, messages, zoom,
-                         m_patternMenu->Options()) == MakeResult::Done)
+                         threads::MakeOptionsOf(m_patternSettings)) == MakeResult::Done)
         m_patternMenu->MakeDone();
 }
 
@@ -177,11 +179,13 @@ void TF_main::BTN_SAVEClick(QObject*) {
 }
 
 void TF_main::SavePdfClick(QObject*) {
-    Guard(m_shell, this, [this] {
-        m_pdfSave->Run(m_shell, this,
-                       m_workspace.LastCensus() ? &*m_workspace.LastCensus() : nullptr,
-                       m_patternMenu->Key(), Img_mark, OpenDialog1.FileName());
-    });
+    Guard(m_shell, this,
+          [this] { m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
+}
+
+void TF_main::SaveOxsClick(QObject*) {
+    Guard(m_shell, this,
+          [this] { m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key()); });
 }
 
 void TF_main::BitBtn1Click(QObject*) {

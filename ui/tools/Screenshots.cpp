@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternMenu.h"
 #include "ui/Program.h"
@@ -206,7 +207,11 @@ int main(int argc, char* argv[]) {
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
     });
-    main.Patterns().Popup(main.ScrollBox1->mapToGlobal(QPoint(40, 40)));
+    {
+        QMenu menu(&main);
+        FillImageMenu(menu, main);
+        menu.exec(main.ScrollBox1->mapToGlobal(QPoint(40, 40)));
+    }
     main.Patterns().ChooseCatalogue("/usr/share/kxstitch/schemes/dmc.xml");
     if (ImageView* legend = main.ViewOf(main.Img_color)) {
         // The tooltip stays only while the pointer is over the row.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "raster/Color.h"
@@ -11,16 +12,36 @@ namespace brodix {
 struct MakeOptions {
     // Snap to threads: every colour becomes the nearest of these (CIEDE2000). Empty: off.
     std::vector<TColor> snapColours;
-    // Clean stray stitches: a stitch that none of its 8 neighbours shares takes its
-    // neighbours' most frequent colour.
-    bool clean = false;
-    // Merge rare colours: colours with fewer stitches than this go into their nearest
-    // remaining colour, the rarest first (0 or 1: off) ...
-    int minStitches = 0;
-    // ... and, with a budget, the rarest go until this many colours remain (0: no budget).
+    // A colour budget: the picture's colours are grouped by likeness weighted by their stitch
+    // counts until this many groups remain, each group taking the thread (when snapping) or
+    // the picture colour nearest its mean (0: no budget) ...
     int maxColours = 0;
+    // ... then colours with fewer stitches than this go, the rarest first (0 or 1: off). After
+    // either, every stitch takes the remaining colour nearest its own colour as read.
+    int minStitches = 0;
+    // Error diffusion onto the remaining colours instead of taking the nearest: smooth shading
+    // from few colours, for photographs; flat art would get speckled.
+    bool dither = false;
+    // Clean stray stitches, last: stitches weigh their likeness against their neighbours', then
+    // a stitch that none of its 8 neighbours shares takes, among the colours two or more of
+    // them share, the one nearest its own colour as read.
+    bool clean = false;
 
-    bool Any() const { return !snapColours.empty() || clean || minStitches > 1 || maxColours > 0; }
+    bool Any() const {
+        return !snapColours.empty() || clean || minStitches > 1 || maxColours > 0 || dither;
+    }
 };
+
+// What a photograph that would be refused for its colours is charted with when no budget or
+// least stitch count is asked for: the colours that best represent it, cleaned, on threads
+// when a catalogue is at hand (threads empty: the picture's own colours).
+inline constexpr int kPhotoColourBudget = 30;
+inline MakeOptions PhotoMakeOptions(std::vector<TColor> threads) {
+    MakeOptions options;
+    options.snapColours = std::move(threads);
+    options.maxColours = kPhotoColourBudget;
+    options.clean = true;
+    return options;
+}
 
 }  // namespace brodix

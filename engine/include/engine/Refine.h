@@ -21,20 +21,46 @@ struct StitchGrid {
 // Every colour becomes the nearest of threads by CIEDE2000 (ties: the earlier thread).
 void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads);
 
-// One pass over the grid as it was before the pass: a stitch whose colour none of its
-// neighbours (up to 8; none beyond the picture's edge) shares takes the colour most of them
-// have; ties go to the colour nearest its own by CIEDE2000, then to the lower colour value.
-void CleanStrayStitches(StitchGrid& grid);
+// The colours a chart keeps, given the picture's colours as read (fitted) and as they stand
+// now (current: fitted, or snapped to threads). Without a budget, or when current has no more
+// colours than the budget, they are current's colours. Otherwise the fitted colours are grouped
+// by Ward's criterion in CIELAB (the least growth of the stitch-weighted squared spread at each
+// merge) into maxColours groups, each takes the candidate nearest its mean (a thread when
+// threads are given, else a colour of fitted), and a few rounds of matching every colour to
+// its nearest choice and moving each choice to the candidate nearest its stitches' mean
+// follow. Then, while a colour has fewer stitches than minStitches when every stitch takes its
+// nearest choice, the rarest goes (ties: the lower colour value); the last colour stays.
+// Ascending colour values.
+std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& current,
+                                  int minStitches, int maxColours, std::span<const TColor> threads);
 
-// Colours with fewer than minStitches stitches, and with a budget (maxColours > 0) the
-// rarest beyond it, merge into their nearest remaining colour by CIEDE2000, the rarest first
-// (ties: the lower colour value, for the colour merged as for the one it merges into), until
-// none is rarer than minStitches and at most maxColours remain. A last colour never merges.
-void MergeRareColours(StitchGrid& grid, int minStitches, int maxColours);
+// Every stitch takes the colour of colours nearest its fitted colour by CIEDE2000 (ties: the
+// earlier colour).
+void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours);
+
+// Every stitch takes one of colours by error diffusion in CIELAB: serpentine Floyd-Steinberg,
+// each stitch taking the colour nearest its fitted colour plus the error its neighbours
+// passed on, so that areas keep their mean colour.
+void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours);
+
+// First one pass in which every stitch, in reading order, takes among its own colour and its
+// neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
+// each neighbour of another colour. Then passes over the grid, each reading it as it was
+// before the pass, until nothing changes (at most a few): a stitch whose colour none of its
+// neighbours (up to 8; none beyond the picture's edge) shares takes, among the colours two or
+// more neighbours share (or, if none is shared, among all theirs), the one nearest its fitted
+// colour by CIEDE2000; ties go to the colour more neighbours have, then to the lower colour
+// value. fitted: the colours as read (same size).
+void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
+inline void CleanStrayStitches(StitchGrid& grid) {
+    const StitchGrid fitted = grid;
+    CleanStrayStitches(grid, fitted);
+}
 
 // TakeCensus with the options applied between the reduction and the count: the size check,
-// every pixel read and reduced, then snap, clean and merge as chosen, then the count (with its
-// limit of 255 colours). Without options, or for an empty picture, it is TakeCensus.
+// every pixel read and reduced (the fitted colours), then snap, the choice of colours with
+// every stitch matched (or dithered) onto them, and the clean, as chosen, then the count (with
+// its limit of 255 colours). Without options, or for an empty picture, it is TakeCensus.
 CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
                                const MakeOptions& options);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "engine/ChartGeometry.h"
@@ -27,6 +28,23 @@ constexpr TRect SymbolCellRect(int k) {
     const int top = kCellPitch * (k / kSymbolsPerRow);
     return Rect(left, top, left + kCellSize, top + kCellSize);
 }
+
+// A symbol of the sheet: the design it is drawn from (the rule tools/SymbolDesigns.cpp
+// evaluates) and the character that stands for it wherever a pattern is text rather than
+// pixels (the PDF's text, the OXS file): a character that looks like it, or one of the private
+// use area (U+E000 + the symbol's number) where no character does. Every character differs.
+struct SheetSymbol {
+    const char* design;
+    char32_t character;
+};
+
+// The sheet's kSymbolCount symbols in cell order. Keeping the design and its character on one
+// line means the sheet cannot be reordered without its characters.
+std::span<const SheetSymbol> SheetSymbols();
+
+// Symbol k's character, and the same as UTF-8. k must be a symbol of the sheet.
+char32_t SymbolCharacter(int k);
+std::string SymbolText(int k);
 
 // The blank cell is the whole 13 x 13 picture of its image.
 inline constexpr TRect kBlankCellRect = Rect(0, 0, kCellSize, kCellSize);

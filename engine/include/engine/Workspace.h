@@ -46,12 +46,15 @@ class Workspace {
     // Load Picture: the file into picture, then into preview. A failure propagates as the
     // loader raises it; a picture is replaced only by a file it could read whole.
     void LoadPicture(const std::string& fileName);
-    // A picture read by other means (a photo fitted to the chart): picture and preview both
-    // take it, as Load Picture gives them a file.
-    void TakePicture(std::unique_ptr<TBitmap> bitmap);
+    // A picture read by other means from fileName (a photo fitted to the chart): picture and
+    // preview both take it, as Load Picture gives them a file.
+    void TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName);
     void LoadSymbolSheet(const std::string& fileName);
     // The blank cell from the design's stored data.
     void ReadBlankCell();
+    // The symbol sheet's cells; null when no sheet was read or it is no bitmap (a sheet named
+    // otherwise than .bmp may load as another kind of picture, which has no cells).
+    const TBitmap* SymbolSheet() const;
 
     // Make on these images (see Make()), with options refining the reduced colours; the census
     // is kept when it is Done.
@@ -61,9 +64,16 @@ class Workspace {
     // The palette and stitch indices the chart, legend and preview were last drawn from; empty
     // until a Make is done.
     const std::optional<Census>& LastCensus() const { return m_census; }
+    // The file the picture came from, however it came; empty before the first.
+    const std::string& PictureName() const { return m_pictureName; }
+    // The file of the picture the last Make that was done counted: what the printed pattern
+    // names, even when a later picture was refused.
+    const std::string& LastCensusPictureName() const { return m_censusPictureName; }
 
   private:
     std::optional<Census> m_census;
+    std::string m_pictureName;
+    std::string m_censusPictureName;
 };
 
 // The window's controls for a workspace without a window (brodix-chart, the tests, the

@@ -19,17 +19,13 @@ struct StitchSize {
     friend bool operator==(const StitchSize&, const StitchSize&) = default;
 };
 
-// The largest chart Make draws, and so the largest size a picture is fitted into.
-inline constexpr int kMaxStitches = 200;
-inline constexpr StitchSize kDefaultStitchSize{kMaxStitches, kMaxStitches};
-
 // The most pixels a picture may have when decoded: a 50-megapixel photo. A file that claims
 // more is refused before anything of that size is allocated.
 inline constexpr std::uint64_t kMaxDecodedPixels = 50'000'000;
 
 struct PhotoOptions {
     // The box the picture is fitted into, aspect kept (smaller pictures are enlarged to it);
-    // none: the picture keeps its own size.
+    // none: the picture keeps its own size. The caller bounds it by the largest chart.
     std::optional<StitchSize> fit;
     // Where the picture is transparent the fabric shows: white unless asked otherwise.
     TColor background = 0xFFFFFF;
@@ -43,8 +39,9 @@ bool IsPhotoData(std::span<const std::uint8_t> bytes);
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
 
-// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, the kind told by the bytes
-// themselves, and gives it as a 24-bit bitmap, fitted as asked. name is used in messages.
+// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, or an OXS chart (its full stitches,
+// see ReadOxs), the kind told by the bytes themselves, and gives it as a 24-bit bitmap, fitted
+// as asked. name is used in messages.
 // A damaged, cut-short or unknown picture raises EInvalidGraphic, one over kMaxDecodedPixels
 // EOutOfResources, each with a message that names the file and the reason.
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,

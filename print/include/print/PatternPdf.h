@@ -3,11 +3,12 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "print/PatternKey.h"
+#include "threads/PatternKey.h"
 
 namespace brodix {
 class TBitmap;
-}
+class Workspace;
+}  // namespace brodix
 
 namespace brodix::print {
 
@@ -28,9 +29,13 @@ struct PdfOptions {
 struct PdfSources {
     const Census& census;
     const TBitmap* symbolSheet = nullptr;
-    const PatternKey& key;
+    const threads::PatternKey& key;
     std::string pictureName;
 };
+
+// The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of
+// the picture that Make counted, with key. The workspace must hold a census.
+PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
 
 // The pattern as PDF bytes: a cover page, the key pages and the chart in the pages of the
 // saved chart. Raises EWriteError when cairo cannot make the document.

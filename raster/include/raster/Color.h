@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace brodix {
 
@@ -33,6 +36,11 @@ constexpr TColor RGB(unsigned red, unsigned green, unsigned blue) {
 // The standard colour scheme's value for a system colour index (black window text,
 // light grey button face, ...). Unknown indexes give black.
 TColor SysColor(unsigned index);
+
+// A colour as files write it: six hexadecimal digits, red first ("FF8000"), and back. Parsing
+// takes either letter case and nothing else: no '#', no blanks, exactly six digits.
+std::string HexRgb(TColor color);
+std::optional<TColor> ParseHexRgb(std::string_view text);
 
 // Resolves a system colour to its value and clears the top byte of every other value.
 constexpr TColor ColorToRGB(TColor c);

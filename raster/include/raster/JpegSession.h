@@ -14,6 +14,11 @@
 
 namespace brodix {
 
+// A progressive file may hold any number of scans, each one another pass over the whole
+// picture; real encoders use about ten. Far more is a file built to keep the decoder busy, and
+// every JPEG reader refuses it.
+inline constexpr int kMaxJpegScans = 300;
+
 // One libjpeg decompressor, and the one way the program survives its fatal errors. libjpeg
 // reports one by calling error_exit, which must not return: it jumps back to the setjmp in
 // RunJpegStep, the only place one is set. Everything libjpeg touches lives in this plain
@@ -45,9 +50,8 @@ bool RunJpegStep(JpegSession& session, Step&& step) {
     return true;
 }
 
-// Creates the decompressor over bytes, allowed maxMemory bytes of working memory and a bounded
-// number of scans (a progressive file may hold any number, each another pass over the whole
-// picture). Returns false as RunJpegStep does.
+// Creates the decompressor over bytes, allowed maxMemory bytes of working memory and at most
+// kMaxJpegScans scans. Returns false as RunJpegStep does.
 bool StartJpegSession(JpegSession& session, std::span<const std::uint8_t> bytes, long maxMemory);
 
 // The text of the failure libjpeg last reported.

@@ -48,4 +48,33 @@ TColor SysColor(unsigned index) {
     return index < kSchemeColors.size() ? kSchemeColors[index] : clBlack;
 }
 
+std::string HexRgb(TColor color) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t channel : {RedOf(color), GreenOf(color), BlueOf(color)}) {
+        text += kDigits[channel >> 4];
+        text += kDigits[channel & 0xF];
+    }
+    return text;
+}
+
+std::optional<TColor> ParseHexRgb(std::string_view text) {
+    if (text.size() != 6)
+        return std::nullopt;
+    unsigned value = 0;
+    for (const char c : text) {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else
+            return std::nullopt;
+        value = value << 4 | digit;
+    }
+    return RGB(value >> 16, value >> 8, value);
+}
+
 }  // namespace brodix

@@ -7,9 +7,6 @@ namespace brodix {
 
 namespace {
 
-// Real encoders use about ten scans; far more is a file built to keep the decoder busy.
-constexpr int kMaxScans = 300;
-
 JpegSession& SessionOf(j_common_ptr info) {
     return *static_cast<JpegSession*>(info->client_data);
 }
@@ -27,7 +24,7 @@ void EmitMessage(j_common_ptr info, int level) {
 }
 
 void ProgressMonitor(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
         // libjpeg has no message of its own for this; the nearest is a bad progression.
         info->err->msg_code = JERR_BAD_PROGRESSION;
         ErrorExit(info);

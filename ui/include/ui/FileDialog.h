@@ -32,7 +32,7 @@ class TFileDialog {
 // The filter both of the main window's dialogs use: "bmp" and "ALL".
 std::vector<FileFilter> PictureFileFilters();
 
-// The filter of "Open Any Picture...": "pictures" (PNG, JPEG, GIF, BMP) and "ALL".
+// The filter of "Open Any Picture...": "pictures" (PNG, JPEG, GIF, BMP, OXS) and "ALL".
 std::vector<FileFilter> AnyPictureFileFilters();
 
 }  // namespace brodix

@@ -10,6 +10,10 @@ namespace brodix {
 
 class Shell;
 
+// What the exception box says of a failure that carries no text of its own.
+inline constexpr const char* kUnknownFailure =
+    "An unexpected error stopped the command; what it had done before stays";
+
 // The one place where failures are caught on their way out of the program's code: runs work
 // and returns the message of whatever it threw, or nothing when it finished.
 std::optional<std::string> RunCatching(const std::function<void()>& work);

@@ -20,6 +20,7 @@ void InstallImageMenu(TF_main& window, std::initializer_list<QWidget*> views);
 // The entries, one function per feature.
 void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window);
 void AddSavePdfEntry(QMenu& menu, TF_main& window);
+void AddSaveOxsEntry(QMenu& menu, TF_main& window);
 // Threads, fabric count, strands and the options that refine Make (PatternMenu.cpp).
 void AddPatternEntries(QMenu& menu, TF_main& window);
 

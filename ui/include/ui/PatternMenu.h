@@ -5,14 +5,11 @@
 
 #include <QObject>
 
-#include "engine/Census.h"
-#include "engine/MakeOptions.h"
-#include "print/PatternKey.h"
-#include "print/ThreadCatalogue.h"
+#include "threads/PatternKey.h"
+#include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
 class QMenu;
-class QPoint;
 
 namespace brodix {
 
@@ -20,26 +17,24 @@ class Shell;
 class TF_main;
 
 // The pattern's part of the context menu of the legend and the chart (which the menu key also
-// opens, anywhere in the window) and the choices it holds for this run only: the thread catalogue,
-// fabric count and strands of the key, and the options that refine Make's colours. When a catalogue
-// is chosen, each legend row's tooltip names its thread. A change of Make's options reruns Make
-// when AutoMake is ticked, as a level change does.
+// opens, anywhere in the window): it edits the window's pattern settings, for this run only (the
+// thread catalogue, fabric count and strands of the key, and the options that refine Make's
+// colours), and keeps the key of the last Make under them. When a catalogue is chosen, each
+// legend row's tooltip names its thread. A change of Make's options reruns Make when AutoMake is
+// ticked, as a level change does.
 class PatternMenu : public QObject {
     Q_OBJECT
 
   public:
-    PatternMenu(TF_main& window, Shell& shell);
+    // settings is the window's own, which this menu edits; it outlives the menu.
+    PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings& settings);
     ~PatternMenu() override;
 
-    // What Make takes from the choices.
-    MakeOptions Options() const;
     // Called after every Make that is done: the key follows the window's last census.
     void MakeDone();
 
     // Fills menu with the pattern's entries, in groups separated by lines.
     void FillMenu(QMenu& menu);
-    // Builds the whole context menu (FillImageMenu) and runs it at globalPos.
-    void Popup(const QPoint& globalPos);
 
     // The choices, as the entries set them (each runs through the window's failure guard).
     void ChooseCatalogue(const std::string& path);  // empty: none
@@ -51,10 +46,9 @@ class PatternMenu : public QObject {
     void SetMinStitches(int stitches);
     void SetMaxColours(int colours);
 
-    const std::optional<print::ThreadCatalogue>& Catalogue() const { return m_catalogue; }
     // The key of the last Make with the current choices (rows without threads when no
     // catalogue is chosen).
-    const print::PatternKey& Key() const { return m_key; }
+    const threads::PatternKey& Key() const { return m_key; }
     // The tooltip of the legend at y in its own pixels; empty where there is none.
     std::string LegendTooltip(int y) const;
 
@@ -70,14 +64,9 @@ class PatternMenu : public QObject {
 
     TF_main& m_window;
     Shell& m_shell;
+    threads::PatternSettings& m_settings;
     TFileDialog m_catalogueDialog;
-    std::optional<print::ThreadCatalogue> m_catalogue;
-    print::FlossModel m_floss;
-    bool m_snap = false;
-    bool m_clean = false;
-    int m_minStitches = 0;
-    int m_maxColours = 0;
-    print::PatternKey m_key;
+    threads::PatternKey m_key;
 };
 
 }  // namespace brodix

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "engine/Census.h"
-#include "print/PatternKey.h"
+#include "threads/PatternKey.h"
 #include "ui/FileDialog.h"
 
 class QWidget;
@@ -12,18 +11,17 @@ namespace brodix {
 
 class Shell;
 class TF_main;
-class TImage;
+class Workspace;
 
 // "Save PDF...": the printed pattern of the last Make, written where its own save dialog says.
 class PdfSave {
   public:
     PdfSave();
 
-    // Asks for a file name and writes the PDF of the last Make (its census and key), drawn
-    // with the symbols of sheet. Does nothing before a Make (census null) or when the dialog
-    // is cancelled; failures raise.
-    void Run(Shell& shell, QWidget* owner, const Census* census, const print::PatternKey& key,
-             const TImage& sheet, const std::string& pictureName);
+    // Asks for a file name and writes the PDF of the workspace's last Make with its key. Does
+    // nothing before a Make or when the dialog is cancelled; failures raise.
+    void Run(Shell& shell, QWidget* owner, const Workspace& workspace,
+             const threads::PatternKey& key);
 
   private:
     TFileDialog m_dialog;

@@ -7,6 +7,7 @@
 #include "engine/ReduceColor.h"
 #include "engine/Workspace.h"
 #include "raster/TImage.h"
+#include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class TF_main;
 namespace brodix {
 
 class ImageView;
+class OxsSave;
 class PdfSave;
 class PatternMenu;
 class RadioGroup;
@@ -80,11 +82,13 @@ class TF_main : public QWidget {
     void CB_AUTOClick(QObject* sender);
     // "Save PDF..." of the legend's and the chart's menu.
     void SavePdfClick(QObject* sender);
+    // "Save OXS..." of the same menu.
+    void SaveOxsClick(QObject* sender);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
     TFileDialog OpenAnyDialog;
-    StitchSize AnyPictureSize = kDefaultStitchSize;
+    StitchSize AnyPictureSize{kMaxStitchesPerSide, kMaxStitchesPerSide};  // the largest chart
     void OpenAnyPictureClick(QObject* sender);
 
     // Runs a handler as a click on a control does: a failure leaving it is reported.
@@ -94,8 +98,10 @@ class TF_main : public QWidget {
     LevelChoices Levels() const;
     // The view in this window that shows image (one of the images above).
     ImageView* ViewOf(const TImage& image) const;
-    // The context menu of the legend and the chart, with the choices it holds.
+    // The context menu of the legend and the chart, which edits the pattern settings.
     PatternMenu& Patterns() const { return *m_patternMenu; }
+    // The pattern settings of this run, which Make and the key follow.
+    const threads::PatternSettings& PatternChoices() const { return m_patternSettings; }
     // The images above with the census of the last Make.
     const Workspace& StoredWorkspace() const { return m_workspace; }
 
@@ -106,7 +112,9 @@ class TF_main : public QWidget {
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
     std::unique_ptr<PdfSave> m_pdfSave;
-    PatternMenu* m_patternMenu = nullptr;  // a child of this window
+    std::unique_ptr<OxsSave> m_oxsSave;
+    threads::PatternSettings m_patternSettings;
+    PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings
 };
 
 // The one main window, set while it exists.

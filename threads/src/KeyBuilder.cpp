@@ -1,17 +1,15 @@
-#include "print/KeyBuilder.h"
+#include "threads/KeyBuilder.h"
 
 #include <cstdio>
 #include <map>
 
-#include "print/Floss.h"
+#include "threads/Floss.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
-namespace {
-
-std::string Format(const char* pattern, double value) {
+std::string Fixed(double value, int decimals) {
     char text[64];
-    std::snprintf(text, sizeof text, pattern, value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
@@ -21,6 +19,8 @@ std::string HexColour(TColor colour) {
                   BlueOf(colour));
     return text;
 }
+
+namespace {
 
 void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
     std::vector<TColor> colours;
@@ -53,16 +53,8 @@ void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
     }
 }
 
-struct Totals {
-    int stitches = 0;
-    double metres = 0.0;
-    int skeins = 0;
-};
-
-// Skeins to buy: per thread when threads are matched (rows sharing one share its skeins),
-// otherwise per colour.
-Totals TotalsOf(const PatternKey& key) {
-    Totals totals;
+KeyTotals TotalsOf(const PatternKey& key) {
+    KeyTotals totals;
     for (const KeyRow& row : key.rows) {
         totals.stitches += row.stitches;
         totals.metres += row.metres;
@@ -112,6 +104,7 @@ PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogu
         key.catalogueTitle = catalogue->title;
         MatchThreads(key, *catalogue);
     }
+    key.totals = TotalsOf(key);
     return key;
 }
 
@@ -133,21 +126,21 @@ std::string KeyTable(const PatternKey& key) {
                 HexColour(row.color) + "  ";
         if (row.hasThread) {
             text += Padded(row.thread.number, 6) + "  " + Padded(row.thread.name, 22) + "  " +
-                    Padded(Format("%.1f", row.deltaE), 4, true);
+                    Padded(Fixed(row.deltaE, 1), 4, true);
         } else {
             text += Padded("-", 6) + "  " + Padded("-", 22) + "  " + Padded("-", 4, true);
         }
         text += "  " + Padded(std::to_string(row.stitches), 8, true) + "  " +
-                Padded(Format("%.2f", row.metres), 6, true) + "  " +
+                Padded(Fixed(row.metres, 2), 6, true) + "  " +
                 Padded(std::to_string(row.skeins), 6, true);
         const std::string note = SameThreadNote(row);
         if (!note.empty())
             text.append("  ").append(note);
         text += "\n";
     }
-    const Totals totals = TotalsOf(key);
+    const KeyTotals& totals = key.totals;
     text += "\nTotal: " + std::to_string(totals.stitches) + " stitches, " +
-            Format("%.2f", totals.metres) + " m, " + std::to_string(totals.skeins) + " skeins";
+            Fixed(totals.metres, 2) + " m, " + std::to_string(totals.skeins) + " skeins";
     if (!key.threads.empty())
         text += " of " + std::to_string(key.threads.size()) + " threads";
     return text + "\n";
@@ -160,7 +153,7 @@ std::string KeyCsv(const PatternKey& key) {
         text += std::to_string(SymbolNumber(row.symbol)) + "," + HexColour(row.color) + ",";
         if (row.hasThread) {
             text += CsvField(row.thread.number) + "," + CsvField(row.thread.name) + "," +
-                    Format("%.2f", row.deltaE);
+                    Fixed(row.deltaE, 2);
         } else {
             text += ",,";
         }
@@ -170,7 +163,7 @@ std::string KeyCsv(const PatternKey& key) {
             same.append(std::to_string(SymbolNumber(other)));
         }
         text.append(",").append(std::to_string(row.stitches));
-        text.append(",").append(Format("%.2f", row.metres));
+        text.append(",").append(Fixed(row.metres, 2));
         text.append(",").append(std::to_string(row.skeins));
         text.append(",").append(same).append("\n");
     }
@@ -181,7 +174,7 @@ std::string RowTooltip(const KeyRow& row) {
     std::string text;
     if (row.hasThread) {
         text = row.thread.number + (row.thread.name.empty() ? "" : " " + row.thread.name) +
-               "\nΔE00 " + Format("%.1f", row.deltaE) + "\n";
+               "\nΔE00 " + Fixed(row.deltaE, 1) + "\n";
     }
     text += std::to_string(row.stitches) + (row.stitches == 1 ? " stitch, " : " stitches, ") +
             std::to_string(row.skeins) + (row.skeins == 1 ? " skein" : " skeins");
@@ -189,4 +182,4 @@ std::string RowTooltip(const KeyRow& row) {
     return note.empty() ? text : text + "\n" + note;
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -5,7 +5,7 @@
 
 #include "raster/Color.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // One thread of a catalogue: its number as the maker prints it ("310", "B5200"), its name and
 // its colour.
@@ -45,14 +45,23 @@ struct ThreadTotal {
     int skeins = 0;
 };
 
+// What the key adds up to, for every place that shows it. Skeins are counted per thread when
+// threads are matched (rows sharing a thread share its skeins), otherwise per colour.
+struct KeyTotals {
+    int stitches = 0;
+    double metres = 0.0;
+    int skeins = 0;
+};
+
 // The key of the last Make: the catalogue it was matched against (empty title: none), the
 // floss model and one row per palette colour. threads lists each matched thread once, in the
-// order of its first row (empty without a catalogue).
+// order of its first row (empty without a catalogue). totals is computed once, with the rows.
 struct PatternKey {
     std::string catalogueTitle;
     FlossModel floss;
     std::vector<KeyRow> rows;
     std::vector<ThreadTotal> threads;
+    KeyTotals totals;
 };
 
 // The number the key shows for a symbol: legend rows count from 1.
@@ -60,4 +69,4 @@ inline int SymbolNumber(int symbol) {
     return symbol + 1;
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "print/PatternKey.h"
+#include "threads/PatternKey.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // The floss estimate, in one place. A full cross stitch takes, of each strand it is stitched
 // with, its two diagonals on the front and two sides at the back: (2 + 2 sqrt 2) times the
@@ -24,4 +24,4 @@ int Skeins(double metres);
 // stitch, the allowance and the skein.
 std::string FlossModelText(const FlossModel& model);
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -1,4 +1,4 @@
-#include "print/ThreadCatalogue.h"
+#include "threads/ThreadCatalogue.h"
 
 #include <pugixml.hpp>
 
@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-namespace brodix::print {
+namespace brodix::threads {
 
 namespace {
 
@@ -265,4 +265,4 @@ ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
                           "'; found: " + (list.empty() ? "none" : list));
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

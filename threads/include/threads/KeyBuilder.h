@@ -3,10 +3,10 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "print/PatternKey.h"
-#include "print/ThreadCatalogue.h"
+#include "threads/PatternKey.h"
+#include "threads/ThreadCatalogue.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // The key of a census: one row per palette colour with its stitches and floss and, when a
 // catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
@@ -24,7 +24,12 @@ std::string SameThreadNote(const KeyRow& row);
 std::string KeyTable(const PatternKey& key);
 std::string KeyCsv(const PatternKey& key);
 
+// The key's figures as text, wherever they are shown: value with decimals places ("%.*f"), and
+// a colour as "#RRGGBB".
+std::string Fixed(double value, int decimals);
+std::string HexColour(TColor colour);
+
 // The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.
 std::string RowTooltip(const KeyRow& row);
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -1,9 +1,9 @@
-#include "print/Floss.h"
+#include "threads/Floss.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace brodix::print {
+namespace brodix::threads {
 
 double FlossMetres(int stitches, const FlossModel& model) {
     if (stitches <= 0 || model.fabricCount <= 0.0 || model.strands <= 0)
@@ -31,4 +31,4 @@ std::string FlossModelText(const FlossModel& model) {
     return text;
 }
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

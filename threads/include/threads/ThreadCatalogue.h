@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/ColourDifference.h"
-#include "print/PatternKey.h"
 #include "raster/Exceptions.h"
+#include "threads/PatternKey.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 
 // A thread catalogue that cannot be read or chosen. The message names the file and, where
 // there is one, the line.
@@ -65,4 +65,4 @@ std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
 ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
                                 const std::vector<std::string>& folders);
 
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -3,12 +3,13 @@
 
 #include <cstdlib>
 
-#include "print/Floss.h"
-#include "print/KeyBuilder.h"
-#include "print/ThreadCatalogue.h"
 #include "test_files.h"
+#include "threads/Floss.h"
+#include "threads/KeyBuilder.h"
+#include "threads/PatternSettings.h"
+#include "threads/ThreadCatalogue.h"
 
-namespace brodix::print {
+namespace brodix::threads {
 namespace {
 
 using brodix::testing::TempDir;
@@ -179,7 +180,37 @@ TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     EXPECT_FALSE(bare.rows[1].hasThread);
     EXPECT_TRUE(bare.threads.empty());
     EXPECT_NE(KeyCsv(bare).find("\n1,#FFFFFF,,,,1,0.00,1,\n"), std::string::npos) << KeyCsv(bare);
+    EXPECT_EQ(bare.totals.skeins, 3);  // one per colour without threads
+}
+
+TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
+    Census census;
+    census.palette = {{clWhite, 300}, {RGB(3, 2, 2), 300}, {clBlack, 300}};
+    PatternSettings settings;
+    settings.snap = true;
+    settings.clean = true;
+    settings.minStitches = 4;
+    settings.maxColours = 9;
+    settings.floss = {18.0, 3};
+    const MakeOptions bare = MakeOptionsOf(settings);
+    EXPECT_TRUE(bare.snapColours.empty());
+    EXPECT_TRUE(bare.clean);
+    EXPECT_EQ(bare.minStitches, 4);
+    EXPECT_EQ(bare.maxColours, 9);
+    EXPECT_FALSE(KeyOf(census, settings).rows[0].hasThread);
+
+    settings.catalogue = ReadCatalogue(kSchemes + "dmc.xml");
+    EXPECT_EQ(MakeOptionsOf(settings).snapColours.size(), 454u);
+    const PatternKey key = KeyOf(census, settings);
+    EXPECT_EQ(key.catalogueTitle, "DMC");
+    EXPECT_EQ(key.floss.strands, 3);
+    // 600 stitches of 310 on 18-count with 3 strands: 600 x 4.83 x 2.54 / 18 cm x 3 / 6 x 1.25
+    // = 2.55 m, one skein; B5200 one more.
+    ASSERT_EQ(key.threads.size(), 2u);
+    EXPECT_NEAR(key.threads[1].metres, 2.55, 0.01);
+    EXPECT_EQ(key.totals.skeins, 2);
+    EXPECT_EQ(key.totals.stitches, 900);
 }
 
 }  // namespace
-}  // namespace brodix::print
+}  // namespace brodix::threads

@@ -1,0 +1,173 @@
+// The pattern written in the exchange format of cross-stitch programs (OXS), and read back.
+#include <gtest/gtest.h>
+
+#include <pugixml.hpp>
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
+#include "engine_support.h"
+#include "export/OxsPattern.h"
+#include "photo/OxsReader.h"
+#include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
+#include "raster/Exceptions.h"
+#include "raster/TBitmap.h"
+#include "raster/TCanvas.h"
+#include "test_files.h"
+
+namespace brodix {
+namespace {
+
+// Four threads, one with a name that XML must escape.
+const char* const kCatalogue =
+    "GIMP Palette\nName: DMC\n"
+    "0 0 0 310 Black\n255 255 255 B5200 Snow White\n"
+    "200 30 30 321 Red <&\"> Bright\n30 60 200 797 Royal Blue\n";
+
+// 7 x 5 stitches of the catalogue's colours, white among them, in no regular order.
+Census SmallCensus() {
+    const TColor colours[] = {clBlack, clWhite, RGB(200, 30, 30), RGB(30, 60, 200)};
+    std::vector<TColor> stitches;
+    for (int i = 0; i < 7 * 5; ++i)
+        stitches.push_back(colours[(i * 7 + i / 3) % 4]);
+    return std::get<Census>(CountStitches(7, 5, stitches));
+}
+
+std::vector<TColor> PixelsOf(const TBitmap& picture) {
+    std::vector<TColor> pixels;
+    for (int y = 0; y < picture.Height(); ++y) {
+        for (int x = 0; x < picture.Width(); ++x)
+            pixels.push_back(picture.GetPixel(x, y));
+    }
+    return pixels;
+}
+
+std::span<const std::uint8_t> BytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
+    const threads::ThreadCatalogue catalogue = threads::ParseCatalogue("dmc.gpl", kCatalogue);
+    const Census census = SmallCensus();
+    ASSERT_EQ(census.palette.size(), 4u);
+    ASSERT_EQ(census.palette[0].color, clWhite);
+    for (const bool threads : {true, false}) {
+        for (const bool stitchWhite : {false, true}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "threads " << threads << ", white " << stitchWhite);
+            const threads::PatternKey key =
+                threads::BuildPatternKey(census, threads ? &catalogue : nullptr, {14.5, 3});
+            const std::string oxs =
+                MakeOxs({census, key, "/pictures/rose garden.bmp", stitchWhite});
+
+            const OxsPicture read = ReadOxs(BytesOf(oxs), "rose.oxs");
+            EXPECT_EQ(read.message, "");
+            const std::vector<TColor> pixels = PixelsOf(*read.picture);
+            const Census again = std::get<Census>(CountStitches(7, 5, pixels));
+            EXPECT_EQ(again.palette, census.palette);
+            EXPECT_EQ(again.stitches, census.stitches);
+
+            pugi::xml_document document;
+            ASSERT_TRUE(document.load_string(oxs.c_str()));
+            const pugi::xml_node chart = document.child("chart");
+            const pugi::xml_node properties = chart.child("properties");
+            EXPECT_STREQ(properties.attribute("oxsversion").value(), "1.0");
+            EXPECT_STREQ(properties.attribute("software").value(), "Brodix");
+            EXPECT_STREQ(properties.attribute("chartwidth").value(), "7");
+            EXPECT_STREQ(properties.attribute("chartheight").value(), "5");
+            EXPECT_STREQ(properties.attribute("charttitle").value(), "rose garden");
+            EXPECT_STREQ(properties.attribute("stitchesperinch").value(), "14.5");
+            const int first = stitchWhite ? 0 : 1;  // white is palette entry 0
+            EXPECT_EQ(properties.attribute("palettecount").as_int(), 4 - first);
+
+            std::vector<pugi::xml_node> items;
+            for (const pugi::xml_node item : chart.child("palette").children("palette_item"))
+                items.push_back(item);
+            ASSERT_EQ(items.size(), 5u - first);
+            EXPECT_STREQ(items[0].attribute("index").value(), "0");
+            EXPECT_STREQ(items[0].attribute("color").value(), "FFFFFF");
+            for (int k = first; k < 4; ++k) {
+                const pugi::xml_node item = items[static_cast<std::size_t>(k - first + 1)];
+                const threads::KeyRow& row = key.rows[static_cast<std::size_t>(k)];
+                EXPECT_EQ(item.attribute("index").as_int(), k - first + 1);
+                EXPECT_EQ(item.attribute("number").value(),
+                          threads ? "DMC " + row.thread.number : "#" + HexRgb(row.color));
+                EXPECT_EQ(item.attribute("name").value(), threads ? row.thread.name : "");
+                EXPECT_EQ(item.attribute("color").value(), HexRgb(census.palette[k].color));
+                EXPECT_EQ(item.attribute("symbol").as_uint(), SymbolCharacter(k));
+                EXPECT_STREQ(item.attribute("strands").value(), "3");
+            }
+            const auto stitches = chart.child("fullstitches").children("stitch");
+            EXPECT_EQ(std::distance(stitches.begin(), stitches.end()),
+                      7 * 5 - (stitchWhite ? 0 : census.palette[0].count));
+            EXPECT_TRUE(chart.child("partstitches") && chart.child("backstitches"));
+        }
+    }
+}
+
+// Every pixel of an image's picture, row by row.
+std::vector<TColor> PixelsOf(TImage& image) {
+    std::vector<TColor> pixels;
+    for (int y = 0; y < image.Picture().Height(); ++y) {
+        for (int x = 0; x < image.Picture().Width(); ++x)
+            pixels.push_back(image.Canvas().Pixel(x, y));
+    }
+    return pixels;
+}
+
+// Make on a picture, as Load Picture and Make do in the window.
+struct MadeChart {
+    Workspace workspace;
+    HeadlessControls controls;
+    testing::RecordedMessages messages;
+
+    explicit MadeChart(std::unique_ptr<TBitmap> picture) {
+        workspace.LoadSymbolSheet(testing::BinFile(kSymbolSheetFileName));
+        workspace.ReadBlankCell();
+        workspace.TakePicture(std::move(picture), "chart.oxs");
+        workspace.Make({}, controls.Captions(), messages, controls.Zoom());
+    }
+};
+
+TEST(OxsWrite, ChartingTheFileAgainGivesTheSameChartAndLegend) {
+    TImage source;
+    testing::GivePicture(source, 37, 23, [](int x, int y) {
+        const int k = (x / 3 + y / 2 * 5) % 23;
+        return k == 0 ? clWhite : RGB(k * 11, 255 - k * 7, (k * 53) % 256);
+    });
+    MadeChart first(std::make_unique<TBitmap>(source.Picture().Bitmap()));
+    ASSERT_TRUE(first.workspace.LastCensus());
+    const Census& census = *first.workspace.LastCensus();
+    ASSERT_EQ(census.palette.size(), 23u);
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+
+    OxsPicture read = ReadOxs(BytesOf(MakeOxs({census, key, "quilt.bmp"})), "quilt.oxs");
+    MadeChart again(std::move(read.picture));
+    ASSERT_TRUE(again.workspace.LastCensus());
+    EXPECT_EQ(again.workspace.LastCensus()->palette, census.palette);
+    EXPECT_EQ(again.workspace.LastCensus()->stitches, census.stitches);
+    EXPECT_EQ(PixelsOf(again.workspace.chart), PixelsOf(first.workspace.chart));
+    EXPECT_EQ(PixelsOf(again.workspace.legend), PixelsOf(first.workspace.legend));
+    EXPECT_EQ(again.controls.colorCount.Text(), first.controls.colorCount.Text());
+}
+
+TEST(OxsWrite, SavesWholeOrNotAtAll) {
+    const Census census = SmallCensus();
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+    const OxsSources sources{census, key, "rose.bmp"};
+    testing::TempDir folder;
+    SaveOxs(folder / "rose.oxs", sources);
+    const std::string expected = MakeOxs(sources);
+    EXPECT_EQ(testing::ReadFileBytes(folder / "rose.oxs"),
+              testing::Bytes(expected.begin(), expected.end()));
+    EXPECT_THROW(SaveOxs(folder / "missing/rose.oxs", sources), EFCreateError);
+    EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.oxs"});
+}
+
+}  // namespace
+}  // namespace brodix

@@ -1,0 +1,175 @@
+// Charts in the exchange format of cross-stitch programs (OXS), read as pictures.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "photo/OxsReader.h"
+#include "raster/Exceptions.h"
+#include "raster/TBitmap.h"
+
+namespace brodix {
+namespace {
+
+std::span<const std::uint8_t> BytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// Written from the format's public description: the cloth in a colour of its own (shown white,
+// as every empty cell), two threads, a full stitch in the cloth's colour (which is no stitch),
+// coordinates with a decimal comma and point, a half stitch, a backstitch, a French knot and a
+// bead.
+const std::string kDocumented = R"(<?xml version="1.0" encoding="UTF-8"?>
+<chart>
+  <format comments01="Designed to allow interchange of basic pattern data"/>
+  <properties oxsversion="1.0" software="Ursa Software" software_version="2021" chartheight="3"
+    chartwidth="4" charttitle="Piggies" stitchesperinch="14" palettecount="2"/>
+  <palette>
+    <palette_item index="0" number="cloth" name="cloth" color="F0E8D0"/>
+    <palette_item index="1" number="DMC    310" name="Black" color="2C3225" printcolor="000000"
+      strands="2" symbol="100" bsstrands="1" bscolor="2C3225"/>
+    <palette_item index="2" number="DMC 158 [+]" name="DMC 158 [+] DMC 208" color="303065"/>
+  </palette>
+  <fullstitches>
+    <stitch x="1" y="1" palindex="0"/>
+    <stitch x="0" y="0" palindex="1"/>
+    <stitch x="3,0" y="2.0" palindex="2" marked="true"/>
+  </fullstitches>
+  <partstitches>
+    <partstitch x="1" y="2" palindex1="1" palindex2="0" direction="3"/>
+  </partstitches>
+  <backstitches>
+    <backstitch x1="2" x2="5" y1="2" y2="2.5" palindex="2" objecttype="backstitch" sequence="0"/>
+  </backstitches>
+  <ornaments_inc_knots_and_beads>
+    <object x1="1" y1="1" palindex="2" objecttype="knot"/>
+    <object x1="1.5" y1="1.5" palindex="1" objecttype="bead2.5mm"/>
+  </ornaments_inc_knots_and_beads>
+</chart>
+)";
+
+TEST(OxsRead, TheDocumentedExampleGivesItsFullStitchesAndCountsTheRest) {
+    const OxsPicture read = ReadOxs(BytesOf(kDocumented), "pigs.oxs");
+    const TBitmap& picture = *read.picture;
+    ASSERT_EQ(picture.Width(), 4);
+    ASSERT_EQ(picture.Height(), 3);
+    EXPECT_EQ(picture.PixelFormat(), TPixelFormat::Direct24);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            TColor expected = clWhite;  // cloth and empty cells alike
+            if (x == 0 && y == 0)
+                expected = RGB(0x2C, 0x32, 0x25);
+            if (x == 3 && y == 2)
+                expected = RGB(0x30, 0x30, 0x65);
+            EXPECT_EQ(picture.GetPixel(x, y), expected) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(read.leftOut,
+              (OxsLeftOut{.partStitches = 1, .backstitches = 1, .knots = 1, .beads = 1}));
+    EXPECT_EQ(read.message,
+              "pigs.oxs: only full stitches can be charted; left out 1 part stitch, 1 backstitch, "
+              "1 French knot and 1 bead.");
+}
+
+// "Open Any Picture..." and brodix-chart --fit read any picture through ReadPhoto.
+TEST(OxsRead, ThePhotoReaderTakesAChartByItsContents) {
+    const OxsPicture chart = ReadOxs(BytesOf(kDocumented), "pigs.oxs");
+    const auto same = ReadPhoto(BytesOf(kDocumented), {}, "pigs.png");
+    ASSERT_EQ(same->Width(), 4);
+    ASSERT_EQ(same->Height(), 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(same->GetPixel(x, y), chart.picture->GetPixel(x, y)) << x << "," << y;
+    }
+    const auto fitted = ReadPhoto(BytesOf(kDocumented), {.fit = StitchSize{8, 8}}, "pigs.oxs");
+    EXPECT_EQ(fitted->Width(), 8);
+    EXPECT_EQ(fitted->Height(), 6);
+}
+
+TEST(OxsRead, FaultyStitchesAreCountedAndTheFirstStitchOfACellKept) {
+    const std::string chart = R"(<chart><properties chartwidth="2" chartheight="2"/>
+      <palette><palette_item index="0" color="FFFFFF"/><palette_item index="1" color="FF0000"/>
+        <palette_item index="2" color="nil"/></palette>
+      <fullstitches>
+        <stitch x="0" y="0" palindex="1"/><stitch x="0" y="0" palindex="2"/>
+        <stitch x="1" y="0" palindex="2"/>
+        <stitch x="2" y="0" palindex="1"/><stitch x="0" y="-1" palindex="1"/>
+        <stitch x="1" y="1" palindex="7"/>
+        <stitch x="0.5" y="1" palindex="1"/><stitch y="1" palindex="1"/>
+      </fullstitches></chart>)";
+    const OxsPicture read = ReadOxs(BytesOf(chart), "f.oxs");
+    EXPECT_EQ(read.picture->GetPixel(0, 0), RGB(0xFF, 0, 0));
+    EXPECT_EQ(read.picture->GetPixel(1, 0), RGB(0xFF, 0, 0xFF)) << "no colour: magenta";
+    EXPECT_EQ(read.picture->GetPixel(1, 1), clWhite);
+    EXPECT_EQ(
+        read.leftOut,
+        (OxsLeftOut{.outsideChart = 2, .unknownColour = 1, .secondStitch = 1, .unreadable = 2}));
+    EXPECT_EQ(read.message,
+              "f.oxs: Left out 2 full stitches outside the 2 x 2 chart, 1 full stitch of a colour "
+              "the palette lacks, 1 second full stitch in a cell and 2 full stitches without a "
+              "readable position or colour.");
+}
+
+TEST(OxsRead, AChartWithoutSizeIsTheDefaultHundredSquare) {
+    const OxsPicture read = ReadOxs(BytesOf("<chart/>"), "empty.oxs");
+    EXPECT_EQ(read.picture->Width(), 100);
+    EXPECT_EQ(read.picture->Height(), 100);
+    EXPECT_EQ(read.message, "");
+}
+
+TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
+    struct Case {
+        std::string text;
+        bool tooLarge;
+        std::string message;
+    };
+    const std::string huge =
+        "<chart><properties chartwidth=\"5000\" chartheight=\"5000\"/></chart>";
+    const Case cases[] = {
+        {"<chart><palette></chart>", false,
+         "bad.oxs: the OXS file is not well-formed XML (Start-end tags mismatch on line 1)"},
+        {"<?xml version=\"1.0\"?>\n<pattern/>", false,
+         "bad.oxs: the file is XML, but not an OXS chart: it has no <chart> element"},
+        {"<chart><properties chartwidth=\"wide\"/></chart>", false,
+         "bad.oxs: the chart's width \"wide\" is not a number of stitches"},
+        {"<chart><properties chartheight=\"0\"/></chart>", false,
+         "bad.oxs: the chart's height \"0\" is not a number of stitches"},
+        {huge, true,
+         "bad.oxs: the chart claims 5000 x 5000 stitches, far more than a file of " +
+             std::to_string(huge.size()) + " bytes can describe"},
+        {"<chart><properties chartwidth=\"100000\" chartheight=\"100000\"/></chart>", true,
+         "bad.oxs: the picture is 100000 x 100000 pixels; at most 50000000 pixels can be read"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadOxs(BytesOf(c.text), "bad.oxs");
+            ADD_FAILURE() << c.text;
+        } catch (const EOutOfResources& error) {
+            EXPECT_TRUE(c.tooLarge) << c.text;
+            EXPECT_EQ(std::string(error.what()), c.message);
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_FALSE(c.tooLarge) << c.text;
+            EXPECT_EQ(std::string(error.what()), c.message);
+        }
+    }
+}
+
+TEST(OxsRead, TheKindIsToldByTheFirstElement) {
+    const struct {
+        const char* text;
+        bool oxs;
+    } cases[] = {
+        {"<chart>", true},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- made by hand -->\n<chart\n>", true},
+        {"<chart/>", true},
+        {"<charts>", false},
+        {"<?xml version=\"1.0\"?><flossScheme><chart/>", false},
+        {"\x89PNG\r\n\x1A\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsOxsData(BytesOf(c.text)), c.oxs) << c.text;
+}
+
+}  // namespace
+}  // namespace brodix
