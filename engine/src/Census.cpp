@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <numeric>
 #include <optional>
 #include <span>
@@ -21,33 +22,36 @@ class ColorIndex {
   public:
     ColorIndex() { m_slots.fill(kEmpty); }
 
-    int Find(TColor color) const {
+    // The colour's index, or kNotFound.
+    std::size_t Find(TColor color) const {
         for (std::size_t slot = Home(color);; slot = (slot + 1) & kMask) {
             if (m_slots[slot] == kEmpty)
-                return -1;
+                return kNotFound;
             if (m_colors[slot] == color)
                 return m_slots[slot];
         }
     }
 
-    void Insert(TColor color, int index) {
+    void Insert(TColor color, std::size_t index) {
         std::size_t slot = Home(color);
         while (m_slots[slot] != kEmpty)
             slot = (slot + 1) & kMask;
         m_colors[slot] = color;
-        m_slots[slot] = static_cast<std::int16_t>(index);
+        m_slots[slot] = static_cast<std::uint16_t>(index);
     }
+
+    static constexpr std::size_t kNotFound = SIZE_MAX;
 
   private:
     // Four times the most entries ever held keeps probe chains short.
     static constexpr std::size_t kSize = 1024;
     static constexpr std::size_t kMask = kSize - 1;
-    static constexpr std::int16_t kEmpty = -1;
+    static constexpr std::uint16_t kEmpty = UINT16_MAX;
 
     static std::size_t Home(TColor color) { return (color * 0x9E3779B1u) >> 22; }
 
     std::array<TColor, kSize> m_colors{};
-    std::array<std::int16_t, kSize> m_slots{};
+    std::array<std::uint16_t, kSize> m_slots{};
 };
 
 CensusRefusal SizeRefusal(int width, int height) {
@@ -94,11 +98,11 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
     for (int y = 0; y < height; ++y) {
         readRow(y, std::span<TColor>(row));
         for (const TColor color : row) {
-            int k = index.Find(color);
-            if (k < 0) {
+            std::size_t k = index.Find(color);
+            if (k == ColorIndex::kNotFound) {
                 if (found.size() == static_cast<std::size_t>(kMaxColors))
                     return false;
-                k = static_cast<int>(found.size());
+                k = found.size();
                 found.push_back({color, 0});
                 index.Insert(color, k);
             }

@@ -89,7 +89,7 @@ void WritePreview(TImage& preview, const Census& census) {
     const int height = std::min(census.height, bitmap.Height());
     const bool display = bitmap.PixelFormat() == TPixelFormat::Display;
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* stitch = &census.stitches[static_cast<std::size_t>(y) * census.width];
+        const std::uint8_t* stitch = &census.stitches[GridIndex(0, y, census.width)];
         if (display) {
             const std::span<DisplayPixel> row = MutableDisplayRow(bitmap, y);
             std::transform(stitch, stitch + width, row.begin(),
@@ -174,7 +174,7 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     std::vector<std::uint32_t> buffer(streamer.Streams() ? static_cast<std::size_t>(width) : 0);
     const auto drawRow = [&](int y, int r) {
         const int py = kCellPitch * y + r;
-        const std::uint8_t* stitches = &census.stitches[static_cast<std::size_t>(y) * census.width];
+        const std::uint8_t* stitches = &census.stitches[GridIndex(0, y, census.width)];
         const CellRow* cellRow = &cellRows[static_cast<std::size_t>(r) * cells];
         std::uint8_t* const target = chart.MutableScanLine(py);
         auto* const row =
