@@ -48,23 +48,15 @@ std::uint32_t PackedRgb(const Rgb& color) {
     return (channel(color.r) << 16) | (channel(color.g) << 8) | channel(color.b);
 }
 
-PdfCanvas::PdfCanvas(Paper paper) : m_size(SizeOf(paper)) {
-    m_surface = cairo_pdf_surface_create_for_stream(
-        AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm);
-    m_cr = cairo_create(m_surface);
-    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(m_cr);
-        cairo_surface_destroy(m_surface);
+PdfCanvas::PdfCanvas(Paper paper)
+    : m_size(SizeOf(paper)),
+      m_surface(cairo_pdf_surface_create_for_stream(
+          AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm)),
+      m_context(cairo_create(m_surface.get())),
+      m_cr(m_context.get()) {
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS)
         throw EWriteError(msg::kWriteError);
-    }
     cairo_scale(m_cr, kPointsPerMm, kPointsPerMm);
-}
-
-PdfCanvas::~PdfCanvas() {
-    for (auto& [key, batch] : m_text)
-        cairo_scaled_font_destroy(batch.font);
-    cairo_destroy(m_cr);
-    cairo_surface_destroy(m_surface);
 }
 
 void PdfCanvas::NextPage() {
@@ -75,9 +67,9 @@ void PdfCanvas::NextPage() {
 std::string PdfCanvas::Finish() {
     DrawText();
     cairo_show_page(m_cr);
-    cairo_surface_finish(m_surface);
+    cairo_surface_finish(m_surface.get());
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_status(m_surface.get()) != CAIRO_STATUS_SUCCESS) {
         throw EWriteError(msg::kWriteError);
     }
     return std::move(m_bytes);
@@ -87,11 +79,10 @@ void PdfCanvas::Blocks(double left, double top, double size, int columns, int ro
                        const std::function<std::uint32_t(int, int)>& rgbAt) {
     if (columns <= 0 || rows <= 0)
         return;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
+    const CairoSurface owned(cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows));
+    cairo_surface_t* image = owned.get();
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS)
         throw EWriteError(msg::kWriteError);
-    }
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
@@ -112,7 +103,6 @@ void PdfCanvas::Blocks(double left, double top, double size, int columns, int ro
     cairo_rectangle(m_cr, 0, 0, columns, rows);
     cairo_fill(m_cr);
     cairo_restore(m_cr);
-    cairo_surface_destroy(image);
 }
 
 void PdfCanvas::SetColor(const Rgb& color) {
@@ -122,13 +112,13 @@ void PdfCanvas::SetColor(const Rgb& color) {
 PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, Weight weight) {
     const bool wide = !IsAscii(text);
     TextBatch& batch = m_text[FontKey{wide, weight, size}];
-    if (batch.font == nullptr) {
+    if (!batch.font) {
         cairo_save(m_cr);
         cairo_select_font_face(
             m_cr, wide ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
             weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
         cairo_set_font_size(m_cr, size * kMmPerPoint);
-        batch.font = cairo_scaled_font_reference(cairo_get_scaled_font(m_cr));
+        batch.font.reset(cairo_scaled_font_reference(cairo_get_scaled_font(m_cr)));
         cairo_restore(m_cr);
     }
     return batch;
@@ -137,7 +127,8 @@ PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, We
 double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
     const std::string valid = ValidUtf8(text);
     cairo_text_extents_t extents{};
-    cairo_scaled_font_text_extents(BatchFor(valid, size, weight).font, valid.c_str(), &extents);
+    cairo_scaled_font_text_extents(BatchFor(valid, size, weight).font.get(), valid.c_str(),
+                                   &extents);
     return extents.x_advance;  // in the page's millimetres, as the font was made for them
 }
 
@@ -158,15 +149,15 @@ double PdfCanvas::Text(double x, double y, std::string_view text, double size, A
     int clusterCount = 0;
     cairo_text_cluster_flags_t flags{};
     const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
-        batch.font, x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
+        batch.font.get(), x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
         &clusters, &clusterCount, &flags);
+    const CairoGlyphs ownedGlyphs(glyphs);
+    const CairoClusters ownedClusters(clusters);
     if (status == CAIRO_STATUS_SUCCESS) {
         batch.utf8 += valid;
         batch.glyphs.insert(batch.glyphs.end(), glyphs, glyphs + glyphCount);
         batch.clusters.insert(batch.clusters.end(), clusters, clusters + clusterCount);
     }
-    cairo_glyph_free(glyphs);
-    cairo_text_cluster_free(clusters);
     return width;
 }
 
@@ -176,7 +167,7 @@ void PdfCanvas::DrawText() {
     for (auto& [key, batch] : m_text) {
         if (batch.glyphs.empty())
             continue;
-        cairo_set_scaled_font(m_cr, batch.font);
+        cairo_set_scaled_font(m_cr, batch.font.get());
         cairo_show_text_glyphs(m_cr, batch.utf8.data(), static_cast<int>(batch.utf8.size()),
                                batch.glyphs.data(), static_cast<int>(batch.glyphs.size()),
                                batch.clusters.data(), static_cast<int>(batch.clusters.size()),

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "CairoHandles.h"
+
 namespace brodix {
 class TBitmap;
 }
@@ -25,7 +27,6 @@ std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k);
 class SymbolFont {
   public:
     explicit SymbolFont(const TBitmap* sheet);
-    ~SymbolFont();
     SymbolFont(const SymbolFont&) = delete;
     SymbolFont& operator=(const SymbolFont&) = delete;
 
@@ -39,7 +40,7 @@ class SymbolFont {
     static void Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
 
   private:
-    cairo_font_face_t* m_face = nullptr;
+    CairoFontFace m_face;
     std::vector<bool> m_inked;
 };
 
