@@ -55,4 +55,4 @@ appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.
 # Tags are printed on standard output; the note that lintian runs as root is not one.
 lintian --fail-on error --info "$deb" 2> >(grep -v 'root privileges' >&2) ||
   fail "lintian found errors"
-echo "package: $(basename "$deb") checked" >&2
+echo "package: $deb checked" >&2

@@ -381,7 +381,7 @@ TEST(Make, ChartEqualsCellByCellDrawing) {
     };
     const Case cases[] = {{1, 1, false, "real"},  {5, 10, true, "real"},    {6, 11, false, "real"},
                           {61, 13, true, "real"}, {17, 9, true, "missing"}, {23, 31, false, "mono"},
-                          {60, 60, true, "real"}};
+                          {60, 60, true, "real"}, {200, 199, false, "real"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " " << c.sheet);
         Window w;

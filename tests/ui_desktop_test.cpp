@@ -29,6 +29,7 @@
 #include "ui/Shell.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
+#include "ui/XcbReply.h"
 
 namespace brodix {
 namespace {
@@ -102,13 +103,11 @@ QStringList Entries(const QComboBox& box) {
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    auto* reply = xcb_intern_atom_reply(
+    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection,
         xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // The 32-bit values of a window's property, as the window manager reads them.
@@ -116,17 +115,16 @@ std::vector<std::uint32_t> Property(const QWidget& window, const char* name) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11->connection();
     const xcb_atom_t atom = Atom(connection, name);
-    auto* reply = xcb_get_property_reply(
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection,
         xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), atom,
                          XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
-        nullptr);
+        nullptr));
     std::vector<std::uint32_t> values;
     if (reply && reply->format == 32) {
-        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+        values.assign(data, data + xcb_get_property_value_length(reply.get()) / 4);
     }
-    std::free(reply);
     return values;
 }
 
@@ -134,12 +132,10 @@ std::vector<std::uint32_t> Property(const QWidget& window, const char* name) {
 QSize DisplayedSize(const QWidget& window) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11->connection();
-    auto* reply = xcb_get_geometry_reply(
+    const XcbReply<xcb_get_geometry_reply_t> reply(xcb_get_geometry_reply(
         connection, xcb_get_geometry(connection, static_cast<xcb_window_t>(window.winId())),
-        nullptr);
-    const QSize size = reply ? QSize(reply->width, reply->height) : QSize();
-    std::free(reply);
-    return size;
+        nullptr));
+    return reply ? QSize(reply->width, reply->height) : QSize();
 }
 
 class DesktopTest : public ::testing::Test {

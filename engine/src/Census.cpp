@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <numeric>
 #include <optional>
 #include <span>
 
+#include "raster/DisplayPixels.h"
+#include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
 
@@ -19,33 +22,36 @@ class ColorIndex {
   public:
     ColorIndex() { m_slots.fill(kEmpty); }
 
-    int Find(TColor color) const {
+    // The colour's index, or kNotFound.
+    std::size_t Find(TColor color) const {
         for (std::size_t slot = Home(color);; slot = (slot + 1) & kMask) {
             if (m_slots[slot] == kEmpty)
-                return -1;
+                return kNotFound;
             if (m_colors[slot] == color)
                 return m_slots[slot];
         }
     }
 
-    void Insert(TColor color, int index) {
+    void Insert(TColor color, std::size_t index) {
         std::size_t slot = Home(color);
         while (m_slots[slot] != kEmpty)
             slot = (slot + 1) & kMask;
         m_colors[slot] = color;
-        m_slots[slot] = static_cast<std::int16_t>(index);
+        m_slots[slot] = static_cast<std::uint16_t>(index);
     }
+
+    static constexpr std::size_t kNotFound = SIZE_MAX;
 
   private:
     // Four times the most entries ever held keeps probe chains short.
     static constexpr std::size_t kSize = 1024;
     static constexpr std::size_t kMask = kSize - 1;
-    static constexpr std::int16_t kEmpty = -1;
+    static constexpr std::uint16_t kEmpty = UINT16_MAX;
 
     static std::size_t Home(TColor color) { return (color * 0x9E3779B1u) >> 22; }
 
     std::array<TColor, kSize> m_colors{};
-    std::array<std::int16_t, kSize> m_slots{};
+    std::array<std::uint16_t, kSize> m_slots{};
 };
 
 CensusRefusal SizeRefusal(int width, int height) {
@@ -78,25 +84,25 @@ Census SortedCensus(int width, int height, const std::vector<PaletteEntry>& foun
     return census;
 }
 
-// Counts the colours that colourAt gives for every stitch, row by row, into found (seeded)
+// Counts the colours that readRow(y, row) writes into row for every row, into found (seeded)
 // and stitches; false when a 256th colour turns up.
-template <typename ColourAt>
-bool CountInto(int width, int height, ColourAt colourAt, std::vector<PaletteEntry>& found,
+template <typename ReadRow>
+bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>& found,
                std::vector<std::uint8_t>& stitches) {
     ColorIndex index;
     index.Insert(found.front().color, 0);
-    stitches.assign(static_cast<std::size_t>(std::max(width, 0)) *
-                        static_cast<std::size_t>(std::max(height, 0)),
-                    0);
+    const auto columns = static_cast<std::size_t>(std::max(width, 0));
+    stitches.assign(columns * static_cast<std::size_t>(std::max(height, 0)), 0);
+    std::vector<TColor> row(columns);
     std::size_t at = 0;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const TColor color = colourAt(x, y);
-            int k = index.Find(color);
-            if (k < 0) {
+        readRow(y, std::span<TColor>(row));
+        for (const TColor color : row) {
+            std::size_t k = index.Find(color);
+            if (k == ColorIndex::kNotFound) {
                 if (found.size() == static_cast<std::size_t>(kMaxColors))
                     return false;
-                k = static_cast<int>(found.size());
+                k = found.size();
                 found.push_back({color, 0});
                 index.Insert(color, k);
             }
@@ -117,16 +123,28 @@ CensusResult TakeCensus(TImage& source, const LevelChoices& levels) {
     }
 
     TCanvas& canvas = source.Canvas();
+    const TBitmap& bitmap = canvas.Bitmap();
     const bool reduces = levels.Reduces();
-    const auto read = [&](int x, int y) {
-        const TColor color = canvas.Pixel(x, y);
-        return reduces ? ReduceColor(color, levels) : color;
+    const auto reduce = [&](TColor color) { return reduces ? ReduceColor(color, levels) : color; };
+    // A display-format picture is read a row at a time; any other through its pixels, which
+    // convert each format's values to colours.
+    const bool display = bitmap.PixelFormat() == TPixelFormat::Display && bitmap.Bits() != nullptr;
+    const auto readRow = [&](int y, std::span<TColor> row) {
+        if (display) {
+            const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+            std::transform(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(row.size()),
+                           row.begin(),
+                           [&](DisplayPixel value) { return reduce(ColorOfDisplayPixel(value)); });
+            return;
+        }
+        for (std::size_t x = 0; x < row.size(); ++x)
+            row[x] = reduce(canvas.Pixel(static_cast<int>(x), y));
     };
 
     // Insertion indexes first; they are renumbered once the palette is sorted.
-    std::vector<PaletteEntry> found{{read(0, 0), 0}};
+    std::vector<PaletteEntry> found{{reduce(canvas.Pixel(0, 0)), 0}};
     std::vector<std::uint8_t> stitches;
-    if (!CountInto(width, height, read, found, stitches))
+    if (!CountInto(width, height, readRow, found, stitches))
         return ColorRefusal();
     return SortedCensus(width, height, found, std::move(stitches));
 }
@@ -138,13 +156,14 @@ std::optional<CensusRefusal> SizeCheck(int width, int height) {
 }
 
 CensusResult CountStitches(int width, int height, std::span<const TColor> colours) {
-    const auto at = [&](int x, int y) {
-        return colours[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                       static_cast<std::size_t>(x)];
+    const auto readRow = [&](int y, std::span<TColor> row) {
+        const std::span<const TColor> given =
+            colours.subspan(static_cast<std::size_t>(y) * row.size(), row.size());
+        std::copy(given.begin(), given.end(), row.begin());
     };
     std::vector<PaletteEntry> found{{colours.front(), 0}};
     std::vector<std::uint8_t> stitches;
-    if (!CountInto(width, height, at, found, stitches))
+    if (!CountInto(width, height, readRow, found, stitches))
         return ColorRefusal();
     return SortedCensus(width, height, found, std::move(stitches));
 }

@@ -5,8 +5,8 @@ namespace brodix {
 namespace {
 
 struct Step {
-    int step;
-    int half;
+    unsigned step;
+    unsigned half;
 };
 
 // Index 0 ("Org") has no step; every step divides 255, so 255 is always a level.
@@ -16,7 +16,7 @@ unsigned ReduceChannel(unsigned value, int choice) {
     if (choice <= 0 || choice >= static_cast<int>(std::size(kSteps)))
         return value;
     const auto [step, half] = kSteps[choice];
-    const int remainder = static_cast<int>(value) % step;
+    const unsigned remainder = value % step;
     // A remainder equal to the half rounds down.
     return remainder > half ? value - remainder + step : value - remainder;
 }

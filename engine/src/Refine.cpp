@@ -59,10 +59,10 @@ namespace {
 // own when a neighbour shares it.
 int CleanedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
                  const LabColour& fitted, const std::vector<LabColour>& labs, bool anyNeighbour) {
-    const int own = stitches[static_cast<std::size_t>(y) * width + x];
+    const int own = stitches[GridIndex(x, y, width)];
     std::array<int, 8> seen{};
     std::array<int, 8> count{};
-    int kinds = 0;
+    std::size_t kinds = 0;
     int most = 0;
     for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
@@ -70,10 +70,10 @@ int CleanedIndex(const std::vector<int>& stitches, int width, int height, int x,
             const int ny = y + dy;
             if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= width || ny >= height)
                 continue;
-            const int k = stitches[static_cast<std::size_t>(ny) * width + nx];
+            const int k = stitches[GridIndex(nx, ny, width)];
             if (k == own)
                 return own;
-            int slot = 0;
+            std::size_t slot = 0;
             while (slot < kinds && seen[slot] != k)
                 ++slot;
             if (slot == kinds)
@@ -82,15 +82,16 @@ int CleanedIndex(const std::vector<int>& stitches, int width, int height, int x,
         }
     }
     const int least = most >= 2 && !anyNeighbour ? 2 : 1;
-    int best = -1;
+    // Past the last slot while no colour qualifies.
+    std::size_t best = seen.size();
     double bestDelta = 0.0;
-    for (int slot = 0; slot < kinds; ++slot) {
+    for (std::size_t slot = 0; slot < kinds; ++slot) {
         if (count[slot] < least)
             continue;
         const double delta = DeltaE00(fitted, labs[static_cast<std::size_t>(seen[slot])]);
         // Indexes ascend with colour value, so the lower index is the lower colour.
         const bool better =
-            best < 0 || delta < bestDelta ||
+            best == seen.size() || delta < bestDelta ||
             (delta == bestDelta && (count[slot] > count[best] ||
                                     (count[slot] == count[best] && seen[slot] < seen[best])));
         if (better) {
@@ -98,7 +99,7 @@ int CleanedIndex(const std::vector<int>& stitches, int width, int height, int x,
             bestDelta = delta;
         }
     }
-    return best < 0 ? own : seen[best];
+    return best == seen.size() ? own : seen[best];
 }
 
 // A colour in linear light, for adding light as the eye does.
@@ -132,11 +133,10 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
             const int nx = x + dx;
             const int ny = y + dy;
             if ((dx != 0 || dy != 0) && nx >= 0 && ny >= 0 && nx < width && ny < height)
-                around[static_cast<std::size_t>(count++)] =
-                    stitches[static_cast<std::size_t>(ny) * width + nx];
+                around[static_cast<std::size_t>(count++)] = stitches[GridIndex(nx, ny, width)];
         }
     }
-    const int own = stitches[static_cast<std::size_t>(y) * width + x];
+    const int own = stitches[GridIndex(x, y, width)];
     int best = own;
     double bestScore = std::numeric_limits<double>::infinity();
     for (int c = -1; c < count; ++c) {
@@ -204,7 +204,7 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
         const int step = forward ? 1 : -1;
         for (int i = 0; i < width; ++i) {
             const int x = forward ? i : width - 1 - i;
-            const std::size_t at = static_cast<std::size_t>(y) * width + x;
+            const std::size_t at = GridIndex(x, y, width);
             const Linear wanted =
                 LinearOf(fitted.colours[at]).Plus(here[static_cast<std::size_t>(x + 1)], 1.0);
             // Error beyond what a colour can show would only smear on: the wish is held in
@@ -241,7 +241,7 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     // every picture, and the bound keeps a pathological one from costing more.
     for (int y = 0; y < grid.height; ++y) {
         for (int x = 0; x < grid.width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * grid.width + x;
+            const std::size_t at = GridIndex(x, y, grid.width);
             indexed.stitches[at] = SmoothedIndex(
                 indexed.stitches, grid.width, grid.height, x, y,
                 fittedLabs[static_cast<std::size_t>(fittedIndexed.stitches[at])], labs);
@@ -257,7 +257,7 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
         bool changed = false;
         for (int y = 0; y < grid.height; ++y) {
             for (int x = 0; x < grid.width; ++x) {
-                const std::size_t at = static_cast<std::size_t>(y) * grid.width + x;
+                const std::size_t at = GridIndex(x, y, grid.width);
                 const LabColour& own =
                     fittedLabs[static_cast<std::size_t>(fittedIndexed.stitches[at])];
                 cleaned[at] = CleanedIndex(indexed.stitches, grid.width, grid.height, x, y, own,
@@ -281,7 +281,7 @@ CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
         return *refusal;
     TCanvas& canvas = source.Canvas();
     const bool reduces = levels.Reduces();
-    grid.colours.reserve(static_cast<std::size_t>(grid.width) * grid.height);
+    grid.colours.reserve(GridIndex(0, grid.height, grid.width));
     for (int y = 0; y < grid.height; ++y) {
         for (int x = 0; x < grid.width; ++x) {
             const TColor color = canvas.Pixel(x, y);

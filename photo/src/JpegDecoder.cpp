@@ -1,19 +1,15 @@
 // JPEG through libjpeg-turbo, at a reduced scale when the picture is far larger than the box it
 // is fitted into, then turned upright as its EXIF orientation says.
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include <jpeglib.h>
-// After jpeglib.h, which it needs.
-#include <jerror.h>
-
 #include "ExifOrientation.h"
 #include "RgbImage.h"
+#include "raster/JpegSession.h"
 #include "raster/Stream.h"
-#include "raster/TJPEGImage.h"
+// After jpeglib.h (through JpegSession.h), which it needs.
+#include <jerror.h>
 
 namespace brodix {
 
@@ -26,15 +22,9 @@ constexpr long kMaxDecoderMemory = static_cast<long>(kMaxDecodedPixels * 3 * 2 +
 // this many times the fitted size leaves nearly all of the averaging to the linear-light fit.
 constexpr int kReducedScaleMargin = 3;
 
-// libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back to
-// the setjmp of the function that called into the library. Everything libjpeg touches lives in
-// this plain struct, and the functions that call setjmp hold no C++ object with a destructor.
-struct JpegState {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr error;
-    jpeg_progress_mgr progress;
-    std::jmp_buf jump;
-    bool created;
+// What the session's source manager and EXIF marker processor work on. A plain struct: the
+// libjpeg steps that touch it may be left by a jump.
+struct JpegReading {
     // A file read a piece at a time (none: the bytes are all in memory).
     TStream* stream;
     jpeg_source_mgr source;
@@ -44,66 +34,49 @@ struct JpegState {
     std::size_t exifSize;
 };
 
-JpegState& StateOf(j_decompress_ptr info) {
-    return *static_cast<JpegState*>(info->client_data);
+JpegReading& ReadingOf(j_decompress_ptr info) {
+    return *static_cast<JpegReading*>(static_cast<JpegSession*>(info->client_data)->reader);
 }
 
 void InitSource(j_decompress_ptr) {}
 
 // At the end of the file, an end marker after libjpeg's warning, as its own sources do: the
-// warning makes it an error here.
+// session makes that warning an error.
 boolean FillPiece(j_decompress_ptr info) {
-    JpegState& state = StateOf(info);
+    JpegReading& reading = ReadingOf(info);
     std::size_t got = 0;
     try {
-        got = state.stream->Read(state.piece, sizeof state.piece);
+        got = reading.stream->Read(reading.piece, sizeof reading.piece);
     } catch (...) {
     }
     if (got == 0) {
         WARNMS(info, JWRN_JPEG_EOF);
-        state.piece[0] = 0xFF;
-        state.piece[1] = JPEG_EOI;
+        reading.piece[0] = 0xFF;
+        reading.piece[1] = JPEG_EOI;
         got = 2;
     }
-    state.source.next_input_byte = state.piece;
-    state.source.bytes_in_buffer = got;
+    reading.source.next_input_byte = reading.piece;
+    reading.source.bytes_in_buffer = got;
     return TRUE;
 }
 
 void SkipPiece(j_decompress_ptr info, long count) {
-    JpegState& state = StateOf(info);
+    JpegReading& reading = ReadingOf(info);
     if (count <= 0)
         return;
     const auto skip = static_cast<std::size_t>(count);
-    if (skip <= state.source.bytes_in_buffer) {
-        state.source.next_input_byte += skip;
-        state.source.bytes_in_buffer -= skip;
+    if (skip <= reading.source.bytes_in_buffer) {
+        reading.source.next_input_byte += skip;
+        reading.source.bytes_in_buffer -= skip;
         return;
     }
-    const std::uint64_t ahead = skip - state.source.bytes_in_buffer;
-    state.source.bytes_in_buffer = 0;
-    state.stream->SetPosition(std::min(state.stream->Position() + ahead, state.stream->Size()));
+    const std::uint64_t ahead = skip - reading.source.bytes_in_buffer;
+    reading.source.bytes_in_buffer = 0;
+    reading.stream->SetPosition(
+        std::min(reading.stream->Position() + ahead, reading.stream->Size()));
 }
 
 void TermSource(j_decompress_ptr) {}
-
-[[noreturn]] void ErrorExit(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegState*>(info->client_data)->jump, 1);
-}
-
-// A file that ends early is filled with grey by libjpeg after a warning; here it is an error.
-void EmitMessage(j_common_ptr info, int level) {
-    const int code = info->err->msg_code;
-    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
-        ErrorExit(info);
-}
-
-void ProgressMonitor(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
-        info->err->msg_code = JERR_BAD_PROGRESSION;
-        ErrorExit(info);
-    }
-}
 
 // Of the APP1 segments only the first EXIF one is needed, and a file may hold thousands of
 // 64 KB segments: the others are skipped unread, where libjpeg would keep every one.
@@ -120,20 +93,20 @@ boolean NoteExif(j_decompress_ptr info) {
     if (length < 2)
         ERREXIT(info, JERR_BAD_LENGTH);
     std::size_t size = length - 2;
-    JpegState& state = StateOf(info);
+    JpegReading& reading = ReadingOf(info);
     static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
-    if (state.exifSize == 0) {
+    if (reading.exifSize == 0) {
         std::size_t read = 0;
         bool signed_ = true;
         while (signed_ && read < size && read < sizeof kExif) {
-            state.exif[read] = next();
-            signed_ = state.exif[read] == kExif[read];
+            reading.exif[read] = next();
+            signed_ = reading.exif[read] == kExif[read];
             ++read;
         }
         if (signed_ && read == sizeof kExif) {
             while (read < size)
-                state.exif[read++] = next();
-            state.exifSize = read;
+                reading.exif[read++] = next();
+            reading.exifSize = read;
             return TRUE;
         }
         size -= read;
@@ -142,80 +115,44 @@ boolean NoteExif(j_decompress_ptr info) {
     return TRUE;
 }
 
-bool ReadHeader(JpegState* state, const std::uint8_t* data, std::size_t size) {
-    state->info.err = jpeg_std_error(&state->error);
-    state->error.error_exit = ErrorExit;
-    state->error.emit_message = EmitMessage;
-    if (setjmp(state->jump) != 0)
-        return false;
-    // Kept by jpeg_create_decompress, so that an error inside it finds its way back too.
-    state->info.client_data = state;
-    jpeg_create_decompress(&state->info);
-    state->created = true;
-    state->info.mem->max_memory_to_use = kMaxDecoderMemory;
-    state->progress.progress_monitor = ProgressMonitor;
-    state->info.progress = &state->progress;
-    if (state->stream != nullptr) {
-        state->source = {nullptr,   0, InitSource, FillPiece, SkipPiece, jpeg_resync_to_restart,
-                         TermSource};
-        state->info.src = &state->source;
-    } else {
-        jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
-    }
-    jpeg_set_marker_processor(&state->info, JPEG_APP0 + 1, NoteExif);
-    jpeg_read_header(&state->info, TRUE);
-    return true;
+[[noreturn]] void Fail(JpegSession& session) {
+    throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                       "the JPEG data are damaged (" + JpegErrorText(session) + ")"};
 }
 
-bool Start(JpegState* state, unsigned scale) {
-    if (setjmp(state->jump) != 0)
-        return false;
-    jpeg_decompress_struct& info = state->info;
+void ReadHeader(jpeg_decompress_struct& info, JpegReading& reading) {
+    if (reading.stream != nullptr) {
+        reading.source = {nullptr,   0, InitSource, FillPiece, SkipPiece, jpeg_resync_to_restart,
+                          TermSource};
+        info.src = &reading.source;
+    }
+    jpeg_set_marker_processor(&info, JPEG_APP0 + 1, NoteExif);
+    jpeg_read_header(&info, TRUE);
+}
+
+void Start(jpeg_decompress_struct& info, unsigned scale) {
     info.scale_num = scale;
     info.scale_denom = 8;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_calc_output_dimensions(&info);
-    return true;
 }
 
-bool Decode(JpegState* state, JSAMPROW* rows) {
-    if (setjmp(state->jump) != 0)
-        return false;
-    jpeg_start_decompress(&state->info);
-    const JDIMENSION height = state->info.output_height;
-    while (state->info.output_scanline < height) {
-        const JDIMENSION line = state->info.output_scanline;
-        if (jpeg_read_scanlines(&state->info, rows + line, height - line) == 0)
+// False when the data end before the last row.
+bool Decode(jpeg_decompress_struct& info, JSAMPROW* rows) {
+    jpeg_start_decompress(&info);
+    const JDIMENSION height = info.output_height;
+    while (info.output_scanline < height) {
+        const JDIMENSION line = info.output_scanline;
+        if (jpeg_read_scanlines(&info, rows + line, height - line) == 0)
             return false;
     }
-    jpeg_finish_decompress(&state->info);
+    jpeg_finish_decompress(&info);
     return true;
 }
 
-class JpegHolder {
-  public:
-    JpegHolder() : m_state(new JpegState{}) {}
-    ~JpegHolder() {
-        if (m_state->created)
-            jpeg_destroy_decompress(&m_state->info);
-    }
-    JpegHolder(const JpegHolder&) = delete;
-    JpegHolder& operator=(const JpegHolder&) = delete;
-    JpegState* get() { return m_state.get(); }
-    [[noreturn]] void Fail() {
-        char text[JMSG_LENGTH_MAX] = {};
-        m_state->error.format_message(reinterpret_cast<j_common_ptr>(&m_state->info), text);
-        throw PhotoFailure{PhotoFailure::Kind::Damaged,
-                           std::string("the JPEG data are damaged (") + text + ")"};
-    }
-
-  private:
-    std::unique_ptr<JpegState> m_state;
-};
-
-int OrientationOf(const JpegState& state) {
-    return state.exifSize == 0 ? 1 : ExifOrientation({state.exif, state.exifSize});
+int OrientationOf(const JpegReading& reading) {
+    return reading.exifSize == 0 ? 1 : ExifOrientation({reading.exif, reading.exifSize});
 }
 
 // The smallest scale n / 8 that keeps the decoded picture kReducedScaleMargin times the fitted
@@ -246,15 +183,21 @@ void CmykToRgb(PixelBytes& pixels, std::size_t count) {
 
 RgbImage DecodeJpegFrom(TStream* stream, std::span<const std::uint8_t> bytes,
                         const PhotoOptions& options, Depth depth) {
-    JpegHolder holder;
-    JpegState* state = holder.get();
-    state->stream = stream;
-    if (!ReadHeader(state, bytes.data(), bytes.size()))
-        holder.Fail();
-    const std::uint64_t width = state->info.image_width;
-    const std::uint64_t height = state->info.image_height;
+    const auto reading = std::make_unique<JpegReading>();
+    reading->stream = stream;
+    const OwnedJpegSession session = NewJpegSession(/*truncatedIsError=*/true);
+    session->reader = reading.get();
+    const bool started = stream != nullptr ? StartJpegSession(*session, kMaxDecoderMemory)
+                                           : StartJpegSession(*session, bytes, kMaxDecoderMemory);
+    if (!started ||
+        !RunJpegStep(*session, [&](jpeg_decompress_struct& i) { ReadHeader(i, *reading); })) {
+        Fail(*session);
+    }
+    jpeg_decompress_struct& info = session->info;
+    const std::uint64_t width = info.image_width;
+    const std::uint64_t height = info.image_height;
     CheckDecodedSize(width, height, options.maxPixels);
-    const int orientation = OrientationOf(*state);
+    const int orientation = OrientationOf(*reading);
     if (depth == Depth::Header) {
         const bool swap = SwapsAxes(orientation);
         return RgbImage{
@@ -267,20 +210,24 @@ RgbImage DecodeJpegFrom(TStream* stream, std::span<const std::uint8_t> bytes,
                                             static_cast<int>(swap ? width : height), *fit);
         scale = ReducedScale(width, height, swap ? StitchSize{shown.height, shown.width} : shown);
     }
-    if (!Start(state, scale))
-        holder.Fail();
+    if (!RunJpegStep(*session, [scale](jpeg_decompress_struct& i) { Start(i, scale); }))
+        Fail(*session);
 
-    const int channels = state->info.out_color_space == JCS_CMYK ? 4 : 3;
+    const int channels = info.out_color_space == JCS_CMYK ? 4 : 3;
     RgbImage image;
-    image.width = static_cast<int>(state->info.output_width);
-    image.height = static_cast<int>(state->info.output_height);
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
     const std::size_t count = std::size_t(image.width) * image.height;
     image.rgb.resize(count * channels);
     std::vector<JSAMPROW> rows(image.height);
     for (int y = 0; y < image.height; ++y)
         rows[y] = image.rgb.data() + std::size_t(y) * image.width * channels;
-    if (!Decode(state, rows.data()))
-        holder.Fail();
+    bool complete = false;
+    if (!RunJpegStep(*session,
+                     [&](jpeg_decompress_struct& i) { complete = Decode(i, rows.data()); }) ||
+        !complete) {
+        Fail(*session);
+    }
     if (channels == 4)
         CmykToRgb(image.rgb, count);
     return Oriented(image, orientation);

@@ -60,30 +60,22 @@ std::uint32_t PackedRgb(const Rgb& color) {
     return (channel(color.r) << 16) | (channel(color.g) << 8) | channel(color.b);
 }
 
-PdfCanvas::PdfCanvas(Paper paper) : m_size(SizeOf(paper)) {
-    m_surface = cairo_pdf_surface_create_for_stream(
-        AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm);
-    m_cr = cairo_create(m_surface);
-    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(m_cr);
-        cairo_surface_destroy(m_surface);
+PdfCanvas::PdfCanvas(Paper paper)
+    : m_size(SizeOf(paper)),
+      m_surface(cairo_pdf_surface_create_for_stream(
+          AppendBytes, &m_bytes, m_size.width * kPointsPerMm, m_size.height * kPointsPerMm)),
+      m_context(cairo_create(m_surface.get())),
+      m_cr(m_context.get()) {
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS)
         throw EWriteError(msg::kWriteError);
-    }
     cairo_scale(m_cr, kPointsPerMm, kPointsPerMm);
 }
 
-PdfCanvas::~PdfCanvas() {
-    for (auto& [key, batch] : m_text)
-        cairo_scaled_font_destroy(batch.font);
-    cairo_destroy(m_cr);
-    cairo_surface_destroy(m_surface);
-}
-
 void PdfCanvas::SetMetadata(const std::string& title, const std::string& subject) {
-    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_TITLE, ValidUtf8(title).c_str());
-    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_SUBJECT,
-                                   ValidUtf8(subject).c_str());
-    cairo_pdf_surface_set_metadata(m_surface, CAIRO_PDF_METADATA_CREATOR, "Brodix");
+    cairo_surface_t* surface = m_surface.get();
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, ValidUtf8(title).c_str());
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_SUBJECT, ValidUtf8(subject).c_str());
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Brodix");
 }
 
 void PdfCanvas::NextPage() {
@@ -94,9 +86,9 @@ void PdfCanvas::NextPage() {
 std::string PdfCanvas::Finish() {
     DrawText();
     cairo_show_page(m_cr);
-    cairo_surface_finish(m_surface);
+    cairo_surface_finish(m_surface.get());
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_status(m_surface.get()) != CAIRO_STATUS_SUCCESS) {
         throw EWriteError(msg::kWriteError);
     }
     return std::move(m_bytes);
@@ -106,11 +98,10 @@ void PdfCanvas::Blocks(double left, double top, double size, int columns, int ro
                        const std::function<std::uint32_t(int, int)>& rgbAt) {
     if (columns <= 0 || rows <= 0)
         return;
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
+    const CairoSurface owned(cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows));
+    cairo_surface_t* image = owned.get();
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS)
         throw EWriteError(msg::kWriteError);
-    }
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
@@ -131,7 +122,6 @@ void PdfCanvas::Blocks(double left, double top, double size, int columns, int ro
     cairo_rectangle(m_cr, 0, 0, columns, rows);
     cairo_fill(m_cr);
     cairo_restore(m_cr);
-    cairo_surface_destroy(image);
 }
 
 void PdfCanvas::SetColor(const Rgb& color) {
@@ -140,13 +130,13 @@ void PdfCanvas::SetColor(const Rgb& color) {
 
 PdfCanvas::TextBatch& PdfCanvas::BatchFor(bool fallback, double size, Weight weight) {
     TextBatch& batch = m_text[FontKey{fallback, weight, size}];
-    if (batch.font == nullptr) {
+    if (!batch.font) {
         cairo_save(m_cr);
         cairo_select_font_face(
             m_cr, fallback ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
             weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
         cairo_set_font_size(m_cr, size * kMmPerPoint);
-        batch.font = cairo_scaled_font_reference(cairo_get_scaled_font(m_cr));
+        batch.font.reset(cairo_scaled_font_reference(cairo_get_scaled_font(m_cr)));
         cairo_restore(m_cr);
     }
     return batch;
@@ -158,7 +148,7 @@ std::vector<PdfCanvas::Run> PdfCanvas::RunsOf(const std::string& valid, double s
         return {{false, valid}};
     // Character by character: the Japanese font only for what DejaVu Sans lacks, so that a
     // name keeps one typeface around a character such as U+2011.
-    cairo_scaled_font_t* main = BatchFor(false, size, weight).font;
+    cairo_scaled_font_t* main = BatchFor(false, size, weight).font.get();
     const FT_Face face = cairo_ft_scaled_font_lock_face(main);
     std::vector<Run> runs;
     for (std::size_t i = 0; i < valid.size();) {
@@ -179,8 +169,8 @@ std::vector<PdfCanvas::Run> PdfCanvas::RunsOf(const std::string& valid, double s
 
 double PdfCanvas::RunWidth(const Run& run, double size, Weight weight) {
     cairo_text_extents_t extents{};
-    cairo_scaled_font_text_extents(BatchFor(run.fallback, size, weight).font, run.text.c_str(),
-                                   &extents);
+    cairo_scaled_font_text_extents(BatchFor(run.fallback, size, weight).font.get(),
+                                   run.text.c_str(), &extents);
     return extents.x_advance;  // in the page's millimetres, as the font was made for them
 }
 
@@ -220,15 +210,15 @@ void PdfCanvas::AddRun(double x, double y, const Run& run, double size, Weight w
     int clusterCount = 0;
     cairo_text_cluster_flags_t flags{};
     const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
-        batch.font, x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
+        batch.font.get(), x, y, valid.data(), static_cast<int>(valid.size()), &glyphs, &glyphCount,
         &clusters, &clusterCount, &flags);
+    const CairoGlyphs ownedGlyphs(glyphs);
+    const CairoClusters ownedClusters(clusters);
     if (status == CAIRO_STATUS_SUCCESS) {
         batch.utf8 += valid;
         batch.glyphs.insert(batch.glyphs.end(), glyphs, glyphs + glyphCount);
         batch.clusters.insert(batch.clusters.end(), clusters, clusters + clusterCount);
     }
-    cairo_glyph_free(glyphs);
-    cairo_text_cluster_free(clusters);
 }
 
 void PdfCanvas::DrawText() {
@@ -237,7 +227,7 @@ void PdfCanvas::DrawText() {
     for (auto& [key, batch] : m_text) {
         if (batch.glyphs.empty())
             continue;
-        cairo_set_scaled_font(m_cr, batch.font);
+        cairo_set_scaled_font(m_cr, batch.font.get());
         cairo_show_text_glyphs(m_cr, batch.utf8.data(), static_cast<int>(batch.utf8.size()),
                                batch.glyphs.data(), static_cast<int>(batch.glyphs.size()),
                                batch.clusters.data(), static_cast<int>(batch.clusters.size()),

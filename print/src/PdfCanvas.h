@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "CairoHandles.h"
 #include "print/PatternPdf.h"
 #include "raster/Color.h"
 #include "raster/Utf8.h"
@@ -48,7 +49,6 @@ enum class Weight { Normal, Bold };
 class PdfCanvas {
   public:
     explicit PdfCanvas(Paper paper);
-    ~PdfCanvas();
     PdfCanvas(const PdfCanvas&) = delete;
     PdfCanvas& operator=(const PdfCanvas&) = delete;
 
@@ -86,7 +86,7 @@ class PdfCanvas {
     using FontKey = std::tuple<bool, Weight, double>;  // the fallback font, weight, size
     // The text gathered for one font on the current page.
     struct TextBatch {
-        cairo_scaled_font_t* font = nullptr;
+        CairoScaledFont font;
         std::string utf8;
         std::vector<cairo_glyph_t> glyphs;
         std::vector<cairo_text_cluster_t> clusters;
@@ -106,9 +106,11 @@ class PdfCanvas {
 
     PaperSize m_size;
     std::map<FontKey, TextBatch> m_text;
+    // cairo writes into the bytes until the surface is gone, and the context goes first.
     std::string m_bytes;
-    cairo_surface_t* m_surface = nullptr;
-    cairo_t* m_cr = nullptr;
+    CairoSurface m_surface;
+    CairoContext m_context;
+    cairo_t* m_cr;  // m_context's, for the many calls that take it
 };
 
 }  // namespace brodix::print::detail

@@ -106,17 +106,13 @@ SymbolFont::SymbolFont(const TBitmap* sheet) {
             "cannot make the PDF: FreeType cannot read the symbol font traced from "
             "the symbol sheet");
     }
-    m_face = cairo_ft_font_face_create_for_ft_face(hold->face, FT_LOAD_NO_HINTING);
-    if (cairo_font_face_set_user_data(m_face, &kHoldKey, hold.get(), ReleaseHold) !=
+    m_face.reset(cairo_ft_font_face_create_for_ft_face(hold->face, FT_LOAD_NO_HINTING));
+    if (cairo_font_face_set_user_data(m_face.get(), &kHoldKey, hold.get(), ReleaseHold) !=
         CAIRO_STATUS_SUCCESS) {
-        cairo_font_face_destroy(m_face);
+        m_face.reset();  // before the hold, whose face it reads
         throw EWriteError(msg::kWriteError);
     }
     hold.release();  // the face owns it now
-}
-
-SymbolFont::~SymbolFont() {
-    cairo_font_face_destroy(m_face);
 }
 
 bool SymbolFont::HasInk(int k) const {
@@ -155,7 +151,7 @@ void SymbolFont::ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs
 }
 
 void SymbolFont::Select(cairo_t* cr, double pitch) const {
-    cairo_set_font_face(cr, m_face);
+    cairo_set_font_face(cr, m_face.get());
     cairo_set_font_size(cr, pitch);
 }
 

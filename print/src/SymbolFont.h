@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "CairoHandles.h"
 #include "threads/PatternKey.h"
 
 namespace brodix {
@@ -27,7 +28,6 @@ std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k);
 class SymbolFont {
   public:
     explicit SymbolFont(const TBitmap* sheet);
-    ~SymbolFont();
     SymbolFont(const SymbolFont&) = delete;
     SymbolFont& operator=(const SymbolFont&) = delete;
 
@@ -47,7 +47,7 @@ class SymbolFont {
     static void ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
 
   private:
-    cairo_font_face_t* m_face = nullptr;
+    CairoFontFace m_face;
     std::vector<int> m_ink;  // pixels of ink of each symbol
 };
 

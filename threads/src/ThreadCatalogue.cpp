@@ -62,8 +62,8 @@ int LineAt(const std::string& text, std::ptrdiff_t offset) {
 }
 
 // A channel as written: a whole number 0-255, blanks around it allowed.
-int Channel(const std::string& written, const std::string& path, int line,
-            const std::string& name) {
+unsigned Channel(const std::string& written, const std::string& path, int line,
+                 const std::string& name) {
     const std::string text = Trimmed(written);
     if (text.empty())
         Fail(path, line, "thread " + name + " has no value for a colour channel");
@@ -72,7 +72,7 @@ int Channel(const std::string& written, const std::string& path, int line,
     if (*end != '\0' || value < 0 || value > 255) {
         Fail(path, line, "thread " + name + " has a colour channel '" + text + "' outside 0-255");
     }
-    return static_cast<int>(value);
+    return static_cast<unsigned>(value);
 }
 
 std::string Stem(const std::string& path) {

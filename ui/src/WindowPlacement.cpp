@@ -1,5 +1,7 @@
 #include "ui/WindowPlacement.h"
 
+#include "ui/XcbReply.h"
+
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #include <QEvent>
@@ -30,12 +32,9 @@ xcb_connection_t* X11Connection() {
 xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
     const auto cookie =
         xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
+    const XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // The window manager's frame around window, once it is known. On X11 it is read from the
@@ -46,15 +45,15 @@ std::optional<QMargins> FrameOf(QWidget& window) {
         const auto cookie =
             xcb_get_property(connection, 0, static_cast<xcb_window_t>(window.winId()), extents,
                              XCB_ATOM_CARDINAL, 0, 4);
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+        const XcbReply<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(connection, cookie, nullptr));
         std::optional<QMargins> frame;
-        if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
-            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 16) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
             // left, right, top, bottom
             frame = QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
                              static_cast<int>(v[3]));
         }
-        std::free(reply);
         return frame;
     }
     const QRect outer = window.frameGeometry();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,6 +25,13 @@ struct PaletteEntry {
     friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
 };
 
+// Where stitch (x, y) lies in a grid of the given width stored row by row, top row first. None
+// of the three is ever negative.
+constexpr std::size_t GridIndex(int x, int y, int width) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+}
+
 // The picture counted stitch by stitch: its size, its palette in strictly descending colour
 // order (white, when present, first: it is the largest value) and every stitch's palette
 // index. A palette index is also the symbol number of its colour.
@@ -33,8 +41,8 @@ struct Census {
     std::vector<PaletteEntry> palette;
     std::vector<std::uint8_t> stitches;  // row by row, top row first
 
-    int IndexAt(int x, int y) const { return stitches[static_cast<std::size_t>(y) * width + x]; }
-    TColor ColorAt(int x, int y) const { return palette[IndexAt(x, y)].color; }
+    int IndexAt(int x, int y) const { return stitches[GridIndex(x, y, width)]; }
+    TColor ColorAt(int x, int y) const { return palette[stitches[GridIndex(x, y, width)]].color; }
 };
 
 // Why a picture cannot become a chart: the program's message box text and title.

@@ -10,11 +10,6 @@ namespace brodix {
 
 class TBitmap;
 
-// A progressive file may hold any number of scans, each one another pass over the whole
-// picture; real encoders use about ten. Far more is a file built to keep the decoder busy, and
-// every JPEG reader refuses it.
-inline constexpr int kMaxJpegScans = 300;
-
 // A JPEG picture: the file's bytes and what its header says. The pixels are decoded only when
 // the picture is first drawn, and the decoded bitmap is kept for every later drawing.
 class TJPEGImage final : public TGraphic {
