@@ -35,4 +35,10 @@ void BM_PatternPdf200x200With255ColoursTinted(benchmark::State& state) {
 }
 BENCHMARK(BM_PatternPdf200x200With255ColoursTinted)->Unit(benchmark::kMillisecond);
 
+// Full colour: the symbols of each page in two inks, black and white.
+void BM_PatternPdf200x200With255ColoursInFullColour(benchmark::State& state) {
+    MeasurePdf(state, {.style = print::ChartStyle::Colour});
+}
+BENCHMARK(BM_PatternPdf200x200With255ColoursInFullColour)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -452,7 +452,7 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"--pdf", "x.pdf"},
              {"--paper", "a3", "--pdf", "x.pdf", "pic.bmp"},
-             {"--chart-style", "colour", "--pdf", "x.pdf", "pic.bmp"},
+             {"--chart-style", "pastel", "--pdf", "x.pdf", "pic.bmp"},
              {"--pdf", "out/", "pic.bmp"},
              {"--paper", "a4", "pic.bmp"}}) {
         EXPECT_EQ(RunChart(arguments, dir.Path()).status, 64)
@@ -721,7 +721,7 @@ TEST(BrodixChartThreads, KeyAloneCleanAndMerge) {
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"pic.bmp"});
     const auto rows = CsvRows(key.out);
     ASSERT_EQ(rows.size(), 3u) << key.out;
-    EXPECT_EQ(rows[0][2], "B5200");
+    EXPECT_EQ(rows[0][3], "blank: not stitched");  // white is bare fabric
     EXPECT_EQ(rows[2][2], "310");
 
     const Outcome cleaned = RunChart({"--clean", "--key=csv", "pic.bmp"}, dir.Path());
@@ -867,9 +867,18 @@ TEST(BrodixChartThreads, PdfTotalsCountASharedThreadOnceAsTheKeyDoes) {
                                 const int grey = x < 3 ? 10 * x : 235 + 10 * (x - 3);
                                 return RGB(grey, grey, grey);
                             }));
-    const Outcome run =
-        RunChart({"--threads", "two.gpl", "--key", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
+    // The pure white is stitched too, as asked, in the PDF and the OXS file alike.
+    const Outcome run = RunChart({"--threads", "two.gpl", "--stitch-white", "--key", "--pdf",
+                                  "p.pdf", "--oxs", "p.oxs", "pic.bmp"},
+                                 dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
+    const testing::Bytes oxs = testing::ReadFileBytes(dir / "p.oxs");
+    const std::string oxsText(oxs.begin(), oxs.end());
+    std::size_t stitched = 0;
+    for (std::size_t at = oxsText.find("<stitch "); at != std::string::npos;
+         at = oxsText.find("<stitch ", at + 1))
+        ++stitched;
+    EXPECT_EQ(stitched, 60u);
     // Each thread takes 30 stitches, far under a skein: two skeins in all, not six. Floss: 60
     // stitches x 4.83 x 2.54 / 14 cm x 2 strands / 6 strands a skein x 1.25 = 0.22 m.
     EXPECT_NE(run.out.find("Total: 60 stitches, 0.22 m, 2 skeins of 2 threads"), std::string::npos)

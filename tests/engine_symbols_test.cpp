@@ -48,7 +48,7 @@ TEST(SymbolCharacters, Utf8OfEachLength) {
     const struct {
         int k;
         const char* utf8;
-    } cases[] = {{66, "A"}, {89, "\xCE\xA9"}, {0, "\xE2\x96\xA0"}, {23, "\xF0\x9F\x9E\x91"}};
+    } cases[] = {{30, "A"}, {44, "\xCE\xA9"}, {215, "\xE2\x96\xA0"}, {236, "\xF0\x9F\x9E\x91"}};
     for (const auto& c : cases)
         EXPECT_EQ(SymbolText(c.k), c.utf8) << c.k;
     EXPECT_THROW(SymbolCharacter(kSymbolCount), std::out_of_range);
@@ -117,6 +117,34 @@ TEST_F(SheetTest, SymbolsAreDrawnAndTellApart) {
             EXPECT_GE(differ, 8) << "symbols " << a << " and " << b;
         }
     }
+}
+
+// Ink grows with the symbol's number, so that the first symbols, given to the largest areas,
+// are the lightest.
+TEST_F(SheetTest, InkNeverDecreasesAlongTheSheet) {
+    long previous = 0;
+    for (int k = 0; k < kSymbolCount; ++k) {
+        const std::vector<bool> inside = Inside(k);
+        const long ink = std::count(inside.begin(), inside.end(), true);
+        EXPECT_GE(ink, previous) << "symbol " << k;
+        previous = ink;
+    }
+}
+
+TEST(SymbolsByUse, TheMostStitchedColourTakesTheFirstSymbol) {
+    const struct {
+        std::vector<int> counts;
+        std::vector<int> symbols;
+    } cases[] = {
+        {{5, 90, 7, 90}, {3, 0, 2, 1}},  // ties keep the colours' order
+        {{-1, 4, 9}, {-1, 1, 0}},        // blank: no symbol
+        {{}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SymbolsByUse(c.counts, SheetOrder()), c.symbols);
+    // More colours than symbols: the rarest go without.
+    const std::vector<int> lightest = {4, 2};
+    EXPECT_EQ(SymbolsByUse(std::vector<int>{1, 2, 3}, lightest), (std::vector<int>{-1, 2, 4}));
 }
 
 TEST(BlankCell, FormDataIsABitmapContainer) {

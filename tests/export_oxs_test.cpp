@@ -60,8 +60,8 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
         for (const bool stitchWhite : {false, true}) {
             SCOPED_TRACE(::testing::Message()
                          << "threads " << threads << ", white " << stitchWhite);
-            const threads::PatternKey key =
-                threads::BuildPatternKey(census, threads ? &catalogue : nullptr, {14.5, 3});
+            const threads::PatternKey key = threads::BuildPatternKey(
+                census, threads ? &catalogue : nullptr, {14.5, 3}, stitchWhite);
             const std::string oxs =
                 MakeOxs({census, key, "/pictures/rose garden.bmp", stitchWhite});
 
@@ -99,7 +99,15 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
                           threads ? "DMC " + row.thread.number : "#" + HexRgb(row.color));
                 EXPECT_EQ(item.attribute("name").value(), threads ? row.thread.name : "");
                 EXPECT_EQ(item.attribute("color").value(), HexRgb(census.palette[k].color));
-                EXPECT_EQ(item.attribute("symbol").as_uint(), SymbolCharacter(k));
+                // By use: as many symbols go first as stitched colours have more stitches, or
+                // as many and come first.
+                int rank = 0;
+                for (int other = first; other < 4; ++other) {
+                    const int a = census.palette[static_cast<std::size_t>(other)].count;
+                    const int b = census.palette[static_cast<std::size_t>(k)].count;
+                    rank += a > b || (a == b && other < k);
+                }
+                EXPECT_EQ(item.attribute("symbol").as_uint(), SymbolCharacter(rank));
                 EXPECT_STREQ(item.attribute("strands").value(), "3");
             }
             const auto stitches = chart.child("fullstitches").children("stitch");

@@ -2,16 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <poppler-document.h>
+#include <poppler-font.h>
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
 
+#include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ChartPages.h"
+#include "PageLayout.h"
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
 #include "engine/SymbolSheet.h"
@@ -22,6 +27,7 @@
 #include "raster/TPicture.h"
 #include "test_files.h"
 #include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix::print {
 namespace {
@@ -81,9 +87,10 @@ struct Layout {
 
 TEST(PatternPdfTest, HasTheCoverTheKeyAndTheSavedPagesOnItsPaper) {
     const Layout layouts[] = {
+        // Chart pages hold up to 50 x 73 stitches on A4, 51 x 68 on Letter.
         {0, 0, Paper::A4, 3},  // an empty picture: one empty chart page
-        {1, 1, Paper::A4, 3},        {50, 70, Paper::Letter, 3}, {51, 70, Paper::A4, 4},
-        {120, 80, Paper::Letter, 8}, {200, 200, Paper::A4, 14},
+        {1, 1, Paper::A4, 3},        {50, 70, Paper::Letter, 4}, {51, 70, Paper::A4, 4},
+        {120, 80, Paper::Letter, 8}, {200, 200, Paper::A4, 14},  {50, 73, Paper::A4, 3},
     };
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(std::to_string(layout.width) + " x " + std::to_string(layout.height));
@@ -102,6 +109,13 @@ TEST(PatternPdfTest, HasTheCoverTheKeyAndTheSavedPagesOnItsPaper) {
     }
 }
 
+TEST(PatternPdfTest, AKeyOfAnotherCensusIsRefused) {
+    const Census census = MakeCensus(2, 2, 2, [](int x, int) { return x; });
+    const threads::PatternKey key =
+        threads::BuildPatternKey(MakeCensus(1, 1, 1, [](int, int) { return 0; }), nullptr, {});
+    EXPECT_THROW(MakePatternPdf({census, &Sheet(), key, "rose.bmp"}, {}), std::invalid_argument);
+}
+
 TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
     const Document pdf = Pdf(MakeCensus(140, 70, 2, [](int x, int) { return x % 2; }));
     const std::string cover = TextOf(*pdf, 0);
@@ -110,8 +124,11 @@ TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
     EXPECT_NE(cover.find("140 x 70 stitches"), std::string::npos);
     // 140 / 14 = 10 inches = 25.4 cm; 70 / 14 = 5 inches = 12.7 cm.
     EXPECT_NE(cover.find("25.4 x 12.7 cm (10.0 x 5.0 in)"), std::string::npos);
-    EXPECT_NE(cover.find("(3-1)"), std::string::npos);
-    EXPECT_NE(cover.find("columns 101-140"), std::string::npos);
+    // With 2 inches each side: 14 x 9 inches.
+    EXPECT_NE(cover.find("35.6 x 22.9 cm (14.0 x 9.0 in)"), std::string::npos);
+    // Three balanced pages across, the third on the PDF's page 5.
+    EXPECT_NE(cover.find("(3-1) p. 5"), std::string::npos);
+    EXPECT_NE(cover.find("columns 95-140"), std::string::npos);
 
     // A Japanese name is drawn in the Japanese font; bytes that are no UTF-8 become '?'.
     const Census one = MakeCensus(1, 1, 1, [](int, int) { return 0; });
@@ -139,25 +156,37 @@ TEST(PatternPdfTest, KeyListsEveryOneOf255ColoursAcrossItsPagesWithTheTotal) {
 
 TEST(PatternPdfTest, ChartPagesCarryTheirLabelsAndAbsoluteRowAndColumnNumbers) {
     const Document pdf = Pdf(MakeCensus(120, 80, 2, [](int x, int) { return x % 2; }));
-    // Pages in the saved pages' order: page column by page column.
+    // Balanced pages of 40 x 40, page column by page column.
     const char* labels[] = {"(1-1)", "(1-2)", "(2-1)", "(2-2)", "(3-1)", "(3-2)"};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_NE(TextOf(*pdf, 2 + i).find(labels[i]), std::string::npos) << labels[i];
-    const std::string page22 = TextOf(*pdf, 5);  // columns 51-100, rows 71-80
-    for (const char* number : {"60", "70", "80", "90", "100"})
+    for (int i = 0; i < 6; ++i) {
+        const std::string text = TextOf(*pdf, 2 + i);
+        EXPECT_NE(text.find(labels[i]), std::string::npos) << labels[i];
+        EXPECT_NE(text.find("rose.bmp"), std::string::npos);
+        EXPECT_NE(text.find("page " + std::to_string(i + 1) + " of 6"), std::string::npos);
+    }
+    const std::string page22 = TextOf(*pdf, 5);
+    EXPECT_NE(page22.find("columns 41-80, rows 41-80"), std::string::npos) << page22;
+    for (const char* number : {"50", "60", "70", "80"})
         EXPECT_NE(page22.find(number), std::string::npos) << number;
-    EXPECT_EQ(page22.find("50"), std::string::npos);  // numbered from the chart's edge
-    EXPECT_EQ(page22.find("110"), std::string::npos);
-    const std::string page31 = TextOf(*pdf, 6);  // columns 101-120, rows 1-70
+    EXPECT_EQ(page22.find("90"), std::string::npos);  // numbered from the chart's edge
+    const std::string page31 = TextOf(*pdf, 6);       // columns 81-120, rows 1-40
     EXPECT_NE(page31.find("120"), std::string::npos);
-    EXPECT_NE(page31.find("70"), std::string::npos);
+    EXPECT_NE(page31.find("40"), std::string::npos);
+    EXPECT_EQ(pdf->info_key("Title").to_latin1(), "rose.bmp");
+    EXPECT_EQ(pdf->info_key("Creator").to_latin1(), "Brodix");
 }
 
-// A picture of 4 x 3 stitches with symbol kSymbol at stitch (2, 1).
-constexpr int kSymbol = 37;
+// A picture of 4 x 3 stitches with colour kColour at stitch (2, 1).
+constexpr int kColour = 37;
 Census KnownCellCensus() {
-    return MakeCensus(4, 3, kSymbol + 1,
-                      [](int x, int y) { return x == 2 && y == 1 ? kSymbol : 1 + (x + y) % 5; });
+    return MakeCensus(4, 3, kColour + 1,
+                      [](int x, int y) { return x == 2 && y == 1 ? kColour : 1 + (x + y) % 5; });
+}
+
+// The sheet symbol the PDF prints a colour of the census with.
+int PrintedSymbol(const Census& census, int colour) {
+    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+    return detail::SymbolsByUse(key)[static_cast<std::size_t>(colour)];
 }
 
 // The chart page at 300 dpi without smoothing.
@@ -187,7 +216,7 @@ TEST(PatternPdfTest, ChartCellShowsItsSymbolSharpAt300Dpi) {
         return static_cast<int>(PixelAt(image, xMm, yMm) & 0xFF);  // the page is grey only
     };
     const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
-    const TRect cell = SymbolCellRect(kSymbol);
+    const TRect cell = SymbolCellRect(PrintedSymbol(KnownCellCensus(), kColour));
     const double pixel = at.cell / kCellPitch;
     int ink = 0;
     for (int y = 1; y < kCellSize - 1; ++y) {
@@ -205,15 +234,15 @@ TEST(PatternPdfTest, ChartCellShowsItsSymbolSharpAt300Dpi) {
             ASSERT_TRUE(value == 0 || value == 255) << value;
         }
     }
-    EXPECT_GT(ink, 10);
+    EXPECT_GT(ink, 4);
 }
 
 TEST(PatternPdfTest, TintedCellsShowALightTintOfTheirColourAroundTheSymbol) {
     const Census census = KnownCellCensus();
     const poppler::image image = RenderChart(census, ChartStyle::Tint);
     const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
-    const TColor color = census.palette[kSymbol].color;
-    const TRect cell = SymbolCellRect(kSymbol);
+    const TColor color = census.palette[kColour].color;
+    const TRect cell = SymbolCellRect(PrintedSymbol(census, kColour));
     // The first pixel inside the frame that the symbol leaves white.
     int x = 1;
     while (Sheet().GetPixel(cell.Left + x, cell.Top + 1) == clBlack)
@@ -226,6 +255,207 @@ TEST(PatternPdfTest, TintedCellsShowALightTintOfTheirColourAroundTheSymbol) {
         const int channel = (color >> shifts[c]) & 0xFF;
         EXPECT_NEAR((seen >> seenShifts[c]) & 0xFF, 255 - 0.3 * (255 - channel), 2) << c;
     }
+}
+
+// The text of a page as a reading app takes it: each character with the centre of its box,
+// in mm from the page's top-left corner.
+struct PlacedCharacter {
+    std::u32string character;
+    double x, y;
+};
+std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int page) {
+    const std::unique_ptr<poppler::page> p(document.create_page(page));
+    std::vector<PlacedCharacter> placed;
+    for (const poppler::text_box& box : p->text_list()) {
+        const poppler::ustring text = box.text();
+        const poppler::byte_array utf8 = text.to_utf8();
+        const std::u32string characters = [&] {
+            std::u32string out;
+            for (std::size_t i = 0; i < utf8.size();) {
+                const auto lead = static_cast<unsigned char>(utf8[i]);
+                const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+                char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+                for (int k = 1; k < length; ++k)
+                    c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+                out += c;
+                i += static_cast<std::size_t>(length);
+            }
+            return out;
+        }();
+        for (std::size_t i = 0; i < characters.size(); ++i) {
+            const poppler::rectf r = box.char_bbox(i);
+            placed.push_back({std::u32string(1, characters[i]), (r.x() + r.width() / 2) * 25.4 / 72,
+                              (r.y() + r.height() / 2) * 25.4 / 72});
+        }
+    }
+    return placed;
+}
+
+// Full colour: each cell in its colour, the symbol in white on a dark colour and in black on a
+// light one.
+TEST(PatternPdfTest, FullColourCellsTakeTheSymbolInkThatStandsOut) {
+    Census census = KnownCellCensus();
+    const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
+    const double pixel = at.cell / kCellPitch;
+    for (const auto& [colour, ink] :
+         {std::pair{RGB(20, 30, 90), 0xFFFFFFu}, {RGB(250, 230, 120), 0u}}) {
+        census.palette[kColour].color = colour;
+        const poppler::image image = RenderChart(census, ChartStyle::Colour);
+        const TRect cell = SymbolCellRect(PrintedSymbol(census, kColour));
+        int inked = 0, plain = 0;
+        for (int y = 1; y < kCellSize - 1; ++y) {
+            for (int x = 1; x < kCellSize - 1; ++x) {
+                const std::uint32_t seen =
+                    PixelAt(image, at.X(2) + pixel * (x + 0.5), at.Y(1) + pixel * (y + 0.5)) &
+                    0xFFFFFF;
+                if (Sheet().GetPixel(cell.Left + x, cell.Top + y) == clBlack)
+                    inked += seen == ink;
+                else
+                    plain += seen == detail::PackedRgb(detail::RgbOf(colour));
+            }
+        }
+        EXPECT_GT(inked, 4) << std::hex << colour;
+        EXPECT_GT(plain, 30) << std::hex << colour;
+    }
+}
+
+// A stitcher's app reads the chart as text: every chart cell's character, found at its place
+// on its page, names through the key the colour of that stitch; blank cells hold none.
+TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
+    // 60 colours, white among them, over 3 x 3 pages.
+    const int colours = 60;
+    Census census = MakeCensus(130, 160, colours, [](int x, int y) {
+        return (x / 3 * 7 + y / 2 * 3 + (x * y) % 5) % colours;
+    });
+    census.palette[17].color = clWhite;
+    const Document pdf = Pdf(census);
+    const detail::PrintedGrid grid =
+        detail::ChartPagesOf(130, 160, detail::ChartPageSizeOn({210.0, 297.0}));
+    ASSERT_EQ(grid.pages.size(), 9u);
+    const int keyPages = pdf->pages() - 1 - 9;
+    const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
+
+    // The key: each row's symbol, in the first column, beside its "#RRGGBB".
+    std::map<std::u32string, std::string> colourOf;
+    for (int page = 1; page <= keyPages; ++page) {
+        const std::vector<PlacedCharacter> text = CharactersOf(*pdf, page);
+        for (const PlacedCharacter& hash : text) {
+            if (hash.character != U"#")
+                continue;
+            std::string hex = "#";
+            for (const PlacedCharacter& c : text) {
+                if (std::abs(c.y - hash.y) < 1 && c.x > hash.x && c.x < hash.x + 12)
+                    hex += static_cast<char>(c.character[0]);
+            }
+            for (const PlacedCharacter& c : text) {
+                if (std::abs(c.y - hash.y) < 1.5 && c.x < 12 + 4.5) {
+                    EXPECT_TRUE(colourOf.emplace(c.character, hex).second) << hex;
+                }
+            }
+        }
+    }
+    ASSERT_EQ(colourOf.size(), static_cast<std::size_t>(colours - 1));  // white has none
+    // One font for every symbol, whatever its character: the same code on every page.
+    int symbolFonts = 0;
+    for (const poppler::font_info& font : pdf->fonts())
+        symbolFonts += font.name().find("BrodixSymbols") != std::string::npos;
+    EXPECT_EQ(symbolFonts, 1);
+
+    std::vector<std::string> read(130 * 160, "#FFFFFF");
+    for (std::size_t i = 0; i < grid.pages.size(); ++i) {
+        const detail::PrintedPage& page = grid.pages[i];
+        for (const PlacedCharacter& c : CharactersOf(*pdf, 1 + keyPages + static_cast<int>(i))) {
+            const double column = (c.x - at.left) / at.cell;
+            const double row = (c.y - at.top) / at.cell;
+            // The page's own cells; the neighbours' greyed strips are left out.
+            if (column < 0 || row < 0 || column >= page.cols || row >= page.rows)
+                continue;
+            ASSERT_TRUE(colourOf.count(c.character)) << static_cast<std::uint32_t>(c.character[0]);
+            read[static_cast<std::size_t>((page.y0 + static_cast<int>(row)) * 130 + page.x0 +
+                                          static_cast<int>(column))] = colourOf[c.character];
+        }
+    }
+    int wrong = 0;
+    for (int y = 0; y < 160; ++y) {
+        for (int x = 0; x < 130; ++x)
+            wrong += read[static_cast<std::size_t>(y * 130 + x)] !=
+                     threads::HexColour(census.ColorAt(x, y));
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+// Several colours on one thread: the shopping list lists the thread once, with all their
+// stitches, and its totals are --key's and an independent count's.
+TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
+    const threads::ThreadCatalogue catalogue =
+        threads::ParseCatalogue("t.gpl",
+                                "GIMP Palette\nName: T\n0 0 0 310 Black\n200 0 0 321 Red\n"
+                                "0 0 200 820 Dark\u2011Blue\n255 255 255 B5200 Snow White\n");
+    // Colours 0-2 are near black, 3-4 near red, 5 blue, 6 white (blank).
+    Census census =
+        MakeCensus(300, 100, 7, [](int x, int y) { return (x + 3 * y) % 7 == 6 ? 6 : x % 6; });
+    const TColor colours[] = {RGB(0, 0, 0),   RGB(5, 0, 0),   RGB(0, 4, 0), RGB(200, 0, 0),
+                              RGB(198, 2, 0), RGB(0, 0, 200), clWhite};
+    for (std::size_t k = 0; k < 7; ++k)
+        census.palette[k].color = colours[k];
+    const threads::FlossModel floss{14.5, 1};
+    const threads::PatternKey key = threads::BuildPatternKey(census, &catalogue, floss);
+    const std::string bytes = MakePatternPdf({census, &Sheet(), key, "rose.bmp"}, {});
+    poppler::byte_array data(bytes.begin(), bytes.end());
+    const Document pdf(poppler::document::load_from_data(&data));
+    ASSERT_TRUE(pdf);
+    // The text with each run of spaces and line breaks as one space, as the columns lay it out.
+    std::string text;
+    for (int i = 1; i < pdf->pages(); ++i) {
+        for (const char c : TextOf(*pdf, i)) {
+            const bool space = c == ' ' || c == '\n' || c == '\r';
+            if (!space || (!text.empty() && text.back() != ' '))
+                text += space ? ' ' : c;
+        }
+    }
+
+    // Independently: stitches per thread, (2 + 2 sqrt 2) stitch sides per strand plus 25%,
+    // one strand of six, skeins of 8 m.
+    int stitches[3] = {0, 0, 0};
+    for (std::size_t k = 0; k < 6; ++k)
+        stitches[k < 3 ? 0 : k < 5 ? 1 : 2] += census.palette[k].count;
+    int skeins = 0;
+    double metres = 0;
+    for (int s : stitches) {
+        const double m = s * (2 + 2 * std::sqrt(2.0)) * 0.0254 / 14.5 * 1.25 / 6;
+        metres += m;
+        skeins += static_cast<int>(std::ceil(m / 8));
+    }
+    const std::string total = "Total: 3 threads " +
+                              std::to_string(stitches[0] + stitches[1] + stitches[2]) + " " +
+                              threads::Fixed(metres, 1) + " " + std::to_string(skeins);
+    EXPECT_NE(text.find(total), std::string::npos) << total << "\n" << text;
+    EXPECT_NE(
+        threads::KeyTable(key).find(
+            "Total: " + std::to_string(stitches[0] + stitches[1] + stitches[2]) + " stitches, " +
+            threads::Fixed(metres, 2) + " m, " + std::to_string(skeins) + " skeins of 3 threads"),
+        std::string::npos);
+    // One line per thread, by number; the white is fabric.
+    const std::size_t list = text.find("Shopping list");
+    ASSERT_NE(list, std::string::npos);
+    std::size_t at = list;
+    for (const auto& [thread, count] : {std::pair{"310 Black ", stitches[0]},
+                                        {"321 Red ", stitches[1]},
+                                        {"820 Dark\u2011Blue ", stitches[2]}}) {
+        at = text.find(thread, at);
+        ASSERT_NE(at, std::string::npos) << thread;
+        // The symbols of its colours, then its stitches.
+        EXPECT_EQ(text.find(" " + std::to_string(count) + " ", at),
+                  text.find_first_of("0123456789", at + 9) - 1)
+            << thread;
+    }
+    EXPECT_EQ(text.find("B5200", list), std::string::npos);
+    EXPECT_NE(text.find("blank: not stitched"), std::string::npos);
+    // U+2011 is DejaVu Sans's own: no second typeface in the document.
+    for (const poppler::font_info& font : pdf->fonts())
+        EXPECT_EQ(font.name().find("IPA"), std::string::npos) << font.name();
+    EXPECT_NE(text.find("14.5-count fabric with 1 strand,"), std::string::npos);
+    EXPECT_NE(text.find("Skeins of 8 m of 6 strands"), std::string::npos);
 }
 
 TEST(PatternPdfTest, SymbolTracingKeepsTheInkInsideTheFrame) {

@@ -169,14 +169,26 @@ TEST(Floss, EstimatesMetresAndRoundsSkeinsUp) {
     EXPECT_NE(FlossModelText(standard).find("14-count fabric with 2 strands"), std::string::npos);
 }
 
+TEST(Floss, FinishedSizeAndFabricToCutInCentimetresAndInches) {
+    // 120 x 80 stitches on 14 count: 8.571 x 5.714 in, 21.77 x 14.51 cm; 2 in more each side
+    // to cut: 12.571 x 9.714 in, 31.93 x 24.67 cm. On 14.5 count: 8.276 x 5.517 in.
+    EXPECT_EQ(FinishedSizeText(120, 80, 14),
+              "Finished size on 14-count fabric: 21.8 x 14.5 cm (8.6 x 5.7 in)");
+    EXPECT_EQ(FabricToCutText(120, 80, 14),
+              "Fabric to cut, with 5 cm (2 in) to spare each side: 31.9 x 24.7 cm (12.6 x 9.7 in)");
+    EXPECT_EQ(FinishedSizeText(120, 80, 14.5),
+              "Finished size on 14.5-count fabric: 21.0 x 14.0 cm (8.3 x 5.5 in)");
+    EXPECT_EQ(FabricToCutText(120, 80, 0), "");
+}
+
 TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     Census census;
     census.width = 4;
     census.height = 1;
-    // Two near-blacks match DMC 310 both; the white matches B5200.
+    // Two near-blacks match DMC 310 both; the white, stitched, matches B5200.
     census.palette = {{clWhite, 1}, {RGB(3, 2, 2), 2}, {clBlack, 1}};
     const ThreadCatalogue dmc = ReadCatalogue(kSchemes + "dmc.xml");
-    const PatternKey key = BuildPatternKey(census, &dmc, FlossModel{});
+    const PatternKey key = BuildPatternKey(census, &dmc, FlossModel{}, true);
     EXPECT_EQ(key.catalogueTitle, "DMC");
     ASSERT_EQ(key.rows.size(), 3u);
     EXPECT_EQ(key.rows[0].thread.number, "B5200");
@@ -197,7 +209,7 @@ TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     EXPECT_NE(table.find("Total: 4 stitches, 0.01 m, 2 skeins of 2 threads"), std::string::npos)
         << table;
 
-    const PatternKey bare = BuildPatternKey(census, nullptr, FlossModel{});
+    const PatternKey bare = BuildPatternKey(census, nullptr, FlossModel{}, true);
     EXPECT_TRUE(bare.catalogueTitle.empty());
     EXPECT_FALSE(bare.rows[1].hasThread);
     EXPECT_TRUE(bare.threads.empty());
@@ -227,11 +239,61 @@ TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
     EXPECT_EQ(key.catalogueTitle, "DMC");
     EXPECT_EQ(key.floss.strands, 3);
     // 600 stitches of 310 on 18-count with 3 strands: 600 x 4.83 x 2.54 / 18 cm x 3 / 6 x 1.25
-    // = 2.55 m, one skein; B5200 one more.
-    ASSERT_EQ(key.threads.size(), 2u);
-    EXPECT_NEAR(key.threads[1].metres, 2.55, 0.01);
-    EXPECT_EQ(key.totals.skeins, 2);
-    EXPECT_EQ(key.totals.stitches, 900);
+    // = 2.55 m, one skein. White is bare fabric: no thread, no floss, no stitches.
+    ASSERT_EQ(key.threads.size(), 1u);
+    EXPECT_NEAR(key.threads[0].metres, 2.55, 0.01);
+    EXPECT_EQ(key.totals.skeins, 1);
+    EXPECT_EQ(key.totals.stitches, 600);
+    EXPECT_TRUE(key.rows[0].blank);
+    EXPECT_FALSE(key.rows[0].hasThread);
+    EXPECT_EQ(RowTooltip(key.rows[0]), "blank: not stitched");
+    EXPECT_NE(KeyCsv(key).find("\n1,#FFFFFF,,blank: not stitched,,0,0.00,0,\n"), std::string::npos)
+        << KeyCsv(key);
+
+    // Stitched, white has its thread (B5200) and one more skein.
+    settings.stitchWhite = true;
+    const PatternKey stitched = KeyOf(census, settings);
+    EXPECT_FALSE(stitched.rows[0].blank);
+    EXPECT_EQ(stitched.rows[0].thread.number, "B5200");
+    EXPECT_EQ(stitched.totals.skeins, 2);
+    EXPECT_EQ(stitched.totals.stitches, 900);
+}
+
+// A tiny amount of floss is never shown as none.
+TEST(PatternKey, MetresTextNeverRoundsFlossAwayToNothing) {
+    const struct {
+        double metres;
+        int decimals;
+        const char* text;
+    } cases[] = {{0.0, 1, "0.0"},
+                 {0.049, 1, "< 0.1"},
+                 {0.06, 1, "0.1"},
+                 {0.004, 2, "< 0.01"},
+                 {3.456, 2, "3.46"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MetresText(c.metres, c.decimals), c.text) << c.metres;
+}
+
+// The table's columns line up by the characters shown: a name with U+2011 (three bytes) is
+// padded as one character.
+TEST(PatternKey, TableAlignsNamesByCharactersNotBytes) {
+    Census census;
+    census.palette = {{RGB(10, 20, 30), 5}, {RGB(40, 50, 60), 7}};
+    PatternKey key = BuildPatternKey(census, nullptr, FlossModel{});
+    for (KeyRow& row : key.rows)
+        row.hasThread = true;
+    key.rows[0].thread = {"947", "Orange\u2011Red Bright", 0};
+    key.rows[1].thread = {"946", "Orange-Red Bright", 0};
+    const std::string table = KeyTable(key);
+    const auto column = [&table](const std::string& stitches) {
+        const std::size_t at = table.find(stitches);
+        const std::size_t line = table.rfind('\n', at) + 1;
+        std::size_t shown = 0;
+        for (std::size_t i = line; i < at; ++i)
+            shown += (static_cast<unsigned char>(table[i]) & 0xC0) != 0x80;
+        return shown;
+    };
+    EXPECT_EQ(column("       5  "), column("       7  ")) << table;
 }
 
 TEST(PatternKey, CatalogueTextReachesNeitherASpreadsheetNorATerminalAsCode) {
@@ -243,7 +305,8 @@ TEST(PatternKey, CatalogueTextReachesNeitherASpreadsheetNorATerminalAsCode) {
     census.width = 2;
     census.height = 1;
     census.palette = {{clWhite, 1}, {clBlack, 1}};
-    const PatternKey key = BuildPatternKey(census, &catalogue, FlossModel{});
+    // White stitched, so that its row shows the catalogue's text too.
+    const PatternKey key = BuildPatternKey(census, &catalogue, FlossModel{}, true);
     const std::string csv = KeyCsv(key);
     EXPECT_NE(csv.find(",\"'-2\",\"'+cmd|' /C calc'!A0\","), std::string::npos) << csv;
     EXPECT_NE(csv.find(",\"'=1+1\",\"'@SUM(A1) x?]0;t??\","), std::string::npos) << csv;

@@ -67,6 +67,8 @@ TEST_F(PatternMenuTest, ThreadsGiveTheLegendRowsTheirTooltips) {
 
     Trigger({"Threads", "DMC"});
     ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
+    EXPECT_EQ(patterns.LegendTooltip(1), "blank: not stitched");  // white is bare fabric
+    Trigger({"Stitch white"});
     EXPECT_EQ(patterns.LegendTooltip(1), "B5200 Snow White\nΔE00 0.0\n6 stitches, 1 skein");
     EXPECT_EQ(patterns.LegendTooltip(16).rfind("310 Black\n", 0), 0u);
     EXPECT_EQ(patterns.LegendTooltip(31), "");  // below the last row
@@ -138,6 +140,7 @@ TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
     Trigger({"Threads", "DMC"});
     Trigger({"Snap to threads"});
     Trigger({"Strands", "3"});
+    Trigger({"Stitch white"});
     Trigger({"Colour budget", "At most 20 colours"});
     Trigger({"Dither (for photographs)"});
     Trigger({"Report on the PDF Cover"});
@@ -147,6 +150,7 @@ TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
     EXPECT_EQ(kept.catalogue->title, "DMC");
     EXPECT_TRUE(kept.snap);
     EXPECT_EQ(kept.floss.strands, 3);
+    EXPECT_TRUE(kept.stitchWhite);
     EXPECT_EQ(kept.maxColours, 20);
     EXPECT_FALSE(kept.clean);
     EXPECT_TRUE(kept.dither);

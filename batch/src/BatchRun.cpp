@@ -295,7 +295,7 @@ int RunBatch(const BatchOptions& options) {
             const std::string oxs = FullPath(options.oxs);
             Progress(progress, "Writing " + oxs);
             MakeFolderOf(oxs);
-            SaveOxs(oxs, OxsSourcesOf(workspace, key));
+            SaveOxs(oxs, OxsSourcesOf(workspace, key, settings));
             list.Add(oxs);
         }
         for (const std::string& line : report)

@@ -98,10 +98,12 @@ void SetPaper(BatchOptions& options, const std::string& value) {
 
 void SetChartStyle(BatchOptions& options, const std::string& value) {
     const std::string style = Lowered(value);
-    if (style != "bw" && style != "tint")
-        throw UsageError("unknown style '" + value + "' for --chart-style (use bw or tint)");
-    options.pdfOptions.style =
-        style == "bw" ? print::ChartStyle::BlackWhite : print::ChartStyle::Tint;
+    if (style != "bw" && style != "tint" && style != "colour")
+        throw UsageError("unknown style '" + value +
+                         "' for --chart-style (use bw, tint or colour)");
+    options.pdfOptions.style = style == "bw"     ? print::ChartStyle::BlackWhite
+                               : style == "tint" ? print::ChartStyle::Tint
+                                                 : print::ChartStyle::Colour;
 }
 
 // A value that names something: empty is refused with what is needed.
@@ -172,6 +174,12 @@ const Row kRows[] = {
      },
      "[--strands N]", false, "", "--strands N",
      "strands stitched together, 1 to 6 (default 2).\n", ""},
+    {"--stitch-white", "", Takes::Nothing,
+     [](BatchOptions& o, const std::string&) { o.pattern.stitchWhite = true; },
+     "[--stitch-white]", false, "", "--stitch-white",
+     "white is stitched, with a symbol and floss of its own, in the key and the\n"
+     "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
+     "chart leaves white cells blank either way).\n", ""},
     {"--key", "", Takes::ValueAfterEquals, SetKey,
      "[--key[=csv]]", true, "", "--key, --key=csv",
      "prints the key on standard output after the files, as a table or as CSV:\n"
@@ -227,17 +235,21 @@ const Row kRows[] = {
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
      "", false, "PDF and OXS", "--pdf FILE",
      "also writes the pattern as one PDF ready to print: a cover with the\n"
-     "picture and a map of the pages, the key (symbol, colour, stitches), and\n"
-     "the chart in the pages above, with row and column numbers every 10\n"
+     "picture and a map of the pages, the key (symbol, thread, colour,\n"
+     "stitches, floss), a shopping list by thread, and the chart in balanced\n"
+     "pages as large as the paper allows, with row and column numbers every 10\n"
      "stitches, arrows at the centre, and the first two columns and rows of\n"
-     "the neighbouring pages greyed. NAME may then be left out: only the PDF is\n"
-     "written. An existing FILE is replaced only once the new one is complete;\n"
-     "FILE's folder is made, as NAME's is, when it does not exist yet.\n", ""},
+     "the neighbouring pages greyed. Each symbol is a character of the PDF's\n"
+     "text. NAME may then be left out: only the PDF is written. An existing\n"
+     "FILE is replaced only once the new one is complete; FILE's folder is\n"
+     "made, as NAME's is, when it does not exist yet.\n", ""},
     {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
      "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
-    {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "", "--chart-style bw|tint",
-     "the chart's cells: black symbols on white (bw, the default), or on a\n"
-     "light tint of each stitch's colour (tint).\n",
+    {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "",
+     "--chart-style bw|tint|colour",
+     "the chart's cells: black symbols on white (bw, the default), on a\n"
+     "light tint of each stitch's colour (tint), or each cell in its full\n"
+     "colour with its symbol in black or white, whichever stands out (colour).\n",
      "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"},
     {"--oxs", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.oxs = Named(v, "--oxs needs a file name"); },
@@ -245,8 +257,8 @@ const Row kRows[] = {
      "also writes the pattern as an OXS file, which WinStitch, MacStitch,\n"
      "FlossCross, Embroiderly and other programs open: the chart's size, the\n"
      "threads with their colours and symbols, and one full stitch per stitched\n"
-     "cell. NAME may then be left out. An existing FILE is replaced only once\n"
-     "the new one is complete.\n", ""},
+     "cell (white is left as cloth unless --stitch-white). NAME may then be\n"
+     "left out. An existing FILE is replaced only once the new one is complete.\n", ""},
     {"--help", "-h", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.help = true; },
      "", false, "Help", "-h, --help", "shows this text.\n", ""},

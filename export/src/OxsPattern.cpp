@@ -64,6 +64,11 @@ void AddProperties(pugi::xml_node chart, const OxsSources& sources, int paletteC
 }
 
 void AddPalette(pugi::xml_node chart, const OxsSources& sources, const std::vector<int>& indexes) {
+    // Symbols by use, as the printed pattern gives them: the same character for each colour.
+    std::vector<int> counts;
+    for (std::size_t k = 0; k < indexes.size(); ++k)
+        counts.push_back(indexes[k] == 0 ? -1 : sources.census.palette[k].count);
+    const std::vector<int> symbols = SymbolsByUse(counts, SheetOrder());
     pugi::xml_node palette = chart.append_child("palette");
     pugi::xml_node cloth = palette.append_child("palette_item");
     cloth.append_attribute("index") = 0;
@@ -83,7 +88,7 @@ void AddPalette(pugi::xml_node chart, const OxsSources& sources, const std::vect
         item.append_attribute("color") = HexRgb(row.color).c_str();
         // A code point, as the format's maker writes it: a symbol that is a digit, written as
         // the character itself, would be read as the code point of that number.
-        item.append_attribute("symbol") = static_cast<unsigned>(SymbolCharacter(row.symbol));
+        item.append_attribute("symbol") = static_cast<unsigned>(SymbolCharacter(symbols[k]));
         item.append_attribute("strands") = sources.key.floss.strands;
     }
 }
@@ -128,11 +133,12 @@ void AppendFullStitches(std::string& text, const Census& census, const std::vect
 
 }  // namespace
 
-OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key) {
+OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key,
+                        const threads::PatternSettings& settings) {
     return {.census = *workspace.LastCensus(),
             .key = key,
             .pictureName = workspace.LastCensusPictureName(),
-            .stitchWhite = false};
+            .stitchWhite = settings.stitchWhite};
 }
 
 std::string MakeOxs(const OxsSources& sources) {

@@ -1,5 +1,6 @@
 #include "ChartPages.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,11 @@ namespace brodix::print::detail {
 
 namespace {
 
-constexpr double kRowBandMm = 8.0;   // row numbers and the centre arrow, left of the chart
-constexpr double kTopBandMm = 5.0;   // page label, column numbers and the centre arrow
+constexpr double kRowBandMm = 8.0;  // row numbers and the centre arrow, left of the chart
+constexpr double kHeaderMm = 9.0;   // the pattern's name, the page's number and map
+constexpr double kTopBandMm = 5.0;  // page label, column numbers and the centre arrow
+constexpr double kMapHeightMm = 8.0;
+constexpr double kMapWidthMm = 30.0;
 constexpr double kNumberSize = 6.5;  // points
 constexpr double kLabelSize = 7.5;
 constexpr double kArrowMm = 1.6;  // length of a centre arrow
@@ -20,31 +24,31 @@ constexpr double kThinLineMm = 0.08;
 constexpr double kBoldLineMm = 0.25;
 constexpr double kHeavyLineMm = 0.45;
 
-bool IsBlank(const Census& census, int index) {
-    return census.palette[static_cast<std::size_t>(index)].color == clWhite;
-}
-
-// Light tints of the stitches' colours under the page's own cells, as one image of a pixel a
-// cell: one operation per page however many colours it holds.
-void DrawTints(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
-               const ChartPlacement& at) {
+// The stitches' colours, mixed with white to keep share of them, under the page's own cells,
+// as one image of a pixel a cell: one operation per page however many colours it holds.
+void DrawColours(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
+                 const ChartPlacement& at, double share) {
     std::vector<std::uint32_t> tints(census.palette.size());
     for (std::size_t k = 0; k < tints.size(); ++k)
-        tints[k] = PackedRgb(TintOf(census.palette[k].color, kTintShare));
+        tints[k] = PackedRgb(TintOf(census.palette[k].color, share));
     pdf.Blocks(at.X(0), at.Y(0), at.cell, page.cols, page.rows,
                [&](int x, int y) { return tints[census.IndexAt(page.x0 + x, page.y0 + y)]; });
 }
 
-// The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one colour.
-void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                 const PrintedPage& page, const ChartPlacement& at, TRect cells, double grey) {
+// The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one grey
+// level; with whiteInk, only those of the colours k for which whiteInk[k] is wanted.
+void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocument& document,
+                 const PrintedPage& page, const ChartPlacement& at, TRect cells, double grey,
+                 const std::vector<bool>* whiteInk = nullptr, bool wanted = false) {
     std::vector<cairo_glyph_t> glyphs;
     for (int y = cells.Top; y < cells.Bottom; ++y) {
         for (int x = cells.Left; x < cells.Right; ++x) {
-            const int k = census.IndexAt(page.x0 + x, page.y0 + y);
-            if (IsBlank(census, k) || !symbols.HasInk(k))
+            const auto k =
+                static_cast<std::size_t>(document.census.IndexAt(page.x0 + x, page.y0 + y));
+            const int symbol = document.symbolOf[k];
+            if (!symbols.HasInk(symbol) || (whiteInk != nullptr && (*whiteInk)[k] != wanted))
                 continue;
-            glyphs.push_back({SymbolFont::GlyphOf(k), at.X(x), at.Y(y)});
+            glyphs.push_back({SymbolFont::GlyphOf(symbol), at.X(x), at.Y(y + 1)});
         }
     }
     if (glyphs.empty())
@@ -85,6 +89,44 @@ void DrawGrid(PdfCanvas& pdf, const PrintedPage& page, const ChartPlacement& at,
     }
 }
 
+std::string Range(int first, int count) {
+    return count > 0 ? std::to_string(first + 1) + "-" + std::to_string(first + count)
+                     : std::string("-");
+}
+
+// Over the chart: the pattern's name, "page n of m" with the page's stitches, and a small map
+// of the pages with this one filled.
+void DrawHeader(PdfCanvas& pdf, const ChartDocument& document, std::size_t index,
+                const ChartPlacement& at) {
+    const PrintedGrid& grid = document.grid;
+    const PrintedPage& page = grid.pages[index];
+    const double box = std::min(kMapHeightMm / grid.down, kMapWidthMm / grid.across);
+    const double mapRight = at.X(grid.size.across + kOverlapStitches);
+    const double mapLeft = mapRight - box * grid.across;
+    const double top = kChartMarginMm;
+    cairo_t* cr = pdf.Context();
+    pdf.SetGrey(0.75);
+    cairo_rectangle(cr, mapLeft + box * page.column, top + box * page.row, box, box);
+    cairo_fill(cr);
+    pdf.SetGrey(0);
+    cairo_set_line_width(cr, 0.15);
+    for (const PrintedPage& other : grid.pages)
+        cairo_rectangle(cr, mapLeft + box * other.column, top + box * other.row, box, box);
+    cairo_stroke(cr);
+
+    const double left = at.left - kRowBandMm;
+    const std::string number = "Chart page " + std::to_string(index + 1) + " of " +
+                               std::to_string(grid.pages.size()) + " " + page.Label();
+    const double numberWidth = pdf.TextWidth(number, kLabelSize, Weight::Bold);
+    pdf.Text(mapLeft - 3, top + 3.2, number, kLabelSize, Align::Right, Weight::Bold);
+    pdf.Text(left, top + 3.2,
+             pdf.Fitted(document.name, kLabelSize, mapLeft - 6 - numberWidth - left), kLabelSize,
+             Align::Left, Weight::Bold);
+    pdf.Text(mapLeft - 3, top + 7,
+             "columns " + Range(page.x0, page.cols) + ", rows " + Range(page.y0, page.rows),
+             kNumberSize, Align::Right);
+}
+
 // A filled triangle pointing from (baseX, baseY) towards (tipX, tipY).
 void Arrow(cairo_t* cr, double tipX, double tipY, double baseX, double baseY) {
     const double halfX = (baseY - tipY) * 0.6;  // the base runs across the arrow's direction
@@ -122,37 +164,56 @@ void DrawRulers(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
         const double y = at.top + at.cell * centreY;
         Arrow(cr, at.left - 0.3, y, at.left - 0.3 - kArrowMm, y);
     }
-    pdf.Text(at.left - kRowBandMm, at.top - 1.2, page.Label(), kLabelSize, Align::Left,
-             Weight::Bold);
 }
 
 }  // namespace
 
+PageSize ChartPageSizeOn(const PaperSize& paper) {
+    // The cells that fit, less the greyed strips; a hair's room for rounding.
+    const auto fit = [](double mm) {
+        return std::max(1, static_cast<int>(mm / kChartCellMm + 1e-6) - kOverlapStitches);
+    };
+    return {fit(paper.width - 2 * kChartMarginMm - kRowBandMm),
+            fit(paper.height - 2 * kChartMarginMm - kHeaderMm - kTopBandMm)};
+}
+
 ChartPlacement ChartPlacementOn(const PaperSize& paper) {
-    const double blockWidth =
-        kRowBandMm + kChartCellMm * (kChartPageSize.across + kOverlapStitches);
+    const PageSize size = ChartPageSizeOn(paper);
+    const double blockWidth = kRowBandMm + kChartCellMm * (size.across + kOverlapStitches);
     ChartPlacement at;
     at.left = kChartMarginMm + (paper.width - 2 * kChartMarginMm - blockWidth) / 2 + kRowBandMm;
-    at.top = kChartMarginMm + kTopBandMm;
+    at.top = kChartMarginMm + kHeaderMm + kTopBandMm;
     return at;
 }
 
-void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                   const PrintedPage& page, ChartStyle style) {
+void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocument& document,
+                   std::size_t index, ChartStyle style) {
+    const Census& census = document.census;
+    const PrintedPage& page = document.grid.pages[index];
     const ChartPlacement at = ChartPlacementOn(pdf.Size());
     const int allCols = page.cols + page.extraCols;
     const int allRows = page.rows + page.extraRows;
-    if (style == ChartStyle::Tint)
-        DrawTints(pdf, census, page, at);
+    if (style != ChartStyle::BlackWhite)
+        DrawColours(pdf, census, page, at, style == ChartStyle::Tint ? kTintShare : 1.0);
     // The neighbours' cells: the strip to the right (with the corner) and the strip below.
-    DrawSymbols(pdf, symbols, census, page, at, Rect(page.cols, 0, allCols, allRows), kGreyInk);
-    DrawSymbols(pdf, symbols, census, page, at, Rect(0, page.rows, page.cols, allRows), kGreyInk);
+    DrawSymbols(pdf, symbols, document, page, at, Rect(page.cols, 0, allCols, allRows), kGreyInk);
+    DrawSymbols(pdf, symbols, document, page, at, Rect(0, page.rows, page.cols, allRows), kGreyInk);
     if (page.extraCols + page.extraRows > 0)
         DrawGrid(pdf, page, at, allCols, allRows, kGreyInk);
-    DrawSymbols(pdf, symbols, census, page, at, Rect(0, 0, page.cols, page.rows), 0.0);
+    const TRect own = Rect(0, 0, page.cols, page.rows);
+    if (style == ChartStyle::Colour) {
+        std::vector<bool> whiteInk;
+        for (const PaletteEntry& entry : census.palette)
+            whiteInk.push_back(WantsWhiteInk(entry.color));
+        DrawSymbols(pdf, symbols, document, page, at, own, 0.0, &whiteInk, false);
+        DrawSymbols(pdf, symbols, document, page, at, own, 1.0, &whiteInk, true);
+    } else {
+        DrawSymbols(pdf, symbols, document, page, at, own, 0.0);
+    }
     if (page.cols > 0 && page.rows > 0)
         DrawGrid(pdf, page, at, page.cols, page.rows, 0.0);
     DrawRulers(pdf, census, page, at);
+    DrawHeader(pdf, document, index, at);
 }
 
 }  // namespace brodix::print::detail

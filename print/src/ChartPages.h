@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "PageLayout.h"
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
@@ -7,10 +10,12 @@
 
 namespace brodix::print::detail {
 
-// A chart cell on paper: at least 3.5 mm, so that 50 + 2 columns and the row numbers fit the
-// width of A4 and 70 + 2 rows the height of US Letter, inside margins of 10 mm.
+// A chart cell on paper: 3.5 mm, large enough to stitch from at arm's length.
 inline constexpr double kChartCellMm = 3.5;
 inline constexpr double kChartMarginMm = 10.0;
+
+// The most stitches a chart page holds on this paper, besides the neighbours' greyed strips.
+PageSize ChartPageSizeOn(const PaperSize& paper);
 
 // Where a page's first cell lies on paper: the same place on every page of a paper size, so
 // that all pages line up alike. In mm from the page's top-left corner.
@@ -24,9 +29,20 @@ struct ChartPlacement {
 };
 ChartPlacement ChartPlacementOn(const PaperSize& paper);
 
-// Draws one chart page on the current page of pdf: its cells, grid, rulers, centre arrows and
-// label, with the neighbours' first columns and rows greyed.
-void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const Census& census,
-                   const PrintedPage& page, ChartStyle style);
+// What every chart page shows: the census, the symbol of each palette entry (kNoSymbol: a
+// blank cell), the pages, the pattern's name and the PDF page number of the first chart page.
+struct ChartDocument {
+    const Census& census;
+    const std::vector<int>& symbolOf;
+    const PrintedGrid& grid;
+    std::string name;
+    int firstPdfPage = 1;
+};
+
+// Draws chart page index of the document on the current page of pdf: its header (name, page
+// number, stitch ranges and a map of the pages with its own marked), cells, grid, rulers and
+// centre arrows, with the neighbours' first columns and rows greyed.
+void DrawChartPage(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocument& document,
+                   std::size_t index, ChartStyle style);
 
 }  // namespace brodix::print::detail

@@ -33,19 +33,22 @@ void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width)
 }
 
 // One box per chart page, laid out as the pages lie, with the stitches it covers.
-void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top) {
+void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstChartPage) {
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
     const double left = (pdf.Size().width - width * grid.across) / 2;
     cairo_set_line_width(cr, 0.3);
-    for (const PrintedPage& page : grid.pages) {
+    for (std::size_t i = 0; i < grid.pages.size(); ++i) {
+        const PrintedPage& page = grid.pages[i];
         const double x = left + width * page.column;
         const double y = top + kMapBoxHeightMm * page.row;
         pdf.SetGrey(0);
         cairo_rectangle(cr, x, y, width, kMapBoxHeightMm);
         cairo_stroke(cr);
         const double centre = x + width / 2;
-        pdf.Text(centre, y + 5, page.Label(), 9, Align::Centre, Weight::Bold);
+        pdf.Text(centre, y + 5,
+                 page.Label() + " p. " + std::to_string(firstChartPage + static_cast<int>(i)), 9,
+                 Align::Centre, Weight::Bold);
         const auto range = [](int first, int count) {
             return count > 0 ? std::to_string(first + 1) + "-" + std::to_string(first + count)
                              : std::string("-");
@@ -70,7 +73,8 @@ double DrawReport(PdfCanvas& pdf, const std::vector<std::string>& lines, double 
 
 }  // namespace
 
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid) {
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid,
+                   int firstChartPage) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
@@ -84,10 +88,11 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     y += kPictureHeightMm + 10;
 
     const std::string title = sources.key.catalogueTitle;
-    const std::string lines[] = {
+    std::vector<std::string> lines = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
         threads::FinishedSizeText(census.width, census.height, sources.key.floss.fabricCount),
+        threads::FabricToCutText(census.width, census.height, sources.key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };
@@ -99,11 +104,11 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
     y += 4;
     pdf.Text(kMarginMm, y,
              "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +
-                 std::to_string(kChartPageSize.across) + " x " +
-                 std::to_string(kChartPageSize.down) + " stitches",
+                 std::to_string(grid.size.across) + " x " + std::to_string(grid.size.down) +
+                 " stitches",
              kInfoSize);
     y += 4;
-    DrawPageMap(pdf, grid, y);
+    DrawPageMap(pdf, grid, y, firstChartPage);
 }
 
 }  // namespace brodix::print::detail

@@ -7,7 +7,10 @@
 namespace brodix::print::detail {
 
 // The first page: the picture's name, the reduced picture in solid blocks, its size in
-// stitches and finished on the fabric, its colours and catalogue, and a map of the chart pages.
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid);
+// stitches and finished on the fabric, the fabric to cut, its colours and catalogue, the
+// sources' cover notes, and a map of the chart pages with their PDF page numbers (the first
+// chart page is firstChartPage, counted from 1).
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid,
+                   int firstChartPage);
 
 }  // namespace brodix::print::detail

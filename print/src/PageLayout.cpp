@@ -4,9 +4,9 @@
 
 namespace brodix::print::detail {
 
-PrintedGrid ChartPagesOf(int width, int height) {
-    const PageGrid grid = ChartPages(width, height);
-    PrintedGrid printed{grid.across, grid.down, {}};
+PrintedGrid ChartPagesOf(int width, int height, PageSize size) {
+    const PageGrid grid = ChartPages(width, height, size, PageSplit::Balanced);
+    PrintedGrid printed{grid.across, grid.down, size, {}};
     for (const ChartPage& page : grid.pages) {
         PrintedPage& out = printed.pages.emplace_back(PrintedPage{page});
         out.extraCols = std::clamp(width - page.x0 - page.cols, 0, kOverlapStitches);

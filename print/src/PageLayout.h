@@ -6,10 +6,9 @@
 
 namespace brodix::print::detail {
 
-// The chart is printed in the pages of the saved chart (kChartPageSize, the remainder on the
-// last page).
-// Each page repeats, greyed, this many columns and rows of its neighbours to the right and
-// below, so that pages can be lined up.
+// The printed chart's pages are as large as the paper allows (ChartPageSizeOn) and balanced,
+// unlike Save's 50 x 70 pages. Each page repeats, greyed, this many columns and rows of its
+// neighbours to the right and below, so that pages can be lined up.
 inline constexpr int kOverlapStitches = 2;
 
 struct PrintedPage : ChartPage {
@@ -20,9 +19,10 @@ struct PrintedPage : ChartPage {
 struct PrintedGrid {
     int across = 1;
     int down = 1;
-    std::vector<PrintedPage> pages;  // in the saved pages' order
+    PageSize size;                   // the largest page
+    std::vector<PrintedPage> pages;  // page column by page column
 };
 
-PrintedGrid ChartPagesOf(int width, int height);
+PrintedGrid ChartPagesOf(int width, int height, PageSize size);
 
 }  // namespace brodix::print::detail

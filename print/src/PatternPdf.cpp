@@ -1,5 +1,7 @@
 #include "print/PatternPdf.h"
 
+#include <stdexcept>
+
 #include "ChartPages.h"
 #include "CoverPage.h"
 #include "KeyPages.h"
@@ -8,6 +10,7 @@
 #include "SymbolFont.h"
 #include "engine/Workspace.h"
 #include "raster/FileFailure.h"
+#include "raster/FileName.h"
 
 namespace brodix::print {
 
@@ -18,15 +21,25 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
 
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
-    const PrintedGrid grid = ChartPagesOf(sources.census.width, sources.census.height);
+    // Each cell's colour finds its symbol through its key row.
+    if (sources.key.rows.size() != sources.census.palette.size())
+        throw std::invalid_argument("the key has a row count other than the census's palette");
     const SymbolFont symbols(sources.symbolSheet);
+    const std::vector<int> symbolOf = SymbolsByUse(sources.key);
     PdfCanvas pdf(options.paper);
-    DrawCoverPage(pdf, sources, grid);
+    const std::string name = NamePart(sources.pictureName);
+    pdf.SetMetadata(name, "Counted cross-stitch pattern");
+    const PrintedGrid grid =
+        ChartPagesOf(sources.census.width, sources.census.height, ChartPageSizeOn(pdf.Size()));
+    // Pages count from 1: the cover, the key, then the chart.
+    const int firstChartPage = 2 + KeyPageCount(pdf, symbols, sources.key, symbolOf);
+    DrawCoverPage(pdf, sources, grid, firstChartPage);
     pdf.NextPage();
-    DrawKeyPages(pdf, symbols, sources.key, options.style);
-    for (const PrintedPage& page : grid.pages) {
+    DrawKeyPages(pdf, symbols, sources.key, symbolOf, options.style);
+    const ChartDocument document{sources.census, symbolOf, grid, name, firstChartPage};
+    for (std::size_t i = 0; i < grid.pages.size(); ++i) {
         pdf.NextPage();
-        DrawChartPage(pdf, symbols, sources.census, page, options.style);
+        DrawChartPage(pdf, symbols, document, i, options.style);
     }
     return pdf.Finish();
 }

@@ -1,9 +1,12 @@
 #include "PdfCanvas.h"
 
+#include <cairo-ft.h>
 #include <cairo-pdf.h>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
+#include <numeric>
 
 #include "raster/Exceptions.h"
 
@@ -41,6 +44,15 @@ Rgb TintOf(TColor color, double share) {
     return {mix(c.r), mix(c.g), mix(c.b)};
 }
 
+bool WantsWhiteInk(TColor color) {
+    const Rgb c = RgbOf(color);
+    const auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    const double luminance = 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    return (1.05 / (luminance + 0.05)) > ((luminance + 0.05) / 0.05);
+}
+
 std::uint32_t PackedRgb(const Rgb& color) {
     const auto channel = [](double v) {
         return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
@@ -57,6 +69,13 @@ PdfCanvas::PdfCanvas(Paper paper)
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS)
         throw EWriteError(msg::kWriteError);
     cairo_scale(m_cr, kPointsPerMm, kPointsPerMm);
+}
+
+void PdfCanvas::SetMetadata(const std::string& title, const std::string& subject) {
+    cairo_surface_t* surface = m_surface.get();
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, ValidUtf8(title).c_str());
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_SUBJECT, ValidUtf8(subject).c_str());
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Brodix");
 }
 
 void PdfCanvas::NextPage() {
@@ -109,13 +128,12 @@ void PdfCanvas::SetColor(const Rgb& color) {
     cairo_set_source_rgb(m_cr, color.r, color.g, color.b);
 }
 
-PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, Weight weight) {
-    const bool wide = !IsAscii(text);
-    TextBatch& batch = m_text[FontKey{wide, weight, size}];
+PdfCanvas::TextBatch& PdfCanvas::BatchFor(bool fallback, double size, Weight weight) {
+    TextBatch& batch = m_text[FontKey{fallback, weight, size}];
     if (!batch.font) {
         cairo_save(m_cr);
         cairo_select_font_face(
-            m_cr, wide ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+            m_cr, fallback ? "IPAPGothic" : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
             weight == Weight::Bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
         cairo_set_font_size(m_cr, size * kMmPerPoint);
         batch.font.reset(cairo_scaled_font_reference(cairo_get_scaled_font(m_cr)));
@@ -124,25 +142,68 @@ PdfCanvas::TextBatch& PdfCanvas::BatchFor(std::string_view text, double size, We
     return batch;
 }
 
-double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
-    const std::string valid = ValidUtf8(text);
+std::vector<PdfCanvas::Run> PdfCanvas::RunsOf(const std::string& valid, double size,
+                                              Weight weight) {
+    if (IsAscii(valid))
+        return {{false, valid}};
+    // Character by character: the Japanese font only for what DejaVu Sans lacks, so that a
+    // name keeps one typeface around a character such as U+2011.
+    cairo_scaled_font_t* main = BatchFor(false, size, weight).font.get();
+    const FT_Face face = cairo_ft_scaled_font_lock_face(main);
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < valid.size();) {
+        const auto lead = static_cast<unsigned char>(valid[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(valid[i + k]) & 0x3F);
+        const bool fallback = face != nullptr && FT_Get_Char_Index(face, c) == 0;
+        if (runs.empty() || runs.back().fallback != fallback)
+            runs.push_back({fallback, {}});
+        runs.back().text.append(valid, i, length);
+        i += length;
+    }
+    cairo_ft_scaled_font_unlock_face(main);
+    return runs;
+}
+
+double PdfCanvas::RunWidth(const Run& run, double size, Weight weight) {
     cairo_text_extents_t extents{};
-    cairo_scaled_font_text_extents(BatchFor(valid, size, weight).font.get(), valid.c_str(),
-                                   &extents);
+    cairo_scaled_font_text_extents(BatchFor(run.fallback, size, weight).font.get(),
+                                   run.text.c_str(), &extents);
     return extents.x_advance;  // in the page's millimetres, as the font was made for them
+}
+
+double PdfCanvas::TextWidth(std::string_view text, double size, Weight weight) {
+    double width = 0;
+    for (const Run& run : RunsOf(ValidUtf8(text), size, weight))
+        width += RunWidth(run, size, weight);
+    return width;
 }
 
 double PdfCanvas::Text(double x, double y, std::string_view text, double size, Align align,
                        Weight weight) {
-    const std::string valid = ValidUtf8(text);
-    const double width = TextWidth(valid, size, weight);
-    if (valid.empty())
-        return width;
+    const std::vector<Run> runs = RunsOf(ValidUtf8(text), size, weight);
+    std::vector<double> widths;
+    for (const Run& run : runs)
+        widths.push_back(RunWidth(run, size, weight));
+    const double width = std::accumulate(widths.begin(), widths.end(), 0.0);
     if (align == Align::Centre)
         x -= width / 2;
     else if (align == Align::Right)
         x -= width;
-    TextBatch& batch = BatchFor(valid, size, weight);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        AddRun(x, y, runs[i], size, weight);
+        x += widths[i];
+    }
+    return width;
+}
+
+void PdfCanvas::AddRun(double x, double y, const Run& run, double size, Weight weight) {
+    if (run.text.empty())
+        return;
+    TextBatch& batch = BatchFor(run.fallback, size, weight);
+    const std::string& valid = run.text;
     cairo_glyph_t* glyphs = nullptr;
     int glyphCount = 0;
     cairo_text_cluster_t* clusters = nullptr;
@@ -158,7 +219,6 @@ double PdfCanvas::Text(double x, double y, std::string_view text, double size, A
         batch.glyphs.insert(batch.glyphs.end(), glyphs, glyphs + glyphCount);
         batch.clusters.insert(batch.clusters.end(), clusters, clusters + clusterCount);
     }
-    return width;
 }
 
 void PdfCanvas::DrawText() {

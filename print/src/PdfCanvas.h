@@ -36,6 +36,9 @@ Rgb RgbOf(TColor color);
 Rgb TintOf(TColor color, double share);
 // How much of a stitch's colour its tinted cell (in the chart and the key) shows.
 inline constexpr double kTintShare = 0.3;
+// Whether white stands out more than black on the colour (the larger contrast ratio of
+// their relative luminances).
+bool WantsWhiteInk(TColor color);
 // The same as one 0x00RRGGBB value.
 std::uint32_t PackedRgb(const Rgb& color);
 
@@ -57,6 +60,9 @@ class PdfCanvas {
     void Blocks(double left, double top, double size, int columns, int rows,
                 const std::function<std::uint32_t(int, int)>& rgbAt);
 
+    // The document's title and subject, as viewers and libraries list it; Brodix as its creator.
+    void SetMetadata(const std::string& title, const std::string& subject);
+
     // Ends the current page and starts the next one.
     void NextPage();
     // Ends the document and hands over its bytes. Raises EWriteError when cairo failed.
@@ -65,10 +71,11 @@ class PdfCanvas {
     void SetColor(const Rgb& color);
     void SetGrey(double level) { SetColor({level, level, level}); }
 
-    // Black text in the program's fonts (DejaVu Sans; IPAPGothic for text beyond ASCII, such
-    // as a Japanese file name), its baseline at y. size is in points. Returns the width in mm.
-    // Text is gathered and drawn with the page's end: one operation per font and page instead
-    // of one per text, which is what makes a key of 255 rows quick. It never overlaps shapes.
+    // Black text in the program's fonts (DejaVu Sans; IPAPGothic for each character DejaVu Sans
+    // lacks, such as those of a Japanese file name), its baseline at y. size is in points. Returns
+    // the width in mm. Text is gathered and drawn with the page's end: one operation per font and
+    // page instead of one per text, which is what makes a key of 255 rows quick. It never overlaps
+    // shapes.
     double Text(double x, double y, std::string_view text, double size, Align align = Align::Left,
                 Weight weight = Weight::Normal);
     double TextWidth(std::string_view text, double size, Weight weight = Weight::Normal);
@@ -76,7 +83,7 @@ class PdfCanvas {
     std::string Fitted(std::string_view text, double size, double width);
 
   private:
-    using FontKey = std::tuple<bool, Weight, double>;  // beyond ASCII, weight, size
+    using FontKey = std::tuple<bool, Weight, double>;  // the fallback font, weight, size
     // The text gathered for one font on the current page.
     struct TextBatch {
         CairoScaledFont font;
@@ -85,7 +92,16 @@ class PdfCanvas {
         std::vector<cairo_text_cluster_t> clusters;
     };
 
-    TextBatch& BatchFor(std::string_view text, double size, Weight weight);
+    // A piece of text in one font: DejaVu Sans, or the fallback (IPAPGothic) for characters
+    // DejaVu Sans lacks.
+    struct Run {
+        bool fallback = false;
+        std::string text;
+    };
+    TextBatch& BatchFor(bool fallback, double size, Weight weight);
+    std::vector<Run> RunsOf(const std::string& valid, double size, Weight weight);
+    double RunWidth(const Run& run, double size, Weight weight);
+    void AddRun(double x, double y, const Run& run, double size, Weight weight);
     void DrawText();
 
     PaperSize m_size;

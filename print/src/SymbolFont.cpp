@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -88,11 +89,12 @@ std::vector<InkRect> TraceSymbol(const TBitmap& sheet, int k) {
 
 SymbolFont::SymbolFont(const TBitmap* sheet) {
     std::vector<std::vector<InkRect>> symbols(kSymbolCount);
-    m_inked.assign(kSymbolCount, false);
+    m_ink.assign(kSymbolCount, 0);
     if (sheet != nullptr) {
-        for (int k = 0; k < kSymbolCount; ++k) {
-            symbols[k] = TraceSymbol(*sheet, k);
-            m_inked[k] = !symbols[k].empty();
+        for (std::size_t k = 0; k < symbols.size(); ++k) {
+            symbols[k] = TraceSymbol(*sheet, static_cast<int>(k));
+            for (const InkRect& rect : symbols[k])
+                m_ink[k] += rect.width * rect.height;
         }
     }
     auto hold = std::make_unique<FontHold>();
@@ -114,17 +116,38 @@ SymbolFont::SymbolFont(const TBitmap* sheet) {
 }
 
 bool SymbolFont::HasInk(int k) const {
-    return k >= 0 && k < kSymbolCount && m_inked[static_cast<std::size_t>(k)];
+    return k >= 0 && k < kSymbolCount && m_ink[static_cast<std::size_t>(k)] > 0;
+}
+
+std::vector<int> SymbolsByUse(const threads::PatternKey& key) {
+    std::vector<int> counts;
+    for (const threads::KeyRow& row : key.rows)
+        counts.push_back(row.blank ? -1 : row.stitches);
+    return brodix::SymbolsByUse(counts, SheetOrder());
 }
 
 void SymbolFont::Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
     if (glyphs.empty())
         return;
-    const std::string spaces(glyphs.size(), ' ');
-    const std::vector<cairo_text_cluster_t> clusters(glyphs.size(), cairo_text_cluster_t{1, 1});
-    cairo_show_text_glyphs(cr, spaces.data(), static_cast<int>(spaces.size()), glyphs.data(),
+    // Each glyph is one cluster of its symbol's own character: the PDF's ToUnicode table then
+    // maps every glyph to that character, the same on every page, so that a reader's text
+    // shows which symbol stands in which cell.
+    std::string text;
+    std::vector<cairo_text_cluster_t> clusters;
+    clusters.reserve(glyphs.size());
+    for (const cairo_glyph_t& glyph : glyphs) {
+        const std::string character = SymbolText(static_cast<int>(glyph.index) - 1);
+        text += character;
+        clusters.push_back({static_cast<int>(character.size()), 1});
+    }
+    cairo_show_text_glyphs(cr, text.data(), static_cast<int>(text.size()), glyphs.data(),
                            static_cast<int>(glyphs.size()), clusters.data(),
                            static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
+}
+
+void SymbolFont::ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
+    if (!glyphs.empty())
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
 }
 
 void SymbolFont::Select(cairo_t* cr, double pitch) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CairoHandles.h"
+#include "threads/PatternKey.h"
 
 namespace brodix {
 class TBitmap;
@@ -32,16 +33,27 @@ class SymbolFont {
 
     // Whether symbol k has any ink; a blank one needs no glyph.
     bool HasInk(int k) const;
-    // Selects the font on cr for cells of pitch mm; glyph origins are the cells' top-left.
+    // Selects the font on cr for cells of pitch mm; glyph origins are the cells' bottom-left.
     void Select(cairo_t* cr, double pitch) const;
     static unsigned long GlyphOf(int k) { return static_cast<unsigned long>(k) + 1; }
-    // Draws the glyphs in the current source colour. Each one reads as a space when text is
-    // taken from the PDF, so the chart's numbers and labels come out clean.
+    // Draws the glyphs in the current source colour; text taken from the PDF reads each glyph
+    // as its symbol's character (SymbolCharacter).
     static void Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
+    // Draws glyphs without their text, for their first use (the key): the font maps no
+    // character, so cairo files each glyph in the one composite font of the PDF; shown first
+    // with a letter or digit as its text, a glyph would go to a second, WinAnsi-coded font.
+    // The ToUnicode table is written at the PDF's end, so these glyphs too read as the
+    // characters the chart pages give them through Show.
+    static void ShowFirst(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs);
 
   private:
     CairoFontFace m_face;
-    std::vector<bool> m_inked;
+    std::vector<int> m_ink;  // pixels of ink of each symbol
 };
+
+// The symbol each palette entry is printed with, by use (brodix::SymbolsByUse over the sheet,
+// which is ordered lightest first), as the OXS file gives them; kNoSymbol for a blank row.
+inline constexpr int kNoSymbol = -1;
+std::vector<int> SymbolsByUse(const threads::PatternKey& key);
 
 }  // namespace brodix::print::detail

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kUnitsPerPixel = 100;
 constexpr int kUnitsPerEm = kCellPitch * kUnitsPerPixel;
-constexpr std::uint16_t kFirstCode = 0xE000;
 
 // Big-endian fields, as every sfnt table stores them.
 class Table {
@@ -47,8 +46,10 @@ struct Box {
 
 // Font units of a rectangle: x to the right, y up from the baseline at the cell's top.
 Box BoxOf(const InkRect& rect) {
-    return {rect.x * kUnitsPerPixel, -(rect.y + rect.height) * kUnitsPerPixel,
-            (rect.x + rect.width) * kUnitsPerPixel, -rect.y * kUnitsPerPixel};
+    // The baseline is the cell's bottom, as text's is, so that a reader of the PDF's text
+    // finds a key's symbol on the line of its row.
+    return {rect.x * kUnitsPerPixel, (kCellPitch - rect.y - rect.height) * kUnitsPerPixel,
+            (rect.x + rect.width) * kUnitsPerPixel, (kCellPitch - rect.y) * kUnitsPerPixel};
 }
 
 // One simple glyph: a clockwise four-point contour per rectangle, every point on the curve.
@@ -113,18 +114,18 @@ Table Head(const Box& bounds) {
 Table Hhea(int glyphCount) {
     Table hhea;
     hhea.U32(0x00010000);
-    hhea.U16(0);             // ascender
-    hhea.U16(-kUnitsPerEm);  // descender
-    hhea.U16(0);             // lineGap
-    hhea.U16(kUnitsPerEm);   // advanceWidthMax
-    hhea.U16(0);             // minLeftSideBearing
-    hhea.U16(0);             // minRightSideBearing
-    hhea.U16(kUnitsPerEm);   // xMaxExtent
-    hhea.U16(1);             // caretSlopeRise
-    hhea.U16(0);             // caretSlopeRun
-    hhea.Zeros(10);          // caretOffset, reserved
-    hhea.U16(0);             // metricDataFormat
-    hhea.U16(glyphCount);    // numberOfHMetrics
+    hhea.U16(kUnitsPerEm);  // ascender
+    hhea.U16(0);            // descender
+    hhea.U16(0);            // lineGap
+    hhea.U16(kUnitsPerEm);  // advanceWidthMax
+    hhea.U16(0);            // minLeftSideBearing
+    hhea.U16(0);            // minRightSideBearing
+    hhea.U16(kUnitsPerEm);  // xMaxExtent
+    hhea.U16(1);            // caretSlopeRise
+    hhea.U16(0);            // caretSlopeRun
+    hhea.Zeros(10);         // caretOffset, reserved
+    hhea.U16(0);            // metricDataFormat
+    hhea.U16(glyphCount);   // numberOfHMetrics
     return hhea;
 }
 
@@ -141,31 +142,28 @@ Table Maxp(int glyphCount, int maxPoints, int maxContours) {
     return maxp;
 }
 
-// Format 4: U+E000 + k to glyph k + 1, then the closing segment.
-Table Cmap(int symbolCount) {
+// Format 4 with only its closing segment: no character reaches a glyph through the font. The
+// PDF's text gives each glyph its character instead (SymbolFont::Show); a character taken from
+// the font would be fixed before that and win.
+Table Cmap() {
     Table cmap;
     cmap.U16(0);  // version
     cmap.U16(1);  // one subtable
     cmap.U16(3);  // Windows
     cmap.U16(1);  // Unicode BMP
     cmap.U32(12);
-    const int segments = 2;
-    cmap.U16(4);                             // format
-    cmap.U16(16 + 8 * segments);             // length
-    cmap.U16(0);                             // language
-    cmap.U16(2 * segments);                  // segCountX2
-    cmap.U16(4);                             // searchRange
-    cmap.U16(1);                             // entrySelector
-    cmap.U16(0);                             // rangeShift
-    cmap.U16(kFirstCode + symbolCount - 1);  // endCode
-    cmap.U16(0xFFFF);
-    cmap.U16(0);           // reservedPad
-    cmap.U16(kFirstCode);  // startCode
-    cmap.U16(0xFFFF);
-    cmap.U16((1 - kFirstCode) & 0xFFFF);  // idDelta
-    cmap.U16(1);
-    cmap.U16(0);  // idRangeOffset
-    cmap.U16(0);
+    cmap.U16(4);       // format
+    cmap.U16(16 + 8);  // length
+    cmap.U16(0);       // language
+    cmap.U16(2);       // segCountX2
+    cmap.U16(2);       // searchRange
+    cmap.U16(0);       // entrySelector
+    cmap.U16(0);       // rangeShift
+    cmap.U16(0xFFFF);  // endCode
+    cmap.U16(0);       // reservedPad
+    cmap.U16(0xFFFF);  // startCode
+    cmap.U16(1);       // idDelta
+    cmap.U16(0);       // idRangeOffset
     return cmap;
 }
 
@@ -220,7 +218,7 @@ std::vector<std::uint8_t> SymbolFontFile(const std::vector<std::vector<InkRect>>
     Table glyf;
     Table loca;
     Table hmtx;
-    Box fontBounds{0, -kUnitsPerEm, kUnitsPerEm, 0};
+    Box fontBounds{0, 0, kUnitsPerEm, kUnitsPerEm};
     int maxContours = 0;
     loca.U32(0);
     hmtx.U16(kUnitsPerEm);  // .notdef: empty
@@ -236,7 +234,7 @@ std::vector<std::uint8_t> SymbolFontFile(const std::vector<std::vector<InkRect>>
     }
 
     const std::array<std::pair<const char*, Table>, 9> tables{{
-        {"cmap", Cmap(static_cast<int>(symbols.size()))},
+        {"cmap", Cmap()},
         {"glyf", glyf},
         {"head", Head(fontBounds)},
         {"hhea", Hhea(glyphCount)},

@@ -33,16 +33,30 @@ std::string FlossModelText(const FlossModel& model) {
     return text;
 }
 
+namespace {
+
+std::string SizeText(double wideInches, double highInches) {
+    constexpr double kCmPerInch = 2.54;
+    return Fixed(wideInches * kCmPerInch, 1) + " x " + Fixed(highInches * kCmPerInch, 1) + " cm (" +
+           Fixed(wideInches, 1) + " x " + Fixed(highInches, 1) + " in)";
+}
+
+}  // namespace
+
 std::string FinishedSizeText(int width, int height, double fabricCount) {
     if (!(fabricCount > 0))
         return "";
-    constexpr double kCmPerInch = 2.54;
-    const double wide = width / fabricCount;  // inches
-    const double high = height / fabricCount;
     const bool whole = fabricCount == static_cast<int>(fabricCount);
     return "Finished size on " + Fixed(fabricCount, whole ? 0 : 1) +
-           "-count fabric: " + Fixed(wide * kCmPerInch, 1) + " x " + Fixed(high * kCmPerInch, 1) +
-           " cm (" + Fixed(wide, 1) + " x " + Fixed(high, 1) + " in)";
+           "-count fabric: " + SizeText(width / fabricCount, height / fabricCount);
+}
+
+std::string FabricToCutText(int width, int height, double fabricCount) {
+    if (!(fabricCount > 0))
+        return "";
+    constexpr double kMarginsInches = 2 * 2.0;  // both sides
+    return "Fabric to cut, with 5 cm (2 in) to spare each side: " +
+           SizeText(width / fabricCount + kMarginsInches, height / fabricCount + kMarginsInches);
 }
 
 }  // namespace brodix::threads

@@ -1,5 +1,7 @@
 #include "threads/KeyBuilder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string_view>
@@ -12,6 +14,13 @@ std::string Fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
+}
+
+std::string MetresText(double metres, int decimals) {
+    const double least = std::pow(10.0, -decimals);
+    if (metres > 0 && metres < least / 2)
+        return "< " + Fixed(least, decimals);
+    return Fixed(metres, decimals);
 }
 
 std::string HexColour(TColor colour) {
@@ -31,6 +40,8 @@ void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
     std::map<int, std::size_t> totalOf;  // thread index -> entry of key.threads
     for (std::size_t i = 0; i < key.rows.size(); ++i) {
         KeyRow& row = key.rows[i];
+        if (row.blank)
+            continue;
         const ColourMatcher::Match match = catalogue.matcher->Nearest(labs[i]);
         row.hasThread = true;
         row.thread = catalogue.threads[static_cast<std::size_t>(match.index)];
@@ -103,24 +114,29 @@ std::string CsvField(const std::string& written) {
     return quoted + "\"";
 }
 
+// Padded to width characters as shown, not bytes: "Orange‑Red" is 10 wide in 12 bytes.
 std::string Padded(const std::string& text, std::size_t width, bool right = false) {
-    if (text.size() >= width)
+    const auto shown = static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+    if (shown >= width)
         return text;
-    const std::string blanks(width - text.size(), ' ');
+    const std::string blanks(width - shown, ' ');
     return right ? blanks + text : text + blanks;
 }
 
 }  // namespace
 
 PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
-                           const FlossModel& floss) {
+                           const FlossModel& floss, bool stitchWhite) {
     PatternKey key;
     key.floss = floss;
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
         KeyRow row;
         row.symbol = static_cast<int>(i);
         row.color = census.palette[i].color;
-        row.stitches = census.palette[i].count;
+        row.blank = row.color == clWhite && !stitchWhite;
+        row.stitches = row.blank ? 0 : census.palette[i].count;
         row.metres = FlossMetres(row.stitches, floss);
         row.skeins = Skeins(row.metres);
         key.rows.push_back(std::move(row));
@@ -154,11 +170,13 @@ std::string KeyTable(const PatternKey& key) {
             text += Padded(Printable(row.thread.number), 6) + "  " +
                     Padded(Printable(row.thread.name), 22) + "  " +
                     Padded(Fixed(row.deltaE, 1), 4, true);
+        } else if (row.blank) {
+            text += Padded("-", 6) + "  " + Padded(kBlankRowText, 22) + "  " + Padded("-", 4, true);
         } else {
             text += Padded("-", 6) + "  " + Padded("-", 22) + "  " + Padded("-", 4, true);
         }
         text += "  " + Padded(std::to_string(row.stitches), 8, true) + "  " +
-                Padded(Fixed(row.metres, 2), 6, true) + "  " +
+                Padded(MetresText(row.metres, 2), 6, true) + "  " +
                 Padded(std::to_string(row.skeins), 6, true);
         const std::string note = SameThreadNote(row);
         if (!note.empty())
@@ -181,6 +199,8 @@ std::string KeyCsv(const PatternKey& key) {
         if (row.hasThread) {
             text += CsvField(row.thread.number) + "," + CsvField(row.thread.name) + "," +
                     Fixed(row.deltaE, 2);
+        } else if (row.blank) {
+            text += std::string(",") + kBlankRowText + ",";
         } else {
             text += ",,";
         }
@@ -198,6 +218,8 @@ std::string KeyCsv(const PatternKey& key) {
 }
 
 std::string RowTooltip(const KeyRow& row) {
+    if (row.blank)
+        return kBlankRowText;
     std::string text;
     if (row.hasThread) {
         text = row.thread.number + (row.thread.name.empty() ? "" : " " + row.thread.name) +

@@ -42,7 +42,7 @@ std::string PhotoDefaultsNote(const PatternSettings& settings) {
 
 PatternKey KeyOf(const Census& census, const PatternSettings& settings) {
     return BuildPatternKey(census, settings.catalogue ? &*settings.catalogue : nullptr,
-                           settings.floss);
+                           settings.floss, settings.stitchWhite);
 }
 
 }  // namespace brodix::threads

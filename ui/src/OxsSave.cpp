@@ -17,12 +17,13 @@ std::vector<FileFilter> OxsFileFilters() {
 OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension, "Save OXS") {}
 
 std::string OxsSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                         const threads::PatternKey& key, const std::string& otherSave) {
+                         const threads::PatternKey& key, const threads::PatternSettings& settings,
+                         const std::string& otherSave) {
     if (!workspace.LastCensus())
         return {};
     if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
         return {};
-    SaveOxs(m_dialog.FileName(), OxsSourcesOf(workspace, key));
+    SaveOxs(m_dialog.FileName(), OxsSourcesOf(workspace, key, settings));
     return m_dialog.FileName();
 }
 

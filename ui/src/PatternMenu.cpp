@@ -124,6 +124,12 @@ void PatternMenu::SetStrands(int strands) {
     Remember();
 }
 
+void PatternMenu::SetStitchWhite(bool on) {
+    m_settings.stitchWhite = on;
+    RebuildKey();
+    Remember();
+}
+
 void PatternMenu::SetSnap(bool on) {
     m_settings.snap = on;
     OptionsChanged();
@@ -260,6 +266,11 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
         strandGroup->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, n] { SetStrands(n); });
     }
+    QAction* white = menu.addAction(QStringLiteral("Stitch white"));
+    white->setCheckable(true);
+    white->setChecked(m_settings.stitchWhite);
+    OnTriggered(white, this, m_shell, &m_window,
+                [this] { SetStitchWhite(!m_settings.stitchWhite); });
 }
 
 void PatternMenu::AddRefineEntries(QMenu& menu) {

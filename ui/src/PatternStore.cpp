@@ -14,6 +14,7 @@ namespace {
 constexpr const char* kThreads = "pattern/threads";  // a catalogue's path; empty: none
 constexpr const char* kFabric = "pattern/fabricCount";
 constexpr const char* kStrands = "pattern/strands";
+constexpr const char* kStitchWhite = "pattern/stitchWhite";
 constexpr const char* kSnap = "pattern/snap";
 constexpr const char* kClean = "pattern/clean";
 constexpr const char* kMinStitches = "pattern/minStitches";
@@ -64,6 +65,7 @@ void RestorePatternSettings(Shell& shell, threads::PatternSettings& settings) {
     if (const std::optional<double> count = Number(shell, kFabric, 1, 100))
         settings.floss.fabricCount = *count;
     RestoreInteger(shell, kStrands, 1, 6, settings.floss.strands);
+    RestoreFlag(shell, kStitchWhite, settings.stitchWhite);
     RestoreFlag(shell, kSnap, settings.snap);
     RestoreFlag(shell, kClean, settings.clean);
     RestoreInteger(shell, kMinStitches, 0, kMaxStitchesPerSide * kMaxStitchesPerSide,
@@ -77,6 +79,7 @@ void StorePatternSettings(Shell& shell, const threads::PatternSettings& settings
     shell.StoreSetting(kThreads, settings.catalogue ? settings.catalogue->path : std::string());
     shell.StoreSetting(kFabric, std::to_string(settings.floss.fabricCount));
     shell.StoreSetting(kStrands, std::to_string(settings.floss.strands));
+    shell.StoreSetting(kStitchWhite, settings.stitchWhite ? "1" : "0");
     shell.StoreSetting(kSnap, settings.snap ? "1" : "0");
     shell.StoreSetting(kClean, settings.clean ? "1" : "0");
     shell.StoreSetting(kMinStitches, std::to_string(settings.minStitches));

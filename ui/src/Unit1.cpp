@@ -197,7 +197,7 @@ void TF_main::ShowWritten(const std::string& fileName) {
 void TF_main::SaveOxsClick(QObject*) {
     Guard(m_shell, this, [this] {
         const std::string written = m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
-                                                   SaveDialog1.FileName());
+                                                   m_patternSettings, SaveDialog1.FileName());
         if (!written.empty())
             ShowWritten(written);
     });

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "engine/ChartGeometry.h"
 #include "raster/Geometry.h"
@@ -45,6 +46,15 @@ std::span<const SheetSymbol> SheetSymbols();
 // Symbol k's character, and the same as UTF-8. k must be a symbol of the sheet.
 char32_t SymbolCharacter(int k);
 std::string SymbolText(int k);
+
+// The symbols of a pattern given by use, where it is printed or exchanged rather than drawn
+// in the window: counts[k] stitches of colour k, or a negative count for a colour left blank.
+// The most stitched colour takes lightestFirst[0], the next lightestFirst[1], and so on (ties
+// in colour order), so that large areas stay light; a blank colour, or one beyond the
+// symbols, takes -1. Our sheet is ordered lightest first, so for it lightestFirst is 0, 1, ...
+std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> lightestFirst);
+// 0, 1, ... kSymbolCount - 1: the sheet's own order.
+std::vector<int> SheetOrder();
 
 // The blank cell is the whole 13 x 13 picture of its image.
 inline constexpr TRect kBlankCellRect = Rect(0, 0, kCellSize, kCellSize);

@@ -15,9 +15,10 @@ namespace brodix::print {
 
 enum class Paper { A4, Letter };
 
-// Black symbols on white cells (cheap to print), or black symbols on a light tint of each
-// stitch's colour.
-enum class ChartStyle { BlackWhite, Tint };
+// Black symbols on white cells (cheap to print), black symbols on a light tint of each
+// stitch's colour, or each cell in its full colour with its symbol in black or white,
+// whichever stands out more.
+enum class ChartStyle { BlackWhite, Tint, Colour };
 
 struct PdfOptions {
     Paper paper = Paper::A4;
@@ -40,8 +41,10 @@ struct PdfSources {
 // the picture that Make counted, with key. The workspace must hold a census.
 PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
 
-// The pattern as PDF bytes: a cover page, the key pages and the chart in the pages of the
-// saved chart. Raises EWriteError when cairo cannot make the document.
+// The pattern as PDF bytes: a cover page, the key pages with the shopping list, and the chart
+// in pages as large as the paper allows, each symbol a character of the PDF's text. Symbols
+// are given by use: the most stitched colour takes the lightest. Raises EWriteError when cairo
+// cannot make the document, std::invalid_argument when the key is not the census's.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
 // Writes the PDF to fileName whole or not at all: a file that cannot be written raises

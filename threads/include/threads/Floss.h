@@ -27,5 +27,9 @@ std::string FlossModelText(const FlossModel& model);
 // inches ("Finished size on 14-count fabric: 21.8 x 14.5 cm (8.6 x 5.7 in)"); empty for a
 // count that is not positive.
 std::string FinishedSizeText(int width, int height, double fabricCount);
+// The fabric to cut for such a chart, with about 5 cm (2 in) to spare each side for framing
+// ("Fabric to cut, with 5 cm (2 in) to spare each side: 31.9 x 24.7 cm (12.6 x 9.7 in)"); empty
+// for a count that is not positive.
+std::string FabricToCutText(int width, int height, double fabricCount);
 
 }  // namespace brodix::threads

@@ -10,9 +10,10 @@ namespace brodix::threads {
 
 // The key of a census: one row per palette colour with its stitches and floss and, when a
 // catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
-// same thread.
+// same thread. White is a blank row (bare fabric) unless stitchWhite asks for it to be
+// stitched like any colour.
 PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
-                           const FlossModel& floss);
+                           const FlossModel& floss, bool stitchWhite = false);
 
 // "= symbol 12" (and ", 14" for each further one) when other rows share the row's thread;
 // empty otherwise.
@@ -27,6 +28,9 @@ std::string KeyCsv(const PatternKey& key);
 // The key's figures as text, wherever they are shown: value with decimals places ("%.*f"), and
 // a colour as "#RRGGBB".
 std::string Fixed(double value, int decimals);
+// Metres of floss with decimals places; an amount that would round to nothing reads "< 0.1"
+// (or "< 0.01"), never as none.
+std::string MetresText(double metres, int decimals);
 std::string HexColour(TColor colour);
 
 // The tooltip of a legend row: thread number and name, delta E 2000, stitches and skeins.

@@ -27,7 +27,10 @@ struct KeyRow {
     int symbol = 0;
     TColor color = 0;
     int stitches = 0;
-    bool hasThread = false;  // false when no catalogue was chosen
+    bool hasThread = false;  // false when no catalogue was chosen, and for a blank row
+    // White left as bare fabric, as the chart draws it: no symbol, thread nor floss, and no
+    // stitches counted.
+    bool blank = false;
     Thread thread;
     double deltaE = 0.0;            // CIEDE2000 between the palette colour and the thread
     std::vector<int> sameThreadAs;  // other symbols matched to the same thread
@@ -63,6 +66,9 @@ struct PatternKey {
     std::vector<ThreadTotal> threads;
     KeyTotals totals;
 };
+
+// What the key says in place of a thread for a blank row.
+inline constexpr const char* kBlankRowText = "blank: not stitched";
 
 // The number the key shows for a symbol: legend rows count from 1.
 inline int SymbolNumber(int symbol) {

@@ -30,6 +30,7 @@ struct PatternSettings {
     int maxColours = 0;   // the colours are grouped by likeness until this many remain (0: off)
     bool dither = false;  // error diffusion onto the remaining colours (for photographs)
     bool report = false;  // the stitchability report is shown, and printed on the PDF's cover
+    bool stitchWhite = false;  // white is stitched, with a symbol, instead of left as fabric
 };
 
 // The catalogue brodix-chart uses unless told otherwise and a photograph is snapped to when

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "threads/PatternKey.h"
+#include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
 class QWidget;
@@ -19,10 +20,11 @@ class OxsSave {
     OxsSave();
 
     // Asks for a file name (as "Save PDF..." does) and writes the OXS file of the workspace's
-    // last Make with its key. Gives the file written; nothing before a Make or when the dialog
-    // is cancelled; failures raise.
+    // last Make with its key and the settings it was built with. Gives the file written;
+    // nothing before a Make or when the dialog is cancelled; failures raise.
     std::string Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                    const threads::PatternKey& key, const std::string& otherSave);
+                    const threads::PatternKey& key, const threads::PatternSettings& settings,
+                    const std::string& otherSave);
 
   private:
     TFileDialog m_dialog;

@@ -45,6 +45,7 @@ class PatternMenu : public QObject {
     void ChooseOtherCatalogue();
     void SetFabricCount(double count);
     void SetStrands(int strands);
+    void SetStitchWhite(bool on);
     void SetSnap(bool on);
     void SetClean(bool on);
     void SetMinStitches(int stitches);
