@@ -222,6 +222,42 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
     return fileName;
 }
 
+// The catalogue's file, an input as the picture is (the picture again when there is none).
+std::string CataloguePath(const threads::PatternSettings& settings, const std::string& picture) {
+    return settings.catalogue ? settings.catalogue->path : picture;
+}
+
+// Refuses, before anything is written, an output that is one of the inputs or another output.
+void RequireNewOutputs(const BatchOptions& options, const std::string& name, const Census& census,
+                       const std::vector<std::string>& inputs) {
+    std::vector<std::string> outputs;
+    if (!name.empty())
+        outputs = SavedFileNames(name, census.width, census.height);
+    for (const std::string* document : {&options.pdf, &options.oxs}) {
+        if (!document->empty())
+            outputs.push_back(FullPath(*document));
+    }
+    RequireDistinctFiles(inputs, outputs);
+}
+
+// The report and the key on standard output, after the files; false when they cannot be
+// written (the reason is told).
+bool PrintReportAndKey(const BatchOptions& options, const std::vector<std::string>& report,
+                       const threads::PatternKey& key) {
+    for (const std::string& line : report)
+        std::cout << line << '\n';
+    if (options.key != KeyFormat::None) {
+        std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
+                                                    : threads::KeyTable(key));
+    }
+    std::cout << std::flush;
+    if (!std::cout) {
+        std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
@@ -264,15 +300,8 @@ int RunBatch(const BatchOptions& options) {
         }
         stage = Stage::Other;
         const Census& census = *workspace.LastCensus();
-        std::vector<std::string> outputs;
-        if (!name.empty())
-            outputs = SavedFileNames(name, census.width, census.height);
-        for (const std::string* document : {&options.pdf, &options.oxs}) {
-            if (!document->empty())
-                outputs.push_back(FullPath(*document));
-        }
-        RequireDistinctFiles(
-            {picture, sheet, settings.catalogue ? settings.catalogue->path : picture}, outputs);
+        RequireNewOutputs(options, name, census,
+                          {picture, sheet, CataloguePath(settings, picture)});
 
         ListWriter list(options.nullEnds);
         if (!name.empty()) {
@@ -298,17 +327,8 @@ int RunBatch(const BatchOptions& options) {
             SaveOxs(oxs, OxsSourcesOf(workspace, key, settings));
             list.Add(oxs);
         }
-        for (const std::string& line : report)
-            std::cout << line << '\n';
-        if (options.key != KeyFormat::None) {
-            std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
-                                                        : threads::KeyTable(key))
-                      << std::flush;
-            if (!std::cout) {
-                std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
-                return kExitFailed;
-            }
-        }
+        if (!PrintReportAndKey(options, report, key))
+            return kExitFailed;
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
         std::cout.flush();

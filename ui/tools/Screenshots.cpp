@@ -204,38 +204,8 @@ void photographFollowing(const QString& out, Program& program) {
     photographMonitors(out + "/monitors-after.png");
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    InitializeApplication();
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(out);
-    if (QGuiApplication::screens().size() > 1) {
-        DemoShell shell;
-        shell.files << DrawPicture(out + "/flower.bmp");
-        Program program(shell);
-        program.ShowMainWindow();
-        photographFollowing(out, program);
-        return 0;
-    }
-
-    DemoShell shell;
-    QImage wide(300, 100, QImage::Format_RGB32);
-    wide.fill(Qt::darkCyan);
-    wide.save(out + "/wide.bmp", "BMP");
-    // The README's picture is one of the examples when their folder is given, copied here so
-    // that the PDF saved beside it lands here too.
-    const QString flower = out + "/flower.bmp";
-    QFile::remove(flower);
-    if (argc <= 2 || !QFile::copy(QString::fromLocal8Bit(argv[2]) + "/flower.bmp", flower))
-        DrawPicture(flower);
-    shell.files << flower << out + "/notes.xyz" << out + "/wide.bmp";
-    Program program(shell);
-    program.ShowMainWindow();
-    Settle(500);
-
-    TF_main& main = program.Main();
+// The first steps: the hints before any picture, the flower's chart, the PDF saved.
+void PhotographFirstSteps(const QString& out, DemoShell& shell, TF_main& main) {
     // Before any picture: the hint over the chart, the menu with its save entry greyed.
     ShootTooltip(out + "/hint.png", *main.ScrollBox2->viewport(), QPoint(200, 200));
     ShootMenu(out + "/menu-no-picture.png", main, *main.ScrollBox2);
@@ -255,7 +225,10 @@ int main(int argc, char* argv[]) {
     ShootDialog(
         out + "/open-any-dialog.png",
         [&] { main.RunHandler(&TF_main::OpenAnyPictureClick, nullptr); }, false);
+}
 
+// The window maximised and restored, and the zoom window.
+void PhotographWindows(const QString& out, Program& program, TF_main& main) {
     // Maximised, the controls keep their places; restored, the window is centred again.
     main.showMaximized();
     Shoot(out + "/main-maximised.png");
@@ -267,7 +240,10 @@ int main(int argc, char* argv[]) {
     program.Zoom().RG_x->setItemIndex(7);
     Shoot(out + "/zoom-x8.png");
     program.Zoom().BitBtn1->click();
+}
 
+// The real save dialog, the pattern menu with its Threads submenu, and a legend row's tooltip.
+void PhotographMenus(const QString& out, TF_main& main) {
     // The real save dialog, photographed open and then cancelled.
     QTimer::singleShot(0, [&] {
         Shoot(out + "/save-dialog.png");
@@ -306,7 +282,10 @@ int main(int argc, char* argv[]) {
         QApplication::sendEvent(legend, &help);
         Shoot(out + "/tooltip.png");
     }
+}
 
+// The message boxes and the stitch-size dialog.
+void PhotographBoxes(const QString& out, TF_main& main) {
     // The exception box of a file of unknown kind, photographed while it is open.
     QTimer::singleShot(0, [&] {
         Shoot(out + "/exception.png");
@@ -338,5 +317,43 @@ int main(int argc, char* argv[]) {
                               "to 30, stray stitches cleaned, snapped to threads when a catalogue "
                               "is found."},
                              &main);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    InitializeApplication();
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+    if (QGuiApplication::screens().size() > 1) {
+        DemoShell shell;
+        shell.files << DrawPicture(out + "/flower.bmp");
+        Program program(shell);
+        program.ShowMainWindow();
+        photographFollowing(out, program);
+        return 0;
+    }
+
+    DemoShell shell;
+    QImage wide(300, 100, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    wide.save(out + "/wide.bmp", "BMP");
+    // The README's picture is one of the examples when their folder is given, copied here so
+    // that the PDF saved beside it lands here too.
+    const QString flower = out + "/flower.bmp";
+    QFile::remove(flower);
+    if (argc <= 2 || !QFile::copy(QString::fromLocal8Bit(argv[2]) + "/flower.bmp", flower))
+        DrawPicture(flower);
+    shell.files << flower << out + "/notes.xyz" << out + "/wide.bmp";
+    Program program(shell);
+    program.ShowMainWindow();
+    Settle(500);
+
+    TF_main& main = program.Main();
+    PhotographFirstSteps(out, shell, main);
+    PhotographWindows(out, program, main);
+    PhotographMenus(out, main);
+    PhotographBoxes(out, main);
     return 0;
 }
