@@ -532,5 +532,55 @@ TEST(PdfCanvas, FittingALongNameEndsSoonAndCutsItWithAnEllipsis) {
     }
 }
 
+// The cover's report names colours as the key does (the symbols given by use, and threads when
+// chosen), never by the window's numbers, and compares the symbols the PDF prints.
+TEST(PatternPdfTest, CoverReportNamesColoursAsTheKeyDoes) {
+    // By use: colour 2 (a red) takes symbol 0, black 1, the other red 2, blue 3.
+    Census census = MakeCensus(20, 10, 4, [](int x, int) {
+        return x < 8 ? 2 : x < 13 ? 3 : x < 17 ? 1 : 0;
+    });
+    const TColor colours[] = {RGB(0, 0, 200), RGB(200, 0, 0), RGB(201, 1, 0), RGB(0, 0, 0)};
+    for (std::size_t k = 0; k < 4; ++k)
+        census.palette[k].color = colours[k];
+    const threads::ThreadCatalogue catalogue = threads::ParseCatalogue(
+        "t.gpl",
+        "GIMP Palette\nName: T\n0 0 0 310 Black\n200 0 0 321 Red\n201 1 0 666 Bright\n"
+        "0 0 200 820 Blue\n");
+    // A sheet whose symbol 1 looks like symbol 0 (its character stays its own).
+    TBitmap twins(Sheet());
+    for (int y = 1; y < kCellSize - 1; ++y) {
+        for (int x = 1; x < kCellSize - 1; ++x)
+            twins.SetPixel(SymbolCellRect(1).Left + x, y, twins.GetPixel(x, y));
+    }
+    const std::string red = SymbolText(2), otherRed = SymbolText(0);
+    struct Case {
+        const threads::ThreadCatalogue* catalogue;
+        const TBitmap* sheet;
+        std::string close, alike;
+    };
+    const Case cases[] = {
+        {nullptr, &Sheet(), "by symbol: " + red + " and " + otherRed + " (", "in use: none"},
+        {&catalogue, &twins, "by symbol and thread: " + red + " 321 and " + otherRed + " 666 (",
+         "in use: " + otherRed + " and " + SymbolText(1)},
+    };
+    for (const Case& c : cases) {
+        const threads::PatternKey key = threads::BuildPatternKey(census, c.catalogue, {});
+        const std::string bytes = MakePatternPdf({census, c.sheet, key, "rose.bmp", true}, {});
+        poppler::byte_array data(bytes.begin(), bytes.end());
+        const Document pdf(poppler::document::load_from_data(&data));
+        ASSERT_TRUE(pdf);
+        std::string cover;
+        for (const char ch : TextOf(*pdf, 0)) {
+            const bool space = ch == ' ' || ch == '\n' || ch == '\r';
+            if (!space || (!cover.empty() && cover.back() != ' '))
+                cover += space ? ' ' : ch;
+        }
+        EXPECT_NE(cover.find(c.close), std::string::npos) << c.close << "\n" << cover;
+        EXPECT_NE(cover.find(c.alike + " Chart pages"), std::string::npos) << c.alike << "\n"
+                                                                           << cover;
+        EXPECT_EQ(cover.find("2 and 3"), std::string::npos) << cover;
+    }
+}
+
 }  // namespace
 }  // namespace brodix::print

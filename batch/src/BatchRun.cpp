@@ -217,7 +217,7 @@ std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
                     const threads::PatternKey& key, const std::vector<std::string>& report) {
     const std::string fileName = FullPath(options.pdf);
     print::PdfSources sources = print::PdfSourcesOf(workspace, key);
-    sources.reportLines = report;
+    sources.report = !report.empty();
     print::SavePatternPdf(fileName, sources, options.pdfOptions);
     return fileName;
 }

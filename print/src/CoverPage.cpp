@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/Stitchability.h"
 #include "raster/FileName.h"
 #include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
+#include "threads/StitchabilityText.h"
 
 namespace brodix::print::detail {
 
@@ -21,6 +24,11 @@ constexpr double kMapBoxWidthMm = 40.0;
 constexpr double kMapBoxHeightMm = 16.0;
 constexpr double kReportSize = 8.5;
 constexpr double kReportLineMm = 4.5;
+// A symbol in the report's text: its cell's side, how far below the baseline the cell ends,
+// and how far a wrapped line of pairs is indented.
+constexpr double kReportSymbolMm = 3.6;
+constexpr double kReportSymbolDropMm = 0.7;
+constexpr double kReportIndentMm = 4.0;
 
 // The reduced picture, one block per stitch, never smoothed.
 void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
@@ -58,23 +66,138 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstC
     }
 }
 
+// The stitchability report as the PDF shows it: colours named by the key's symbols (and
+// threads), symbols compared as the PDF prints them, by use.
+StitchabilityReport PrintedReport(const PdfSources& sources, const std::vector<int>& symbolOf) {
+    SymbolsAlike alike;
+    if (sources.symbolSheet != nullptr) {
+        alike = [onSheet = SymbolsAlikeOnSheet(*sources.symbolSheet), &symbolOf](int a, int b) {
+            const int first = symbolOf[static_cast<std::size_t>(a)];
+            const int second = symbolOf[static_cast<std::size_t>(b)];
+            return first != kNoSymbol && second != kNoSymbol && onSheet(first, second);
+        };
+    }
+    return AssessStitchability(sources.census, alike);
+}
+
+// A piece of a report line: text, or (text empty) a symbol drawn from the symbol font.
+struct Piece {
+    std::string text;
+    int symbol = kNoSymbol;
+};
+
+// Writes the report's lines, a line of pairs wrapping between its pairs.
+class ReportWriter {
+  public:
+    ReportWriter(PdfCanvas& pdf, const SymbolFont& symbols, double y, double width)
+        : m_pdf(pdf), m_symbols(symbols), m_y(y), m_right(kMarginMm + width) {}
+
+    void Line(const std::string& text) {
+        NewLine();
+        m_pdf.Text(kMarginMm, m_y, m_pdf.Fitted(text, kReportSize, m_right - kMarginMm),
+                   kReportSize);
+    }
+    // pieces, on the next line when they do not fit on this one.
+    void Add(const std::vector<Piece>& pieces) {
+        double width = 0;
+        for (const Piece& piece : pieces)
+            width +=
+                piece.text.empty() ? kReportSymbolMm : m_pdf.TextWidth(piece.text, kReportSize);
+        if (m_x + width > m_right && m_x > kMarginMm + kReportIndentMm) {
+            NewLine();
+            m_x += kReportIndentMm;
+        }
+        for (const Piece& piece : pieces) {
+            if (!piece.text.empty()) {
+                m_x += m_pdf.Text(m_x, m_y, piece.text, kReportSize);
+                continue;
+            }
+            if (m_symbols.HasInk(piece.symbol))
+                m_glyphs.push_back(
+                    {SymbolFont::GlyphOf(piece.symbol), m_x, m_y + kReportSymbolDropMm});
+            m_x += kReportSymbolMm;
+        }
+    }
+    void NewLine() {
+        m_y += kReportLineMm;
+        m_x = kMarginMm;
+    }
+    // Draws the symbols gathered; the next line's y.
+    double Finish() {
+        m_pdf.SetGrey(0);
+        m_symbols.Select(m_pdf.Context(), kReportSymbolMm);
+        // The cover comes before the key: the symbols' first use (see ShowFirst).
+        SymbolFont::ShowFirst(m_pdf.Context(), m_glyphs);
+        return m_y;
+    }
+
+  private:
+    PdfCanvas& m_pdf;
+    const SymbolFont& m_symbols;
+    double m_y;
+    double m_x = kMarginMm;
+    double m_right;
+    std::vector<cairo_glyph_t> m_glyphs;
+};
+
+// A line of pairs: "none", or each pair as named, then how many more.
+void AddPairs(ReportWriter& writer, const threads::PairsLine& line, const std::string& caption,
+              const std::function<std::vector<Piece>(int)>& name) {
+    writer.NewLine();
+    writer.Add({{caption}});
+    if (line.pairs.empty())
+        writer.Add({{"none"}});
+    for (std::size_t i = 0; i < line.pairs.size(); ++i) {
+        std::vector<Piece> pair = name(line.pairs[i].first);
+        pair.push_back({" and "});
+        for (Piece& piece : name(line.pairs[i].second))
+            pair.push_back(std::move(piece));
+        pair.push_back({line.notes[i] + (i + 1 < line.pairs.size() || line.more > 0 ? ", " : "")});
+        writer.Add(pair);
+    }
+    if (line.more > 0)
+        writer.Add({{"and " + std::to_string(line.more) + " more"}});
+}
+
 // The stitchability report, when asked for, below the pattern's figures; the next line's y.
-double DrawReport(PdfCanvas& pdf, const std::vector<std::string>& lines, double y, double width) {
-    if (lines.empty())
+double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
+                  const std::vector<int>& symbolOf, double y, double width) {
+    if (!sources.report)
         return y;
+    const StitchabilityReport report = PrintedReport(sources, symbolOf);
     y += 2;
     pdf.Text(kMarginMm, y, "How easily it stitches", kInfoSize, Align::Left, Weight::Bold);
-    for (const std::string& line : lines) {
-        y += kReportLineMm;
-        pdf.Text(kMarginMm, y, pdf.Fitted(line, kReportSize, width), kReportSize);
-    }
-    return y + kLineMm;
+    ReportWriter writer(pdf, symbols, y, width);
+    for (const std::string& line : threads::StitchabilityFigureLines(report))
+        writer.Line(line);
+    const threads::PatternKey& key = sources.key;
+    const auto symbol = [&symbolOf](int colour) {
+        return Piece{{}, symbolOf[static_cast<std::size_t>(colour)]};
+    };
+    // Each colour as the key gives it: its symbol, then its thread's number.
+    const auto colour = [&](int index) {
+        const threads::KeyRow& row = key.rows[static_cast<std::size_t>(index)];
+        if (row.blank)
+            return std::vector<Piece>{{"blank"}};
+        std::vector<Piece> pieces = {symbol(index)};
+        if (row.hasThread)
+            pieces.push_back({" " + row.thread.number});
+        return pieces;
+    };
+    const threads::PairsLine close = threads::CloseColoursLine(report);
+    AddPairs(writer, close,
+             close.caption + (key.threads.empty() ? ", by symbol: " : ", by symbol and thread: "),
+             colour);
+    const threads::PairsLine alike = threads::AlikeSymbolsLine(report);
+    AddPairs(writer, alike, alike.caption + ": ",
+             [&](int index) { return std::vector<Piece>{symbol(index)}; });
+    return writer.Finish() + kLineMm;
 }
 
 }  // namespace
 
-void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid& grid,
-                   int firstChartPage) {
+void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
+                   const std::vector<int>& symbolOf, const PrintedGrid& grid, int firstChartPage) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
@@ -100,7 +223,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const PrintedGrid&
         pdf.Text(kMarginMm, y, pdf.Fitted(line, kInfoSize, width), kInfoSize);
         y += kLineMm;
     }
-    y = DrawReport(pdf, sources.reportLines, y, width);
+    y = DrawReport(pdf, sources, symbols, symbolOf, y, width);
     y += 4;
     pdf.Text(kMarginMm, y,
              "Chart pages: " + std::to_string(grid.pages.size()) + ", each at most " +

@@ -33,7 +33,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
         ChartPagesOf(sources.census.width, sources.census.height, ChartPageSizeOn(pdf.Size()));
     // Pages count from 1: the cover, the key, then the chart.
     const int firstChartPage = 2 + KeyPageCount(pdf, symbols, sources.key, symbolOf);
-    DrawCoverPage(pdf, sources, grid, firstChartPage);
+    DrawCoverPage(pdf, sources, symbols, symbolOf, grid, firstChartPage);
     pdf.NextPage();
     DrawKeyPages(pdf, symbols, sources.key, symbolOf, options.style);
     const ChartDocument document{sources.census, symbolOf, grid, name, firstChartPage};

@@ -7,26 +7,37 @@ namespace brodix::threads {
 
 namespace {
 
-// "none", or the pairs as "3 and 7 (1.2)", the listed ones at most, then how many more.
+// The pairs listed, nearest first; the rest are only counted.
 template <typename Pair, typename Note>
-std::string Pairs(const std::vector<Pair>& pairs, Note note) {
+PairsLine PairsOf(std::string caption, const std::vector<Pair>& pairs, Note note) {
     constexpr std::size_t kListed = 8;
-    if (pairs.empty())
+    PairsLine line{std::move(caption), {}, {}, 0};
+    for (std::size_t i = 0; i < pairs.size() && i < kListed; ++i) {
+        line.pairs.emplace_back(pairs[i].first, pairs[i].second);
+        line.notes.push_back(note(pairs[i]));
+    }
+    line.more = static_cast<int>(pairs.size() - line.pairs.size());
+    return line;
+}
+
+// "none", or the pairs as "3 and 7 (1.2)", then how many more.
+std::string NumberedPairs(const PairsLine& line) {
+    if (line.pairs.empty())
         return "none";
     std::string text;
-    for (std::size_t i = 0; i < pairs.size() && i < kListed; ++i) {
+    for (std::size_t i = 0; i < line.pairs.size(); ++i) {
         text.append(i > 0 ? ", " : "")
-            .append(std::to_string(SymbolNumber(pairs[i].first)) + " and " +
-                    std::to_string(SymbolNumber(pairs[i].second)) + note(pairs[i]));
+            .append(std::to_string(SymbolNumber(line.pairs[i].first)) + " and " +
+                    std::to_string(SymbolNumber(line.pairs[i].second)) + line.notes[i]);
     }
-    if (pairs.size() > kListed)
-        text += " and " + std::to_string(pairs.size() - kListed) + " more";
+    if (line.more > 0)
+        text += " and " + std::to_string(line.more) + " more";
     return text;
 }
 
 }  // namespace
 
-std::vector<std::string> StitchabilityLines(const StitchabilityReport& report) {
+std::vector<std::string> StitchabilityFigureLines(const StitchabilityReport& report) {
     return {
         "Stitches: " + std::to_string(report.stitches) + " in " + std::to_string(report.rows) +
             " rows",
@@ -35,13 +46,28 @@ std::vector<std::string> StitchabilityLines(const StitchabilityReport& report) {
             Fixed(report.IsolatedPerThousand(), 1) + " per 1000 stitches",
         "Colour changes along the rows: " + std::to_string(report.colourChanges) + ", " +
             Fixed(report.ChangesPerRow(), 1) + " per row",
-        "Colours hard to tell apart (closer than " + Fixed(kCloseColoursDeltaE, 0) +
-            " in CIEDE2000), by symbol: " +
-            Pairs(report.closeColours,
-                  [](const ColourPair& pair) { return " (" + Fixed(pair.deltaE, 1) + ")"; }),
-        "Symbols that look alike, both in use: " +
-            Pairs(report.alikeSymbols, [](const SymbolPair&) { return std::string(); }),
     };
+}
+
+PairsLine CloseColoursLine(const StitchabilityReport& report) {
+    return PairsOf("Colours hard to tell apart (closer than " + Fixed(kCloseColoursDeltaE, 0) +
+                       " in CIEDE2000)",
+                   report.closeColours,
+                   [](const ColourPair& pair) { return " (" + Fixed(pair.deltaE, 1) + ")"; });
+}
+
+PairsLine AlikeSymbolsLine(const StitchabilityReport& report) {
+    return PairsOf("Symbols that look alike, both in use", report.alikeSymbols,
+                   [](const SymbolPair&) { return std::string(); });
+}
+
+std::vector<std::string> StitchabilityLines(const StitchabilityReport& report) {
+    std::vector<std::string> lines = StitchabilityFigureLines(report);
+    const PairsLine close = CloseColoursLine(report);
+    lines.push_back(close.caption + ", by symbol: " + NumberedPairs(close));
+    const PairsLine alike = AlikeSymbolsLine(report);
+    lines.push_back(alike.caption + ": " + NumberedPairs(alike));
+    return lines;
 }
 
 std::vector<std::string> StitchabilityLinesOf(const Workspace& workspace) {

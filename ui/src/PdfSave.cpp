@@ -6,7 +6,6 @@
 #include "engine/Workspace.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
-#include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/Unit1.h"
@@ -27,8 +26,7 @@ std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspac
     if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
         return {};
     print::PdfSources sources = print::PdfSourcesOf(workspace, key);
-    if (report)
-        sources.reportLines = threads::StitchabilityLinesOf(workspace);
+    sources.report = report;
     print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
     return m_dialog.FileName();
 }

@@ -33,8 +33,9 @@ struct PdfSources {
     const TBitmap* symbolSheet = nullptr;
     const threads::PatternKey& key;
     std::string pictureName;
-    // The stitchability report's lines for the cover; none: no report there.
-    std::vector<std::string> reportLines = {};
+    // Whether the cover carries the stitchability report, its colours and symbols named as
+    // the key names them.
+    bool report = false;
 };
 
 // The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of

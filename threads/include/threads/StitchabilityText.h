@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Stitchability.h"
@@ -8,8 +9,24 @@
 
 namespace brodix::threads {
 
+// A line of the report that names pairs of palette entries: its caption, the pairs listed (at
+// most a few, each with its note, such as the colours' distance) and how many more there are.
+// Each place that shows the report names the entries its own way.
+struct PairsLine {
+    std::string caption;
+    std::vector<std::pair<int, int>> pairs;
+    std::vector<std::string> notes;
+    int more = 0;
+};
+
+// The report's figures, one line each, and its two lines of pairs: colours hard to tell apart
+// and symbols that look alike.
+std::vector<std::string> StitchabilityFigureLines(const StitchabilityReport& report);
+PairsLine CloseColoursLine(const StitchabilityReport& report);
+PairsLine AlikeSymbolsLine(const StitchabilityReport& report);
+
 // The stitchability report in plain English, one line a figure, symbols numbered as the key
-// numbers them: what --report prints and the PDF's cover shows.
+// numbers them: what --report prints and the window shows.
 std::vector<std::string> StitchabilityLines(const StitchabilityReport& report);
 // The lines of the report of workspace's last Make, symbols compared on its sheet (when it has
 // one). The workspace must hold a census.
