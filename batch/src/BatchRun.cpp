@@ -246,11 +246,10 @@ bool PrintReportAndKey(const BatchOptions& options, const std::vector<std::strin
                        const threads::PatternKey& key) {
     for (const std::string& line : report)
         std::cout << line << '\n';
-    if (options.key != KeyFormat::None) {
-        std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key)
-                                                    : threads::KeyTable(key));
-    }
-    std::cout << std::flush;
+    if (options.key == KeyFormat::None)
+        return true;
+    std::cout << (options.key == KeyFormat::Csv ? threads::KeyCsv(key) : threads::KeyTable(key))
+              << std::flush;
     if (!std::cout) {
         std::cerr << "brodix-chart: cannot write the key: " << std::strerror(errno) << '\n';
         return false;
