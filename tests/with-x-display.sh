@@ -29,15 +29,23 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-# The window manager announces itself on the root window once it manages windows.
-for _ in $(seq 400); do
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then break; fi
-  sleep 0.05
+# The window manager announces itself on the root window once it manages windows. On a busy
+# machine it now and then exits at start (it met the X server too early): it is started again.
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for _ in 1 2 3; do
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm=$!
+  for _ in $(seq 400); do
+    if wm_ready || ! kill -0 "$wm" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  if wm_ready; then break; fi
+  kill "$wm" 2>/dev/null && wait "$wm" 2>/dev/null || true
+  wm=""
 done
-if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+if ! wm_ready; then
   echo "with-x-display: the window manager did not start" >&2
+  cat "$work/openbox.log" >&2
   exit 1
 fi
 
