@@ -158,7 +158,7 @@ std::string MakeOxs(const OxsSources& sources) {
     StringWriter writer;
     std::string& text = writer.Text();
     // About 45 bytes a stitch, and room for the properties and palette.
-    text.reserve(65536 + static_cast<std::size_t>(census.width) * census.height * 45);
+    text.reserve(65536 + census.stitches.size() * 45);
     text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<chart>\n";
     const unsigned flags = pugi::format_indent | pugi::format_skip_control_chars;
     for (const pugi::xml_node part : chart.children())

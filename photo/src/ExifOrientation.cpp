@@ -116,9 +116,7 @@ RgbImage Oriented(const RgbImage& image, int orientation) {
                 default:
                     break;
             }
-            const std::size_t from = (static_cast<std::size_t>(sy) * w + sx) * 3;
-            const std::size_t to = (static_cast<std::size_t>(y) * out.width + x) * 3;
-            std::memcpy(&out.rgb[to], &image.rgb[from], 3);
+            std::memcpy(out.At(x, y), image.At(sx, sy), 3);
         }
     }
     return out;

@@ -41,8 +41,9 @@ RgbImage Repeated(const RgbImage& image, StitchSize size) {
                                static_cast<std::uint64_t>(size.height), kMaxDecodedPixels);
     std::uint8_t* to = out.rgb.data();
     for (int y = 0; y < out.height; ++y) {
-        const std::int64_t fromY = (2 * std::int64_t{y} + 1) * image.height / (2 * out.height);
-        const std::uint8_t* row = &image.rgb[static_cast<std::size_t>(fromY) * image.width * 3];
+        const auto fromY =
+            static_cast<int>((2 * std::int64_t{y} + 1) * image.height / (2 * out.height));
+        const std::uint8_t* row = image.At(0, fromY);
         for (int x = 0; x < out.width; ++x, to += 3) {
             const std::int64_t fromX = (2 * std::int64_t{x} + 1) * image.width / (2 * out.width);
             std::memcpy(to, row + fromX * 3, 3);

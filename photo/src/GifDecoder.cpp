@@ -116,7 +116,7 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& opti
         for (int row = start; row < frame.Height; row += step) {
             if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
                 gif.Fail();
-            std::uint8_t* out = &image.rgb[std::size_t(row) * width * 3];
+            std::uint8_t* out = image.At(0, row);
             for (int x = 0; x < frame.Width; ++x, out += 3) {
                 const int index = line[static_cast<std::size_t>(x)];
                 if (index == transparent) {

@@ -158,9 +158,12 @@ int OrientationOf(const JpegReading& reading) {
 // The smallest scale n / 8 that keeps the decoded picture kReducedScaleMargin times the fitted
 // size (8 / 8: full scale).
 unsigned ReducedScale(std::uint64_t width, std::uint64_t height, StitchSize target) {
+    const std::uint64_t wantWidth =
+        std::uint64_t{kReducedScaleMargin} * static_cast<std::uint64_t>(target.width);
+    const std::uint64_t wantHeight =
+        std::uint64_t{kReducedScaleMargin} * static_cast<std::uint64_t>(target.height);
     for (unsigned scale = 1; scale < 8; ++scale) {
-        if ((width * scale + 7) / 8 >= std::uint64_t{kReducedScaleMargin} * target.width &&
-            (height * scale + 7) / 8 >= std::uint64_t{kReducedScaleMargin} * target.height)
+        if ((width * scale + 7) / 8 >= wantWidth && (height * scale + 7) / 8 >= wantHeight)
             return scale;
     }
     return 8;
@@ -213,15 +216,15 @@ RgbImage DecodeJpegFrom(TStream* stream, std::span<const std::uint8_t> bytes,
     if (!RunJpegStep(*session, [scale](jpeg_decompress_struct& i) { Start(i, scale); }))
         Fail(*session);
 
-    const int channels = info.out_color_space == JCS_CMYK ? 4 : 3;
+    const unsigned channels = info.out_color_space == JCS_CMYK ? 4 : 3;
     RgbImage image;
     image.width = static_cast<int>(info.output_width);
     image.height = static_cast<int>(info.output_height);
-    const std::size_t count = std::size_t(image.width) * image.height;
+    const std::size_t count = std::size_t{info.output_width} * info.output_height;
     image.rgb.resize(count * channels);
-    std::vector<JSAMPROW> rows(image.height);
-    for (int y = 0; y < image.height; ++y)
-        rows[y] = image.rgb.data() + std::size_t(y) * image.width * channels;
+    std::vector<JSAMPROW> rows(info.output_height);
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = image.rgb.data() + y * info.output_width * channels;
     bool complete = false;
     if (!RunJpegStep(*session,
                      [&](jpeg_decompress_struct& i) { complete = Decode(i, rows.data()); }) ||

@@ -113,7 +113,7 @@ std::map<std::int64_t, TColor> PaletteOf(const pugi::xml_node& chart) {
 void PaintFullStitches(const pugi::xml_node& chart, const Chart& size,
                        const std::map<std::int64_t, TColor>& palette, RgbImage& image,
                        OxsLeftOut& leftOut) {
-    std::vector<bool> taken(static_cast<std::size_t>(size.width) * size.height);
+    std::vector<bool> taken(image.rgb.size() / 3);
     for (const pugi::xml_node section : chart.children("fullstitches")) {
         for (const pugi::xml_node stitch : section.children("stitch")) {
             const auto x = WholeNumberOf(stitch.attribute("x"));
@@ -135,13 +135,13 @@ void PaintFullStitches(const pugi::xml_node& chart, const Chart& size,
                 ++leftOut.outsideChart;
                 continue;
             }
-            const std::size_t cell = static_cast<std::size_t>(*y) * size.width + *x;
+            const std::size_t cell = image.PixelIndex(static_cast<int>(*x), static_cast<int>(*y));
             if (taken[cell]) {
                 ++leftOut.secondStitch;
                 continue;
             }
             taken[cell] = true;
-            std::uint8_t* pixel = &image.rgb[cell * 3];
+            std::uint8_t* pixel = image.rgb.data() + cell * 3;
             pixel[0] = RedOf(colour->second);
             pixel[1] = GreenOf(colour->second);
             pixel[2] = BlueOf(colour->second);
@@ -266,7 +266,8 @@ RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
     if (std::string_view(chart.name()) != "chart")
         throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
     const Chart size = ChartOf(chart, bytes.size(), maxPixels);
-    RgbImage image = AllocateRgb(size.width, size.height, maxPixels);
+    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(size.width),
+                                 static_cast<std::uint64_t>(size.height), maxPixels);
     std::fill(image.rgb.begin(), image.rgb.end(), std::uint8_t{0xFF});
     PaintFullStitches(chart, size, PaletteOf(chart), image, leftOut);
     CountOthers(chart, leftOut);

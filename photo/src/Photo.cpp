@@ -95,7 +95,7 @@ std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image) {
     layout.format = TPixelFormat::Direct24;
     auto bitmap = TBitmap::CreateWithLayout(image.width, image.height, layout, false);
     for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* in = &image.rgb[std::size_t(y) * image.width * 3];
+        const std::uint8_t* in = image.At(0, y);
         std::uint8_t* out = bitmap->MutableScanLine(y);
         for (int x = 0; x < image.width; ++x, in += 3, out += 3) {
             out[0] = in[2];

@@ -67,6 +67,14 @@ struct RgbImage {
     int width = 0;
     int height = 0;
     PixelBytes rgb;
+
+    // Which pixel (x, y) is, counted row by row; it holds the bytes from 3 times that.
+    std::size_t PixelIndex(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x);
+    }
+    std::uint8_t* At(int x, int y) { return rgb.data() + PixelIndex(x, y) * 3; }
+    const std::uint8_t* At(int x, int y) const { return rgb.data() + PixelIndex(x, y) * 3; }
 };
 
 // Raised by the decoders with the reason alone; ReadPhoto adds the file's name.

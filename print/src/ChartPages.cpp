@@ -31,8 +31,9 @@ void DrawColours(PdfCanvas& pdf, const Census& census, const PrintedPage& page,
     std::vector<std::uint32_t> tints(census.palette.size());
     for (std::size_t k = 0; k < tints.size(); ++k)
         tints[k] = PackedRgb(TintOf(census.palette[k].color, share));
-    pdf.Blocks(at.X(0), at.Y(0), at.cell, page.cols, page.rows,
-               [&](int x, int y) { return tints[census.IndexAt(page.x0 + x, page.y0 + y)]; });
+    pdf.Blocks(at.X(0), at.Y(0), at.cell, page.cols, page.rows, [&](int x, int y) {
+        return tints[census.stitches[GridIndex(page.x0 + x, page.y0 + y, census.width)]];
+    });
 }
 
 // The symbols of the cells in columns [x0, x1) and rows [y0, y1) of the page, in one grey

@@ -331,11 +331,13 @@ void KeyWriter::ListRow(const ThreadTotal& thread) {
     const double top = y - kChartCellMm + 0.6;
     // As many of the colours' symbols as fit before the numbers.
     const auto fit = static_cast<std::size_t>((c.deltaE - c.symbols) / kChartCellMm);
-    for (std::size_t i = 0; i < thread.symbols.size() && i < fit; ++i) {
+    double column = 0;  // i as a length in cells
+    for (std::size_t i = 0; i < thread.symbols.size() && i < fit; ++i, ++column) {
         const int symbol = m_symbolOf[static_cast<std::size_t>(thread.symbols[i])];
         if (m_symbols.HasInk(symbol)) {
             m_symbolGlyphs.push_back({SymbolFont::GlyphOf(symbol),
-                                      m_left + c.symbols + kChartCellMm * i, top + kChartCellMm});
+                                      m_left + c.symbols + kChartCellMm * column,
+                                      top + kChartCellMm});
         }
     }
     Text(c.stitches, y, std::to_string(thread.stitches), Align::Right);

@@ -34,15 +34,16 @@ QImage StretchedPart(const QImage& picture, int dstW, int dstH, const QRect& are
     QImage out(area.size(), QImage::Format_RGB32);
     const std::int64_t srcW = picture.width();
     const std::int64_t srcH = picture.height();
-    std::vector<int> columns(area.width());
-    for (int i = 0; i < area.width(); ++i)
-        columns[i] = static_cast<int>((area.left() + i) * srcW / dstW);
+    std::vector<int> columns(static_cast<std::size_t>(area.width()));
+    std::int64_t dx = area.left();
+    for (int& column : columns)
+        column = static_cast<int>(dx++ * srcW / dstW);
     for (int j = 0; j < area.height(); ++j) {
         const int sy = static_cast<int>((area.top() + j) * srcH / dstH);
         const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
         auto* dst = reinterpret_cast<QRgb*>(out.scanLine(j));
-        for (int i = 0; i < area.width(); ++i)
-            dst[i] = src[columns[i]];
+        for (const int column : columns)
+            *dst++ = src[column];
     }
     return out;
 }

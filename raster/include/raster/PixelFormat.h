@@ -51,6 +51,11 @@ constexpr int MaxTableSize(TPixelFormat format) {
     return IsIndexed(format) ? (1 << BitsPerPixel(format)) : 0;
 }
 
+// Bytes of a row that hold its pixels, before the padding.
+constexpr std::size_t UsedRowBytes(int width, int bitsPerPixel) {
+    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 7) / 8;
+}
+
 // Bytes per row, padded to whole 32-bit words as in BMP files. Returns 0 when the row would
 // not fit in 31 bits (callers treat that as an impossible size).
 constexpr std::size_t RowStride(std::int64_t width, int bitsPerPixel) {

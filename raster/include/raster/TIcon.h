@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,7 +44,7 @@ class TIcon final : public TGraphic {
 
   private:
     std::shared_ptr<const std::vector<std::uint8_t>> m_data;
-    int m_count = 0;
+    std::size_t m_count = 0;  // entries in the directory
     bool m_decodeTried = false;
     std::unique_ptr<TBitmap> m_bitmap;
     std::vector<std::uint8_t> m_opaque;  // one byte a pixel, rows top down

@@ -255,7 +255,7 @@ void TBitmap::SetSizeForOverwrite(int width, int height) {
         store = AllocateStore(CheckedStoreSize(width, height, bits));
         // Row padding is never drawn; keep it defined for writers that copy whole rows.
         const std::size_t stride = RowStride(width, bits);
-        const std::size_t usedBytes = (static_cast<std::size_t>(width) * bits + 7) / 8;
+        const std::size_t usedBytes = UsedRowBytes(width, bits);
         if (usedBytes < stride) {
             for (int y = 0; y < height; ++y) {
                 std::memset(store->Bytes() + stride * static_cast<std::size_t>(y) + usedBytes, 0,
@@ -294,7 +294,7 @@ void TBitmap::Resize(int width, int height) {
         PixelValueOf(m_canvas ? ColorToRGB(m_canvas->Brush().Color()) : clWhite);
     const int keepWidth = m_store ? std::min(width, m_width) : 0;
     const int keepHeight = m_store ? std::min(height, m_height) : 0;
-    const std::size_t usedBytes = (static_cast<std::size_t>(width) * bits + 7) / 8;
+    const std::size_t usedBytes = UsedRowBytes(width, bits);
 
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = store->Bytes() + stride * static_cast<std::size_t>(y);
@@ -302,7 +302,7 @@ void TBitmap::Resize(int width, int height) {
         if (bits >= 8) {
             int from = 0;
             if (old != nullptr) {
-                std::memcpy(row, old, static_cast<std::size_t>(keepWidth) * (bits / 8));
+                std::memcpy(row, old, UsedRowBytes(keepWidth, bits));
                 from = keepWidth;
             }
             detail::FillSpan(row, bits, from, width, fill);

@@ -184,8 +184,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
             if (py < clip.top || py >= clip.bottom)
                 continue;
             std::uint8_t* row = RowOf(store, m_bitmap, static_cast<int>(py));
-            const std::uint8_t* source =
-                glyph.bits.data() + static_cast<std::size_t>(r) * glyph.pitch;
+            const std::uint8_t* source = glyph.Row(r);
             for (int c = 0; c < glyph.width; ++c) {
                 if (((source[c >> 3] >> (7 - (c & 7))) & 1) == 0)
                     continue;

@@ -72,12 +72,11 @@ void FillRow(const TBitmap& bitmap, const FileLayout& layout, int y, std::uint8_
     const int width = bitmap.Width();
     switch (layout.source) {
         case RowSource::Copy: {
-            const std::size_t used = (static_cast<std::size_t>(width) * layout.bitCount + 7) / 8;
+            const std::size_t used = UsedRowBytes(width, layout.bitCount);
             std::memcpy(out, bitmap.ScanLine(y), used);
             // Padding bits carry no meaning, but files that differ only in them would make
             // byte comparisons of saved charts fail, so they are always 0.
-            const unsigned spare =
-                static_cast<unsigned>(used * 8 - static_cast<std::size_t>(width) * layout.bitCount);
+            const std::int64_t spare = (8 - std::int64_t{width} * layout.bitCount % 8) % 8;
             if (spare != 0)
                 out[used - 1] &= static_cast<std::uint8_t>(0xFF << spare);
             std::memset(out + used, 0, fileStride - used);
@@ -139,7 +138,8 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     stream.Write(head.data(), head.size());
 
     const std::size_t rowsPerBlock = std::max<std::size_t>(1, kBlockBytes / stride);
-    std::vector<std::uint8_t> block(std::min<std::size_t>(rowsPerBlock, height) * stride);
+    std::vector<std::uint8_t> block(std::min(rowsPerBlock, static_cast<std::size_t>(height)) *
+                                    stride);
     int y = height - 1;
     while (y >= 0) {
         std::size_t rows = 0;

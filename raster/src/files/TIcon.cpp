@@ -55,11 +55,17 @@ Entry ReadEntry(BoundedReader& input) {
 }
 
 // Entry index of a directory that loading has found inside the file.
-Entry EntryAt(const std::vector<std::uint8_t>& data, int index) {
+Entry EntryAt(const std::vector<std::uint8_t>& data, std::size_t index) {
     const std::span<const std::uint8_t> bytes(data);
     ByteView view(bytes.subspan(kIconHeaderSize + kDirectoryEntrySize * index));
     BoundedReader input(view, kDirectoryEntrySize);
     return ReadEntry(input);
+}
+
+// Where pixel (x, y) of a picture width pixels wide is in a table of one entry a pixel.
+std::size_t CellOf(int x, int y, int width) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
 }
 
 struct Decoded {
@@ -109,9 +115,9 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     Decoded decoded = NewImage(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = pixels.data() + (static_cast<std::size_t>(y) * width + x) * 4;
+            const std::uint8_t* p = pixels.data() + CellOf(x, y, width) * 4;
             PutColor(*decoded.bitmap, x, y, p[0], p[1], p[2]);
-            decoded.opaque[static_cast<std::size_t>(y) * width + x] = p[3] >= 128;
+            decoded.opaque[CellOf(x, y, width)] = p[3] >= 128;
         }
     }
     return decoded;
@@ -180,7 +186,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
 
     Decoded decoded = NewImage(width, height);
     const std::uint64_t colorBytes =
-        static_cast<std::uint64_t>(RowStride(width, bitCount)) * height;
+        std::uint64_t{RowStride(width, bitCount)} * static_cast<std::uint64_t>(height);
     const std::uint64_t maskOffset = headerSize + entries * 4ull + colorBytes;
     const std::size_t maskStride = RowStride(width, 1);
     // A 32-bit image with any alpha value set uses alpha instead of its mask.
@@ -200,7 +206,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
                 // A missing mask leaves the pixel opaque.
                 opaque = at >= size || (bytes[at] & (0x80 >> (x % 8))) == 0;
             }
-            decoded.opaque[static_cast<std::size_t>(y) * width + x] = opaque;
+            decoded.opaque[CellOf(x, y, width)] = opaque;
         }
     }
     return decoded;
@@ -240,12 +246,12 @@ void TIcon::LoadFromStream(TStream& stream) {
     BoundedReader input(view, data->size());
     input.Skip(2, "icon header cut short");  // reserved
     const std::uint16_t type = input.Le16("icon header cut short");
-    const int count = input.Le16("icon header cut short");
+    const std::size_t count = input.Le16("icon header cut short");
     if (type != 0 && type != 1)
         InvalidIcon("type neither 0 nor 1");
     if (kDirectoryEntrySize * count > input.Left())
         InvalidIcon("directory beyond the file");
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const Entry entry = ReadEntry(input);
         if (entry.offset > data->size() || entry.size > data->size() - entry.offset)
             InvalidIcon("image beyond the file");
@@ -268,8 +274,8 @@ void TIcon::ImageNeeded() {
         return;
     m_decodeTried = true;
     // The image nearest the standard size, the deepest of equally near ones.
-    int best = 0;
-    for (int i = 1; i < m_count; ++i) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < m_count; ++i) {
         const Entry a = EntryAt(*m_data, i);
         const Entry b = EntryAt(*m_data, best);
         const int da = std::abs(a.width - kStandardSize) + std::abs(a.height - kStandardSize);
@@ -292,7 +298,7 @@ bool TIcon::Opaque(int x, int y) const {
     if (!m_bitmap || x < 0 || y < 0 || x >= m_bitmap->Width() || y >= m_bitmap->Height()) {
         return false;
     }
-    return m_opaque[static_cast<std::size_t>(y) * m_bitmap->Width() + x] != 0;
+    return m_opaque[CellOf(x, y, m_bitmap->Width())] != 0;
 }
 
 void TIcon::Draw(TCanvas& canvas, const TRect& rect) {

@@ -196,7 +196,8 @@ class Renderer {
         }
         if (cell <= 0 || face->units_per_EM == 0)
             return std::min(height, kMaxPixelSize);
-        const double size = std::round(static_cast<double>(height) * face->units_per_EM / cell);
+        const double size = std::round(static_cast<double>(height) * face->units_per_EM /
+                                       static_cast<double>(cell));
         return static_cast<int>(std::clamp(size, 1.0, static_cast<double>(kMaxPixelSize)));
     }
 
@@ -275,15 +276,14 @@ class Renderer {
         glyph.width = static_cast<int>(bitmap.width);
         glyph.rows = static_cast<int>(bitmap.rows);
         glyph.pitch = (glyph.width + 7) / 8;
-        glyph.bits.resize(static_cast<std::size_t>(glyph.pitch) * glyph.rows);
+        glyph.bits.resize((bitmap.width + 7) / 8 * std::size_t{bitmap.rows});
         for (int r = 0; r < glyph.rows; ++r) {
             const unsigned char* from =
                 bitmap.pitch >= 0
                     ? bitmap.buffer + static_cast<std::ptrdiff_t>(r) * bitmap.pitch
                     : bitmap.buffer +
                           static_cast<std::ptrdiff_t>(glyph.rows - 1 - r) * -bitmap.pitch;
-            std::memcpy(glyph.bits.data() + static_cast<std::size_t>(r) * glyph.pitch, from,
-                        static_cast<std::size_t>(glyph.pitch));
+            std::memcpy(glyph.Row(r), from, static_cast<std::size_t>(glyph.pitch));
         }
         return glyph;
     }

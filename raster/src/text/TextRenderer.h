@@ -3,6 +3,7 @@
 // Text for canvases: fonts found through fontconfig, glyphs rendered by FreeType in two
 // colours (no smoothing, as on the platform the program's outputs were drawn on).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ struct GlyphImage {
     int pitch = 0;
     int advance = 0;
     std::vector<std::uint8_t> bits;
+
+    std::uint8_t* Row(int r) { return bits.data() + std::ptrdiff_t{r} * pitch; }
+    const std::uint8_t* Row(int r) const { return bits.data() + std::ptrdiff_t{r} * pitch; }
 };
 
 struct PlacedGlyph {
