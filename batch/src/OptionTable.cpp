@@ -4,9 +4,12 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
 #include "CommandLine.h"
 #include "engine/Census.h"
+#include "raster/Color.h"
 
 namespace brodix {
 
@@ -383,14 +386,11 @@ StitchSize ParseFit(const std::string& value) {
 }
 
 TColor ParseBackground(const std::string& value) {
-    const std::string hex = !value.empty() && value[0] == '#' ? value.substr(1) : value;
-    const bool valid = hex.size() == 6 && std::all_of(hex.begin(), hex.end(), [](unsigned char c) {
-                           return std::isxdigit(c) != 0;
-                       });
-    if (!valid)
-        throw UsageError("--background '" + value + "' is no colour (use RRGGBB)");
-    const unsigned long rgb = std::stoul(hex, nullptr, 16);
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    const std::string_view hex =
+        value.starts_with('#') ? std::string_view(value).substr(1) : std::string_view(value);
+    if (const std::optional<TColor> colour = ParseHexRgb(hex))
+        return *colour;
+    throw UsageError("--background '" + value + "' is no colour (use RRGGBB)");
 }
 
 int LevelIndex(const std::string& level) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <string_view>
 
+#include "raster/Color.h"
 #include "threads/Floss.h"
 
 namespace brodix::threads {
@@ -24,10 +25,7 @@ std::string MetresText(double metres, int decimals) {
 }
 
 std::string HexColour(TColor colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", RedOf(colour), GreenOf(colour),
-                  BlueOf(colour));
-    return text;
+    return HexRgb(colour).insert(0, 1, '#');
 }
 
 namespace {
