@@ -8,8 +8,9 @@
 // pad, a motorcycle); `apt-get download python3-skimage` and `dpkg -x` give them without
 // installing the package. Each photo is fitted into 120 x 120 stitches (as `--fit 120`) and
 // charted with the DMC catalogue found in the data folders (kxstitch's), snapped, then:
-//   cleaned at most 24, 12 and 30 colours (30: what a refused photograph gets), at most 24 not
-//     cleaned, and without a budget (the least difference the threads allow): the mean and
+//   cleaned at most 24, 12 and 30 colours (30: what a refused photograph gets), at most 24 and
+//     12 not cleaned (what the palette alone costs), and without a budget (the least
+//     difference the threads allow): the mean and
 //     95th-percentile CIEDE2000 between the chart in thread colours and the fitted photo (the
 //     photo averaged to the chart's size in linear light), isolated stitches (no neighbour of
 //     their colour, white counted too) per 1000 stitches and colour changes along rows per 100
@@ -166,6 +167,7 @@ constexpr Setting kSettings[] = {{"clean 24", 24, true, false},
                                  {"clean 12", 12, true, false},
                                  {"clean 30 (photo default)", kPhotoColourBudget, true, false},
                                  {"no clean 24", 24, false, false},
+                                 {"no clean 12", 12, false, false},
                                  {"snap only (the floor)", 0, false, false},
                                  {"dither 24", 24, false, true}};
 

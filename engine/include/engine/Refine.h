@@ -45,13 +45,13 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
 
 // First one pass in which every stitch, in reading order, takes among its own colour and its
 // neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
-// each neighbour of another colour. Then passes over the grid, each reading it as it was
-// before the pass, until nothing changes (at most a few): a stitch whose colour none of its
-// neighbours (up to 8; none beyond the picture's edge) shares takes, among its neighbours'
-// colours in the first pass and after it among the colours two or more neighbours share (or,
-// if none is shared, among all theirs), the one nearest its fitted colour by CIEDE2000; ties
-// go to the colour more neighbours have, then to the lower colour value. fitted: the colours
-// as read (same size).
+// each neighbour of another colour. Then one pass in reading order over the stray stitches
+// (none of their neighbours, up to 8, none beyond the picture's edge, shares their colour):
+// each is made good by the change that costs least likeness (CIEDE2000 to the fitted
+// colours), either taking one of its neighbours' colours or a neighbour taking its colour,
+// where no stitch is left stray by it. A stray stitch every change would cost more than 10
+// ΔE00 may stay, the costliest first, up to one per 1000 stitches of the grid. fitted: the
+// colours as read (same size).
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
 inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
