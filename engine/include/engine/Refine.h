@@ -28,7 +28,9 @@ void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads);
 // merge) into maxColours groups, each takes the candidate nearest its mean (a thread when
 // threads are given, else a colour of fitted), and a few rounds of matching every colour to
 // its nearest choice and moving each choice to the candidate nearest its stitches' mean
-// follow. Then, while a colour has fewer stitches than minStitches when every stitch takes its
+// follow; then swaps of a choice for another candidate, first for any candidate nearest some
+// group's mean, then for those near the choice, wherever they lower the stitch-weighted sum of
+// the squared CIEDE2000 to the nearest choice. Then, while a colour has fewer stitches than minStitches when every stitch takes its
 // nearest choice, the rarest goes (ties: the lower colour value); the last colour stays.
 // Ascending colour values.
 std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& current,
