@@ -40,6 +40,7 @@ TEST(ColourDifference, ConvertsSrgbToLabRelativeToD65) {
 }
 
 // The search skips colours by a lower bound; it must find what trying every colour finds.
+// The colour budget skips by the same bound, which must never exceed the difference.
 TEST(ColourMatcher, FindsWhatTryingEveryColourFinds) {
     std::mt19937 random(7);
     std::vector<TColor> set(400);
@@ -57,6 +58,7 @@ TEST(ColourMatcher, FindsWhatTryingEveryColourFinds) {
         double best = DeltaE00(lab, setLabs[0]);
         for (std::size_t k = 1; k < set.size(); ++k) {
             const double d = DeltaE00(lab, setLabs[k]);
+            EXPECT_LE(DeltaE00AtLeast(lab, setLabs[k]), d + 1e-9) << std::hex << query;
             if (d < best) {
                 best = d;
                 bestIndex = static_cast<int>(k);
