@@ -136,7 +136,7 @@ class StrayStitches {
     // the neighbours in reading order.
     Change CheapestFix(int x, int y) const {
         const int own = At(x, y);
-        Change best{0, own, std::numeric_limits<double>::infinity()};
+        Change best{GridIndex(x, y, m_width), own, std::numeric_limits<double>::infinity()};
         ForNeighbours(x, y, [&](int nx, int ny) {
             const int theirs = At(nx, ny);
             const double take = Loss(x, y, theirs);
