@@ -118,6 +118,7 @@ TEST(CleanStrayStitches, OnlyStitchesNoNeighbourSharesChange) {
 // neighbour to share its colour.
 TEST(CleanStrayStitches, ANeighbourJoinsAStrayWhenThatCostsLessLikeness) {
     constexpr TColor M = RGB(110, 0, 150);  // between R and B, nearer B
+    constexpr TColor Y = RGB(120, 110, 0);  // between R and G
     struct Case {
         const char* what;
         StitchGrid grid;
@@ -133,6 +134,12 @@ TEST(CleanStrayStitches, ANeighbourJoinsAStrayWhenThatCostsLessLikeness) {
          Grid(5, 3, {G, G, G, G, G, G, R, B, B, G, G, G, G, G, G}),
          Grid(5, 3, {G, G, G, G, G, G, R, M, B, G, G, G, G, G, G}),
          {G, G, G, G, G, G, B, B, B, G, G, G, G, G, G}},
+        // Above and beside the stray, two stitches fitted alike: the one beside it adds no
+        // colour change along a row.
+        {"of neighbours alike, the one in the stray's row joins it",
+         Grid(5, 3, {G, G, G, G, G, G, G, R, G, G, G, G, G, G, G}),
+         Grid(5, 3, {G, G, Y, G, G, G, G, R, Y, G, G, G, G, G, G}),
+         {G, G, G, G, G, G, G, R, R, G, G, G, G, G, G}},
     };
     for (const Case& c : cases) {
         StitchGrid grid = c.grid;

@@ -176,7 +176,7 @@ constexpr Setting kSettings[] = {{"clean 24", 24, true, false},
 
 void Print(const char* what, const Figures& f) {
     std::printf(
-        "  %-26s colours %5.1f  mean %5.2f  p95 %6.2f  isolated/1000 %6.2f  "
+        "  %-26s colours %5.1f  mean %6.3f  p95 %6.3f  isolated/1000 %6.2f  "
         "changes/100 %5.1f  blurred mean %5.2f\n",
         what, f.colours, f.mean, f.p95, f.isolatedPerThousand, f.changesPerHundred, f.blurredMean);
 }

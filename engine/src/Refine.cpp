@@ -69,15 +69,17 @@ Linear LinearOf(TColor c) {
     return {brodix::LinearOf(RedOf(c)), brodix::LinearOf(GreenOf(c)), brodix::LinearOf(BlueOf(c))};
 }
 
+// What a colour change beside a stitch weighs against its likeness in the clean, in ΔE00.
+// Measured on photographs: at this weight the likeness stays as it was and the colour changes
+// along the rows drop by an eighth; more costs likeness.
+constexpr double kNeighbourWeight = 0.3;
+
 // The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
 // balance and the stitch joins them instead of standing alone.
 int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
                   const LabColour& fitted, const std::vector<LabColour>& labs) {
-    // Measured on photographs: at this weight the likeness stays as it was and the colour
-    // changes along the rows drop by an eighth; more costs likeness.
-    constexpr double kNeighbourWeight = 0.3;
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -111,11 +113,12 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
 // the clean changes) and its fitted colour.
 class StrayStitches {
   public:
-    // A change of one stitch's colour and the likeness it costs (CIEDE2000 to the fitted colour).
+    // A change of one stitch's colour and what it costs: the likeness lost (CIEDE2000 to the
+    // fitted colour) and kNeighbourWeight for each colour change it adds along the row.
     struct Change {
         std::size_t at = 0;
         int colour = 0;
-        double loss = 0.0;
+        double cost = 0.0;
     };
 
     StrayStitches(int width, int height, std::vector<int>& stitches,
@@ -139,11 +142,11 @@ class StrayStitches {
         Change best{GridIndex(x, y, m_width), own, std::numeric_limits<double>::infinity()};
         ForNeighbours(x, y, [&](int nx, int ny) {
             const int theirs = At(nx, ny);
-            const double take = Loss(x, y, theirs);
-            if (take < best.loss)
+            const double take = Cost(x, y, theirs);
+            if (take < best.cost)
                 best = {GridIndex(x, y, m_width), theirs, take};
-            const double give = Loss(nx, ny, own);
-            if (give < best.loss && Free(nx, ny))
+            const double give = Cost(nx, ny, own);
+            if (give < best.cost && Free(nx, ny))
                 best = {GridIndex(nx, ny, m_width), own, give};
         });
         return best;
@@ -154,11 +157,17 @@ class StrayStitches {
   private:
     int At(int x, int y) const { return m_stitches[GridIndex(x, y, m_width)]; }
 
-    double Loss(int x, int y, int colour) const {
+    double Cost(int x, int y, int colour) const {
         const std::size_t at = GridIndex(x, y, m_width);
         const LabColour& wanted = m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
+        int changes = 0;
+        for (int nx : {x - 1, x + 1}) {
+            if (nx >= 0 && nx < m_width)
+                changes += (At(nx, y) != colour ? 1 : 0) - (At(nx, y) != m_stitches[at] ? 1 : 0);
+        }
         return DeltaE00(wanted, m_labs[static_cast<std::size_t>(colour)]) -
-               DeltaE00(wanted, m_labs[static_cast<std::size_t>(m_stitches[at])]);
+               DeltaE00(wanted, m_labs[static_cast<std::size_t>(m_stitches[at])]) +
+               kNeighbourWeight * changes;
     }
 
     template <typename Visit>
@@ -201,29 +210,29 @@ class StrayStitches {
 };
 
 // Every stray stitch made good by its cheapest fix, in reading order, except that up to one in
-// a thousand stitches stays stray where every fix would cost more than kKeptLoss: a catchlight
+// a thousand stitches stays stray where every fix would cost more than kKeptCost: a catchlight
 // in an eye or a glint on metal is a detail, not noise. No fix leaves another stitch stray, so
 // one pass leaves none but those kept.
 void FixStrayStitches(StrayStitches& strays, int width, int height) {
-    constexpr double kKeptLoss = 10.0;
+    constexpr double kKeptCost = 10.0;
     std::vector<std::pair<double, std::pair<int, int>>> costly;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (!strays.IsStray(x, y))
                 continue;
             const StrayStitches::Change fix = strays.CheapestFix(x, y);
-            if (fix.loss > kKeptLoss)
-                costly.push_back({fix.loss, {x, y}});
+            if (fix.cost > kKeptCost)
+                costly.push_back({fix.cost, {x, y}});
             else
                 strays.Apply(fix);
         }
     }
-    // The costliest are kept; the stable order keeps equal losses in reading order.
+    // The costliest are kept; the stable order keeps equal costs in reading order.
     std::stable_sort(costly.begin(), costly.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     std::size_t kept = 0;
     const std::size_t allowed = GridIndex(0, height, width) / 1000;
-    for (const auto& [loss, where] : costly) {
+    for (const auto& [cost, where] : costly) {
         if (!strays.IsStray(where.first, where.second))
             continue;
         if (kept < allowed)
