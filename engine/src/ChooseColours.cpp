@@ -385,7 +385,8 @@ class Swaps {
         // Measured on photographs: 30 rather than 6 at up to 24 colours lowers the mean ΔE00 at
         // 12 colours by 0.08, and more gains little; with more choices each has fewer threads
         // of its own around it, and a sweep costs about what 24 choices at 30 cost.
-        const int kTried = std::clamp(720 / static_cast<int>(m_chosen.size()), 6, 30);
+        const int kTried =
+            std::clamp(720 / static_cast<int>(std::max<std::size_t>(m_chosen.size(), 1)), 6, 30);
         for (int sweep = 0; sweep < kSweeps; ++sweep) {
             bool improved = false;
             for (std::size_t j = 0; j < m_chosen.size(); ++j) {
