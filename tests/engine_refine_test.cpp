@@ -221,6 +221,26 @@ TEST(ChooseColours, ARareDistinctHueOutlivesACommonNearShade) {
     EXPECT_EQ(counts.count(R) ? counts.at(R) : 0, 8);
 }
 
+// Grouping in CIELAB keeps a saturated blue (a tenth of the stitches) apart from a dark and a
+// light grey, which it merges; in CIEDE2000, as the eye sees them, the greys differ more, and
+// 2 colours should be the greys, the blue going to the dark one. Every thread near the blue is
+// another blue, so only a swap from anywhere can reach a grey.
+TEST(ChooseColours, WeighsColoursAsTheEyeDoesNotAsTheGroupingDoes) {
+    const TColor dark = RGB(60, 60, 60);
+    const TColor light = RGB(190, 190, 190);
+    const TColor blue = RGB(0, 0, 255);
+    std::vector<TColor> colours(400, dark);
+    std::fill(colours.begin() + 200, colours.end(), light);
+    std::fill(colours.end() - 40, colours.end(), blue);
+    std::vector<TColor> threads;
+    for (unsigned v = 0; v < 256; v += 4)
+        threads.push_back(RGB(v, v, v));
+    for (unsigned g = 0; g < 120; g += 3)
+        threads.push_back(RGB(g / 2, g, 255 - g / 3));
+    const auto counts = Counts(Chosen(Grid(20, 20, colours), 0, 2, threads));
+    EXPECT_EQ(counts, (std::map<TColor, int>{{RGB(64, 64, 64), 240}, {RGB(192, 192, 192), 160}}));
+}
+
 TEST(SnapToThreads, GivesEachColourItsNearestThread) {
     StitchGrid grid = Grid(3, 1, {RGB(250, 250, 250), RGB(5, 5, 5), RGB(120, 0, 0)});
     const TColor threads[] = {clBlack, RGB(128, 0, 0), clWhite};
