@@ -6,14 +6,18 @@
 // Without photos it reads the photographs that python3-skimage ships in
 // /usr/lib/python3/dist-packages/skimage/data (a face, a cat, a still life, a rocket on its
 // pad, a motorcycle); `apt-get download python3-skimage` and `dpkg -x` give them without
-// installing the package. Each photo is fitted into 120 x 120 stitches (as `--fit 120`) and
-// charted with the DMC catalogue found in the data folders (kxstitch's), snapped, then:
-//   cleaned at most 24, 12 and 30 colours (30: what a refused photograph gets), at most 24 not
-//     cleaned, and without a budget (the least difference the threads allow): the mean and
-//     95th-percentile CIEDE2000 between the chart in thread colours and the fitted photo (the
-//     photo averaged to the chart's size in linear light), isolated stitches (no neighbour of
-//     their colour, white counted too) per 1000 stitches and colour changes along rows per 100
-//     stitches, counted here apart from the engine's stitchability report;
+// installing the package. A second set, landscapes, flowers and a ladybird, is the nature folder
+// of mate-backgrounds (usr/share/backgrounds/mate/nature/*.jpg, got the same way); several of
+// them fit into fewer than 24 threads, so they try the clean more than the budget. Each photo
+// is fitted into 120 x 120 stitches (as `--fit 120`) and charted with the DMC catalogue found
+// in the data folders (kxstitch's), snapped, then:
+//   cleaned at most 24, 12 and 30 colours (30: what a refused photograph gets), at most 24 and
+//     12 not cleaned (what the palette alone costs), and without a budget (the least
+//     difference the threads allow): the mean and 95th-percentile CIEDE2000 between the chart
+//     in thread colours and the fitted photo (the photo averaged to the chart's size in linear
+//     light), isolated stitches (none of their 8 neighbours of their colour, as the engine's
+//     stitchability report counts them, but white counted too) per 1000 stitches and colour
+//     changes along rows per 100 stitches, counted here apart from that report;
 //   dithered at 24 colours: the same, and the mean CIEDE2000 after blurring both pictures in
 //     linear light with [1 4 6 4 1] / 16 in each direction, which is what the eye sees of it.
 #include <algorithm>
@@ -166,12 +170,13 @@ constexpr Setting kSettings[] = {{"clean 24", 24, true, false},
                                  {"clean 12", 12, true, false},
                                  {"clean 30 (photo default)", kPhotoColourBudget, true, false},
                                  {"no clean 24", 24, false, false},
+                                 {"no clean 12", 12, false, false},
                                  {"snap only (the floor)", 0, false, false},
                                  {"dither 24", 24, false, true}};
 
 void Print(const char* what, const Figures& f) {
     std::printf(
-        "  %-26s colours %5.1f  mean %5.2f  p95 %6.2f  isolated/1000 %6.2f  "
+        "  %-26s colours %5.1f  mean %6.3f  p95 %6.3f  isolated/1000 %6.2f  "
         "changes/100 %5.1f  blurred mean %5.2f\n",
         what, f.colours, f.mean, f.p95, f.isolatedPerThousand, f.changesPerHundred, f.blurredMean);
 }

@@ -231,7 +231,9 @@ const Row kRows[] = {
      [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
      "[--clean]", false, "", "--clean",
      "done last, on the final colours: a stitch whose colour none of its 8\n"
-     "neighbours shares takes, among their colours, the one nearest its own.\n",
+     "neighbours shares takes one of their colours, or a neighbour takes its\n"
+     "colour, whichever keeps nearest the picture; up to 1 in 1000 stitches that\n"
+     "no change keeps near (a glint, a catchlight) may stay alone.\n",
      "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
      "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
     {"--pdf", "", Takes::Value,

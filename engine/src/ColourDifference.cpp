@@ -166,6 +166,10 @@ double DeltaE00(const LabColour& first, const LabColour& second) {
     return cmsCIE2000DeltaE(&a, &b, 1.0, 1.0, 1.0);
 }
 
+double DeltaE00AtLeast(const LabColour& first, const LabColour& second) {
+    return LowerBound(first, Chroma(first), second, Chroma(second));
+}
+
 ColourMatcher::ColourMatcher(std::span<const TColor> colours) : ColourMatcher(ToLab(colours)) {}
 
 ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {

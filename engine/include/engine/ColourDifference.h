@@ -24,6 +24,9 @@ LabColour ToLab(TColor colour);
 
 // The CIEDE2000 difference (kL = kC = kH = 1), computed by Little CMS.
 double DeltaE00(const LabColour& first, const LabColour& second);
+// A lower bound of it, several times cheaper: for ruling out colours that cannot be nearer than
+// one at hand before asking for the difference.
+double DeltaE00AtLeast(const LabColour& first, const LabColour& second);
 
 // The nearest of a fixed list of colours by CIEDE2000, each converted to Lab once. Ties go to
 // the earlier entry of the list.

@@ -23,8 +23,9 @@ struct MakeOptions {
     // from few colours, for photographs; flat art would get speckled.
     bool dither = false;
     // Clean stray stitches, last: stitches weigh their likeness against their neighbours', then
-    // a stitch that none of its 8 neighbours shares takes, among their colours, the one nearest
-    // its own colour as read (see CleanStrayStitches). Not after dither: the scattered
+    // a stitch that none of its 8 neighbours shares takes a neighbour's colour, or a neighbour
+    // takes its colour, whichever keeps the colours as read best (see CleanStrayStitches); a
+    // few that no change keeps near may stay. Not after dither: the scattered
     // stitches are what the dither is for, and the clean would undo them.
     bool clean = false;
 

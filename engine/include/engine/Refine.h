@@ -28,9 +28,11 @@ void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads);
 // merge) into maxColours groups, each takes the candidate nearest its mean (a thread when
 // threads are given, else a colour of fitted), and a few rounds of matching every colour to
 // its nearest choice and moving each choice to the candidate nearest its stitches' mean
-// follow. Then, while a colour has fewer stitches than minStitches when every stitch takes its
-// nearest choice, the rarest goes (ties: the lower colour value); the last colour stays.
-// Ascending colour values.
+// follow; then swaps of a choice for another candidate, first for any candidate nearest some
+// group's mean, then for those near the choice, wherever they lower the stitch-weighted sum of
+// the squared CIEDE2000 to the nearest choice. Then, while a colour has fewer stitches than
+// minStitches when every stitch takes its nearest choice, the rarest goes (ties: the lower colour
+// value); the last colour stays. Ascending colour values.
 std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& current,
                                   int minStitches, int maxColours, std::span<const TColor> threads);
 
@@ -45,13 +47,13 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
 
 // First one pass in which every stitch, in reading order, takes among its own colour and its
 // neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
-// each neighbour of another colour. Then passes over the grid, each reading it as it was
-// before the pass, until nothing changes (at most a few): a stitch whose colour none of its
-// neighbours (up to 8; none beyond the picture's edge) shares takes, among its neighbours'
-// colours in the first pass and after it among the colours two or more neighbours share (or,
-// if none is shared, among all theirs), the one nearest its fitted colour by CIEDE2000; ties
-// go to the colour more neighbours have, then to the lower colour value. fitted: the colours
-// as read (same size).
+// each neighbour of another colour. Then one pass in reading order over the stray stitches
+// (none of their neighbours, up to 8, none beyond the picture's edge, shares their colour):
+// each is made good by the change that costs least, either taking one of its neighbours'
+// colours or a neighbour taking its colour, where no stitch is left stray by it; a change costs
+// the likeness it loses (CIEDE2000 to the fitted colour) and 0.3 for each colour change it adds
+// along the row. A stray stitch every change would cost more than 10 may stay, the costliest first,
+// up to one per 1000 stitches of the grid. fitted: the colours as read (same size).
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
 inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
