@@ -217,7 +217,8 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
                {},
                "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n",
                "is 201 x 1 pixels, more than a chart of 200 x 200 stitches: add --fit 200 (or a "
-               "smaller size) to fit it\n"},
+               "smaller size) to fit it, or leave out NAME to write the pattern alone (--pdf, "
+               "--oxs or --key), which may be as large as 1000 x 1000 stitches\n"},
           Case{16,
                16,
                {},

@@ -71,12 +71,12 @@ double ParseFabric(const std::string& value) {
 
 int ParseSide(const std::string& text, const std::string& whole) {
     const bool digits =
-        !text.empty() && text.size() <= 3 &&
+        !text.empty() && text.size() <= 4 &&
         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     const int side = digits ? std::stoi(text) : 0;
-    if (side < 1 || side > kMaxStitchesPerSide) {
+    if (side < 1 || side > kMaxPatternStitchesPerSide) {
         throw UsageError("--fit '" + whole + "' is no size (use WxH or N, each 1 to " +
-                         std::to_string(kMaxStitchesPerSide) + ")");
+                         std::to_string(kMaxPatternStitchesPerSide) + ")");
     }
     return side;
 }
@@ -138,8 +138,10 @@ const Row kRows[] = {
     {"--fit", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.photo.fit = ParseFit(v); },
      "[--fit WxH]", true, "", "--fit WxH, --fit N",
-     "fits the picture into W x H stitches (N x N), each 1 to 200, keeping its\n"
-     "aspect: a larger picture is averaged down, a smaller one enlarged. PNG,\n"
+     "fits the picture into W x H stitches (N x N), keeping its aspect: a\n"
+     "larger picture is averaged down, a smaller one enlarged. Each side is 1\n"
+     "to 200 with NAME (the BMP files of the window's chart) and 1 to 1000\n"
+     "when only the pattern is written (--pdf, --oxs, --key, --report). PNG,\n"
      "JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
      "kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
      ".gif file holding such a picture is charted at its own size. Such a\n"
@@ -215,7 +217,8 @@ const Row kRows[] = {
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
-             ParseInteger("--min-stitches", v, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
+             ParseInteger("--min-stitches", v, 1,
+                                        kMaxPatternStitchesPerSide * kMaxPatternStitchesPerSide);
      },
      "[--min-stitches N]", true, "", "--min-stitches N",
      "colours of fewer than N stitches merge into their nearest remaining\n"

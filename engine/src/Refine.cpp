@@ -9,6 +9,9 @@
 #include "IndexedGrid.h"
 #include "engine/ColourDifference.h"
 #include "engine/LinearLight.h"
+#include "engine/SplitWork.h"
+#include "raster/DisplayPixels.h"
+#include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
 
@@ -155,6 +158,23 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
     return best;
 }
 
+// Each colour's nearest of matcher's list, as a colour of that list. Colours are matched each
+// on its own, so a photograph's hundreds of thousands are split between the cores.
+std::vector<TColor> NearestOfEach(const std::vector<TColor>& colours, const ColourMatcher& matcher,
+                                  std::span<const TColor> list) {
+    // Below this many colours a thread costs more than it saves.
+    constexpr std::size_t kColoursPerThread = 4096;
+    std::vector<TColor> nearest(colours.size());
+    SplitWork(colours.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
+        const std::vector<LabColour> labs = ToLab(std::span(colours).subspan(begin, end - begin));
+        for (std::size_t i = begin; i < end; ++i) {
+            const int k = matcher.Nearest(labs[i - begin]).index;
+            nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
+        }
+    });
+    return nearest;
+}
+
 void WriteBack(StitchGrid& grid, const IndexedGrid& indexed, const std::vector<TColor>& colourOf) {
     for (std::size_t i = 0; i < grid.colours.size(); ++i)
         grid.colours[i] = colourOf[static_cast<std::size_t>(indexed.stitches[i])];
@@ -167,11 +187,7 @@ void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads) {
         return;
     const ColourMatcher matcher(threads);
     const IndexedGrid indexed = Indexed(grid);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
-    std::vector<TColor> snapped(indexed.colours.size());
-    for (std::size_t i = 0; i < labs.size(); ++i)
-        snapped[i] = ColorToRGB(threads[static_cast<std::size_t>(matcher.Nearest(labs[i]).index)]);
-    WriteBack(grid, indexed, snapped);
+    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, threads));
 }
 
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -179,12 +195,8 @@ void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const 
         return;
     const ColourMatcher matcher(colours);
     const IndexedGrid indexed = Indexed(fitted);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
-    std::vector<TColor> matched(indexed.colours.size());
-    for (std::size_t i = 0; i < labs.size(); ++i)
-        matched[i] = ColorToRGB(colours[static_cast<std::size_t>(matcher.Nearest(labs[i]).index)]);
     grid.colours.resize(fitted.colours.size());
-    WriteBack(grid, indexed, matched);
+    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, colours));
 }
 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -272,35 +284,69 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     WriteBack(grid, indexed, indexed.colours);
 }
 
-CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
-                               const MakeOptions& options) {
+StitchGrid ReadStitches(TImage& source, const LevelChoices& levels) {
     StitchGrid grid{source.Picture().Width(), source.Picture().Height(), {}};
-    if (!options.Any() || grid.width <= 0 || grid.height <= 0)
-        return TakeCensus(source, levels);
-    if (std::optional<CensusRefusal> refusal = SizeCheck(grid.width, grid.height))
-        return *refusal;
+    if (grid.width <= 0 || grid.height <= 0)
+        return grid;
     TCanvas& canvas = source.Canvas();
+    const TBitmap& bitmap = canvas.Bitmap();
     const bool reduces = levels.Reduces();
-    grid.colours.reserve(GridIndex(0, grid.height, grid.width));
+    const auto reduce = [&](TColor color) { return reduces ? ReduceColor(color, levels) : color; };
+    grid.colours.resize(GridIndex(0, grid.height, grid.width));
+    // A display-format picture is read a row at a time, any other through its pixels: the same
+    // colours, a million pixels read without a call each.
+    const bool display = bitmap.PixelFormat() == TPixelFormat::Display && bitmap.Bits() != nullptr;
     for (int y = 0; y < grid.height; ++y) {
-        for (int x = 0; x < grid.width; ++x) {
-            const TColor color = canvas.Pixel(x, y);
-            grid.colours.push_back(reduces ? ReduceColor(color, levels) : color);
+        TColor* row = &grid.colours[GridIndex(0, y, grid.width)];
+        if (display) {
+            const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+            for (int x = 0; x < grid.width; ++x)
+                row[x] = reduce(ColorOfDisplayPixel(pixels[static_cast<std::size_t>(x)]));
+        } else {
+            for (int x = 0; x < grid.width; ++x)
+                row[x] = reduce(canvas.Pixel(x, y));
         }
     }
-    const StitchGrid fitted = grid;
+    return grid;
+}
+
+CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
+                             const ProgressReport& progress) {
+    const auto report = [&](std::string_view stage) {
+        if (progress)
+            progress(stage, 0);
+    };
+    StitchGrid grid = fitted;
+    if (!options.snapColours.empty())
+        report("snapping to threads");
     SnapToThreads(grid, options.snapColours);
     if (options.minStitches > 1 || options.maxColours > 0 || options.dither) {
+        report("choosing colours");
         const std::vector<TColor> colours = ChooseColours(fitted, grid, options.minStitches,
                                                           options.maxColours, options.snapColours);
+        report(options.dither ? "dithering" : "matching stitches");
         if (options.dither)
             DitherToColours(grid, fitted, colours);
         else
             MatchToColours(grid, fitted, colours);
     }
-    if (options.clean && !options.dither)
+    if (options.clean && !options.dither) {
+        report("cleaning stray stitches");
         CleanStrayStitches(grid, fitted);
+    }
+    report("counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
+}
+
+CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
+                               const MakeOptions& options) {
+    const int width = source.Picture().Width();
+    const int height = source.Picture().Height();
+    if (!options.Any() || width <= 0 || height <= 0)
+        return TakeCensus(source, levels);
+    if (std::optional<CensusRefusal> refusal = SizeCheck(width, height))
+        return *refusal;
+    return RefinedCensusOf(ReadStitches(source, levels), options);
 }
 
 bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options) {
