@@ -1,0 +1,89 @@
+// Work split across the cores: every item once, failures carried back, and results that do not
+// depend on how many threads there were.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/Refine.h"
+#include "engine/SplitWork.h"
+
+namespace brodix {
+namespace {
+
+// Restores the cores when a test has set a thread count.
+struct ThreadCount {
+    explicit ThreadCount(int threads) { SetWorkThreads(threads); }
+    ~ThreadCount() { SetWorkThreads(0); }
+};
+
+TEST(SplitWork, RunsEveryItemOnceInPartsNoShorterThanAsked) {
+    struct Case {
+        std::size_t count, minPart;
+        int threads;
+        std::size_t parts;  // expected
+    };
+    for (const Case& c : {Case{0, 10, 4, 0}, Case{9, 10, 4, 1}, Case{20, 10, 4, 2},
+                          Case{1000, 10, 4, 4}, Case{1001, 10, 3, 3}, Case{1000, 10, 1, 1}}) {
+        const ThreadCount threads(c.threads);
+        std::vector<std::atomic<int>> seen(c.count);
+        std::atomic<std::size_t> parts{0};
+        std::atomic<std::size_t> shortest{c.count};
+        SplitWork(c.count, c.minPart, [&](std::size_t begin, std::size_t end) {
+            ++parts;
+            for (std::size_t shorter = shortest.load(); end - begin < shorter;)
+                shortest.compare_exchange_weak(shorter, end - begin);
+            for (std::size_t i = begin; i < end; ++i)
+                ++seen[i];
+        });
+        EXPECT_EQ(parts.load(), c.parts) << c.count;
+        if (c.parts > 1) {
+            EXPECT_GE(shortest.load(), c.minPart) << c.count;
+        }
+        for (std::size_t i = 0; i < c.count; ++i)
+            ASSERT_EQ(seen[i].load(), 1) << i;
+    }
+}
+
+TEST(SplitWork, AFailureInAnyPartIsRaisedWhenAllHaveEnded) {
+    const ThreadCount threads(2);
+    std::atomic<int> ended{0};
+    EXPECT_THROW(SplitWork(100, 10,
+                           [&](std::size_t begin, std::size_t) {
+                               ++ended;
+                               if (begin > 0)
+                                   throw std::runtime_error("second part");
+                           }),
+                 std::runtime_error);
+    EXPECT_EQ(ended.load(), 2);
+}
+
+// Snapping and matching a photograph's tens of thousands of colours give the same stitches on
+// one thread and on several.
+TEST(SplitWork, SnapAndMatchGiveTheSameStitchesOnOneThreadAsOnMany) {
+    std::mt19937 random(7);
+    StitchGrid fitted{160, 100, {}};
+    for (int i = 0; i < fitted.width * fitted.height; ++i)
+        fitted.colours.push_back(random() & 0xFFFFFF);
+    std::vector<TColor> threads;
+    for (int i = 0; i < 200; ++i)
+        threads.push_back(random() & 0xFFFFFF);
+    const std::vector<TColor> kept(threads.begin(), threads.begin() + 40);
+    const auto refine = [&](int count) {
+        const ThreadCount set(count);
+        StitchGrid snapped = fitted;
+        SnapToThreads(snapped, threads);
+        StitchGrid matched = fitted;
+        MatchToColours(matched, fitted, kept);
+        return std::make_pair(snapped.colours, matched.colours);
+    };
+    const auto one = refine(1);
+    EXPECT_EQ(refine(3), one);
+    // The work was done: every stitch took a thread.
+    EXPECT_NE(one.first, fitted.colours);
+}
+
+}  // namespace
+}  // namespace brodix
