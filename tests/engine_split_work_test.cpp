@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/ColourDifference.h"
 #include "engine/Refine.h"
 #include "engine/SplitWork.h"
 
@@ -81,8 +82,37 @@ TEST(SplitWork, SnapAndMatchGiveTheSameStitchesOnOneThreadAsOnMany) {
     };
     const auto one = refine(1);
     EXPECT_EQ(refine(3), one);
-    // The work was done: every stitch took a thread.
-    EXPECT_NE(one.first, fitted.colours);
+    // And each is what the nearest-colour search gives that stitch alone.
+    const ColourMatcher nearestThread(threads);
+    const ColourMatcher nearestKept(kept);
+    for (std::size_t i = 0; i < fitted.colours.size(); i += 97) {
+        const LabColour lab = ToLab(fitted.colours[i]);
+        ASSERT_EQ(one.first[i],
+                  threads[static_cast<std::size_t>(nearestThread.Nearest(lab).index)]);
+        ASSERT_EQ(one.second[i], kept[static_cast<std::size_t>(nearestKept.Nearest(lab).index)]);
+    }
+}
+
+// Whatever entry the search starts from, even a far one or a twin of the answer listed later,
+// the answer is the one it finds without.
+TEST(ColourMatcher, AHintChangesNothingButTheTimeTaken) {
+    std::mt19937 random(11);
+    std::vector<TColor> list;
+    for (int i = 0; i < 120; ++i)
+        list.push_back(random() & 0xFFFFFF);
+    // Twins: the earlier entry is the answer on a tie.
+    list.insert(list.end(), list.begin(), list.begin() + 20);
+    const ColourMatcher matcher(list);
+    for (int q = 0; q < 300; ++q) {
+        const LabColour lab = ToLab(random() & 0xFFFFFF);
+        const ColourMatcher::Match alone = matcher.Nearest(lab);
+        for (const int hint :
+             {-1, 0, alone.index, alone.index + 120, static_cast<int>(q % 140), 999}) {
+            const ColourMatcher::Match hinted = matcher.Nearest(lab, hint);
+            ASSERT_EQ(hinted.index, alone.index) << q << " " << hint;
+            ASSERT_EQ(hinted.deltaE, alone.deltaE);
+        }
+    }
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <limits>
-#include <unordered_map>
 #include <utility>
 
 #include "IndexedGrid.h"
@@ -18,40 +18,34 @@
 namespace brodix {
 
 IndexedGrid Indexed(const StitchGrid& grid) {
-    // Distinct colours by hashing in the order met (neighbouring stitches mostly share their
-    // colour, so most stitches cost one comparison), then renumbered in ascending colour order:
-    // sorting only the distinct colours, not every stitch.
-    std::unordered_map<TColor, int> indexOf;
-    indexOf.reserve(1024);
-    std::vector<TColor> met;
+    // Each stitch's colour with its place, sorted by colour in two passes of a radix sort: the
+    // distinct colours then come out ascending and each stitch's index with them in one walk.
+    // A photograph of a million stitches has hundreds of thousands of colours, which a hash
+    // table of them would chase through memory.
+    const std::size_t n = grid.colours.size();
+    std::vector<std::uint64_t> keyed(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keyed[i] = std::uint64_t{grid.colours[i]} << 32 | i;
+    std::vector<std::uint64_t> spare(n);
+    for (const int shift : {32, 48}) {
+        constexpr std::size_t kBuckets = std::size_t{1} << 16;
+        std::vector<std::size_t> start(kBuckets + 1, 0);
+        for (const std::uint64_t key : keyed)
+            ++start[((key >> shift) & 0xFFFF) + 1];
+        for (std::size_t b = 0; b < kBuckets; ++b)
+            start[b + 1] += start[b];
+        for (const std::uint64_t key : keyed)
+            spare[start[(key >> shift) & 0xFFFF]++] = key;
+        keyed.swap(spare);
+    }
     IndexedGrid indexed;
-    indexed.stitches.reserve(grid.colours.size());
-    TColor last = 0;
-    int lastIndex = -1;
-    for (TColor c : grid.colours) {
-        if (lastIndex < 0 || c != last) {
-            const auto [at, added] = indexOf.try_emplace(c, static_cast<int>(met.size()));
-            if (added)
-                met.push_back(c);
-            last = c;
-            lastIndex = at->second;
-        }
-        indexed.stitches.push_back(lastIndex);
+    indexed.stitches.resize(n);
+    for (const std::uint64_t key : keyed) {
+        const auto colour = static_cast<TColor>(key >> 32);
+        if (indexed.colours.empty() || indexed.colours.back() != colour)
+            indexed.colours.push_back(colour);
+        indexed.stitches[key & 0xFFFFFFFF] = static_cast<int>(indexed.colours.size() - 1);
     }
-    std::vector<int> order(met.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        return met[static_cast<std::size_t>(a)] < met[static_cast<std::size_t>(b)];
-    });
-    std::vector<int> rank(met.size());
-    indexed.colours.reserve(met.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        rank[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-        indexed.colours.push_back(met[static_cast<std::size_t>(order[i])]);
-    }
-    for (int& k : indexed.stitches)
-        k = rank[static_cast<std::size_t>(k)];
     return indexed;
 }
 
@@ -167,8 +161,10 @@ std::vector<TColor> NearestOfEach(const std::vector<TColor>& colours, const Colo
     std::vector<TColor> nearest(colours.size());
     SplitWork(colours.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
         const std::vector<LabColour> labs = ToLab(std::span(colours).subspan(begin, end - begin));
+        // Colours in ascending order lie mostly next to their like, and so do their answers.
+        int k = -1;
         for (std::size_t i = begin; i < end; ++i) {
-            const int k = matcher.Nearest(labs[i - begin]).index;
+            k = matcher.Nearest(labs[i - begin], k).index;
             nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
         }
     });
