@@ -23,6 +23,9 @@ void ProgressLine::Show(std::string_view stage, int percent) {
         return;
     std::string line = "brodix-chart: ";
     line.append(stage).append(" ").append(std::to_string(percent)).append("%");
+    if (line == m_last)
+        return;
+    m_last = line;
     // The rest of a longer line before is blanked out.
     const std::size_t shown = line.size();
     if (line.size() < m_length)
@@ -36,6 +39,7 @@ void ProgressLine::Clear() {
         return;
     std::cerr << '\r' << std::string(m_length, ' ') << '\r' << std::flush;
     m_length = 0;
+    m_last.clear();
 }
 
 ProgressReport ProgressLine::Report() {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "engine/Progress.h"
@@ -28,6 +29,7 @@ class ProgressLine {
     bool m_shown;
     std::chrono::steady_clock::time_point m_start;
     std::size_t m_length = 0;  // of the line now shown
+    std::string m_last;        // the line last shown, not shown again
 };
 
 }  // namespace brodix

@@ -308,29 +308,37 @@ StitchGrid ReadStitches(TImage& source, const LevelChoices& levels) {
 
 CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
                              const ProgressReport& progress) {
+    const bool chooses = options.minStitches > 1 || options.maxColours > 0 || options.dither;
+    const bool cleans = options.clean && !options.dither;
+    // Each stage tells how much of the refining is done as it starts, by the stages before it.
+    const int stages =
+        1 + (options.snapColours.empty() ? 0 : 1) + (chooses ? 2 : 0) + (cleans ? 1 : 0);
+    int done = 0;
     const auto report = [&](std::string_view stage) {
         if (progress)
-            progress(stage, 0);
+            progress(stage, 100 * done / stages);
+        ++done;
     };
     StitchGrid grid = fitted;
-    if (!options.snapColours.empty())
-        report("snapping to threads");
-    SnapToThreads(grid, options.snapColours);
-    if (options.minStitches > 1 || options.maxColours > 0 || options.dither) {
-        report("choosing colours");
+    if (!options.snapColours.empty()) {
+        report("refining: snapping to threads");
+        SnapToThreads(grid, options.snapColours);
+    }
+    if (chooses) {
+        report("refining: choosing colours");
         const std::vector<TColor> colours = ChooseColours(fitted, grid, options.minStitches,
                                                           options.maxColours, options.snapColours);
-        report(options.dither ? "dithering" : "matching stitches");
+        report(options.dither ? "refining: dithering" : "refining: matching stitches");
         if (options.dither)
             DitherToColours(grid, fitted, colours);
         else
             MatchToColours(grid, fitted, colours);
     }
-    if (options.clean && !options.dither) {
-        report("cleaning stray stitches");
+    if (cleans) {
+        report("refining: cleaning stray stitches");
         CleanStrayStitches(grid, fitted);
     }
-    report("counting stitches");
+    report("refining: counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
 }
 
