@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -28,6 +29,7 @@
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/FileIO.h"
 #include "raster/FileName.h"
 #include "raster/Stream.h"
@@ -353,22 +355,29 @@ std::optional<int> MakeAndSave(const BatchOptions& options, const std::string& p
     return std::nullopt;
 }
 
-// The PDF and the OXS file, as asked; each file written goes on the list.
+// The PDF and the OXS file, as asked; each file written goes on the list. The OXS file is made
+// on a thread of its own while the PDF is drawn (a million stitches take each a good part of a
+// second); the files are written in their order all the same.
 void WritePattern(const BatchOptions& options, const Pattern& pattern,
                   const threads::PatternKey& key, const threads::PatternSettings& settings,
                   const std::vector<std::string>& report, ListWriter& list,
                   ProgressLine& progress) {
+    std::future<std::string> oxsBytes;
+    if (!options.oxs.empty()) {
+        const OxsSources sources{pattern.census, key, pattern.pictureName, settings.stitchWhite};
+        oxsBytes = std::async(std::launch::async, [sources] { return MakeOxs(sources); });
+    }
     if (!options.pdf.empty()) {
         MakeFolderOf(FullPath(options.pdf));
         const std::string pdf = SavePdf(options, pattern, key, report, progress.Report());
         progress.Clear();
         list.Add(pdf);
     }
-    if (!options.oxs.empty()) {
+    if (oxsBytes.valid()) {
         const std::string oxs = FullPath(options.oxs);
         progress.Show("writing the OXS file", 0);
         MakeFolderOf(oxs);
-        SaveOxs(oxs, OxsSources{pattern.census, key, pattern.pictureName, settings.stitchWhite});
+        WriteDocumentFile(oxs, oxsBytes.get());
         progress.Clear();
         list.Add(oxs);
     }

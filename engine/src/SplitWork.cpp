@@ -1,5 +1,7 @@
 #include "engine/SplitWork.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -18,6 +20,11 @@ int WorkThreads() {
     const int set = g_threads.load();
     if (set > 0)
         return set;
+    // The cores this process may run on (taskset, a container's share), not all the machine's.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
