@@ -328,8 +328,8 @@ std::optional<Census> PatternCensus(const BatchOptions& options, const std::stri
     return std::get<Census>(std::move(result));
 }
 
-// Make on the workspace as the window does, then Save under name (when given) after the
-// outputs are checked against the inputs. Gives the exit status of a refusal, which is told.
+// Make on the workspace as the window does, then Save under name once the outputs are checked
+// against the inputs. Gives the exit status of a refusal, which is told.
 std::optional<int> MakeAndSave(const BatchOptions& options, const std::string& picture,
                                const std::string& name, const std::vector<std::string>& inputs,
                                Workspace& workspace, threads::PatternSettings& settings,
