@@ -34,27 +34,33 @@ void SetWorkThreads(int threads) {
 
 void SplitWork(std::size_t count, std::size_t minPart,
                const std::function<void(std::size_t begin, std::size_t end)>& work) {
-    const std::size_t byLength = count / std::max<std::size_t>(minPart, 1);
-    const std::size_t parts =
-        std::clamp<std::size_t>(byLength, 1, static_cast<std::size_t>(WorkThreads()));
+    // More parts than threads, each thread taking the next part when it is done with one: a core
+    // that another program shares then does less of the work instead of holding up the rest.
+    constexpr std::size_t kPartsPerThread = 8;
+    const auto threads = static_cast<std::size_t>(WorkThreads());
+    const std::size_t parts = std::clamp<std::size_t>(count / std::max<std::size_t>(minPart, 1), 1,
+                                                      threads == 1 ? 1 : threads * kPartsPerThread);
     if (parts <= 1) {
         if (count > 0)
             work(0, count);
         return;
     }
-    std::vector<std::exception_ptr> failures(parts);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(std::min(threads, parts));
     {
-        std::vector<std::jthread> threads;
-        threads.reserve(parts - 1);
-        const auto run = [&](std::size_t part) {
+        const auto run = [&](std::size_t thread) {
             try {
-                work(count * part / parts, count * (part + 1) / parts);
+                for (std::size_t part = next++; part < parts; part = next++)
+                    work(count * part / parts, count * (part + 1) / parts);
             } catch (...) {
-                failures[part] = std::current_exception();
+                failures[thread] = std::current_exception();
+                next = parts;  // the others stop after their part
             }
         };
-        for (std::size_t part = 1; part < parts; ++part)
-            threads.emplace_back(run, part);
+        std::vector<std::jthread> others;
+        others.reserve(failures.size() - 1);
+        for (std::size_t thread = 1; thread < failures.size(); ++thread)
+            others.emplace_back(run, thread);
         run(0);
     }
     for (const std::exception_ptr& failure : failures) {

@@ -13,8 +13,9 @@ void SetWorkThreads(int threads);
 // Runs work(begin, end) over contiguous parts of [0, count) that together cover it once, on up
 // to WorkThreads() threads at once, each part at least minPart long (so that a short list stays
 // on the calling thread, where a thread would cost more than it saves). The parts must be
-// independent: then the result is the same however the work is split. The first exception a
-// part raises is raised again here once every part has ended.
+// independent: then the result is the same however the work is split. After a part raises an
+// exception no new part starts, and the first raised is raised again here once the threads
+// have ended.
 void SplitWork(std::size_t count, std::size_t minPart,
                const std::function<void(std::size_t begin, std::size_t end)>& work);
 
