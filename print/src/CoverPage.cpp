@@ -57,11 +57,16 @@ void DrawPageNumber(PdfCanvas& pdf, double x, double y, double width, double hei
 void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstChartPage) {
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
-    const double height =
-        std::min(kMapBoxHeightMm, std::max(pdf.Size().height - kMarginMm - top, 0.0) / grid.down);
-    // Below this the label and the stitches no longer fit in a box.
+    // Below this width the label and the stitches no longer fit in a box; full boxes may reach
+    // into the bottom margin, as far as this from the paper's edge.
     constexpr double kLeastFullWidthMm = 30.0;
-    const bool full = width >= kLeastFullWidthMm && height >= kMapBoxHeightMm;
+    constexpr double kLeastEdgeMm = 5.0;
+    const bool full = width >= kLeastFullWidthMm &&
+                      top + kMapBoxHeightMm * grid.down <= pdf.Size().height - kLeastEdgeMm;
+    const double height =
+        full ? kMapBoxHeightMm
+             : std::min(kMapBoxHeightMm,
+                        std::max(pdf.Size().height - kMarginMm - top, 0.0) / grid.down);
     const double left = (pdf.Size().width - width * grid.across) / 2;
     cairo_set_line_width(cr, full ? 0.3 : 0.15);
     for (std::size_t i = 0; i < grid.pages.size(); ++i) {
