@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -1040,6 +1041,14 @@ TEST(BrodixChartBigPattern, ChartPagesFollowTheSizeAndTheOxsFileReadsBackTheSame
         ASSERT_TRUE(pdf);
         const int chartPages = c.across * c.down;
         ASSERT_EQ(pdf->pages(), 2 + chartPages);  // the cover, one page of key, the chart
+        // The cover's map of the pages shows every chart page's number on the paper, however
+        // many there are (what lies beyond the paper is not read).
+        std::set<std::string> coverWords;
+        const std::unique_ptr<poppler::page> cover(pdf->create_page(0));
+        for (const poppler::text_box& box : cover->text_list())
+            coverWords.insert(box.text().to_latin1());
+        for (int page = 3; page <= 2 + chartPages; ++page)
+            EXPECT_TRUE(coverWords.count(std::to_string(page))) << page;
         for (int i = 0; i < chartPages; ++i) {
             // Every page row of a page column before the next column.
             const std::string label =
