@@ -115,8 +115,22 @@ void DrawHeader(PdfCanvas& pdf, const ChartDocument& document, std::size_t index
     cairo_fill(cr);
     pdf.SetGrey(0);
     cairo_set_line_width(cr, small ? box / 12 : 0.15);
-    for (const PrintedPage& other : grid.pages)
-        cairo_rectangle(cr, mapLeft + box * other.column, top + box * other.row, box, box);
+    if (small) {
+        // Hundreds of pages each drawing every page's box would cost the square of their
+        // number: the lines between the boxes draw the same grid.
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        for (int column = 0; column <= grid.across; ++column) {
+            cairo_move_to(cr, mapLeft + box * column, top);
+            cairo_line_to(cr, mapLeft + box * column, top + box * grid.down);
+        }
+        for (int row = 0; row <= grid.down; ++row) {
+            cairo_move_to(cr, mapLeft, top + box * row);
+            cairo_line_to(cr, mapLeft + box * grid.across, top + box * row);
+        }
+    } else {
+        for (const PrintedPage& other : grid.pages)
+            cairo_rectangle(cr, mapLeft + box * other.column, top + box * other.row, box, box);
+    }
     cairo_stroke(cr);
 
     const double left = at.left - kRowBandMm;
