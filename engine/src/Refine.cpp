@@ -21,7 +21,8 @@ IndexedGrid Indexed(const StitchGrid& grid) {
     // Each stitch's colour with its place, sorted by colour in two passes of a radix sort: the
     // distinct colours then come out ascending and each stitch's index with them in one walk.
     // A photograph of a million stitches has hundreds of thousands of colours, which a hash
-    // table of them would chase through memory.
+    // table of them would chase through memory. A place fits in 32 bits: a picture's store is
+    // at most kMaxPixelStoreBytes, far fewer pixels than that.
     const std::size_t n = grid.colours.size();
     std::vector<std::uint64_t> keyed(n);
     for (std::size_t i = 0; i < n; ++i)
