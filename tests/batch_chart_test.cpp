@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -217,7 +218,8 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
                {},
                "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n",
                "is 201 x 1 pixels, more than a chart of 200 x 200 stitches: add --fit 200 (or a "
-               "smaller size) to fit it\n"},
+               "smaller size) to fit it, or leave out NAME to write the pattern alone (--pdf, "
+               "--oxs or --key), which may be as large as 1000 x 1000 stitches\n"},
           Case{16,
                16,
                {},
@@ -1000,6 +1002,139 @@ TEST(BrodixChartReport, PrintsWhatASecondCountFinds) {
     const poppler::byte_array cover =
         std::unique_ptr<poppler::page>(pdf->create_page(0))->text().to_utf8();
     EXPECT_NE(std::string(cover.begin(), cover.end()).find("Isolated stitches"), std::string::npos);
+}
+
+// Patterns larger than the window's chart, written alone (no NAME).
+
+// A PNG of four colours in diagonal stripes: no photo defaults, every colour on each page.
+testing::PhotoBytes StripedPng(int width, int height) {
+    static constexpr std::uint8_t kColours[4][3] = {
+        {200, 30, 30}, {30, 160, 40}, {20, 40, 200}, {250, 250, 250}};
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rows.insert(rows.end(), std::begin(kColours[(x + y) % 4]),
+                        std::end(kColours[(x + y) % 4]));
+    return testing::MakePng(width, height, PNG_COLOR_TYPE_RGB, 8, rows);
+}
+
+std::string PdfPageText(const poppler::document& pdf, int page) {
+    const poppler::byte_array utf8 =
+        std::unique_ptr<poppler::page>(pdf.create_page(page))->text().to_utf8();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+TEST(BrodixChartBigPattern, ChartPagesFollowTheSizeAndTheOxsFileReadsBackTheSame) {
+    struct Case {
+        int width, height;
+        int across, down;  // chart pages of at most 50 x 73 stitches on A4
+    };
+    for (const Case& c : {Case{201, 1, 5, 1}, Case{1, 1000, 1, 14}}) {
+        TempDir dir;
+        testing::WriteFileBytes(dir / "pic.png", StripedPng(c.width, c.height));
+        const Outcome run = RunChart({"--pdf", "p.pdf", "--oxs", "pic.oxs", "pic.png"}, dir.Path());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+
+        const std::unique_ptr<poppler::document> pdf(
+            poppler::document::load_from_file(dir / "p.pdf"));
+        ASSERT_TRUE(pdf);
+        const int chartPages = c.across * c.down;
+        ASSERT_EQ(pdf->pages(), 2 + chartPages);  // the cover, one page of key, the chart
+        // The cover's map of the pages shows every chart page's number on the paper, however
+        // many there are (what lies beyond the paper is not read).
+        std::set<std::string> coverWords;
+        const std::unique_ptr<poppler::page> cover(pdf->create_page(0));
+        for (const poppler::text_box& box : cover->text_list())
+            coverWords.insert(box.text().to_latin1());
+        for (int page = 3; page <= 2 + chartPages; ++page)
+            EXPECT_TRUE(coverWords.count(std::to_string(page))) << page;
+        for (int i = 0; i < chartPages; ++i) {
+            // Every page row of a page column before the next column.
+            const std::string label =
+                "Chart page " + std::to_string(i + 1) + " of " + std::to_string(chartPages) + " (" +
+                std::to_string(i / c.down + 1) + "-" + std::to_string(i % c.down + 1) + ")";
+            EXPECT_NE(PdfPageText(*pdf, 2 + i).find(label), std::string::npos) << label;
+        }
+
+        // Read back at its own size, the chart gives the same file (its title is the name's).
+        const Outcome back = RunChart({"--oxs", "again/pic.oxs", "pic.oxs"}, dir.Path());
+        ASSERT_EQ(back.status, 0) << back.err;
+        const testing::Bytes first = testing::ReadFileBytes(dir / "pic.oxs");
+        EXPECT_EQ(testing::ReadFileBytes(dir / "again/pic.oxs"), first);
+        const std::string text(first.begin(), first.end());
+        std::size_t stitches = 0;
+        for (std::size_t at = text.find("<stitch "); at != std::string::npos;
+             at = text.find("<stitch ", at + 1))
+            ++stitches;
+        // Every cell but the white (near-white 250 is no white: stitched) ones.
+        EXPECT_EQ(stitches, static_cast<std::size_t>(c.width * c.height));
+    }
+}
+
+TEST(BrodixChartBigPattern, RefusalsSayHowToGetTheLargerPattern) {
+    TempDir dir;
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    testing::WriteFileBytes(dir / "tall.png", StripedPng(1, 201));
+    testing::WriteFileBytes(dir / "wide.png", StripedPng(1001, 1));
+    // 300 distinct colours on a row: more than a pattern holds, whatever its size.
+    testing::WriteFileBytes(dir / "many.bmp", testing::BmpBytes(300, 1, 24, [](int x, int) {
+                                return RGB(x % 256, x / 256, 7);
+                            }));
+    const std::vector<std::string> inputs = dir.Files();
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string err;  // the whole of standard error, or (for usage) a part of it
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"tall.png", "out"},
+              1,
+              "BITMAP size error\nThis bitmap is 1x201\nOver 200x200 !!\nbrodix-chart: " + folder +
+                  "/tall.png is 1 x 201 pixels, more than a chart of 200 x 200 stitches: add --fit "
+                  "200 (or a smaller size) to fit it, or leave out NAME to write the pattern alone "
+                  "(--pdf, --oxs or --key), which may be as large as 1000 x 1000 stitches\n"},
+             {{"--pdf", "p.pdf", "wide.png"},
+              1,
+              "brodix-chart: " + folder +
+                  "/wide.png is 1001 x 1 pixels, more than a pattern of 1000 x 1000 stitches: add "
+                  "--fit 1000 (or a smaller size) to fit it\n"},
+             {{"--oxs", "p.oxs", "many.bmp"},
+              1,
+              "BITMAP Color error\nThis bitmap is \nOver 255 colors!!\nbrodix-chart: " + folder +
+                  "/many.bmp has more than 255 colours after the levels: add --max-colours 255 (or "
+                  "fewer) to keep the ones that represent it best, or --snap to match them to "
+                  "threads\n"},
+             {{"--fit", "201x10", "wide.png", "out"}, 64, "leave out NAME to write the pattern"},
+             {{"--fit", "1001", "--pdf", "p.pdf", "wide.png"}, 64, "each 1 to 1000"}}) {
+        const Outcome run = RunChart(c.arguments, dir.Path());
+        EXPECT_EQ(run.status, c.status) << c.arguments.front();
+        if (c.status == 64)
+            EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        else
+            EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(dir.Files(), inputs);
+    }
+}
+
+// The pattern alone comes from the same core as the window's Make, options and all.
+TEST(BrodixChartBigPattern, ThePatternAloneIsThePatternMadeWithName) {
+    TempDir dir;
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 90; ++x)
+            rows.insert(rows.end(),
+                        {static_cast<std::uint8_t>(x * 2), static_cast<std::uint8_t>(y * 4),
+                         static_cast<std::uint8_t>((x * y) % 97)});
+    testing::WriteFileBytes(dir / "pic.png", testing::MakePng(90, 60, PNG_COLOR_TYPE_RGB, 8, rows));
+    const Outcome alone = RunChart({"--oxs", "a/pic.oxs", "pic.png"}, dir.Path());
+    const Outcome named = RunChart({"--oxs", "b/pic.oxs", "pic.png", "out"}, dir.Path());
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    ASSERT_EQ(named.status, 0) << named.err;
+    // Thousands of colours: both take the photo defaults and say so alike.
+    EXPECT_NE(alone.err.find("30 that best represent it"), std::string::npos) << alone.err;
+    EXPECT_EQ(alone.err, named.err);
+    EXPECT_EQ(testing::ReadFileBytes(dir / "a/pic.oxs"), testing::ReadFileBytes(dir / "b/pic.oxs"));
 }
 
 }  // namespace

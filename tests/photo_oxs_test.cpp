@@ -7,6 +7,7 @@
 #include "photo/OxsReader.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
+#include "test_files.h"
 
 namespace brodix {
 namespace {
@@ -128,6 +129,9 @@ TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
     const Case cases[] = {
         {"<chart><palette></chart>", false,
          "bad.oxs: the OXS file is not well-formed XML (Start-end tags mismatch on line 1)"},
+        // Line breaks right after names, which a parse in place overwrites, still count.
+        {"<chart\n><palette\n></chart>", false,
+         "bad.oxs: the OXS file is not well-formed XML (Start-end tags mismatch on line 3)"},
         {"<?xml version=\"1.0\"?>\n<pattern/>", false,
          "bad.oxs: the file is XML, but not an OXS chart: it has no <chart> element"},
         {"<chart><properties chartwidth=\"wide\"/></chart>", false,
@@ -140,16 +144,26 @@ TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
         {"<chart><properties chartwidth=\"100000\" chartheight=\"100000\"/></chart>", true,
          "bad.oxs: the picture is 100000 x 100000 pixels; at most 50000000 pixels can be read"},
     };
+    // From bytes, and from a file, which is parsed where it was read.
+    testing::TempDir dir;
+    const std::string file = dir / "bad.oxs";
     for (const Case& c : cases) {
-        try {
-            ReadOxs(BytesOf(c.text), "bad.oxs");
-            ADD_FAILURE() << c.text;
-        } catch (const EOutOfResources& error) {
-            EXPECT_TRUE(c.tooLarge) << c.text;
-            EXPECT_EQ(std::string(error.what()), c.message);
-        } catch (const EInvalidGraphic& error) {
-            EXPECT_FALSE(c.tooLarge) << c.text;
-            EXPECT_EQ(std::string(error.what()), c.message);
+        testing::WriteFileBytes(file, testing::Bytes(c.text.begin(), c.text.end()));
+        for (const bool fromFile : {false, true}) {
+            const std::string message = fromFile ? dir.Path() + "/" + c.message : c.message;
+            try {
+                if (fromFile)
+                    ReadOxsFile(file);
+                else
+                    ReadOxs(BytesOf(c.text), "bad.oxs");
+                ADD_FAILURE() << c.text;
+            } catch (const EOutOfResources& error) {
+                EXPECT_TRUE(c.tooLarge) << c.text;
+                EXPECT_EQ(std::string(error.what()), message);
+            } catch (const EInvalidGraphic& error) {
+                EXPECT_FALSE(c.tooLarge) << c.text;
+                EXPECT_EQ(std::string(error.what()), message);
+            }
         }
     }
 }

@@ -8,16 +8,19 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "FailureLines.h"
+#include "ProgressLine.h"
 #include "engine/Captions.h"
 #include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
+#include "engine/Refine.h"
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "export/OxsPattern.h"
@@ -26,6 +29,7 @@
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/FileIO.h"
 #include "raster/FileName.h"
 #include "raster/Stream.h"
@@ -128,11 +132,6 @@ void ReadPicture(const BatchOptions& options, const std::string& picture, Worksp
         workspace.LoadPicture(picture);
 }
 
-void Progress(bool shown, const std::string& text) {
-    if (shown)
-        std::cerr << text << '\n';
-}
-
 // As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
 // be made shows as the first file that cannot be created.
 void MakeFolderOf(const std::string& fileName) {
@@ -159,12 +158,9 @@ std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     return catalogue;
 }
 
-// A photograph that would be refused for its colours is charted with the photo defaults, on
-// the catalogue chosen, else on DMC when found unless --threads none; standard error says so.
-void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
-                               threads::PatternSettings& settings) {
-    if (!threads::PhotoDefaultsApply(picture, options.levels, settings))
-        return;
+// The photo defaults, on the catalogue chosen, else on DMC when found unless --threads none;
+// standard error says so.
+void TakePhotoDefaults(const BatchOptions& options, threads::PatternSettings& settings) {
     std::optional<threads::ThreadCatalogue> dmc;
     if (!settings.catalogue && options.threads.empty())
         dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
@@ -172,6 +168,19 @@ void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
     threads::ChoosePhotoDefaults(settings, std::move(dmc));
     std::cerr << "brodix-chart: " << threads::PhotoDefaultsNote(settings)
               << " --max-colours or --min-stitches charts it otherwise.\n";
+}
+
+// A photograph that would be refused for its colours is charted with the photo defaults.
+void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
+                               threads::PatternSettings& settings) {
+    if (threads::PhotoDefaultsApply(picture, options.levels, settings))
+        TakePhotoDefaults(options, settings);
+}
+
+// Whether picture is a photograph, whose colours are reduced when there are too many: BMP
+// pictures and OXS charts keep theirs.
+bool IsReducedPhoto(const BatchOptions& options, const std::string& picture) {
+    return ReadsAsPhoto(options, picture) && IsPhotoFile(picture);
 }
 
 // What the run was doing when it failed: it says which plain-English line follows the message.
@@ -212,12 +221,21 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
     return sheet;
 }
 
+// What the pattern outputs are made of: the census, the symbol sheet and the picture's name.
+struct Pattern {
+    const Census& census;
+    const TBitmap* sheet = nullptr;
+    const std::string& pictureName;
+};
+
 // Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Workspace& workspace,
-                    const threads::PatternKey& key, const std::vector<std::string>& report) {
+std::string SavePdf(const BatchOptions& options, const Pattern& pattern,
+                    const threads::PatternKey& key, const std::vector<std::string>& report,
+                    const ProgressReport& progress) {
     const std::string fileName = FullPath(options.pdf);
-    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
+    print::PdfSources sources{pattern.census, pattern.sheet, key, pattern.pictureName};
     sources.report = !report.empty();
+    sources.progress = progress;
     print::SavePatternPdf(fileName, sources, options.pdfOptions);
     return fileName;
 }
@@ -257,10 +275,118 @@ bool PrintReportAndKey(const BatchOptions& options, const std::vector<std::strin
     return true;
 }
 
+// Without --fit a photograph keeps its size: one that would be refused is refused from its
+// header, before any decoding (by the chart's limit with NAME, by the pattern's without).
+// Gives the exit status of a refusal, which is told.
+std::optional<int> RefusedByHeader(const BatchOptions& options, const std::string& picture) {
+    if (options.photo.fit || ReadsAsOxs(picture) || !ReadsAsPhoto(options, picture))
+        return std::nullopt;
+    const StitchSize size = ReadPhotoSize(picture, options.photo);
+    if (!options.name.empty()) {
+        if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
+            return Refused(refusal->title, refusal->text,
+                           RefusalLine(picture, size.width, size.height));
+    } else if (size.width > kMaxPatternStitchesPerSide ||
+               size.height > kMaxPatternStitchesPerSide) {
+        std::cerr << PatternSizeRefusalLine(picture, size.width, size.height) << '\n';
+        return kExitRefused;
+    }
+    return std::nullopt;
+}
+
+// The census of the picture for the pattern alone (no NAME): any size up to the pattern's
+// limit, read, refined and counted by the engine's core without the window's images. A
+// photograph refused for its colours takes the photo defaults first, as before Make. Nothing
+// when the picture is refused, which is told.
+std::optional<Census> PatternCensus(const BatchOptions& options, const std::string& picture,
+                                    TImage& image, threads::PatternSettings& settings,
+                                    ProgressLine& progress) {
+    const int width = image.Picture().Width();
+    const int height = image.Picture().Height();
+    if (width > kMaxPatternStitchesPerSide || height > kMaxPatternStitchesPerSide) {
+        std::cerr << PatternSizeRefusalLine(picture, width, height) << '\n';
+        return std::nullopt;
+    }
+    // An empty picture is counted as Make counts it: one colour of no stitches.
+    if (width <= 0 || height <= 0)
+        return std::get<Census>(TakeCensus(image, options.levels));
+    progress.Show("reading the picture", 0);
+    const StitchGrid fitted = ReadStitches(image, options.levels);
+    CensusResult result =
+        RefinedCensusOf(fitted, threads::MakeOptionsOf(settings), progress.Report());
+    if (std::holds_alternative<CensusRefusal>(result) && IsReducedPhoto(options, picture) &&
+        settings.maxColours == 0 && settings.minStitches == 0) {
+        progress.Clear();
+        TakePhotoDefaults(options, settings);
+        result = RefinedCensusOf(fitted, threads::MakeOptionsOf(settings), progress.Report());
+    }
+    if (const auto* refusal = std::get_if<CensusRefusal>(&result)) {
+        progress.Clear();
+        Refused(refusal->title, refusal->text, ColourRefusalLine(picture));
+        return std::nullopt;
+    }
+    return std::get<Census>(std::move(result));
+}
+
+// Make on the workspace as the window does, then Save under name once the outputs are checked
+// against the inputs. Gives the exit status of a refusal, which is told.
+std::optional<int> MakeAndSave(const BatchOptions& options, const std::string& picture,
+                               const std::string& name, const std::vector<std::string>& inputs,
+                               Workspace& workspace, threads::PatternSettings& settings,
+                               ListWriter& list, Stage& stage) {
+    if (IsReducedPhoto(options, picture))
+        UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
+    HeadlessControls controls;
+    RecordingSink messages;
+    stage = Stage::Make;
+    if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
+                       threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
+        return Refused(messages.Title(), messages.Text(),
+                       RefusalLine(picture, workspace.picture.Picture().Width(),
+                                   workspace.picture.Picture().Height()));
+    }
+    stage = Stage::Other;
+    RequireNewOutputs(options, name, *workspace.LastCensus(), inputs);
+    stage = Stage::Save;
+    MakeFolderOf(name);
+    SavePattern(name, workspace, controls.Captions(),
+                [&list](const std::string& written) { list.Add(written); });
+    stage = Stage::Other;
+    return std::nullopt;
+}
+
+// The PDF and the OXS file, as asked; each file written goes on the list. The OXS file is made
+// on a thread of its own while the PDF is drawn (a million stitches take each a good part of a
+// second); the files are written in their order all the same.
+void WritePattern(const BatchOptions& options, const Pattern& pattern,
+                  const threads::PatternKey& key, const threads::PatternSettings& settings,
+                  const std::vector<std::string>& report, ListWriter& list,
+                  ProgressLine& progress) {
+    std::future<std::string> oxsBytes;
+    if (!options.oxs.empty()) {
+        const OxsSources sources{pattern.census, key, pattern.pictureName, settings.stitchWhite};
+        oxsBytes = std::async(std::launch::async, [sources] { return MakeOxs(sources); });
+    }
+    if (!options.pdf.empty()) {
+        MakeFolderOf(FullPath(options.pdf));
+        const std::string pdf = SavePdf(options, pattern, key, report, progress.Report());
+        progress.Clear();
+        list.Add(pdf);
+    }
+    if (oxsBytes.valid()) {
+        const std::string oxs = FullPath(options.oxs);
+        progress.Show("writing the OXS file", 0);
+        MakeFolderOf(oxs);
+        WriteDocumentFile(oxs, oxsBytes.get());
+        progress.Clear();
+        list.Add(oxs);
+    }
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
-    const bool progress = ::isatty(STDERR_FILENO) == 1;
+    ProgressLine progress(::isatty(STDERR_FILENO) == 1);
     Workspace workspace;
     const std::string sheet = LoadSheet(options, workspace);
 
@@ -273,63 +399,39 @@ int RunBatch(const BatchOptions& options) {
         threads::PatternSettings settings = options.pattern;
         settings.catalogue = Catalogue(options);
 
-        Progress(progress, "Loading " + picture);
         stage = Stage::Load;
-        if (!options.photo.fit && !ReadsAsOxs(picture) && ReadsAsPhoto(options, picture)) {
-            // A size Make would refuse is refused from the header, before any decoding.
-            const StitchSize size = ReadPhotoSize(picture, options.photo);
-            if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
-                return Refused(refusal->title, refusal->text,
-                               RefusalLine(picture, size.width, size.height));
-        }
+        if (const std::optional<int> refused = RefusedByHeader(options, picture))
+            return *refused;
+        progress.Show("reading the picture", 0);
         ReadPicture(options, picture, workspace);
-        // BMP pictures and OXS charts keep their colours: only photographs are reduced.
-        if (ReadsAsPhoto(options, picture) && IsPhotoFile(picture))
-            UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
-
-        HeadlessControls controls;
-        RecordingSink messages;
-        Progress(progress, "Making...");
-        stage = Stage::Make;
-        if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
-                           threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-            return Refused(messages.Title(), messages.Text(),
-                           RefusalLine(picture, workspace.picture.Picture().Width(),
-                                       workspace.picture.Picture().Height()));
-        }
-        stage = Stage::Other;
-        const Census& census = *workspace.LastCensus();
-        RequireNewOutputs(options, name, census,
-                          {picture, sheet, CataloguePath(settings, picture)});
 
         ListWriter list(options.nullEnds);
-        if (!name.empty()) {
-            Progress(progress, "Saving " + name);
-            stage = Stage::Save;
-            MakeFolderOf(name);
-            SavePattern(name, workspace, controls.Captions(),
-                        [&list](const std::string& written) { list.Add(written); });
+        std::optional<Census> patternCensus;
+        if (name.empty()) {
+            stage = Stage::Make;
+            patternCensus = PatternCensus(options, picture, workspace.picture, settings, progress);
+            if (!patternCensus)
+                return kExitRefused;
             stage = Stage::Other;
+            RequireNewOutputs(options, name, *patternCensus,
+                              {picture, sheet, CataloguePath(settings, picture)});
+        } else if (const std::optional<int> refused = MakeAndSave(
+                       options, picture, name, {picture, sheet, CataloguePath(settings, picture)},
+                       workspace, settings, list, stage)) {
+            return *refused;
         }
+        const Census& census = patternCensus ? *patternCensus : *workspace.LastCensus();
         const threads::PatternKey key = threads::KeyOf(census, settings);
         const std::vector<std::string> report =
-            settings.report ? threads::StitchabilityLinesOf(workspace) : std::vector<std::string>();
-        if (!options.pdf.empty()) {
-            Progress(progress, "Writing " + FullPath(options.pdf));
-            MakeFolderOf(FullPath(options.pdf));
-            list.Add(SavePdf(options, workspace, key, report));
-        }
-        if (!options.oxs.empty()) {
-            const std::string oxs = FullPath(options.oxs);
-            Progress(progress, "Writing " + oxs);
-            MakeFolderOf(oxs);
-            SaveOxs(oxs, OxsSourcesOf(workspace, key, settings));
-            list.Add(oxs);
-        }
+            settings.report ? threads::StitchabilityLinesOf(census, workspace.SymbolSheet())
+                            : std::vector<std::string>();
+        WritePattern(options, Pattern{census, workspace.SymbolSheet(), picture}, key, settings,
+                     report, list, progress);
         if (!PrintReportAndKey(options, report, key))
             return kExitFailed;
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {
+        progress.Clear();
         std::cout.flush();
         PrintFailure(error, stage, picture, name);
         return kExitFailed;

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "FailureLines.h"
 #include "OptionTable.h"
 
 #include <algorithm>
@@ -74,6 +75,17 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("--oxs '" + options.oxs + "' names a folder, not a file");
     if (positional.size() > 1 && !NamesAFile(options.name)) {
         throw UsageError("NAME '" + options.name + "' names a folder, not a file");
+    }
+    // The BMP files hold the window's chart, which stops at 200 x 200; the pattern alone does not.
+    const std::optional<StitchSize>& fit = options.photo.fit;
+    if (positional.size() > 1 && fit &&
+        (fit->width > kMaxStitchesPerSide || fit->height > kMaxStitchesPerSide)) {
+        const std::string most = std::to_string(kMaxStitchesPerSide);
+        throw UsageError("--fit " + std::to_string(fit->width) + "x" + std::to_string(fit->height) +
+                         " is larger than the BMP files of NAME take (" + most + " x " + most +
+                         " stitches): fit it into that, or leave out NAME to write the pattern "
+                         "alone (--pdf, --oxs or --key), which may be as large as " +
+                         PatternLimitText());
     }
     return options;
 }

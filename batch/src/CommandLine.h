@@ -59,7 +59,8 @@ std::string FullPath(const std::string& typed);
 // default extension ".bmp" added when the name has no extension.
 std::string SaveDialogName(const std::string& typed);
 
-// "WxH" or "N" (N x N), each side 1 to kMaxStitchesPerSide; raises UsageError otherwise.
+// "WxH" or "N" (N x N), each side 1 to kMaxPatternStitchesPerSide; raises UsageError otherwise
+// (ParseCommandLine bounds it by kMaxStitchesPerSide when NAME is given).
 StitchSize ParseFit(const std::string& value);
 // "RRGGBB" in hexadecimal, with or without a leading '#'; raises UsageError otherwise.
 TColor ParseBackground(const std::string& value);

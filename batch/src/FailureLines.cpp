@@ -86,16 +86,37 @@ std::string MakeFailureLine(const std::string& picture, const std::exception& er
 
 std::string RefusalLine(const std::string& picture, int width, int height) {
     if (SizeCheck(width, height)) {
+        const bool patternFits =
+            width <= kMaxPatternStitchesPerSide && height <= kMaxPatternStitchesPerSide;
         return std::string(kProgram) + picture + " is " + std::to_string(width) + " x " +
                std::to_string(height) + " pixels, more than a chart of " +
                std::to_string(kMaxStitchesPerSide) + " x " + std::to_string(kMaxStitchesPerSide) +
                " stitches: add --fit " + std::to_string(kMaxStitchesPerSide) +
-               " (or a smaller size) to fit it";
+               " (or a smaller size) to fit it, or leave out NAME to write the pattern alone " +
+               (patternFits ? "(--pdf, --oxs or --key), which may be as large as "
+                            : "(--pdf, --oxs or --key) and fit it into at most ") +
+               PatternLimitText();
     }
+    return ColourRefusalLine(picture);
+}
+
+std::string ColourRefusalLine(const std::string& picture) {
     return std::string(kProgram) + picture + " has more than " + std::to_string(kMaxColors) +
            " colours after the levels: add --max-colours " + std::to_string(kMaxColors) +
            " (or fewer) to keep the ones that represent it best, or --snap to match them to "
            "threads";
+}
+
+std::string PatternSizeRefusalLine(const std::string& picture, int width, int height) {
+    return std::string(kProgram) + picture + " is " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels, more than a pattern of " + PatternLimitText() +
+           ": add --fit " + std::to_string(kMaxPatternStitchesPerSide) +
+           " (or a smaller size) to fit it";
+}
+
+std::string PatternLimitText() {
+    return std::to_string(kMaxPatternStitchesPerSide) + " x " +
+           std::to_string(kMaxPatternStitchesPerSide) + " stitches";
 }
 
 std::string SaveFailureLine(const std::string& name, const std::exception& error) {

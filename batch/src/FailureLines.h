@@ -14,8 +14,15 @@ std::string LoadFailureLine(const std::string& picture, const std::exception& er
                             bool sheet = false);
 // Make failed with error (not a refusal).
 std::string MakeFailureLine(const std::string& picture, const std::exception& error);
-// Make refused a picture of width x height pixels: too large, or too many colours.
+// Make refused a picture of width x height pixels: too large (and how to chart it, or to write
+// the pattern alone at a larger size), or too many colours.
 std::string RefusalLine(const std::string& picture, int width, int height);
+// The pattern of picture has more than 255 colours: which options keep fewer.
+std::string ColourRefusalLine(const std::string& picture);
+// A picture of width x height pixels is too large even for the pattern alone.
+std::string PatternSizeRefusalLine(const std::string& picture, int width, int height);
+// The largest pattern written alone, "1000 x 1000 stitches".
+std::string PatternLimitText();
 // Save under name failed with error.
 std::string SaveFailureLine(const std::string& name, const std::exception& error);
 

@@ -71,12 +71,12 @@ double ParseFabric(const std::string& value) {
 
 int ParseSide(const std::string& text, const std::string& whole) {
     const bool digits =
-        !text.empty() && text.size() <= 3 &&
+        !text.empty() && text.size() <= 4 &&
         std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     const int side = digits ? std::stoi(text) : 0;
-    if (side < 1 || side > kMaxStitchesPerSide) {
+    if (side < 1 || side > kMaxPatternStitchesPerSide) {
         throw UsageError("--fit '" + whole + "' is no size (use WxH or N, each 1 to " +
-                         std::to_string(kMaxStitchesPerSide) + ")");
+                         std::to_string(kMaxPatternStitchesPerSide) + ")");
     }
     return side;
 }
@@ -138,8 +138,10 @@ const Row kRows[] = {
     {"--fit", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.photo.fit = ParseFit(v); },
      "[--fit WxH]", true, "", "--fit WxH, --fit N",
-     "fits the picture into W x H stitches (N x N), each 1 to 200, keeping its\n"
-     "aspect: a larger picture is averaged down, a smaller one enlarged. PNG,\n"
+     "fits the picture into W x H stitches (N x N), keeping its aspect: a\n"
+     "larger picture is averaged down, a smaller one enlarged. Each side is 1\n"
+     "to 200 with NAME (the BMP files of the window's chart) and 1 to 1000\n"
+     "when only the pattern is written (--pdf, --oxs, --key, --report). PNG,\n"
      "JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
      "kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
      ".gif file holding such a picture is charted at its own size. Such a\n"
@@ -215,7 +217,8 @@ const Row kRows[] = {
     {"--min-stitches", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) {
          o.pattern.minStitches =
-             ParseInteger("--min-stitches", v, 1, kMaxStitchesPerSide * kMaxStitchesPerSide);
+             ParseInteger("--min-stitches", v, 1,
+                                        kMaxPatternStitchesPerSide * kMaxPatternStitchesPerSide);
      },
      "[--min-stitches N]", true, "", "--min-stitches N",
      "colours of fewer than N stitches merge into their nearest remaining\n"
@@ -342,7 +345,8 @@ std::string HelpText() {
            "Makes the cross-stitch chart of PICTURE and saves it under NAME, as Load Picture,\n"
            "Make and Save do in the Brodix window.\n"
            "\n"
-           "PICTURE  the picture to chart: a BMP of at most 200 x 200 pixels and 255 colours.\n"
+           "PICTURE  the picture to chart: a BMP of at most 200 x 200 pixels and 255 colours,\n"
+           "         or up to 1000 x 1000 when only the pattern is written (no NAME).\n"
            "         Its kind follows its extension (.bmp; .ico, .wmf and .emf load but cannot\n"
            "         be charted); PNG, JPEG and GIF pictures are read as under --fit. An OXS\n"
            "         chart (told by its contents) is read as one pixel per full stitch, at its\n"
@@ -366,12 +370,14 @@ std::string HelpText() {
            "standard error, as the window's message boxes would show them, followed by a\n"
            "line that says what failed and why and, for a picture that cannot be charted,\n"
            "what to do (--fit, --max-colours). When the list cannot be printed, the files\n"
-           "are still written and the exit status is 2.\n"
+           "are still written and the exit status is 2. A run of more than about a second\n"
+           "shows how far it has come on standard error when that is a terminal.\n"
            "\n"
            "Exit status:\n"
            "  0   the files are written\n"
            "  1   the picture cannot be charted (too large or too many colours); the reason is\n"
-           "      printed, its title on the first line, and nothing is written\n"
+           "      printed (the window's message, its title on the first line, when the window\n"
+           "      would refuse it too), and nothing is written\n"
            "  2   any other failure: the picture cannot be read, a file cannot be written, the\n"
            "      thread catalogue cannot be found or read, ...;\n"
            "      the files printed before the failure stay\n"

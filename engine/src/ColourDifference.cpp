@@ -208,11 +208,25 @@ ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
 // the entries tried, Little CMS measures only those the lower bound cannot rule out.
 ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab,
                                             std::span<const std::uint8_t> alive) const {
+    return NearestFrom(lab, alive, Match{});
+}
+
+ColourMatcher::Match ColourMatcher::Nearest(const LabColour& lab, int hint) const {
+    if (hint < 0 || hint >= Size())
+        return Nearest(lab);
+    return NearestFrom(lab, {}, {hint, DeltaE00(lab, LabAt(hint))});
+}
+
+// A start that is an entry already measured only narrows the search: every entry that could
+// be nearer, or as near and earlier, is still tried.
+ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
+                                                std::span<const std::uint8_t> alive,
+                                                Match start) const {
     // Ties go to the earlier entry, so an entry whose bound equals the best is still tried; the
     // small margin keeps rounding in the bounds from skipping it.
     constexpr double kMargin = 1.0 - 1e-9;
     const double chroma = Chroma(lab);
-    Match best;
+    Match best = start;
     const auto tryEntry = [&](int i) {
         while (i >= 0 && !alive.empty() && alive[static_cast<std::size_t>(i)] == 0)
             i = m_nextSame[static_cast<std::size_t>(i)];

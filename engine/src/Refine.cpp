@@ -2,53 +2,51 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <limits>
-#include <unordered_map>
 #include <utility>
 
 #include "IndexedGrid.h"
 #include "engine/ColourDifference.h"
 #include "engine/LinearLight.h"
+#include "engine/SplitWork.h"
+#include "raster/DisplayPixels.h"
+#include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "raster/TImage.h"
 
 namespace brodix {
 
 IndexedGrid Indexed(const StitchGrid& grid) {
-    // Distinct colours by hashing in the order met (neighbouring stitches mostly share their
-    // colour, so most stitches cost one comparison), then renumbered in ascending colour order:
-    // sorting only the distinct colours, not every stitch.
-    std::unordered_map<TColor, int> indexOf;
-    indexOf.reserve(1024);
-    std::vector<TColor> met;
+    // Each stitch's colour with its place, sorted by colour in two passes of a radix sort: the
+    // distinct colours then come out ascending and each stitch's index with them in one walk.
+    // A photograph of a million stitches has hundreds of thousands of colours, which a hash
+    // table of them would chase through memory. A place fits in 32 bits: a picture's store is
+    // at most kMaxPixelStoreBytes, far fewer pixels than that.
+    const std::size_t n = grid.colours.size();
+    std::vector<std::uint64_t> keyed(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keyed[i] = std::uint64_t{grid.colours[i]} << 32 | i;
+    std::vector<std::uint64_t> spare(n);
+    for (const int shift : {32, 48}) {
+        constexpr std::size_t kBuckets = std::size_t{1} << 16;
+        std::vector<std::size_t> start(kBuckets + 1, 0);
+        for (const std::uint64_t key : keyed)
+            ++start[((key >> shift) & 0xFFFF) + 1];
+        for (std::size_t b = 0; b < kBuckets; ++b)
+            start[b + 1] += start[b];
+        for (const std::uint64_t key : keyed)
+            spare[start[(key >> shift) & 0xFFFF]++] = key;
+        keyed.swap(spare);
+    }
     IndexedGrid indexed;
-    indexed.stitches.reserve(grid.colours.size());
-    TColor last = 0;
-    int lastIndex = -1;
-    for (TColor c : grid.colours) {
-        if (lastIndex < 0 || c != last) {
-            const auto [at, added] = indexOf.try_emplace(c, static_cast<int>(met.size()));
-            if (added)
-                met.push_back(c);
-            last = c;
-            lastIndex = at->second;
-        }
-        indexed.stitches.push_back(lastIndex);
+    indexed.stitches.resize(n);
+    for (const std::uint64_t key : keyed) {
+        const auto colour = static_cast<TColor>(key >> 32);
+        if (indexed.colours.empty() || indexed.colours.back() != colour)
+            indexed.colours.push_back(colour);
+        indexed.stitches[key & 0xFFFFFFFF] = static_cast<int>(indexed.colours.size() - 1);
     }
-    std::vector<int> order(met.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        return met[static_cast<std::size_t>(a)] < met[static_cast<std::size_t>(b)];
-    });
-    std::vector<int> rank(met.size());
-    indexed.colours.reserve(met.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        rank[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-        indexed.colours.push_back(met[static_cast<std::size_t>(order[i])]);
-    }
-    for (int& k : indexed.stitches)
-        k = rank[static_cast<std::size_t>(k)];
     return indexed;
 }
 
@@ -242,6 +240,25 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
     }
 }
 
+// Each colour's nearest of matcher's list, as a colour of that list. Colours are matched each
+// on its own, so a photograph's hundreds of thousands are split between the cores.
+std::vector<TColor> NearestOfEach(const std::vector<TColor>& colours, const ColourMatcher& matcher,
+                                  std::span<const TColor> list) {
+    // Below this many colours a thread costs more than it saves.
+    constexpr std::size_t kColoursPerThread = 4096;
+    std::vector<TColor> nearest(colours.size());
+    SplitWork(colours.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
+        const std::vector<LabColour> labs = ToLab(std::span(colours).subspan(begin, end - begin));
+        // Colours in ascending order lie mostly next to their like, and so do their answers.
+        int k = -1;
+        for (std::size_t i = begin; i < end; ++i) {
+            k = matcher.Nearest(labs[i - begin], k).index;
+            nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
+        }
+    });
+    return nearest;
+}
+
 void WriteBack(StitchGrid& grid, const IndexedGrid& indexed, const std::vector<TColor>& colourOf) {
     for (std::size_t i = 0; i < grid.colours.size(); ++i)
         grid.colours[i] = colourOf[static_cast<std::size_t>(indexed.stitches[i])];
@@ -254,11 +271,7 @@ void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads) {
         return;
     const ColourMatcher matcher(threads);
     const IndexedGrid indexed = Indexed(grid);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
-    std::vector<TColor> snapped(indexed.colours.size());
-    for (std::size_t i = 0; i < labs.size(); ++i)
-        snapped[i] = ColorToRGB(threads[static_cast<std::size_t>(matcher.Nearest(labs[i]).index)]);
-    WriteBack(grid, indexed, snapped);
+    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, threads));
 }
 
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -266,12 +279,8 @@ void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const 
         return;
     const ColourMatcher matcher(colours);
     const IndexedGrid indexed = Indexed(fitted);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
-    std::vector<TColor> matched(indexed.colours.size());
-    for (std::size_t i = 0; i < labs.size(); ++i)
-        matched[i] = ColorToRGB(colours[static_cast<std::size_t>(matcher.Nearest(labs[i]).index)]);
     grid.colours.resize(fitted.colours.size());
-    WriteBack(grid, indexed, matched);
+    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, colours));
 }
 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -338,35 +347,77 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     WriteBack(grid, indexed, indexed.colours);
 }
 
-CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
-                               const MakeOptions& options) {
+StitchGrid ReadStitches(TImage& source, const LevelChoices& levels) {
     StitchGrid grid{source.Picture().Width(), source.Picture().Height(), {}};
-    if (!options.Any() || grid.width <= 0 || grid.height <= 0)
-        return TakeCensus(source, levels);
-    if (std::optional<CensusRefusal> refusal = SizeCheck(grid.width, grid.height))
-        return *refusal;
+    if (grid.width <= 0 || grid.height <= 0)
+        return grid;
     TCanvas& canvas = source.Canvas();
+    const TBitmap& bitmap = canvas.Bitmap();
     const bool reduces = levels.Reduces();
-    grid.colours.reserve(GridIndex(0, grid.height, grid.width));
+    const auto reduce = [&](TColor color) { return reduces ? ReduceColor(color, levels) : color; };
+    grid.colours.resize(GridIndex(0, grid.height, grid.width));
+    // A display-format picture is read a row at a time, any other through its pixels: the same
+    // colours, a million pixels read without a call each.
+    const bool display = bitmap.PixelFormat() == TPixelFormat::Display && bitmap.Bits() != nullptr;
     for (int y = 0; y < grid.height; ++y) {
-        for (int x = 0; x < grid.width; ++x) {
-            const TColor color = canvas.Pixel(x, y);
-            grid.colours.push_back(reduces ? ReduceColor(color, levels) : color);
+        TColor* row = &grid.colours[GridIndex(0, y, grid.width)];
+        if (display) {
+            const std::span<const DisplayPixel> pixels = DisplayRow(bitmap, y);
+            for (int x = 0; x < grid.width; ++x)
+                row[x] = reduce(ColorOfDisplayPixel(pixels[static_cast<std::size_t>(x)]));
+        } else {
+            for (int x = 0; x < grid.width; ++x)
+                row[x] = reduce(canvas.Pixel(x, y));
         }
     }
-    const StitchGrid fitted = grid;
-    SnapToThreads(grid, options.snapColours);
-    if (options.minStitches > 1 || options.maxColours > 0 || options.dither) {
+    return grid;
+}
+
+CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
+                             const ProgressReport& progress) {
+    const bool chooses = options.minStitches > 1 || options.maxColours > 0 || options.dither;
+    const bool cleans = options.clean && !options.dither;
+    // Each stage tells how much of the refining is done as it starts, by the stages before it.
+    const int stages =
+        1 + (options.snapColours.empty() ? 0 : 1) + (chooses ? 2 : 0) + (cleans ? 1 : 0);
+    int done = 0;
+    const auto report = [&](std::string_view stage) {
+        if (progress)
+            progress(stage, 100 * done / stages);
+        ++done;
+    };
+    StitchGrid grid = fitted;
+    if (!options.snapColours.empty()) {
+        report("refining: snapping to threads");
+        SnapToThreads(grid, options.snapColours);
+    }
+    if (chooses) {
+        report("refining: choosing colours");
         const std::vector<TColor> colours = ChooseColours(fitted, grid, options.minStitches,
                                                           options.maxColours, options.snapColours);
+        report(options.dither ? "refining: dithering" : "refining: matching stitches");
         if (options.dither)
             DitherToColours(grid, fitted, colours);
         else
             MatchToColours(grid, fitted, colours);
     }
-    if (options.clean && !options.dither)
+    if (cleans) {
+        report("refining: cleaning stray stitches");
         CleanStrayStitches(grid, fitted);
+    }
+    report("refining: counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
+}
+
+CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
+                               const MakeOptions& options) {
+    const int width = source.Picture().Width();
+    const int height = source.Picture().Height();
+    if (!options.Any() || width <= 0 || height <= 0)
+        return TakeCensus(source, levels);
+    if (std::optional<CensusRefusal> refusal = SizeCheck(width, height))
+        return *refusal;
+    return RefinedCensusOf(ReadStitches(source, levels), options);
 }
 
 bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options) {

@@ -247,25 +247,28 @@ bool IsOxsData(std::span<const std::uint8_t> bytes) {
     return false;
 }
 
-RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
-                   OxsLeftOut& leftOut) {
-    if (bytes.size() > kMaxOxsFileBytes) {
+namespace {
+
+void RequireOxsSize(std::size_t bytes) {
+    if (bytes > kMaxOxsFileBytes) {
         throw PhotoFailure{
             PhotoFailure::Kind::TooLarge,
             "the OXS file is larger than " + std::to_string(kMaxOxsFileBytes >> 20) + " MB"};
     }
-    pugi::xml_document document;
-    // Only numbers and colours are read, so entities and line ends need no work.
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
-    if (!parsed) {
-        throw Damaged(std::string("the OXS file is not well-formed XML (") + parsed.description() +
-                      " on line " + std::to_string(LineOf(bytes, parsed.offset)) + ")");
-    }
+}
+
+PhotoFailure NotWellFormed(const pugi::xml_parse_result& parsed, std::size_t line) {
+    return Damaged(std::string("the OXS file is not well-formed XML (") + parsed.description() +
+                   " on line " + std::to_string(line) + ")");
+}
+
+// The picture of a parsed chart of fileBytes bytes.
+RgbImage DecodeDocument(const pugi::xml_document& document, std::size_t fileBytes,
+                        std::uint64_t maxPixels, OxsLeftOut& leftOut) {
     const pugi::xml_node chart = document.document_element();
     if (std::string_view(chart.name()) != "chart")
         throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
-    const Chart size = ChartOf(chart, bytes.size(), maxPixels);
+    const Chart size = ChartOf(chart, fileBytes, maxPixels);
     RgbImage image = AllocateRgb(static_cast<std::uint64_t>(size.width),
                                  static_cast<std::uint64_t>(size.height), maxPixels);
     std::fill(image.rgb.begin(), image.rgb.end(), std::uint8_t{0xFF});
@@ -274,15 +277,37 @@ RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
     return image;
 }
 
-OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
-                   std::uint64_t maxPixels) {
+// The chart as decode() gives it, with what it left out told, as a bitmap; failures name the
+// file.
+template <typename Decode>
+OxsPicture PictureOf(const std::string& name, Decode&& decode) {
     return NamingFailures(name, "chart", [&] {
         OxsPicture result;
-        const RgbImage image = DecodeOxs(bytes, maxPixels, result.leftOut);
+        const RgbImage image = decode(result.leftOut);
         result.message = MessageOf(name, result.leftOut, {image.width, image.height});
         result.picture = ToBitmap(image);
         return result;
     });
+}
+
+}  // namespace
+
+RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
+                   OxsLeftOut& leftOut) {
+    RequireOxsSize(bytes.size());
+    pugi::xml_document document;
+    // Only numbers and colours are read, so entities and line ends need no work.
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    if (!parsed)
+        throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
+    return DecodeDocument(document, bytes.size(), maxPixels, leftOut);
+}
+
+OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
+                   std::uint64_t maxPixels) {
+    return PictureOf(name,
+                     [&](OxsLeftOut& leftOut) { return DecodeOxs(bytes, maxPixels, leftOut); });
 }
 
 bool IsOxsFile(const std::string& fileName) {
@@ -298,11 +323,25 @@ bool IsOxsFile(const std::string& fileName) {
 
 OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
     const auto stream = TFileStream::OpenRead(fileName);
-    // One byte over the limit is enough for ReadOxs to refuse the file with its reason.
+    // One byte over the limit is enough to refuse the file with its reason.
     std::vector<std::uint8_t> bytes(
         static_cast<std::size_t>(std::min(stream->Size(), kMaxOxsFileBytes + 1)));
     stream->ReadBuffer(bytes.data(), bytes.size());
-    return ReadOxs(bytes, fileName, maxPixels);
+    return PictureOf(fileName, [&](OxsLeftOut& leftOut) {
+        RequireOxsSize(bytes.size());
+        // Parsed where it lies: a chart of a million stitches is tens of megabytes, and a copy
+        // for the parser would cost as much again.
+        pugi::xml_document document;
+        const pugi::xml_parse_result parsed = document.load_buffer_inplace(
+            bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
+        if (!parsed) {
+            // The parse wrote into the bytes: the line is counted on the file as it is.
+            stream->SetPosition(0);
+            stream->ReadBuffer(bytes.data(), bytes.size());
+            throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
+        }
+        return DecodeDocument(document, bytes.size(), maxPixels, leftOut);
+    });
 }
 
 }  // namespace brodix

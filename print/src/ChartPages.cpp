@@ -15,6 +15,7 @@ constexpr double kHeaderMm = 9.0;   // the pattern's name, the page's number and
 constexpr double kTopBandMm = 5.0;  // page label, column numbers and the centre arrow
 constexpr double kMapHeightMm = 8.0;
 constexpr double kMapWidthMm = 30.0;
+constexpr double kSmallMapBoxMm = 1.5;
 constexpr double kNumberSize = 6.5;  // points
 constexpr double kLabelSize = 7.5;
 constexpr double kArrowMm = 1.6;  // length of a centre arrow
@@ -106,13 +107,30 @@ void DrawHeader(PdfCanvas& pdf, const ChartDocument& document, std::size_t index
     const double mapLeft = mapRight - box * grid.across;
     const double top = kChartMarginMm;
     cairo_t* cr = pdf.Context();
-    pdf.SetGrey(0.75);
+    // The boxes of a map of hundreds of pages are under a millimetre: lines in proportion and
+    // the page's own box darker keep it from becoming a black square.
+    const bool small = box < kSmallMapBoxMm;
+    pdf.SetGrey(small ? 0.35 : 0.75);
     cairo_rectangle(cr, mapLeft + box * page.column, top + box * page.row, box, box);
     cairo_fill(cr);
     pdf.SetGrey(0);
-    cairo_set_line_width(cr, 0.15);
-    for (const PrintedPage& other : grid.pages)
-        cairo_rectangle(cr, mapLeft + box * other.column, top + box * other.row, box, box);
+    cairo_set_line_width(cr, small ? box / 12 : 0.15);
+    if (small) {
+        // Hundreds of pages each drawing every page's box would cost the square of their
+        // number: the lines between the boxes draw the same grid.
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        for (int column = 0; column <= grid.across; ++column) {
+            cairo_move_to(cr, mapLeft + box * column, top);
+            cairo_line_to(cr, mapLeft + box * column, top + box * grid.down);
+        }
+        for (int row = 0; row <= grid.down; ++row) {
+            cairo_move_to(cr, mapLeft, top + box * row);
+            cairo_line_to(cr, mapLeft + box * grid.across, top + box * row);
+        }
+    } else {
+        for (const PrintedPage& other : grid.pages)
+            cairo_rectangle(cr, mapLeft + box * other.column, top + box * other.row, box, box);
+    }
     cairo_stroke(cr);
 
     const double left = at.left - kRowBandMm;

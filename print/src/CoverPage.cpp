@@ -40,23 +40,50 @@ void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width)
                [&census](int x, int y) { return PackedRgb(RgbOf(census.ColorAt(x, y))); });
 }
 
-// One box per chart page, laid out as the pages lie, with the stitches it covers.
+// The page number alone, as large as a small box of the page map allows (at most 9 points).
+void DrawPageNumber(PdfCanvas& pdf, double x, double y, double width, double height, int number) {
+    constexpr double kLargest = 9.0;
+    const std::string text = std::to_string(number);
+    const double byWidth = kLargest * 0.85 * width / pdf.TextWidth(text, kLargest, Weight::Bold);
+    const double byHeight = 0.6 * height / kMmPerPoint;
+    const double size = std::min({kLargest, byWidth, byHeight});
+    pdf.Text(x + width / 2, y + (height + size * kMmPerPoint * 0.7) / 2, text, size, Align::Centre,
+             Weight::Bold);
+}
+
+// One box per chart page, laid out as the pages lie, with the stitches it covers. A large
+// pattern has hundreds of pages: the boxes then shrink to the room left on the cover and
+// carry their page number alone.
 void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstChartPage) {
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
+    // Below this width the label and the stitches no longer fit in a box; full boxes may reach
+    // into the bottom margin, as far as this from the paper's edge.
+    constexpr double kLeastFullWidthMm = 30.0;
+    constexpr double kLeastEdgeMm = 5.0;
+    const bool full = width >= kLeastFullWidthMm &&
+                      top + kMapBoxHeightMm * grid.down <= pdf.Size().height - kLeastEdgeMm;
+    const double height =
+        full ? kMapBoxHeightMm
+             : std::min(kMapBoxHeightMm,
+                        std::max(pdf.Size().height - kMarginMm - top, 0.0) / grid.down);
     const double left = (pdf.Size().width - width * grid.across) / 2;
-    cairo_set_line_width(cr, 0.3);
+    cairo_set_line_width(cr, full ? 0.3 : 0.15);
     for (std::size_t i = 0; i < grid.pages.size(); ++i) {
         const PrintedPage& page = grid.pages[i];
         const double x = left + width * page.column;
-        const double y = top + kMapBoxHeightMm * page.row;
+        const double y = top + height * page.row;
         pdf.SetGrey(0);
-        cairo_rectangle(cr, x, y, width, kMapBoxHeightMm);
+        cairo_rectangle(cr, x, y, width, height);
         cairo_stroke(cr);
+        const int number = firstChartPage + static_cast<int>(i);
+        if (!full) {
+            DrawPageNumber(pdf, x, y, width, height, number);
+            continue;
+        }
         const double centre = x + width / 2;
-        pdf.Text(centre, y + 5,
-                 page.Label() + " p. " + std::to_string(firstChartPage + static_cast<int>(i)), 9,
-                 Align::Centre, Weight::Bold);
+        pdf.Text(centre, y + 5, page.Label() + " p. " + std::to_string(number), 9, Align::Centre,
+                 Weight::Bold);
         const auto range = [](int first, int count) {
             return count > 0 ? std::to_string(first + 1) + "-" + std::to_string(first + count)
                              : std::string("-");

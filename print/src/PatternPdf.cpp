@@ -1,5 +1,6 @@
 #include "print/PatternPdf.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "ChartPages.h"
@@ -38,6 +39,10 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     DrawKeyPages(pdf, symbols, sources.key, symbolOf, options.style);
     const ChartDocument document{sources.census, symbolOf, grid, name, firstChartPage};
     for (std::size_t i = 0; i < grid.pages.size(); ++i) {
+        if (sources.progress)
+            sources.progress(
+                "writing the PDF",
+                static_cast<int>(100 * i / std::max<std::size_t>(grid.pages.size(), 1)));
         pdf.NextPage();
         DrawChartPage(pdf, symbols, document, i, options.style);
     }

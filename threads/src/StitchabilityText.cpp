@@ -70,10 +70,13 @@ std::vector<std::string> StitchabilityLines(const StitchabilityReport& report) {
     return lines;
 }
 
+std::vector<std::string> StitchabilityLinesOf(const Census& census, const TBitmap* sheet) {
+    return StitchabilityLines(
+        AssessStitchability(census, sheet ? SymbolsAlikeOnSheet(*sheet) : SymbolsAlike()));
+}
+
 std::vector<std::string> StitchabilityLinesOf(const Workspace& workspace) {
-    const TBitmap* sheet = workspace.SymbolSheet();
-    return StitchabilityLines(AssessStitchability(
-        *workspace.LastCensus(), sheet ? SymbolsAlikeOnSheet(*sheet) : SymbolsAlike()));
+    return StitchabilityLinesOf(*workspace.LastCensus(), workspace.SymbolSheet());
 }
 
 }  // namespace brodix::threads

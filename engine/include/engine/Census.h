@@ -18,6 +18,9 @@ class TImage;
 // A chart holds at most this many stitches a side and this many colours; one more is refused.
 inline constexpr int kMaxStitchesPerSide = 200;
 inline constexpr int kMaxColors = 255;
+// A pattern written without the window's images (the PDF, the OXS file, the key) is bounded by
+// its memory and paper alone, not by the chart image of 12 pixels a stitch: this many a side.
+inline constexpr int kMaxPatternStitchesPerSide = 1000;
 
 struct PaletteEntry {
     TColor color = 0;

@@ -49,8 +49,13 @@ class ColourMatcher {
     Match Nearest(TColor colour) const { return Nearest(ToLab(colour)); }
     // alive, when given, holds one flag per entry; entries whose flag is 0 are left out.
     Match Nearest(const LabColour& lab, std::span<const std::uint8_t> alive = {}) const;
+    // The same answer, found sooner when hint is the answer for a colour close to lab (the
+    // colour before it in a sorted list): measured first, it bounds the search from the start.
+    Match Nearest(const LabColour& lab, int hint) const;
 
   private:
+    Match NearestFrom(const LabColour& lab, std::span<const std::uint8_t> alive, Match start) const;
+
     struct Point {
         LabColour lab;
         double chroma = 0.0;

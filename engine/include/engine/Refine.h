@@ -5,6 +5,7 @@
 
 #include "engine/Census.h"
 #include "engine/MakeOptions.h"
+#include "engine/Progress.h"
 #include "raster/Color.h"
 
 namespace brodix {
@@ -59,6 +60,18 @@ inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
     CleanStrayStitches(grid, fitted);
 }
+
+// The fitted colours of source's picture: every pixel read through its canvas, reduced when
+// levels reduce any channel, as TakeCensus reads them (and raising as it does for a picture
+// that is not a bitmap). No size check: the caller bounds the picture.
+StitchGrid ReadStitches(TImage& source, const LevelChoices& levels);
+
+// The census of fitted colours (at least one) refined by options as TakeRefinedCensus refines
+// them and counted with the limit of 255 colours; no size check, no image drawn. This is the
+// pattern's core, shared by the window's Make and by the pattern outputs of any size. progress
+// hears each stage as it starts.
+CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
+                             const ProgressReport& progress = {});
 
 // TakeCensus with the options applied between the reduction and the count: the size check,
 // every pixel read and reduced (the fitted colours), then snap, the choice of colours with

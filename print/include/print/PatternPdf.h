@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/Census.h"
+#include "engine/Progress.h"
 #include "threads/PatternKey.h"
 
 namespace brodix {
@@ -36,6 +37,8 @@ struct PdfSources {
     // Whether the cover carries the stitchability report, its colours and symbols named as
     // the key names them.
     bool report = false;
+    // Hears how far the chart pages have come: a pattern of a million stitches has hundreds.
+    ProgressReport progress = {};
 };
 
 // The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of

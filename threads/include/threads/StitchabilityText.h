@@ -28,6 +28,8 @@ PairsLine AlikeSymbolsLine(const StitchabilityReport& report);
 // The stitchability report in plain English, one line a figure, symbols numbered as the key
 // numbers them: what --report prints and the window shows.
 std::vector<std::string> StitchabilityLines(const StitchabilityReport& report);
+// The lines of the report of a census, symbols compared on sheet (none: not compared).
+std::vector<std::string> StitchabilityLinesOf(const Census& census, const TBitmap* sheet);
 // The lines of the report of workspace's last Make, symbols compared on its sheet (when it has
 // one). The workspace must hold a census.
 std::vector<std::string> StitchabilityLinesOf(const Workspace& workspace);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace brodix {
+
+// How many threads long work may split into: the cores the system reports, unless set.
+int WorkThreads();
+// 0: the cores again. The benchmarks compare one thread with all of them.
+void SetWorkThreads(int threads);
+
+// Runs work(begin, end) over contiguous parts of [0, count) that together cover it once, on up
+// to WorkThreads() threads at once, each part at least minPart long (so that a short list stays
+// on the calling thread, where a thread would cost more than it saves). The parts must be
+// independent: then the result is the same however the work is split. After a part raises an
+// exception no new part starts, and the first raised is raised again here once the threads
+// have ended.
+void SplitWork(std::size_t count, std::size_t minPart,
+               const std::function<void(std::size_t begin, std::size_t end)>& work);
+
+}  // namespace brodix

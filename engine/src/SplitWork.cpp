@@ -1,0 +1,72 @@
+#include "engine/SplitWork.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
+#include <vector>
+
+namespace brodix {
+
+namespace {
+
+std::atomic<int> g_threads{0};
+
+}  // namespace
+
+int WorkThreads() {
+    const int set = g_threads.load();
+    if (set > 0)
+        return set;
+    // The cores this process may run on (taskset, a container's share), not all the machine's.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+void SetWorkThreads(int threads) {
+    g_threads.store(std::max(threads, 0));
+}
+
+void SplitWork(std::size_t count, std::size_t minPart,
+               const std::function<void(std::size_t begin, std::size_t end)>& work) {
+    // More parts than threads, each thread taking the next part when it is done with one: a core
+    // that another program shares then does less of the work instead of holding up the rest.
+    constexpr std::size_t kPartsPerThread = 8;
+    const auto threads = static_cast<std::size_t>(WorkThreads());
+    const std::size_t parts = std::clamp<std::size_t>(count / std::max<std::size_t>(minPart, 1), 1,
+                                                      threads == 1 ? 1 : threads * kPartsPerThread);
+    if (parts <= 1) {
+        if (count > 0)
+            work(0, count);
+        return;
+    }
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(std::min(threads, parts));
+    {
+        const auto run = [&](std::size_t thread) {
+            try {
+                for (std::size_t part = next++; part < parts; part = next++)
+                    work(count * part / parts, count * (part + 1) / parts);
+            } catch (...) {
+                failures[thread] = std::current_exception();
+                next = parts;  // the others stop after their part
+            }
+        };
+        std::vector<std::jthread> others;
+        others.reserve(failures.size() - 1);
+        for (std::size_t thread = 1; thread < failures.size(); ++thread)
+            others.emplace_back(run, thread);
+        run(0);
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+}
+
+}  // namespace brodix

@@ -1,0 +1,121 @@
+// Work split across the cores: every item once, failures carried back, and results that do not
+// depend on how many threads there were.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/ColourDifference.h"
+#include "engine/Refine.h"
+#include "engine/SplitWork.h"
+
+namespace brodix {
+namespace {
+
+// Restores the cores when a test has set a thread count.
+struct ThreadCount {
+    explicit ThreadCount(int threads) { SetWorkThreads(threads); }
+    ~ThreadCount() { SetWorkThreads(0); }
+};
+
+TEST(SplitWork, RunsEveryItemOnceInPartsNoShorterThanAsked) {
+    struct Case {
+        std::size_t count, minPart;
+        int threads;
+        bool split;  // expected: more than one part
+    };
+    for (const Case& c :
+         {Case{0, 10, 4, false}, Case{19, 10, 4, false}, Case{20, 10, 4, true},
+          Case{1001, 10, 3, true}, Case{100000, 10, 2, true}, Case{1000, 10, 1, false}}) {
+        const ThreadCount threads(c.threads);
+        std::vector<std::atomic<int>> seen(c.count);
+        std::atomic<std::size_t> parts{0};
+        std::atomic<std::size_t> shortest{c.count};
+        SplitWork(c.count, c.minPart, [&](std::size_t begin, std::size_t end) {
+            ++parts;
+            for (std::size_t shorter = shortest.load(); end - begin < shorter;)
+                shortest.compare_exchange_weak(shorter, end - begin);
+            for (std::size_t i = begin; i < end; ++i)
+                ++seen[i];
+        });
+        EXPECT_EQ(parts.load() > 1, c.split) << c.count;
+        if (c.split) {
+            EXPECT_GE(shortest.load(), c.minPart) << c.count;
+        }
+        for (std::size_t i = 0; i < c.count; ++i)
+            ASSERT_EQ(seen[i].load(), 1) << i;
+    }
+}
+
+TEST(SplitWork, AFailureStopsTheWorkAndIsRaisedWhenTheThreadsHaveEnded) {
+    const ThreadCount threads(2);
+    std::atomic<int> started{0};
+    EXPECT_THROW(SplitWork(100000, 10,
+                           [&](std::size_t begin, std::size_t) {
+                               ++started;
+                               if (begin > 0)
+                                   throw std::runtime_error("a later part");
+                           }),
+                 std::runtime_error);
+    // Far fewer parts than the work was cut into have started.
+    EXPECT_LE(started.load(), 4);
+}
+
+// Snapping and matching a photograph's tens of thousands of colours give the same stitches on
+// one thread and on several.
+TEST(SplitWork, SnapAndMatchGiveTheSameStitchesOnOneThreadAsOnMany) {
+    std::mt19937 random(7);
+    StitchGrid fitted{160, 100, {}};
+    for (int i = 0; i < fitted.width * fitted.height; ++i)
+        fitted.colours.push_back(random() & 0xFFFFFF);
+    std::vector<TColor> threads;
+    for (int i = 0; i < 200; ++i)
+        threads.push_back(random() & 0xFFFFFF);
+    const std::vector<TColor> kept(threads.begin(), threads.begin() + 40);
+    const auto refine = [&](int count) {
+        const ThreadCount set(count);
+        StitchGrid snapped = fitted;
+        SnapToThreads(snapped, threads);
+        StitchGrid matched = fitted;
+        MatchToColours(matched, fitted, kept);
+        return std::make_pair(snapped.colours, matched.colours);
+    };
+    const auto one = refine(1);
+    EXPECT_EQ(refine(3), one);
+    // And each is what the nearest-colour search gives that stitch alone.
+    const ColourMatcher nearestThread(threads);
+    const ColourMatcher nearestKept(kept);
+    for (std::size_t i = 0; i < fitted.colours.size(); i += 97) {
+        const LabColour lab = ToLab(fitted.colours[i]);
+        ASSERT_EQ(one.first[i],
+                  threads[static_cast<std::size_t>(nearestThread.Nearest(lab).index)]);
+        ASSERT_EQ(one.second[i], kept[static_cast<std::size_t>(nearestKept.Nearest(lab).index)]);
+    }
+}
+
+// Whatever entry the search starts from, even a far one or a twin of the answer listed later,
+// the answer is the one it finds without.
+TEST(ColourMatcher, AHintChangesNothingButTheTimeTaken) {
+    std::mt19937 random(11);
+    std::vector<TColor> list;
+    for (int i = 0; i < 120; ++i)
+        list.push_back(random() & 0xFFFFFF);
+    // Twins: the earlier entry is the answer on a tie.
+    list.insert(list.end(), list.begin(), list.begin() + 20);
+    const ColourMatcher matcher(list);
+    for (int q = 0; q < 300; ++q) {
+        const LabColour lab = ToLab(random() & 0xFFFFFF);
+        const ColourMatcher::Match alone = matcher.Nearest(lab);
+        for (const int hint :
+             {-1, 0, alone.index, alone.index + 120, static_cast<int>(q % 140), 999}) {
+            const ColourMatcher::Match hinted = matcher.Nearest(lab, hint);
+            ASSERT_EQ(hinted.index, alone.index) << q << " " << hint;
+            ASSERT_EQ(hinted.deltaE, alone.deltaE);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brodix
