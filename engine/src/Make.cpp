@@ -127,25 +127,19 @@ TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
     return atlas;
 }
 
-// One row of a cell in a cache line of its own, so that gathering a chart row reads each
-// cell row with aligned loads from one line.
-struct alignas(64) CellRow {
-    std::uint32_t pixels[16];
-};
-static_assert(kCellSize <= 16);
-
-// The atlas's cells by row: row r of cell k at r * cells + k. A chart row reads row r of many
-// cells, which then lie together in 16 KB that stay in the first-level cache.
-std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
+// Row r of every cell of the atlas, its first 12 pixels as tile k of tiles and its 13th as
+// lasts[k]: a chart row reads row r of many cells, which then lie together in the first-level
+// cache.
+void CellRowsAsTiles(const TBitmap& atlas, int r, std::vector<DisplayPixel>& tiles,
+                     std::vector<DisplayPixel>& lasts) {
     const int cells = atlas.Height() / kCellSize;
-    std::vector<CellRow> rows(static_cast<std::size_t>(atlas.Height()));
+    tiles.clear();
+    lasts.clear();
     for (int k = 0; k < cells; ++k) {
-        for (int r = 0; r < kCellSize; ++r) {
-            std::memcpy(rows[static_cast<std::size_t>(r * cells + k)].pixels,
-                        atlas.ScanLine(kCellSize * k + r), 4 * kCellSize);
-        }
+        const std::span<const DisplayPixel> row = DisplayRow(atlas, kCellSize * k + r);
+        tiles.insert(tiles.end(), row.begin(), row.begin() + kCellPitch);
+        lasts.push_back(row[kCellPitch]);
     }
-    return rows;
 }
 
 // Draws every stitch's cell at (12x, 12y), then the grid: black lines along every fifth
@@ -154,57 +148,52 @@ std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
 //
 // Cells overlap by one row and column and the later cell (to the right, or below) wins the
 // shared line, so each cell leaves its first 12 columns and rows and only the last ones leave
-// all 13. Each chart row is gathered whole, grid pixels included, and written once:
-// the result is exactly that of copying cell after cell and drawing the lines afterwards, in
-// one pass over the chart's 23 MB instead of three.
+// all 13. Each chart row goes straight from the cells into the chart, grid pixels included,
+// and is written once: the result is exactly that of copying cell after cell and drawing the
+// lines afterwards, in one pass over the chart's 23 MB instead of three.
 void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
-    // Rows are gathered as display values and copied whole, the atlas's cell rows are walked
-    // by pointer: both bitmaps are new, so in display format with top-down rows.
+    static_assert(kCellPitch == TRowStreamer::kTileWidth);
+    static_assert(kGridSpacing % kCellPitch == 0);
+    // Rows are written by pointer from the chart's first: both bitmaps are new, so in display
+    // format with top-down rows.
     RequireTopDownDisplay(chart, "the chart");
     RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
-    const std::vector<CellRow> cellRows = CellRowsByRow(atlas);
-    const auto cells = static_cast<std::size_t>(atlas.Height() / kCellSize);
-    const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
-    const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
-    // Streaming stores take whole cache lines, so rows are gathered in a buffer for them;
-    // ordinary stores gather each row in place.
-    TRowStreamer streamer(rowBytes * static_cast<std::size_t>(height));
-    std::vector<std::uint32_t> buffer(streamer.Streams() ? static_cast<std::size_t>(width) : 0);
+    const std::size_t stride = chart.Stride() / kDisplayPixelBytes;
+    DisplayPixel* const pixels = reinterpret_cast<DisplayPixel*>(chart.MutableBits());
+    TRowStreamer streamer(chart.StoreSize());
+    std::vector<DisplayPixel> tiles;
+    std::vector<DisplayPixel> lasts;
     const auto drawRow = [&](int y, int r) {
         const int py = kCellPitch * y + r;
-        const std::uint8_t* stitches = &census.stitches[GridIndex(0, y, census.width)];
-        const CellRow* cellRow = &cellRows[static_cast<std::size_t>(r) * cells];
-        std::uint8_t* const target = chart.MutableScanLine(py);
-        auto* const row =
-            streamer.Streams() ? buffer.data() : reinterpret_cast<std::uint32_t*>(target);
-        auto* out = reinterpret_cast<std::uint8_t*>(row);
-        // A cell's 13th column is the next cell's first: only the last cell keeps it. The end
-        // is held in a local, since the stores could otherwise change the census's width.
-        const std::uint8_t* const last = stitches + (census.width - 1);
-        for (const std::uint8_t* stitch = stitches; stitch <= last; ++stitch) {
-            std::memcpy(out, cellRow[*stitch].pixels, cellRowBytes);
-            out += cellRowBytes;
+        const std::span<const std::uint8_t> stitches(
+            &census.stitches[GridIndex(0, y, census.width)],
+            static_cast<std::size_t>(census.width));
+        DisplayPixel* const row = pixels + stride * static_cast<std::size_t>(py);
+        // The last column is a grid line's when it falls on one, on every row but the last.
+        const bool lines = py < height - 1;
+        const DisplayPixel last =
+            lines && (width - 1) % kGridSpacing == 0 ? kBlackPixel : lasts[stitches.back()];
+        if (py % kGridSpacing == 0) {
+            streamer.Fill(row, static_cast<std::size_t>(width - 1), kBlackPixel);
+            row[width - 1] = last;
+        } else {
+            streamer.WriteTiles(row, stitches, last, lines ? kGridSpacing / kCellPitch : 0);
         }
-        std::memcpy(out, &cellRow[*last].pixels[kCellPitch], 4);
-        if (py % kGridSpacing == 0)
-            std::fill(row, row + (width - 1), kBlackPixel);
-        if (py < height - 1) {
-            for (int x = 0; x < width; x += kGridSpacing)
-                row[x] = kBlackPixel;
-        }
-        if (streamer.Streams())
-            streamer.Copy(target, reinterpret_cast<const std::uint8_t*>(row), rowBytes);
     };
     // Row r of the chart's every stitch row is drawn before row r + 1 of any: the rows then
     // read only row r of the cells, 16 KB that stay in the first-level cache, where rows in
     // order would read twelve times that between two uses of a cell row.
     for (int r = 0; r < kCellPitch; ++r) {
+        CellRowsAsTiles(atlas, r, tiles, lasts);
+        streamer.SetTiles(tiles, kBlackPixel);
         for (int y = 0; y < census.height; ++y)
             drawRow(y, r);
     }
     // The last stitch row keeps its cells' last row.
+    CellRowsAsTiles(atlas, kCellPitch, tiles, lasts);
+    streamer.SetTiles(tiles, kBlackPixel);
     drawRow(census.height - 1, kCellPitch);
     chart.Modified();
 }

@@ -17,6 +17,18 @@ namespace brodix {
 namespace {
 
 constexpr std::size_t kLine = 64;  // a cache line
+constexpr std::size_t kLinePixels = kLine / kDisplayPixelBytes;
+constexpr std::size_t kQuadPixels = 4;
+constexpr std::size_t kTileWidth = TRowStreamer::kTileWidth;
+// A tile as WriteTiles stores it: the quad it shares with the tile before it, A of the earlier
+// tile and B of the later one (lanes that are not theirs hold 0), then two quads of its own.
+enum TileQuad : std::size_t { kB, kC0, kC1, kA, kQuadsPerTile };
+static_assert(kTileWidth == 3 * kQuadPixels, "a tile is the shared quad and two of its own");
+
+// The pixels before the first cache line that starts in a row at dest.
+std::size_t PixelsBeforeLine(const DisplayPixel* dest) {
+    return (kLine - reinterpret_cast<std::uintptr_t>(dest) % kLine) % kLine / kDisplayPixelBytes;
+}
 
 // The number of processors in a list such as "0-3,8-11", or 0 when it is not one.
 int CountProcessors(const std::string& list) {
@@ -78,6 +90,82 @@ std::size_t CacheShareFromSysconf() {
     return 0;
 }
 
+#if defined(__SSE2__)
+template <bool kStream>
+void PutQuad(__m128i* to, __m128i value) {
+    if constexpr (kStream)
+        _mm_stream_si128(to, value);
+    else
+        _mm_store_si128(to, value);
+}
+
+__m128i LoadQuad(const TRowStreamer::Quad* quad) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(quad->lanes));
+}
+
+// A row of tiles as quads: each tile's unmarked and marked cuts, the tiles named, and every
+// how many tiles one is marked (0: none).
+struct TileRun {
+    const TRowStreamer::Quad* plain;
+    const TRowStreamer::Quad* marked;
+    const std::uint8_t* indices;
+    std::size_t markEvery;
+
+    const TRowStreamer::Quad* QuadsOf(std::size_t tile) const {
+        const bool mark = markEvery > 0 && tile % markEvery == 0;
+        return (mark ? marked : plain) + kQuadsPerTile * indices[tile];
+    }
+};
+
+// Stores the row's quads [first, end) from out on: quad 3t is the one tile t shares with the
+// tile before it, quads 3t + 1 and 3t + 2 are its own. Whether a tile is marked is counted
+// along, not divided out, for each tile.
+template <bool kStream>
+void StoreQuads(__m128i* out, std::size_t first, std::size_t end, const TileRun& run) {
+    std::size_t tile = first / 3;
+    const std::size_t wrap = run.markEvery > 0 ? run.markEvery : SIZE_MAX;
+    std::size_t phase = run.markEvery > 0 ? tile % run.markEvery : 1;
+    const auto next = [&] {
+        const TRowStreamer::Quad* quads =
+            (phase == 0 ? run.marked : run.plain) + kQuadsPerTile * run.indices[tile++];
+        if (++phase == wrap)
+            phase = 0;
+        return quads;
+    };
+    std::size_t left = end - first;
+    __m128i before;
+    if (first % 3 == 0) {
+        // Quad 0 begins before the row, so a first shared quad has a tile before it.
+        before = LoadQuad(run.QuadsOf(tile - 1) + kA);
+    } else {
+        const TRowStreamer::Quad* quads = next();
+        if (first % 3 == 1) {
+            PutQuad<kStream>(out++, LoadQuad(quads + kC0));
+            --left;
+        }
+        if (left == 0)
+            return;
+        PutQuad<kStream>(out++, LoadQuad(quads + kC1));
+        --left;
+        before = LoadQuad(quads + kA);
+    }
+    for (std::size_t whole = left / 3; whole > 0; --whole) {
+        const TRowStreamer::Quad* quads = next();
+        PutQuad<kStream>(out, _mm_or_si128(before, LoadQuad(quads + kB)));
+        PutQuad<kStream>(out + 1, LoadQuad(quads + kC0));
+        PutQuad<kStream>(out + 2, LoadQuad(quads + kC1));
+        before = LoadQuad(quads + kA);
+        out += 3;
+    }
+    if (left % 3 != 0) {
+        const TRowStreamer::Quad* quads = next();
+        PutQuad<kStream>(out, _mm_or_si128(before, LoadQuad(quads + kB)));
+        if (left % 3 == 2)
+            PutQuad<kStream>(out + 1, LoadQuad(quads + kC0));
+    }
+}
+#endif
+
 }  // namespace
 
 bool StreamsPastCache(std::size_t bytes, std::size_t cacheShare) {
@@ -130,6 +218,101 @@ void TRowStreamer::Copy(std::uint8_t* dest, const std::uint8_t* source, std::siz
 #else
     std::memcpy(dest, source, bytes);
 #endif
+}
+
+void TRowStreamer::SetTiles(std::span<const DisplayPixel> tiles, DisplayPixel mark) {
+    m_tiles.assign(tiles.begin(), tiles.end());
+    m_mark = mark;
+    for (std::vector<Quad>& quads : m_quads)
+        quads.clear();
+}
+
+DisplayPixel TRowStreamer::TilePixel(std::span<const std::uint8_t> indices, std::size_t x,
+                                     DisplayPixel last, int markEvery) const {
+    const std::size_t tile = x / kTileWidth;
+    if (tile == indices.size())
+        return last;
+    const std::size_t column = x % kTileWidth;
+    if (column == 0 && markEvery > 0 && tile % static_cast<std::size_t>(markEvery) == 0)
+        return m_mark;
+    return m_tiles[indices[tile] * kTileWidth + column];
+}
+
+// For a row whose first quad-aligned pixel is pixel shift, every tile cut at the row's quad
+// boundaries, unmarked tiles first and marked ones after them.
+const TRowStreamer::Quad* TRowStreamer::QuadsFor(std::size_t shift) {
+    std::vector<Quad>& quads = m_quads[shift];
+    if (!quads.empty())
+        return quads.data();
+    const std::size_t count = m_tiles.size() / kTileWidth;
+    quads.assign(2 * count * kQuadsPerTile, Quad{});
+    for (std::size_t marked = 0; marked < 2; ++marked) {
+        for (std::size_t k = 0; k < count; ++k) {
+            DisplayPixel px[kTileWidth];
+            std::copy_n(&m_tiles[k * kTileWidth], kTileWidth, px);
+            if (marked == 1)
+                px[0] = m_mark;
+            Quad* tile = &quads[(marked * count + k) * kQuadsPerTile];
+            for (std::size_t lane = 0; lane < kQuadPixels; ++lane) {
+                tile[kC0].lanes[lane] = px[shift + lane];
+                tile[kC1].lanes[lane] = px[shift + kQuadPixels + lane];
+                if (lane < kQuadPixels - shift)
+                    tile[kA].lanes[lane] = px[2 * kQuadPixels + shift + lane];
+                else
+                    tile[kB].lanes[lane] = px[lane + shift - kQuadPixels];
+            }
+        }
+    }
+    return quads.data();
+}
+
+void TRowStreamer::WriteTiles(DisplayPixel* dest, std::span<const std::uint8_t> indices,
+                              DisplayPixel last, int markEvery) {
+    const std::size_t tiles = indices.size();
+    const std::size_t width = kTileWidth * tiles + 1;
+    const std::size_t head = std::min(PixelsBeforeLine(dest), width);
+    std::size_t lines = 0;
+#if defined(__SSE2__)
+    // Whole lines only, as Copy writes them; and the quads stop before the last tile's quad
+    // shared with the pixel after it, which no tile holds.
+    const std::size_t shift = head % kQuadPixels;
+    const std::size_t reach = kTileWidth * tiles + shift;
+    if (tiles > 0 && reach >= head + kQuadPixels)
+        lines = (reach - kQuadPixels - head) / kLinePixels;
+    if (lines > 0) {
+        const Quad* plain = QuadsFor(shift);
+        const TileRun run{plain, plain + kQuadsPerTile * (m_tiles.size() / kTileWidth),
+                          indices.data(), static_cast<std::size_t>(std::max(markEvery, 0))};
+        const std::size_t first = (head - shift) / kQuadPixels + 1;
+        auto* out = reinterpret_cast<__m128i*>(dest + head);
+        if (m_streams)
+            StoreQuads<true>(out, first, first + 4 * lines, run);
+        else
+            StoreQuads<false>(out, first, first + 4 * lines, run);
+    }
+#endif
+    for (std::size_t x = 0; x < head; ++x)
+        dest[x] = TilePixel(indices, x, last, markEvery);
+    for (std::size_t x = head + kLinePixels * lines; x < width; ++x)
+        dest[x] = TilePixel(indices, x, last, markEvery);
+}
+
+void TRowStreamer::Fill(DisplayPixel* dest, std::size_t count, DisplayPixel value) {
+    const std::size_t head = std::min(PixelsBeforeLine(dest), count);
+    std::size_t lines = 0;
+#if defined(__SSE2__)
+    lines = (count - head) / kLinePixels;
+    const __m128i quad = _mm_set1_epi32(static_cast<int>(value));
+    auto* out = reinterpret_cast<__m128i*>(dest + head);
+    for (std::size_t i = 0; i < 4 * lines; ++i) {
+        if (m_streams)
+            PutQuad<true>(out + i, quad);
+        else
+            PutQuad<false>(out + i, quad);
+    }
+#endif
+    std::fill(dest, dest + head, value);
+    std::fill(dest + head + kLinePixels * lines, dest + count, value);
 }
 
 }  // namespace brodix
