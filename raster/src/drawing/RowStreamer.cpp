@@ -117,28 +117,29 @@ struct TileRun {
     }
 };
 
+// Stores one whole tile: the quad it shares with the tile before it (whose part is before),
+// then its own two. Returns its part of the quad it shares with the tile after it.
+template <bool kStream>
+__m128i StoreTile(__m128i* out, const TRowStreamer::Quad* quads, __m128i before) {
+    PutQuad<kStream>(out, _mm_or_si128(before, LoadQuad(quads + kB)));
+    PutQuad<kStream>(out + 1, LoadQuad(quads + kC0));
+    PutQuad<kStream>(out + 2, LoadQuad(quads + kC1));
+    return LoadQuad(quads + kA);
+}
+
 // Stores the row's quads [first, end) from out on: quad 3t is the one tile t shares with the
-// tile before it, quads 3t + 1 and 3t + 2 are its own. Whether a tile is marked is counted
-// along, not divided out, for each tile.
+// tile before it, quads 3t + 1 and 3t + 2 are its own. Runs of unmarked tiles go without a test
+// per tile.
 template <bool kStream>
 void StoreQuads(__m128i* out, std::size_t first, std::size_t end, const TileRun& run) {
     std::size_t tile = first / 3;
-    const std::size_t wrap = run.markEvery > 0 ? run.markEvery : SIZE_MAX;
-    std::size_t phase = run.markEvery > 0 ? tile % run.markEvery : 1;
-    const auto next = [&] {
-        const TRowStreamer::Quad* quads =
-            (phase == 0 ? run.marked : run.plain) + kQuadsPerTile * run.indices[tile++];
-        if (++phase == wrap)
-            phase = 0;
-        return quads;
-    };
     std::size_t left = end - first;
     __m128i before;
     if (first % 3 == 0) {
         // Quad 0 begins before the row, so a first shared quad has a tile before it.
         before = LoadQuad(run.QuadsOf(tile - 1) + kA);
     } else {
-        const TRowStreamer::Quad* quads = next();
+        const TRowStreamer::Quad* quads = run.QuadsOf(tile++);
         if (first % 3 == 1) {
             PutQuad<kStream>(out++, LoadQuad(quads + kC0));
             --left;
@@ -149,16 +150,22 @@ void StoreQuads(__m128i* out, std::size_t first, std::size_t end, const TileRun&
         --left;
         before = LoadQuad(quads + kA);
     }
-    for (std::size_t whole = left / 3; whole > 0; --whole) {
-        const TRowStreamer::Quad* quads = next();
-        PutQuad<kStream>(out, _mm_or_si128(before, LoadQuad(quads + kB)));
-        PutQuad<kStream>(out + 1, LoadQuad(quads + kC0));
-        PutQuad<kStream>(out + 2, LoadQuad(quads + kC1));
-        before = LoadQuad(quads + kA);
-        out += 3;
+    const std::size_t whole = tile + left / 3;
+    std::size_t nextMark = run.markEvery > 0
+                               ? (tile + run.markEvery - 1) / run.markEvery * run.markEvery
+                               : SIZE_MAX;
+    while (tile < whole) {
+        if (tile == nextMark) {
+            before = StoreTile<kStream>(out, run.marked + kQuadsPerTile * run.indices[tile++],
+                                        before);
+            out += 3;
+            nextMark += run.markEvery;
+        }
+        for (const std::size_t stop = std::min(whole, nextMark); tile < stop; ++tile, out += 3)
+            before = StoreTile<kStream>(out, run.plain + kQuadsPerTile * run.indices[tile], before);
     }
     if (left % 3 != 0) {
-        const TRowStreamer::Quad* quads = next();
+        const TRowStreamer::Quad* quads = run.QuadsOf(tile);
         PutQuad<kStream>(out, _mm_or_si128(before, LoadQuad(quads + kB)));
         if (left % 3 == 2)
             PutQuad<kStream>(out + 1, LoadQuad(quads + kC0));
