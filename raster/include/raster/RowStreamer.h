@@ -58,8 +58,9 @@ class TRowStreamer {
     };
 
   private:
-    DisplayPixel TilePixel(std::span<const std::uint8_t> indices, std::size_t x, DisplayPixel last,
-                           int markEvery) const;
+    // Pixels [from, to) of a row as WriteTiles writes it, the plain way.
+    void CopyPixels(DisplayPixel* dest, std::span<const std::uint8_t> indices, std::size_t from,
+                    std::size_t to, DisplayPixel last, int markEvery) const;
     const Quad* QuadsFor(std::size_t shift);
 
     bool m_streams;

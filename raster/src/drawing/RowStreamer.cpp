@@ -151,13 +151,12 @@ void StoreQuads(__m128i* out, std::size_t first, std::size_t end, const TileRun&
         before = LoadQuad(quads + kA);
     }
     const std::size_t whole = tile + left / 3;
-    std::size_t nextMark = run.markEvery > 0
-                               ? (tile + run.markEvery - 1) / run.markEvery * run.markEvery
-                               : SIZE_MAX;
+    std::size_t nextMark =
+        run.markEvery > 0 ? (tile + run.markEvery - 1) / run.markEvery * run.markEvery : SIZE_MAX;
     while (tile < whole) {
         if (tile == nextMark) {
-            before = StoreTile<kStream>(out, run.marked + kQuadsPerTile * run.indices[tile++],
-                                        before);
+            before =
+                StoreTile<kStream>(out, run.marked + kQuadsPerTile * run.indices[tile++], before);
             out += 3;
             nextMark += run.markEvery;
         }
@@ -234,15 +233,22 @@ void TRowStreamer::SetTiles(std::span<const DisplayPixel> tiles, DisplayPixel ma
         quads.clear();
 }
 
-DisplayPixel TRowStreamer::TilePixel(std::span<const std::uint8_t> indices, std::size_t x,
-                                     DisplayPixel last, int markEvery) const {
-    const std::size_t tile = x / kTileWidth;
-    if (tile == indices.size())
-        return last;
-    const std::size_t column = x % kTileWidth;
-    if (column == 0 && markEvery > 0 && tile % static_cast<std::size_t>(markEvery) == 0)
-        return m_mark;
-    return m_tiles[indices[tile] * kTileWidth + column];
+void TRowStreamer::CopyPixels(DisplayPixel* dest, std::span<const std::uint8_t> indices,
+                              std::size_t from, std::size_t to, DisplayPixel last,
+                              int markEvery) const {
+    for (std::size_t x = from; x < to;) {
+        const std::size_t tile = x / kTileWidth;
+        if (tile == indices.size()) {
+            dest[x++] = last;
+            continue;
+        }
+        const std::size_t column = x % kTileWidth;
+        const std::size_t count = std::min(to - x, kTileWidth - column);
+        std::copy_n(&m_tiles[indices[tile] * kTileWidth + column], count, dest + x);
+        if (column == 0 && markEvery > 0 && tile % static_cast<std::size_t>(markEvery) == 0)
+            dest[x] = m_mark;
+        x += count;
+    }
 }
 
 // For a row whose first quad-aligned pixel is pixel shift, every tile cut at the row's quad
@@ -253,22 +259,17 @@ const TRowStreamer::Quad* TRowStreamer::QuadsFor(std::size_t shift) {
         return quads.data();
     const std::size_t count = m_tiles.size() / kTileWidth;
     quads.assign(2 * count * kQuadsPerTile, Quad{});
-    for (std::size_t marked = 0; marked < 2; ++marked) {
-        for (std::size_t k = 0; k < count; ++k) {
-            DisplayPixel px[kTileWidth];
-            std::copy_n(&m_tiles[k * kTileWidth], kTileWidth, px);
-            if (marked == 1)
-                px[0] = m_mark;
-            Quad* tile = &quads[(marked * count + k) * kQuadsPerTile];
-            for (std::size_t lane = 0; lane < kQuadPixels; ++lane) {
-                tile[kC0].lanes[lane] = px[shift + lane];
-                tile[kC1].lanes[lane] = px[shift + kQuadPixels + lane];
-                if (lane < kQuadPixels - shift)
-                    tile[kA].lanes[lane] = px[2 * kQuadPixels + shift + lane];
-                else
-                    tile[kB].lanes[lane] = px[lane + shift - kQuadPixels];
-            }
-        }
+    const std::size_t own = kQuadPixels - shift;  // the earlier tile's lanes of a shared quad
+    for (std::size_t k = 0; k < count; ++k) {
+        const DisplayPixel* px = &m_tiles[k * kTileWidth];
+        Quad* plain = &quads[k * kQuadsPerTile];
+        std::copy_n(px, shift, plain[kB].lanes + own);
+        std::copy_n(px + shift, kQuadPixels, plain[kC0].lanes);
+        std::copy_n(px + shift + kQuadPixels, kQuadPixels, plain[kC1].lanes);
+        std::copy_n(px + 2 * kQuadPixels + shift, own, plain[kA].lanes);
+        Quad* marked = &quads[(count + k) * kQuadsPerTile];
+        std::copy_n(plain, kQuadsPerTile, marked);
+        (shift == 0 ? marked[kC0].lanes[0] : marked[kB].lanes[own]) = m_mark;
     }
     return quads.data();
 }
@@ -298,10 +299,8 @@ void TRowStreamer::WriteTiles(DisplayPixel* dest, std::span<const std::uint8_t> 
             StoreQuads<false>(out, first, first + 4 * lines, run);
     }
 #endif
-    for (std::size_t x = 0; x < head; ++x)
-        dest[x] = TilePixel(indices, x, last, markEvery);
-    for (std::size_t x = head + kLinePixels * lines; x < width; ++x)
-        dest[x] = TilePixel(indices, x, last, markEvery);
+    CopyPixels(dest, indices, 0, head, last, markEvery);
+    CopyPixels(dest, indices, head + kLinePixels * lines, width, last, markEvery);
 }
 
 void TRowStreamer::Fill(DisplayPixel* dest, std::size_t count, DisplayPixel value) {
