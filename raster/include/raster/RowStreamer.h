@@ -58,13 +58,12 @@ class TRowStreamer {
     };
 
   private:
-    // Pixels [from, to) of a row as WriteTiles writes it, the plain way.
-    void CopyPixels(DisplayPixel* dest, std::span<const std::uint8_t> indices, std::size_t from,
-                    std::size_t to, DisplayPixel last, int markEvery) const;
+    DisplayPixel TilePixel(std::span<const std::uint8_t> indices, std::size_t x, DisplayPixel last,
+                           int markEvery) const;
     const Quad* QuadsFor(std::size_t shift);
 
     bool m_streams;
-    std::vector<DisplayPixel> m_tiles;
+    std::vector<DisplayPixel> m_tiles;  // with kQuadPixels zeros before and after
     DisplayPixel m_mark = 0;
     // The tiles cut into quads that start where the store's aligned quads start, one set for
     // each of the four alignments a row can have; built when a row first needs them.

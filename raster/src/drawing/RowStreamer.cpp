@@ -24,6 +24,8 @@ constexpr std::size_t kTileWidth = TRowStreamer::kTileWidth;
 // tile and B of the later one (lanes that are not theirs hold 0), then two quads of its own.
 enum TileQuad : std::size_t { kB, kC0, kC1, kA, kQuadsPerTile };
 static_assert(kTileWidth == 3 * kQuadPixels, "a tile is the shared quad and two of its own");
+// Zero pixels kept before and after the tiles.
+constexpr std::size_t kTilePadding = kQuadPixels;
 
 // The pixels before the first cache line that starts in a row at dest.
 std::size_t PixelsBeforeLine(const DisplayPixel* dest) {
@@ -132,6 +134,8 @@ __m128i StoreTile(__m128i* out, const TRowStreamer::Quad* quads, __m128i before)
 // per tile.
 template <bool kStream>
 void StoreQuads(__m128i* out, std::size_t first, std::size_t end, const TileRun& run) {
+    if (first == end)
+        return;
     std::size_t tile = first / 3;
     std::size_t left = end - first;
     __m128i before;
@@ -227,80 +231,95 @@ void TRowStreamer::Copy(std::uint8_t* dest, const std::uint8_t* source, std::siz
 }
 
 void TRowStreamer::SetTiles(std::span<const DisplayPixel> tiles, DisplayPixel mark) {
-    m_tiles.assign(tiles.begin(), tiles.end());
+    m_tiles.assign(kTilePadding, 0);
+    m_tiles.insert(m_tiles.end(), tiles.begin(), tiles.end());
+    m_tiles.insert(m_tiles.end(), kTilePadding, 0);
     m_mark = mark;
     for (std::vector<Quad>& quads : m_quads)
         quads.clear();
 }
 
-void TRowStreamer::CopyPixels(DisplayPixel* dest, std::span<const std::uint8_t> indices,
-                              std::size_t from, std::size_t to, DisplayPixel last,
-                              int markEvery) const {
-    for (std::size_t x = from; x < to;) {
-        const std::size_t tile = x / kTileWidth;
-        if (tile == indices.size()) {
-            dest[x++] = last;
-            continue;
-        }
-        const std::size_t column = x % kTileWidth;
-        const std::size_t count = std::min(to - x, kTileWidth - column);
-        std::copy_n(&m_tiles[indices[tile] * kTileWidth + column], count, dest + x);
-        if (column == 0 && markEvery > 0 && tile % static_cast<std::size_t>(markEvery) == 0)
-            dest[x] = m_mark;
-        x += count;
-    }
+DisplayPixel TRowStreamer::TilePixel(std::span<const std::uint8_t> indices, std::size_t x,
+                                     DisplayPixel last, int markEvery) const {
+    const std::size_t tile = x / kTileWidth;
+    if (tile == indices.size())
+        return last;
+    const std::size_t column = x % kTileWidth;
+    if (column == 0 && markEvery > 0 && tile % static_cast<std::size_t>(markEvery) == 0)
+        return m_mark;
+    return m_tiles[kTilePadding + indices[tile] * kTileWidth + column];
 }
 
+#if defined(__SSE2__)
 // For a row whose first quad-aligned pixel is pixel shift, every tile cut at the row's quad
-// boundaries, unmarked tiles first and marked ones after them.
+// boundaries, unmarked tiles first and marked ones after them. The padding around the tiles
+// lets every quad be read whole and the lanes that are not the tile's be cleared.
 const TRowStreamer::Quad* TRowStreamer::QuadsFor(std::size_t shift) {
     std::vector<Quad>& quads = m_quads[shift];
     if (!quads.empty())
         return quads.data();
-    const std::size_t count = m_tiles.size() / kTileWidth;
-    quads.assign(2 * count * kQuadsPerTile, Quad{});
-    const std::size_t own = kQuadPixels - shift;  // the earlier tile's lanes of a shared quad
+    const std::size_t count = (m_tiles.size() - 2 * kTilePadding) / kTileWidth;
+    quads.resize(2 * count * kQuadsPerTile);
+    const std::size_t earlier = kQuadPixels - shift;  // lanes of the earlier tile in a shared quad
+    const __m128i earlierLanes =
+        _mm_cmplt_epi32(_mm_setr_epi32(0, 1, 2, 3), _mm_set1_epi32(static_cast<int>(earlier)));
+    const auto load = [&](std::size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(&m_tiles[at]));
+    };
+    const auto store = [](Quad* quad, __m128i value) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(quad->lanes), value);
+    };
     for (std::size_t k = 0; k < count; ++k) {
-        const DisplayPixel* px = &m_tiles[k * kTileWidth];
+        const std::size_t px = kTilePadding + k * kTileWidth + shift;
         Quad* plain = &quads[k * kQuadsPerTile];
-        std::copy_n(px, shift, plain[kB].lanes + own);
-        std::copy_n(px + shift, kQuadPixels, plain[kC0].lanes);
-        std::copy_n(px + shift + kQuadPixels, kQuadPixels, plain[kC1].lanes);
-        std::copy_n(px + 2 * kQuadPixels + shift, own, plain[kA].lanes);
+        store(plain + kB, _mm_andnot_si128(earlierLanes, load(px - kQuadPixels)));
+        store(plain + kC0, load(px));
+        store(plain + kC1, load(px + kQuadPixels));
+        store(plain + kA, _mm_and_si128(earlierLanes, load(px + 2 * kQuadPixels)));
         Quad* marked = &quads[(count + k) * kQuadsPerTile];
         std::copy_n(plain, kQuadsPerTile, marked);
-        (shift == 0 ? marked[kC0].lanes[0] : marked[kB].lanes[own]) = m_mark;
+        (shift == 0 ? marked[kC0].lanes[0] : marked[kB].lanes[earlier]) = m_mark;
     }
     return quads.data();
 }
+#endif
 
 void TRowStreamer::WriteTiles(DisplayPixel* dest, std::span<const std::uint8_t> indices,
                               DisplayPixel last, int markEvery) {
     const std::size_t tiles = indices.size();
     const std::size_t width = kTileWidth * tiles + 1;
-    const std::size_t head = std::min(PixelsBeforeLine(dest), width);
-    std::size_t lines = 0;
+    // The pixels [quadsFrom, quadsTo) go by quads, the few others one by one.
+    std::size_t quadsFrom = width;
+    std::size_t quadsTo = width;
 #if defined(__SSE2__)
-    // Whole lines only, as Copy writes them; and the quads stop before the last tile's quad
-    // shared with the pixel after it, which no tile holds.
-    const std::size_t shift = head % kQuadPixels;
-    const std::size_t reach = kTileWidth * tiles + shift;
-    if (tiles > 0 && reach >= head + kQuadPixels)
-        lines = (reach - kQuadPixels - head) / kLinePixels;
-    if (lines > 0) {
+    if (tiles > 0) {
+        // Quad 0 begins before the row and quad 3 tiles would need a tile after the last, so
+        // quads 1 to 3 tiles - 1 are stored; only whole lines of them stream.
+        const std::size_t shift = PixelsBeforeLine(dest) % kQuadPixels;
+        const std::size_t end = 3 * tiles;
+        std::size_t streamFrom = end;
+        std::size_t streamTo = end;
+        if (m_streams) {
+            streamFrom = std::min((PixelsBeforeLine(dest) - shift) / kQuadPixels + 1, end);
+            streamTo = streamFrom + (end - streamFrom) / 4 * 4;
+        }
         const Quad* plain = QuadsFor(shift);
-        const TileRun run{plain, plain + kQuadsPerTile * (m_tiles.size() / kTileWidth),
-                          indices.data(), static_cast<std::size_t>(std::max(markEvery, 0))};
-        const std::size_t first = (head - shift) / kQuadPixels + 1;
-        auto* out = reinterpret_cast<__m128i*>(dest + head);
-        if (m_streams)
-            StoreQuads<true>(out, first, first + 4 * lines, run);
-        else
-            StoreQuads<false>(out, first, first + 4 * lines, run);
+        const TileRun run{plain, plain + m_quads[shift].size() / 2, indices.data(),
+                          static_cast<std::size_t>(std::max(markEvery, 0))};
+        const auto at = [&](std::size_t quad) {
+            return reinterpret_cast<__m128i*>(dest + shift + kQuadPixels * (quad - 1));
+        };
+        StoreQuads<false>(at(1), 1, streamFrom, run);
+        StoreQuads<true>(at(streamFrom), streamFrom, streamTo, run);
+        StoreQuads<false>(at(streamTo), streamTo, end, run);
+        quadsFrom = shift;
+        quadsTo = shift + kQuadPixels * (end - 1);
     }
 #endif
-    CopyPixels(dest, indices, 0, head, last, markEvery);
-    CopyPixels(dest, indices, head + kLinePixels * lines, width, last, markEvery);
+    for (std::size_t x = 0; x < quadsFrom; ++x)
+        dest[x] = TilePixel(indices, x, last, markEvery);
+    for (std::size_t x = quadsTo; x < width; ++x)
+        dest[x] = TilePixel(indices, x, last, markEvery);
 }
 
 void TRowStreamer::Fill(DisplayPixel* dest, std::size_t count, DisplayPixel value) {
