@@ -24,40 +24,54 @@ namespace {
 
 constexpr DisplayPixel kBlackPixel = DisplayPixelOf(clBlack);
 
-// A new white image of the given size becomes the picture of image, whose control takes the
-// same size. Only the picture's own copy is kept.
+// bitmap becomes the picture of image, whose control takes its size. Only the picture's own
+// copy is kept.
+void GivePicture(TImage& image, TBitmap& bitmap) {
+    image.Picture().SetGraphic(&bitmap);
+    image.SetWidth(bitmap.Width());
+    image.SetHeight(bitmap.Height());
+}
+
+// A new white image of the given size becomes the picture of image.
 void GiveNewPicture(TImage& image, int width, int height) {
     TBitmap bitmap;
     bitmap.SetWidth(width);
     bitmap.SetHeight(height);
-    image.Picture().SetGraphic(&bitmap);
-    image.SetWidth(width);
-    image.SetHeight(height);
+    GivePicture(image, bitmap);
 }
 
-// Each row's frame in the inverse colour and its swatch inside, written row by row exactly
-// as filling the two rectangles through the canvas does. The legend is new: display rows.
-void FillLegendSwatches(TBitmap& legend, const Census& census) {
-    RequireTopDownDisplay(legend, "the legend");
-    for (std::size_t i = 0; i < census.palette.size(); ++i) {
-        const TColor color = census.palette[i].color;
-        const DisplayPixel frame = legend.PixelValueOf(ColorToRGB(clWhite - color));
-        const DisplayPixel swatch = legend.PixelValueOf(ColorToRGB(color));
-        const int top = kLegendRowHeight * static_cast<int>(i);
+// A new legend, each row written once: its frame in the inverse colour and its swatch inside,
+// white to the right and in the row below the last colour, exactly as filling the white image
+// and the two rectangles through the canvas does.
+void GiveNewLegend(TImage& legend, const Census& census) {
+    const int colours = static_cast<int>(census.palette.size());
+    TBitmap bitmap;
+    bitmap.SetSizeForOverwrite(kLegendWidth, LegendHeight(colours));
+    RequireTopDownDisplay(bitmap, "the legend");
+    const DisplayPixel white = bitmap.PixelValueOf(clWhite);
+    const auto fillRow = [&](int y, DisplayPixel frame, DisplayPixel swatch, bool inside) {
+        const std::span<DisplayPixel> row = MutableDisplayRow(bitmap, y);
+        std::fill_n(row.begin(), kSwatchFrameWidth, frame);
+        if (inside) {
+            std::fill(row.begin() + kSwatchInset, row.begin() + (kSwatchFrameWidth - kSwatchInset),
+                      swatch);
+        }
+        std::fill(row.begin() + kSwatchFrameWidth, row.end(), white);
+    };
+    for (int i = 0; i < colours; ++i) {
+        const TColor color = census.palette[static_cast<std::size_t>(i)].color;
+        const DisplayPixel frame = bitmap.PixelValueOf(ColorToRGB(clWhite - color));
+        const DisplayPixel swatch = bitmap.PixelValueOf(ColorToRGB(color));
         for (int r = 0; r < kLegendRowHeight; ++r) {
-            const std::span<DisplayPixel> row = MutableDisplayRow(legend, top + r);
-            const bool inside = r >= kSwatchInset && r < kLegendRowHeight - kSwatchInset;
-            std::fill_n(row.begin(), kSwatchFrameWidth, frame);
-            if (inside)
-                std::fill(row.begin() + kSwatchInset,
-                          row.begin() + (kSwatchFrameWidth - kSwatchInset), swatch);
+            fillRow(kLegendRowHeight * i + r, frame, swatch,
+                    r >= kSwatchInset && r < kLegendRowHeight - kSwatchInset);
         }
     }
-    legend.Modified();
+    fillRow(kLegendRowHeight * colours, white, white, false);
+    GivePicture(legend, bitmap);
 }
 
 void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
-    FillLegendSwatches(legend.Canvas().Bitmap(), census);
     TCanvas& canvas = legend.Canvas();
     canvas.Brush().SetColor(clWhite);
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
@@ -208,9 +222,7 @@ void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& cens
         TBitmap bitmap;
         bitmap.SetSizeForOverwrite(width, height);
         DrawCellsAndGrid(bitmap, atlas, census);
-        chart.Picture().SetGraphic(&bitmap);
-        chart.SetWidth(width);
-        chart.SetHeight(height);
+        GivePicture(chart, bitmap);
     } else {
         // An empty picture's chart is one white pixel, too small for any line.
         GiveNewPicture(chart, width, height);
@@ -252,8 +264,7 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     }
     const Census& census = std::get<Census>(result);
 
-    GiveNewPicture(targets.legend, kLegendWidth,
-                   LegendHeight(static_cast<int>(census.palette.size())));
+    GiveNewLegend(targets.legend, census);
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));

@@ -271,13 +271,15 @@ const TRowStreamer::Quad* TRowStreamer::QuadsFor(std::size_t shift) {
     };
     for (std::size_t k = 0; k < count; ++k) {
         const std::size_t px = kTilePadding + k * kTileWidth + shift;
+        const __m128i cut[kQuadsPerTile] = {
+            _mm_andnot_si128(earlierLanes, load(px - kQuadPixels)), load(px),
+            load(px + kQuadPixels), _mm_and_si128(earlierLanes, load(px + 2 * kQuadPixels))};
         Quad* plain = &quads[k * kQuadsPerTile];
-        store(plain + kB, _mm_andnot_si128(earlierLanes, load(px - kQuadPixels)));
-        store(plain + kC0, load(px));
-        store(plain + kC1, load(px + kQuadPixels));
-        store(plain + kA, _mm_and_si128(earlierLanes, load(px + 2 * kQuadPixels)));
         Quad* marked = &quads[(count + k) * kQuadsPerTile];
-        std::copy_n(plain, kQuadsPerTile, marked);
+        for (std::size_t q = 0; q < kQuadsPerTile; ++q) {
+            store(plain + q, cut[q]);
+            store(marked + q, cut[q]);
+        }
         (shift == 0 ? marked[kC0].lanes[0] : marked[kB].lanes[earlier]) = m_mark;
     }
     return quads.data();
