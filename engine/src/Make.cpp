@@ -1,6 +1,7 @@
 #include "engine/Make.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -71,7 +72,37 @@ void GiveNewLegend(TImage& legend, const Census& census) {
     GivePicture(legend, bitmap);
 }
 
-void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
+TRect AtlasCellRect(int k) {
+    return Rect(0, kCellSize * k, kCellSize, kCellSize * (k + 1));
+}
+
+// Every cell the chart or the legend needs (the legend shows every colour's symbol but white's),
+// copied once from the symbol sheet or the blank cell into one display-format column of
+// 13 x 13 cells, entry k at AtlasCellRect(k). The copy goes through the canvas's CopyRect, so
+// formats convert and cells beyond a short sheet come out white exactly as a direct copy would
+// give them.
+TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
+    const int n = static_cast<int>(census.palette.size());
+    TBitmap atlas;
+    atlas.SetWidth(kCellSize);
+    atlas.SetHeight(kCellSize * n);
+    std::array<bool, kMaxColors> used{};
+    for (std::uint8_t k : census.stitches)
+        used[k] = true;
+    for (int k = 0; k < n; ++k) {
+        // Asked for only when needed: the canvas of an image without a picture gives it one.
+        const bool white = census.palette[static_cast<std::size_t>(k)].color == clWhite;
+        if (white && !used[static_cast<std::size_t>(k)])
+            continue;
+        TCanvas& source = white ? blank.Canvas() : symbols.Canvas();
+        const TRect from = white ? kBlankCellRect : SymbolCellRect(k);
+        atlas.Canvas().CopyRect(AtlasCellRect(k), source, from);
+    }
+    return atlas;
+}
+
+// The symbols come from the atlas, where they already are in the legend's format.
+void DrawLegendRows(TImage& legend, TBitmap& atlas, const Census& census) {
     TCanvas& canvas = legend.Canvas();
     canvas.Brush().SetColor(clWhite);
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
@@ -82,7 +113,7 @@ void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
             const int top = y + kLegendSymbolTop;
             canvas.CopyRect(
                 Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
-                symbols.Canvas(), SymbolCellRect(static_cast<int>(i)));
+                atlas.Canvas(), AtlasCellRect(static_cast<int>(i)));
         }
         canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
@@ -114,31 +145,6 @@ void WritePreview(TImage& preview, const Census& census) {
         }
     }
     bitmap.Modified();
-}
-
-// Every cell the chart needs, copied once from the symbol sheet or the blank cell into one
-// display-format column of 13 x 13 cells, entry k at (0, 13k). The copy goes through the
-// canvas's CopyRect, so formats convert and cells beyond a short sheet come out white exactly
-// as a direct copy would give them.
-TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
-    const int n = static_cast<int>(census.palette.size());
-    TBitmap atlas;
-    atlas.SetWidth(kCellSize);
-    atlas.SetHeight(kCellSize * n);
-    std::vector<bool> used(static_cast<std::size_t>(n), false);
-    for (std::uint8_t k : census.stitches)
-        used[k] = true;
-    for (int k = 0; k < n; ++k) {
-        if (!used[static_cast<std::size_t>(k)])
-            continue;
-        // Asked for only when needed: the canvas of an image without a picture gives it one.
-        const bool white = census.palette[static_cast<std::size_t>(k)].color == clWhite;
-        TCanvas& source = white ? blank.Canvas() : symbols.Canvas();
-        const TRect from = white ? kBlankCellRect : SymbolCellRect(k);
-        atlas.Canvas().CopyRect(Rect(0, kCellSize * k, kCellSize, kCellSize * (k + 1)), source,
-                                from);
-    }
-    return atlas;
 }
 
 // Row r of every cell of the atlas, its first 12 pixels as tile k of tiles and its 13th as
@@ -212,13 +218,12 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     chart.Modified();
 }
 
-void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& census) {
+void DrawChart(TImage& chart, const TBitmap& atlas, const Census& census) {
     const int width = ChartExtent(census.width);
     const int height = ChartExtent(census.height);
     if (census.width > 0 && census.height > 0) {
         // Every pixel is drawn, so the chart is drawn before it is handed over and never
         // filled white first; the picture shares the drawn store.
-        const TBitmap atlas = MakeCellAtlas(symbols, blank, census);
         TBitmap bitmap;
         bitmap.SetSizeForOverwrite(width, height);
         DrawCellsAndGrid(bitmap, atlas, census);
@@ -264,13 +269,14 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     }
     const Census& census = std::get<Census>(result);
 
+    TBitmap atlas = MakeCellAtlas(targets.symbols, targets.blank, census);
     GiveNewLegend(targets.legend, census);
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));
-    DrawLegendRows(targets.legend, targets.symbols, census);
+    DrawLegendRows(targets.legend, atlas, census);
     WritePreview(targets.preview, census);
-    DrawChart(targets.chart, targets.symbols, targets.blank, census);
+    DrawChart(targets.chart, atlas, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
     if (censusOut != nullptr)
