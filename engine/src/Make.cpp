@@ -175,12 +175,11 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     static_assert(kCellPitch == TRowStreamer::kTileWidth);
     static_assert(kGridSpacing % kCellPitch == 0);
     // Rows are written by pointer from the chart's first: both bitmaps are new, so in display
-    // format with top-down rows.
+    // format with top-down rows, one pixel after another.
     RequireTopDownDisplay(chart, "the chart");
     RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
-    const std::size_t stride = chart.Stride() / kDisplayPixelBytes;
     DisplayPixel* const pixels = reinterpret_cast<DisplayPixel*>(chart.MutableBits());
     TRowStreamer streamer(chart.StoreSize());
     std::vector<DisplayPixel> tiles;
@@ -188,9 +187,9 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     const auto drawRow = [&](int y, int r) {
         const int py = kCellPitch * y + r;
         const std::span<const std::uint8_t> stitches(
-            &census.stitches[GridIndex(0, y, census.width)],
-            static_cast<std::size_t>(census.width));
-        DisplayPixel* const row = pixels + stride * static_cast<std::size_t>(py);
+            census.stitches.data() + GridIndex(0, y, census.width),
+            census.stitches.data() + GridIndex(0, y + 1, census.width));
+        DisplayPixel* const row = pixels + GridIndex(0, py, width);
         // The last column is a grid line's when it falls on one, on every row but the last.
         const bool lines = py < height - 1;
         const DisplayPixel last =
