@@ -157,8 +157,7 @@ std::optional<CensusRefusal> SizeCheck(int width, int height) {
 
 CensusResult CountStitches(int width, int height, std::span<const TColor> colours) {
     const auto readRow = [&](int y, std::span<TColor> row) {
-        const std::span<const TColor> given =
-            colours.subspan(static_cast<std::size_t>(y) * row.size(), row.size());
+        const std::span<const TColor> given = colours.subspan(GridIndex(0, y, width), row.size());
         std::copy(given.begin(), given.end(), row.begin());
     };
     std::vector<PaletteEntry> found{{colours.front(), 0}};
