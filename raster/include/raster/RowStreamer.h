@@ -68,6 +68,7 @@ class TRowStreamer {
     // The tiles cut into quads that start where the store's aligned quads start, one set for
     // each of the four alignments a row can have; built when a row first needs them.
     std::array<std::vector<Quad>, 4> m_quads;
+    std::array<bool, 4> m_quadsBuilt{};
 };
 
 }  // namespace brodix

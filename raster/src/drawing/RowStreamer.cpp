@@ -235,8 +235,7 @@ void TRowStreamer::SetTiles(std::span<const DisplayPixel> tiles, DisplayPixel ma
     m_tiles.insert(m_tiles.end(), tiles.begin(), tiles.end());
     m_tiles.insert(m_tiles.end(), kTilePadding, 0);
     m_mark = mark;
-    for (std::vector<Quad>& quads : m_quads)
-        quads.clear();
+    m_quadsBuilt.fill(false);
 }
 
 DisplayPixel TRowStreamer::TilePixel(std::span<const std::uint8_t> indices, std::size_t x,
@@ -256,9 +255,11 @@ DisplayPixel TRowStreamer::TilePixel(std::span<const std::uint8_t> indices, std:
 // lets every quad be read whole and the lanes that are not the tile's be cleared.
 const TRowStreamer::Quad* TRowStreamer::QuadsFor(std::size_t shift) {
     std::vector<Quad>& quads = m_quads[shift];
-    if (!quads.empty())
+    if (m_quadsBuilt[shift])
         return quads.data();
+    m_quadsBuilt[shift] = true;
     const std::size_t count = (m_tiles.size() - 2 * kTilePadding) / kTileWidth;
+    // Every quad is written below; the same number of tiles again keeps the store as it is.
     quads.resize(2 * count * kQuadsPerTile);
     const std::size_t earlier = kQuadPixels - shift;  // lanes of the earlier tile in a shared quad
     const __m128i earlierLanes =
