@@ -94,7 +94,10 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
     const auto columns = static_cast<std::size_t>(std::max(width, 0));
     stitches.assign(columns * static_cast<std::size_t>(std::max(height, 0)), 0);
     std::vector<TColor> row(columns);
-    std::size_t at = 0;
+    // Counted here and handed over at the end: a count in found would be read again after
+    // every stitch is stored, since a byte store may change anything.
+    std::array<int, kMaxColors> counts{};
+    std::uint8_t* stitch = stitches.data();
     for (int y = 0; y < height; ++y) {
         readRow(y, std::span<TColor>(row));
         for (const TColor color : row) {
@@ -106,10 +109,12 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
                 found.push_back({color, 0});
                 index.Insert(color, k);
             }
-            ++found[k].count;
-            stitches[at++] = static_cast<std::uint8_t>(k);
+            ++counts[k];
+            *stitch++ = static_cast<std::uint8_t>(k);
         }
     }
+    for (std::size_t k = 0; k < found.size(); ++k)
+        found[k].count += counts[k];
     return true;
 }
 
