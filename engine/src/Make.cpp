@@ -72,37 +72,47 @@ void GiveNewLegend(TImage& legend, const Census& census) {
     GivePicture(legend, bitmap);
 }
 
-TRect AtlasCellRect(int k) {
-    return Rect(0, kCellSize * k, kCellSize, kCellSize * (k + 1));
+// The cells Make draws from, in the chart's display format: the symbol sheet and the blank
+// cell, each converted once through the canvas's CopyRect, so that formats convert and cells
+// beyond a short sheet come out white exactly as copying each cell would give them. Either is
+// empty when no colour needs it.
+struct DisplayCells {
+    TBitmap symbols;  // kSymbolSheetWidth x kSymbolSheetHeight
+    TBitmap blank;    // one cell
+};
+
+void ConvertInto(TBitmap& bitmap, TCanvas& source, const TRect& area) {
+    bitmap.SetWidth(area.Right - area.Left);
+    bitmap.SetHeight(area.Bottom - area.Top);
+    bitmap.Canvas().CopyRect(Rect(0, 0, bitmap.Width(), bitmap.Height()), source, area);
 }
 
-// Every cell the chart or the legend needs (the legend shows every colour's symbol but white's),
-// copied once from the symbol sheet or the blank cell into one display-format column of
-// 13 x 13 cells, entry k at AtlasCellRect(k). The copy goes through the canvas's CopyRect, so
-// formats convert and cells beyond a short sheet come out white exactly as a direct copy would
-// give them.
-TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
-    const int n = static_cast<int>(census.palette.size());
-    TBitmap atlas;
-    atlas.SetWidth(kCellSize);
-    atlas.SetHeight(kCellSize * n);
+// The sheet for every colour but white (the legend shows their symbols), the blank cell for
+// white when a stitch has it.
+DisplayCells ConvertCells(TImage& symbols, TImage& blank, const Census& census) {
     std::array<bool, kMaxColors> used{};
     for (std::uint8_t k : census.stitches)
         used[k] = true;
-    for (int k = 0; k < n; ++k) {
-        // Asked for only when needed: the canvas of an image without a picture gives it one.
-        const bool white = census.palette[static_cast<std::size_t>(k)].color == clWhite;
-        if (white && !used[static_cast<std::size_t>(k)])
-            continue;
-        TCanvas& source = white ? blank.Canvas() : symbols.Canvas();
-        const TRect from = white ? kBlankCellRect : SymbolCellRect(k);
-        atlas.Canvas().CopyRect(AtlasCellRect(k), source, from);
+    bool symbolsNeeded = false;
+    bool blankNeeded = false;
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        if (census.palette[k].color != clWhite)
+            symbolsNeeded = true;
+        else
+            blankNeeded = used[k];
     }
-    return atlas;
+    // Asked for only when needed: the canvas of an image without a picture gives it one.
+    DisplayCells cells;
+    if (symbolsNeeded)
+        ConvertInto(cells.symbols, symbols.Canvas(),
+                    Rect(0, 0, kSymbolSheetWidth, kSymbolSheetHeight));
+    if (blankNeeded)
+        ConvertInto(cells.blank, blank.Canvas(), kBlankCellRect);
+    return cells;
 }
 
-// The symbols come from the atlas, where they already are in the legend's format.
-void DrawLegendRows(TImage& legend, TBitmap& atlas, const Census& census) {
+// The symbols come from the converted sheet, where they already are in the legend's format.
+void DrawLegendRows(TImage& legend, DisplayCells& cells, const Census& census) {
     TCanvas& canvas = legend.Canvas();
     canvas.Brush().SetColor(clWhite);
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
@@ -113,7 +123,7 @@ void DrawLegendRows(TImage& legend, TBitmap& atlas, const Census& census) {
             const int top = y + kLegendSymbolTop;
             canvas.CopyRect(
                 Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
-                atlas.Canvas(), AtlasCellRect(static_cast<int>(i)));
+                cells.symbols.Canvas(), SymbolCellRect(static_cast<int>(i)));
         }
         canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
@@ -147,16 +157,24 @@ void WritePreview(TImage& preview, const Census& census) {
     bitmap.Modified();
 }
 
-// Row r of every cell of the atlas, its first 12 pixels as tile k of tiles and its 13th as
+// Row r of every colour's cell, its first 12 pixels as tile k of tiles and its 13th as
 // lasts[k]: a chart row reads row r of many cells, which then lie together in the first-level
-// cache.
-void CellRowsAsTiles(const TBitmap& atlas, int r, std::vector<DisplayPixel>& tiles,
-                     std::vector<DisplayPixel>& lasts) {
-    const int cells = atlas.Height() / kCellSize;
+// cache. White's cell is the blank cell, or nothing when no stitch is white.
+void CellRowsAsTiles(const DisplayCells& cells, const Census& census, int r,
+                     std::vector<DisplayPixel>& tiles, std::vector<DisplayPixel>& lasts) {
     tiles.clear();
     lasts.clear();
-    for (int k = 0; k < cells; ++k) {
-        const std::span<const DisplayPixel> row = DisplayRow(atlas, kCellSize * k + r);
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        const bool white = census.palette[k].color == clWhite;
+        if (white && cells.blank.Height() == 0) {
+            tiles.insert(tiles.end(), kCellPitch, 0);
+            lasts.push_back(0);
+            continue;
+        }
+        const TRect cell = white ? kBlankCellRect : SymbolCellRect(static_cast<int>(k));
+        const std::span<const DisplayPixel> row =
+            DisplayRow(white ? cells.blank : cells.symbols, cell.Top + r)
+                .subspan(static_cast<std::size_t>(cell.Left), kCellSize);
         tiles.insert(tiles.end(), row.begin(), row.begin() + kCellPitch);
         lasts.push_back(row[kCellPitch]);
     }
@@ -171,13 +189,12 @@ void CellRowsAsTiles(const TBitmap& atlas, int r, std::vector<DisplayPixel>& til
 // all 13. Each chart row goes straight from the cells into the chart, grid pixels included,
 // and is written once: the result is exactly that of copying cell after cell and drawing the
 // lines afterwards, in one pass over the chart's 23 MB instead of three.
-void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
+void DrawCellsAndGrid(TBitmap& chart, const DisplayCells& cells, const Census& census) {
     static_assert(kCellPitch == TRowStreamer::kTileWidth);
     static_assert(kGridSpacing % kCellPitch == 0);
     // Rows are written by pointer from the chart's first: both bitmaps are new, so in display
     // format with top-down rows, one pixel after another.
     RequireTopDownDisplay(chart, "the chart");
-    RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
     DisplayPixel* const pixels = reinterpret_cast<DisplayPixel*>(chart.MutableBits());
@@ -205,19 +222,19 @@ void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census
     // read only row r of the cells, 16 KB that stay in the first-level cache, where rows in
     // order would read twelve times that between two uses of a cell row.
     for (int r = 0; r < kCellPitch; ++r) {
-        CellRowsAsTiles(atlas, r, tiles, lasts);
+        CellRowsAsTiles(cells, census, r, tiles, lasts);
         streamer.SetTiles(tiles, kBlackPixel);
         for (int y = 0; y < census.height; ++y)
             drawRow(y, r);
     }
     // The last stitch row keeps its cells' last row.
-    CellRowsAsTiles(atlas, kCellPitch, tiles, lasts);
+    CellRowsAsTiles(cells, census, kCellPitch, tiles, lasts);
     streamer.SetTiles(tiles, kBlackPixel);
     drawRow(census.height - 1, kCellPitch);
     chart.Modified();
 }
 
-void DrawChart(TImage& chart, const TBitmap& atlas, const Census& census) {
+void DrawChart(TImage& chart, const DisplayCells& cells, const Census& census) {
     const int width = ChartExtent(census.width);
     const int height = ChartExtent(census.height);
     if (census.width > 0 && census.height > 0) {
@@ -225,7 +242,7 @@ void DrawChart(TImage& chart, const TBitmap& atlas, const Census& census) {
         // filled white first; the picture shares the drawn store.
         TBitmap bitmap;
         bitmap.SetSizeForOverwrite(width, height);
-        DrawCellsAndGrid(bitmap, atlas, census);
+        DrawCellsAndGrid(bitmap, cells, census);
         GivePicture(chart, bitmap);
     } else {
         // An empty picture's chart is one white pixel, too small for any line.
@@ -268,14 +285,14 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     }
     const Census& census = std::get<Census>(result);
 
-    TBitmap atlas = MakeCellAtlas(targets.symbols, targets.blank, census);
+    DisplayCells cells = ConvertCells(targets.symbols, targets.blank, census);
     GiveNewLegend(targets.legend, census);
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));
-    DrawLegendRows(targets.legend, atlas, census);
+    DrawLegendRows(targets.legend, cells, census);
     WritePreview(targets.preview, census);
-    DrawChart(targets.chart, atlas, census);
+    DrawChart(targets.chart, cells, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
     if (censusOut != nullptr)
