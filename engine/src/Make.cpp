@@ -1,7 +1,6 @@
 #include "engine/Make.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -90,16 +89,15 @@ void ConvertInto(TBitmap& bitmap, TCanvas& source, const TRect& area) {
 // The sheet for every colour but white (the legend shows their symbols), the blank cell for
 // white when a stitch has it.
 DisplayCells ConvertCells(TImage& symbols, TImage& blank, const Census& census) {
-    std::array<bool, kMaxColors> used{};
-    for (std::uint8_t k : census.stitches)
-        used[k] = true;
     bool symbolsNeeded = false;
     bool blankNeeded = false;
     for (std::size_t k = 0; k < census.palette.size(); ++k) {
-        if (census.palette[k].color != clWhite)
+        if (census.palette[k].color != clWhite) {
             symbolsNeeded = true;
-        else
-            blankNeeded = used[k];
+        } else {
+            blankNeeded = std::find(census.stitches.begin(), census.stitches.end(), k) !=
+                          census.stitches.end();
+        }
     }
     // Asked for only when needed: the canvas of an image without a picture gives it one.
     DisplayCells cells;
