@@ -372,8 +372,7 @@ void ConvertRows(const BlitPlan& plan, TColor background, bool same, const int* 
             DecodeSourceRow(decoder, mode, from, values.data());
         }
         if (plan.code == 0xCC && destBits == 32) {
-            std::memcpy(row + 4 * static_cast<std::size_t>(clip.left), values.data(),
-                        4 * static_cast<std::size_t>(n));
+            std::memcpy(row + UsedRowBytes(clip.left, 32), values.data(), UsedRowBytes(n, 32));
             continue;
         }
         for (int i = 0; i < n; ++i) {
