@@ -370,9 +370,32 @@ void DrawReferenceChart(TBitmap& chart, TCanvas& symbols, TCanvas& blank, TImage
     }
 }
 
+// The legend drawn the plain way: a white image, then for each colour its frame and swatch
+// filled, its symbol copied and its count written through the canvas.
+void DrawReferenceLegend(TBitmap& legend, TCanvas& symbols, const Census& census) {
+    const int colours = static_cast<int>(census.palette.size());
+    legend.SetWidth(kLegendWidth);
+    legend.SetHeight(LegendHeight(colours));
+    TCanvas& canvas = legend.Canvas();
+    for (int i = 0; i < colours; ++i) {
+        const auto [color, count] = census.palette[static_cast<std::size_t>(i)];
+        const int top = kLegendRowHeight * i;
+        canvas.Brush().SetColor(clWhite - color);
+        canvas.FillRect(Rect(0, top, kSwatchFrameWidth, top + kLegendRowHeight));
+        canvas.Brush().SetColor(color);
+        canvas.FillRect(Rect(1, top + 1, kSwatchFrameWidth - 1, top + kLegendRowHeight - 1));
+        if (color != clWhite) {
+            canvas.CopyRect(Rect(31, top + 1, 31 + kCellSize, top + 1 + kCellSize), symbols,
+                            SymbolCellRect(i));
+        }
+        canvas.Brush().SetColor(clWhite);
+        canvas.TextOut(kLegendCountLeft, top + kLegendCountTop, std::to_string(count));
+    }
+}
+
 // Sizes around the grid spacing, with and without white, with the real sheet, a sheet that is
 // missing (41 x 41 white) and a 1-bit sheet: the chart must be the plain drawing's, pixel for
-// pixel, and the canvas must be left as the plain drawing leaves it.
+// pixel, and the canvas must be left as the plain drawing leaves it; the legend likewise.
 TEST(Make, ChartEqualsCellByCellDrawing) {
     struct Case {
         int width, height;
@@ -428,6 +451,16 @@ TEST(Make, ChartEqualsCellByCellDrawing) {
         EXPECT_EQ(chart.Brush().Color(), clBlack);
         EXPECT_EQ(chart.PenPos(), expected.Canvas().PenPos());
         EXPECT_EQ(chart.CopyMode(), cmSrcCopy);
+
+        TBitmap legend;
+        DrawReferenceLegend(legend, w.symbols.Canvas(), *w.workspace.LastCensus());
+        ASSERT_EQ(w.legend.Picture().Height(), legend.Height());
+        differences = 0;
+        for (int y = 0; y < legend.Height(); ++y) {
+            for (int x = 0; x < legend.Width(); ++x)
+                differences += At(w.legend, x, y) != legend.GetPixel(x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(differences, 0);
     }
 }
 

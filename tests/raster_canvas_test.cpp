@@ -272,6 +272,61 @@ TEST(RowStreamer, StreamsOnlyWhatTheCacheCannotHold) {
         EXPECT_EQ(StreamsPastCache(c.bytes, c.cache), c.streams) << c.bytes << " in " << c.cache;
 }
 
+// Rows of tiles at every alignment a row can start at, in both store kinds, with every tile,
+// every fifth tile and no tile marked, and rows too short for a whole line: each row must be its
+// tiles, marks and last pixel in order, and nothing around it may change. Tile k's pixel i is
+// 1000 k + i + 1, so that a pixel taken from the wrong tile or column shows, plus 100000 times
+// the row's offset: new tiles are set for each offset, and a row cut from the old ones shows.
+TEST(RowStreamer, WritesRowsOfTilesAtEveryAlignment) {
+    constexpr int kWidth = TRowStreamer::kTileWidth;
+    constexpr DisplayPixel kMark = 0xABCDEF;
+    constexpr DisplayPixel kLast = 0x777777;
+    constexpr DisplayPixel kUntouched = 0xEEEEEEEE;
+    std::vector<DisplayPixel> tiles(9 * kWidth);
+    std::vector<std::uint8_t> indices(40);
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = static_cast<std::uint8_t>((i * 5 + 3) % 9);
+    for (std::size_t cache : {std::size_t{256}, std::size_t{1} << 20}) {
+        TRowStreamer streamer(4096, cache);
+        for (std::size_t offset = 0; offset < 16; ++offset) {
+            for (std::size_t i = 0; i < tiles.size(); ++i) {
+                tiles[i] =
+                    static_cast<DisplayPixel>(offset * 100000 + i / kWidth * 1000 + i % kWidth + 1);
+            }
+            streamer.SetTiles(tiles, kMark);
+            for (std::size_t count : {0, 1, 2, 5, 6, 7, 40}) {
+                for (int markEvery : {0, 1, 5}) {
+                    alignas(64) DisplayPixel row[16 + 40 * kWidth + 8];
+                    std::fill(std::begin(row), std::end(row), kUntouched);
+                    const std::span<const std::uint8_t> named(indices.data(), count);
+                    streamer.WriteTiles(row + offset, named, kLast, markEvery);
+                    std::vector<DisplayPixel> expected(offset, kUntouched);
+                    for (std::size_t t = 0; t < count; ++t) {
+                        const auto first = tiles.begin() + indices[t] * kWidth;
+                        expected.insert(expected.end(), first, first + kWidth);
+                        if (markEvery > 0 && t % static_cast<std::size_t>(markEvery) == 0)
+                            expected[offset + t * kWidth] = kMark;
+                    }
+                    expected.push_back(kLast);
+                    expected.resize(std::size(row), kUntouched);
+                    ASSERT_EQ(std::vector<DisplayPixel>(std::begin(row), std::end(row)), expected)
+                        << cache << ": " << count << " tiles at " << offset << ", marks every "
+                        << markEvery;
+                }
+            }
+            for (std::size_t count : {0, 3, 16, 17, 40, 95}) {
+                alignas(64) DisplayPixel row[16 + 95 + 8];
+                std::fill(std::begin(row), std::end(row), kUntouched);
+                streamer.Fill(row + offset, count, kMark);
+                for (std::size_t i = 0; i < std::size(row); ++i) {
+                    const bool filled = i >= offset && i < offset + count;
+                    ASSERT_EQ(row[i], filled ? kMark : kUntouched) << count << " at " << offset;
+                }
+            }
+        }
+    }
+}
+
 // --- stretching ----------------------------------------------------------------------------
 
 TEST(StretchDraw, WholeFactorsGiveSolidBlocks) {

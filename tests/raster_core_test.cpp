@@ -286,6 +286,33 @@ TEST_F(FontTest, RepeatedAndOddTextIsSafe) {
     EXPECT_GT(CountColor(*bitmap, 0x0000FF), 0);
 }
 
+// The face of the last font is kept between texts: it must follow each change of size and
+// name, and stay sound when more sizes than the renderer keeps push it out.
+TEST_F(FontTest, EachTextTakesItsOwnFontAfterManyOthers) {
+    auto bitmap = WhiteBitmap(60, 60);
+    TCanvas& canvas = bitmap->Canvas();
+    canvas.Font().SetHeight(-12);
+    const std::string name = canvas.Font().Name();
+    const int width = canvas.TextWidth("Wx8");
+    const auto drawn = [&] {
+        canvas.Brush().SetColor(clWhite);
+        canvas.FillRect(Rect(0, 0, 60, 60));
+        canvas.TextOut(2, 2, "Wx8");
+        return testing::Pixels(*bitmap);
+    };
+    const auto first = drawn();
+    for (int height = -13; height > -40; --height) {
+        canvas.Font().SetHeight(height);
+        EXPECT_GT(canvas.TextWidth("Wx8"), width) << height;
+    }
+    canvas.Font().SetName("No Such Family Anywhere");
+    canvas.Font().SetHeight(-12);
+    canvas.TextWidth("Wx8");
+    canvas.Font().SetName(name);
+    EXPECT_EQ(canvas.TextWidth("Wx8"), width);
+    EXPECT_EQ(drawn(), first);
+}
+
 // --- conversions ---------------------------------------------------------------------------
 
 TEST(StrToInt, ReadsDecimalAndHexAndRefusesTheRest) {

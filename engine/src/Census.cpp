@@ -94,7 +94,10 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
     const auto columns = static_cast<std::size_t>(std::max(width, 0));
     stitches.assign(columns * static_cast<std::size_t>(std::max(height, 0)), 0);
     std::vector<TColor> row(columns);
-    std::size_t at = 0;
+    // Counted here and handed over at the end: a count in found would be read again after
+    // every stitch is stored, since a byte store may change anything.
+    std::array<int, kMaxColors> counts{};
+    std::uint8_t* stitch = stitches.data();
     for (int y = 0; y < height; ++y) {
         readRow(y, std::span<TColor>(row));
         for (const TColor color : row) {
@@ -106,10 +109,12 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
                 found.push_back({color, 0});
                 index.Insert(color, k);
             }
-            ++found[k].count;
-            stitches[at++] = static_cast<std::uint8_t>(k);
+            ++counts[k];
+            *stitch++ = static_cast<std::uint8_t>(k);
         }
     }
+    for (std::size_t k = 0; k < found.size(); ++k)
+        found[k].count += counts[k];
     return true;
 }
 
@@ -157,8 +162,7 @@ std::optional<CensusRefusal> SizeCheck(int width, int height) {
 
 CensusResult CountStitches(int width, int height, std::span<const TColor> colours) {
     const auto readRow = [&](int y, std::span<TColor> row) {
-        const std::span<const TColor> given =
-            colours.subspan(static_cast<std::size_t>(y) * row.size(), row.size());
+        const std::span<const TColor> given = colours.subspan(GridIndex(0, y, width), row.size());
         std::copy(given.begin(), given.end(), row.begin());
     };
     std::vector<PaletteEntry> found{{colours.front(), 0}};

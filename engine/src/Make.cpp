@@ -24,40 +24,93 @@ namespace {
 
 constexpr DisplayPixel kBlackPixel = DisplayPixelOf(clBlack);
 
-// A new white image of the given size becomes the picture of image, whose control takes the
-// same size. Only the picture's own copy is kept.
+// bitmap becomes the picture of image, whose control takes its size. Only the picture's own
+// copy is kept.
+void GivePicture(TImage& image, TBitmap& bitmap) {
+    image.Picture().SetGraphic(&bitmap);
+    image.SetWidth(bitmap.Width());
+    image.SetHeight(bitmap.Height());
+}
+
+// A new white image of the given size becomes the picture of image.
 void GiveNewPicture(TImage& image, int width, int height) {
     TBitmap bitmap;
     bitmap.SetWidth(width);
     bitmap.SetHeight(height);
-    image.Picture().SetGraphic(&bitmap);
-    image.SetWidth(width);
-    image.SetHeight(height);
+    GivePicture(image, bitmap);
 }
 
-// Each row's frame in the inverse colour and its swatch inside, written row by row exactly
-// as filling the two rectangles through the canvas does. The legend is new: display rows.
-void FillLegendSwatches(TBitmap& legend, const Census& census) {
-    RequireTopDownDisplay(legend, "the legend");
-    for (std::size_t i = 0; i < census.palette.size(); ++i) {
-        const TColor color = census.palette[i].color;
-        const DisplayPixel frame = legend.PixelValueOf(ColorToRGB(clWhite - color));
-        const DisplayPixel swatch = legend.PixelValueOf(ColorToRGB(color));
-        const int top = kLegendRowHeight * static_cast<int>(i);
+// A new legend, each row written once: its frame in the inverse colour and its swatch inside,
+// white to the right and in the row below the last colour, exactly as filling the white image
+// and the two rectangles through the canvas does.
+void GiveNewLegend(TImage& legend, const Census& census) {
+    const int colours = static_cast<int>(census.palette.size());
+    TBitmap bitmap;
+    bitmap.SetSizeForOverwrite(kLegendWidth, LegendHeight(colours));
+    RequireTopDownDisplay(bitmap, "the legend");
+    const DisplayPixel white = bitmap.PixelValueOf(clWhite);
+    const auto fillRow = [&](int y, DisplayPixel frame, DisplayPixel swatch, bool inside) {
+        const std::span<DisplayPixel> row = MutableDisplayRow(bitmap, y);
+        std::fill_n(row.begin(), kSwatchFrameWidth, frame);
+        if (inside) {
+            std::fill(row.begin() + kSwatchInset, row.begin() + (kSwatchFrameWidth - kSwatchInset),
+                      swatch);
+        }
+        std::fill(row.begin() + kSwatchFrameWidth, row.end(), white);
+    };
+    for (int i = 0; i < colours; ++i) {
+        const TColor color = census.palette[static_cast<std::size_t>(i)].color;
+        const DisplayPixel frame = bitmap.PixelValueOf(ColorToRGB(clWhite - color));
+        const DisplayPixel swatch = bitmap.PixelValueOf(ColorToRGB(color));
         for (int r = 0; r < kLegendRowHeight; ++r) {
-            const std::span<DisplayPixel> row = MutableDisplayRow(legend, top + r);
-            const bool inside = r >= kSwatchInset && r < kLegendRowHeight - kSwatchInset;
-            std::fill_n(row.begin(), kSwatchFrameWidth, frame);
-            if (inside)
-                std::fill(row.begin() + kSwatchInset,
-                          row.begin() + (kSwatchFrameWidth - kSwatchInset), swatch);
+            fillRow(kLegendRowHeight * i + r, frame, swatch,
+                    r >= kSwatchInset && r < kLegendRowHeight - kSwatchInset);
         }
     }
-    legend.Modified();
+    fillRow(kLegendRowHeight * colours, white, white, false);
+    GivePicture(legend, bitmap);
 }
 
-void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
-    FillLegendSwatches(legend.Canvas().Bitmap(), census);
+// The cells Make draws from, in the chart's display format: the symbol sheet and the blank
+// cell, each converted once through the canvas's CopyRect, so that formats convert and cells
+// beyond a short sheet come out white exactly as copying each cell would give them. Either is
+// empty when no colour needs it.
+struct DisplayCells {
+    TBitmap symbols;  // kSymbolSheetWidth x kSymbolSheetHeight
+    TBitmap blank;    // one cell
+};
+
+void ConvertInto(TBitmap& bitmap, TCanvas& source, const TRect& area) {
+    bitmap.SetWidth(area.Right - area.Left);
+    bitmap.SetHeight(area.Bottom - area.Top);
+    bitmap.Canvas().CopyRect(Rect(0, 0, bitmap.Width(), bitmap.Height()), source, area);
+}
+
+// The sheet for every colour but white (the legend shows their symbols), the blank cell for
+// white when a stitch has it.
+DisplayCells ConvertCells(TImage& symbols, TImage& blank, const Census& census) {
+    bool symbolsNeeded = false;
+    bool blankNeeded = false;
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        if (census.palette[k].color != clWhite) {
+            symbolsNeeded = true;
+        } else {
+            blankNeeded = std::find(census.stitches.begin(), census.stitches.end(), k) !=
+                          census.stitches.end();
+        }
+    }
+    // Asked for only when needed: the canvas of an image without a picture gives it one.
+    DisplayCells cells;
+    if (symbolsNeeded)
+        ConvertInto(cells.symbols, symbols.Canvas(),
+                    Rect(0, 0, kSymbolSheetWidth, kSymbolSheetHeight));
+    if (blankNeeded)
+        ConvertInto(cells.blank, blank.Canvas(), kBlankCellRect);
+    return cells;
+}
+
+// The symbols come from the converted sheet, where they already are in the legend's format.
+void DrawLegendRows(TImage& legend, DisplayCells& cells, const Census& census) {
     TCanvas& canvas = legend.Canvas();
     canvas.Brush().SetColor(clWhite);
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
@@ -68,7 +121,7 @@ void DrawLegendRows(TImage& legend, TImage& symbols, const Census& census) {
             const int top = y + kLegendSymbolTop;
             canvas.CopyRect(
                 Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
-                symbols.Canvas(), SymbolCellRect(static_cast<int>(i)));
+                cells.symbols.Canvas(), SymbolCellRect(static_cast<int>(i)));
         }
         canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
@@ -102,50 +155,27 @@ void WritePreview(TImage& preview, const Census& census) {
     bitmap.Modified();
 }
 
-// Every cell the chart needs, copied once from the symbol sheet or the blank cell into one
-// display-format column of 13 x 13 cells, entry k at (0, 13k). The copy goes through the
-// canvas's CopyRect, so formats convert and cells beyond a short sheet come out white exactly
-// as a direct copy would give them.
-TBitmap MakeCellAtlas(TImage& symbols, TImage& blank, const Census& census) {
-    const int n = static_cast<int>(census.palette.size());
-    TBitmap atlas;
-    atlas.SetWidth(kCellSize);
-    atlas.SetHeight(kCellSize * n);
-    std::vector<bool> used(static_cast<std::size_t>(n), false);
-    for (std::uint8_t k : census.stitches)
-        used[k] = true;
-    for (int k = 0; k < n; ++k) {
-        if (!used[static_cast<std::size_t>(k)])
+// Row r of every colour's cell, its first 12 pixels as tile k of tiles and its 13th as
+// lasts[k]: a chart row reads row r of many cells, which then lie together in the first-level
+// cache. White's cell is the blank cell, or nothing when no stitch is white.
+void CellRowsAsTiles(const DisplayCells& cells, const Census& census, int r,
+                     std::vector<DisplayPixel>& tiles, std::vector<DisplayPixel>& lasts) {
+    tiles.clear();
+    lasts.clear();
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        const bool white = census.palette[k].color == clWhite;
+        if (white && cells.blank.Height() == 0) {
+            tiles.insert(tiles.end(), kCellPitch, 0);
+            lasts.push_back(0);
             continue;
-        // Asked for only when needed: the canvas of an image without a picture gives it one.
-        const bool white = census.palette[static_cast<std::size_t>(k)].color == clWhite;
-        TCanvas& source = white ? blank.Canvas() : symbols.Canvas();
-        const TRect from = white ? kBlankCellRect : SymbolCellRect(k);
-        atlas.Canvas().CopyRect(Rect(0, kCellSize * k, kCellSize, kCellSize * (k + 1)), source,
-                                from);
-    }
-    return atlas;
-}
-
-// One row of a cell in a cache line of its own, so that gathering a chart row reads each
-// cell row with aligned loads from one line.
-struct alignas(64) CellRow {
-    std::uint32_t pixels[16];
-};
-static_assert(kCellSize <= 16);
-
-// The atlas's cells by row: row r of cell k at r * cells + k. A chart row reads row r of many
-// cells, which then lie together in 16 KB that stay in the first-level cache.
-std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
-    const int cells = atlas.Height() / kCellSize;
-    std::vector<CellRow> rows(static_cast<std::size_t>(atlas.Height()));
-    for (int k = 0; k < cells; ++k) {
-        for (int r = 0; r < kCellSize; ++r) {
-            std::memcpy(rows[static_cast<std::size_t>(r * cells + k)].pixels,
-                        atlas.ScanLine(kCellSize * k + r), 4 * kCellSize);
         }
+        const TRect cell = white ? kBlankCellRect : SymbolCellRect(static_cast<int>(k));
+        const std::span<const DisplayPixel> row =
+            DisplayRow(white ? cells.blank : cells.symbols, cell.Top + r)
+                .subspan(static_cast<std::size_t>(cell.Left), kCellSize);
+        tiles.insert(tiles.end(), row.begin(), row.begin() + kCellPitch);
+        lasts.push_back(row[kCellPitch]);
     }
-    return rows;
 }
 
 // Draws every stitch's cell at (12x, 12y), then the grid: black lines along every fifth
@@ -154,74 +184,64 @@ std::vector<CellRow> CellRowsByRow(const TBitmap& atlas) {
 //
 // Cells overlap by one row and column and the later cell (to the right, or below) wins the
 // shared line, so each cell leaves its first 12 columns and rows and only the last ones leave
-// all 13. Each chart row is gathered whole, grid pixels included, and written once:
-// the result is exactly that of copying cell after cell and drawing the lines afterwards, in
-// one pass over the chart's 23 MB instead of three.
-void DrawCellsAndGrid(TBitmap& chart, const TBitmap& atlas, const Census& census) {
-    // Rows are gathered as display values and copied whole, the atlas's cell rows are walked
-    // by pointer: both bitmaps are new, so in display format with top-down rows.
+// all 13. Each chart row goes straight from the cells into the chart, grid pixels included,
+// and is written once: the result is exactly that of copying cell after cell and drawing the
+// lines afterwards, in one pass over the chart's 23 MB instead of three.
+void DrawCellsAndGrid(TBitmap& chart, const DisplayCells& cells, const Census& census) {
+    static_assert(kCellPitch == TRowStreamer::kTileWidth);
+    static_assert(kGridSpacing % kCellPitch == 0);
+    // Rows are written by pointer from the chart's first: both bitmaps are new, so in display
+    // format with top-down rows, one pixel after another.
     RequireTopDownDisplay(chart, "the chart");
-    RequireTopDownDisplay(atlas, "the cell atlas");
     const int width = chart.Width();
     const int height = chart.Height();
-    const std::vector<CellRow> cellRows = CellRowsByRow(atlas);
-    const auto cells = static_cast<std::size_t>(atlas.Height() / kCellSize);
-    const std::size_t cellRowBytes = 4 * static_cast<std::size_t>(kCellPitch);
-    const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
-    // Streaming stores take whole cache lines, so rows are gathered in a buffer for them;
-    // ordinary stores gather each row in place.
-    TRowStreamer streamer(rowBytes * static_cast<std::size_t>(height));
-    std::vector<std::uint32_t> buffer(streamer.Streams() ? static_cast<std::size_t>(width) : 0);
+    DisplayPixel* const pixels = reinterpret_cast<DisplayPixel*>(chart.MutableBits());
+    TRowStreamer streamer(chart.StoreSize());
+    std::vector<DisplayPixel> tiles;
+    std::vector<DisplayPixel> lasts;
     const auto drawRow = [&](int y, int r) {
         const int py = kCellPitch * y + r;
-        const std::uint8_t* stitches = &census.stitches[GridIndex(0, y, census.width)];
-        const CellRow* cellRow = &cellRows[static_cast<std::size_t>(r) * cells];
-        std::uint8_t* const target = chart.MutableScanLine(py);
-        auto* const row =
-            streamer.Streams() ? buffer.data() : reinterpret_cast<std::uint32_t*>(target);
-        auto* out = reinterpret_cast<std::uint8_t*>(row);
-        // A cell's 13th column is the next cell's first: only the last cell keeps it. The end
-        // is held in a local, since the stores could otherwise change the census's width.
-        const std::uint8_t* const last = stitches + (census.width - 1);
-        for (const std::uint8_t* stitch = stitches; stitch <= last; ++stitch) {
-            std::memcpy(out, cellRow[*stitch].pixels, cellRowBytes);
-            out += cellRowBytes;
+        const std::span<const std::uint8_t> stitches(
+            census.stitches.data() + GridIndex(0, y, census.width),
+            census.stitches.data() + GridIndex(0, y + 1, census.width));
+        DisplayPixel* const row = pixels + GridIndex(0, py, width);
+        // The last column is a grid line's when it falls on one, on every row but the last.
+        const bool lines = py < height - 1;
+        const DisplayPixel last =
+            lines && (width - 1) % kGridSpacing == 0 ? kBlackPixel : lasts[stitches.back()];
+        if (py % kGridSpacing == 0) {
+            streamer.Fill(row, static_cast<std::size_t>(width - 1), kBlackPixel);
+            row[width - 1] = last;
+        } else {
+            streamer.WriteTiles(row, stitches, last, lines ? kGridSpacing / kCellPitch : 0);
         }
-        std::memcpy(out, &cellRow[*last].pixels[kCellPitch], 4);
-        if (py % kGridSpacing == 0)
-            std::fill(row, row + (width - 1), kBlackPixel);
-        if (py < height - 1) {
-            for (int x = 0; x < width; x += kGridSpacing)
-                row[x] = kBlackPixel;
-        }
-        if (streamer.Streams())
-            streamer.Copy(target, reinterpret_cast<const std::uint8_t*>(row), rowBytes);
     };
     // Row r of the chart's every stitch row is drawn before row r + 1 of any: the rows then
     // read only row r of the cells, 16 KB that stay in the first-level cache, where rows in
     // order would read twelve times that between two uses of a cell row.
     for (int r = 0; r < kCellPitch; ++r) {
+        CellRowsAsTiles(cells, census, r, tiles, lasts);
+        streamer.SetTiles(tiles, kBlackPixel);
         for (int y = 0; y < census.height; ++y)
             drawRow(y, r);
     }
     // The last stitch row keeps its cells' last row.
+    CellRowsAsTiles(cells, census, kCellPitch, tiles, lasts);
+    streamer.SetTiles(tiles, kBlackPixel);
     drawRow(census.height - 1, kCellPitch);
     chart.Modified();
 }
 
-void DrawChart(TImage& chart, TImage& symbols, TImage& blank, const Census& census) {
+void DrawChart(TImage& chart, const DisplayCells& cells, const Census& census) {
     const int width = ChartExtent(census.width);
     const int height = ChartExtent(census.height);
     if (census.width > 0 && census.height > 0) {
         // Every pixel is drawn, so the chart is drawn before it is handed over and never
         // filled white first; the picture shares the drawn store.
-        const TBitmap atlas = MakeCellAtlas(symbols, blank, census);
         TBitmap bitmap;
         bitmap.SetSizeForOverwrite(width, height);
-        DrawCellsAndGrid(bitmap, atlas, census);
-        chart.Picture().SetGraphic(&bitmap);
-        chart.SetWidth(width);
-        chart.SetHeight(height);
+        DrawCellsAndGrid(bitmap, cells, census);
+        GivePicture(chart, bitmap);
     } else {
         // An empty picture's chart is one white pixel, too small for any line.
         GiveNewPicture(chart, width, height);
@@ -263,14 +283,14 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     }
     const Census& census = std::get<Census>(result);
 
-    GiveNewPicture(targets.legend, kLegendWidth,
-                   LegendHeight(static_cast<int>(census.palette.size())));
+    DisplayCells cells = ConvertCells(targets.symbols, targets.blank, census);
+    GiveNewLegend(targets.legend, census);
     targets.colorCount.SetText(std::to_string(census.palette.size()));
     targets.width.SetText(std::to_string(census.width));
     targets.height.SetText(std::to_string(census.height));
-    DrawLegendRows(targets.legend, targets.symbols, census);
+    DrawLegendRows(targets.legend, cells, census);
     WritePreview(targets.preview, census);
-    DrawChart(targets.chart, targets.symbols, targets.blank, census);
+    DrawChart(targets.chart, cells, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
     if (censusOut != nullptr)

@@ -42,8 +42,7 @@ Seen SeenOf(const TBitmap& sheet, int symbol) {
     for (int y = 0; y < kInside; ++y) {
         for (int x = 0; x < kInside; ++x) {
             const TColor c = ColorToRGB(sheet.GetPixel(cell.Left + 1 + x, cell.Top + 1 + y));
-            ink[static_cast<std::size_t>(y * kInside + x)] =
-                RedOf(c) + GreenOf(c) + BlueOf(c) < 3 * 128 ? 1.0 : 0.0;
+            ink[GridIndex(x, y, kInside)] = RedOf(c) + GreenOf(c) + BlueOf(c) < 3 * 128 ? 1.0 : 0.0;
         }
     }
     Seen seen{};
@@ -53,11 +52,11 @@ Seen SeenOf(const TBitmap& sheet, int symbol) {
             int count = 0;
             for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, kInside - 1); ++ny) {
                 for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, kInside - 1); ++nx) {
-                    sum += ink[static_cast<std::size_t>(ny * kInside + nx)];
+                    sum += ink[GridIndex(nx, ny, kInside)];
                     ++count;
                 }
             }
-            seen[static_cast<std::size_t>(y * kInside + x)] = sum / count;
+            seen[GridIndex(x, y, kInside)] = sum / count;
         }
     }
     return seen;

@@ -116,7 +116,7 @@ void AppendFullStitches(std::string& text, const Census& census, const std::vect
     text += "  <fullstitches>\n";
     for (int y = 0; y < census.height; ++y) {
         for (int x = 0; x < census.width; ++x) {
-            const int index = indexes[static_cast<std::size_t>(census.IndexAt(x, y))];
+            const int index = indexes[census.stitches[GridIndex(x, y, census.width)]];
             if (index == 0)
                 continue;
             text += "    <stitch x=\"";

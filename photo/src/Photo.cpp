@@ -180,7 +180,7 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
     RgbImage image;
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
-    image.rgb.resize(static_cast<std::size_t>(width * height * 3));
+    image.rgb.resize(image.PixelIndex(0, image.height) * 3);
     return image;
 }
 

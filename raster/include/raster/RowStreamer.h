@@ -1,7 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
+
+#include "raster/DisplayPixels.h"
 
 namespace brodix {
 
@@ -19,8 +24,8 @@ bool StreamsPastCache(std::size_t bytes, std::size_t cacheShare);
 // processors that share it, or 0.
 std::size_t LastLevelCacheShare();
 
-// Copies rows into a large store, with the store kind StreamsPastCache chooses for the whole
-// store. Every copy is complete and visible once the streamer is destroyed.
+// Writes rows into a large store, with the store kind StreamsPastCache chooses for the whole
+// store. Every write is complete and visible once the streamer is destroyed.
 class TRowStreamer {
   public:
     explicit TRowStreamer(std::size_t totalBytes, std::size_t cacheShare = LastLevelCacheShare())
@@ -32,8 +37,38 @@ class TRowStreamer {
     bool Streams() const { return m_streams; }
     void Copy(std::uint8_t* dest, const std::uint8_t* source, std::size_t bytes);
 
+    // The tiles WriteTiles reads: tile k is pixels [kTileWidth k, kTileWidth (k + 1)) of tiles,
+    // at most 256 of them; mark is the first pixel of a marked tile.
+    static constexpr int kTileWidth = 12;
+    void SetTiles(std::span<const DisplayPixel> tiles, DisplayPixel mark);
+
+    // Writes the tiles named by indices in order, then last: kTileWidth * indices.size() + 1
+    // pixels from dest. When markEvery > 0, tiles 0, markEvery, 2 markEvery, ... of the row
+    // begin with the mark. Each row goes straight from the tiles into the store, never built
+    // in a buffer first and copied.
+    void WriteTiles(DisplayPixel* dest, std::span<const std::uint8_t> indices, DisplayPixel last,
+                    int markEvery);
+
+    // Sets count pixels from dest to value.
+    void Fill(DisplayPixel* dest, std::size_t count, DisplayPixel value);
+
+    // Four pixels, the unit of the wide stores.
+    struct alignas(16) Quad {
+        DisplayPixel lanes[4];
+    };
+
   private:
+    DisplayPixel TilePixel(std::span<const std::uint8_t> indices, std::size_t x, DisplayPixel last,
+                           int markEvery) const;
+    const Quad* QuadsFor(std::size_t shift);
+
     bool m_streams;
+    std::vector<DisplayPixel> m_tiles;  // with kQuadPixels zeros before and after
+    DisplayPixel m_mark = 0;
+    // The tiles cut into quads that start where the store's aligned quads start, one set for
+    // each of the four alignments a row can have; built when a row first needs them.
+    std::array<std::vector<Quad>, 4> m_quads;
+    std::array<bool, 4> m_quadsBuilt{};
 };
 
 }  // namespace brodix

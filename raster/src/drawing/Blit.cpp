@@ -263,6 +263,7 @@ struct RowDecoder {
     const TBitmap& source;
     const int* columns;
     int n;
+    bool contiguous;           // columns[i] is columns[0] + i, every one inside the source
     std::uint32_t whiteValue;  // for pixels outside the source
     const std::uint32_t* lookup;
     DestValues& convert;
@@ -271,22 +272,29 @@ struct RowDecoder {
 // Instantiated per source depth and decoding so that the per-pixel loop has no switches.
 template <int Bits, Decode Mode>
 void DecodeRow(const RowDecoder& decoder, const std::uint8_t* from, std::uint32_t* values) {
+    const auto decode = [&](int sx) {
+        const std::uint32_t raw = ReadPixel(from, Bits, sx);
+        if constexpr (Mode == Decode::Raw) {
+            return raw;
+        } else if constexpr (Mode == Decode::Lookup) {
+            return decoder.lookup[raw & 0xFF];
+        } else if constexpr (Mode == Decode::RawToDisplay) {
+            return raw & 0xFFFFFF;
+        } else {
+            return decoder.convert(decoder.source.ColorOfPixelValue(raw));
+        }
+    };
+    // A copy of the same size inside the source reads its row straight, with no column table
+    // and no test for pixels outside: a loop the compiler can widen.
+    if (decoder.contiguous) {
+        const int first = decoder.columns[0];
+        for (int i = 0; i < decoder.n; ++i)
+            values[i] = decode(first + i);
+        return;
+    }
     for (int i = 0; i < decoder.n; ++i) {
         const int sx = decoder.columns[i];
-        std::uint32_t value = decoder.whiteValue;
-        if (sx >= 0) {
-            const std::uint32_t raw = ReadPixel(from, Bits, sx);
-            if constexpr (Mode == Decode::Raw) {
-                value = raw;
-            } else if constexpr (Mode == Decode::Lookup) {
-                value = decoder.lookup[raw & 0xFF];
-            } else if constexpr (Mode == Decode::RawToDisplay) {
-                value = raw & 0xFFFFFF;
-            } else {
-                value = decoder.convert(decoder.source.ColorOfPixelValue(raw));
-            }
-        }
-        values[i] = value;
+        values[i] = sx >= 0 ? decode(sx) : decoder.whiteValue;
     }
 }
 
@@ -350,7 +358,10 @@ void ConvertRows(const BlitPlan& plan, TColor background, bool same, const int* 
         for (int v = 0; v < entries; ++v)
             lookup[v] = convert(plan.source.ColorOfPixelValue(static_cast<std::uint32_t>(v)));
     }
-    const RowDecoder decoder{plan.source, columns, n, whiteValue, lookup, convert};
+    bool contiguous = n > 0 && columns[0] >= 0;
+    for (int i = 1; contiguous && i < n; ++i)
+        contiguous = columns[i] == columns[0] + i;
+    const RowDecoder decoder{plan.source, columns, n, contiguous, whiteValue, lookup, convert};
     ScratchRow<std::uint32_t> values(static_cast<std::size_t>(n));
     for (int y = clip.top; y < clip.bottom; ++y) {
         std::uint8_t* row = plan.DestRow(y);
@@ -361,8 +372,7 @@ void ConvertRows(const BlitPlan& plan, TColor background, bool same, const int* 
             DecodeSourceRow(decoder, mode, from, values.data());
         }
         if (plan.code == 0xCC && destBits == 32) {
-            std::memcpy(row + 4 * static_cast<std::size_t>(clip.left), values.data(),
-                        4 * static_cast<std::size_t>(n));
+            std::memcpy(row + UsedRowBytes(clip.left, 32), values.data(), UsedRowBytes(n, 32));
             continue;
         }
         for (int i = 0; i < n; ++i) {

@@ -83,7 +83,7 @@ void FillRow(const TBitmap& bitmap, const FileLayout& layout, int y, std::uint8_
             break;
         }
         case RowSource::ClearTop: {
-            std::memcpy(out, bitmap.ScanLine(y), static_cast<std::size_t>(width) * 4);
+            std::memcpy(out, bitmap.ScanLine(y), UsedRowBytes(width, 32));
             for (int x = 0; x < width; ++x)
                 out[x * 4 + 3] = 0;
             break;

@@ -89,10 +89,7 @@ class Renderer {
     }
 
     bool Layout(const TFont& font, std::string_view text, TextRun& run) {
-        const std::optional<FontFile> file = FileFor(FontFamilyFor(font.Name()));
-        if (!file)
-            return false;
-        FT_Face face = FaceFor(*file, font.Height());
+        FT_Face face = FaceForFont(font);
         if (face == nullptr)
             return false;
         if (m_glyphs.size() > kMaxGlyphs)
@@ -114,6 +111,21 @@ class Renderer {
     }
 
   private:
+    // The face of the font drawn last is kept at hand: a legend draws 255 counts in one font,
+    // and finding its face by name and size each time cost more than drawing them.
+    FT_Face FaceForFont(const TFont& font) {
+        if (m_lastFace != nullptr && m_lastHeight == font.Height() && m_lastName == font.Name())
+            return m_lastFace;
+        const std::optional<FontFile> file = FileFor(FontFamilyFor(font.Name()));
+        FT_Face face = file ? FaceFor(*file, font.Height()) : nullptr;
+        if (face != nullptr) {
+            m_lastName = font.Name();
+            m_lastHeight = font.Height();
+        }
+        m_lastFace = face;
+        return face;
+    }
+
     Renderer() {
         if (FT_Init_FreeType(&m_library) != 0)
             m_library = nullptr;
@@ -245,6 +257,7 @@ class Renderer {
     void DropFaces() {
         // Glyph images refer to their face; they go with it.
         m_glyphs.clear();
+        m_lastFace = nullptr;
         for (auto& [key, face] : m_faces)
             FT_Done_Face(face);
         m_faces.clear();
@@ -294,6 +307,9 @@ class Renderer {
     std::map<std::string, FT_Face> m_baseFaces;
     std::map<std::string, FT_Face> m_faces;
     std::unordered_map<GlyphKey, GlyphImage, GlyphKeyHash> m_glyphs;
+    std::string m_lastName;
+    int m_lastHeight = 0;
+    FT_Face m_lastFace = nullptr;  // one of m_faces, or none
 };
 
 }  // namespace
