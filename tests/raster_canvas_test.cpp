@@ -227,30 +227,6 @@ TEST(CopyRect, WritesReachTheCopyingImageOnlyOnce) {
     EXPECT_EQ(changes, 1);
 }
 
-// Both store kinds: a reported cache of 256 bytes cannot hold the 400 bytes, one of 1 MiB can.
-TEST(RowStreamer, CopiesEveryByteAtEveryAlignment) {
-    std::vector<std::uint8_t> source(300);
-    for (std::size_t i = 0; i < source.size(); ++i)
-        source[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    for (std::size_t cache : {std::size_t{256}, std::size_t{1} << 20}) {
-        for (std::size_t offset = 0; offset < 64; offset += 4) {
-            for (std::size_t length : {0, 4, 60, 64, 68, 128, 200, 260}) {
-                alignas(64) std::uint8_t target[400] = {};
-                {
-                    TRowStreamer streamer(sizeof target, cache);
-                    ASSERT_EQ(streamer.Streams(), cache < 1024 * 1024);
-                    streamer.Copy(target + offset, source.data(), length);
-                }
-                for (std::size_t i = 0; i < sizeof target; ++i) {
-                    const bool copied = i >= offset && i < offset + length;
-                    ASSERT_EQ(target[i], copied ? source[i - offset] : 0)
-                        << cache << ": " << offset << "+" << length;
-                }
-            }
-        }
-    }
-}
-
 // A chart of 2401 x 2401 pixels (23 MB) stays in a 32 MB share of the cache and streams past
 // smaller ones, such as half of a 32 MB cache that two processors share.
 TEST(RowStreamer, StreamsOnlyWhatTheCacheCannotHold) {

@@ -35,7 +35,6 @@ class TRowStreamer {
     ~TRowStreamer();
 
     bool Streams() const { return m_streams; }
-    void Copy(std::uint8_t* dest, const std::uint8_t* source, std::size_t bytes);
 
     // The tiles WriteTiles reads: tile k is pixels [kTileWidth k, kTileWidth (k + 1)) of tiles,
     // at most 256 of them; mark is the first pixel of a marked tile.
