@@ -236,7 +236,7 @@ class Spread {
         double gain = 0.0;
         for (std::size_t g = 0; g < m_means.size(); ++g) {
             const double other = m_nearest[g] == j ? m_second[g] : m_best[g];
-            const double d = DeltaE00AtLeast(m_means[g], lab) >= other
+            const double d = DeltaE00AtLeast(m_means[g], lab, other) >= other
                                  ? other
                                  : std::min(DeltaE00(m_means[g], lab), other);
             gain += m_weights[g] * (m_best[g] * m_best[g] - d * d);
@@ -251,7 +251,7 @@ class Spread {
         std::vector<double> gain(m_k, 0.0);
         double joined = 0.0;
         for (std::size_t g = 0; g < m_means.size(); ++g) {
-            if (DeltaE00AtLeast(m_means[g], lab) >= m_second[g]) {
+            if (DeltaE00AtLeast(m_means[g], lab, m_second[g]) >= m_second[g]) {
                 gain[m_nearest[g]] +=
                     m_weights[g] * (m_best[g] * m_best[g] - m_second[g] * m_second[g]);
                 continue;

@@ -120,7 +120,17 @@ double LightnessWeight(double meanL) {
     return 1.0 + 0.015 * d / std::sqrt(20.0 + d);
 }
 
-double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double qChroma) {
+// The lightness part of the bound, squared: (dL / SL)^2. Often it alone rules a colour out, at
+// a fraction of the cost of the chroma and hue parts.
+double LightnessPart(const LabColour& p, const LabColour& q) {
+    const double dL = p.L - q.L;
+    const double sl = LightnessWeight(0.5 * (p.L + q.L));
+    return dL * dL / (sl * sl);
+}
+
+// The whole bound, given the lightness part LightnessPart(p, q) worked out already.
+double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double qChroma,
+                  double lightness) {
     const double meanC = 0.5 * (pChroma + qChroma);
     const double c7 = Pow7(meanC);
     const double g = 0.5 * (1.0 - std::sqrt(c7 / (c7 + kPow25To7)));
@@ -128,13 +138,11 @@ double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double
     const double qa = (1.0 + g) * q.a;
     const double pc = std::sqrt(pa * pa + p.b * p.b);
     const double qc = std::sqrt(qa * qa + q.b * q.b);
-    const double dL = p.L - q.L;
     const double dC = pc - qc;
     const double da = pa - qa;
     const double db = p.b - q.b;
     const double dH = std::sqrt(std::max(0.0, da * da + db * db - dC * dC));
     const double meanCp = 0.5 * (pc + qc);
-    const double sl = LightnessWeight(0.5 * (p.L + q.L));
     const double sc = 1.0 + 0.045 * meanCp;
     const double cp7 = Pow7(meanCp);
     const double rotation = kSin60 * 2.0 * std::sqrt(cp7 / (cp7 + kPow25To7));
@@ -143,7 +151,7 @@ double LowerBound(const LabColour& p, double pChroma, const LabColour& q, double
     const double y = std::clamp(0.5 * rotation * x, dH / (1.0 + 0.015 * meanCp * kMaxHueWeight),
                                 dH / (1.0 + 0.015 * meanCp * kMinHueWeight));
     const double chromaHue = std::max(0.0, x * x + y * y - rotation * x * y);
-    return std::sqrt(dL * dL / (sl * sl) + chromaHue);
+    return std::sqrt(lightness + chromaHue);
 }
 
 double Chroma(const LabColour& lab) {
@@ -166,8 +174,11 @@ double DeltaE00(const LabColour& first, const LabColour& second) {
     return cmsCIE2000DeltaE(&a, &b, 1.0, 1.0, 1.0);
 }
 
-double DeltaE00AtLeast(const LabColour& first, const LabColour& second) {
-    return LowerBound(first, Chroma(first), second, Chroma(second));
+double DeltaE00AtLeast(const LabColour& first, const LabColour& second, double enough) {
+    const double lightness = LightnessPart(first, second);
+    if (std::sqrt(lightness) >= enough)
+        return std::sqrt(lightness);
+    return LowerBound(first, Chroma(first), second, Chroma(second), lightness);
 }
 
 ColourMatcher::ColourMatcher(std::span<const TColor> colours) : ColourMatcher(ToLab(colours)) {}
@@ -234,8 +245,12 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
             return;
         const std::size_t at = static_cast<std::size_t>(i);
         const Point& p = m_points[at];
-        if (best.index >= 0 && LowerBound(lab, chroma, p.lab, p.chroma) * kMargin > best.deltaE)
-            return;
+        if (best.index >= 0) {
+            const double lightness = LightnessPart(lab, p.lab);
+            if (std::sqrt(lightness) * kMargin > best.deltaE ||
+                LowerBound(lab, chroma, p.lab, p.chroma, lightness) * kMargin > best.deltaE)
+                return;
+        }
         const double d = DeltaE00(lab, p.lab);
         if (best.index < 0 || d < best.deltaE || (d == best.deltaE && i < best.index))
             best = {i, d};

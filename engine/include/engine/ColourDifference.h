@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,11 @@ LabColour ToLab(TColor colour);
 // The CIEDE2000 difference (kL = kC = kH = 1), computed by Little CMS.
 double DeltaE00(const LabColour& first, const LabColour& second);
 // A lower bound of it, several times cheaper: for ruling out colours that cannot be nearer than
-// one at hand before asking for the difference.
-double DeltaE00AtLeast(const LabColour& first, const LabColour& second);
+// one at hand before asking for the difference. A caller that only asks whether the bound
+// reaches some value gives it as enough: once the lightness alone reaches it, the rest of the
+// bound is not worked out (the smaller bound is returned, which still reaches it).
+double DeltaE00AtLeast(const LabColour& first, const LabColour& second,
+                       double enough = std::numeric_limits<double>::infinity());
 
 // The nearest of a fixed list of colours by CIEDE2000, each converted to Lab once. Ties go to
 // the earlier entry of the list.
