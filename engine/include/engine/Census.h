@@ -10,6 +10,7 @@
 
 #include "engine/ReduceColor.h"
 #include "raster/Color.h"
+#include "raster/Geometry.h"
 
 namespace brodix {
 
@@ -27,13 +28,6 @@ struct PaletteEntry {
     std::int32_t count = 0;
     friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
 };
-
-// Where stitch (x, y) lies in a grid of the given width stored row by row, top row first. None
-// of the three is ever negative.
-constexpr std::size_t GridIndex(int x, int y, int width) {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-           static_cast<std::size_t>(x);
-}
 
 // The picture counted stitch by stitch: its size, its palette in strictly descending colour
 // order (white, when present, first: it is the largest value) and every stitch's palette
