@@ -39,6 +39,9 @@ struct Census {
     std::vector<std::uint8_t> stitches;  // row by row, top row first
 
     int IndexAt(int x, int y) const { return stitches[GridIndex(x, y, width)]; }
+    // The palette entry of index (symbol number) k.
+    const PaletteEntry& PaletteAt(int k) const { return palette[static_cast<std::size_t>(k)]; }
+    PaletteEntry& PaletteAt(int k) { return palette[static_cast<std::size_t>(k)]; }
     TColor ColorAt(int x, int y) const { return palette[stitches[GridIndex(x, y, width)]].color; }
 };
 
