@@ -46,7 +46,7 @@ Census MakeCensus(int width, int height, int colours, Index index) {
         for (int x = 0; x < width; ++x) {
             const int k = index(x, y);
             census.stitches.push_back(static_cast<std::uint8_t>(k));
-            ++census.palette[static_cast<std::size_t>(k)].count;
+            ++census.PaletteAt(k).count;
         }
     }
     return census;
@@ -186,7 +186,7 @@ Census KnownCellCensus() {
 // The sheet symbol the PDF prints a colour of the census with.
 int PrintedSymbol(const Census& census, int colour) {
     const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    return detail::SymbolsByUse(key)[static_cast<std::size_t>(colour)];
+    return detail::SymbolsByUse(key).Of(colour);
 }
 
 // The chart page at 300 dpi without smoothing.
