@@ -22,6 +22,7 @@
 #include "engine/SymbolSheet.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/Geometry.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/TPicture.h"
@@ -371,15 +372,14 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             if (column < 0 || row < 0 || column >= page.cols || row >= page.rows)
                 continue;
             ASSERT_TRUE(colourOf.count(c.character)) << static_cast<std::uint32_t>(c.character[0]);
-            read[static_cast<std::size_t>((page.y0 + static_cast<int>(row)) * 130 + page.x0 +
-                                          static_cast<int>(column))] = colourOf[c.character];
+            read[GridIndex(page.x0 + static_cast<int>(column), page.y0 + static_cast<int>(row),
+                           130)] = colourOf[c.character];
         }
     }
     int wrong = 0;
     for (int y = 0; y < 160; ++y) {
         for (int x = 0; x < 130; ++x)
-            wrong += read[static_cast<std::size_t>(y * 130 + x)] !=
-                     threads::HexColour(census.ColorAt(x, y));
+            wrong += read[GridIndex(x, y, 130)] != threads::HexColour(census.ColorAt(x, y));
     }
     EXPECT_EQ(wrong, 0);
 }
