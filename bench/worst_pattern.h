@@ -22,7 +22,7 @@ inline Census WorstCensus() {
         seed = seed * 1103515245u + 12345u;
         const int k = static_cast<int>((seed >> 16) % kMaxColors);
         census.stitches.push_back(static_cast<std::uint8_t>(k));
-        ++census.palette[static_cast<std::size_t>(k)].count;
+        ++census.PaletteAt(k).count;
     }
     return census;
 }

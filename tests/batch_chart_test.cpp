@@ -21,6 +21,7 @@
 
 #include "export_test_support.h"
 #include "photo_files.h"
+#include "raster/Geometry.h"
 
 namespace brodix {
 namespace {
@@ -1068,7 +1069,7 @@ TEST(BrodixChartBigPattern, ChartPagesFollowTheSizeAndTheOxsFileReadsBackTheSame
              at = text.find("<stitch ", at + 1))
             ++stitches;
         // Every cell but the white (near-white 250 is no white: stitched) ones.
-        EXPECT_EQ(stitches, static_cast<std::size_t>(c.width * c.height));
+        EXPECT_EQ(stitches, GridCells(c.width, c.height));
     }
 }
 

@@ -378,7 +378,7 @@ void DrawReferenceLegend(TBitmap& legend, TCanvas& symbols, const Census& census
     legend.SetHeight(LegendHeight(colours));
     TCanvas& canvas = legend.Canvas();
     for (int i = 0; i < colours; ++i) {
-        const auto [color, count] = census.palette[static_cast<std::size_t>(i)];
+        const auto [color, count] = census.PaletteAt(i);
         const int top = kLegendRowHeight * i;
         canvas.Brush().SetColor(clWhite - color);
         canvas.FillRect(Rect(0, top, kSwatchFrameWidth, top + kLegendRowHeight));

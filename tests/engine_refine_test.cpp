@@ -11,6 +11,7 @@
 #include "engine/Stitchability.h"
 #include "engine/SymbolSheet.h"
 #include "engine_support.h"
+#include "raster/Geometry.h"
 #include "raster/TBitmap.h"
 
 namespace brodix {
@@ -158,10 +159,9 @@ TEST(CleanStrayStitches, KeepsACostlyStrayStitchPerThousand) {
     } cases[] = {{40, 25, 1}, {37, 27, 0}, {50, 40, 2}};
     for (const auto& c : cases) {
         StitchGrid grid =
-            Grid(c.width, c.height,
-                 std::vector<TColor>(static_cast<std::size_t>(c.width * c.height), G));
+            Grid(c.width, c.height, std::vector<TColor>(GridCells(c.width, c.height), G));
         for (int i = 0; i < 3; ++i)
-            grid.colours[static_cast<std::size_t>(c.width * (2 + 10 * i) + 5 + 10 * i)] = R;
+            grid.colours[GridIndex(5 + 10 * i, 2 + 10 * i, c.width)] = R;
         CleanStrayStitches(grid);
         EXPECT_EQ(std::count(grid.colours.begin(), grid.colours.end(), R), c.reds)
             << c.width << " x " << c.height;

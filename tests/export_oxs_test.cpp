@@ -93,7 +93,7 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
             EXPECT_STREQ(items[0].attribute("color").value(), "FFFFFF");
             for (int k = first; k < 4; ++k) {
                 const pugi::xml_node item = items[static_cast<std::size_t>(k - first + 1)];
-                const threads::KeyRow& row = key.rows[static_cast<std::size_t>(k)];
+                const threads::KeyRow& row = key.Row(k);
                 EXPECT_EQ(item.attribute("index").as_int(), k - first + 1);
                 EXPECT_EQ(item.attribute("number").value(),
                           threads ? "DMC " + row.thread.number : "#" + HexRgb(row.color));
@@ -103,8 +103,8 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
                 // as many and come first.
                 int rank = 0;
                 for (int other = first; other < 4; ++other) {
-                    const int a = census.palette[static_cast<std::size_t>(other)].count;
-                    const int b = census.palette[static_cast<std::size_t>(k)].count;
+                    const int a = census.PaletteAt(other).count;
+                    const int b = census.PaletteAt(k).count;
                     rank += a > b || (a == b && other < k);
                 }
                 EXPECT_EQ(item.attribute("symbol").as_uint(), SymbolCharacter(rank));

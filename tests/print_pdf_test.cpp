@@ -22,6 +22,7 @@
 #include "engine/SymbolSheet.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
+#include "raster/Geometry.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/TPicture.h"
@@ -46,7 +47,7 @@ Census MakeCensus(int width, int height, int colours, Index index) {
         for (int x = 0; x < width; ++x) {
             const int k = index(x, y);
             census.stitches.push_back(static_cast<std::uint8_t>(k));
-            ++census.palette[static_cast<std::size_t>(k)].count;
+            ++census.PaletteAt(k).count;
         }
     }
     return census;
@@ -186,7 +187,7 @@ Census KnownCellCensus() {
 // The sheet symbol the PDF prints a colour of the census with.
 int PrintedSymbol(const Census& census, int colour) {
     const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    return detail::SymbolsByUse(key)[static_cast<std::size_t>(colour)];
+    return detail::SymbolsByUse(key).Of(colour);
 }
 
 // The chart page at 300 dpi without smoothing.
@@ -371,15 +372,14 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             if (column < 0 || row < 0 || column >= page.cols || row >= page.rows)
                 continue;
             ASSERT_TRUE(colourOf.count(c.character)) << static_cast<std::uint32_t>(c.character[0]);
-            read[static_cast<std::size_t>((page.y0 + static_cast<int>(row)) * 130 + page.x0 +
-                                          static_cast<int>(column))] = colourOf[c.character];
+            read[GridIndex(page.x0 + static_cast<int>(column), page.y0 + static_cast<int>(row),
+                           130)] = colourOf[c.character];
         }
     }
     int wrong = 0;
     for (int y = 0; y < 160; ++y) {
         for (int x = 0; x < 130; ++x)
-            wrong += read[static_cast<std::size_t>(y * 130 + x)] !=
-                     threads::HexColour(census.ColorAt(x, y));
+            wrong += read[GridIndex(x, y, 130)] != threads::HexColour(census.ColorAt(x, y));
     }
     EXPECT_EQ(wrong, 0);
 }

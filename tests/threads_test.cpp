@@ -42,7 +42,7 @@ TEST(ThreadCatalogue, ReadsTheInstalledCatalogues) {
     };
     for (const Known& k : {Known{clBlack, "310"}, Known{clWhite, "B5200"}}) {
         const ColourMatcher::Match match = dmc.matcher->Nearest(k.colour);
-        EXPECT_EQ(dmc.threads[static_cast<std::size_t>(match.index)].number, k.number);
+        EXPECT_EQ(dmc.ThreadAt(match.index).number, k.number);
         EXPECT_EQ(match.deltaE, 0.0);
     }
 }

@@ -33,6 +33,7 @@
 #include "engine/LinearLight.h"
 #include "engine/Refine.h"
 #include "photo/Photo.h"
+#include "raster/Geometry.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "threads/ThreadCatalogue.h"
@@ -78,8 +79,8 @@ Picture Blurred(const Picture& picture) {
                     const int sx = pass == 0 ? std::clamp(x + k, 0, w - 1) : x;
                     const int sy = pass == 1 ? std::clamp(y + k, 0, h - 1) : y;
                     for (int ch = 0; ch < 3; ++ch)
-                        out[static_cast<std::size_t>(y) * w + x][ch] +=
-                            kernel[k + 2] * linear[static_cast<std::size_t>(sy) * w + sx][ch];
+                        out[GridIndex(x, y, w)][ch] +=
+                            kernel[k + 2] * linear[GridIndex(sx, sy, w)][ch];
                 }
             }
         }
@@ -114,8 +115,8 @@ Figures Measure(const Picture& photo, const Picture& chart) {
     int changes = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const TColor own = chart.colours[static_cast<std::size_t>(y) * w + x];
-            if (x > 0 && chart.colours[static_cast<std::size_t>(y) * w + x - 1] != own)
+            const TColor own = chart.colours[GridIndex(x, y, w)];
+            if (x > 0 && chart.colours[GridIndex(x - 1, y, w)] != own)
                 ++changes;
             bool shared = false;
             for (int dy = -1; dy <= 1 && !shared; ++dy) {
@@ -123,7 +124,7 @@ Figures Measure(const Picture& photo, const Picture& chart) {
                     const int nx = x + dx;
                     const int ny = y + dy;
                     shared = (dx != 0 || dy != 0) && nx >= 0 && ny >= 0 && nx < w && ny < h &&
-                             chart.colours[static_cast<std::size_t>(ny) * w + nx] == own;
+                             chart.colours[GridIndex(nx, ny, w)] == own;
                 }
             }
             isolated += shared ? 0 : 1;

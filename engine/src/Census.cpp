@@ -92,7 +92,7 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
     ColorIndex index;
     index.Insert(found.front().color, 0);
     const auto columns = static_cast<std::size_t>(std::max(width, 0));
-    stitches.assign(columns * static_cast<std::size_t>(std::max(height, 0)), 0);
+    stitches.assign(GridCells(std::max(width, 0), std::max(height, 0)), 0);
     std::vector<TColor> row(columns);
     // Counted here and handed over at the end: a count in found would be read again after
     // every stitch is stored, since a byte store may change anything.
@@ -103,7 +103,7 @@ bool CountInto(int width, int height, ReadRow readRow, std::vector<PaletteEntry>
         for (const TColor color : row) {
             std::size_t k = index.Find(color);
             if (k == ColorIndex::kNotFound) {
-                if (found.size() == static_cast<std::size_t>(kMaxColors))
+                if (found.size() == counts.size())
                     return false;
                 k = found.size();
                 found.push_back({color, 0});

@@ -59,7 +59,7 @@ void GiveNewLegend(TImage& legend, const Census& census) {
         std::fill(row.begin() + kSwatchFrameWidth, row.end(), white);
     };
     for (int i = 0; i < colours; ++i) {
-        const TColor color = census.palette[static_cast<std::size_t>(i)].color;
+        const TColor color = census.PaletteAt(i).color;
         const DisplayPixel frame = bitmap.PixelValueOf(ColorToRGB(clWhite - color));
         const DisplayPixel swatch = bitmap.PixelValueOf(ColorToRGB(color));
         for (int r = 0; r < kLegendRowHeight; ++r) {

@@ -100,8 +100,8 @@ StitchabilityReport AssessStitchability(const Census& census, const SymbolsAlike
                 DeltaE00(labs[static_cast<std::size_t>(i)], labs[static_cast<std::size_t>(j)]);
             if (d < kCloseColoursDeltaE)
                 report.closeColours.push_back({i, j, d});
-            const bool symbols = census.palette[static_cast<std::size_t>(i)].color != clWhite &&
-                                 census.palette[static_cast<std::size_t>(j)].color != clWhite;
+            const bool symbols =
+                census.PaletteAt(i).color != clWhite && census.PaletteAt(j).color != clWhite;
             if (alike && symbols && alike(i, j))
                 report.alikeSymbols.push_back({i, j});
         }

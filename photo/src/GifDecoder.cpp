@@ -117,8 +117,8 @@ RgbImage DecodeGif(std::span<const std::uint8_t> bytes, const PhotoOptions& opti
             if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
                 gif.Fail();
             std::uint8_t* out = image.At(0, row);
-            for (int x = 0; x < frame.Width; ++x, out += 3) {
-                const int index = line[static_cast<std::size_t>(x)];
+            for (std::size_t x = 0; x < line.size(); ++x, out += 3) {
+                const int index = line[x];
                 if (index == transparent) {
                     std::memcpy(out, back, 3);
                     continue;

@@ -6,6 +6,7 @@
 #include "RgbImage.h"
 #include "raster/Exceptions.h"
 #include "raster/FileFailure.h"
+#include "raster/Geometry.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
 
@@ -180,7 +181,7 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
     RgbImage image;
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
-    image.rgb.resize(image.PixelIndex(0, image.height) * 3);
+    image.rgb.resize(GridCells(image.width, image.height) * 3);
     return image;
 }
 

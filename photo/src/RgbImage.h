@@ -14,6 +14,7 @@
 #include "photo/Photo.h"
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
+#include "raster/Geometry.h"
 
 namespace brodix {
 
@@ -69,10 +70,7 @@ struct RgbImage {
     PixelBytes rgb;
 
     // Which pixel (x, y) is, counted row by row; it holds the bytes from 3 times that.
-    std::size_t PixelIndex(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(x);
-    }
+    std::size_t PixelIndex(int x, int y) const { return GridIndex(x, y, width); }
     std::uint8_t* At(int x, int y) { return rgb.data() + PixelIndex(x, y) * 3; }
     const std::uint8_t* At(int x, int y) const { return rgb.data() + PixelIndex(x, y) * 3; }
 };

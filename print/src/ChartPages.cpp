@@ -45,10 +45,10 @@ void DrawSymbols(PdfCanvas& pdf, const SymbolFont& symbols, const ChartDocument&
     std::vector<cairo_glyph_t> glyphs;
     for (int y = cells.Top; y < cells.Bottom; ++y) {
         for (int x = cells.Left; x < cells.Right; ++x) {
-            const auto k =
-                static_cast<std::size_t>(document.census.IndexAt(page.x0 + x, page.y0 + y));
-            const int symbol = document.symbolOf[k];
-            if (!symbols.HasInk(symbol) || (whiteInk != nullptr && (*whiteInk)[k] != wanted))
+            const int k = document.census.IndexAt(page.x0 + x, page.y0 + y);
+            const int symbol = document.symbolOf.Of(k);
+            if (!symbols.HasInk(symbol) ||
+                (whiteInk != nullptr && (*whiteInk)[static_cast<std::size_t>(k)] != wanted))
                 continue;
             glyphs.push_back({SymbolFont::GlyphOf(symbol), at.X(x), at.Y(y + 1)});
         }

@@ -33,7 +33,7 @@ ChartPlacement ChartPlacementOn(const PaperSize& paper);
 // blank cell), the pages, the pattern's name and the PDF page number of the first chart page.
 struct ChartDocument {
     const Census& census;
-    const std::vector<int>& symbolOf;
+    const PrintedSymbols& symbolOf;
     const PrintedGrid& grid;
     std::string name;
     int firstPdfPage = 1;

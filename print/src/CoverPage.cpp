@@ -95,12 +95,12 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstC
 
 // The stitchability report as the PDF shows it: colours named by the key's symbols (and
 // threads), symbols compared as the PDF prints them, by use.
-StitchabilityReport PrintedReport(const PdfSources& sources, const std::vector<int>& symbolOf) {
+StitchabilityReport PrintedReport(const PdfSources& sources, const PrintedSymbols& symbolOf) {
     SymbolsAlike alike;
     if (sources.symbolSheet != nullptr) {
         alike = [onSheet = SymbolsAlikeOnSheet(*sources.symbolSheet), &symbolOf](int a, int b) {
-            const int first = symbolOf[static_cast<std::size_t>(a)];
-            const int second = symbolOf[static_cast<std::size_t>(b)];
+            const int first = symbolOf.Of(a);
+            const int second = symbolOf.Of(b);
             return first != kNoSymbol && second != kNoSymbol && onSheet(first, second);
         };
     }
@@ -188,7 +188,7 @@ void AddPairs(ReportWriter& writer, const threads::PairsLine& line, const std::s
 
 // The stitchability report, when asked for, below the pattern's figures; the next line's y.
 double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
-                  const std::vector<int>& symbolOf, double y, double width) {
+                  const PrintedSymbols& symbolOf, double y, double width) {
     if (!sources.report)
         return y;
     const StitchabilityReport report = PrintedReport(sources, symbolOf);
@@ -198,12 +198,10 @@ double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& s
     for (const std::string& line : threads::StitchabilityFigureLines(report))
         writer.Line(line);
     const threads::PatternKey& key = sources.key;
-    const auto symbol = [&symbolOf](int colour) {
-        return Piece{{}, symbolOf[static_cast<std::size_t>(colour)]};
-    };
+    const auto symbol = [&symbolOf](int colour) { return Piece{{}, symbolOf.Of(colour)}; };
     // Each colour as the key gives it: its symbol, then its thread's number.
     const auto colour = [&](int index) {
-        const threads::KeyRow& row = key.rows[static_cast<std::size_t>(index)];
+        const threads::KeyRow& row = key.Row(index);
         if (row.blank)
             return std::vector<Piece>{{"blank"}};
         std::vector<Piece> pieces = {symbol(index)};
@@ -224,7 +222,7 @@ double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& s
 }  // namespace
 
 void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
-                   const std::vector<int>& symbolOf, const PrintedGrid& grid, int firstChartPage) {
+                   const PrintedSymbols& symbolOf, const PrintedGrid& grid, int firstChartPage) {
     const Census& census = sources.census;
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;

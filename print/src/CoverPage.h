@@ -13,6 +13,6 @@ namespace brodix::print::detail {
 // symbols), and a map of the chart pages with their PDF page numbers (the first chart page is
 // firstChartPage, counted from 1).
 void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
-                   const std::vector<int>& symbolOf, const PrintedGrid& grid, int firstChartPage);
+                   const PrintedSymbols& symbolOf, const PrintedGrid& grid, int firstChartPage);
 
 }  // namespace brodix::print::detail

@@ -68,7 +68,7 @@ bool ThreadNumberBefore(const std::string& a, const std::string& b) {
 class KeyWriter {
   public:
     KeyWriter(PdfCanvas& pdf, const SymbolFont& symbols, const PatternKey& key,
-              const std::vector<int>& symbolOf, ChartStyle style, bool counting)
+              const PrintedSymbols& symbolOf, ChartStyle style, bool counting)
         : m_pdf(pdf),
           m_symbols(symbols),
           m_key(key),
@@ -108,7 +108,7 @@ class KeyWriter {
     PdfCanvas& m_pdf;
     const SymbolFont& m_symbols;
     const PatternKey& m_key;
-    const std::vector<int>& m_symbolOf;
+    const PrintedSymbols& m_symbolOf;
     ChartStyle m_style;
     bool m_counting;  // only counts the pages, drawing nothing
     Columns m_at;
@@ -271,7 +271,7 @@ void KeyWriter::ListHeading() {
 void KeyWriter::Cell(double x, double top, const KeyRow& row) {
     cairo_t* cr = m_pdf.Context();
     const double cell = kChartCellMm;
-    const int symbol = m_symbolOf[static_cast<std::size_t>(row.symbol)];
+    const int symbol = m_symbolOf.Of(row.symbol);
     const bool colour = m_style == ChartStyle::Colour;
     if (m_style != ChartStyle::BlackWhite && !row.blank) {
         m_pdf.SetColor(TintOf(row.color, colour ? 1.0 : kTintShare));
@@ -333,7 +333,7 @@ void KeyWriter::ListRow(const ThreadTotal& thread) {
     const auto fit = static_cast<std::size_t>((c.deltaE - c.symbols) / kChartCellMm);
     double column = 0;  // i as a length in cells
     for (std::size_t i = 0; i < thread.symbols.size() && i < fit; ++i, ++column) {
-        const int symbol = m_symbolOf[static_cast<std::size_t>(thread.symbols[i])];
+        const int symbol = m_symbolOf.Of(thread.symbols[i]);
         if (m_symbols.HasInk(symbol)) {
             m_symbolGlyphs.push_back({SymbolFont::GlyphOf(symbol),
                                       m_left + c.symbols + kChartCellMm * column,
@@ -370,12 +370,12 @@ void KeyWriter::Totals(bool threads) {
 }  // namespace
 
 void DrawKeyPages(PdfCanvas& pdf, const SymbolFont& symbols, const PatternKey& key,
-                  const std::vector<int>& symbolOf, ChartStyle style) {
+                  const PrintedSymbols& symbolOf, ChartStyle style) {
     KeyWriter(pdf, symbols, key, symbolOf, style, false).Write();
 }
 
 int KeyPageCount(PdfCanvas& pdf, const SymbolFont& symbols, const PatternKey& key,
-                 const std::vector<int>& symbolOf) {
+                 const PrintedSymbols& symbolOf) {
     return KeyWriter(pdf, symbols, key, symbolOf, ChartStyle::BlackWhite, true).Write();
 }
 

@@ -12,9 +12,9 @@ namespace brodix::print::detail {
 // gives it, continued on as many pages as it needs, totals at the end; then the shopping list,
 // one row per thread. Starts on the current page and leaves the last one open.
 void DrawKeyPages(PdfCanvas& pdf, const SymbolFont& symbols, const threads::PatternKey& key,
-                  const std::vector<int>& symbolOf, ChartStyle style);
+                  const PrintedSymbols& symbolOf, ChartStyle style);
 // The pages DrawKeyPages takes, drawing nothing.
 int KeyPageCount(PdfCanvas& pdf, const SymbolFont& symbols, const threads::PatternKey& key,
-                 const std::vector<int>& symbolOf);
+                 const PrintedSymbols& symbolOf);
 
 }  // namespace brodix::print::detail

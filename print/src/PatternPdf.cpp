@@ -26,7 +26,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     if (sources.key.rows.size() != sources.census.palette.size())
         throw std::invalid_argument("the key has a row count other than the census's palette");
     const SymbolFont symbols(sources.symbolSheet);
-    const std::vector<int> symbolOf = SymbolsByUse(sources.key);
+    const PrintedSymbols symbolOf = SymbolsByUse(sources.key);
     PdfCanvas pdf(options.paper);
     const std::string name = NamePart(sources.pictureName);
     pdf.SetMetadata(name, "Counted cross-stitch pattern");

@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "CairoHandles.h"
@@ -54,6 +56,15 @@ class SymbolFont {
 // The symbol each palette entry is printed with, by use (brodix::SymbolsByUse over the sheet,
 // which is ordered lightest first), as the OXS file gives them; kNoSymbol for a blank row.
 inline constexpr int kNoSymbol = -1;
-std::vector<int> SymbolsByUse(const threads::PatternKey& key);
+class PrintedSymbols {
+  public:
+    explicit PrintedSymbols(std::vector<int> symbols) : m_symbols(std::move(symbols)) {}
+    // The symbol of palette entry k.
+    int Of(int k) const { return m_symbols[static_cast<std::size_t>(k)]; }
+
+  private:
+    std::vector<int> m_symbols;
+};
+PrintedSymbols SymbolsByUse(const threads::PatternKey& key);
 
 }  // namespace brodix::print::detail

@@ -79,11 +79,11 @@ std::vector<std::uint8_t> GlyphData(const std::vector<InkRect>& rects, Box& boun
         points.insert(points.end(),
                       {{b.xMin, b.yMin}, {b.xMin, b.yMax}, {b.xMax, b.yMax}, {b.xMax, b.yMin}});
     }
-    for (int axis = 0; axis < 2; ++axis) {
+    for (std::size_t axis = 0; axis < 2; ++axis) {
         int previous = 0;
         for (const auto& point : points) {
-            glyph.U16(point[static_cast<std::size_t>(axis)] - previous);
-            previous = point[static_cast<std::size_t>(axis)];
+            glyph.U16(point[axis] - previous);
+            previous = point[axis];
         }
     }
     glyph.PadTo4();

@@ -42,7 +42,7 @@ void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
             continue;
         const ColourMatcher::Match match = catalogue.matcher->Nearest(labs[i]);
         row.hasThread = true;
-        row.thread = catalogue.threads[static_cast<std::size_t>(match.index)];
+        row.thread = catalogue.ThreadAt(match.index);
         row.deltaE = match.deltaE;
         const auto [at, added] = totalOf.emplace(match.index, key.threads.size());
         if (added)
@@ -57,7 +57,7 @@ void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
         for (int symbol : total.symbols) {
             for (int other : total.symbols) {
                 if (other != symbol)
-                    key.rows[static_cast<std::size_t>(symbol)].sameThreadAs.push_back(other);
+                    key.Row(symbol).sameThreadAs.push_back(other);
             }
         }
     }

@@ -10,6 +10,7 @@
 
 #include "engine/ReduceColor.h"
 #include "raster/Color.h"
+#include "raster/Geometry.h"
 
 namespace brodix {
 
@@ -28,13 +29,6 @@ struct PaletteEntry {
     friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
 };
 
-// Where stitch (x, y) lies in a grid of the given width stored row by row, top row first. None
-// of the three is ever negative.
-constexpr std::size_t GridIndex(int x, int y, int width) {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-           static_cast<std::size_t>(x);
-}
-
 // The picture counted stitch by stitch: its size, its palette in strictly descending colour
 // order (white, when present, first: it is the largest value) and every stitch's palette
 // index. A palette index is also the symbol number of its colour.
@@ -45,6 +39,9 @@ struct Census {
     std::vector<std::uint8_t> stitches;  // row by row, top row first
 
     int IndexAt(int x, int y) const { return stitches[GridIndex(x, y, width)]; }
+    // The palette entry of index (symbol number) k.
+    const PaletteEntry& PaletteAt(int k) const { return palette[static_cast<std::size_t>(k)]; }
+    PaletteEntry& PaletteAt(int k) { return palette[static_cast<std::size_t>(k)]; }
     TColor ColorAt(int x, int y) const { return palette[stitches[GridIndex(x, y, width)]].color; }
 };
 

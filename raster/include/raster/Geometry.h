@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace brodix {
 
 struct TPoint {
@@ -23,6 +25,19 @@ struct TRect {
 
 constexpr TRect Rect(int left, int top, int right, int bottom) {
     return TRect{left, top, right, bottom};
+}
+
+// Where cell (x, y) lies in a grid of the given width stored row by row, top row first: a
+// pixel of a picture without row padding, a stitch of a chart. None of the three is ever
+// negative.
+constexpr std::size_t GridIndex(int x, int y, int width) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+}
+
+// How many cells a grid of width x height holds.
+constexpr std::size_t GridCells(int width, int height) {
+    return GridIndex(0, height, width);
 }
 
 }  // namespace brodix

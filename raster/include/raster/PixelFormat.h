@@ -47,8 +47,8 @@ constexpr bool IsIndexed(TPixelFormat format) {
 }
 
 // Largest colour table the format can have (0 for direct formats).
-constexpr int MaxTableSize(TPixelFormat format) {
-    return IsIndexed(format) ? (1 << BitsPerPixel(format)) : 0;
+constexpr std::size_t MaxTableSize(TPixelFormat format) {
+    return IsIndexed(format) ? std::size_t{1} << BitsPerPixel(format) : 0;
 }
 
 // Bytes of a row that hold its pixels, before the padding.

@@ -100,6 +100,9 @@ class TBitmap final : public TGraphic {
   private:
     void Resize(int width, int height);
     void Detach();
+    // Where row y (0 the top row) starts in the store, which holds the bottom row first unless
+    // m_topDown.
+    std::size_t StoredRowOffset(int y) const;
 
     int m_width = 0;
     int m_height = 0;

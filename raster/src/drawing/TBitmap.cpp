@@ -252,15 +252,14 @@ void TBitmap::SetSizeForOverwrite(int width, int height) {
     const int bits = BitsPerPixel(m_layout.format);
     std::shared_ptr<PixelStore> store;
     if (width > 0 && height > 0) {
-        store = AllocateStore(CheckedStoreSize(width, height, bits));
+        const std::size_t size = CheckedStoreSize(width, height, bits);
+        store = AllocateStore(size);
         // Row padding is never drawn; keep it defined for writers that copy whole rows.
         const std::size_t stride = RowStride(width, bits);
         const std::size_t usedBytes = UsedRowBytes(width, bits);
         if (usedBytes < stride) {
-            for (int y = 0; y < height; ++y) {
-                std::memset(store->Bytes() + stride * static_cast<std::size_t>(y) + usedBytes, 0,
-                            stride - usedBytes);
-            }
+            for (std::size_t row = 0; row < size; row += stride)
+                std::memset(store->Bytes() + row + usedBytes, 0, stride - usedBytes);
         }
     }
     m_store = std::move(store);
@@ -296,8 +295,8 @@ void TBitmap::Resize(int width, int height) {
     const int keepHeight = m_store ? std::min(height, m_height) : 0;
     const std::size_t usedBytes = UsedRowBytes(width, bits);
 
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = store->Bytes() + stride * static_cast<std::size_t>(y);
+    std::uint8_t* row = store->Bytes();
+    for (int y = 0; y < height; ++y, row += stride) {
         const std::uint8_t* old = y < keepHeight ? ScanLine(y) : nullptr;
         if (bits >= 8) {
             int from = 0;
@@ -358,10 +357,10 @@ void TBitmap::SetMonochrome(bool monochrome) {
     const std::size_t stride = RowStride(m_width, 32);
     if (m_store) {
         store = AllocateStore(CheckedStoreSize(m_width, m_height, 32));
-        for (int y = 0; y < m_height; ++y) {
+        std::uint8_t* bytes = store->Bytes();
+        for (int y = 0; y < m_height; ++y, bytes += stride) {
             const std::uint8_t* old = ScanLine(y);
-            auto* row = reinterpret_cast<std::uint32_t*>(store->Bytes() +
-                                                         stride * static_cast<std::size_t>(y));
+            auto* row = reinterpret_cast<std::uint32_t*>(bytes);
             for (int x = 0; x < m_width; ++x) {
                 row[x] = detail::ReadPixel(old, 1, x) != 0 ? 0x00FFFFFFu : 0u;
             }
@@ -418,8 +417,7 @@ std::uint32_t TBitmap::PixelValueOf(TColor color) const {
             // Nearest table colour by squared distance in RGB; on a tie the lowest index wins,
             // so a table with duplicates always gives the first of them.
             const std::size_t count =
-                std::min(m_layout.colorTable.size(),
-                         static_cast<std::size_t>(MaxTableSize(m_layout.format)));
+                std::min(m_layout.colorTable.size(), MaxTableSize(m_layout.format));
             std::uint32_t best = 0;
             std::uint32_t bestDistance = std::numeric_limits<std::uint32_t>::max();
             for (std::size_t i = 0; i < count; ++i) {
@@ -502,8 +500,7 @@ std::uint8_t* TBitmap::MutableBits() {
 const std::uint8_t* TBitmap::ScanLine(int y) const {
     if (!m_store || y < 0 || y >= m_height)
         return nullptr;
-    const auto stored = static_cast<std::size_t>(m_topDown ? y : m_height - 1 - y);
-    return m_store->Bytes() + stored * m_stride;
+    return m_store->Bytes() + StoredRowOffset(y);
 }
 
 std::uint8_t* TBitmap::MutableScanLine(int y) {
@@ -511,8 +508,12 @@ std::uint8_t* TBitmap::MutableScanLine(int y) {
         return nullptr;
     Detach();
     ++m_generation;
+    return m_store->Bytes() + StoredRowOffset(y);
+}
+
+std::size_t TBitmap::StoredRowOffset(int y) const {
     const auto stored = static_cast<std::size_t>(m_topDown ? y : m_height - 1 - y);
-    return m_store->Bytes() + stored * m_stride;
+    return stored * m_stride;
 }
 
 void TBitmap::Detach() {

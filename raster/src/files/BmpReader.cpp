@@ -163,9 +163,9 @@ std::unique_ptr<TBitmap> DecodeUncompressed(BoundedReader& input, const BmpHeade
             Invalid("bits per pixel not 1, 4, 8, 16, 24 or 32");
     }
     // Entries past what an index can address are never shown.
-    const int addressable = MaxTableSize(layout.format);
-    if (addressable > 0 && table.size() > static_cast<std::size_t>(addressable)) {
-        table.resize(static_cast<std::size_t>(addressable));
+    const std::size_t addressable = MaxTableSize(layout.format);
+    if (addressable > 0 && table.size() > addressable) {
+        table.resize(addressable);
     }
     layout.colorTable = std::move(table);
     return DecodeDirect(input, header, std::move(layout), pixelBytes);

@@ -12,6 +12,7 @@
 #include "raster/BmpCodec.h"
 #include "raster/DisplayPixels.h"
 #include "raster/Exceptions.h"
+#include "raster/Geometry.h"
 #include "raster/PixelFormat.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
@@ -62,12 +63,6 @@ Entry EntryAt(const std::vector<std::uint8_t>& data, std::size_t index) {
     return ReadEntry(input);
 }
 
-// Where pixel (x, y) of a picture width pixels wide is in a table of one entry a pixel.
-std::size_t CellOf(int x, int y, int width) {
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-           static_cast<std::size_t>(x);
-}
-
 struct Decoded {
     std::unique_ptr<TBitmap> bitmap;
     std::vector<std::uint8_t> opaque;
@@ -80,7 +75,7 @@ Decoded NewImage(int width, int height) {
     }
     Decoded image;
     image.bitmap = TBitmap::CreateWithLayout(width, height, BitmapLayout{}, /*topDown=*/true);
-    image.opaque.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    image.opaque.assign(GridCells(width, height), 0);
     return image;
 }
 
@@ -115,9 +110,9 @@ Decoded DecodePng(const std::uint8_t* bytes, std::size_t size) {
     Decoded decoded = NewImage(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = pixels.data() + CellOf(x, y, width) * 4;
+            const std::uint8_t* p = pixels.data() + GridIndex(x, y, width) * 4;
             PutColor(*decoded.bitmap, x, y, p[0], p[1], p[2]);
-            decoded.opaque[CellOf(x, y, width)] = p[3] >= 128;
+            decoded.opaque[GridIndex(x, y, width)] = p[3] >= 128;
         }
     }
     return decoded;
@@ -206,7 +201,7 @@ Decoded DecodeDib(const std::uint8_t* bytes, std::size_t size) {
                 // A missing mask leaves the pixel opaque.
                 opaque = at >= size || (bytes[at] & (0x80 >> (x % 8))) == 0;
             }
-            decoded.opaque[CellOf(x, y, width)] = opaque;
+            decoded.opaque[GridIndex(x, y, width)] = opaque;
         }
     }
     return decoded;
@@ -298,7 +293,7 @@ bool TIcon::Opaque(int x, int y) const {
     if (!m_bitmap || x < 0 || y < 0 || x >= m_bitmap->Width() || y >= m_bitmap->Height()) {
         return false;
     }
-    return m_opaque[CellOf(x, y, m_bitmap->Width())] != 0;
+    return m_opaque[GridIndex(x, y, m_bitmap->Width())] != 0;
 }
 
 void TIcon::Draw(TCanvas& canvas, const TRect& rect) {

@@ -151,9 +151,9 @@ void TJPEGImage::DIBNeeded() {
         layout.format = TPixelFormat::Direct24;
     }
     auto bitmap = TBitmap::CreateWithLayout(m_width, m_height, layout, /*topDown=*/true);
-    std::vector<JSAMPROW> rows(static_cast<std::size_t>(m_height));
+    std::vector<JSAMPROW> rows;
     for (int y = 0; y < m_height; ++y)
-        rows[static_cast<std::size_t>(y)] = bitmap->MutableScanLine(y);
+        rows.push_back(bitmap->MutableScanLine(y));
     const bool complete = RunJpegStep(*session, [&rows](jpeg_decompress_struct& decompress) {
         ReadRows(decompress, rows.data(), decompress.output_height);
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,10 @@ struct PatternKey {
     std::vector<KeyRow> rows;
     std::vector<ThreadTotal> threads;
     KeyTotals totals;
+
+    // The row of symbol number k, a palette index.
+    const KeyRow& Row(int k) const { return rows[static_cast<std::size_t>(k)]; }
+    KeyRow& Row(int k) { return rows[static_cast<std::size_t>(k)]; }
 };
 
 // What the key says in place of a thread for a blank row.

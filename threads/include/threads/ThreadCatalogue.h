@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ struct ThreadCatalogue {
     std::shared_ptr<const ColourMatcher> matcher;
 
     std::vector<TColor> Colours() const;
+    // Thread k of the list, as the matcher numbers its entries.
+    const Thread& ThreadAt(int k) const { return threads[static_cast<std::size_t>(k)]; }
 };
 
 // Reads a catalogue in the XML of the kxstitch schemes (<flossScheme><title/><floss><name/>
