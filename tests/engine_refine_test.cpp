@@ -7,6 +7,7 @@
 #include <random>
 
 #include "engine/ColourDifference.h"
+#include "engine/LinearLight.h"
 #include "engine/Refine.h"
 #include "engine/Stitchability.h"
 #include "engine/SymbolSheet.h"
@@ -331,6 +332,29 @@ TEST(TakeRefinedCensus, DithersOntoTheChosenColoursOnly) {
     // The clean would undo the scattered stitches: asked for beside the dither, it is not run.
     options.clean = true;
     EXPECT_EQ(std::get<Census>(TakeRefinedCensus(image, {}, options)).stitches, census.stitches);
+}
+
+// Near-greys 124 to 133 all lie nearest thread 110 and far below 255: the colours kept for a dither
+// must take one lighter than the picture too (white), or no mixture keeps its lightness.
+TEST(TakeRefinedCensus, DitherKeepsColoursThatSurroundThePicture) {
+    TImage image;
+    GivePicture(image, 40, 20, [](int x, int) { return RGB(124 + 3 * (x / 10), 124, 124); });
+    MakeOptions options;
+    options.snapColours = {RGB(0, 0, 0), RGB(60, 60, 60), RGB(110, 110, 110), RGB(255, 255, 255)};
+    options.maxColours = 2;
+    options.dither = true;
+    const Census census = std::get<Census>(TakeRefinedCensus(image, {}, options));
+    double picture = 0.0;
+    double chart = 0.0;
+    for (int y = 0; y < census.height; ++y) {
+        for (int x = 0; x < census.width; ++x) {
+            picture += LinearOf(static_cast<std::uint8_t>(124 + 3 * (x / 10)));
+            chart += LinearOf(RedOf(census.ColorAt(x, y)));
+        }
+    }
+    // Snapped, the chart would keep 0.72 of the picture's light; a little is lost at the edges.
+    EXPECT_GT(chart / picture, 0.85);
+    EXPECT_GT(CensusCounts(census).count(clWhite), 0u);
 }
 
 TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {

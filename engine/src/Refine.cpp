@@ -286,6 +286,11 @@ void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
     if (colours.empty() || fitted.colours.empty())
         return;
+    // Passed on whole, the error of a colour that no mixture reaches (a hue more vivid than any
+    // thread) piles up without end and streaks the stitches after it; kept at nine tenths a
+    // stitch, it stays within ten times one stitch's error, which still lets colours far apart
+    // mix. Measured on photographs, 0.9 blurs nearer the photo than 0.95 or 1.
+    constexpr double kErrorKept = 0.9;
     const ColourMatcher matcher(colours);
     std::vector<Linear> linearColours;
     for (TColor c : colours)
@@ -306,12 +311,13 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
             // Error beyond what a colour can show would only smear on: the wish is held in
             // range, and the stitch takes the colour nearest it to the eye.
             const TColor shown = RGB(SrgbOf(wanted.r), SrgbOf(wanted.g), SrgbOf(wanted.b));
-            const int k = matcher.Nearest(shown).index;
-            grid.colours[at] = ColorToRGB(colours[static_cast<std::size_t>(k)]);
-            const Linear& got = linearColours[static_cast<std::size_t>(k)];
-            const Linear error{std::clamp(wanted.r, 0.0, 1.0) - got.r,
-                               std::clamp(wanted.g, 0.0, 1.0) - got.g,
-                               std::clamp(wanted.b, 0.0, 1.0) - got.b};
+            const ColourMatcher::Match match = matcher.Nearest(shown);
+            const auto k = static_cast<std::size_t>(match.index);
+            grid.colours[at] = ColorToRGB(colours[k]);
+            const Linear& got = linearColours[k];
+            const Linear error{kErrorKept * (std::clamp(wanted.r, 0.0, 1.0) - got.r),
+                               kErrorKept * (std::clamp(wanted.g, 0.0, 1.0) - got.g),
+                               kErrorKept * (std::clamp(wanted.b, 0.0, 1.0) - got.b)};
             here[static_cast<std::size_t>(x + 1 + step)] =
                 here[static_cast<std::size_t>(x + 1 + step)].Plus(error, 7.0 / 16.0);
             below[static_cast<std::size_t>(x + 1 - step)] =
@@ -324,6 +330,15 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
         std::swap(here, below);
         std::fill(below.begin(), below.end(), Linear{});
     }
+}
+
+std::vector<TColor> ChooseDitherColours(const StitchGrid& fitted, int minStitches, int maxColours,
+                                        std::span<const TColor> threads) {
+    if (threads.empty())
+        return ChooseColours(fitted, fitted, minStitches, maxColours, threads);
+    StitchGrid mixed = fitted;
+    DitherToColours(mixed, fitted, threads);
+    return ChooseColours(mixed, mixed, minStitches, maxColours, threads);
 }
 
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
@@ -393,8 +408,11 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
     }
     if (chooses) {
         report("refining: choosing colours");
-        const std::vector<TColor> colours = ChooseColours(fitted, grid, options.minStitches,
-                                                          options.maxColours, options.snapColours);
+        const std::vector<TColor> colours =
+            options.dither ? ChooseDitherColours(fitted, options.minStitches, options.maxColours,
+                                                 options.snapColours)
+                           : ChooseColours(fitted, grid, options.minStitches, options.maxColours,
+                                           options.snapColours);
         report(options.dither ? "refining: dithering" : "refining: matching stitches");
         if (options.dither)
             DitherToColours(grid, fitted, colours);

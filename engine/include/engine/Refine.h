@@ -41,10 +41,19 @@ std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& cu
 // earlier colour).
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours);
 
-// Every stitch takes one of colours by error diffusion in CIELAB: serpentine Floyd-Steinberg,
-// each stitch taking the colour nearest its fitted colour plus the error its neighbours
-// passed on, so that areas keep their mean colour.
+// Every stitch takes one of colours by error diffusion in linear light: serpentine
+// Floyd-Steinberg, each stitch taking the colour nearest by CIEDE2000 to its fitted colour plus
+// nine tenths of the error its neighbours passed on (held in range), so that areas keep
+// nearly their mean colour and a colour no mixture reaches does not streak them.
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours);
+
+// The colours a dithered chart keeps. The threads nearest the picture's colours often all lie
+// on one side of them, and no mixture of those reaches them; so the picture is first dithered
+// onto every thread, and the colours are chosen by ChooseColours from those stitches (the
+// threads that mixing uses), so that they surround the picture's colours. Without threads, as
+// ChooseColours(fitted, fitted, ...).
+std::vector<TColor> ChooseDitherColours(const StitchGrid& fitted, int minStitches, int maxColours,
+                                        std::span<const TColor> threads);
 
 // First one pass in which every stitch, in reading order, takes among its own colour and its
 // neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
