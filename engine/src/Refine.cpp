@@ -300,6 +300,14 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
     std::vector<Linear> here(static_cast<std::size_t>(width) + 2);
     std::vector<Linear> below(here.size());
     grid.colours.resize(fitted.colours.size());
+    // Wishes are 8-bit colours and repeat, and a search costs: a table remembers the answers
+    // last found (the slot's colour and its nearest entry). A new one starts from the answer
+    // for the stitch before, which wanted a colour near it.
+    constexpr std::size_t kRemembered = std::size_t{1} << 16;
+    constexpr TColor kNoColour = 0xFFFFFFFF;  // no RGB() value: the slot is empty
+    std::vector<TColor> askedFor(kRemembered, kNoColour);
+    std::vector<int> answers(kRemembered, -1);
+    int previous = -1;
     for (int y = 0; y < fitted.height; ++y) {
         const bool forward = y % 2 == 0;
         const int step = forward ? 1 : -1;
@@ -311,8 +319,12 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
             // Error beyond what a colour can show would only smear on: the wish is held in
             // range, and the stitch takes the colour nearest it to the eye.
             const TColor shown = RGB(SrgbOf(wanted.r), SrgbOf(wanted.g), SrgbOf(wanted.b));
-            const ColourMatcher::Match match = matcher.Nearest(shown);
-            const auto k = static_cast<std::size_t>(match.index);
+            const std::size_t slot = (shown * 2654435761u >> 8) % kRemembered;
+            if (askedFor[slot] != shown) {
+                askedFor[slot] = shown;
+                answers[slot] = previous = matcher.Nearest(ToLab(shown), previous).index;
+            }
+            const auto k = static_cast<std::size_t>(answers[slot]);
             grid.colours[at] = ColorToRGB(colours[k]);
             const Linear& got = linearColours[k];
             const Linear error{kErrorKept * (std::clamp(wanted.r, 0.0, 1.0) - got.r),
