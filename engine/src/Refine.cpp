@@ -229,7 +229,7 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
     std::stable_sort(costly.begin(), costly.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     std::size_t kept = 0;
-    const std::size_t allowed = GridIndex(0, height, width) / 1000;
+    const std::size_t allowed = GridCells(width, height) / 1000;
     for (const auto& [cost, where] : costly) {
         if (!strays.IsStray(where.first, where.second))
             continue;
