@@ -133,7 +133,7 @@ PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogu
         KeyRow row;
         row.symbol = static_cast<int>(i);
         row.color = census.palette[i].color;
-        row.blank = row.color == clWhite && !stitchWhite;
+        row.blank = LeftAsFabric(row.color, stitchWhite);
         row.stitches = row.blank ? 0 : census.palette[i].count;
         row.metres = FlossMetres(row.stitches, floss);
         row.skeins = Skeins(row.metres);

@@ -16,9 +16,13 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
     return options;
 }
 
+std::optional<ThreadCatalogue> FindDefaultCatalogue() {
+    return FindCatalogueByTitle(kDefaultCatalogueTitle, CatalogueFolders());
+}
+
 bool PhotoDefaultsApply(TImage& picture, const LevelChoices& levels,
                         const PatternSettings& settings) {
-    return settings.maxColours == 0 && settings.minStitches == 0 &&
+    return !settings.ChoosesColours() &&
            RefusedForColours(picture, levels, MakeOptionsOf(settings));
 }
 

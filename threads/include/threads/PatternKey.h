@@ -72,6 +72,12 @@ struct PatternKey {
     KeyRow& Row(int k) { return rows[static_cast<std::size_t>(k)]; }
 };
 
+// Whether a colour is left as bare fabric rather than stitched: white is, as the chart leaves
+// its cells blank, unless stitchWhite asks for it to be stitched like any colour.
+inline bool LeftAsFabric(TColor colour, bool stitchWhite) {
+    return colour == clWhite && !stitchWhite;
+}
+
 // What the key says in place of a thread for a blank row.
 inline constexpr const char* kBlankRowText = "blank: not stitched";
 

@@ -31,11 +31,18 @@ struct PatternSettings {
     bool dither = false;  // error diffusion onto the remaining colours (for photographs)
     bool report = false;  // the stitchability report is shown, and printed on the PDF's cover
     bool stitchWhite = false;  // white is stitched, with a symbol, instead of left as fabric
+
+    // Whether a colour budget or a merge of rare colours is chosen: the user's own say over
+    // the colours, which the photo defaults never override.
+    bool ChoosesColours() const { return maxColours > 0 || minStitches > 0; }
 };
 
 // The catalogue brodix-chart uses unless told otherwise and a photograph is snapped to when
 // none is chosen: the one of this title, when found in the data folders.
 inline constexpr const char* kDefaultCatalogueTitle = "dmc";
+// That catalogue, looked for in the data folders; nothing when it is not found. A damaged one
+// raises as ReadCatalogue does.
+std::optional<ThreadCatalogue> FindDefaultCatalogue();
 
 // What Make takes from the settings (snap only when a catalogue is chosen).
 MakeOptions MakeOptionsOf(const PatternSettings& settings);

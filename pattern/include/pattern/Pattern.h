@@ -1,0 +1,72 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/Census.h"
+#include "threads/PatternKey.h"
+#include "threads/PatternSettings.h"
+#include "threads/ThreadCatalogue.h"
+
+namespace brodix {
+
+// A symbol that no colour takes: a colour left as bare fabric has none where it is printed.
+inline constexpr int kNoSymbol = -1;
+
+// One colour of a pattern's palette, with the symbols it is shown by.
+struct PatternColour {
+    TColor colour = 0;
+    // The cell of the symbol sheet the window's chart, its legend and the saved chart draw:
+    // palette entry k takes cell k, the palette being in descending colour value.
+    int sheetSymbol = 0;
+    // The symbol the PDF and the OXS file give it, by use (the most stitched colour takes the
+    // lightest); kNoSymbol when it is left as bare fabric.
+    int printedSymbol = kNoSymbol;
+    // Left as bare fabric: white, unless the settings stitch it (threads::LeftAsFabric).
+    bool blank = false;
+};
+
+// The pattern document: what every output of a chart describes (the window's chart and legend,
+// the PDF, the OXS file, the key, the report). Its stitches and palette as they were counted,
+// each colour's symbols and thread, the settings it was made with and the picture it was made
+// from. It is a value: made once by MakePattern, then changed through the operations below
+// rather than worked out again from the picture.
+class Pattern {
+  public:
+    // The pattern of a census: the symbols by use and the key are worked out once, here.
+    Pattern(Census census, threads::PatternSettings settings, std::string pictureName);
+
+    int Width() const { return m_census.width; }
+    int Height() const { return m_census.height; }
+    // Every stitch's palette index and the palette with its counts, as the chart draws them.
+    const Census& Stitches() const { return m_census; }
+    std::span<const PatternColour> Colours() const { return m_colours; }
+    const PatternColour& Colour(int k) const { return m_colours[static_cast<std::size_t>(k)]; }
+    // The printed symbol of every palette entry, in palette order.
+    std::vector<int> PrintedSymbols() const;
+    // The key: each colour's thread, stitches and floss under the settings.
+    const threads::PatternKey& Key() const { return m_key; }
+    const threads::PatternSettings& Settings() const { return m_settings; }
+    // The picture's file as the user named it; its name titles the PDF and the OXS file.
+    const std::string& PictureName() const { return m_pictureName; }
+
+    // The choices that change no stitch take settings' values: the thread catalogue, the floss
+    // model, white stitched or left as fabric, the report and the printed pattern's paper and
+    // chart style. The key and the printed symbols follow. The choices that refine the
+    // stitches (snap, clean, budget, merge, dither) stay those the pattern was made with:
+    // changing them means making the pattern again.
+    void ChangeChoices(const threads::PatternSettings& settings);
+
+  private:
+    void Derive();
+
+    Census m_census;
+    threads::PatternSettings m_settings;
+    std::string m_pictureName;
+    std::vector<PatternColour> m_colours;
+    threads::PatternKey m_key;
+};
+
+}  // namespace brodix

@@ -1,0 +1,146 @@
+#include "pattern/MakePattern.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "engine/MakeOptions.h"
+#include "engine/Refine.h"
+#include "engine/Workspace.h"
+#include "photo/OxsReader.h"
+#include "raster/FileName.h"
+#include "raster/TBitmap.h"
+#include "raster/TImage.h"
+
+namespace brodix {
+
+namespace {
+
+std::string LoweredExtension(const std::string& fileName) {
+    std::string ext = ExtensionPart(fileName);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+bool NamedAsPhoto(const std::string& fileName) {
+    const std::string ext = LoweredExtension(fileName);
+    return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif";
+}
+
+PatternRefusal RefusalOf(const CensusRefusal& refusal, PatternRefusal::Reason reason, int width,
+                         int height) {
+    return {reason, refusal.text, refusal.title, width, height};
+}
+
+// The size refusal of a picture under the request's limit; nothing when it passes.
+std::optional<PatternRefusal> SizeRefusal(int width, int height, int maxStitchesPerSide) {
+    if (maxStitchesPerSide <= kMaxStitchesPerSide) {
+        if (const std::optional<CensusRefusal> refusal = SizeCheck(width, height))
+            return RefusalOf(*refusal, PatternRefusal::Reason::TooLarge, width, height);
+        return std::nullopt;
+    }
+    if (width > maxStitchesPerSide || height > maxStitchesPerSide)
+        return PatternRefusal{PatternRefusal::Reason::TooLargeForPattern, {}, {}, width, height};
+    return std::nullopt;
+}
+
+// Counts picture under the settings, reading its pixels at most once however often it is
+// asked: a chart of the window's size without options is counted straight from the picture,
+// the fastest way; everything else is read into a grid of fitted colours first, and refined.
+class Counter {
+  public:
+    Counter(TImage& picture, const PatternRequest& request)
+        : m_picture(picture), m_request(request) {}
+
+    CensusResult Count(const threads::PatternSettings& settings) {
+        const MakeOptions options = threads::MakeOptionsOf(settings);
+        const int width = m_picture.Picture().Width();
+        const int height = m_picture.Picture().Height();
+        // An empty picture is counted as Make counts it: one colour of no stitches.
+        if (width <= 0 || height <= 0 ||
+            (m_request.maxStitchesPerSide <= kMaxStitchesPerSide && !options.Any()))
+            return TakeCensus(m_picture, m_request.levels);
+        if (!m_fitted) {
+            if (m_request.progress)
+                m_request.progress("reading the picture", 0);
+            m_fitted = ReadStitches(m_picture, m_request.levels);
+        }
+        return RefinedCensusOf(*m_fitted, options, m_request.progress);
+    }
+
+  private:
+    TImage& m_picture;
+    const PatternRequest& m_request;
+    std::optional<StitchGrid> m_fitted;
+};
+
+}  // namespace
+
+PatternResult MakePattern(TImage& picture, const PatternRequest& request) {
+    const int width = picture.Picture().Width();
+    const int height = picture.Picture().Height();
+    if (std::optional<PatternRefusal> refusal =
+            SizeRefusal(width, height, request.maxStitchesPerSide))
+        return *std::move(refusal);
+
+    threads::PatternSettings settings = request.settings;
+    Counter counter(picture, request);
+    CensusResult result = counter.Count(settings);
+    std::string note;
+    if (std::holds_alternative<CensusRefusal>(result) && request.photo &&
+        !settings.ChoosesColours()) {
+        std::optional<threads::ThreadCatalogue> fallback;
+        if (!settings.catalogue && request.defaultCatalogue)
+            fallback = threads::FindDefaultCatalogue();
+        threads::ChoosePhotoDefaults(settings, std::move(fallback));
+        note = threads::PhotoDefaultsNote(settings);
+        result = counter.Count(settings);
+    }
+    if (const auto* refusal = std::get_if<CensusRefusal>(&result))
+        return RefusalOf(*refusal, PatternRefusal::Reason::TooManyColours, width, height);
+    return MadePattern{
+        Pattern(std::get<Census>(std::move(result)), std::move(settings), request.pictureName),
+        std::move(note)};
+}
+
+PictureReader ReaderFor(const std::string& fileName, bool fitted) {
+    if (LoweredExtension(fileName) == ".oxs" || IsOxsFile(fileName))
+        return PictureReader::Oxs;
+    if (fitted || (NamedAsPhoto(fileName) && IsPhotoFile(fileName)))
+        return PictureReader::Photo;
+    return PictureReader::Loader;
+}
+
+std::optional<PatternRefusal> RefusalByHeader(const std::string& fileName, PictureReader reader,
+                                              const PhotoOptions& options, int maxStitchesPerSide) {
+    if (options.fit || reader != PictureReader::Photo)
+        return std::nullopt;
+    const StitchSize size = ReadPhotoSize(fileName, options);
+    return SizeRefusal(size.width, size.height, maxStitchesPerSide);
+}
+
+OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, PictureReader reader,
+                          const PhotoOptions& options) {
+    OpenedPicture opened;
+    if (reader == PictureReader::Loader) {
+        workspace.LoadPicture(fileName);
+        return opened;
+    }
+    if (reader == PictureReader::Oxs) {
+        OxsPicture chart = ReadOxsFile(fileName);
+        opened.leftOutNote = std::move(chart.message);
+        // A chart keeps its own size; fitted, it is read again as a picture.
+        if (!options.fit) {
+            workspace.TakePicture(std::move(chart.picture), fileName);
+            return opened;
+        }
+    }
+    // Read whole before either image changes: a picture that fails leaves both as they were.
+    workspace.TakePicture(ReadPhotoFile(fileName, options), fileName);
+    // BMP pictures and OXS charts keep their colours: only photographs are reduced.
+    opened.photo = IsPhotoFile(fileName);
+    return opened;
+}
+
+}  // namespace brodix
