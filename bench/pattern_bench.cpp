@@ -119,11 +119,10 @@ BENCHMARK(BM_RefinePhotoPattern)
     ->Unit(benchmark::kMillisecond);
 
 void BM_PhotoPatternPdf(benchmark::State& state) {
-    const Census& census = Refined(static_cast<int>(state.range(0)));
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+    const Pattern pattern(Refined(static_cast<int>(state.range(0))), {}, "photo.jpg");
     TImage sheet;
     sheet.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
-    const print::PdfSources sources{census, &sheet.Picture().Bitmap(), key, "photo.jpg"};
+    const print::PdfSources sources{pattern, &sheet.Picture().Bitmap()};
     std::size_t bytes = 0;
     for (auto _ : state)
         bytes = print::MakePatternPdf(sources, {}).size();

@@ -13,11 +13,10 @@ namespace {
 using namespace brodix;
 
 void MeasurePdf(benchmark::State& state, const print::PdfOptions& options) {
-    const Census census = bench::WorstCensus();
-    const threads::PatternKey key = bench::KeyWithThreads(census);
+    const Pattern pattern = bench::PatternWithThreads(bench::WorstCensus(), "rose.bmp");
     TImage sheet;
     sheet.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
-    const print::PdfSources sources{census, &sheet.Picture().Bitmap(), key, "rose.bmp"};
+    const print::PdfSources sources{pattern, &sheet.Picture().Bitmap()};
     std::size_t bytes = 0;
     for (auto _ : state)
         bytes = print::MakePatternPdf(sources, options).size();

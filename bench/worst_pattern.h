@@ -5,7 +5,8 @@
 #include <string>
 
 #include "engine/Census.h"
-#include "threads/KeyBuilder.h"
+#include "pattern/Pattern.h"
+#include "threads/ThreadCatalogue.h"
 
 namespace brodix::bench {
 
@@ -27,18 +28,19 @@ inline Census WorstCensus() {
     return census;
 }
 
-// Every key row with a thread, as a matched catalogue gives them.
-inline threads::PatternKey KeyWithThreads(const Census& census) {
-    threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    key.catalogueTitle = "DMC";
-    for (threads::KeyRow& row : key.rows) {
-        row.hasThread = true;
-        row.thread = {std::to_string(3000 + row.symbol), "Very Dark Golden Olive Green", row.color};
-        row.deltaE = 2.5;
-        row.metres = row.stitches * 0.03;
-        row.skeins = 1;
+// The pattern of a census with a thread for every colour, as a matched catalogue gives them:
+// a catalogue of one thread per colour, each with a long name.
+inline Pattern PatternWithThreads(Census census, const std::string& pictureName) {
+    std::string palette = "GIMP Palette\nName: DMC\n";
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        const TColor colour = census.palette[k].color;
+        palette += std::to_string(RedOf(colour)) + " " + std::to_string(GreenOf(colour)) + " " +
+                   std::to_string(BlueOf(colour)) + " " + std::to_string(3000 + k) +
+                   " Very Dark Golden Olive Green\n";
     }
-    return key;
+    threads::PatternSettings settings;
+    settings.catalogue = threads::ParseCatalogue("dmc.gpl", palette);
+    return Pattern(std::move(census), std::move(settings), pictureName);
 }
 
 }  // namespace brodix::bench

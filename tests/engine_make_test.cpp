@@ -62,6 +62,18 @@ struct Window {
     return ::testing::AssertionSuccess();
 }
 
+bool SameBitmap(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return false;
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (a.GetPixel(x, y) != b.GetPixel(x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
 TColor At(TImage& image, int x, int y) {
     return image.Canvas().Pixel(x, y);
 }
@@ -250,17 +262,7 @@ TEST(Make, RefusalLeavesEveryEarlierResult) {
         EXPECT_EQ(w.height.Text(), "5");
         EXPECT_EQ(w.zoomWidth.Text(), "6");
         EXPECT_EQ(w.zoomImage.Width(), 24);
-        const auto same = [](const TBitmap& a, const TBitmap& b) {
-            if (a.Width() != b.Width() || a.Height() != b.Height())
-                return false;
-            for (int y = 0; y < a.Height(); ++y) {
-                for (int x = 0; x < a.Width(); ++x) {
-                    if (a.GetPixel(x, y) != b.GetPixel(x, y))
-                        return false;
-                }
-            }
-            return true;
-        };
+        const auto same = SameBitmap;
         EXPECT_TRUE(same(legend, w.legend.Picture().Bitmap()));
         EXPECT_TRUE(same(chart, w.chart.Picture().Bitmap()));
         EXPECT_TRUE(same(zoom, w.zoomImage.Picture().Bitmap()));
@@ -268,33 +270,42 @@ TEST(Make, RefusalLeavesEveryEarlierResult) {
     }
 }
 
-// What the chart, legend and preview were drawn from stays with them until the next Make is
-// done; a refusal draws nothing, so the census stays too.
-TEST(Make, WorkspaceKeepsTheCensusOfTheLastMakeDone) {
-    Window w;
-    EXPECT_FALSE(w.workspace.LastCensus().has_value());
-    w.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
-    w.workspace.TakePicture(std::make_unique<TBitmap>(w.source.Picture().Bitmap()), "first.png");
+// Make hands over the census it drew from, and drawing that census again draws the same
+// images, captions and zoom: the window draws a pattern made elsewhere this way. A refusal
+// hands over nothing.
+TEST(Make, DrawingTheCensusOfAMakeDrawsWhatMakeDrew) {
     for (const LevelChoices levels : {LevelChoices{}, LevelChoices{1, 1, 1}}) {
-        ASSERT_EQ(w.Run(levels), MakeResult::Done);
-        const Census expected = std::get<Census>(TakeCensus(w.source, levels));
-        ASSERT_TRUE(w.workspace.LastCensus().has_value());
-        EXPECT_EQ(w.workspace.LastCensus()->palette, expected.palette);
-        EXPECT_EQ(w.workspace.LastCensus()->stitches, expected.stitches);
-    }
-    const std::size_t reducedColors = w.workspace.LastCensus()->palette.size();
-    ASSERT_LT(reducedColors, 30u);
+        Window made;
+        made.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+        Census census;
+        ASSERT_EQ(made.workspace.Make(levels, {made.colorCount, made.width, made.height,
+                                               made.status},
+                                      made.messages, made.zoom, {}, &census),
+                  MakeResult::Done);
+        const Census expected = std::get<Census>(TakeCensus(made.source, levels));
+        EXPECT_EQ(census.palette, expected.palette);
+        EXPECT_EQ(census.stitches, expected.stitches);
 
-    EXPECT_EQ(w.workspace.LastCensusPictureName(), "first.png");
-    w.Load(201, 1, [](int, int) { return clBlack; });
-    w.workspace.TakePicture(std::make_unique<TBitmap>(w.source.Picture().Bitmap()), "wide.png");
-    ASSERT_EQ(w.Run(), MakeResult::Refused);
-    // The printed pattern still shows, and names, the picture that was counted.
-    EXPECT_EQ(w.workspace.PictureName(), "wide.png");
-    EXPECT_EQ(w.workspace.LastCensusPictureName(), "first.png");
-    ASSERT_TRUE(w.workspace.LastCensus().has_value());
-    EXPECT_EQ(w.workspace.LastCensus()->width, 6);
-    EXPECT_EQ(w.workspace.LastCensus()->palette.size(), reducedColors);
+        Window drawn;
+        drawn.workspace.Draw(census, {drawn.colorCount, drawn.width, drawn.height, drawn.status},
+                             drawn.zoom);
+        EXPECT_TRUE(SameBitmap(drawn.chart.Picture().Bitmap(), made.chart.Picture().Bitmap()));
+        EXPECT_TRUE(SameBitmap(drawn.legend.Picture().Bitmap(), made.legend.Picture().Bitmap()));
+        EXPECT_TRUE(
+            SameBitmap(drawn.preview.Picture().Bitmap(), made.preview.Picture().Bitmap()));
+        EXPECT_TRUE(
+            SameBitmap(drawn.zoomImage.Picture().Bitmap(), made.zoomImage.Picture().Bitmap()));
+        EXPECT_EQ(drawn.colorCount.Text(), made.colorCount.Text());
+        EXPECT_EQ(drawn.status.Text(), "");
+
+        made.Load(201, 1, [](int, int) { return clBlack; });
+        const Census before = census;
+        ASSERT_EQ(made.workspace.Make(levels, {made.colorCount, made.width, made.height,
+                                               made.status},
+                                      made.messages, made.zoom, {}, &census),
+                  MakeResult::Refused);
+        EXPECT_EQ(census.stitches, before.stitches);
+    }
 }
 
 TEST(Make, NothingLoadedDoesNothing) {
@@ -453,7 +464,8 @@ TEST(Make, ChartEqualsCellByCellDrawing) {
         EXPECT_EQ(chart.CopyMode(), cmSrcCopy);
 
         TBitmap legend;
-        DrawReferenceLegend(legend, w.symbols.Canvas(), *w.workspace.LastCensus());
+        const Census census = std::get<Census>(TakeCensus(w.source, LevelChoices{}));
+        DrawReferenceLegend(legend, w.symbols.Canvas(), census);
         ASSERT_EQ(w.legend.Picture().Height(), legend.Height());
         differences = 0;
         for (int y = 0; y < legend.Height(); ++y) {

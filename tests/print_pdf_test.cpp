@@ -64,8 +64,8 @@ const TBitmap& Sheet() {
 
 Document Pdf(const Census& census, const PdfOptions& options = {},
              const std::string& name = "/pictures/rose.bmp") {
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    const std::string bytes = MakePatternPdf({census, &Sheet(), key, name}, options);
+    const Pattern pattern(census, {}, name);
+    const std::string bytes = MakePatternPdf({pattern, &Sheet()}, options);
     // The document takes the bytes over.
     poppler::byte_array data(bytes.begin(), bytes.end());
     Document document(poppler::document::load_from_data(&data));
@@ -108,13 +108,6 @@ TEST(PatternPdfTest, HasTheCoverTheKeyAndTheSavedPagesOnItsPaper) {
             EXPECT_NEAR(page->page_rect().height(), height, 0.1);
         }
     }
-}
-
-TEST(PatternPdfTest, AKeyOfAnotherCensusIsRefused) {
-    const Census census = MakeCensus(2, 2, 2, [](int x, int) { return x; });
-    const threads::PatternKey key =
-        threads::BuildPatternKey(MakeCensus(1, 1, 1, [](int, int) { return 0; }), nullptr, {});
-    EXPECT_THROW(MakePatternPdf({census, &Sheet(), key, "rose.bmp"}, {}), std::invalid_argument);
 }
 
 TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
@@ -186,8 +179,7 @@ Census KnownCellCensus() {
 
 // The sheet symbol the PDF prints a colour of the census with.
 int PrintedSymbol(const Census& census, int colour) {
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    return detail::SymbolsByUse(key).Of(colour);
+    return Pattern(census, {}, "rose.bmp").Colour(colour).printedSymbol;
 }
 
 // The chart page at 300 dpi without smoothing.
@@ -398,9 +390,11 @@ TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
                               RGB(198, 2, 0), RGB(0, 0, 200), clWhite};
     for (std::size_t k = 0; k < 7; ++k)
         census.palette[k].color = colours[k];
-    const threads::FlossModel floss{14.5, 1};
-    const threads::PatternKey key = threads::BuildPatternKey(census, &catalogue, floss);
-    const std::string bytes = MakePatternPdf({census, &Sheet(), key, "rose.bmp"}, {});
+    threads::PatternSettings settings;
+    settings.catalogue = catalogue;
+    settings.floss = {14.5, 1};
+    const Pattern pattern(census, settings, "rose.bmp");
+    const std::string bytes = MakePatternPdf({pattern, &Sheet()}, {});
     poppler::byte_array data(bytes.begin(), bytes.end());
     const Document pdf(poppler::document::load_from_data(&data));
     ASSERT_TRUE(pdf);
@@ -487,10 +481,10 @@ TEST(PatternPdfTest, SymbolTracingKeepsTheInkInsideTheFrame) {
 TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
     testing::TempDir folder;
     const Census census = MakeCensus(2, 2, 1, [](int, int) { return 0; });
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
+    const Pattern pattern(census, {}, "rose.bmp");
     const std::string missing = folder / "missing/rose.pdf";
     try {
-        SavePatternPdf(missing, {census, &Sheet(), key, "rose.bmp"}, {});
+        SavePatternPdf(missing, {pattern, &Sheet()}, {});
         FAIL() << "no error";
     } catch (const EFCreateError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -564,8 +558,12 @@ TEST(PatternPdfTest, CoverReportNamesColoursAsTheKeyDoes) {
          "in use: " + otherRed + " and " + SymbolText(1)},
     };
     for (const Case& c : cases) {
-        const threads::PatternKey key = threads::BuildPatternKey(census, c.catalogue, {});
-        const std::string bytes = MakePatternPdf({census, c.sheet, key, "rose.bmp", true}, {});
+        threads::PatternSettings settings;
+        if (c.catalogue != nullptr)
+            settings.catalogue = *c.catalogue;
+        settings.report = true;
+        const Pattern pattern(census, settings, "rose.bmp");
+        const std::string bytes = MakePatternPdf({pattern, c.sheet}, {});
         poppler::byte_array data(bytes.begin(), bytes.end());
         const Document pdf(poppler::document::load_from_data(&data));
         ASSERT_TRUE(pdf);

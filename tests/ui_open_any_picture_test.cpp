@@ -96,7 +96,7 @@ TEST_F(OpenAnyPictureTest, AChartSavedAsOxsOpensAsTheSameChart) {
     Main().SaveOxsClick(nullptr);  // before any Make: no dialog, nothing written
     EXPECT_TRUE(shell.requests.empty());
     Load(Picture("flower.bmp", 30, 20));
-    const Census before = *Main().StoredWorkspace().LastCensus();
+    const Census before = Main().CurrentPattern()->Stitches();
     shell.Answer(folder / "flower");
     Main().SaveOxsClick(nullptr);
     ASSERT_EQ(shell.requests.size(), 2u);
@@ -107,7 +107,7 @@ TEST_F(OpenAnyPictureTest, AChartSavedAsOxsOpensAsTheSameChart) {
     Open(folder / "flower.oxs");
     EXPECT_EQ(shell.exceptionMessages, std::vector<std::string>{});
     EXPECT_EQ(makes, 3);
-    const Census& after = *Main().StoredWorkspace().LastCensus();
+    const Census& after = Main().CurrentPattern()->Stitches();
     EXPECT_EQ(after.width, 30);
     EXPECT_EQ(after.stitches, before.stitches);
     ASSERT_EQ(after.palette.size(), before.palette.size());

@@ -122,7 +122,7 @@ class ProgramTest : public ::testing::Test {
         // The sheet beside the test programs may not be built; these tests do not look at it.
         shell.exceptionMessages.clear();
         makes = 0;
-        QObject::connect(Main().BTN_MAKE, &QPushButton::clicked, [this] { ++makes; });
+        QObject::connect(&Main(), &TF_main::MakeStarted, [this] { ++makes; });
     }
 
     TF_main& Main() { return program->Main(); }

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -11,7 +9,6 @@
 #include <future>
 #include <iostream>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "FailureLines.h"
@@ -20,24 +17,23 @@
 #include "engine/Census.h"
 #include "engine/Make.h"
 #include "engine/Messages.h"
-#include "engine/Refine.h"
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "export/OxsPattern.h"
 #include "export/SavePattern.h"
+#include "pattern/MakePattern.h"
+#include "pattern/Pattern.h"
+#include "pattern/PatternReport.h"
 #include "photo/OxsReader.h"
-#include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/FileFailure.h"
 #include "raster/FileIO.h"
 #include "raster/FileName.h"
-#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TPicture.h"
 #include "threads/KeyBuilder.h"
 #include "threads/PatternSettings.h"
-#include "threads/StitchabilityText.h"
 #include "threads/ThreadCatalogue.h"
 
 namespace brodix {
@@ -85,51 +81,26 @@ class ListWriter {
     int m_error = 0;
 };
 
-std::string LoweredExtension(const std::string& fileName) {
-    std::string ext = ExtensionPart(fileName);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-// With --fit every picture goes through the photo reader. Without it, only a file named .png,
-// .jpg, .jpeg or .gif that holds such a picture does: everything else loads as in the window.
-bool ReadsAsPhoto(const BatchOptions& options, const std::string& picture) {
-    if (options.photo.fit)
-        return true;
-    const std::string ext = LoweredExtension(picture);
-    if (ext != ".png" && ext != ".jpg" && ext != ".jpeg" && ext != ".gif")
-        return false;
-    return IsPhotoFile(picture);
-}
-
 // Make's refusal, as the window would show it, and what to do about it.
 int Refused(const std::string& title, const std::string& text, const std::string& whatToDo) {
     std::cerr << title << '\n' << LineBreaksForDisplay(text) << '\n' << whatToDo << '\n';
     return kExitRefused;
 }
 
-// A chart of another program: told by its contents, or by its name, so that a damaged one is
-// reported with its reason.
-bool ReadsAsOxs(const std::string& picture) {
-    return LoweredExtension(picture) == ".oxs" || IsOxsFile(picture);
-}
-
-void ReadPicture(const BatchOptions& options, const std::string& picture, Workspace& workspace) {
-    if (ReadsAsOxs(picture)) {
-        OxsPicture chart = ReadOxsFile(picture);
-        if (!chart.message.empty())
-            std::cerr << chart.message << '\n';
-        // Without --fit, a chart keeps its own size; fitted, it is read again as a picture.
-        if (!options.photo.fit) {
-            workspace.TakePicture(std::move(chart.picture), picture);
-            return;
-        }
+// A refusal of the picture, told: the window's message when the window would refuse it too,
+// then what to do.
+int Refused(const std::string& picture, const PatternRefusal& refusal) {
+    switch (refusal.reason) {
+        case PatternRefusal::Reason::TooLargeForPattern:
+            std::cerr << PatternSizeRefusalLine(picture, refusal.width, refusal.height) << '\n';
+            return kExitRefused;
+        case PatternRefusal::Reason::TooLarge:
+            return Refused(refusal.title, refusal.text,
+                           RefusalLine(picture, refusal.width, refusal.height));
+        case PatternRefusal::Reason::TooManyColours:
+            break;
     }
-    if (ReadsAsPhoto(options, picture))
-        workspace.TakePicture(ReadPhotoFile(picture, options.photo), picture);
-    else
-        workspace.LoadPicture(picture);
+    return Refused(refusal.title, refusal.text, ColourRefusalLine(picture));
 }
 
 // As mkdir -p would: a batch run often writes into a folder of its own. A folder that cannot
@@ -139,48 +110,21 @@ void MakeFolderOf(const std::string& fileName) {
     std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ignored);
 }
 
-// The catalogue the options name; without --threads, the one titled DMC when it is found.
-// Looked for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names
-// one (so that a wrong name is reported however it is used).
+// The catalogue the options name; without --threads, the default one when it is found. Looked
+// for only when the key, the PDF, the OXS file or --snap needs it, or when --threads names one
+// (so that a wrong name is reported however it is used).
 std::optional<threads::ThreadCatalogue> Catalogue(const BatchOptions& options) {
     if (options.key == KeyFormat::None && !options.pattern.snap && options.threads.empty() &&
         options.pdf.empty() && options.oxs.empty())
         return std::nullopt;
-    const std::vector<std::string> folders = threads::CatalogueFolders();
     std::optional<threads::ThreadCatalogue> catalogue;
-    if (options.threads.empty()) {
-        catalogue = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle, folders);
-    } else if (options.threads != "none") {
-        catalogue = threads::ChooseCatalogue(options.threads, folders);
-    }
+    if (options.threads.empty())
+        catalogue = threads::FindDefaultCatalogue();
+    else if (options.threads != "none")
+        catalogue = threads::ChooseCatalogue(options.threads, threads::CatalogueFolders());
     if (options.pattern.snap && !catalogue)
         throw threads::ECatalogueError("--snap needs a thread catalogue, and none was found");
     return catalogue;
-}
-
-// The photo defaults, on the catalogue chosen, else on DMC when found unless --threads none;
-// standard error says so.
-void TakePhotoDefaults(const BatchOptions& options, threads::PatternSettings& settings) {
-    std::optional<threads::ThreadCatalogue> dmc;
-    if (!settings.catalogue && options.threads.empty())
-        dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
-                                            threads::CatalogueFolders());
-    threads::ChoosePhotoDefaults(settings, std::move(dmc));
-    std::cerr << "brodix-chart: " << threads::PhotoDefaultsNote(settings)
-              << " --max-colours or --min-stitches charts it otherwise.\n";
-}
-
-// A photograph that would be refused for its colours is charted with the photo defaults.
-void UsePhotoDefaultsIfRefused(const BatchOptions& options, TImage& picture,
-                               threads::PatternSettings& settings) {
-    if (threads::PhotoDefaultsApply(picture, options.levels, settings))
-        TakePhotoDefaults(options, settings);
-}
-
-// Whether picture is a photograph, whose colours are reduced when there are too many: BMP
-// pictures and OXS charts keep theirs.
-bool IsReducedPhoto(const BatchOptions& options, const std::string& picture) {
-    return ReadsAsPhoto(options, picture) && IsPhotoFile(picture);
 }
 
 // What the run was doing when it failed: it says which plain-English line follows the message.
@@ -221,22 +165,11 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
     return sheet;
 }
 
-// What the pattern outputs are made of: the census, the symbol sheet and the picture's name.
-struct Pattern {
-    const Census& census;
-    const TBitmap* sheet = nullptr;
-    const std::string& pictureName;
-};
-
 // Writes the printed pattern and gives the full name of its file.
-std::string SavePdf(const BatchOptions& options, const Pattern& pattern,
-                    const threads::PatternKey& key, const std::vector<std::string>& report,
+std::string SavePdf(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
                     const ProgressReport& progress) {
     const std::string fileName = FullPath(options.pdf);
-    print::PdfSources sources{pattern.census, pattern.sheet, key, pattern.pictureName};
-    sources.report = !report.empty();
-    sources.progress = progress;
-    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    print::SavePatternPdf(fileName, {pattern, sheet, progress}, options.pdfOptions);
     return fileName;
 }
 
@@ -246,11 +179,11 @@ std::string CataloguePath(const threads::PatternSettings& settings, const std::s
 }
 
 // Refuses, before anything is written, an output that is one of the inputs or another output.
-void RequireNewOutputs(const BatchOptions& options, const std::string& name, const Census& census,
+void RequireNewOutputs(const BatchOptions& options, const std::string& name, const Pattern& pattern,
                        const std::vector<std::string>& inputs) {
     std::vector<std::string> outputs;
     if (!name.empty())
-        outputs = SavedFileNames(name, census.width, census.height);
+        outputs = SavedFileNames(name, pattern.Width(), pattern.Height());
     for (const std::string* document : {&options.pdf, &options.oxs}) {
         if (!document->empty())
             outputs.push_back(FullPath(*document));
@@ -275,101 +208,34 @@ bool PrintReportAndKey(const BatchOptions& options, const std::vector<std::strin
     return true;
 }
 
-// Without --fit a photograph keeps its size: one that would be refused is refused from its
-// header, before any decoding (by the chart's limit with NAME, by the pattern's without).
-// Gives the exit status of a refusal, which is told.
-std::optional<int> RefusedByHeader(const BatchOptions& options, const std::string& picture) {
-    if (options.photo.fit || ReadsAsOxs(picture) || !ReadsAsPhoto(options, picture))
-        return std::nullopt;
-    const StitchSize size = ReadPhotoSize(picture, options.photo);
-    if (!options.name.empty()) {
-        if (const std::optional<CensusRefusal> refusal = SizeCheck(size.width, size.height))
-            return Refused(refusal->title, refusal->text,
-                           RefusalLine(picture, size.width, size.height));
-    } else if (size.width > kMaxPatternStitchesPerSide ||
-               size.height > kMaxPatternStitchesPerSide) {
-        std::cerr << PatternSizeRefusalLine(picture, size.width, size.height) << '\n';
-        return kExitRefused;
-    }
-    return std::nullopt;
-}
-
-// The census of the picture for the pattern alone (no NAME): any size up to the pattern's
-// limit, read, refined and counted by the engine's core without the window's images. A
-// photograph refused for its colours takes the photo defaults first, as before Make. Nothing
-// when the picture is refused, which is told.
-std::optional<Census> PatternCensus(const BatchOptions& options, const std::string& picture,
-                                    TImage& image, threads::PatternSettings& settings,
-                                    ProgressLine& progress) {
-    const int width = image.Picture().Width();
-    const int height = image.Picture().Height();
-    if (width > kMaxPatternStitchesPerSide || height > kMaxPatternStitchesPerSide) {
-        std::cerr << PatternSizeRefusalLine(picture, width, height) << '\n';
-        return std::nullopt;
-    }
-    // An empty picture is counted as Make counts it: one colour of no stitches.
-    if (width <= 0 || height <= 0)
-        return std::get<Census>(TakeCensus(image, options.levels));
-    progress.Show("reading the picture", 0);
-    const StitchGrid fitted = ReadStitches(image, options.levels);
-    CensusResult result =
-        RefinedCensusOf(fitted, threads::MakeOptionsOf(settings), progress.Report());
-    if (std::holds_alternative<CensusRefusal>(result) && IsReducedPhoto(options, picture) &&
-        settings.maxColours == 0 && settings.minStitches == 0) {
-        progress.Clear();
-        TakePhotoDefaults(options, settings);
-        result = RefinedCensusOf(fitted, threads::MakeOptionsOf(settings), progress.Report());
-    }
-    if (const auto* refusal = std::get_if<CensusRefusal>(&result)) {
-        progress.Clear();
-        Refused(refusal->title, refusal->text, ColourRefusalLine(picture));
-        return std::nullopt;
-    }
-    return std::get<Census>(std::move(result));
-}
-
-// Make on the workspace as the window does, then Save under name once the outputs are checked
-// against the inputs. Gives the exit status of a refusal, which is told.
-std::optional<int> MakeAndSave(const BatchOptions& options, const std::string& picture,
-                               const std::string& name, const std::vector<std::string>& inputs,
-                               Workspace& workspace, threads::PatternSettings& settings,
-                               ListWriter& list, Stage& stage) {
-    if (IsReducedPhoto(options, picture))
-        UsePhotoDefaultsIfRefused(options, workspace.picture, settings);
+// The chart's images drawn from the pattern as the window's Make draws them, then Save under
+// name once the outputs are checked against the inputs.
+void DrawAndSave(const BatchOptions& options, const Pattern& pattern, const std::string& name,
+                 const std::vector<std::string>& inputs, Workspace& workspace, ListWriter& list,
+                 Stage& stage) {
     HeadlessControls controls;
-    RecordingSink messages;
     stage = Stage::Make;
-    if (workspace.Make(options.levels, controls.Captions(), messages, controls.Zoom(),
-                       threads::MakeOptionsOf(settings)) == MakeResult::Refused) {
-        return Refused(messages.Title(), messages.Text(),
-                       RefusalLine(picture, workspace.picture.Picture().Width(),
-                                   workspace.picture.Picture().Height()));
-    }
+    workspace.Draw(pattern.Stitches(), controls.Captions(), controls.Zoom());
     stage = Stage::Other;
-    RequireNewOutputs(options, name, *workspace.LastCensus(), inputs);
+    RequireNewOutputs(options, name, pattern, inputs);
     stage = Stage::Save;
     MakeFolderOf(name);
     SavePattern(name, workspace, controls.Captions(),
                 [&list](const std::string& written) { list.Add(written); });
     stage = Stage::Other;
-    return std::nullopt;
 }
 
 // The PDF and the OXS file, as asked; each file written goes on the list. The OXS file is made
 // on a thread of its own while the PDF is drawn (a million stitches take each a good part of a
 // second); the files are written in their order all the same.
-void WritePattern(const BatchOptions& options, const Pattern& pattern,
-                  const threads::PatternKey& key, const threads::PatternSettings& settings,
-                  const std::vector<std::string>& report, ListWriter& list,
-                  ProgressLine& progress) {
+void WritePattern(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
+                  ListWriter& list, ProgressLine& progress) {
     std::future<std::string> oxsBytes;
-    if (!options.oxs.empty()) {
-        const OxsSources sources{pattern.census, key, pattern.pictureName, settings.stitchWhite};
-        oxsBytes = std::async(std::launch::async, [sources] { return MakeOxs(sources); });
-    }
+    if (!options.oxs.empty())
+        oxsBytes = std::async(std::launch::async, [&pattern] { return MakeOxs(pattern); });
     if (!options.pdf.empty()) {
         MakeFolderOf(FullPath(options.pdf));
-        const std::string pdf = SavePdf(options, pattern, key, report, progress.Report());
+        const std::string pdf = SavePdf(options, pattern, sheet, progress.Report());
         progress.Clear();
         list.Add(pdf);
     }
@@ -381,6 +247,36 @@ void WritePattern(const BatchOptions& options, const Pattern& pattern,
         progress.Clear();
         list.Add(oxs);
     }
+}
+
+// The pattern of the picture read into workspace: with NAME as the window's Make makes it (at
+// most a chart's size), without it up to the pattern's limit. A photograph refused for its
+// colours takes the photo defaults, which standard error tells. A refusal is told.
+std::variant<Pattern, int> MakeBatchPattern(const BatchOptions& options, const std::string& picture,
+                                            const OpenedPicture& opened,
+                                            const threads::PatternSettings& settings,
+                                            Workspace& workspace, ProgressLine& progress) {
+    PatternRequest request;
+    request.levels = options.levels;
+    request.settings = settings;
+    request.pictureName = picture;
+    request.maxStitchesPerSide =
+        options.name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide;
+    request.photo = opened.photo;
+    // --threads none keeps the photo defaults off every catalogue.
+    request.defaultCatalogue = options.threads.empty();
+    if (options.name.empty())
+        request.progress = progress.Report();
+    PatternResult result = MakePattern(workspace.picture, request);
+    progress.Clear();
+    if (const auto* refusal = std::get_if<PatternRefusal>(&result))
+        return Refused(picture, *refusal);
+    MadePattern& made = std::get<MadePattern>(result);
+    if (!made.photoDefaultsNote.empty()) {
+        std::cerr << "brodix-chart: " << made.photoDefaultsNote
+                  << " --max-colours or --min-stitches charts it otherwise.\n";
+    }
+    return std::move(made.pattern);
 }
 
 }  // namespace
@@ -400,34 +296,35 @@ int RunBatch(const BatchOptions& options) {
         settings.catalogue = Catalogue(options);
 
         stage = Stage::Load;
-        if (const std::optional<int> refused = RefusedByHeader(options, picture))
-            return *refused;
+        const PictureReader reader = ReaderFor(picture, options.photo.fit.has_value());
+        if (const std::optional<PatternRefusal> refusal = RefusalByHeader(
+                picture, reader, options.photo,
+                name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide))
+            return Refused(picture, *refusal);
         progress.Show("reading the picture", 0);
-        ReadPicture(options, picture, workspace);
+        const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);
+        if (!opened.leftOutNote.empty())
+            std::cerr << opened.leftOutNote << '\n';
 
-        ListWriter list(options.nullEnds);
-        std::optional<Census> patternCensus;
-        if (name.empty()) {
-            stage = Stage::Make;
-            patternCensus = PatternCensus(options, picture, workspace.picture, settings, progress);
-            if (!patternCensus)
-                return kExitRefused;
-            stage = Stage::Other;
-            RequireNewOutputs(options, name, *patternCensus,
-                              {picture, sheet, CataloguePath(settings, picture)});
-        } else if (const std::optional<int> refused = MakeAndSave(
-                       options, picture, name, {picture, sheet, CataloguePath(settings, picture)},
-                       workspace, settings, list, stage)) {
+        stage = Stage::Make;
+        std::variant<Pattern, int> made =
+            MakeBatchPattern(options, picture, opened, settings, workspace, progress);
+        if (const int* refused = std::get_if<int>(&made))
             return *refused;
-        }
-        const Census& census = patternCensus ? *patternCensus : *workspace.LastCensus();
-        const threads::PatternKey key = threads::KeyOf(census, settings);
+        const Pattern& pattern = std::get<Pattern>(made);
+        stage = Stage::Other;
+        const std::vector<std::string> inputs = {picture, sheet,
+                                                 CataloguePath(pattern.Settings(), picture)};
+        ListWriter list(options.nullEnds);
+        if (name.empty())
+            RequireNewOutputs(options, name, pattern, inputs);
+        else
+            DrawAndSave(options, pattern, name, inputs, workspace, list, stage);
         const std::vector<std::string> report =
-            settings.report ? threads::StitchabilityLinesOf(census, workspace.SymbolSheet())
-                            : std::vector<std::string>();
-        WritePattern(options, Pattern{census, workspace.SymbolSheet(), picture}, key, settings,
-                     report, list, progress);
-        if (!PrintReportAndKey(options, report, key))
+            pattern.Settings().report ? StitchabilityLinesOf(pattern, workspace.SymbolSheet())
+                                      : std::vector<std::string>();
+        WritePattern(options, pattern, workspace.SymbolSheet(), list, progress);
+        if (!PrintReportAndKey(options, report, pattern.Key()))
             return kExitFailed;
         return list.Report() ? kExitDone : kExitFailed;
     } catch (const std::exception& error) {

@@ -281,8 +281,13 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
         targets.status.SetText("");
         return MakeResult::Refused;
     }
-    const Census& census = std::get<Census>(result);
+    DrawMade(targets, std::get<Census>(result));
+    if (censusOut != nullptr)
+        *censusOut = std::move(std::get<Census>(result));
+    return MakeResult::Done;
+}
 
+void DrawMade(MakeTargets& targets, const Census& census) {
     DisplayCells cells = ConvertCells(targets.symbols, targets.blank, census);
     GiveNewLegend(targets.legend, census);
     targets.colorCount.SetText(std::to_string(census.palette.size()));
@@ -293,9 +298,6 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
     DrawChart(targets.chart, cells, census);
     UpdateZoom(targets.zoom, targets.preview);
     targets.status.SetText("");
-    if (censusOut != nullptr)
-        *censusOut = std::move(std::get<Census>(result));
-    return MakeResult::Done;
 }
 
 }  // namespace brodix

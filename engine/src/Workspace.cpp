@@ -33,29 +33,29 @@ void Workspace::ReadBlankCell() {
     brodix::ReadBlankCell(blank);
 }
 
+MakeTargets Workspace::Targets(const WorkspaceCaptions& captions, MessageSink& messages,
+                               const ZoomTarget& zoom) {
+    return MakeTargets{picture,          preview,        legend,         chart,
+                       symbols,          blank,          captions.colorCount,
+                       captions.width,   captions.height, captions.status, messages,
+                       zoom};
+}
+
 MakeResult Workspace::Make(const LevelChoices& levels, const WorkspaceCaptions& captions,
                            MessageSink& messages, const ZoomTarget& zoom,
-                           const MakeOptions& options) {
-    MakeTargets targets{picture,
-                        preview,
-                        legend,
-                        chart,
-                        symbols,
-                        blank,
-                        captions.colorCount,
-                        captions.width,
-                        captions.height,
-                        captions.status,
-                        messages,
-                        zoom};
-    Census census;
-    const MakeResult result = brodix::Make(targets, levels, options, &census);
-    // After a refusal or without a picture nothing drawn changed, so the last census stands.
-    if (result == MakeResult::Done) {
-        m_census = std::move(census);
-        m_censusPictureName = m_pictureName;
-    }
-    return result;
+                           const MakeOptions& options, Census* census) {
+    MakeTargets targets = Targets(captions, messages, zoom);
+    return brodix::Make(targets, levels, options, census);
+}
+
+void Workspace::Draw(const Census& census, const WorkspaceCaptions& captions,
+                     const ZoomTarget& zoom) {
+    // Drawing refuses nothing: no message is shown.
+    class NoMessages final : public MessageSink {
+        void ShowMessage(const std::string&, const std::string&) override {}
+    } noMessages;
+    MakeTargets targets = Targets(captions, noMessages, zoom);
+    DrawMade(targets, census);
 }
 
 }  // namespace brodix

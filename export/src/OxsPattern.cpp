@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/SymbolSheet.h"
-#include "engine/Workspace.h"
 #include "raster/FileFailure.h"
 #include "raster/FileName.h"
 #include "raster/Utf8.h"
@@ -40,35 +39,29 @@ std::string ThreadNumber(const threads::PatternKey& key, const threads::Thread& 
 
 // The OXS palette index of every census palette entry: 1.. in the legend's order, 0 (the
 // cloth) for white when white cells stay blank.
-std::vector<int> OxsIndexes(const OxsSources& sources) {
+std::vector<int> OxsIndexes(const Pattern& pattern) {
     std::vector<int> indexes;
     int next = 1;
-    for (const PaletteEntry& entry : sources.census.palette) {
-        const bool blank = entry.color == clWhite && !sources.stitchWhite;
-        indexes.push_back(blank ? 0 : next++);
-    }
+    for (const PatternColour& colour : pattern.Colours())
+        indexes.push_back(colour.blank ? 0 : next++);
     return indexes;
 }
 
-void AddProperties(pugi::xml_node chart, const OxsSources& sources, int paletteCount) {
+void AddProperties(pugi::xml_node chart, const Pattern& pattern, int paletteCount) {
     pugi::xml_node properties = chart.append_child("properties");
     properties.append_attribute("oxsversion") = "1.0";
     properties.append_attribute("software") = "Brodix";
     properties.append_attribute("software_version") = BRODIX_VERSION;
-    properties.append_attribute("chartwidth") = sources.census.width;
-    properties.append_attribute("chartheight") = sources.census.height;
-    properties.append_attribute("charttitle") = TitleOf(sources.pictureName).c_str();
+    properties.append_attribute("chartwidth") = pattern.Width();
+    properties.append_attribute("chartheight") = pattern.Height();
+    properties.append_attribute("charttitle") = TitleOf(pattern.PictureName()).c_str();
     properties.append_attribute("stitchesperinch") =
-        NumberText(sources.key.floss.fabricCount).c_str();
+        NumberText(pattern.Key().floss.fabricCount).c_str();
     properties.append_attribute("palettecount") = paletteCount;
 }
 
-void AddPalette(pugi::xml_node chart, const OxsSources& sources, const std::vector<int>& indexes) {
-    // Symbols by use, as the printed pattern gives them: the same character for each colour.
-    std::vector<int> counts;
-    for (std::size_t k = 0; k < indexes.size(); ++k)
-        counts.push_back(indexes[k] == 0 ? -1 : sources.census.palette[k].count);
-    const std::vector<int> symbols = SymbolsByUse(counts, SheetOrder());
+void AddPalette(pugi::xml_node chart, const Pattern& pattern, const std::vector<int>& indexes) {
+    const threads::PatternKey& key = pattern.Key();
     pugi::xml_node palette = chart.append_child("palette");
     pugi::xml_node cloth = palette.append_child("palette_item");
     cloth.append_attribute("index") = 0;
@@ -78,18 +71,20 @@ void AddPalette(pugi::xml_node chart, const OxsSources& sources, const std::vect
     for (std::size_t k = 0; k < indexes.size(); ++k) {
         if (indexes[k] == 0)
             continue;
-        const threads::KeyRow& row = sources.key.rows[k];
-        const std::string number = row.hasThread ? ThreadNumber(sources.key, row.thread)
+        const threads::KeyRow& row = key.rows[k];
+        const std::string number = row.hasThread ? ThreadNumber(key, row.thread)
                                                  : HexRgb(row.color).insert(0, 1, '#');
         pugi::xml_node item = palette.append_child("palette_item");
         item.append_attribute("index") = indexes[k];
         item.append_attribute("number") = ValidUtf8(number).c_str();
         item.append_attribute("name") = ValidUtf8(row.hasThread ? row.thread.name : "").c_str();
         item.append_attribute("color") = HexRgb(row.color).c_str();
-        // A code point, as the format's maker writes it: a symbol that is a digit, written as
-        // the character itself, would be read as the code point of that number.
-        item.append_attribute("symbol") = static_cast<unsigned>(SymbolCharacter(symbols[k]));
-        item.append_attribute("strands") = sources.key.floss.strands;
+        // The printed symbol, as a code point, as the format's maker writes it: a symbol that
+        // is a digit, written as the character itself, would be read as the code point of
+        // that number.
+        item.append_attribute("symbol") =
+            static_cast<unsigned>(SymbolCharacter(pattern.Colours()[k].printedSymbol));
+        item.append_attribute("strands") = key.floss.strands;
     }
 }
 
@@ -133,27 +128,17 @@ void AppendFullStitches(std::string& text, const Census& census, const std::vect
 
 }  // namespace
 
-OxsSources OxsSourcesOf(const Workspace& workspace, const threads::PatternKey& key,
-                        const threads::PatternSettings& settings) {
-    return {.census = *workspace.LastCensus(),
-            .key = key,
-            .pictureName = workspace.LastCensusPictureName(),
-            .stitchWhite = settings.stitchWhite};
-}
-
-std::string MakeOxs(const OxsSources& sources) {
-    const Census& census = sources.census;
-    if (sources.key.rows.size() != census.palette.size())
-        throw std::invalid_argument("the key has a row count other than the census's palette");
-    const std::vector<int> indexes = OxsIndexes(sources);
+std::string MakeOxs(const Pattern& pattern) {
+    const Census& census = pattern.Stitches();
+    const std::vector<int> indexes = OxsIndexes(pattern);
     int paletteCount = 0;
     for (int index : indexes)
         paletteCount += index != 0;
 
     pugi::xml_document document;
     pugi::xml_node chart = document.append_child("chart");
-    AddProperties(chart, sources, paletteCount);
-    AddPalette(chart, sources, indexes);
+    AddProperties(chart, pattern, paletteCount);
+    AddPalette(chart, pattern, indexes);
 
     StringWriter writer;
     std::string& text = writer.Text();
@@ -168,8 +153,8 @@ std::string MakeOxs(const OxsSources& sources) {
     return std::move(text);
 }
 
-void SaveOxs(const std::string& fileName, const OxsSources& sources) {
-    const std::string bytes = MakeOxs(sources);
+void SaveOxs(const std::string& fileName, const Pattern& pattern) {
+    const std::string bytes = MakeOxs(pattern);
     WriteDocumentFile(fileName, bytes);
 }
 

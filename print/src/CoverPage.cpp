@@ -104,7 +104,7 @@ StitchabilityReport PrintedReport(const PdfSources& sources, const PrintedSymbol
             return first != kNoSymbol && second != kNoSymbol && onSheet(first, second);
         };
     }
-    return AssessStitchability(sources.census, alike);
+    return AssessStitchability(sources.pattern.Stitches(), alike);
 }
 
 // A piece of a report line: text, or (text empty) a symbol drawn from the symbol font.
@@ -189,7 +189,7 @@ void AddPairs(ReportWriter& writer, const threads::PairsLine& line, const std::s
 // The stitchability report, when asked for, below the pattern's figures; the next line's y.
 double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
                   const PrintedSymbols& symbolOf, double y, double width) {
-    if (!sources.report)
+    if (!sources.pattern.Settings().report)
         return y;
     const StitchabilityReport report = PrintedReport(sources, symbolOf);
     y += 2;
@@ -197,7 +197,7 @@ double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& s
     ReportWriter writer(pdf, symbols, y, width);
     for (const std::string& line : threads::StitchabilityFigureLines(report))
         writer.Line(line);
-    const threads::PatternKey& key = sources.key;
+    const threads::PatternKey& key = sources.pattern.Key();
     const auto symbol = [&symbolOf](int colour) { return Piece{{}, symbolOf.Of(colour)}; };
     // Each colour as the key gives it: its symbol, then its thread's number.
     const auto colour = [&](int index) {
@@ -223,11 +223,12 @@ double DrawReport(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& s
 
 void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& symbols,
                    const PrintedSymbols& symbolOf, const PrintedGrid& grid, int firstChartPage) {
-    const Census& census = sources.census;
+    const Census& census = sources.pattern.Stitches();
+    const threads::PatternKey& key = sources.pattern.Key();
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
     pdf.SetGrey(0);
-    pdf.Text(kMarginMm, y, pdf.Fitted(NamePart(sources.pictureName), 16, width), 16, Align::Left,
+    pdf.Text(kMarginMm, y, pdf.Fitted(NamePart(sources.pattern.PictureName()), 16, width), 16, Align::Left,
              Weight::Bold);
     y += 6;
     pdf.Text(kMarginMm, y, "Counted cross-stitch pattern", kInfoSize);
@@ -235,12 +236,12 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& 
     DrawPicture(pdf, census, y, width);
     y += kPictureHeightMm + 10;
 
-    const std::string title = sources.key.catalogueTitle;
+    const std::string title = key.catalogueTitle;
     std::vector<std::string> lines = {
         "Size: " + std::to_string(census.width) + " x " + std::to_string(census.height) +
             " stitches",
-        threads::FinishedSizeText(census.width, census.height, sources.key.floss.fabricCount),
-        threads::FabricToCutText(census.width, census.height, sources.key.floss.fabricCount),
+        threads::FinishedSizeText(census.width, census.height, key.floss.fabricCount),
+        threads::FabricToCutText(census.width, census.height, key.floss.fabricCount),
         "Colours: " + std::to_string(census.palette.size()),
         "Threads: " + (title.empty() ? std::string("no catalogue chosen") : title),
     };

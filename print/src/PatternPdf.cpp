@@ -1,7 +1,6 @@
 #include "print/PatternPdf.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "ChartPages.h"
 #include "CoverPage.h"
@@ -9,35 +8,28 @@
 #include "PageLayout.h"
 #include "PdfCanvas.h"
 #include "SymbolFont.h"
-#include "engine/Workspace.h"
 #include "raster/FileFailure.h"
 #include "raster/FileName.h"
 
 namespace brodix::print {
 
-PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key) {
-    return {*workspace.LastCensus(), workspace.SymbolSheet(), key,
-            workspace.LastCensusPictureName()};
-}
-
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
-    // Each cell's colour finds its symbol through its key row.
-    if (sources.key.rows.size() != sources.census.palette.size())
-        throw std::invalid_argument("the key has a row count other than the census's palette");
+    const Pattern& pattern = sources.pattern;
+    const Census& census = pattern.Stitches();
     const SymbolFont symbols(sources.symbolSheet);
-    const PrintedSymbols symbolOf = SymbolsByUse(sources.key);
+    const PrintedSymbols symbolOf(pattern.PrintedSymbols());
     PdfCanvas pdf(options.paper);
-    const std::string name = NamePart(sources.pictureName);
+    const std::string name = NamePart(pattern.PictureName());
     pdf.SetMetadata(name, "Counted cross-stitch pattern");
     const PrintedGrid grid =
-        ChartPagesOf(sources.census.width, sources.census.height, ChartPageSizeOn(pdf.Size()));
+        ChartPagesOf(census.width, census.height, ChartPageSizeOn(pdf.Size()));
     // Pages count from 1: the cover, the key, then the chart.
-    const int firstChartPage = 2 + KeyPageCount(pdf, symbols, sources.key, symbolOf);
+    const int firstChartPage = 2 + KeyPageCount(pdf, symbols, pattern.Key(), symbolOf);
     DrawCoverPage(pdf, sources, symbols, symbolOf, grid, firstChartPage);
     pdf.NextPage();
-    DrawKeyPages(pdf, symbols, sources.key, symbolOf, options.style);
-    const ChartDocument document{sources.census, symbolOf, grid, name, firstChartPage};
+    DrawKeyPages(pdf, symbols, pattern.Key(), symbolOf, options.style);
+    const ChartDocument document{census, symbolOf, grid, name, firstChartPage};
     for (std::size_t i = 0; i < grid.pages.size(); ++i) {
         if (sources.progress)
             sources.progress(

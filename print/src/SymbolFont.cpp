@@ -119,13 +119,6 @@ bool SymbolFont::HasInk(int k) const {
     return k >= 0 && k < kSymbolCount && m_ink[static_cast<std::size_t>(k)] > 0;
 }
 
-PrintedSymbols SymbolsByUse(const threads::PatternKey& key) {
-    std::vector<int> counts;
-    for (const threads::KeyRow& row : key.rows)
-        counts.push_back(row.blank ? -1 : row.stitches);
-    return PrintedSymbols(brodix::SymbolsByUse(counts, SheetOrder()));
-}
-
 void SymbolFont::Show(cairo_t* cr, const std::vector<cairo_glyph_t>& glyphs) {
     if (glyphs.empty())
         return;

@@ -53,9 +53,8 @@ class SymbolFont {
     std::vector<int> m_ink;  // pixels of ink of each symbol
 };
 
-// The symbol each palette entry is printed with, by use (brodix::SymbolsByUse over the sheet,
-// which is ordered lightest first), as the OXS file gives them; kNoSymbol for a blank row.
-inline constexpr int kNoSymbol = -1;
+// The symbol each palette entry is printed with: the pattern's printed symbols (by use, as the
+// OXS file gives them; kNoSymbol for a blank row).
 class PrintedSymbols {
   public:
     explicit PrintedSymbols(std::vector<int> symbols) : m_symbols(std::move(symbols)) {}
@@ -65,6 +64,5 @@ class PrintedSymbols {
   private:
     std::vector<int> m_symbols;
 };
-PrintedSymbols SymbolsByUse(const threads::PatternKey& key);
 
 }  // namespace brodix::print::detail

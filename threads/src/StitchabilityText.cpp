@@ -75,8 +75,4 @@ std::vector<std::string> StitchabilityLinesOf(const Census& census, const TBitma
         AssessStitchability(census, sheet ? SymbolsAlikeOnSheet(*sheet) : SymbolsAlike()));
 }
 
-std::vector<std::string> StitchabilityLinesOf(const Workspace& workspace) {
-    return StitchabilityLinesOf(*workspace.LastCensus(), workspace.SymbolSheet());
-}
-
 }  // namespace brodix::threads

@@ -1,18 +1,17 @@
 // "Open Any Picture...": a PNG, JPEG, GIF or BMP picture of any size, fitted to a stitch size,
 // or an OXS chart at its own size, then the steps of "Load Picture": both images take the
 // picture and Make runs once. A photograph that Make would refuse for its colours takes the
-// photo defaults in the pattern menu first, and the status bar says so.
+// photo defaults, which the pattern menu then shows and the status bar tells.
 #include <exception>
 #include <optional>
 #include <string>
 
 #include <QMenu>
-#include <QPushButton>
 
 #include "engine/Census.h"
+#include "pattern/MakePattern.h"
 #include "photo/OxsReader.h"
 #include "photo/Photo.h"
-#include "raster/TBitmap.h"
 #include "ui/ControlCaptions.h"
 #include "ui/ImageMenu.h"
 #include "ui/PatternMenu.h"
@@ -61,11 +60,10 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     const std::string file = OpenAnyDialog.FileName();
     // A chart keeps its own size: fitting would blend its stitches into colours it never had.
     if (IsOxsFile(file)) {
-        OxsPicture chart = ReadOxsFile(file);
-        m_workspace.TakePicture(std::move(chart.picture), file);
-        BTN_MAKE->click();
+        const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+        MakeChart();
         // After Make, which clears the status text.
-        StatusCaption(*StsBar).SetText(chart.message);
+        StatusCaption(*StsBar).SetText(chart.leftOutNote);
         return;
     }
     const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(
@@ -77,15 +75,8 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     AnyPictureSize = *size;
     PhotoOptions options;
     options.fit = *size;
-    // Read whole before either image changes: a picture that fails leaves both as they were.
-    m_workspace.TakePicture(ReadPhotoFile(file, options), file);
-    // BMP pictures and OXS charts keep their colours: only photographs are reduced.
-    std::string note;
-    if (IsPhotoFile(file) && threads::PhotoDefaultsApply(Image1, Levels(), m_patternSettings))
-        note = m_patternMenu->UsePhotoDefaults();
-    BTN_MAKE->click();
-    if (!note.empty())
-        StatusCaption(*StsBar).SetText(note);
+    const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
+    MakeChart(opened.photo);
 }
 
 }  // namespace brodix

@@ -16,14 +16,13 @@ std::vector<FileFilter> OxsFileFilters() {
 
 OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension, "Save OXS") {}
 
-std::string OxsSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                         const threads::PatternKey& key, const threads::PatternSettings& settings,
+std::string OxsSave::Run(Shell& shell, QWidget* owner, const Pattern* pattern,
                          const std::string& otherSave) {
-    if (!workspace.LastCensus())
+    if (pattern == nullptr)
         return {};
-    if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
+    if (!m_dialog.ExecuteForPicture(shell, owner, pattern->PictureName(), otherSave))
         return {};
-    SaveOxs(m_dialog.FileName(), OxsSourcesOf(workspace, key, settings));
+    SaveOxs(m_dialog.FileName(), *pattern);
     return m_dialog.FileName();
 }
 

@@ -10,8 +10,8 @@
 #include <QToolTip>
 
 #include "engine/ChartGeometry.h"
+#include "pattern/PatternReport.h"
 #include "threads/KeyBuilder.h"
-#include "threads/StitchabilityText.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
@@ -75,21 +75,15 @@ void PatternMenu::Remember() {
 
 PatternMenu::~PatternMenu() = default;
 
-void PatternMenu::MakeDone() {
-    RebuildKey();
-}
-
 void PatternMenu::RebuildKey() {
-    const std::optional<Census>& census = m_window.StoredWorkspace().LastCensus();
-    m_key = census ? threads::KeyOf(*census, m_settings) : threads::PatternKey{};
+    m_window.ApplyChoices();
 }
 
 // A refining choice shows at once, AutoMake or not: the user chose it from the chart itself.
 // Make then also applies level changes not yet made into a chart, as the button would.
 void PatternMenu::OptionsChanged() {
     Remember();
-    if (m_window.Image1.Picture().HasGraphic())
-        m_window.BTN_MAKE->click();
+    m_window.MakeChart();
 }
 
 void PatternMenu::ChooseCatalogue(const std::string& path) {
@@ -165,29 +159,30 @@ void PatternMenu::SetDither(bool on) {
 // The report changes no stitch: it is remembered without a new Make.
 void PatternMenu::SetReport(bool on) {
     m_settings.report = on;
+    RebuildKey();
     Remember();
 }
 
 void PatternMenu::ShowReport() {
-    const Workspace& workspace = m_window.StoredWorkspace();
-    if (!workspace.LastCensus())
+    const Pattern* pattern = m_window.CurrentPattern();
+    if (pattern == nullptr)
         return;
     std::string text;
-    for (const std::string& line : threads::StitchabilityLinesOf(workspace))
+    for (const std::string& line :
+         StitchabilityLinesOf(*pattern, m_window.StoredWorkspace().SymbolSheet()))
         text.append(text.empty() ? "" : "\n").append(line);
     m_shell.ShowProgramMessage(text, "Stitchability Report", &m_window);
 }
 
-std::string PatternMenu::UsePhotoDefaults() {
-    std::optional<threads::ThreadCatalogue> dmc;
-    if (!m_settings.catalogue) {
-        dmc = threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
-                                            threads::CatalogueFolders());
-    }
-    threads::ChoosePhotoDefaults(m_settings, std::move(dmc));
-    RebuildKey();
-    return threads::PhotoDefaultsNote(m_settings) +
-           " The pattern menu's Colour budget charts it otherwise.";
+void PatternMenu::PhotoDefaultsTaken(const threads::PatternSettings& settings) {
+    m_settings = settings;
+    ShowHints();
+}
+
+const threads::PatternKey& PatternMenu::Key() const {
+    static const threads::PatternKey kNoKey;
+    const Pattern* pattern = m_window.CurrentPattern();
+    return pattern != nullptr ? pattern->Key() : kNoKey;
 }
 
 std::string PatternMenu::LegendTooltip(int y) const {
@@ -196,7 +191,8 @@ std::string PatternMenu::LegendTooltip(int y) const {
     if (y < 0)
         return {};
     const std::size_t row = static_cast<std::size_t>(y / kLegendRowHeight);
-    return row < m_key.rows.size() ? threads::RowTooltip(m_key.rows[row]) : std::string();
+    const threads::PatternKey& key = Key();
+    return row < key.rows.size() ? threads::RowTooltip(key.rows[row]) : std::string();
 }
 
 void PatternMenu::FillMenu(QMenu& menu) {

@@ -18,22 +18,20 @@ std::vector<FileFilter> PdfFileFilters() {
 
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf", "Save PDF") {}
 
-std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                         const threads::PatternKey& key, const std::string& otherSave,
-                         bool report) {
-    if (!workspace.LastCensus())
+std::string PdfSave::Run(Shell& shell, QWidget* owner, const Pattern* pattern,
+                         const TBitmap* symbolSheet, const std::string& otherSave,
+                         const print::PdfOptions& options) {
+    if (pattern == nullptr)
         return {};
-    if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
+    if (!m_dialog.ExecuteForPicture(shell, owner, pattern->PictureName(), otherSave))
         return {};
-    print::PdfSources sources = print::PdfSourcesOf(workspace, key);
-    sources.report = report;
-    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
+    print::SavePatternPdf(m_dialog.FileName(), {*pattern, symbolSheet}, options);
     return m_dialog.FileName();
 }
 
 QAction* AddPatternSaveEntry(QMenu& menu, const TF_main& window, const QString& text) {
     // Greyed, the entry says why; the pattern's choices stay enabled to be set in advance.
-    if (window.StoredWorkspace().LastCensus())
+    if (window.CurrentPattern() != nullptr)
         return menu.addAction(text);
     const QString why = window.Image1.Picture().HasGraphic()
                             ? QStringLiteral("make a chart first")

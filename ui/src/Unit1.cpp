@@ -8,6 +8,8 @@
 #include <QStatusBar>
 
 #include "engine/Make.h"
+#include "pattern/MakePattern.h"
+#include "print/PatternPdf.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
@@ -144,6 +146,13 @@ void TF_main::FormCreate(QObject*) {
 }
 
 void TF_main::BTN_MAKEClick(QObject*) {
+    MakeChart();
+}
+
+MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
+    emit MakeStarted();
+    if (!Image1.Picture().HasGraphic())
+        return MakeResult::NoPicture;
     LabelCaption colorCount(*L_ColorCount);
     LabelCaption width(*L_x);
     LabelCaption height(*L_y);
@@ -155,16 +164,40 @@ void TF_main::BTN_MAKEClick(QObject*) {
     StringCaption noZoomHeight;
     ZoomTarget zoom =
         F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
-    if (m_workspace.Make(Levels(), {colorCount, width, height, status}, messages, zoom,
-                         threads::MakeOptionsOf(m_patternSettings)) == MakeResult::Done)
-        m_patternMenu->MakeDone();
+    status.SetText("Making...");
+    PatternRequest request;
+    request.levels = Levels();
+    request.settings = m_patternSettings;
+    request.pictureName = m_workspace.PictureName();
+    request.photo = takePhotoDefaults;
+    PatternResult result = MakePattern(Image1, request);
+    if (const auto* refusal = std::get_if<PatternRefusal>(&result)) {
+        messages.ShowMessage(refusal->text, refusal->title);
+        status.SetText("");
+        return MakeResult::Refused;
+    }
+    MadePattern& made = std::get<MadePattern>(result);
+    m_workspace.Draw(made.pattern.Stitches(), {colorCount, width, height, status}, zoom);
+    m_pattern = std::move(made.pattern);
+    if (!made.photoDefaultsNote.empty()) {
+        m_patternMenu->PhotoDefaultsTaken(m_pattern->Settings());
+        // After the drawing, which clears the status text.
+        status.SetText(made.photoDefaultsNote +
+                       " The pattern menu's Colour budget charts it otherwise.");
+    }
+    return MakeResult::Done;
+}
+
+void TF_main::ApplyChoices() {
+    if (m_pattern)
+        m_pattern->ChangeChoices(m_patternSettings);
 }
 
 void TF_main::BitBtn2Click(QObject*) {
     if (!OpenDialog1.Execute(m_shell, this))
         return;
     m_workspace.LoadPicture(OpenDialog1.FileName());
-    BTN_MAKE->click();
+    MakeChart();
 }
 
 void TF_main::BTN_SAVEClick(QObject*) {
@@ -182,8 +215,8 @@ void TF_main::BTN_SAVEClick(QObject*) {
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
         const std::string written =
-            m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), SaveDialog1.FileName(),
-                           m_patternSettings.report);
+            m_pdfSave->Run(m_shell, this, CurrentPattern(), m_workspace.SymbolSheet(),
+                           SaveDialog1.FileName(), print::PdfOptions{});
         if (!written.empty())
             ShowWritten(written);
     });
@@ -196,8 +229,8 @@ void TF_main::ShowWritten(const std::string& fileName) {
 
 void TF_main::SaveOxsClick(QObject*) {
     Guard(m_shell, this, [this] {
-        const std::string written = m_oxsSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
-                                                   m_patternSettings, SaveDialog1.FileName());
+        const std::string written =
+            m_oxsSave->Run(m_shell, this, CurrentPattern(), SaveDialog1.FileName());
         if (!written.empty())
             ShowWritten(written);
     });
@@ -216,12 +249,12 @@ void TF_main::BitBtn1Click(QObject*) {
 
 void TF_main::RG_ColorGClick(QObject*) {
     if (CB_AUTO->isChecked())
-        BTN_MAKE->click();
+        MakeChart();
 }
 
 void TF_main::CB_AUTOClick(QObject*) {
     if (CB_AUTO->isChecked())
-        BTN_MAKE->click();
+        MakeChart();
 }
 
 }  // namespace brodix

@@ -45,4 +45,9 @@ enum class MakeResult { NoPicture, Refused, Done };
 MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOptions& options = {},
                 Census* census = nullptr);
 
+// Make's drawing from a census already taken (of at most kMaxStitchesPerSide a side): the
+// legend, the labels, the preview, the chart, the grid lines and the zoom update, then the
+// status text cleared. targets.source and targets.messages are not used.
+void DrawMade(MakeTargets& targets, const Census& census);
+
 }  // namespace brodix

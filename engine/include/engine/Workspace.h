@@ -23,7 +23,7 @@ struct WorkspaceCaptions {
 };
 
 // The images of the main window's stored design that Load Picture, Make and Save share, each
-// sized as the design has it, and the census of the last Make that was done. The window shows
+// sized as the design has it. The window shows
 // these images; brodix-chart, the tests and the benchmarks run the same Load, Make and Save on
 // them without a window. Save is export's SavePattern(name, workspace, captions).
 class Workspace {
@@ -56,24 +56,22 @@ class Workspace {
     // otherwise than .bmp may load as another kind of picture, which has no cells).
     const TBitmap* SymbolSheet() const;
 
-    // Make on these images (see Make()), with options refining the reduced colours; the census
-    // is kept when it is Done.
+    // Make on these images (see Make()), with options refining the reduced colours; census,
+    // when given, receives the census drawn when it is Done.
     MakeResult Make(const LevelChoices& levels, const WorkspaceCaptions& captions,
-                    MessageSink& messages, const ZoomTarget& zoom, const MakeOptions& options = {});
+                    MessageSink& messages, const ZoomTarget& zoom, const MakeOptions& options = {},
+                    Census* census = nullptr);
+    // Make's drawing of a census already taken of picture (see DrawMade()).
+    void Draw(const Census& census, const WorkspaceCaptions& captions, const ZoomTarget& zoom);
 
-    // The palette and stitch indices the chart, legend and preview were last drawn from; empty
-    // until a Make is done.
-    const std::optional<Census>& LastCensus() const { return m_census; }
     // The file the picture came from, however it came; empty before the first.
     const std::string& PictureName() const { return m_pictureName; }
-    // The file of the picture the last Make that was done counted: what the printed pattern
-    // names, even when a later picture was refused.
-    const std::string& LastCensusPictureName() const { return m_censusPictureName; }
 
   private:
-    std::optional<Census> m_census;
+    MakeTargets Targets(const WorkspaceCaptions& captions, MessageSink& messages,
+                        const ZoomTarget& zoom);
+
     std::string m_pictureName;
-    std::string m_censusPictureName;
 };
 
 // The window's controls for a workspace without a window (brodix-chart, the tests, the

@@ -3,13 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/Census.h"
 #include "engine/Progress.h"
-#include "threads/PatternKey.h"
+#include "pattern/Pattern.h"
 
 namespace brodix {
 class TBitmap;
-class Workspace;
 }  // namespace brodix
 
 namespace brodix::print {
@@ -26,29 +24,20 @@ struct PdfOptions {
     ChartStyle style = ChartStyle::BlackWhite;
 };
 
-// What the printed pattern is made of: the census of the last Make, the symbol sheet it drew
-// its cells from (null: none was read, every symbol is blank), its key in the legend's order,
-// and the picture's file name as the user loaded it.
+// What the printed pattern is made of: the pattern (its stitches, key, printed symbols, the
+// picture's name, and whether its settings put the stitchability report on the cover) and the
+// symbol sheet its symbols are traced from (null: none was read, every symbol is blank).
 struct PdfSources {
-    const Census& census;
+    const Pattern& pattern;
     const TBitmap* symbolSheet = nullptr;
-    const threads::PatternKey& key;
-    std::string pictureName;
-    // Whether the cover carries the stitchability report, its colours and symbols named as
-    // the key names them.
-    bool report = false;
     // Hears how far the chart pages have come: a pattern of a million stitches has hundreds.
     ProgressReport progress = {};
 };
 
-// The printed pattern of a workspace's last Make: its census, its symbol sheet and the name of
-// the picture that Make counted, with key. The workspace must hold a census.
-PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& key);
-
 // The pattern as PDF bytes: a cover page, the key pages with the shopping list, and the chart
-// in pages as large as the paper allows, each symbol a character of the PDF's text. Symbols
-// are given by use: the most stitched colour takes the lightest. Raises EWriteError when cairo
-// cannot make the document, std::invalid_argument when the key is not the census's.
+// in pages as large as the paper allows, each symbol a character of the PDF's text, the
+// pattern's printed symbol of its colour. Raises EWriteError when cairo cannot make the
+// document.
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options);
 
 // Writes the PDF to fileName whole or not at all: a file that cannot be written raises

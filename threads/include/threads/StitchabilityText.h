@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "engine/Stitchability.h"
-#include "engine/Workspace.h"
+#include "engine/Census.h"
+
+namespace brodix {
+class TBitmap;
+}
 
 namespace brodix::threads {
 
@@ -30,8 +34,5 @@ PairsLine AlikeSymbolsLine(const StitchabilityReport& report);
 std::vector<std::string> StitchabilityLines(const StitchabilityReport& report);
 // The lines of the report of a census, symbols compared on sheet (none: not compared).
 std::vector<std::string> StitchabilityLinesOf(const Census& census, const TBitmap* sheet);
-// The lines of the report of workspace's last Make, symbols compared on its sheet (when it has
-// one). The workspace must hold a census.
-std::vector<std::string> StitchabilityLinesOf(const Workspace& workspace);
 
 }  // namespace brodix::threads

@@ -21,7 +21,7 @@ class TF_main;
 // The pattern's part of the context menu of the legend and the chart (which the menu key also
 // opens, anywhere in the window): it edits the window's pattern settings (the thread catalogue,
 // fabric count and strands of the key, and the options that refine Make's colours), remembered
-// between runs, and keeps the key of the last Make under them. Until a catalogue is chosen the
+// between runs; the choices that change no stitch take effect on the window's pattern at once. Until a catalogue is chosen the
 // legend and the chart show a tooltip naming the menu and what it holds; then each legend row's
 // tooltip names its thread. A refining choice runs Make at once when there is a picture, as the
 // Make button does, whatever AutoMake says; fabric, strands and a catalogue without snap
@@ -33,9 +33,6 @@ class PatternMenu : public QObject {
     // settings is the window's own, which this menu edits; it outlives the menu.
     PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings& settings);
     ~PatternMenu() override;
-
-    // Called after every Make that is done: the key follows the window's last census.
-    void MakeDone();
 
     // Fills menu with the pattern's entries, in groups separated by lines.
     void FillMenu(QMenu& menu);
@@ -56,14 +53,14 @@ class PatternMenu : public QObject {
     void SetReport(bool on);
     // "Stitchability Report...": the report of the last Make in the program's message box.
     void ShowReport();
-    // The photo defaults (a colour budget, the clean, and snap to the chosen catalogue, else to
-    // DMC when found, which becomes the choice), so that the menu shows them; gives the note
-    // that tells the user.
-    std::string UsePhotoDefaults();
+    // Make took the photo defaults (a colour budget, the clean, and snap to the chosen
+    // catalogue, else to the default one when found, which becomes the choice): settings hold
+    // them, and the menu shows them from now on.
+    void PhotoDefaultsTaken(const threads::PatternSettings& settings);
 
-    // The key of the last Make with the current choices (rows without threads when no
-    // catalogue is chosen).
-    const threads::PatternKey& Key() const { return m_key; }
+    // The key of the current pattern with the current choices (rows without threads when no
+    // catalogue is chosen; none before the first Make).
+    const threads::PatternKey& Key() const;
     // The tooltip of the legend at y in its own pixels (the menu's hint until a catalogue is
     // chosen); empty where there is none.
     std::string LegendTooltip(int y) const;
@@ -89,7 +86,6 @@ class PatternMenu : public QObject {
     Shell& m_shell;
     threads::PatternSettings& m_settings;
     TFileDialog m_catalogueDialog;
-    threads::PatternKey m_key;
 };
 
 }  // namespace brodix

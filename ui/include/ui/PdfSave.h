@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "threads/PatternKey.h"
+#include "print/PatternPdf.h"
 #include "ui/FileDialog.h"
 
 class QAction;
@@ -12,9 +12,10 @@ class QWidget;
 
 namespace brodix {
 
+class Pattern;
 class Shell;
+class TBitmap;
 class TF_main;
-class Workspace;
 
 // "Save PDF...": the printed pattern of the last Make, written where its own save dialog says.
 class PdfSave {
@@ -22,11 +23,12 @@ class PdfSave {
     PdfSave();
 
     // Asks for a file name (the picture's, in the folder of the last PDF saved, else of
-    // otherSave, else of the picture) and writes the PDF of the workspace's last Make with its
-    // key and, when report is asked for, the stitchability report on its cover. Gives the file
-    // written; nothing before a Make or when the dialog is cancelled; failures raise.
-    std::string Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                    const threads::PatternKey& key, const std::string& otherSave, bool report);
+    // otherSave, else of the picture) and writes the PDF of pattern, its symbols traced from
+    // symbolSheet, on the paper and in the chart style of options. Gives the file written;
+    // nothing without a pattern or when the dialog is cancelled; failures raise.
+    std::string Run(Shell& shell, QWidget* owner, const Pattern* pattern,
+                    const TBitmap* symbolSheet, const std::string& otherSave,
+                    const print::PdfOptions& options);
 
   private:
     TFileDialog m_dialog;

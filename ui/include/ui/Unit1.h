@@ -1,11 +1,15 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <QWidget>
 
+#include "engine/Make.h"
 #include "engine/ReduceColor.h"
 #include "engine/Workspace.h"
+#include "pattern/Pattern.h"
 #include "raster/TImage.h"
 #include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
@@ -93,6 +97,13 @@ class TF_main : public QWidget {
     StitchSize AnyPictureSize{kMaxStitchesPerSide, kMaxStitchesPerSide};  // the largest chart
     void OpenAnyPictureClick(QObject* sender);
 
+    // Make, as the Make button runs it: the pattern of Image1 with the level choices and the
+    // pattern settings, drawn into the chart, the legend, the preview and the zoom window; a
+    // refusal shown in the program's message box. With takePhotoDefaults, a photograph refused
+    // for its colours takes the photo defaults, which the pattern menu then shows and the
+    // status bar tells. Gives whether it was done, refused or had no picture.
+    MakeResult MakeChart(bool takePhotoDefaults = false);
+
     // Runs a handler as a click on a control does: a failure leaving it is reported.
     void RunHandler(void (TF_main::*handler)(QObject*), QObject* sender);
 
@@ -104,8 +115,17 @@ class TF_main : public QWidget {
     PatternMenu& Patterns() const { return *m_patternMenu; }
     // The pattern settings of this run, which Make and the key follow.
     const threads::PatternSettings& PatternChoices() const { return m_patternSettings; }
-    // The images above with the census of the last Make.
+    // The images above.
     const Workspace& StoredWorkspace() const { return m_workspace; }
+    // The pattern of the last Make that was done; null before the first.
+    const Pattern* CurrentPattern() const { return m_pattern ? &*m_pattern : nullptr; }
+    // The pattern settings' choices that change no stitch (threads, floss, white, the report)
+    // take effect on the current pattern.
+    void ApplyChoices();
+
+  signals:
+    // Make starts, from the button or from any other command that runs it.
+    void MakeStarted();
 
   private:
     template <typename Sender, typename Signal>
@@ -116,6 +136,7 @@ class TF_main : public QWidget {
     std::unique_ptr<PdfSave> m_pdfSave;
     std::unique_ptr<OxsSave> m_oxsSave;
     threads::PatternSettings m_patternSettings;
+    std::optional<Pattern> m_pattern;
     PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings
 };
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pattern/Pattern.h"
+
+namespace brodix {
+
+class TBitmap;
+
+// The stitchability report of a pattern in plain English, one line a figure, symbols numbered
+// as the key numbers them and compared on sheet (none: not compared): what --report prints and
+// the window shows.
+std::vector<std::string> StitchabilityLinesOf(const Pattern& pattern, const TBitmap* sheet);
+
+}  // namespace brodix
