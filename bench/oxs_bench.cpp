@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "export/OxsPattern.h"
+#include "pattern/OxsWriter.h"
 #include "photo/OxsReader.h"
 #include "raster/TBitmap.h"
 #include "worst_pattern.h"

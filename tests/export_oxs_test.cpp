@@ -11,7 +11,7 @@
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "engine_support.h"
-#include "export/OxsPattern.h"
+#include "pattern/OxsWriter.h"
 #include "photo/OxsReader.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"

@@ -1,4 +1,4 @@
-#include "export/OxsPattern.h"
+#include "pattern/OxsWriter.h"
 
 #include <pugixml.hpp>
 
