@@ -8,42 +8,52 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
-#include "export/OxsPattern.h"
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
+#include "pattern/OxsWriter.h"
 #include "raster/TBitmap.h"
+#include "threads/ThreadCatalogue.h"
 #include "worst_pattern.h"
 
 namespace brodix {
 namespace {
 
-struct Pattern {
-    Census census = bench::WorstCensus();
-    threads::PatternKey key = bench::KeyWithThreads(census);
-    OxsSources Sources() const { return {census, key, "rose.bmp"}; }
-};
+// The largest pattern with a thread for every colour: a catalogue of its own colours.
+Pattern WorstPattern() {
+    const Census census = bench::WorstCensus();
+    std::string palette = "GIMP Palette\nName: DMC\n";
+    for (std::size_t k = 0; k < census.palette.size(); ++k) {
+        const TColor colour = census.palette[k].color;
+        palette += std::to_string(RedOf(colour)) + " " + std::to_string(GreenOf(colour)) + " " +
+                   std::to_string(BlueOf(colour)) + " " + std::to_string(3000 + k) +
+                   " Very Dark Golden Olive Green\n";
+    }
+    threads::PatternSettings settings;
+    settings.catalogue = threads::ParseCatalogue("dmc.gpl", palette);
+    return Pattern(census, std::move(settings), "rose.bmp");
+}
 
 void BM_MakeOxs200x200With255Colours(benchmark::State& state) {
-    const Pattern pattern;
+    const Pattern pattern = WorstPattern();
     std::size_t bytes = 0;
     for (auto _ : state)
-        bytes = MakeOxs(pattern.Sources()).size();
+        bytes = MakeOxs(pattern).size();
     state.counters["oxs_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_MakeOxs200x200With255Colours)->Unit(benchmark::kMillisecond);
 
 void BM_SaveOxs200x200With255Colours(benchmark::State& state) {
-    const Pattern pattern;
+    const Pattern pattern = WorstPattern();
     const std::string fileName = "/dev/shm/brodix-bench-" + std::to_string(::getpid()) + ".oxs";
     for (auto _ : state)
-        SaveOxs(fileName, pattern.Sources());
+        SaveOxs(fileName, pattern);
     std::filesystem::remove(fileName);
 }
 BENCHMARK(BM_SaveOxs200x200With255Colours)->Unit(benchmark::kMillisecond);
 
 void BM_ReadOxs200x200With255Colours(benchmark::State& state) {
-    const Pattern pattern;
-    const std::string oxs = MakeOxs(pattern.Sources());
+    const std::string oxs = MakeOxs(WorstPattern());
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(oxs.data()),
                                               oxs.size());
     for (auto _ : state)

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 

@@ -7,7 +7,7 @@
 #include "engine/MakeOptions.h"
 #include "engine/Refine.h"
 #include "engine/Workspace.h"
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
 #include "raster/FileName.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
@@ -61,18 +61,20 @@ class Counter {
         if (width <= 0 || height <= 0 ||
             (m_request.maxStitchesPerSide <= kMaxStitchesPerSide && !options.Any()))
             return TakeCensus(m_picture, m_request.levels);
-        if (!m_fitted) {
+        if (!m_read) {
             if (m_request.progress)
                 m_request.progress("reading the picture", 0);
             m_fitted = ReadStitches(m_picture, m_request.levels);
+            m_read = true;
         }
-        return RefinedCensusOf(*m_fitted, options, m_request.progress);
+        return RefinedCensusOf(m_fitted, options, m_request.progress);
     }
 
   private:
     TImage& m_picture;
     const PatternRequest& m_request;
-    std::optional<StitchGrid> m_fitted;
+    StitchGrid m_fitted;
+    bool m_read = false;
 };
 
 }  // namespace
@@ -128,13 +130,13 @@ OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, Pic
         return opened;
     }
     if (reader == PictureReader::Oxs) {
-        OxsPicture chart = ReadOxsFile(fileName);
+        OxsPicture chart = ReadOxsFile(fileName, options.maxPixels);
         opened.leftOutNote = std::move(chart.message);
-        // A chart keeps its own size; fitted, it is read again as a picture.
-        if (!options.fit) {
-            workspace.TakePicture(std::move(chart.picture), fileName);
-            return opened;
-        }
+        // A chart keeps its own size unless it is fitted, like any picture.
+        workspace.TakePicture(options.fit ? FitBitmap(*chart.picture, *options.fit, fileName)
+                                          : std::move(chart.picture),
+                              fileName);
+        return opened;
     }
     // Read whole before either image changes: a picture that fails leaves both as they were.
     workspace.TakePicture(ReadPhotoFile(fileName, options), fileName);

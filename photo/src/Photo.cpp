@@ -14,7 +14,7 @@ namespace brodix {
 
 namespace {
 
-enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp, Oxs };
+enum class PhotoKind { Unknown, Png, Jpeg, Gif, Bmp };
 
 // The kind is told by the first bytes, whatever the name says: pictures from the web often
 // carry the wrong extension.
@@ -30,38 +30,38 @@ PhotoKind KindOf(std::span<const std::uint8_t> bytes) {
         return PhotoKind::Gif;
     if (starts("BM", 2))
         return PhotoKind::Bmp;
-    if (IsOxsData(bytes))
-        return PhotoKind::Oxs;
     return PhotoKind::Unknown;
+}
+
+// The pixels of a bitmap of any layout.
+RgbImage RgbOf(const TBitmap& bitmap, std::uint64_t maxPixels) {
+    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
+                                 static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
+    std::uint8_t* out = image.rgb.data();
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x, out += 3) {
+            const TColor color = bitmap.GetPixel(x, y);
+            out[0] = RedOf(color);
+            out[1] = GreenOf(color);
+            out[2] = BlueOf(color);
+        }
+    }
+    return image;
 }
 
 // A BMP goes through the program's own reader, in whatever layout it has, straight from the
 // stream: a file's bytes, its bitmap and the picture made of it are never held all at once.
 RgbImage DecodeBmp(TStream& stream, std::uint64_t maxPixels) {
-    RgbImage image;
-    {
-        TBitmap bitmap;
-        try {
-            bitmap.ReadData(stream, stream.Size());
-        } catch (const EOutOfResources&) {
-            throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
-        } catch (const Exception& error) {
-            throw PhotoFailure{PhotoFailure::Kind::Damaged,
-                               std::string("the BMP data are damaged (") + error.what() + ")"};
-        }
-        image = AllocateRgb(static_cast<std::uint64_t>(bitmap.Width()),
-                            static_cast<std::uint64_t>(bitmap.Height()), maxPixels);
-        std::uint8_t* out = image.rgb.data();
-        for (int y = 0; y < image.height; ++y) {
-            for (int x = 0; x < image.width; ++x, out += 3) {
-                const TColor color = bitmap.GetPixel(x, y);
-                out[0] = RedOf(color);
-                out[1] = GreenOf(color);
-                out[2] = BlueOf(color);
-            }
-        }
+    TBitmap bitmap;
+    try {
+        bitmap.ReadData(stream, stream.Size());
+    } catch (const EOutOfResources&) {
+        throw PhotoFailure{PhotoFailure::Kind::TooLarge, "the BMP picture is too large"};
+    } catch (const Exception& error) {
+        throw PhotoFailure{PhotoFailure::Kind::Damaged,
+                           std::string("the BMP data are damaged (") + error.what() + ")"};
     }
-    return image;
+    return RgbOf(bitmap, maxPixels);
 }
 
 RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
@@ -76,12 +76,6 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
         case PhotoKind::Bmp: {
             TMemoryStream stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
             return DecodeBmp(stream, options.maxPixels);
-        }
-        case PhotoKind::Oxs: {
-            // Read as a picture, a chart shows its full stitches alone; ReadOxs tells what else
-            // it held.
-            OxsLeftOut ignored;
-            return DecodeOxs(bytes, options.maxPixels, ignored);
         }
         case PhotoKind::Unknown:
             break;
@@ -210,6 +204,13 @@ std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoO
         default:
             return ReadPhoto(ReadAll(*stream), options, fileName);
     }
+}
+
+std::unique_ptr<TBitmap> FitBitmap(const TBitmap& picture, StitchSize box,
+                                   const std::string& name) {
+    return NamingFailures(name, "picture", [&] {
+        return Finished(RgbOf(picture, kMaxDecodedPixels), PhotoOptions{.fit = box});
+    });
 }
 
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {

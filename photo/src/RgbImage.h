@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "photo/OxsReader.h"
 #include "photo/Photo.h"
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
@@ -122,11 +121,6 @@ RgbImage DecodeJpeg(TStream& stream, const PhotoOptions& options, Depth depth);
 
 // The picture as a 24-bit bitmap stored bottom up, as a BMP file of it would be read.
 std::unique_ptr<TBitmap> ToBitmap(const RgbImage& image);
-
-// An OXS chart's full stitches, one pixel each, cloth and empty cells white; what the picture
-// cannot show is counted into leftOut.
-RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
-                   OxsLeftOut& leftOut);
 
 // The picture at the size: made smaller by area averaging in linear light, made larger by
 // repeating pixels, so that enlarging never invents a colour.

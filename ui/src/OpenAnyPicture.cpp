@@ -10,7 +10,7 @@
 
 #include "engine/Census.h"
 #include "pattern/MakePattern.h"
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
 #include "photo/Photo.h"
 #include "ui/ControlCaptions.h"
 #include "ui/ImageMenu.h"

@@ -3,7 +3,7 @@
 #include <QMenu>
 
 #include "engine/Workspace.h"
-#include "export/OxsPattern.h"
+#include "pattern/OxsWriter.h"
 #include "ui/ImageMenu.h"
 #include "ui/PdfSave.h"
 #include "ui/Unit1.h"

@@ -42,9 +42,8 @@ bool IsPhotoFile(const std::string& fileName);
 // The largest size of the aspect of width x height that fits inside box, at least 1 x 1.
 StitchSize FittedSize(int width, int height, StitchSize box);
 
-// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, or an OXS chart (its full stitches,
-// see ReadOxs), the kind told by the bytes themselves, and gives it as a 24-bit bitmap, fitted
-// as asked. name is used in messages.
+// Reads a PNG, JPEG, GIF (its first frame) or BMP picture, the kind told by the bytes
+// themselves, and gives it as a 24-bit bitmap, fitted as asked. name is used in messages.
 // A damaged, cut-short or unknown picture raises EInvalidGraphic, one over kMaxDecodedPixels
 // EOutOfResources, each with a message that names the file and the reason.
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
@@ -55,5 +54,10 @@ std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoO
 // BMP is read whole), so that a size to be refused costs no decoding and a dialog can show it
 // before the picture is read. Raises as ReadPhotoFile.
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options);
+
+// A picture read otherwise (an OXS chart's, one pixel per stitch) fitted into box exactly as
+// ReadPhoto fits the pictures it reads, as a 24-bit bitmap. One over kMaxDecodedPixels raises
+// EOutOfResources, a failed allocation EOutOfMemory, each with a message that names name.
+std::unique_ptr<TBitmap> FitBitmap(const TBitmap& picture, StitchSize box, const std::string& name);
 
 }  // namespace brodix

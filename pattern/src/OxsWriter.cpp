@@ -1,11 +1,11 @@
-#include "export/OxsPattern.h"
+#include "pattern/OxsWriter.h"
 
 #include <pugixml.hpp>
 
 #include <charconv>
-#include <stdexcept>
 #include <vector>
 
+#include "OxsNames.h"
 #include "engine/SymbolSheet.h"
 #include "raster/FileFailure.h"
 #include "raster/FileName.h"
@@ -37,8 +37,8 @@ std::string ThreadNumber(const threads::PatternKey& key, const threads::Thread& 
     return number;
 }
 
-// The OXS palette index of every census palette entry: 1.. in the legend's order, 0 (the
-// cloth) for white when white cells stay blank.
+// The OXS palette index of every palette entry of the pattern: 1.. in the legend's order, 0
+// (the cloth) for a colour left as bare fabric.
 std::vector<int> OxsIndexes(const Pattern& pattern) {
     std::vector<int> indexes;
     int next = 1;
@@ -48,43 +48,43 @@ std::vector<int> OxsIndexes(const Pattern& pattern) {
 }
 
 void AddProperties(pugi::xml_node chart, const Pattern& pattern, int paletteCount) {
-    pugi::xml_node properties = chart.append_child("properties");
-    properties.append_attribute("oxsversion") = "1.0";
-    properties.append_attribute("software") = "Brodix";
-    properties.append_attribute("software_version") = BRODIX_VERSION;
-    properties.append_attribute("chartwidth") = pattern.Width();
-    properties.append_attribute("chartheight") = pattern.Height();
-    properties.append_attribute("charttitle") = TitleOf(pattern.PictureName()).c_str();
-    properties.append_attribute("stitchesperinch") =
+    pugi::xml_node properties = chart.append_child(oxs::kProperties);
+    properties.append_attribute(oxs::kOxsVersion) = "1.0";
+    properties.append_attribute(oxs::kSoftware) = "Brodix";
+    properties.append_attribute(oxs::kSoftwareVersion) = BRODIX_VERSION;
+    properties.append_attribute(oxs::kChartWidth) = pattern.Width();
+    properties.append_attribute(oxs::kChartHeight) = pattern.Height();
+    properties.append_attribute(oxs::kChartTitle) = TitleOf(pattern.PictureName()).c_str();
+    properties.append_attribute(oxs::kStitchesPerInch) =
         NumberText(pattern.Key().floss.fabricCount).c_str();
-    properties.append_attribute("palettecount") = paletteCount;
+    properties.append_attribute(oxs::kPaletteCount) = paletteCount;
 }
 
 void AddPalette(pugi::xml_node chart, const Pattern& pattern, const std::vector<int>& indexes) {
     const threads::PatternKey& key = pattern.Key();
-    pugi::xml_node palette = chart.append_child("palette");
-    pugi::xml_node cloth = palette.append_child("palette_item");
-    cloth.append_attribute("index") = 0;
-    cloth.append_attribute("number") = "cloth";
-    cloth.append_attribute("name") = "cloth";
-    cloth.append_attribute("color") = HexRgb(clWhite).c_str();
+    pugi::xml_node palette = chart.append_child(oxs::kPalette);
+    pugi::xml_node cloth = palette.append_child(oxs::kPaletteItem);
+    cloth.append_attribute(oxs::kIndex) = 0;
+    cloth.append_attribute(oxs::kNumber) = "cloth";
+    cloth.append_attribute(oxs::kName) = "cloth";
+    cloth.append_attribute(oxs::kColor) = HexRgb(clWhite).c_str();
     for (std::size_t k = 0; k < indexes.size(); ++k) {
         if (indexes[k] == 0)
             continue;
         const threads::KeyRow& row = key.rows[k];
-        const std::string number = row.hasThread ? ThreadNumber(key, row.thread)
-                                                 : HexRgb(row.color).insert(0, 1, '#');
-        pugi::xml_node item = palette.append_child("palette_item");
-        item.append_attribute("index") = indexes[k];
-        item.append_attribute("number") = ValidUtf8(number).c_str();
-        item.append_attribute("name") = ValidUtf8(row.hasThread ? row.thread.name : "").c_str();
-        item.append_attribute("color") = HexRgb(row.color).c_str();
-        // The printed symbol, as a code point, as the format's maker writes it: a symbol that
-        // is a digit, written as the character itself, would be read as the code point of
-        // that number.
-        item.append_attribute("symbol") =
-            static_cast<unsigned>(SymbolCharacter(pattern.Colours()[k].printedSymbol));
-        item.append_attribute("strands") = key.floss.strands;
+        const std::string number =
+            row.hasThread ? ThreadNumber(key, row.thread) : HexRgb(row.color).insert(0, 1, '#');
+        pugi::xml_node item = palette.append_child(oxs::kPaletteItem);
+        item.append_attribute(oxs::kIndex) = indexes[k];
+        item.append_attribute(oxs::kNumber) = ValidUtf8(number).c_str();
+        item.append_attribute(oxs::kName) = ValidUtf8(row.hasThread ? row.thread.name : "").c_str();
+        item.append_attribute(oxs::kColor) = HexRgb(row.color).c_str();
+        // A code point, as the format's maker writes it: a symbol that is a digit, written as
+        // the character itself, would be read as the code point of that number. The symbol is
+        // the printed pattern's, so that both show a colour by the same character.
+        const int symbol = pattern.Colour(static_cast<int>(k)).printedSymbol;
+        item.append_attribute(oxs::kSymbol) = static_cast<unsigned>(SymbolCharacter(symbol));
+        item.append_attribute(oxs::kStrands) = key.floss.strands;
     }
 }
 
@@ -105,25 +105,33 @@ void AppendNumber(std::string& text, int value) {
     text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
+// An element that holds nothing, as pugixml writes it.
+std::string EmptyElement(const char* name) {
+    return std::string("  <") + name + " />\n";
+}
+
 // The stitches are written as pugixml would write them, without a node for each: they hold
 // only numbers, nothing to escape, and are most of the file.
 void AppendFullStitches(std::string& text, const Census& census, const std::vector<int>& indexes) {
-    text += "  <fullstitches>\n";
-    for (int y = 0; y < census.height; ++y) {
-        for (int x = 0; x < census.width; ++x) {
-            const int index = indexes[census.stitches[GridIndex(x, y, census.width)]];
-            if (index == 0)
+    const std::string open = std::string("    <") + oxs::kStitch + " " + oxs::kX + "=\"";
+    const std::string y = std::string("\" ") + oxs::kY + "=\"";
+    const std::string index = std::string("\" ") + oxs::kPalIndex + "=\"";
+    text += std::string("  <") + oxs::kFullStitches + ">\n";
+    for (int row = 0; row < census.height; ++row) {
+        for (int column = 0; column < census.width; ++column) {
+            const int palIndex = indexes[census.stitches[GridIndex(column, row, census.width)]];
+            if (palIndex == 0)
                 continue;
-            text += "    <stitch x=\"";
-            AppendNumber(text, x);
-            text += "\" y=\"";
-            AppendNumber(text, y);
-            text += "\" palindex=\"";
-            AppendNumber(text, index);
+            text += open;
+            AppendNumber(text, column);
+            text += y;
+            AppendNumber(text, row);
+            text += index;
+            AppendNumber(text, palIndex);
             text += "\" />\n";
         }
     }
-    text += "  </fullstitches>\n";
+    text += std::string("  </") + oxs::kFullStitches + ">\n";
 }
 
 }  // namespace
@@ -136,7 +144,7 @@ std::string MakeOxs(const Pattern& pattern) {
         paletteCount += index != 0;
 
     pugi::xml_document document;
-    pugi::xml_node chart = document.append_child("chart");
+    pugi::xml_node chart = document.append_child(oxs::kChart);
     AddProperties(chart, pattern, paletteCount);
     AddPalette(chart, pattern, indexes);
 
@@ -144,12 +152,14 @@ std::string MakeOxs(const Pattern& pattern) {
     std::string& text = writer.Text();
     // About 45 bytes a stitch, and room for the properties and palette.
     text.reserve(65536 + census.stitches.size() * 45);
-    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<chart>\n";
+    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    text += std::string("<") + oxs::kChart + ">\n";
     const unsigned flags = pugi::format_indent | pugi::format_skip_control_chars;
     for (const pugi::xml_node part : chart.children())
         part.print(writer, "  ", flags, pugi::encoding_utf8, 1);
     AppendFullStitches(text, census, indexes);
-    text += "  <partstitches />\n  <backstitches />\n</chart>\n";
+    text += EmptyElement(oxs::kPartStitches) + EmptyElement(oxs::kBackstitches);
+    text += std::string("</") + oxs::kChart + ">\n";
     return std::move(text);
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "photo/OxsReader.h"
+#include "bmp_builder.h"
+#include "pattern/OxsReader.h"
+#include "photo/Photo.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "test_files.h"
@@ -72,19 +74,39 @@ TEST(OxsRead, TheDocumentedExampleGivesItsFullStitchesAndCountsTheRest) {
               "1 French knot and 1 bead.");
 }
 
-// "Open Any Picture..." and brodix-chart --fit read any picture through ReadPhoto.
-TEST(OxsRead, ThePhotoReaderTakesAChartByItsContents) {
+// "Open Any Picture..." and brodix-chart --fit fit a chart from its picture, as the photo
+// reader fits a picture of the same pixels; the photo reader itself takes no chart.
+TEST(OxsRead, AChartIsFittedAsAPictureOfTheSamePixels) {
     const OxsPicture chart = ReadOxs(BytesOf(kDocumented), "pigs.oxs");
-    const auto same = ReadPhoto(BytesOf(kDocumented), {}, "pigs.png");
-    ASSERT_EQ(same->Width(), 4);
-    ASSERT_EQ(same->Height(), 3);
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(same->GetPixel(x, y), chart.picture->GetPixel(x, y)) << x << "," << y;
+    const TBitmap& picture = *chart.picture;
+    const testing::Bytes bmp =
+        testing::BmpBytes(4, 3, 24, [&](int x, int y) { return picture.GetPixel(x, y); });
+    const struct {
+        StitchSize box;
+        StitchSize fitted;
+    } cases[] = {
+        {{8, 8}, {8, 6}},  // enlarged: each stitch becomes 2 x 2
+        {{2, 2}, {2, 2}},  // made smaller: averaged in linear light
+        {{3, 9}, {3, 2}},
+        {{4, 3}, {4, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.box.width << " x " << c.box.height);
+        const auto fitted = FitBitmap(picture, c.box, "pigs.oxs");
+        const auto photo = ReadPhoto(bmp, {.fit = c.box}, "pigs.bmp");
+        ASSERT_EQ((StitchSize{fitted->Width(), fitted->Height()}), c.fitted);
+        ASSERT_EQ((StitchSize{photo->Width(), photo->Height()}), c.fitted);
+        EXPECT_EQ(fitted->PixelFormat(), TPixelFormat::Direct24);
+        for (int y = 0; y < c.fitted.height; ++y) {
+            for (int x = 0; x < c.fitted.width; ++x) {
+                EXPECT_EQ(fitted->GetPixel(x, y), photo->GetPixel(x, y)) << x << "," << y;
+                if (c.fitted.width == 8) {
+                    EXPECT_EQ(fitted->GetPixel(x, y), picture.GetPixel(x / 2, y / 2));
+                }
+            }
+        }
     }
-    const auto fitted = ReadPhoto(BytesOf(kDocumented), {.fit = StitchSize{8, 8}}, "pigs.oxs");
-    EXPECT_EQ(fitted->Width(), 8);
-    EXPECT_EQ(fitted->Height(), 6);
+    EXPECT_THROW(ReadPhoto(BytesOf(kDocumented), {}, "pigs.oxs"), EInvalidGraphic);
 }
 
 TEST(OxsRead, FaultyStitchesAreCountedAndTheFirstStitchOfACellKept) {

@@ -11,13 +11,14 @@
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "engine_support.h"
-#include "export/OxsPattern.h"
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
+#include "pattern/OxsWriter.h"
+#include "pattern/Pattern.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
 #include "test_files.h"
-#include "threads/KeyBuilder.h"
+#include "threads/PatternSettings.h"
 #include "threads/ThreadCatalogue.h"
 
 namespace brodix {
@@ -60,10 +61,14 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
         for (const bool stitchWhite : {false, true}) {
             SCOPED_TRACE(::testing::Message()
                          << "threads " << threads << ", white " << stitchWhite);
-            const threads::PatternKey key = threads::BuildPatternKey(
-                census, threads ? &catalogue : nullptr, {14.5, 3}, stitchWhite);
-            const std::string oxs =
-                MakeOxs({census, key, "/pictures/rose garden.bmp", stitchWhite});
+            threads::PatternSettings settings;
+            if (threads)
+                settings.catalogue = catalogue;
+            settings.floss = {14.5, 3};
+            settings.stitchWhite = stitchWhite;
+            const Pattern pattern(census, settings, "/pictures/rose garden.bmp");
+            const threads::PatternKey& key = pattern.Key();
+            const std::string oxs = MakeOxs(pattern);
 
             const OxsPicture read = ReadOxs(BytesOf(oxs), "rose.oxs");
             EXPECT_EQ(read.message, "");
@@ -152,9 +157,7 @@ TEST(OxsWrite, ChartingTheFileAgainGivesTheSameChartAndLegend) {
     ASSERT_TRUE(first.workspace.LastCensus());
     const Census& census = *first.workspace.LastCensus();
     ASSERT_EQ(census.palette.size(), 23u);
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-
-    OxsPicture read = ReadOxs(BytesOf(MakeOxs({census, key, "quilt.bmp"})), "quilt.oxs");
+    OxsPicture read = ReadOxs(BytesOf(MakeOxs(Pattern(census, {}, "quilt.bmp"))), "quilt.oxs");
     MadeChart again(std::move(read.picture));
     ASSERT_TRUE(again.workspace.LastCensus());
     EXPECT_EQ(again.workspace.LastCensus()->palette, census.palette);
@@ -165,15 +168,13 @@ TEST(OxsWrite, ChartingTheFileAgainGivesTheSameChartAndLegend) {
 }
 
 TEST(OxsWrite, SavesWholeOrNotAtAll) {
-    const Census census = SmallCensus();
-    const threads::PatternKey key = threads::BuildPatternKey(census, nullptr, {});
-    const OxsSources sources{census, key, "rose.bmp"};
+    const Pattern pattern(SmallCensus(), {}, "rose.bmp");
     testing::TempDir folder;
-    SaveOxs(folder / "rose.oxs", sources);
-    const std::string expected = MakeOxs(sources);
+    SaveOxs(folder / "rose.oxs", pattern);
+    const std::string expected = MakeOxs(pattern);
     EXPECT_EQ(testing::ReadFileBytes(folder / "rose.oxs"),
               testing::Bytes(expected.begin(), expected.end()));
-    EXPECT_THROW(SaveOxs(folder / "missing/rose.oxs", sources), EFCreateError);
+    EXPECT_THROW(SaveOxs(folder / "missing/rose.oxs", pattern), EFCreateError);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.oxs"});
 }
 

@@ -1,4 +1,4 @@
-#include "photo/OxsReader.h"
+#include "pattern/OxsReader.h"
 
 #include <pugixml.hpp>
 
@@ -7,11 +7,15 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "RgbImage.h"
+#include "OxsNames.h"
+#include "raster/Color.h"
+#include "raster/Exceptions.h"
+#include "raster/Geometry.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
 
@@ -32,6 +36,28 @@ struct Chart {
     int width = 0;
     int height = 0;
 };
+
+// Raised with the reason alone; Named adds the file's name.
+struct OxsFailure {
+    enum class Kind { Damaged, TooLarge } kind;
+    std::string reason;
+};
+
+// What read() gives; its failures become the framework's errors with the file's name in front:
+// a damaged chart EInvalidGraphic, one too large EOutOfResources, a failed allocation
+// EOutOfMemory.
+template <typename Read>
+OxsPicture Named(const std::string& name, Read&& read) {
+    try {
+        return read();
+    } catch (const OxsFailure& failure) {
+        if (failure.kind == OxsFailure::Kind::TooLarge)
+            throw EOutOfResources(name + ": " + failure.reason);
+        throw EInvalidGraphic(name + ": " + failure.reason);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(name + ": not enough memory to read the chart");
+    }
+}
 
 // A number as the format writes it: '.' or ',' before the fraction, blanks around allowed.
 std::optional<double> NumberOf(std::string_view text) {
@@ -60,8 +86,8 @@ std::optional<std::int64_t> WholeNumberOf(const pugi::xml_attribute& attribute) 
     return static_cast<std::int64_t>(*value);
 }
 
-PhotoFailure Damaged(std::string reason) {
-    return PhotoFailure{PhotoFailure::Kind::Damaged, std::move(reason)};
+OxsFailure Damaged(std::string reason) {
+    return OxsFailure{OxsFailure::Kind::Damaged, std::move(reason)};
 }
 
 int ChartSide(const pugi::xml_node& properties, const char* attribute, const char* side) {
@@ -76,18 +102,26 @@ int ChartSide(const pugi::xml_node& properties, const char* attribute, const cha
     return static_cast<int>(*stitches);
 }
 
+// The chart's size, checked before its picture is allocated: within the decode cap of any
+// picture, and no larger than the file can describe.
 Chart ChartOf(const pugi::xml_node& chart, std::size_t fileBytes, std::uint64_t maxPixels) {
-    const pugi::xml_node properties = chart.child("properties");
-    const Chart size{ChartSide(properties, "chartwidth", "width"),
-                     ChartSide(properties, "chartheight", "height")};
-    CheckDecodedSize(static_cast<std::uint64_t>(size.width),
-                     static_cast<std::uint64_t>(size.height), maxPixels);
-    const std::uint64_t cells = std::uint64_t(size.width) * std::uint64_t(size.height);
+    const pugi::xml_node properties = chart.child(oxs::kProperties);
+    const Chart size{ChartSide(properties, oxs::kChartWidth, "width"),
+                     ChartSide(properties, oxs::kChartHeight, "height")};
+    const auto width = static_cast<std::uint64_t>(size.width);
+    const auto height = static_cast<std::uint64_t>(size.height);
+    if (width > maxPixels || height > maxPixels / width) {
+        throw OxsFailure{OxsFailure::Kind::TooLarge,
+                         "the picture is " + std::to_string(width) + " x " +
+                             std::to_string(height) + " pixels; at most " +
+                             std::to_string(maxPixels) + " pixels can be read"};
+    }
+    const std::uint64_t cells = width * height;
     if (cells > kFreeCells && cells / kCellsPerByte > fileBytes) {
-        throw PhotoFailure{PhotoFailure::Kind::TooLarge,
-                           "the chart claims " + std::to_string(size.width) + " x " +
-                               std::to_string(size.height) + " stitches, far more than a file of " +
-                               std::to_string(fileBytes) + " bytes can describe"};
+        throw OxsFailure{OxsFailure::Kind::TooLarge,
+                         "the chart claims " + std::to_string(size.width) + " x " +
+                             std::to_string(size.height) + " stitches, far more than a file of " +
+                             std::to_string(fileBytes) + " bytes can describe"};
     }
     return size;
 }
@@ -98,27 +132,45 @@ Chart ChartOf(const pugi::xml_node& chart, std::size_t fileBytes, std::uint64_t 
 std::map<std::int64_t, TColor> PaletteOf(const pugi::xml_node& chart) {
     std::map<std::int64_t, TColor> colours;
     std::int64_t position = 0;
-    for (const pugi::xml_node item : chart.child("palette").children("palette_item")) {
-        const std::optional<std::int64_t> index =
-            item.attribute("index") ? WholeNumberOf(item.attribute("index")) : position;
+    for (const pugi::xml_node item : chart.child(oxs::kPalette).children(oxs::kPaletteItem)) {
+        const pugi::xml_attribute indexText = item.attribute(oxs::kIndex);
+        const std::optional<std::int64_t> index = indexText ? WholeNumberOf(indexText) : position;
         ++position;
         if (!index)
             continue;
         colours.emplace(
-            *index, ParseHexRgb(item.attribute("color").value()).value_or(kDefaultMaterialColour));
+            *index,
+            ParseHexRgb(item.attribute(oxs::kColor).value()).value_or(kDefaultMaterialColour));
     }
     return colours;
 }
 
+// A white picture of the chart's size, 24 bits, stored bottom up as a BMP file of it would be
+// read. Every row is written, so the size was checked first (ChartOf).
+std::unique_ptr<TBitmap> BlankPicture(const Chart& size) {
+    BitmapLayout layout;
+    layout.format = TPixelFormat::Direct24;
+    std::unique_ptr<TBitmap> picture;
+    try {
+        picture = TBitmap::CreateWithLayout(size.width, size.height, layout, false);
+    } catch (const EOutOfResources&) {
+        throw std::bad_alloc();
+    }
+    // The rows' padding stays zero, as a bitmap made from decoded pixels has it.
+    for (int y = 0; y < size.height; ++y)
+        std::memset(picture->MutableScanLine(y), 0xFF, static_cast<std::size_t>(size.width) * 3);
+    return picture;
+}
+
 void PaintFullStitches(const pugi::xml_node& chart, const Chart& size,
-                       const std::map<std::int64_t, TColor>& palette, RgbImage& image,
+                       const std::map<std::int64_t, TColor>& palette, TBitmap& picture,
                        OxsLeftOut& leftOut) {
-    std::vector<bool> taken(image.rgb.size() / 3);
-    for (const pugi::xml_node section : chart.children("fullstitches")) {
-        for (const pugi::xml_node stitch : section.children("stitch")) {
-            const auto x = WholeNumberOf(stitch.attribute("x"));
-            const auto y = WholeNumberOf(stitch.attribute("y"));
-            const auto index = WholeNumberOf(stitch.attribute("palindex"));
+    std::vector<bool> taken(GridCells(size.width, size.height));
+    for (const pugi::xml_node section : chart.children(oxs::kFullStitches)) {
+        for (const pugi::xml_node stitch : section.children(oxs::kStitch)) {
+            const auto x = WholeNumberOf(stitch.attribute(oxs::kX));
+            const auto y = WholeNumberOf(stitch.attribute(oxs::kY));
+            const auto index = WholeNumberOf(stitch.attribute(oxs::kPalIndex));
             if (!x || !y || !index) {
                 ++leftOut.unreadable;
                 continue;
@@ -135,16 +187,18 @@ void PaintFullStitches(const pugi::xml_node& chart, const Chart& size,
                 ++leftOut.outsideChart;
                 continue;
             }
-            const std::size_t cell = image.PixelIndex(static_cast<int>(*x), static_cast<int>(*y));
+            const int column = static_cast<int>(*x);
+            const int row = static_cast<int>(*y);
+            const std::size_t cell = GridIndex(column, row, size.width);
             if (taken[cell]) {
                 ++leftOut.secondStitch;
                 continue;
             }
             taken[cell] = true;
-            std::uint8_t* pixel = image.rgb.data() + cell * 3;
-            pixel[0] = RedOf(colour->second);
+            std::uint8_t* pixel = picture.MutableScanLine(row) + std::size_t(column) * 3;
+            pixel[0] = BlueOf(colour->second);
             pixel[1] = GreenOf(colour->second);
-            pixel[2] = BlueOf(colour->second);
+            pixel[2] = RedOf(colour->second);
         }
     }
 }
@@ -158,14 +212,14 @@ int CountChildren(const pugi::xml_node& chart, const char* section, const char* 
 }
 
 void CountOthers(const pugi::xml_node& chart, OxsLeftOut& leftOut) {
-    leftOut.partStitches = CountChildren(chart, "partstitches", "partstitch");
-    leftOut.backstitches = CountChildren(chart, "backstitches", "backstitch");
-    for (const pugi::xml_node section : chart.children("ornaments_inc_knots_and_beads")) {
-        for (const pugi::xml_node object : section.children("object")) {
-            const std::string_view type = object.attribute("objecttype").value();
-            if (type == "knot")
+    leftOut.partStitches = CountChildren(chart, oxs::kPartStitches, oxs::kPartStitch);
+    leftOut.backstitches = CountChildren(chart, oxs::kBackstitches, oxs::kBackstitch);
+    for (const pugi::xml_node section : chart.children(oxs::kOrnaments)) {
+        for (const pugi::xml_node object : section.children(oxs::kObject)) {
+            const std::string_view type = object.attribute(oxs::kObjectType).value();
+            if (type == oxs::kKnot)
                 ++leftOut.knots;
-            else if (type.starts_with("bead"))
+            else if (type.starts_with(oxs::kBeadPrefix))
                 ++leftOut.beads;
             else
                 ++leftOut.otherObjects;
@@ -241,8 +295,9 @@ bool IsOxsData(std::span<const std::uint8_t> bytes) {
             at += 1;
             continue;
         }
-        return rest.starts_with("chart") && rest.size() > 5 &&
-               std::strchr(" \t\r\n/>", rest[5]) != nullptr;
+        const std::string_view chart = oxs::kChart;
+        return rest.starts_with(chart) && rest.size() > chart.size() &&
+               std::strchr(" \t\r\n/>", rest[chart.size()]) != nullptr;
     }
     return false;
 }
@@ -251,63 +306,47 @@ namespace {
 
 void RequireOxsSize(std::size_t bytes) {
     if (bytes > kMaxOxsFileBytes) {
-        throw PhotoFailure{
-            PhotoFailure::Kind::TooLarge,
+        throw OxsFailure{
+            OxsFailure::Kind::TooLarge,
             "the OXS file is larger than " + std::to_string(kMaxOxsFileBytes >> 20) + " MB"};
     }
 }
 
-PhotoFailure NotWellFormed(const pugi::xml_parse_result& parsed, std::size_t line) {
+OxsFailure NotWellFormed(const pugi::xml_parse_result& parsed, std::size_t line) {
     return Damaged(std::string("the OXS file is not well-formed XML (") + parsed.description() +
                    " on line " + std::to_string(line) + ")");
 }
 
-// The picture of a parsed chart of fileBytes bytes.
-RgbImage DecodeDocument(const pugi::xml_document& document, std::size_t fileBytes,
-                        std::uint64_t maxPixels, OxsLeftOut& leftOut) {
+// The picture of a parsed chart of fileBytes bytes, with what it left out told in a message
+// that names the file.
+OxsPicture PictureOf(const pugi::xml_document& document, std::size_t fileBytes,
+                     const std::string& name, std::uint64_t maxPixels) {
     const pugi::xml_node chart = document.document_element();
-    if (std::string_view(chart.name()) != "chart")
+    if (std::string_view(chart.name()) != oxs::kChart)
         throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
     const Chart size = ChartOf(chart, fileBytes, maxPixels);
-    RgbImage image = AllocateRgb(static_cast<std::uint64_t>(size.width),
-                                 static_cast<std::uint64_t>(size.height), maxPixels);
-    std::fill(image.rgb.begin(), image.rgb.end(), std::uint8_t{0xFF});
-    PaintFullStitches(chart, size, PaletteOf(chart), image, leftOut);
-    CountOthers(chart, leftOut);
-    return image;
-}
-
-// The chart as decode() gives it, with what it left out told, as a bitmap; failures name the
-// file.
-template <typename Decode>
-OxsPicture PictureOf(const std::string& name, Decode&& decode) {
-    return NamingFailures(name, "chart", [&] {
-        OxsPicture result;
-        const RgbImage image = decode(result.leftOut);
-        result.message = MessageOf(name, result.leftOut, {image.width, image.height});
-        result.picture = ToBitmap(image);
-        return result;
-    });
+    OxsPicture result;
+    result.picture = BlankPicture(size);
+    PaintFullStitches(chart, size, PaletteOf(chart), *result.picture, result.leftOut);
+    CountOthers(chart, result.leftOut);
+    result.message = MessageOf(name, result.leftOut, size);
+    return result;
 }
 
 }  // namespace
 
-RgbImage DecodeOxs(std::span<const std::uint8_t> bytes, std::uint64_t maxPixels,
-                   OxsLeftOut& leftOut) {
-    RequireOxsSize(bytes.size());
-    pugi::xml_document document;
-    // Only numbers and colours are read, so entities and line ends need no work.
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
-    if (!parsed)
-        throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
-    return DecodeDocument(document, bytes.size(), maxPixels, leftOut);
-}
-
 OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
                    std::uint64_t maxPixels) {
-    return PictureOf(name,
-                     [&](OxsLeftOut& leftOut) { return DecodeOxs(bytes, maxPixels, leftOut); });
+    return Named(name, [&] {
+        RequireOxsSize(bytes.size());
+        pugi::xml_document document;
+        // Only numbers and colours are read, so entities and line ends need no work.
+        const pugi::xml_parse_result parsed = document.load_buffer(
+            bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
+        if (!parsed)
+            throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
+        return PictureOf(document, bytes.size(), name, maxPixels);
+    });
 }
 
 bool IsOxsFile(const std::string& fileName) {
@@ -327,7 +366,7 @@ OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
     std::vector<std::uint8_t> bytes(
         static_cast<std::size_t>(std::min(stream->Size(), kMaxOxsFileBytes + 1)));
     stream->ReadBuffer(bytes.data(), bytes.size());
-    return PictureOf(fileName, [&](OxsLeftOut& leftOut) {
+    return Named(fileName, [&] {
         RequireOxsSize(bytes.size());
         // Parsed where it lies: a chart of a million stitches is tens of megabytes, and a copy
         // for the parser would cost as much again.
@@ -340,7 +379,7 @@ OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
             stream->ReadBuffer(bytes.data(), bytes.size());
             throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
         }
-        return DecodeDocument(document, bytes.size(), maxPixels, leftOut);
+        return PictureOf(document, bytes.size(), fileName, maxPixels);
     });
 }
 

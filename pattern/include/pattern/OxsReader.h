@@ -31,9 +31,11 @@ struct OxsLeftOut {
     friend bool operator==(const OxsLeftOut&, const OxsLeftOut&) = default;
 };
 
-// A chart read as a picture: one pixel per stitch, 24 bits, in the colours of its palette;
-// the cloth and empty cells white. message names the file and says, in English, what was left
-// out and why; it is empty when the picture shows everything.
+// A chart read as a picture: one pixel per stitch, 24 bits, stored bottom up as a BMP file of it
+// would be read, in the colours of its palette; the cloth and empty cells white. message names
+// the file and says, in English, what was left out and why; it is empty when the picture shows
+// everything. A chart to be fitted into a number of stitches is fitted from this picture
+// (FitBitmap in photo/Photo.h), as a photograph would be.
 struct OxsPicture {
     std::unique_ptr<TBitmap> picture;
     OxsLeftOut leftOut;
