@@ -275,24 +275,26 @@ TEST(Make, RefusalLeavesEveryEarlierResult) {
 // hands over nothing.
 TEST(Make, DrawingTheCensusOfAMakeDrawsWhatMakeDrew) {
     for (const LevelChoices levels : {LevelChoices{}, LevelChoices{1, 1, 1}}) {
+        const auto colorOf = [](int x, int y) { return RGB(x * 40, y * 50, 9); };
         Window made;
-        made.Load(6, 5, [](int x, int y) { return RGB(x * 40, y * 50, 9); });
+        made.Load(6, 5, colorOf);
         Census census;
-        ASSERT_EQ(made.workspace.Make(levels, {made.colorCount, made.width, made.height,
-                                               made.status},
-                                      made.messages, made.zoom, {}, &census),
-                  MakeResult::Done);
+        ASSERT_EQ(
+            made.workspace.Make(levels, {made.colorCount, made.width, made.height, made.status},
+                                made.messages, made.zoom, {}, &census),
+            MakeResult::Done);
         const Census expected = std::get<Census>(TakeCensus(made.source, levels));
         EXPECT_EQ(census.palette, expected.palette);
         EXPECT_EQ(census.stitches, expected.stitches);
 
+        // The preview is drawn over the picture it was loaded with, as Make draws it.
         Window drawn;
+        drawn.Load(6, 5, colorOf);
         drawn.workspace.Draw(census, {drawn.colorCount, drawn.width, drawn.height, drawn.status},
                              drawn.zoom);
         EXPECT_TRUE(SameBitmap(drawn.chart.Picture().Bitmap(), made.chart.Picture().Bitmap()));
         EXPECT_TRUE(SameBitmap(drawn.legend.Picture().Bitmap(), made.legend.Picture().Bitmap()));
-        EXPECT_TRUE(
-            SameBitmap(drawn.preview.Picture().Bitmap(), made.preview.Picture().Bitmap()));
+        EXPECT_TRUE(SameBitmap(drawn.preview.Picture().Bitmap(), made.preview.Picture().Bitmap()));
         EXPECT_TRUE(
             SameBitmap(drawn.zoomImage.Picture().Bitmap(), made.zoomImage.Picture().Bitmap()));
         EXPECT_EQ(drawn.colorCount.Text(), made.colorCount.Text());
@@ -300,10 +302,10 @@ TEST(Make, DrawingTheCensusOfAMakeDrawsWhatMakeDrew) {
 
         made.Load(201, 1, [](int, int) { return clBlack; });
         const Census before = census;
-        ASSERT_EQ(made.workspace.Make(levels, {made.colorCount, made.width, made.height,
-                                               made.status},
-                                      made.messages, made.zoom, {}, &census),
-                  MakeResult::Refused);
+        ASSERT_EQ(
+            made.workspace.Make(levels, {made.colorCount, made.width, made.height, made.status},
+                                made.messages, made.zoom, {}, &census),
+            MakeResult::Refused);
         EXPECT_EQ(census.stitches, before.stitches);
     }
 }

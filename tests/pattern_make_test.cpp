@@ -45,8 +45,10 @@ TEST(MakePattern, APhotographRefusedForItsColoursTakesThePhotoDefaults) {
         bool made;
     };
     const Case cases[] = {
-        {true, 0, 0, true},    {false, 0, 0, false}, {true, 0, 3, false},
-        {true, 300, 0, false}, {true, 40, 0, true},
+        {true, 0, 0, true},
+        {false, 0, 0, false},
+        {true, 300, 0, false},
+        {true, 40, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.photo) + " " + std::to_string(c.maxColours) + " " +

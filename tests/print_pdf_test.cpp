@@ -424,11 +424,11 @@ TEST(PatternPdfTest, ShoppingListCountsSharedThreadsOnceWithTheKeysTotals) {
                               std::to_string(stitches[0] + stitches[1] + stitches[2]) + " " +
                               threads::Fixed(metres, 1) + " " + std::to_string(skeins);
     EXPECT_NE(text.find(total), std::string::npos) << total << "\n" << text;
-    EXPECT_NE(
-        threads::KeyTable(key).find(
-            "Total: " + std::to_string(stitches[0] + stitches[1] + stitches[2]) + " stitches, " +
-            threads::Fixed(metres, 2) + " m, " + std::to_string(skeins) + " skeins of 3 threads"),
-        std::string::npos);
+    EXPECT_NE(threads::KeyTable(pattern.Key())
+                  .find("Total: " + std::to_string(stitches[0] + stitches[1] + stitches[2]) +
+                        " stitches, " + threads::Fixed(metres, 2) + " m, " +
+                        std::to_string(skeins) + " skeins of 3 threads"),
+              std::string::npos);
     // One line per thread, by number; the white is fabric.
     const std::size_t list = text.find("Shopping list");
     ASSERT_NE(list, std::string::npos);
@@ -497,12 +497,12 @@ TEST(PatternPdfTest, AFailedWriteRaisesAndLeavesTheFolderAsItWas) {
     testing::WriteFileBytes(written, {'o', 'l', 'd'});
     {
         const testing::FileSizeLimit full(1024);
-        EXPECT_THROW(SavePatternPdf(written, {census, &Sheet(), key, "rose.bmp"}, {}), EWriteError);
+        EXPECT_THROW(SavePatternPdf(written, {pattern, &Sheet()}, {}), EWriteError);
     }
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.pdf"});
     EXPECT_EQ(testing::ReadFileBytes(written), (testing::Bytes{'o', 'l', 'd'}));
 
-    SavePatternPdf(written, {census, &Sheet(), key, "rose.bmp"}, {});
+    SavePatternPdf(written, {pattern, &Sheet()}, {});
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"rose.pdf"});
     const auto bytes = testing::ReadFileBytes(written);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
