@@ -236,7 +236,7 @@ std::string SavePdf(const BatchOptions& options, const Pattern& pattern,
     print::PdfSources sources{pattern.census, pattern.sheet, key, pattern.pictureName};
     sources.report = !report.empty();
     sources.progress = progress;
-    print::SavePatternPdf(fileName, sources, options.pdfOptions);
+    print::SavePatternPdf(fileName, sources, print::PdfOptionsOf(options.pattern));
     return fileName;
 }
 

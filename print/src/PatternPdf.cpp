@@ -20,6 +20,10 @@ PdfSources PdfSourcesOf(const Workspace& workspace, const threads::PatternKey& k
             workspace.LastCensusPictureName()};
 }
 
+PdfOptions PdfOptionsOf(const threads::PatternSettings& settings) {
+    return {settings.paper, settings.chartStyle};
+}
+
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
     // Each cell's colour finds its symbol through its key row.

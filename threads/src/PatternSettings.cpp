@@ -10,7 +10,7 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
     if (settings.snap && settings.catalogue)
         options.snapColours = settings.catalogue->Colours();
     options.clean = settings.clean;
-    options.minStitches = settings.minStitches;
+    options.minStitches = settings.MergesRareColours() ? settings.minStitches : 0;
     options.maxColours = settings.maxColours;
     options.dither = settings.dither;
     return options;
@@ -18,7 +18,7 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
 
 bool PhotoDefaultsApply(TImage& picture, const LevelChoices& levels,
                         const PatternSettings& settings) {
-    return settings.maxColours == 0 && settings.minStitches == 0 &&
+    return !settings.ChoosesColours() &&
            RefusedForColours(picture, levels, MakeOptionsOf(settings));
 }
 

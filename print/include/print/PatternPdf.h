@@ -6,6 +6,7 @@
 #include "engine/Census.h"
 #include "engine/Progress.h"
 #include "threads/PatternKey.h"
+#include "threads/PatternSettings.h"
 
 namespace brodix {
 class TBitmap;
@@ -14,17 +15,17 @@ class Workspace;
 
 namespace brodix::print {
 
-enum class Paper { A4, Letter };
-
-// Black symbols on white cells (cheap to print), black symbols on a light tint of each
-// stitch's colour, or each cell in its full colour with its symbol in black or white,
-// whichever stands out more.
-enum class ChartStyle { BlackWhite, Tint, Colour };
+// The paper and chart style are pattern choices, kept with the others in the settings.
+using Paper = threads::Paper;
+using ChartStyle = threads::ChartStyle;
 
 struct PdfOptions {
     Paper paper = Paper::A4;
     ChartStyle style = ChartStyle::BlackWhite;
 };
+
+// The paper and chart style the settings choose.
+PdfOptions PdfOptionsOf(const threads::PatternSettings& settings);
 
 // What the printed pattern is made of: the census of the last Make, the symbol sheet it drew
 // its cells from (null: none was read, every symbol is blank), its key in the legend's order,
