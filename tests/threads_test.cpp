@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine_support.h"
 #include "test_files.h"
 #include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
@@ -260,6 +261,30 @@ TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
 }
 
 // A tiny amount of floss is never shown as none.
+// A least stitch count of 1 merges nothing: off for Make and for the photo defaults alike, so
+// a photograph of more colours than a chart takes gets them instead of being refused.
+TEST(PatternSettings, OffMeansTheSameToMakeAndToThePhotoDefaults) {
+    TImage photo;  // 256 colours, one stitch each
+    brodix::testing::GivePicture(photo, 16, 16, [](int x, int y) {
+        return RGB(static_cast<std::uint8_t>(16 * x), static_cast<std::uint8_t>(16 * y), 9);
+    });
+    struct Case {
+        int minStitches;
+        int maxColours;
+        bool chooses;
+    };
+    for (const Case& c :
+         {Case{0, 0, false}, Case{1, 0, false}, Case{2, 0, true}, Case{1, 1, true}}) {
+        PatternSettings settings;
+        settings.minStitches = c.minStitches;
+        settings.maxColours = c.maxColours;
+        SCOPED_TRACE(c.minStitches);
+        EXPECT_EQ(settings.ChoosesColours(), c.chooses);
+        EXPECT_EQ(MakeOptionsOf(settings).Any(), c.chooses);
+        EXPECT_EQ(PhotoDefaultsApply(photo, {}, settings), !c.chooses);
+    }
+}
+
 TEST(PatternKey, MetresTextNeverRoundsFlossAwayToNothing) {
     const struct {
         double metres;

@@ -20,14 +20,14 @@ PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf", "Sa
 
 std::string PdfSave::Run(Shell& shell, QWidget* owner, const Workspace& workspace,
                          const threads::PatternKey& key, const std::string& otherSave,
-                         bool report) {
+                         const threads::PatternSettings& settings) {
     if (!workspace.LastCensus())
         return {};
     if (!m_dialog.ExecuteForPicture(shell, owner, workspace.LastCensusPictureName(), otherSave))
         return {};
     print::PdfSources sources = print::PdfSourcesOf(workspace, key);
-    sources.report = report;
-    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptions{});
+    sources.report = settings.report;
+    print::SavePatternPdf(m_dialog.FileName(), sources, print::PdfOptionsOf(settings));
     return m_dialog.FileName();
 }
 

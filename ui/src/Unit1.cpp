@@ -181,9 +181,8 @@ void TF_main::BTN_SAVEClick(QObject*) {
 
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
-        const std::string written =
-            m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(), SaveDialog1.FileName(),
-                           m_patternSettings.report);
+        const std::string written = m_pdfSave->Run(m_shell, this, m_workspace, m_patternMenu->Key(),
+                                                   SaveDialog1.FileName(), m_patternSettings);
         if (!written.empty())
             ShowWritten(written);
     });

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "threads/PatternKey.h"
+#include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
 class QAction;
@@ -23,10 +24,12 @@ class PdfSave {
 
     // Asks for a file name (the picture's, in the folder of the last PDF saved, else of
     // otherSave, else of the picture) and writes the PDF of the workspace's last Make with its
-    // key and, when report is asked for, the stitchability report on its cover. Gives the file
-    // written; nothing before a Make or when the dialog is cancelled; failures raise.
+    // key, on the paper and in the chart style of settings and, when their report is asked
+    // for, the stitchability report on its cover. Gives the file written; nothing before a
+    // Make or when the dialog is cancelled; failures raise.
     std::string Run(Shell& shell, QWidget* owner, const Workspace& workspace,
-                    const threads::PatternKey& key, const std::string& otherSave, bool report);
+                    const threads::PatternKey& key, const std::string& otherSave,
+                    const threads::PatternSettings& settings);
 
   private:
     TFileDialog m_dialog;
