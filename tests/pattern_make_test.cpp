@@ -46,6 +46,7 @@ TEST(MakePattern, APhotographRefusedForItsColoursTakesThePhotoDefaults) {
     };
     const Case cases[] = {
         {true, 0, 0, true},
+        {true, 0, 1, true},  // a least stitch count of 1 merges nothing: off
         {false, 0, 0, false},
         {true, 300, 0, false},
         {true, 40, 0, true},
@@ -70,6 +71,7 @@ TEST(MakePattern, APhotographRefusedForItsColoursTakesThePhotoDefaults) {
         const threads::PatternSettings& settings = made.pattern.Settings();
         EXPECT_EQ(settings.maxColours, defaults ? kPhotoColourBudget : c.maxColours);
         EXPECT_EQ(settings.clean, defaults);
+        EXPECT_EQ(settings.minStitches, c.minStitches);
         EXPECT_LE(made.pattern.Stitches().palette.size(),
                   static_cast<std::size_t>(settings.maxColours));
         EXPECT_EQ(made.pattern.PictureName(), "/pictures/many.png");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine_support.h"
 #include "test_files.h"
 #include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
@@ -257,6 +258,25 @@ TEST(PatternSettings, SnapNeedsACatalogueAndTheKeyFollowsTheFloss) {
     EXPECT_EQ(stitched.rows[0].thread.number, "B5200");
     EXPECT_EQ(stitched.totals.skeins, 2);
     EXPECT_EQ(stitched.totals.stitches, 900);
+}
+
+// A least stitch count of 1 merges nothing: off for Make and for the photo defaults alike, so
+// a photograph of more colours than a chart takes gets them instead of being refused.
+TEST(PatternSettings, OffMeansTheSameToMakeAndToThePhotoDefaults) {
+    struct Case {
+        int minStitches;
+        int maxColours;
+        bool chooses;
+    };
+    for (const Case& c :
+         {Case{0, 0, false}, Case{1, 0, false}, Case{2, 0, true}, Case{1, 1, true}}) {
+        PatternSettings settings;
+        settings.minStitches = c.minStitches;
+        settings.maxColours = c.maxColours;
+        SCOPED_TRACE(c.minStitches);
+        EXPECT_EQ(settings.ChoosesColours(), c.chooses);
+        EXPECT_EQ(MakeOptionsOf(settings).Any(), c.chooses);
+    }
 }
 
 // A tiny amount of floss is never shown as none.

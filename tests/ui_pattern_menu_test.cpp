@@ -3,8 +3,15 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 
+#include <poppler-document.h>
+#include <poppler-page.h>
+
+#include "threads/PatternOptions.h"
+#include "ui/ImageMenu.h"
 #include "ui/PatternMenu.h"
+#include "ui/PatternStore.h"
 #include "ui/ScrollBox.h"
 #include "ui_test_support.h"
 
@@ -36,7 +43,7 @@ class PatternMenuTest : public ProgramTest {
     }
     void Trigger(const std::vector<QString>& path) {
         QMenu menu;
-        Main().Patterns().FillMenu(menu);
+        FillImageMenu(menu, Main());
         QAction* action = Entry(menu, path);
         ASSERT_NE(action, nullptr) << path.back().toStdString();
         ASSERT_TRUE(action->isEnabled()) << path.back().toStdString();
@@ -175,6 +182,130 @@ TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {
     ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
     EXPECT_EQ(Main().PatternChoices().catalogue->title, "DMC");
     EXPECT_EQ(shell.requests.back().filters.front().pattern, "*.xml *.gpl");
+}
+
+TEST_F(PatternMenuTest, ThePdfTakesThePaperAndChartStyleChosenBesideSavePdf) {
+    Load(Picture("pic.bmp", 4, 3, [](int x, int) { return x < 2 ? clWhite : clBlack; }));
+    QMenu menu;
+    FillImageMenu(menu, Main());
+    const QList<QAction*> entries = menu.actions();
+    const auto at = [&](const QString& text) {
+        return std::find_if(entries.begin(), entries.end(),
+                            [&](QAction* a) { return a->text() == text; }) -
+               entries.begin();
+    };
+    EXPECT_EQ(at("Open Any Picture..."), 0);
+    EXPECT_EQ(at("PDF paper") + 1, at("PDF chart style"));
+    EXPECT_EQ(at("PDF chart style") + 1, at("Save PDF..."));
+    EXPECT_EQ(at("Save OXS..."), entries.size() - 1);
+    EXPECT_TRUE(Entry(menu, {"PDF paper", "A4"})->isChecked());
+    EXPECT_TRUE(Entry(menu, {"PDF chart style", "Black and white"})->isChecked());
+
+    Trigger({"PDF paper", "US Letter"});
+    Trigger({"PDF chart style", "Tint"});
+    EXPECT_EQ(makes, 1);  // the stitches stay as they are
+    shell.Answer(folder / "pic.pdf");
+    Main().SavePdfClick(nullptr);
+    ASSERT_TRUE(shell.exceptionMessages.empty()) << shell.exceptionMessages[0];
+    const std::unique_ptr<poppler::document> pdf(
+        poppler::document::load_from_file(folder / "pic.pdf"));
+    ASSERT_TRUE(pdf);
+    const poppler::rectf page = std::unique_ptr<poppler::page>(pdf->create_page(0))->page_rect();
+    EXPECT_NEAR(page.width(), 612, 1);  // US Letter, 8.5 x 11 in
+    EXPECT_NEAR(page.height(), 792, 1);
+
+    Start();
+    EXPECT_EQ(Main().PatternChoices().paper, threads::Paper::Letter);
+    EXPECT_EQ(Main().PatternChoices().chartStyle, threads::ChartStyle::Tint);
+}
+
+struct ChartRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ChartRun RunChart(const std::vector<std::string>& arguments) {
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcess chart;
+    chart.start(QString(BRODIX_BIN_DIR) + "/brodix-chart", list);
+    if (!chart.waitForFinished(60000))
+        return {};
+    return {chart.exitCode(), chart.readAllStandardOutput().toStdString(),
+            chart.readAllStandardError().toStdString()};
+}
+
+// The stored settings restored from one value of one option, every other option unstored.
+threads::PatternSettings RestoredFrom(const threads::PatternOption& option,
+                                      const std::string& text) {
+    testing::ScriptedShell shell;
+    shell.settings[std::string(option.settingKey)] = text;
+    threads::PatternSettings restored;
+    RestorePatternSettings(shell, restored);
+    return restored;
+}
+
+// Every pattern option, as its row in the pattern options says: brodix-chart names it in
+// --help, takes the ends of its range and refuses a value beyond either, naming it; the stored
+// settings restore the ends and fall back to the default beyond them; the menu offers values
+// in the range. (The check runs brodix-chart with --help last: it stops there once the option
+// before is read.)
+TEST_F(PatternMenuTest, EverySurfaceOffersAndBoundsEachPatternOptionAlike) {
+    using threads::OptionForm;
+    const std::string help = RunChart({"--help"}).out;
+    ASSERT_FALSE(help.empty());
+    for (const threads::PatternOption& option : threads::PatternOptions()) {
+        const std::string name(option.name);
+        SCOPED_TRACE(name);
+        EXPECT_NE(help.find("\n  " + option.Heading()), std::string::npos);
+        // A flag is given alone; a catalogue is named, and refused when not.
+        std::vector<std::string> ends = {""};
+        std::vector<std::string> beyond;
+        if (option.form == OptionForm::Catalogue) {
+            ends = {"none"};
+            beyond = {""};
+        } else if (option.form != OptionForm::Flag) {
+            ends = {option.Text(option.low), option.Text(option.high)};
+            beyond = {option.Text(option.low - 1), option.Text(option.high + 1)};
+        }
+        for (const std::string& value : ends) {
+            const bool alone = option.form == OptionForm::Flag;
+            EXPECT_EQ(RunChart(alone ? std::vector<std::string>{name, "--help"}
+                                     : std::vector<std::string>{name, value, "--help"})
+                          .status,
+                      0)
+                << value;
+        }
+        for (const std::string& value : beyond) {
+            const ChartRun refused = RunChart({name + "=" + value, "--help"});
+            EXPECT_EQ(refused.status, 64) << value;
+            EXPECT_EQ(refused.err.rfind("brodix-chart: ", 0), 0u) << refused.err;
+            EXPECT_NE(refused.err.find(name), std::string::npos) << refused.err;
+        }
+        if (option.form == OptionForm::Catalogue)
+            continue;
+
+        for (double value : option.menuValues) {
+            EXPECT_GE(value, option.low);
+            EXPECT_LE(value, option.high);
+        }
+        const auto expectRestored = [&](const std::string& text, double value) {
+            threads::PatternSettings expected;
+            option.set(expected, value);
+            const threads::PatternSettings restored = RestoredFrom(option, text);
+            for (const threads::PatternOption& each : threads::PatternOptions()) {
+                if (each.get != nullptr) {
+                    EXPECT_EQ(each.get(restored), each.get(expected)) << text << " " << each.name;
+                }
+            }
+        };
+        for (double end : {option.low, option.high})
+            expectRestored(option.Text(end), end);
+        for (double out : {option.low - 1, option.high + 1})
+            expectRestored(option.Text(out), option.Default());
+    }
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
 std::string SavePdf(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
                     const ProgressReport& progress) {
     const std::string fileName = FullPath(options.pdf);
-    print::SavePatternPdf(fileName, {pattern, sheet, progress}, options.pdfOptions);
+    print::SavePatternPdf(fileName, {pattern, sheet, progress}, print::PdfOptionsOf(pattern.Settings()));
     return fileName;
 }
 

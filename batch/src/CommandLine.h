@@ -6,7 +6,6 @@
 
 #include "engine/ReduceColor.h"
 #include "photo/Photo.h"
-#include "print/PatternPdf.h"
 #include "threads/PatternSettings.h"
 
 namespace brodix {
@@ -21,7 +20,8 @@ struct BatchOptions {
     bool nullEnds = false;  // -z: the list of files ends each name with a NUL byte
     LevelChoices levels;
     std::string threads;  // a catalogue's title or path; empty: dmc when found; "none": none
-    // Floss, snap, clean, merge and budget; the catalogue is looked up from threads when run.
+    // Floss, snap, clean, merge, budget, paper and chart style; the catalogue is looked up
+    // from threads when run.
     threads::PatternSettings pattern;
     KeyFormat key = KeyFormat::None;
     std::string symbolSheet;  // empty: the sheet beside the program
@@ -31,12 +31,11 @@ struct BatchOptions {
     std::string name;  // as typed; SaveDialogName() completes it; empty: no BMP files
     // The printed pattern: written when pdf is not empty.
     std::string pdf;
-    print::PdfOptions pdfOptions;
     // The pattern for other cross-stitch programs: written when oxs is not empty.
     std::string oxs;
 };
 
-// A command line that cannot be run: the reason, shown above the usage text.
+// A command line that cannot be run: the reason, shown above a line that points to --help.
 class UsageError : public std::runtime_error {
   public:
     explicit UsageError(const std::string& reason) : std::runtime_error(reason) {}

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "BatchRun.h"
 #include "CommandLine.h"
 #include "engine/Census.h"
+#include "engine/PageGrid.h"
+#include "export/SavePattern.h"
 #include "raster/Color.h"
+#include "threads/Floss.h"
+#include "threads/PatternOptions.h"
 
 namespace brodix {
 
@@ -28,45 +32,6 @@ int ParseLevel(const std::string& option, const std::string& level) {
                          " (use org, 4, 6, 16 or 18)");
     }
     return index;
-}
-
-// Numbers are typed in decimal digits alone: strtol and strtod would also take blanks, signs,
-// "0x10" (16), "1e1" or "inf", none of which a user means as a count.
-bool IsDecimal(const std::string& value, bool point) {
-    const std::size_t dot = point ? value.find('.') : std::string::npos;
-    const auto digits = [&](std::size_t from, std::size_t to) {
-        return from < to && std::all_of(value.begin() + static_cast<std::ptrdiff_t>(from),
-                                        value.begin() + static_cast<std::ptrdiff_t>(to),
-                                        [](unsigned char c) { return std::isdigit(c) != 0; });
-    };
-    if (dot == std::string::npos)
-        return digits(0, value.size());
-    return digits(0, dot) && digits(dot + 1, value.size());
-}
-
-// A whole number in [low, high] as typed after option.
-int ParseInteger(const std::string& option, const std::string& value, int low, int high) {
-    long number = -1;
-    if (IsDecimal(value, false))
-        std::from_chars(value.data(), value.data() + value.size(), number);
-    if (number < low || number > high) {
-        throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + value + "'");
-    }
-    return static_cast<int>(number);
-}
-
-double ParseFabric(const std::string& value) {
-    double count = 0.0;
-    if (IsDecimal(value, true))
-        std::from_chars(value.data(), value.data() + value.size(), count);
-    if (!(count >= 1.0 && count <= 100.0)) {
-        throw UsageError(
-            "--fabric needs stitches per inch from 1 to 100, written in decimal "
-            "digits (14 or 14.5), not '" +
-            value + "'");
-    }
-    return count;
 }
 
 int ParseSide(const std::string& text, const std::string& whole) {
@@ -92,32 +57,58 @@ void SetKey(BatchOptions& options, const std::string& value) {
         throw UsageError("unknown key format '" + value.substr(1) + "' (use table or csv)");
 }
 
-void SetPaper(BatchOptions& options, const std::string& value) {
-    const std::string paper = Lowered(value);
-    if (paper != "a4" && paper != "letter")
-        throw UsageError("unknown paper '" + value + "' for --paper (use a4 or letter)");
-    options.pdfOptions.paper = paper == "a4" ? print::Paper::A4 : print::Paper::Letter;
-}
-
-void SetChartStyle(BatchOptions& options, const std::string& value) {
-    const std::string style = Lowered(value);
-    if (style != "bw" && style != "tint" && style != "colour")
-        throw UsageError("unknown style '" + value +
-                         "' for --chart-style (use bw, tint or colour)");
-    options.pdfOptions.style = style == "bw"     ? print::ChartStyle::BlackWhite
-                               : style == "tint" ? print::ChartStyle::Tint
-                                                 : print::ChartStyle::Colour;
-}
-
 // A value that names something: empty is refused with what is needed.
-std::string Named(const std::string& value, const char* needed) {
+std::string Named(const std::string& value, const std::string& needed) {
     if (value.empty())
         throw UsageError(needed);
     return value;
 }
 
-// clang-format off
-const Row kRows[] = {
+// Where a pattern option's row stands in the usage line and --help.
+struct PatternLayout {
+    bool inUsage = true;  // false: only in a usage form of its own
+    bool usageBreak = false;
+    std::string section{};
+    std::string after{};
+};
+
+// The row of a pattern option: name, value, check and text come from the option.
+Row PatternRow(std::string_view name, PatternLayout layout = {}) {
+    const threads::PatternOption& option = threads::PatternOptionNamed(name);
+    const auto set = [&option](BatchOptions& o, const std::string& v) {
+        if (option.form == threads::OptionForm::Catalogue) {
+            o.threads = Named(v, option.Refusal(v));
+            return;
+        }
+        const std::optional<double> value =
+            option.form == threads::OptionForm::Flag ? option.high : option.Read(v);
+        if (!value)
+            throw UsageError(option.Refusal(v));
+        option.set(o.pattern, *value);
+    };
+    const std::string heading = option.Heading();
+    return {std::string(option.name),
+            "",
+            option.form == threads::OptionForm::Flag ? Takes::Nothing : Takes::Value,
+            set,
+            layout.inUsage ? "[" + heading + "]" : "",
+            layout.usageBreak,
+            std::move(layout.section),
+            heading,
+            option.help,
+            std::move(layout.after)};
+}
+
+// "1000 x 1000": the sides of a square of side stitches.
+std::string Square(int side) {
+    return std::to_string(side) + " x " + std::to_string(side);
+}
+
+std::vector<Row> BuildRows() {
+    const std::string chart = std::to_string(kMaxStitchesPerSide);
+    const std::string pattern = std::to_string(kMaxPatternStitchesPerSide);
+    // clang-format off
+    return {
     {"--red", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.levels.red = ParseLevel("--red", v); },
      "[--red LEVEL]", false, "Input", "--red LEVEL, --green LEVEL, --blue LEVEL",
@@ -140,13 +131,13 @@ const Row kRows[] = {
      "[--fit WxH]", true, "", "--fit WxH, --fit N",
      "fits the picture into W x H stitches (N x N), keeping its aspect: a\n"
      "larger picture is averaged down, a smaller one enlarged. Each side is 1\n"
-     "to 200 with NAME (the BMP files of the window's chart) and 1 to 1000\n"
+     "to " + chart + " with NAME (the BMP files of the window's chart) and 1 to " + pattern + "\n"
      "when only the pattern is written (--pdf, --oxs, --key, --report). PNG,\n"
      "JPEG, GIF (its first frame) and BMP pictures of any size are read, the\n"
      "kind told by the file's contents. Without --fit, a .png, .jpg, .jpeg or\n"
      ".gif file holding such a picture is charted at its own size. Such a\n"
-     "picture of more than 255 colours after the levels is charted, unless\n"
-     "--max-colours or --min-stitches is given, with the 30 colours that best\n"
+     "picture of more than " + std::to_string(kMaxColors) + " colours after the levels is charted, unless\n"
+     "--max-colours or --min-stitches is given, with the " + std::to_string(kPhotoColourBudget) + " colours that best\n"
      "represent it, cleaned and snapped to the catalogue (DMC when found); a\n"
      "line on standard error says so.\n", ""},
     {"--background", "", Takes::Value,
@@ -159,86 +150,25 @@ const Row kRows[] = {
      "[-z]", false, "Output files", "-z, --null",
      "ends each name in the list of files with a NUL byte instead of a line\n"
      "break, for names that hold line breaks themselves.\n", ""},
-    {"--threads", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.threads = Named(v, "--threads needs a catalogue's title or file");
-     },
-     "[--threads CATALOGUE]", true, "Threads and the key", "--threads CATALOGUE",
-     "the thread catalogue: a title found in the data folders (dmc, anchor,\n"
-     "madeira: kxstitch/schemes and brodix/threads under $XDG_DATA_HOME and\n"
-     "$XDG_DATA_DIRS), matched without regard to case, or the path of a\n"
-     "catalogue (kxstitch XML, or a GIMP palette .gpl whose colour names start\n"
-     "with the thread number); none for no catalogue. Default: dmc when found.\n", ""},
-    {"--fabric", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) { o.pattern.floss.fabricCount = ParseFabric(v); },
-     "[--fabric COUNT]", false, "", "--fabric COUNT",
-     "stitches per inch of the fabric, for the floss estimate (default 14).\n", ""},
-    {"--strands", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.pattern.floss.strands = ParseInteger("--strands", v, 1, 6);
-     },
-     "[--strands N]", false, "", "--strands N",
-     "strands stitched together, 1 to 6 (default 2).\n", ""},
-    {"--stitch-white", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.stitchWhite = true; },
-     "[--stitch-white]", false, "", "--stitch-white",
-     "white is stitched, with a symbol and floss of its own, in the key and the\n"
-     "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
-     "chart leaves white cells blank either way).\n", ""},
+    PatternRow("--threads", {.usageBreak = true, .section = "Threads and the key"}),
+    PatternRow("--fabric"),
+    PatternRow("--strands"),
+    PatternRow("--stitch-white"),
     {"--key", "", Takes::ValueAfterEquals, SetKey,
      "[--key[=csv]]", true, "", "--key, --key=csv",
      "prints the key on standard output after the files, as a table or as CSV:\n"
      "symbol number, colour, nearest thread (CIEDE2000), its name, the\n"
-     "difference, stitches, metres and skeins of 8 m of floss. With --key, NAME\n"
+     "difference, stitches, metres and skeins of " + threads::NumberText(threads::kSkeinMetres) + " m of floss. With --key, NAME\n"
      "may be left out: then only the key is printed and nothing is saved.\n", ""},
-    {"--report", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.report = true; },
-     "[--report]", false, "", "--report",
-     "prints on standard output how easily the chart stitches: isolated\n"
-     "stitches (each a thread started for one stitch), colour changes along\n"
-     "the rows, colours closer than 3 in CIEDE2000 and symbols that look alike.\n"
-     "With --pdf the same report is printed on the cover. NAME may be left out.\n", ""},
-    {"--snap", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.snap = true; },
-     "[--snap]", false, "Colours (all off by default; applied after the levels, in this order)",
-     "--snap",
-     "each colour becomes the colour of its nearest thread of the catalogue:\n"
-     "one symbol per thread. A picture of more than 255 colours can be charted\n"
-     "when its colours fall on at most 255 threads.\n", ""},
-    {"--max-colours", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.pattern.maxColours = ParseInteger("--max-colours", v, 1, kMaxColors);
-     },
-     "[--max-colours K]", false, "", "--max-colours K",
-     "keeps the K colours that best represent the picture: alike colours are\n"
-     "grouped, weighed by their stitches, each group taking the colour (with\n"
-     "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
-     "colour kept.\n", ""},
-    {"--min-stitches", "", Takes::Value,
-     [](BatchOptions& o, const std::string& v) {
-         o.pattern.minStitches =
-             ParseInteger("--min-stitches", v, 1,
-                                        kMaxPatternStitchesPerSide * kMaxPatternStitchesPerSide);
-     },
-     "[--min-stitches N]", true, "", "--min-stitches N",
-     "colours of fewer than N stitches merge into their nearest remaining\n"
-     "colour, the rarest first.\n", ""},
-    {"--dither", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.dither = true; },
-     "[--dither]", false, "", "--dither",
-     "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
-     "error diffusion, so that shading stays smooth with few colours. It suits\n"
-     "photographs, not flat art, which it speckles. --clean is not run after it:\n"
-     "the scattered stitches are what the dither is for.\n", ""},
-    {"--clean", "", Takes::Nothing,
-     [](BatchOptions& o, const std::string&) { o.pattern.clean = true; },
-     "[--clean]", false, "", "--clean",
-     "done last, on the final colours: a stitch whose colour none of its 8\n"
-     "neighbours shares takes one of their colours, or a neighbour takes its\n"
-     "colour, whichever keeps nearest the picture; up to 1 in 1000 stitches that\n"
-     "no change keeps near (a glint, a catchlight) may stay alone.\n",
-     "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
-     "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"},
+    PatternRow("--report"),
+    PatternRow("--snap",
+               {.section = "Colours (all off by default; applied after the levels, in this order)"}),
+    PatternRow("--max-colours"),
+    PatternRow("--min-stitches", {.usageBreak = true}),
+    PatternRow("--dither"),
+    PatternRow("--clean",
+               {.after = "  Example: the DMC key of a picture snapped to threads, cleaned, in 30 colours:\n"
+                         "    brodix-chart --snap --clean --max-colours 30 --key sunset.bmp out/sunset\n"}),
     {"--pdf", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.pdf = Named(v, "--pdf needs a file name"); },
      "", false, "PDF and OXS", "--pdf FILE",
@@ -251,14 +181,10 @@ const Row kRows[] = {
      "text. NAME may then be left out: only the PDF is written. An existing\n"
      "FILE is replaced only once the new one is complete; FILE's folder is\n"
      "made, as NAME's is, when it does not exist yet.\n", ""},
-    {"--paper", "", Takes::Value, SetPaper, "", false, "", "--paper a4|letter",
-     "the PDF's paper: A4 (the default) or US Letter, portrait.\n", ""},
-    {"--chart-style", "", Takes::Value, SetChartStyle, "", false, "",
-     "--chart-style bw|tint|colour",
-     "the chart's cells: black symbols on white (bw, the default), on a\n"
-     "light tint of each stitch's colour (tint), or each cell in its full\n"
-     "colour with its symbol in black or white, whichever stands out (colour).\n",
-     "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"},
+    PatternRow("--paper", {.inUsage = false}),
+    PatternRow("--chart-style",
+               {.inUsage = false,
+                .after = "  Example: brodix-chart --red 4 --green 4 --blue 4 --pdf sunset.pdf sunset.bmp\n"}),
     {"--oxs", "", Takes::Value,
      [](BatchOptions& o, const std::string& v) { o.oxs = Named(v, "--oxs needs a file name"); },
      "", false, "", "--oxs FILE",
@@ -273,8 +199,14 @@ const Row kRows[] = {
     {"--version", "", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.version = true; },
      "", false, "", "--version", "shows the program's name and version.\n", ""},
-};
-// clang-format on
+    };
+    // clang-format on
+}
+
+const std::vector<Row>& Rows() {
+    static const std::vector<Row> rows = BuildRows();
+    return rows;
+}
 
 // A heading this short shares its line with the text's first line.
 constexpr std::size_t kShortHeading = 6;
@@ -292,16 +224,17 @@ std::string Indented(std::string_view text) {
 
 std::string OptionsHelp() {
     std::string help;
-    for (const Row& row : kRows) {
+    for (const Row& row : Rows()) {
         if (!row.section.empty())
             help.append("\n").append(row.section).append(":\n");
         if (row.heading.empty())
             continue;
         help.append("  ").append(row.heading);
         if (row.heading.size() <= kShortHeading) {
-            const std::size_t first = row.text.find('\n') + 1;
-            help.append("  ").append(row.text.substr(0, first));
-            help += Indented(row.text.substr(first));
+            const std::string_view text = row.text;
+            const std::size_t first = text.find('\n') + 1;
+            help.append("  ").append(text.substr(0, first));
+            help += Indented(text.substr(first));
         } else {
             help.append("\n") += Indented(row.text);
         }
@@ -310,22 +243,30 @@ std::string OptionsHelp() {
     return help;
 }
 
+// "  64  ": an exit status as the list of them shows it, before its meaning.
+std::string ExitStatus(int status) {
+    std::string text = "  " + std::to_string(status);
+    text.resize(6, ' ');
+    return text;
+}
+
 }  // namespace
 
 std::span<const OptionRow> OptionTable() {
-    return kRows;
+    return Rows();
 }
 
 const OptionRow* FindOption(std::string_view name) {
-    const auto found = std::find_if(std::begin(kRows), std::end(kRows), [name](const Row& row) {
+    const std::vector<Row>& rows = Rows();
+    const auto found = std::find_if(rows.begin(), rows.end(), [name](const Row& row) {
         return row.name == name || (!row.alias.empty() && row.alias == name);
     });
-    return found == std::end(kRows) ? nullptr : found;
+    return found == rows.end() ? nullptr : &*found;
 }
 
 std::string UsageText() {
     std::string usage = "usage: brodix-chart";
-    for (const Row& row : kRows) {
+    for (const Row& row : Rows()) {
         if (row.usage.empty())
             continue;
         usage.append(row.usageBreak ? "\n                    " : " ").append(row.usage);
@@ -333,20 +274,30 @@ std::string UsageText() {
     return usage +
            " PICTURE NAME\n"
            "       brodix-chart --key[=csv] [options] PICTURE [NAME]\n"
-           "       brodix-chart [options] --pdf FILE [--paper a4|letter] [--chart-style bw|tint]\n"
-           "                    PICTURE [NAME]\n"
+           "       brodix-chart [options] --pdf FILE [" +
+           threads::PatternOptionNamed("--paper").Heading() +
+           "]\n"
+           "                    [" +
+           threads::PatternOptionNamed("--chart-style").Heading() +
+           "] PICTURE [NAME]\n"
            "       brodix-chart [options] --oxs FILE PICTURE [NAME]\n"
            "       brodix-chart --help\n";
 }
 
 std::string HelpText() {
+    const std::string across = std::to_string(kChartPageSize.across);
+    const std::string down = std::to_string(kChartPageSize.down);
     return UsageText() +
            "\n"
            "Makes the cross-stitch chart of PICTURE and saves it under NAME, as Load Picture,\n"
            "Make and Save do in the Brodix window.\n"
            "\n"
-           "PICTURE  the picture to chart: a BMP of at most 200 x 200 pixels and 255 colours,\n"
-           "         or up to 1000 x 1000 when only the pattern is written (no NAME).\n"
+           "PICTURE  the picture to chart: a BMP of at most " +
+           Square(kMaxStitchesPerSide) + " pixels and " + std::to_string(kMaxColors) +
+           " colours,\n"
+           "         or up to " +
+           Square(kMaxPatternStitchesPerSide) +
+           " when only the pattern is written (no NAME).\n"
            "         Its kind follows its extension (.bmp; .ico, .wmf and .emf load but cannot\n"
            "         be charted); PNG, JPEG and GIF pictures are read as under --fit. An OXS\n"
            "         chart (told by its contents) is read as one pixel per full stitch, at its\n"
@@ -356,10 +307,18 @@ std::string HelpText() {
            "         With NAME rose.bmp the files are:\n"
            "           rose_CS.bmp                 the whole chart in black and white\n"
            "           rose_CS11.bmp, rose_CS12.bmp, ...\n"
-           "                                       its pages of 50 x 70 stitches, page column\n"
-           "                                       then page row, when it is wider than 50 or\n"
-           "                                       taller than 70 stitches\n"
-           "           rose_color.bmp              the legend, in columns of 50 colours\n"
+           "                                       its pages of " +
+           across + " x " + down +
+           " stitches, page column\n"
+           "                                       then page row, when it is wider than " +
+           across +
+           " or\n"
+           "                                       taller than " +
+           down +
+           " stitches\n"
+           "           rose_color.bmp              the legend, in columns of " +
+           std::to_string(kLegendRowsPerColumn) +
+           " colours\n"
            "           rose_CSC.bmp                the reduced picture enlarged\n"
            "         Every file carries NAME's extension and holds BMP data. Existing files of\n"
            "         these names are replaced. NAME's folder is made, with any folders above\n"
@@ -370,18 +329,21 @@ std::string HelpText() {
            "standard error, as the window's message boxes would show them, followed by a\n"
            "line that says what failed and why and, for a picture that cannot be charted,\n"
            "what to do (--fit, --max-colours). When the list cannot be printed, the files\n"
-           "are still written and the exit status is 2. A run of more than about a second\n"
+           "are still written and the exit status is " +
+           std::to_string(kExitFailed) +
+           ". A run of more than about a second\n"
            "shows how far it has come on standard error when that is a terminal.\n"
            "\n"
-           "Exit status:\n"
-           "  0   the files are written\n"
-           "  1   the picture cannot be charted (too large or too many colours); the reason is\n"
+           "Exit status:\n" +
+           ExitStatus(kExitDone) + "the files are written\n" + ExitStatus(kExitRefused) +
+           "the picture cannot be charted (too large or too many colours); the reason is\n"
            "      printed (the window's message, its title on the first line, when the window\n"
-           "      would refuse it too), and nothing is written\n"
-           "  2   any other failure: the picture cannot be read, a file cannot be written, the\n"
+           "      would refuse it too), and nothing is written\n" +
+           ExitStatus(kExitFailed) +
+           "any other failure: the picture cannot be read, a file cannot be written, the\n"
            "      thread catalogue cannot be found or read, ...;\n"
-           "      the files printed before the failure stay\n"
-           "  64  the command line is wrong\n";
+           "      the files printed before the failure stay\n" +
+           ExitStatus(kExitUsage) + "the command line is wrong\n";
 }
 
 StitchSize ParseFit(const std::string& value) {

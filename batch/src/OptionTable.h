@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,23 +15,25 @@ struct BatchOptions;
 enum class Takes { Nothing, Value, ValueAfterEquals };
 
 // One option of brodix-chart: everything parsing, the usage line, --help and the manual page
-// check know of it. A new option is a new row here (and its lines in the manual page).
+// check know of it. A new option is a new row here (and its lines in the manual page); a
+// pattern choice's row takes its name, value, check and text from the pattern options
+// (threads/PatternOptions.h), which the window's menu and settings read too.
 struct OptionRow {
-    std::string_view name;   // "--red"
-    std::string_view alias;  // "-z", or empty
+    std::string name;   // "--red"
+    std::string alias;  // "-z", or empty
     Takes takes = Takes::Nothing;
     // Sets what the option asks for; value is empty for an option that takes nothing. Raises
     // UsageError for a value it refuses.
-    void (*set)(BatchOptions& options, const std::string& value) = nullptr;
-    std::string_view usage;   // "[--red LEVEL]" in the usage line; empty: not there
+    std::function<void(BatchOptions& options, const std::string& value)> set;
+    std::string usage;        // "[--red LEVEL]" in the usage line; empty: not there
     bool usageBreak = false;  // the usage line continues on a new line before it
     // In --help: a section title opening before the row, the row's heading ("--red LEVEL,
     // --green LEVEL, --blue LEVEL"; empty: described with the row above), its text and what
     // closes the section after it (an example).
-    std::string_view section;
-    std::string_view heading;
-    std::string_view text;
-    std::string_view after;
+    std::string section;
+    std::string heading;
+    std::string text;
+    std::string after;
 };
 
 // brodix-chart's options, in the order of the usage line and of --help.

@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
     try {
         options = brodix::ParseCommandLine(arguments);
     } catch (const brodix::UsageError& error) {
-        std::cerr << "brodix-chart: " << error.what() << '\n' << brodix::UsageText();
+        // The reason alone stays in sight; the whole usage would push it off a small terminal.
+        std::cerr << "brodix-chart: " << error.what() << '\n'
+                  << "Try 'brodix-chart --help' for more information.\n";
         return brodix::kExitUsage;
     }
     if (options.help) {

@@ -450,12 +450,4 @@ CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
     return RefinedCensusOf(ReadStitches(source, levels), options);
 }
 
-bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options) {
-    const int width = source.Picture().Width();
-    const int height = source.Picture().Height();
-    if (width <= 0 || height <= 0 || SizeCheck(width, height))
-        return false;
-    return std::holds_alternative<CensusRefusal>(TakeRefinedCensus(source, levels, options));
-}
-
 }  // namespace brodix

@@ -17,8 +17,7 @@ namespace {
 
 // A page of the chart (engine/PageGrid.h) is saved under a 16-pixel band for its label.
 constexpr int kPageLabelBand = 16;
-// The legend's rows, at most 50 to a column, the columns one white pixel column apart.
-constexpr int kLegendRowsPerColumn = 50;
+// The legend's columns (kLegendRowsPerColumn rows), one white pixel column apart.
 constexpr int kLegendColumnPitch = kLegendWidth + 1;
 // The enlarged picture is scaled to fit a 600 x 800 area.
 constexpr int kEnlargedMaxWidth = 600;

@@ -26,6 +26,8 @@ void Pattern::ChangeChoices(const threads::PatternSettings& settings) {
     m_settings.floss = settings.floss;
     m_settings.stitchWhite = settings.stitchWhite;
     m_settings.report = settings.report;
+    m_settings.paper = settings.paper;
+    m_settings.chartStyle = settings.chartStyle;
     Derive();
 }
 

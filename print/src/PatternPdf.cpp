@@ -13,6 +13,10 @@
 
 namespace brodix::print {
 
+PdfOptions PdfOptionsOf(const threads::PatternSettings& settings) {
+    return {settings.paper, settings.chartStyle};
+}
+
 std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options) {
     using namespace detail;
     const Pattern& pattern = sources.pattern;

@@ -10,7 +10,7 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
     if (settings.snap && settings.catalogue)
         options.snapColours = settings.catalogue->Colours();
     options.clean = settings.clean;
-    options.minStitches = settings.minStitches;
+    options.minStitches = settings.MergesRareColours() ? settings.minStitches : 0;
     options.maxColours = settings.maxColours;
     options.dither = settings.dither;
     return options;
@@ -18,12 +18,6 @@ MakeOptions MakeOptionsOf(const PatternSettings& settings) {
 
 std::optional<ThreadCatalogue> FindDefaultCatalogue() {
     return FindCatalogueByTitle(kDefaultCatalogueTitle, CatalogueFolders());
-}
-
-bool PhotoDefaultsApply(TImage& picture, const LevelChoices& levels,
-                        const PatternSettings& settings) {
-    return !settings.ChoosesColours() &&
-           RefusedForColours(picture, levels, MakeOptionsOf(settings));
 }
 
 void ChoosePhotoDefaults(PatternSettings& settings, std::optional<ThreadCatalogue> fallback) {

@@ -47,6 +47,7 @@ void FillImageMenu(QMenu& menu, TF_main& window) {
     menu.addSeparator();
     AddPatternEntries(menu, window);
     menu.addSeparator();
+    AddPdfChoiceEntries(menu, window);
     AddSavePdfEntry(menu, window);
     AddSaveOxsEntry(menu, window);
 }

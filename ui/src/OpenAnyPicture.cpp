@@ -27,7 +27,7 @@ std::string ColoursText(const threads::PatternSettings& settings) {
     const std::string clean = settings.clean ? ", stray stitches cleaned" : "";
     if (settings.maxColours > 0)
         return "Colours: up to " + std::to_string(settings.maxColours) + clean + ".";
-    if (settings.minStitches > 0)
+    if (settings.MergesRareColours())
         return "Colours: as in the picture, those of fewer than " +
                std::to_string(settings.minStitches) + " stitches merged" + clean + ".";
     return "Colours: as in the picture; a photograph of more than " + std::to_string(kMaxColors) +

@@ -12,6 +12,7 @@
 #include "engine/ChartGeometry.h"
 #include "pattern/PatternReport.h"
 #include "threads/KeyBuilder.h"
+#include "threads/PatternOptions.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
@@ -25,9 +26,7 @@ namespace brodix {
 
 namespace {
 
-constexpr double kFabricCounts[] = {11, 14, 16, 18, 22, 28};
-constexpr int kMinStitchChoices[] = {5, 10, 20, 50};
-constexpr int kColourBudgets[] = {10, 20, 30, 50, 100};
+using threads::PatternOptionNamed;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -146,8 +145,10 @@ void PatternMenu::SetMaxColours(int colours) {
 
 void PatternMenu::AskMaxColours() {
     const int start = m_settings.maxColours > 0 ? m_settings.maxColours : kPhotoColourBudget;
+    // At least one colour: none is the menu's "Off".
+    const int most = static_cast<int>(PatternOptionNamed("--max-colours").high);
     if (const std::optional<int> colours = m_shell.AskNumber(
-            {"Colour Budget", "At most this many colours:", start, 1, kMaxColors}, &m_window))
+            {"Colour Budget", "At most this many colours:", start, 1, most}, &m_window))
         SetMaxColours(*colours);
 }
 
@@ -203,8 +204,17 @@ void PatternMenu::FillMenu(QMenu& menu) {
     AddRefineEntries(menu);
 }
 
+void PatternMenu::FillPdfMenu(QMenu& menu) {
+    AddWordChoices(menu, QStringLiteral("PDF paper"), PatternOptionNamed("--paper"));
+    AddWordChoices(menu, QStringLiteral("PDF chart style"), PatternOptionNamed("--chart-style"));
+}
+
 void AddPatternEntries(QMenu& menu, TF_main& window) {
     window.Patterns().FillMenu(menu);
+}
+
+void AddPdfChoiceEntries(QMenu& menu, TF_main& window) {
+    window.Patterns().FillPdfMenu(menu);
 }
 
 // Each entry runs its choice through the window's guard: a catalogue that cannot be read is
@@ -246,7 +256,7 @@ void PatternMenu::AddThreadEntries(QMenu& menu) {
 void PatternMenu::AddFlossEntries(QMenu& menu) {
     QMenu* fabric = menu.addMenu(QStringLiteral("Fabric count"));
     auto* fabricGroup = new QActionGroup(fabric);
-    for (double count : kFabricCounts) {
+    for (double count : PatternOptionNamed("--fabric").menuValues) {
         QAction* action = fabric->addAction(QStringLiteral("%1 count").arg(count));
         action->setCheckable(true);
         action->setChecked(m_settings.floss.fabricCount == count);
@@ -255,7 +265,8 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
     }
     QMenu* strands = menu.addMenu(QStringLiteral("Strands"));
     auto* strandGroup = new QActionGroup(strands);
-    for (int n = 1; n <= 6; ++n) {
+    for (double value : PatternOptionNamed("--strands").menuValues) {
+        const int n = static_cast<int>(value);
         QAction* action = strands->addAction(QString::number(n));
         action->setCheckable(true);
         action->setChecked(m_settings.floss.strands == n);
@@ -282,32 +293,32 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
     AddToggle(menu, QStringLiteral("Clean stray stitches"), m_settings.clean,
               &PatternMenu::SetClean);
 
-    const auto addChoices = [&](const QString& title, const int* values, std::size_t count,
-                                int current, const QString& pattern, auto set) {
+    // The option's menu values, 0 shown as "Off".
+    const auto addChoices = [&](const QString& title, const threads::PatternOption& option,
+                                const QString& pattern, auto set) {
         QMenu* sub = menu.addMenu(title);
         auto* group = new QActionGroup(sub);
-        const auto add = [&](const QString& text, int value) {
-            QAction* action = sub->addAction(text);
+        const double current = option.get(m_settings);
+        for (double choice : option.menuValues) {
+            const int value = static_cast<int>(choice);
+            QAction* action =
+                sub->addAction(value == 0 ? QStringLiteral("Off") : pattern.arg(value));
             action->setCheckable(true);
-            action->setChecked(current == value);
+            action->setChecked(current == choice);
             group->addAction(action);
             OnTriggered(action, this, m_shell, &m_window, [set, value] { set(value); });
-        };
-        add(QStringLiteral("Off"), 0);
-        for (std::size_t i = 0; i < count; ++i)
-            add(pattern.arg(values[i]), values[i]);
+        }
+        return sub;
     };
-    addChoices(QStringLiteral("Merge rare colours"), kMinStitchChoices,
-               std::size(kMinStitchChoices), m_settings.minStitches,
+    addChoices(QStringLiteral("Merge rare colours"), PatternOptionNamed("--min-stitches"),
                QStringLiteral("Under %1 stitches"), [this](int value) { SetMinStitches(value); });
-    addChoices(QStringLiteral("Colour budget"), kColourBudgets, std::size(kColourBudgets),
-               m_settings.maxColours, QStringLiteral("At most %1 colours"),
-               [this](int value) { SetMaxColours(value); });
-    // Any other budget: the menu is the last one added; a budget not listed shows ticked here.
-    QMenu* budget = menu.actions().back()->menu();
-    const bool listed = m_settings.maxColours == 0 ||
-                        std::find(std::begin(kColourBudgets), std::end(kColourBudgets),
-                                  m_settings.maxColours) != std::end(kColourBudgets);
+    const threads::PatternOption& budgets = PatternOptionNamed("--max-colours");
+    QMenu* budget =
+        addChoices(QStringLiteral("Colour budget"), budgets, QStringLiteral("At most %1 colours"),
+                   [this](int value) { SetMaxColours(value); });
+    // Any other budget; a budget not listed shows ticked here.
+    const bool listed = std::find(budgets.menuValues.begin(), budgets.menuValues.end(),
+                                  budgets.get(m_settings)) != budgets.menuValues.end();
     QAction* other = budget->addAction(
         listed ? QStringLiteral("Other...")
                : QStringLiteral("At most %1 colours (other...)").arg(m_settings.maxColours));
@@ -319,6 +330,24 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
               &PatternMenu::SetDither);
     menu.addSeparator();
     AddReportEntries(menu);
+}
+
+// How the PDF is printed changes no stitch: the choice is remembered without a new Make.
+void PatternMenu::AddWordChoices(QMenu& menu, const QString& title,
+                                 const threads::PatternOption& option) {
+    QMenu* sub = menu.addMenu(title);
+    auto* group = new QActionGroup(sub);
+    for (double value : option.menuValues) {
+        const std::string_view caption = option.words[static_cast<std::size_t>(value)].caption;
+        QAction* action = sub->addAction(Text(std::string(caption)));
+        action->setCheckable(true);
+        action->setChecked(option.get(m_settings) == value);
+        group->addAction(action);
+        OnTriggered(action, this, m_shell, &m_window, [this, &option, value] {
+            option.set(m_settings, value);
+            Remember();
+        });
+    }
 }
 
 QAction* PatternMenu::AddToggle(QMenu& menu, const QString& text, bool on,

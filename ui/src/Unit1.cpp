@@ -216,7 +216,7 @@ void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
         const std::string written =
             m_pdfSave->Run(m_shell, this, CurrentPattern(), m_workspace.SymbolSheet(),
-                           SaveDialog1.FileName(), print::PdfOptions{});
+                           SaveDialog1.FileName(), print::PdfOptionsOf(m_patternSettings));
         if (!written.empty())
             ShowWritten(written);
     });

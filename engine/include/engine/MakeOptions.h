@@ -1,6 +1,5 @@
 #pragma once
 
-#include <utility>
 #include <vector>
 
 #include "raster/Color.h"
@@ -34,16 +33,8 @@ struct MakeOptions {
     }
 };
 
-// What a photograph that would be refused for its colours is charted with when no budget or
-// least stitch count is asked for: the colours that best represent it, cleaned, on threads
-// when a catalogue is at hand (threads empty: the picture's own colours).
+// How many colours a photograph refused for its colours is charted with when no budget or
+// least stitch count is asked for (threads::ChoosePhotoDefaults).
 inline constexpr int kPhotoColourBudget = 30;
-inline MakeOptions PhotoMakeOptions(std::vector<TColor> threads) {
-    MakeOptions options;
-    options.snapColours = std::move(threads);
-    options.maxColours = kPhotoColourBudget;
-    options.clean = true;
-    return options;
-}
 
 }  // namespace brodix

@@ -89,8 +89,4 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
 CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
                                const MakeOptions& options);
 
-// Whether Make with these levels and options would refuse source's picture for its colours
-// (more than kMaxColors of them): not for its size, not an empty picture.
-bool RefusedForColours(TImage& source, const LevelChoices& levels, const MakeOptions& options);
-
 }  // namespace brodix

@@ -14,6 +14,9 @@ namespace brodix {
 // The saved files hold BMP data; the save dialog gives a name without extension this one.
 inline constexpr const char* kSaveDefaultExtension = "bmp";
 
+// The saved legend's rows, at most this many to a column.
+inline constexpr int kLegendRowsPerColumn = 50;
+
 // What Save reads (what the last Make left on screen) and its scratch image.
 struct SaveSources {
     TImage& source;       // Image1: Save does nothing when it holds no picture

@@ -12,17 +12,17 @@ class TBitmap;
 
 namespace brodix::print {
 
-enum class Paper { A4, Letter };
-
-// Black symbols on white cells (cheap to print), black symbols on a light tint of each
-// stitch's colour, or each cell in its full colour with its symbol in black or white,
-// whichever stands out more.
-enum class ChartStyle { BlackWhite, Tint, Colour };
+// The paper and chart style are pattern choices, kept with the others in the settings.
+using Paper = threads::Paper;
+using ChartStyle = threads::ChartStyle;
 
 struct PdfOptions {
     Paper paper = Paper::A4;
     ChartStyle style = ChartStyle::BlackWhite;
 };
+
+// The paper and chart style the settings choose.
+PdfOptions PdfOptionsOf(const threads::PatternSettings& settings);
 
 // What the printed pattern is made of: the pattern (its stitches, key, printed symbols, the
 // picture's name, and whether its settings put the stitchability report on the cover) and the

@@ -8,33 +8,43 @@
 #include "threads/PatternKey.h"
 #include "threads/ThreadCatalogue.h"
 
-namespace brodix {
-class TImage;
-}
-
 namespace brodix::threads {
 
+// The paper the printed pattern is laid out on, portrait.
+enum class Paper { A4, Letter };
+
+// Black symbols on white cells (cheap to print), black symbols on a light tint of each
+// stitch's colour, or each cell in its full colour with its symbol in black or white,
+// whichever stands out more.
+enum class ChartStyle { BlackWhite, Tint, Colour };
+
 // What the user chooses about a pattern besides its levels: the threads it is matched to, the
-// floss it is estimated for and the options that refine Make's colours. The window holds one,
-// which its pattern menu edits; brodix-chart builds one from its options. Make's options, the
-// key and (through the key) the printed pattern derive from it, and nothing else keeps these
-// values: a new choice is added here, to the menu (and the window's store of its choices,
-// ui/src/PatternStore.cpp), to brodix-chart's option table and to its manual page.
+// floss it is estimated for, the options that refine Make's colours and how it is printed.
+// The window holds one, which its pattern menu edits; brodix-chart builds one from its
+// options. Make's options, the key and the printed pattern derive from it, and nothing else
+// keeps these values. Every field is one row of the pattern options (PatternOptions.h), which
+// give its name, range, default, stored setting, menu values and help: a new choice is added
+// here, there and to brodix-chart's manual page.
 struct PatternSettings {
     // The chosen catalogue; none: the key names no threads and snap has nothing to snap to.
     std::optional<ThreadCatalogue> catalogue;
-    FlossModel floss;     // fabric count and strands
-    bool snap = false;    // every colour becomes its nearest thread of the catalogue
-    bool clean = false;   // stray stitches take their neighbours' colour
-    int minStitches = 0;  // colours with fewer stitches merge into their nearest (0: off)
+    FlossModel floss;    // fabric count and strands
+    bool snap = false;   // every colour becomes its nearest thread of the catalogue
+    bool clean = false;  // stray stitches take their neighbours' colour
+    // Colours with fewer stitches merge into their nearest: off at 0 (and at 1, which no
+    // colour has fewer than); ask MergesRareColours() rather than the number.
+    int minStitches = 0;
     int maxColours = 0;   // the colours are grouped by likeness until this many remain (0: off)
     bool dither = false;  // error diffusion onto the remaining colours (for photographs)
     bool report = false;  // the stitchability report is shown, and printed on the PDF's cover
     bool stitchWhite = false;  // white is stitched, with a symbol, instead of left as fabric
+    Paper paper = Paper::A4;   // of the printed pattern
+    ChartStyle chartStyle = ChartStyle::BlackWhite;  // of the printed chart's cells
 
-    // Whether a colour budget or a merge of rare colours is chosen: the user's own say over
-    // the colours, which the photo defaults never override.
-    bool ChoosesColours() const { return maxColours > 0 || minStitches > 0; }
+    bool MergesRareColours() const { return minStitches > 1; }
+    // Whether a colour budget or a least stitch count chooses the colours kept: when neither
+    // does, a photograph refused for its colours takes the photo defaults.
+    bool ChoosesColours() const { return maxColours > 0 || MergesRareColours(); }
 };
 
 // The catalogue brodix-chart uses unless told otherwise and a photograph is snapped to when
@@ -47,13 +57,10 @@ std::optional<ThreadCatalogue> FindDefaultCatalogue();
 // What Make takes from the settings (snap only when a catalogue is chosen).
 MakeOptions MakeOptionsOf(const PatternSettings& settings);
 
-// A photograph that Make would refuse for its colours, when neither a colour budget nor a least
-// stitch count is chosen, is charted with the colours that best represent it instead
-// (PhotoMakeOptions): whether that applies to picture (a photograph) under levels and settings.
-bool PhotoDefaultsApply(TImage& picture, const LevelChoices& levels,
-                        const PatternSettings& settings);
-// Sets those choices: kPhotoColourBudget colours, cleaned, snapped when a catalogue is chosen,
-// otherwise when fallback (the DMC catalogue, when found) is given, which becomes the choice.
+// The photo defaults, which a photograph that would be refused for its colours takes when no
+// colour budget or least stitch count chooses them (ChoosesColours; MakePattern decides):
+// kPhotoColourBudget colours, cleaned, snapped when a catalogue is chosen, otherwise when
+// fallback (the default catalogue, when found) is given, which becomes the choice.
 void ChoosePhotoDefaults(PatternSettings& settings,
                          std::optional<ThreadCatalogue> fallback = std::nullopt);
 // What the user is told after ChoosePhotoDefaults: what was done and how to choose otherwise.

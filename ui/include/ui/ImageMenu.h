@@ -23,5 +23,7 @@ void AddSavePdfEntry(QMenu& menu, TF_main& window);
 void AddSaveOxsEntry(QMenu& menu, TF_main& window);
 // Threads, fabric count, strands and the options that refine Make (PatternMenu.cpp).
 void AddPatternEntries(QMenu& menu, TF_main& window);
+// The PDF's paper and chart style (PatternMenu.cpp).
+void AddPdfChoiceEntries(QMenu& menu, TF_main& window);
 
 }  // namespace brodix

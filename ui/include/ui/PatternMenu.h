@@ -15,6 +15,10 @@ class QString;
 
 namespace brodix {
 
+namespace threads {
+struct PatternOption;
+}
+
 class Shell;
 class TF_main;
 
@@ -25,7 +29,8 @@ class TF_main;
 // legend and the chart show a tooltip naming the menu and what it holds; then each legend row's
 // tooltip names its thread. A refining choice runs Make at once when there is a picture, as the
 // Make button does, whatever AutoMake says; fabric, strands and a catalogue without snap
-// rebuild the key only.
+// rebuild the key only. The PDF's paper and chart style, beside "Save PDF...", are remembered
+// for the next PDF and change nothing else.
 class PatternMenu : public QObject {
     Q_OBJECT
 
@@ -36,6 +41,8 @@ class PatternMenu : public QObject {
 
     // Fills menu with the pattern's entries, in groups separated by lines.
     void FillMenu(QMenu& menu);
+    // Fills menu with the PDF's paper and chart style, the entries beside "Save PDF...".
+    void FillPdfMenu(QMenu& menu);
 
     // The choices, as the entries set them (each runs through the window's failure guard).
     void ChooseCatalogue(const std::string& path);  // empty: none
@@ -76,6 +83,8 @@ class PatternMenu : public QObject {
     void AddFlossEntries(QMenu& menu);
     void AddRefineEntries(QMenu& menu);
     void AddReportEntries(QMenu& menu);
+    // A submenu of a word option's captions, the current one ticked.
+    void AddWordChoices(QMenu& menu, const QString& title, const threads::PatternOption& option);
     QAction* AddToggle(QMenu& menu, const QString& text, bool on, void (PatternMenu::*set)(bool));
     void OptionsChanged();
     void RebuildKey();

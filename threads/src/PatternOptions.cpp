@@ -1,0 +1,316 @@
+#include "threads/PatternOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <stdexcept>
+
+#include "engine/Census.h"
+#include "engine/Stitchability.h"
+#include "threads/Floss.h"
+
+namespace brodix::threads {
+
+namespace {
+
+// The fabric counts the floss estimate takes, in stitches per inch.
+constexpr double kLeastFabricCount = 1;
+constexpr double kMostFabricCount = 100;
+// Floss is stitched with at least one strand and at most the strands of a skein.
+constexpr int kLeastStrands = 1;
+constexpr int kMostStrands = kSkeinStrands;
+// A least stitch count beyond the largest pattern's stitches would merge every colour.
+constexpr int kMostMergedStitches = kMaxPatternStitchesPerSide * kMaxPatternStitchesPerSide;
+
+std::string Lowered(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lowered;
+}
+
+// Numbers are typed in decimal digits alone: strtol and strtod would also take blanks, signs,
+// "0x10" (16), "1e1" or "inf", none of which a user means as a count, and strtod reads a
+// point as the locale says.
+bool IsDecimal(std::string_view text, bool point) {
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && std::all_of(part.begin(), part.end(),
+                                            [](unsigned char c) { return std::isdigit(c) != 0; });
+    };
+    const std::size_t dot = point ? text.find('.') : std::string_view::npos;
+    if (dot == std::string_view::npos)
+        return digits(text);
+    return digits(text.substr(0, dot)) && digits(text.substr(dot + 1));
+}
+
+// "a4, letter" joined as a sentence: "a4 or letter", "bw, tint or colour".
+std::string WordList(const std::vector<OptionWord>& words) {
+    std::string list;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == words.size() ? " or " : ", ";
+        list += words[i].word;
+    }
+    return list;
+}
+
+// Every whole number from low to high: a menu that offers the whole range.
+std::vector<double> EveryWholeNumber(int low, int high) {
+    std::vector<double> values;
+    for (int n = low; n <= high; ++n)
+        values.push_back(n);
+    return values;
+}
+
+std::vector<PatternOption> BuildOptions() {
+    const PatternSettings defaults;
+    std::vector<PatternOption> options;
+    options.push_back({
+        .name = "--threads",
+        .settingKey = "pattern/threads",
+        .form = OptionForm::Catalogue,
+        .valueName = "CATALOGUE",
+        .help = "the thread catalogue: a title found in the data folders (dmc, anchor,\n"
+                "madeira: kxstitch/schemes and brodix/threads under $XDG_DATA_HOME and\n"
+                "$XDG_DATA_DIRS), matched without regard to case, or the path of a\n"
+                "catalogue (kxstitch XML, or a GIMP palette .gpl whose colour names start\n"
+                "with the thread number); none for no catalogue. Default: " +
+                std::string(kDefaultCatalogueTitle) + " when found.\n",
+    });
+    options.push_back({
+        .name = "--fabric",
+        .settingKey = "pattern/fabricCount",
+        .form = OptionForm::Decimal,
+        .valueName = "COUNT",
+        .noun = "stitches per inch",
+        .low = kLeastFabricCount,
+        .high = kMostFabricCount,
+        .menuValues = {11, 14, 16, 18, 22, 28},
+        .help = "stitches per inch of the fabric, for the floss estimate (default " +
+                NumberText(defaults.floss.fabricCount) + ").\n",
+        .get = [](const PatternSettings& s) { return s.floss.fabricCount; },
+        .set = [](PatternSettings& s, double value) { s.floss.fabricCount = value; },
+    });
+    options.push_back({
+        .name = "--strands",
+        .settingKey = "pattern/strands",
+        .form = OptionForm::Whole,
+        .valueName = "N",
+        .low = kLeastStrands,
+        .high = kMostStrands,
+        .menuValues = EveryWholeNumber(kLeastStrands, kMostStrands),
+        .help = "strands stitched together, " + std::to_string(kLeastStrands) + " to " +
+                std::to_string(kMostStrands) + " (default " +
+                std::to_string(defaults.floss.strands) + ").\n",
+        .get = [](const PatternSettings& s) -> double { return s.floss.strands; },
+        .set = [](PatternSettings& s, double value) { s.floss.strands = static_cast<int>(value); },
+    });
+    options.push_back({
+        .name = "--stitch-white",
+        .settingKey = "pattern/stitchWhite",
+        .help = "white is stitched, with a symbol and floss of its own, in the key and the\n"
+                "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
+                "chart leaves white cells blank either way).\n",
+        .get = [](const PatternSettings& s) -> double { return s.stitchWhite; },
+        .set = [](PatternSettings& s, double value) { s.stitchWhite = value != 0; },
+    });
+    options.push_back({
+        .name = "--report",
+        .settingKey = "pattern/report",
+        .help = "prints on standard output how easily the chart stitches: isolated\n"
+                "stitches (each a thread started for one stitch), colour changes along\n"
+                "the rows, colours closer than " +
+                NumberText(kCloseColoursDeltaE) +
+                " in CIEDE2000 and symbols that look alike.\n"
+                "With --pdf the same report is printed on the cover. NAME may be left out.\n",
+        .get = [](const PatternSettings& s) -> double { return s.report; },
+        .set = [](PatternSettings& s, double value) { s.report = value != 0; },
+    });
+    const std::string colours = std::to_string(kMaxColors);
+    options.push_back({
+        .name = "--snap",
+        .settingKey = "pattern/snap",
+        .help = "each colour becomes the colour of its nearest thread of the catalogue:\n"
+                "one symbol per thread. A picture of more than " +
+                colours +
+                " colours can be charted\n"
+                "when its colours fall on at most " +
+                colours + " threads.\n",
+        .get = [](const PatternSettings& s) -> double { return s.snap; },
+        .set = [](PatternSettings& s, double value) { s.snap = value != 0; },
+    });
+    options.push_back({
+        .name = "--max-colours",
+        .settingKey = "pattern/maxColours",
+        .form = OptionForm::Whole,
+        .valueName = "K",
+        .low = 0,
+        .high = kMaxColors,
+        .menuValues = {0, 10, 20, 30, 50, 100},
+        .help = "keeps the K colours that best represent the picture: alike colours are\n"
+                "grouped, weighed by their stitches, each group taking the colour (with\n"
+                "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
+                "colour kept.\n",
+        .get = [](const PatternSettings& s) -> double { return s.maxColours; },
+        .set = [](PatternSettings& s, double value) { s.maxColours = static_cast<int>(value); },
+    });
+    options.push_back({
+        .name = "--min-stitches",
+        .settingKey = "pattern/minStitches",
+        .form = OptionForm::Whole,
+        .valueName = "N",
+        .low = 0,
+        .high = kMostMergedStitches,
+        .menuValues = {0, 5, 10, 20, 50},
+        .help = "colours of fewer than N stitches merge into their nearest remaining\n"
+                "colour, the rarest first.\n",
+        .get = [](const PatternSettings& s) -> double { return s.minStitches; },
+        .set = [](PatternSettings& s, double value) { s.minStitches = static_cast<int>(value); },
+    });
+    options.push_back({
+        .name = "--dither",
+        .settingKey = "pattern/dither",
+        .help = "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
+                "error diffusion, so that shading stays smooth with few colours. It suits\n"
+                "photographs, not flat art, which it speckles. --clean is not run after it:\n"
+                "the scattered stitches are what the dither is for.\n",
+        .get = [](const PatternSettings& s) -> double { return s.dither; },
+        .set = [](PatternSettings& s, double value) { s.dither = value != 0; },
+    });
+    options.push_back({
+        .name = "--clean",
+        .settingKey = "pattern/clean",
+        .help = "done last, on the final colours: a stitch whose colour none of its 8\n"
+                "neighbours shares takes one of their colours, or a neighbour takes its\n"
+                "colour, whichever keeps nearest the picture; up to 1 in 1000 stitches that\n"
+                "no change keeps near (a glint, a catchlight) may stay alone.\n",
+        .get = [](const PatternSettings& s) -> double { return s.clean; },
+        .set = [](PatternSettings& s, double value) { s.clean = value != 0; },
+    });
+    options.push_back({
+        .name = "--paper",
+        .settingKey = "pattern/paper",
+        .form = OptionForm::Word,
+        .noun = "paper",
+        .words = {{"a4", "A4"}, {"letter", "US Letter"}},
+        .help = "the PDF's paper: A4 (the default) or US Letter, portrait.\n",
+        .get = [](const PatternSettings& s) -> double { return static_cast<int>(s.paper); },
+        .set = [](PatternSettings& s, double value) { s.paper = static_cast<Paper>(value); },
+    });
+    options.push_back({
+        .name = "--chart-style",
+        .settingKey = "pattern/chartStyle",
+        .form = OptionForm::Word,
+        .noun = "style",
+        .words = {{"bw", "Black and white"}, {"tint", "Tint"}, {"colour", "Colour"}},
+        .help = "the chart's cells: black symbols on white (bw, the default), on a\n"
+                "light tint of each stitch's colour (tint), or each cell in its full\n"
+                "colour with its symbol in black or white, whichever stands out (colour).\n",
+        .get = [](const PatternSettings& s) -> double { return static_cast<int>(s.chartStyle); },
+        .set = [](PatternSettings& s,
+                  double value) { s.chartStyle = static_cast<ChartStyle>(value); },
+    });
+    for (PatternOption& option : options) {
+        // A word option's range is its words, a menu of words offers them all.
+        if (option.form == OptionForm::Word) {
+            option.high = static_cast<double>(option.words.size() - 1);
+            option.menuValues = EveryWholeNumber(0, static_cast<int>(option.high));
+        }
+    }
+    return options;
+}
+
+}  // namespace
+
+std::string NumberText(double value) {
+    char text[64];
+    // Fixed: 1000000, not 1e+06; the shortest digits that read back as the same number.
+    const auto written =
+        std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed);
+    return std::string(text, written.ptr);
+}
+
+double PatternOption::Default() const {
+    return get != nullptr ? get(PatternSettings{}) : 0.0;
+}
+
+std::optional<double> PatternOption::Read(std::string_view text) const {
+    double value = -1.0;
+    switch (form) {
+        case OptionForm::Catalogue:
+            return std::nullopt;
+        case OptionForm::Word: {
+            const std::string lowered = Lowered(text);
+            const auto found = std::find_if(words.begin(), words.end(),
+                                            [&](const OptionWord& w) { return w.word == lowered; });
+            if (found == words.end())
+                return std::nullopt;
+            value = static_cast<double>(found - words.begin());
+            break;
+        }
+        case OptionForm::Flag:
+        case OptionForm::Whole:
+        case OptionForm::Decimal:
+            // A number too long for a double is out of range and leaves value below any low.
+            if (IsDecimal(text, form == OptionForm::Decimal))
+                std::from_chars(text.data(), text.data() + text.size(), value);
+            break;
+    }
+    if (!(value >= low && value <= high))
+        return std::nullopt;
+    return value;
+}
+
+std::string PatternOption::Text(double value) const {
+    const bool word =
+        form == OptionForm::Word && value >= 0 && value < static_cast<double>(words.size());
+    return word ? std::string(words[static_cast<std::size_t>(value)].word) : NumberText(value);
+}
+
+std::string PatternOption::Refusal(std::string_view text) const {
+    const std::string named(name);
+    const std::string typed = ", not '" + std::string(text) + "'";
+    switch (form) {
+        case OptionForm::Catalogue:
+            return named + " needs a catalogue's title or file";
+        case OptionForm::Flag:
+            return named + " takes no value" + typed;
+        case OptionForm::Whole:
+            return named + " needs a whole number from " + NumberText(low) + " to " +
+                   NumberText(high) + typed;
+        case OptionForm::Decimal:
+            return named + " needs " + std::string(noun) + " from " + NumberText(low) + " to " +
+                   NumberText(high) + ", written in decimal digits (" + NumberText(Default()) +
+                   " or " + NumberText(Default() + 0.5) + ")" + typed;
+        case OptionForm::Word:
+            break;
+    }
+    return "unknown " + std::string(noun) + " '" + std::string(text) + "' for " + named + " (use " +
+           WordList(words) + ")";
+}
+
+std::string PatternOption::Heading() const {
+    std::string heading(name);
+    if (form == OptionForm::Flag)
+        return heading;
+    if (form != OptionForm::Word)
+        return heading + " " + std::string(valueName);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        heading.append(i == 0 ? " " : "|").append(words[i].word);
+    return heading;
+}
+
+std::span<const PatternOption> PatternOptions() {
+    static const std::vector<PatternOption> options = BuildOptions();
+    return options;
+}
+
+const PatternOption& PatternOptionNamed(std::string_view name) {
+    for (const PatternOption& option : PatternOptions()) {
+        if (option.name == name)
+            return option;
+    }
+    throw std::out_of_range("no pattern option " + std::string(name));
+}
+
+}  // namespace brodix::threads
