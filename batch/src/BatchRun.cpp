@@ -1,4 +1,4 @@
-#include "BatchRun.h"
+#include "batch/BatchRun.h"
 
 #include <unistd.h>
 
@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "FailureLines.h"
 #include "ProgressLine.h"
+#include "batch/FailureLines.h"
 #include "engine/Captions.h"
 #include "engine/Census.h"
 #include "engine/Make.h"

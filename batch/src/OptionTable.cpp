@@ -1,4 +1,4 @@
-#include "OptionTable.h"
+#include "batch/OptionTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "CommandLine.h"
+#include "batch/CommandLine.h"
 #include "engine/Census.h"
 #include "raster/Color.h"
 
