@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 
+#include "engine/ChooseColours.h"
 #include "engine/ColourDifference.h"
 #include "engine/LinearLight.h"
 #include "engine/Refine.h"
@@ -150,9 +151,12 @@ TEST(CleanStrayStitches, ANeighbourJoinsAStrayWhenThatCostsLessLikeness) {
     }
 }
 
-// Red stitches alone on green cost far more than 10 ΔE00 to make good, however it is done: a
-// chart keeps one such detail per 1000 stitches, the costliest, and makes good the rest.
+// Red stitches alone on green cost far more than kKeptStrayCost to make good, however it is
+// done: a chart keeps one such detail per kStitchesPerKeptStray stitches, the costliest, and
+// makes good the rest.
 TEST(CleanStrayStitches, KeepsACostlyStrayStitchPerThousand) {
+    static_assert(kStitchesPerKeptStray == 1000,
+                  "the grids below hold 1000, 999 and 2000 stitches");
     const struct {
         int width;
         int height;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <random>
 #include <stdexcept>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/ColourDifference.h"
@@ -61,6 +64,31 @@ TEST(SplitWork, AFailureStopsTheWorkAndIsRaisedWhenTheThreadsHaveEnded) {
                  std::runtime_error);
     // Far fewer parts than the work was cut into have started.
     EXPECT_LE(started.load(), 4);
+}
+
+// Several parts fail: the failure raised is the one a single thread meets first, the lowest
+// part's, however the threads happen to run.
+TEST(SplitWork, TheFailureRaisedIsTheLowestFailedPartsOnAnyNumberOfThreads) {
+    const auto failure = [](int threads) {
+        const ThreadCount set(threads);
+        try {
+            // Every seventh item from 30000 on fails, naming itself. Each part waits a little
+            // first, so that the threads take parts by turns and several fail at once.
+            SplitWork(100000, 10, [](std::size_t begin, std::size_t end) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                for (std::size_t i = begin; i < end; ++i) {
+                    if (i >= 30000 && i % 7 == 0)
+                        throw std::runtime_error(std::to_string(i));
+                }
+            });
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("no failure");
+    };
+    ASSERT_EQ(failure(1), "30002");
+    for (int run = 0; run < 20; ++run)
+        ASSERT_EQ(failure(4), "30002") << "run " << run;
 }
 
 // Snapping and matching a photograph's tens of thousands of colours give the same stitches on

@@ -1,4 +1,4 @@
-#include "BatchRun.h"
+#include "batch/BatchRun.h"
 
 #include <unistd.h>
 
@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "FailureLines.h"
 #include "ProgressLine.h"
+#include "batch/FailureLines.h"
 #include "engine/Captions.h"
 #include "engine/Census.h"
 #include "engine/Make.h"

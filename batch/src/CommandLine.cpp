@@ -1,7 +1,7 @@
-#include "CommandLine.h"
+#include "batch/CommandLine.h"
 
-#include "FailureLines.h"
-#include "OptionTable.h"
+#include "batch/FailureLines.h"
+#include "batch/OptionTable.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "FailureLines.h"
+#include "batch/FailureLines.h"
 
 #include <cstring>
 #include <optional>

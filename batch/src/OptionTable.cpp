@@ -1,4 +1,4 @@
-#include "OptionTable.h"
+#include "batch/OptionTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "BatchRun.h"
-#include "CommandLine.h"
+#include "batch/BatchRun.h"
+#include "batch/CommandLine.h"
 #include "engine/Census.h"
 #include "engine/PageGrid.h"
 #include "export/SavePattern.h"

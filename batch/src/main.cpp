@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "BatchRun.h"
-#include "CommandLine.h"
-#include "OptionTable.h"
+#include "batch/BatchRun.h"
+#include "batch/CommandLine.h"
+#include "batch/OptionTable.h"
 #include "raster/FileIO.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // The colours a chart keeps under a colour budget and a least stitch count.
+#include "engine/ChooseColours.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -9,7 +11,6 @@
 
 #include "IndexedGrid.h"
 #include "engine/ColourDifference.h"
-#include "engine/Refine.h"
 
 namespace brodix {
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "IndexedGrid.h"
+#include "engine/ChooseColours.h"
 #include "engine/ColourDifference.h"
 #include "engine/LinearLight.h"
 #include "engine/SplitWork.h"
@@ -66,11 +67,6 @@ struct Linear {
 Linear LinearOf(TColor c) {
     return {brodix::LinearOf(RedOf(c)), brodix::LinearOf(GreenOf(c)), brodix::LinearOf(BlueOf(c))};
 }
-
-// What a colour change beside a stitch weighs against its likeness in the clean, in ΔE00.
-// Measured on photographs: at this weight the likeness stays as it was and the colour changes
-// along the rows drop by an eighth; more costs likeness.
-constexpr double kNeighbourWeight = 0.3;
 
 // The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
@@ -208,18 +204,16 @@ class StrayStitches {
 };
 
 // Every stray stitch made good by its cheapest fix, in reading order, except that up to one in
-// a thousand stitches stays stray where every fix would cost more than kKeptCost: a catchlight
-// in an eye or a glint on metal is a detail, not noise. No fix leaves another stitch stray, so
-// one pass leaves none but those kept.
+// kStitchesPerKeptStray stitches stays stray where every fix would cost more than
+// kKeptStrayCost. No fix leaves another stitch stray, so one pass leaves none but those kept.
 void FixStrayStitches(StrayStitches& strays, int width, int height) {
-    constexpr double kKeptCost = 10.0;
     std::vector<std::pair<double, std::pair<int, int>>> costly;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (!strays.IsStray(x, y))
                 continue;
             const StrayStitches::Change fix = strays.CheapestFix(x, y);
-            if (fix.cost > kKeptCost)
+            if (fix.cost > kKeptStrayCost)
                 costly.push_back({fix.cost, {x, y}});
             else
                 strays.Apply(fix);
@@ -229,7 +223,7 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
     std::stable_sort(costly.begin(), costly.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     std::size_t kept = 0;
-    const std::size_t allowed = GridCells(width, height) / 1000;
+    const std::size_t allowed = GridCells(width, height) / kStitchesPerKeptStray;
     for (const auto& [cost, where] : costly) {
         if (!strays.IsStray(where.first, where.second))
             continue;
@@ -301,8 +295,10 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
     std::vector<Linear> below(here.size());
     grid.colours.resize(fitted.colours.size());
     // Wishes are 8-bit colours and repeat, and a search costs: a table remembers the answers
-    // last found (the slot's colour and its nearest entry). A new one starts from the answer
-    // for the stitch before, which wanted a colour near it.
+    // last found (the slot's colour and its nearest entry). A wish the table does not hold is
+    // searched from the answer of the last search made (the last wish it did not hold, often
+    // near this one), not from the stitch before's answer, which the table may have given; the
+    // start changes only the time taken, never the answer.
     constexpr std::size_t kRemembered = std::size_t{1} << 16;
     constexpr TColor kNoColour = 0xFFFFFFFF;  // no RGB() value: the slot is empty
     std::vector<TColor> askedFor(kRemembered, kNoColour);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -46,27 +47,36 @@ void SplitWork(std::size_t count, std::size_t minPart,
         return;
     }
     std::atomic<std::size_t> next{0};
-    std::vector<std::exception_ptr> failures(std::min(threads, parts));
+    // Parts are taken in order and a part taken runs to its end, so every part below a failed
+    // one has run: the lowest-numbered failure is the one a single thread meets first, whatever
+    // the threads and their timing.
+    std::mutex failureLock;
+    std::size_t failedPart = parts;
+    std::exception_ptr failure;
     {
-        const auto run = [&](std::size_t thread) {
+        const auto run = [&] {
+            std::size_t part = 0;
             try {
-                for (std::size_t part = next++; part < parts; part = next++)
+                for (part = next++; part < parts; part = next++)
                     work(count * part / parts, count * (part + 1) / parts);
             } catch (...) {
-                failures[thread] = std::current_exception();
                 next = parts;  // the others stop after their part
+                const std::lock_guard lock(failureLock);
+                if (part < failedPart) {
+                    failedPart = part;
+                    failure = std::current_exception();
+                }
             }
         };
+        const std::size_t threadCount = std::min(threads, parts);
         std::vector<std::jthread> others;
-        others.reserve(failures.size() - 1);
-        for (std::size_t thread = 1; thread < failures.size(); ++thread)
-            others.emplace_back(run, thread);
-        run(0);
+        others.reserve(threadCount - 1);
+        for (std::size_t thread = 1; thread < threadCount; ++thread)
+            others.emplace_back(run);
+        run();
     }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure)
-            std::rethrow_exception(failure);
-    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 }  // namespace brodix

@@ -20,7 +20,8 @@ class TImage;
 inline constexpr int kMaxStitchesPerSide = 200;
 inline constexpr int kMaxColors = 255;
 // A pattern written without the window's images (the PDF, the OXS file, the key) is bounded by
-// its memory and paper alone, not by the chart image of 12 pixels a stitch: this many a side.
+// its memory and paper alone, not by the chart image of kCellPitch (ChartGeometry.h) pixels a
+// stitch: this many a side.
 inline constexpr int kMaxPatternStitchesPerSide = 1000;
 
 struct PaletteEntry {

@@ -11,7 +11,7 @@ struct PageSize {
     int down = 0;
 };
 
-// The pages Save writes and the printed chart uses: 50 stitches across and 70 down.
+// The pages Save writes and the printed chart uses, in stitches across and down.
 inline constexpr PageSize kChartPageSize{50, 70};
 
 // How a side of the chart is cut into pages: full pages with the remainder on the last (as

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <vector>
 
@@ -22,21 +23,6 @@ struct StitchGrid {
 // Every colour becomes the nearest of threads by CIEDE2000 (ties: the earlier thread).
 void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads);
 
-// The colours a chart keeps, given the picture's colours as read (fitted) and as they stand
-// now (current: fitted, or snapped to threads). Without a budget, or when current has no more
-// colours than the budget, they are current's colours. Otherwise the fitted colours are grouped
-// by Ward's criterion in CIELAB (the least growth of the stitch-weighted squared spread at each
-// merge) into maxColours groups, each takes the candidate nearest its mean (a thread when
-// threads are given, else a colour of fitted), and a few rounds of matching every colour to
-// its nearest choice and moving each choice to the candidate nearest its stitches' mean
-// follow; then swaps of a choice for another candidate, first for any candidate nearest some
-// group's mean, then for those near the choice, wherever they lower the stitch-weighted sum of
-// the squared CIEDE2000 to the nearest choice. Then, while a colour has fewer stitches than
-// minStitches when every stitch takes its nearest choice, the rarest goes (ties: the lower colour
-// value); the last colour stays. Ascending colour values.
-std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& current,
-                                  int minStitches, int maxColours, std::span<const TColor> threads);
-
 // Every stitch takes the colour of colours nearest its fitted colour by CIEDE2000 (ties: the
 // earlier colour).
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours);
@@ -49,21 +35,32 @@ void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const
 
 // The colours a dithered chart keeps. The threads nearest the picture's colours often all lie
 // on one side of them, and no mixture of those reaches them; so the picture is first dithered
-// onto every thread, and the colours are chosen by ChooseColours from those stitches (the
-// threads that mixing uses), so that they surround the picture's colours. Without threads, as
-// ChooseColours(fitted, fitted, ...).
+// onto every thread, and the colours are chosen by ChooseColours (engine/ChooseColours.h) from
+// those stitches (the threads that mixing uses), so that they surround the picture's colours.
+// Without threads, as ChooseColours(fitted, fitted, ...).
 std::vector<TColor> ChooseDitherColours(const StitchGrid& fitted, int minStitches, int maxColours,
                                         std::span<const TColor> threads);
 
+// What a colour change beside a stitch weighs against its likeness in the clean, in ΔE00.
+// Measured on photographs: at this weight the likeness stays as it was and the colour changes
+// along the rows drop by an eighth; more costs likeness.
+inline constexpr double kNeighbourWeight = 0.3;
+// A stray stitch that every change would cost more than this (ΔE00) to make good may stay, up to
+// one per kStitchesPerKeptStray stitches: a catchlight in an eye or a glint on metal is a
+// detail, not noise.
+inline constexpr double kKeptStrayCost = 10.0;
+inline constexpr std::size_t kStitchesPerKeptStray = 1000;
+
 // First one pass in which every stitch, in reading order, takes among its own colour and its
-// neighbours' the one with the least CIEDE2000 to its fitted colour plus a little (0.3) for
+// neighbours' the one with the least CIEDE2000 to its fitted colour plus kNeighbourWeight for
 // each neighbour of another colour. Then one pass in reading order over the stray stitches
 // (none of their neighbours, up to 8, none beyond the picture's edge, shares their colour):
 // each is made good by the change that costs least, either taking one of its neighbours'
 // colours or a neighbour taking its colour, where no stitch is left stray by it; a change costs
-// the likeness it loses (CIEDE2000 to the fitted colour) and 0.3 for each colour change it adds
-// along the row. A stray stitch every change would cost more than 10 may stay, the costliest first,
-// up to one per 1000 stitches of the grid. fitted: the colours as read (same size).
+// the likeness it loses (CIEDE2000 to the fitted colour) and kNeighbourWeight for each colour
+// change it adds along the row. A stray stitch that every change would cost more than
+// kKeptStrayCost may stay, the costliest first, up to one per kStitchesPerKeptStray stitches of
+// the grid. fitted: the colours as read (same size).
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted);
 inline void CleanStrayStitches(StitchGrid& grid) {
     const StitchGrid fitted = grid;
@@ -76,7 +73,7 @@ inline void CleanStrayStitches(StitchGrid& grid) {
 StitchGrid ReadStitches(TImage& source, const LevelChoices& levels);
 
 // The census of fitted colours (at least one) refined by options as TakeRefinedCensus refines
-// them and counted with the limit of 255 colours; no size check, no image drawn. This is the
+// them and counted with the limit of kMaxColors colours; no size check, no image drawn. This is the
 // pattern's core, shared by the window's Make and by the pattern outputs of any size. progress
 // hears each stage as it starts.
 CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
@@ -85,7 +82,7 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
 // TakeCensus with the options applied between the reduction and the count: the size check,
 // every pixel read and reduced (the fitted colours), then snap, the choice of colours with
 // every stitch matched (or dithered) onto them, and the clean, as chosen, then the count (with
-// its limit of 255 colours). Without options, or for an empty picture, it is TakeCensus.
+// its limit of kMaxColors colours). Without options, or for an empty picture, it is TakeCensus.
 CensusResult TakeRefinedCensus(TImage& source, const LevelChoices& levels,
                                const MakeOptions& options);
 

@@ -14,8 +14,9 @@ void SetWorkThreads(int threads);
 // to WorkThreads() threads at once, each part at least minPart long (so that a short list stays
 // on the calling thread, where a thread would cost more than it saves). The parts must be
 // independent: then the result is the same however the work is split. After a part raises an
-// exception no new part starts, and the first raised is raised again here once the threads
-// have ended.
+// exception no new part starts, and once the threads have ended the exception of the
+// lowest-numbered part that raised one is raised again here: the one a single thread would
+// have raised, so that a failure too is the same however the work is split.
 void SplitWork(std::size_t count, std::size_t minPart,
                const std::function<void(std::size_t begin, std::size_t end)>& work);
 

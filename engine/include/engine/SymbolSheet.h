@@ -9,9 +9,9 @@
 
 namespace brodix {
 
-// The symbol sheet "Brodix.bmp" beside the program: ten chart cells a row (13 x 13 at a pitch
-// of 12, as in the chart), so neighbouring cells share their border row or column. Symbol k serves
-// palette index k.
+// The symbol sheet beside the program: kSymbolsPerRow chart cells a row (kCellSize pixels square
+// at a pitch of kCellPitch, as in the chart), so neighbouring cells share their border row or
+// column. Symbol k serves palette index k.
 inline constexpr const char* kSymbolSheetFileName = "Brodix.bmp";
 
 // The full path of the running program (empty when the system cannot tell).
@@ -56,7 +56,7 @@ std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> 
 // 0, 1, ... kSymbolCount - 1: the sheet's own order.
 std::vector<int> SheetOrder();
 
-// The blank cell is the whole 13 x 13 picture of its image.
+// The blank cell is the whole picture of its image, one cell of kCellSize pixels square.
 inline constexpr TRect kBlankCellRect = Rect(0, 0, kCellSize, kCellSize);
 
 }  // namespace brodix

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandLine.h"
+#include "batch/CommandLine.h"
 
 namespace brodix {
 
