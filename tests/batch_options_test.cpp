@@ -62,7 +62,7 @@ TEST(BatchOptions, EveryWrongCommandLineIsRefusedWithItsReason) {
         {{"--chart-style", "pastel", "--pdf", "x.pdf", "pic.bmp"}, "unknown style 'pastel'"},
         {{"--strands", "7", "pic.bmp", "a"}, "--strands needs a whole number from 1 to 6"},
         {{"--strands", "+2", "pic.bmp", "a"}, "--strands needs a whole number"},
-        {{"--max-colours", "0", "pic.bmp", "a"}, "--max-colours needs a whole number"},
+        {{"--max-colours", "256", "pic.bmp", "a"}, "--max-colours needs a whole number from 0 to 255"},
         {{"--min-stitches", "-2", "pic.bmp", "a"}, "--min-stitches needs a whole number"},
         {{"--fabric", "0", "pic.bmp", "a"}, "--fabric needs stitches per inch"},
         {{"--fabric", "14x", "pic.bmp", "a"}, "not '14x'"},
@@ -138,8 +138,8 @@ TEST(BatchOptions, EachOptionSetsWhatItAsks) {
          "the key as CSV"},
         {{"--paper", "Letter", "--chart-style=tint", "--pdf=b.pdf", "pic.bmp", "b"},
          [](const BatchOptions& o) {
-             return o.pdf == "b.pdf" && o.pdfOptions.paper == print::Paper::Letter &&
-                    o.pdfOptions.style == print::ChartStyle::Tint;
+             return o.pdf == "b.pdf" && o.pattern.paper == threads::Paper::Letter &&
+                    o.pattern.chartStyle == threads::ChartStyle::Tint;
          },
          "the PDF's paper and style"},
         {{"-z", "pic.bmp", "a"},
