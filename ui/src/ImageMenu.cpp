@@ -42,6 +42,13 @@ class MenuKeyFilter final : public QObject {
 
 }  // namespace
 
+void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
+    QAction* action = menu.addAction(QStringLiteral("Open Any Picture..."));
+    QObject::connect(action, &QAction::triggered, &window, [&window, action] {
+        window.RunHandler(&TF_main::OpenAnyPictureClick, action);
+    });
+}
+
 void FillImageMenu(QMenu& menu, TF_main& window) {
     AddOpenAnyPictureEntry(menu, window);
     menu.addSeparator();

@@ -1,5 +1,9 @@
 #include "ui/Unit1.h"
 
+#include <exception>
+#include <optional>
+#include <string>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -7,12 +11,15 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "engine/Census.h"
 #include "engine/Make.h"
-#include "pattern/MakePattern.h"
-#include "print/PatternPdf.h"
 #include "engine/Messages.h"
 #include "engine/SymbolSheet.h"
 #include "export/SavePattern.h"
+#include "pattern/MakePattern.h"
+#include "pattern/OxsReader.h"
+#include "photo/Photo.h"
+#include "print/PatternPdf.h"
 #include "raster/FileName.h"
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
@@ -29,6 +36,33 @@
 #include "ui_Unit1.h"
 
 namespace brodix {
+
+namespace {
+
+// What the stitch-size dialog tells of the colours, before the picture is read.
+std::string ColoursText(const threads::PatternSettings& settings) {
+    const std::string clean = settings.clean ? ", stray stitches cleaned" : "";
+    if (settings.maxColours > 0)
+        return "Colours: up to " + std::to_string(settings.maxColours) + clean + ".";
+    if (settings.MergesRareColours())
+        return "Colours: as in the picture, those of fewer than " +
+               std::to_string(settings.minStitches) + " stitches merged" + clean + ".";
+    return "Colours: as in the picture; a photograph of more than " + std::to_string(kMaxColors) +
+           " gets up to " + std::to_string(kPhotoColourBudget) +
+           ", stray stitches cleaned, snapped to threads when a catalogue is found.";
+}
+
+// The picture's own size for the dialog, or nothing when its header cannot tell: the read that
+// follows the dialog then says why.
+std::optional<StitchSize> PictureSizeOf(const std::string& file) {
+    try {
+        return ReadPhotoSize(file, PhotoOptions());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
 
 TF_main* F_main = nullptr;
 
@@ -198,6 +232,35 @@ void TF_main::BitBtn2Click(QObject*) {
         return;
     m_workspace.LoadPicture(OpenDialog1.FileName());
     MakeChart();
+}
+
+// "Open Any Picture...": a PNG, JPEG, GIF or BMP picture of any size, fitted to a stitch size,
+// or an OXS chart at its own size, then the steps of Load Picture: both images take the picture
+// and Make runs once. A photograph that Make would refuse for its colours takes the photo
+// defaults, which the pattern menu then shows and the status bar tells.
+void TF_main::OpenAnyPictureClick(QObject*) {
+    if (!OpenAnyDialog.Execute(m_shell, this))
+        return;
+    const std::string file = OpenAnyDialog.FileName();
+    // A chart keeps its own size: fitting would blend its stitches into colours it never had.
+    if (IsOxsFile(file)) {
+        const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+        MakeChart();
+        // After Make, which clears the status text.
+        StatusCaption(*StsBar).SetText(chart.leftOutNote);
+        return;
+    }
+    const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(
+        {AnyPictureSize, PictureSizeOf(file), m_patternSettings.floss.fabricCount,
+         ColoursText(m_patternSettings)},
+        this);
+    if (!size)
+        return;
+    AnyPictureSize = *size;
+    PhotoOptions options;
+    options.fit = *size;
+    const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
+    MakeChart(opened.photo);
 }
 
 void TF_main::BTN_SAVEClick(QObject*) {

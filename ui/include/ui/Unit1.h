@@ -92,7 +92,7 @@ class TF_main : public QWidget {
     void ShowWritten(const std::string& fileName);
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
-    // the stitch size last confirmed, and its handler (OpenAnyPicture.cpp).
+    // the stitch size last confirmed, and its handler.
     TFileDialog OpenAnyDialog;
     StitchSize AnyPictureSize{kMaxStitchesPerSide, kMaxStitchesPerSide};  // the largest chart
     void OpenAnyPictureClick(QObject* sender);
