@@ -19,23 +19,8 @@
 namespace brodix {
 namespace {
 
-// The largest pattern with a thread for every colour: a catalogue of its own colours.
-Pattern WorstPattern() {
-    const Census census = bench::WorstCensus();
-    std::string palette = "GIMP Palette\nName: DMC\n";
-    for (std::size_t k = 0; k < census.palette.size(); ++k) {
-        const TColor colour = census.palette[k].color;
-        palette += std::to_string(RedOf(colour)) + " " + std::to_string(GreenOf(colour)) + " " +
-                   std::to_string(BlueOf(colour)) + " " + std::to_string(3000 + k) +
-                   " Very Dark Golden Olive Green\n";
-    }
-    threads::PatternSettings settings;
-    settings.catalogue = threads::ParseCatalogue("dmc.gpl", palette);
-    return Pattern(census, std::move(settings), "rose.bmp");
-}
-
 void BM_MakeOxs200x200With255Colours(benchmark::State& state) {
-    const Pattern pattern = WorstPattern();
+    const Pattern pattern = bench::PatternWithThreads(bench::WorstCensus(), "rose.bmp");
     std::size_t bytes = 0;
     for (auto _ : state)
         bytes = MakeOxs(pattern).size();
@@ -44,7 +29,7 @@ void BM_MakeOxs200x200With255Colours(benchmark::State& state) {
 BENCHMARK(BM_MakeOxs200x200With255Colours)->Unit(benchmark::kMillisecond);
 
 void BM_SaveOxs200x200With255Colours(benchmark::State& state) {
-    const Pattern pattern = WorstPattern();
+    const Pattern pattern = bench::PatternWithThreads(bench::WorstCensus(), "rose.bmp");
     const std::string fileName = "/dev/shm/brodix-bench-" + std::to_string(::getpid()) + ".oxs";
     for (auto _ : state)
         SaveOxs(fileName, pattern);
