@@ -38,7 +38,7 @@ void BM_SaveOxs200x200With255Colours(benchmark::State& state) {
 BENCHMARK(BM_SaveOxs200x200With255Colours)->Unit(benchmark::kMillisecond);
 
 void BM_ReadOxs200x200With255Colours(benchmark::State& state) {
-    const std::string oxs = MakeOxs(WorstPattern());
+    const std::string oxs = MakeOxs(bench::PatternWithThreads(bench::WorstCensus(), "rose.bmp"));
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(oxs.data()),
                                               oxs.size());
     for (auto _ : state)
