@@ -62,9 +62,9 @@ std::vector<double> EveryWholeNumber(int low, int high) {
     return values;
 }
 
-std::vector<PatternOption> BuildOptions() {
+// The threads and the floss the key is worked out for, and what the key and report show.
+void AddKeyOptions(std::vector<PatternOption>& options) {
     const PatternSettings defaults;
-    std::vector<PatternOption> options;
     options.push_back({
         .name = "--threads",
         .settingKey = "pattern/threads",
@@ -126,6 +126,10 @@ std::vector<PatternOption> BuildOptions() {
         .get = [](const PatternSettings& s) -> double { return s.report; },
         .set = [](PatternSettings& s, double value) { s.report = value != 0; },
     });
+}
+
+// The choices that refine the colours before they are counted, in the order Make applies them.
+void AddColourOptions(std::vector<PatternOption>& options) {
     const std::string colours = std::to_string(kMaxColors);
     options.push_back({
         .name = "--snap",
@@ -187,6 +191,10 @@ std::vector<PatternOption> BuildOptions() {
         .get = [](const PatternSettings& s) -> double { return s.clean; },
         .set = [](PatternSettings& s, double value) { s.clean = value != 0; },
     });
+}
+
+// The printed pattern's paper and chart style.
+void AddPrintOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--paper",
         .settingKey = "pattern/paper",
@@ -210,6 +218,13 @@ std::vector<PatternOption> BuildOptions() {
         .set = [](PatternSettings& s,
                   double value) { s.chartStyle = static_cast<ChartStyle>(value); },
     });
+}
+
+std::vector<PatternOption> BuildOptions() {
+    std::vector<PatternOption> options;
+    AddKeyOptions(options);
+    AddColourOptions(options);
+    AddPrintOptions(options);
     for (PatternOption& option : options) {
         // A word option's range is its words, a menu of words offers them all.
         if (option.form == OptionForm::Word) {
