@@ -17,7 +17,10 @@ inline constexpr const char* kSaveDefaultExtension = "bmp";
 // The saved legend's rows, at most this many to a column.
 inline constexpr int kLegendRowsPerColumn = 50;
 
-// What Save reads (what the last Make left on screen) and its scratch image.
+// What Save reads (what the last Make left on screen) and its scratch image. Save reads the
+// window's images and captions, not the pattern document: its files are the chart, legend and
+// picture exactly as the window shows them (a picture that is no bitmap included), and the
+// chart's size is read back from the captions.
 struct SaveSources {
     TImage& source;       // Image1: Save does nothing when it holds no picture
     TImage& chart;        // Img_CS
