@@ -4,6 +4,7 @@
 #include <string>
 
 #include "threads/PatternOptions.h"
+#include "threads/PatternSettings.h"
 #include "ui/Shell.h"
 
 namespace brodix {
@@ -17,8 +18,7 @@ std::optional<threads::ThreadCatalogue> StoredCatalogue(Shell& shell, const std:
     const std::optional<std::string> path = shell.StoredSetting(key);
     try {
         if (!path)
-            return threads::FindCatalogueByTitle(threads::kDefaultCatalogueTitle,
-                                                 threads::CatalogueFolders());
+            return threads::FindDefaultCatalogue();
         if (!path->empty())
             return threads::ReadCatalogue(*path);
     } catch (const std::exception&) {
