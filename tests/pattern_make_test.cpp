@@ -45,11 +45,8 @@ TEST(MakePattern, APhotographRefusedForItsColoursTakesThePhotoDefaults) {
         bool made;
     };
     const Case cases[] = {
-        {true, 0, 0, true},
-        {true, 0, 1, true},  // a least stitch count of 1 merges nothing: off
-        {false, 0, 0, false},
-        {true, 300, 0, false},
-        {true, 40, 0, true},
+        {true, 0, 0, true},   {true, 0, 1, true},  // a least stitch count of 1 merges nothing: off
+        {false, 0, 0, false}, {true, 300, 0, false}, {true, 40, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.photo) + " " + std::to_string(c.maxColours) + " " +

@@ -21,9 +21,9 @@
 #include "engine/Workspace.h"
 #include "export/SavePattern.h"
 #include "pattern/MakePattern.h"
+#include "pattern/OxsWriter.h"
 #include "pattern/Pattern.h"
 #include "pattern/PatternReport.h"
-#include "pattern/OxsWriter.h"
 #include "print/PatternPdf.h"
 #include "raster/Exceptions.h"
 #include "raster/FileFailure.h"
@@ -168,7 +168,8 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
 std::string SavePdf(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
                     const ProgressReport& progress) {
     const std::string fileName = FullPath(options.pdf);
-    print::SavePatternPdf(fileName, {pattern, sheet, progress}, print::PdfOptionsOf(pattern.Settings()));
+    print::SavePatternPdf(fileName, {pattern, sheet, progress},
+                          print::PdfOptionsOf(pattern.Settings()));
     return fileName;
 }
 
@@ -296,9 +297,9 @@ int RunBatch(const BatchOptions& options) {
 
         stage = Stage::Load;
         const PictureReader reader = ReaderFor(picture, options.photo.fit.has_value());
-        if (const std::optional<PatternRefusal> refusal = RefusalByHeader(
-                picture, reader, options.photo,
-                name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide))
+        if (const std::optional<PatternRefusal> refusal =
+                RefusalByHeader(picture, reader, options.photo,
+                                name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide))
             return Refused(picture, *refusal);
         progress.Show("reading the picture", 0);
         const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);

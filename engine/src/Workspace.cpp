@@ -35,9 +35,17 @@ void Workspace::ReadBlankCell() {
 
 MakeTargets Workspace::Targets(const WorkspaceCaptions& captions, MessageSink& messages,
                                const ZoomTarget& zoom) {
-    return MakeTargets{picture,          preview,        legend,         chart,
-                       symbols,          blank,          captions.colorCount,
-                       captions.width,   captions.height, captions.status, messages,
+    return MakeTargets{picture,
+                       preview,
+                       legend,
+                       chart,
+                       symbols,
+                       blank,
+                       captions.colorCount,
+                       captions.width,
+                       captions.height,
+                       captions.status,
+                       messages,
                        zoom};
 }
 

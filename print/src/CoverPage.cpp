@@ -228,8 +228,8 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& 
     const double width = pdf.Size().width - 2 * kMarginMm;
     double y = kMarginMm + 7;
     pdf.SetGrey(0);
-    pdf.Text(kMarginMm, y, pdf.Fitted(NamePart(sources.pattern.PictureName()), 16, width), 16, Align::Left,
-             Weight::Bold);
+    pdf.Text(kMarginMm, y, pdf.Fitted(NamePart(sources.pattern.PictureName()), 16, width), 16,
+             Align::Left, Weight::Bold);
     y += 6;
     pdf.Text(kMarginMm, y, "Counted cross-stitch pattern", kInfoSize);
     y += 5;

@@ -26,8 +26,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     PdfCanvas pdf(options.paper);
     const std::string name = NamePart(pattern.PictureName());
     pdf.SetMetadata(name, "Counted cross-stitch pattern");
-    const PrintedGrid grid =
-        ChartPagesOf(census.width, census.height, ChartPageSizeOn(pdf.Size()));
+    const PrintedGrid grid = ChartPagesOf(census.width, census.height, ChartPageSizeOn(pdf.Size()));
     // Pages count from 1: the cover, the key, then the chart.
     const int firstChartPage = 2 + KeyPageCount(pdf, symbols, pattern.Key(), symbolOf);
     DrawCoverPage(pdf, sources, symbols, symbolOf, grid, firstChartPage);

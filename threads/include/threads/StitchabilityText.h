@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Stitchability.h"
 #include "engine/Census.h"
+#include "engine/Stitchability.h"
 
 namespace brodix {
 class TBitmap;

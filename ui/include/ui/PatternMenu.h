@@ -25,12 +25,12 @@ class TF_main;
 // The pattern's part of the context menu of the legend and the chart (which the menu key also
 // opens, anywhere in the window): it edits the window's pattern settings (the thread catalogue,
 // fabric count and strands of the key, and the options that refine Make's colours), remembered
-// between runs; the choices that change no stitch take effect on the window's pattern at once. Until a catalogue is chosen the
-// legend and the chart show a tooltip naming the menu and what it holds; then each legend row's
-// tooltip names its thread. A refining choice runs Make at once when there is a picture, as the
-// Make button does, whatever AutoMake says; fabric, strands and a catalogue without snap
-// rebuild the key only. The PDF's paper and chart style, beside "Save PDF...", are remembered
-// for the next PDF and change nothing else.
+// between runs; the choices that change no stitch take effect on the window's pattern at once.
+// Until a catalogue is chosen the legend and the chart show a tooltip naming the menu and what it
+// holds; then each legend row's tooltip names its thread. A refining choice runs Make at once when
+// there is a picture, as the Make button does, whatever AutoMake says; fabric, strands and a
+// catalogue without snap rebuild the key only. The PDF's paper and chart style, beside "Save
+// PDF...", are remembered for the next PDF and change nothing else.
 class PatternMenu : public QObject {
     Q_OBJECT
 
