@@ -176,7 +176,9 @@ TEST(Pattern, KeepsEachColoursSymbolsAndFollowsTheChoicesThatChangeNoStitch) {
     EXPECT_EQ(pattern.Settings().maxColours, 0);
     EXPECT_EQ(pattern.Stitches().stitches, stitches.stitches);
     // Every colour still has a symbol of its own.
-    std::vector<int> printed = pattern.PrintedSymbols();
+    std::vector<int> printed;
+    for (const PatternColour& colour : pattern.Colours())
+        printed.push_back(colour.printedSymbol);
     std::sort(printed.begin(), printed.end());
     EXPECT_EQ(std::adjacent_find(printed.begin(), printed.end()), printed.end());
 }

@@ -164,6 +164,11 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
     return sheet;
 }
 
+// The most stitches a side: a chart the window could draw with NAME, the pattern alone without.
+int StitchLimit(const BatchOptions& options) {
+    return options.name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide;
+}
+
 // Writes the printed pattern and gives the full name of its file.
 std::string SavePdf(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
                     const ProgressReport& progress) {
@@ -260,8 +265,7 @@ std::variant<Pattern, int> MakeBatchPattern(const BatchOptions& options, const s
     request.levels = options.levels;
     request.settings = settings;
     request.pictureName = picture;
-    request.maxStitchesPerSide =
-        options.name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide;
+    request.maxStitchesPerSide = StitchLimit(options);
     request.photo = opened.photo;
     // --threads none keeps the photo defaults off every catalogue.
     request.defaultCatalogue = options.threads.empty();
@@ -298,8 +302,7 @@ int RunBatch(const BatchOptions& options) {
         stage = Stage::Load;
         const PictureReader reader = ReaderFor(picture, options.photo.fit.has_value());
         if (const std::optional<PatternRefusal> refusal =
-                RefusalByHeader(picture, reader, options.photo,
-                                name.empty() ? kMaxPatternStitchesPerSide : kMaxStitchesPerSide))
+                RefusalByHeader(picture, reader, options.photo, StitchLimit(options)))
             return Refused(picture, *refusal);
         progress.Show("reading the picture", 0);
         const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);

@@ -12,18 +12,13 @@
 #include "engine/PageGrid.h"
 #include "export/SavePattern.h"
 #include "raster/Color.h"
+#include "raster/Utf8.h"
 #include "threads/Floss.h"
 #include "threads/PatternOptions.h"
 
 namespace brodix {
 
 namespace {
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 int ParseLevel(const std::string& option, const std::string& level) {
     const int index = LevelIndex(level);
@@ -347,7 +342,7 @@ std::string HelpText() {
 }
 
 StitchSize ParseFit(const std::string& value) {
-    const std::size_t x = Lowered(value).find('x');
+    const std::size_t x = AsciiLowered(value).find('x');
     if (x == std::string::npos) {
         const int side = ParseSide(value, value);
         return {side, side};
@@ -365,10 +360,10 @@ TColor ParseBackground(const std::string& value) {
 
 int LevelIndex(const std::string& level) {
     // A level is typed as the window's item reads, without its padding, in any letter case.
-    const std::string lowered = Lowered(level);
+    const std::string lowered = AsciiLowered(level);
     for (std::size_t i = 0; i < kLevelItems.size(); ++i) {
         const std::string_view item(kLevelItems[i]);
-        if (lowered == Lowered(std::string(item.substr(item.find_first_not_of(' ')))))
+        if (lowered == AsciiLowered(std::string(item.substr(item.find_first_not_of(' ')))))
             return static_cast<int>(i);
     }
     return -1;

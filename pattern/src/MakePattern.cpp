@@ -1,7 +1,5 @@
 #include "pattern/MakePattern.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "engine/MakeOptions.h"
@@ -11,20 +9,14 @@
 #include "raster/FileName.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
+#include "raster/Utf8.h"
 
 namespace brodix {
 
 namespace {
 
-std::string LoweredExtension(const std::string& fileName) {
-    std::string ext = ExtensionPart(fileName);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
 bool NamedAsPhoto(const std::string& fileName) {
-    const std::string ext = LoweredExtension(fileName);
+    const std::string ext = AsciiLowered(ExtensionPart(fileName));
     return ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif";
 }
 
@@ -107,7 +99,7 @@ PatternResult MakePattern(TImage& picture, const PatternRequest& request) {
 }
 
 PictureReader ReaderFor(const std::string& fileName, bool fitted) {
-    if (LoweredExtension(fileName) == ".oxs" || IsOxsFile(fileName))
+    if (AsciiLowered(ExtensionPart(fileName)) == ".oxs" || IsOxsFile(fileName))
         return PictureReader::Oxs;
     if (fitted || (NamedAsPhoto(fileName) && IsPhotoFile(fileName)))
         return PictureReader::Photo;

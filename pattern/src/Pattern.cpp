@@ -13,14 +13,6 @@ Pattern::Pattern(Census census, threads::PatternSettings settings, std::string p
     Derive();
 }
 
-std::vector<int> Pattern::PrintedSymbols() const {
-    std::vector<int> symbols;
-    symbols.reserve(m_colours.size());
-    for (const PatternColour& colour : m_colours)
-        symbols.push_back(colour.printedSymbol);
-    return symbols;
-}
-
 void Pattern::ChangeChoices(const threads::PatternSettings& settings) {
     m_settings.catalogue = settings.catalogue;
     m_settings.floss = settings.floss;

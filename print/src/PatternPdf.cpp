@@ -22,7 +22,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     const Pattern& pattern = sources.pattern;
     const Census& census = pattern.Stitches();
     const SymbolFont symbols(sources.symbolSheet);
-    const PrintedSymbols symbolOf(pattern.PrintedSymbols());
+    const PrintedSymbols symbolOf(pattern);
     PdfCanvas pdf(options.paper);
     const std::string name = NamePart(pattern.PictureName());
     pdf.SetMetadata(name, "Counted cross-stitch pattern");

@@ -3,10 +3,10 @@
 #include <cairo.h>
 
 #include <cstddef>
-#include <utility>
 #include <vector>
 
 #include "CairoHandles.h"
+#include "pattern/Pattern.h"
 #include "threads/PatternKey.h"
 
 namespace brodix {
@@ -53,16 +53,16 @@ class SymbolFont {
     std::vector<int> m_ink;  // pixels of ink of each symbol
 };
 
-// The symbol each palette entry is printed with: the pattern's printed symbols (by use, as the
-// OXS file gives them; kNoSymbol for a blank row).
+// The symbol each palette entry is printed with: the pattern's printed symbol of the colour (by
+// use, as the OXS file gives them; kNoSymbol for a blank row).
 class PrintedSymbols {
   public:
-    explicit PrintedSymbols(std::vector<int> symbols) : m_symbols(std::move(symbols)) {}
+    explicit PrintedSymbols(const Pattern& pattern) : m_pattern(pattern) {}
     // The symbol of palette entry k.
-    int Of(int k) const { return m_symbols[static_cast<std::size_t>(k)]; }
+    int Of(int k) const { return m_pattern.Colour(k).printedSymbol; }
 
   private:
-    std::vector<int> m_symbols;
+    const Pattern& m_pattern;
 };
 
 }  // namespace brodix::print::detail

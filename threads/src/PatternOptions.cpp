@@ -4,9 +4,12 @@
 #include <cctype>
 #include <charconv>
 #include <stdexcept>
+#include <type_traits>
 
 #include "engine/Census.h"
+#include "engine/Refine.h"
 #include "engine/Stitchability.h"
+#include "raster/Utf8.h"
 #include "threads/Floss.h"
 
 namespace brodix::threads {
@@ -21,13 +24,6 @@ constexpr int kLeastStrands = 1;
 constexpr int kMostStrands = kSkeinStrands;
 // A least stitch count beyond the largest pattern's stitches would merge every colour.
 constexpr int kMostMergedStitches = kMaxPatternStitchesPerSide * kMaxPatternStitchesPerSide;
-
-std::string Lowered(std::string_view text) {
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
 
 // Numbers are typed in decimal digits alone: strtol and strtod would also take blanks, signs,
 // "0x10" (16), "1e1" or "inf", none of which a user means as a count, and strtod reads a
@@ -55,6 +51,27 @@ std::string WordList(const std::vector<OptionWord>& words) {
 }
 
 // Every whole number from low to high: a menu that offers the whole range.
+// A field of the settings as the table reads and sets it: a flag as 0 or 1, a number as itself,
+// a word's enum as its index among the words.
+template <auto Field>
+double Get(const PatternSettings& settings) {
+    using Value = std::remove_cvref_t<decltype(settings.*Field)>;
+    if constexpr (std::is_enum_v<Value>)
+        return static_cast<int>(settings.*Field);
+    else
+        return static_cast<double>(settings.*Field);
+}
+template <auto Field>
+void Set(PatternSettings& settings, double value) {
+    using Value = std::remove_cvref_t<decltype(settings.*Field)>;
+    if constexpr (std::is_same_v<Value, bool>)
+        settings.*Field = value != 0;
+    else if constexpr (std::is_enum_v<Value>)
+        settings.*Field = static_cast<Value>(static_cast<int>(value));
+    else
+        settings.*Field = static_cast<Value>(value);
+}
+
 std::vector<double> EveryWholeNumber(int low, int high) {
     std::vector<double> values;
     for (int n = low; n <= high; ++n)
@@ -111,8 +128,8 @@ void AddKeyOptions(std::vector<PatternOption>& options) {
         .help = "white is stitched, with a symbol and floss of its own, in the key and the\n"
                 "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
                 "chart leaves white cells blank either way).\n",
-        .get = [](const PatternSettings& s) -> double { return s.stitchWhite; },
-        .set = [](PatternSettings& s, double value) { s.stitchWhite = value != 0; },
+        .get = Get<&PatternSettings::stitchWhite>,
+        .set = Set<&PatternSettings::stitchWhite>,
     });
     options.push_back({
         .name = "--report",
@@ -123,8 +140,8 @@ void AddKeyOptions(std::vector<PatternOption>& options) {
                 NumberText(kCloseColoursDeltaE) +
                 " in CIEDE2000 and symbols that look alike.\n"
                 "With --pdf the same report is printed on the cover. NAME may be left out.\n",
-        .get = [](const PatternSettings& s) -> double { return s.report; },
-        .set = [](PatternSettings& s, double value) { s.report = value != 0; },
+        .get = Get<&PatternSettings::report>,
+        .set = Set<&PatternSettings::report>,
     });
 }
 
@@ -140,8 +157,8 @@ void AddColourOptions(std::vector<PatternOption>& options) {
                 " colours can be charted\n"
                 "when its colours fall on at most " +
                 colours + " threads.\n",
-        .get = [](const PatternSettings& s) -> double { return s.snap; },
-        .set = [](PatternSettings& s, double value) { s.snap = value != 0; },
+        .get = Get<&PatternSettings::snap>,
+        .set = Set<&PatternSettings::snap>,
     });
     options.push_back({
         .name = "--max-colours",
@@ -155,8 +172,8 @@ void AddColourOptions(std::vector<PatternOption>& options) {
                 "grouped, weighed by their stitches, each group taking the colour (with\n"
                 "--snap, the thread) nearest its mean; every stitch then takes the nearest\n"
                 "colour kept.\n",
-        .get = [](const PatternSettings& s) -> double { return s.maxColours; },
-        .set = [](PatternSettings& s, double value) { s.maxColours = static_cast<int>(value); },
+        .get = Get<&PatternSettings::maxColours>,
+        .set = Set<&PatternSettings::maxColours>,
     });
     options.push_back({
         .name = "--min-stitches",
@@ -168,8 +185,8 @@ void AddColourOptions(std::vector<PatternOption>& options) {
         .menuValues = {0, 5, 10, 20, 50},
         .help = "colours of fewer than N stitches merge into their nearest remaining\n"
                 "colour, the rarest first.\n",
-        .get = [](const PatternSettings& s) -> double { return s.minStitches; },
-        .set = [](PatternSettings& s, double value) { s.minStitches = static_cast<int>(value); },
+        .get = Get<&PatternSettings::minStitches>,
+        .set = Set<&PatternSettings::minStitches>,
     });
     options.push_back({
         .name = "--dither",
@@ -178,18 +195,20 @@ void AddColourOptions(std::vector<PatternOption>& options) {
                 "error diffusion, so that shading stays smooth with few colours. It suits\n"
                 "photographs, not flat art, which it speckles. --clean is not run after it:\n"
                 "the scattered stitches are what the dither is for.\n",
-        .get = [](const PatternSettings& s) -> double { return s.dither; },
-        .set = [](PatternSettings& s, double value) { s.dither = value != 0; },
+        .get = Get<&PatternSettings::dither>,
+        .set = Set<&PatternSettings::dither>,
     });
     options.push_back({
         .name = "--clean",
         .settingKey = "pattern/clean",
         .help = "done last, on the final colours: a stitch whose colour none of its 8\n"
                 "neighbours shares takes one of their colours, or a neighbour takes its\n"
-                "colour, whichever keeps nearest the picture; up to 1 in 1000 stitches that\n"
+                "colour, whichever keeps nearest the picture; up to 1 in " +
+                std::to_string(kStitchesPerKeptStray) +
+                " stitches that\n"
                 "no change keeps near (a glint, a catchlight) may stay alone.\n",
-        .get = [](const PatternSettings& s) -> double { return s.clean; },
-        .set = [](PatternSettings& s, double value) { s.clean = value != 0; },
+        .get = Get<&PatternSettings::clean>,
+        .set = Set<&PatternSettings::clean>,
     });
 }
 
@@ -202,8 +221,8 @@ void AddPrintOptions(std::vector<PatternOption>& options) {
         .noun = "paper",
         .words = {{"a4", "A4"}, {"letter", "US Letter"}},
         .help = "the PDF's paper: A4 (the default) or US Letter, portrait.\n",
-        .get = [](const PatternSettings& s) -> double { return static_cast<int>(s.paper); },
-        .set = [](PatternSettings& s, double value) { s.paper = static_cast<Paper>(value); },
+        .get = Get<&PatternSettings::paper>,
+        .set = Set<&PatternSettings::paper>,
     });
     options.push_back({
         .name = "--chart-style",
@@ -214,9 +233,8 @@ void AddPrintOptions(std::vector<PatternOption>& options) {
         .help = "the chart's cells: black symbols on white (bw, the default), on a\n"
                 "light tint of each stitch's colour (tint), or each cell in its full\n"
                 "colour with its symbol in black or white, whichever stands out (colour).\n",
-        .get = [](const PatternSettings& s) -> double { return static_cast<int>(s.chartStyle); },
-        .set = [](PatternSettings& s,
-                  double value) { s.chartStyle = static_cast<ChartStyle>(value); },
+        .get = Get<&PatternSettings::chartStyle>,
+        .set = Set<&PatternSettings::chartStyle>,
     });
 }
 
@@ -255,7 +273,7 @@ std::optional<double> PatternOption::Read(std::string_view text) const {
         case OptionForm::Catalogue:
             return std::nullopt;
         case OptionForm::Word: {
-            const std::string lowered = Lowered(text);
+            const std::string lowered = AsciiLowered(text);
             const auto found = std::find_if(words.begin(), words.end(),
                                             [&](const OptionWord& w) { return w.word == lowered; });
             if (found == words.end())

@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include "raster/Utf8.h"
+
 namespace brodix::threads {
 
 namespace {
@@ -25,14 +27,8 @@ std::string Trimmed(const std::string& text) {
     return first < last ? std::string(first, last) : std::string();
 }
 
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && Lowered(text.substr(text.size() - end.size())) == end;
+    return text.size() >= end.size() && AsciiLowered(text.substr(text.size() - end.size())) == end;
 }
 
 [[noreturn]] void Fail(const std::string& path, int line, const std::string& what) {
@@ -314,7 +310,7 @@ std::vector<CatalogueFile> FindCatalogues(const std::vector<std::string>& folder
     std::set<std::string> titles;
     for (const std::string& file : CatalogueFilesIn(folders)) {
         if (const std::optional<std::string> title = TitleOf(file)) {
-            if (titles.insert(Lowered(*title)).second)
+            if (titles.insert(AsciiLowered(*title)).second)
                 found.push_back({*title, file});
         }
     }
@@ -325,7 +321,7 @@ std::optional<ThreadCatalogue> FindCatalogueByTitle(const std::string& title,
                                                     const std::vector<std::string>& folders) {
     for (const std::string& file : CatalogueFilesIn(folders)) {
         const std::optional<std::string> found = TitleOf(file);
-        if (!found || Lowered(*found) != Lowered(title))
+        if (!found || AsciiLowered(*found) != AsciiLowered(title))
             continue;
         try {
             return ReadCatalogue(file);

@@ -74,10 +74,6 @@ void PatternMenu::Remember() {
 
 PatternMenu::~PatternMenu() = default;
 
-void PatternMenu::RebuildKey() {
-    m_window.ApplyChoices();
-}
-
 // A refining choice shows at once, AutoMake or not: the user chose it from the chart itself.
 // Make then also applies level changes not yet made into a chart, as the button would.
 void PatternMenu::OptionsChanged() {
@@ -92,7 +88,7 @@ void PatternMenu::ChooseCatalogue(const std::string& path) {
         catalogue.reset();
     else
         catalogue = threads::ReadCatalogue(path);
-    RebuildKey();
+    m_window.ApplyChoices();
     ShowHints();
     if (snapped || (m_settings.snap && catalogue))
         OptionsChanged();
@@ -107,19 +103,19 @@ void PatternMenu::ChooseOtherCatalogue() {
 
 void PatternMenu::SetFabricCount(double count) {
     m_settings.floss.fabricCount = count;
-    RebuildKey();
+    m_window.ApplyChoices();
     Remember();
 }
 
 void PatternMenu::SetStrands(int strands) {
     m_settings.floss.strands = strands;
-    RebuildKey();
+    m_window.ApplyChoices();
     Remember();
 }
 
 void PatternMenu::SetStitchWhite(bool on) {
     m_settings.stitchWhite = on;
-    RebuildKey();
+    m_window.ApplyChoices();
     Remember();
 }
 
@@ -160,7 +156,7 @@ void PatternMenu::SetDither(bool on) {
 // The report changes no stitch: it is remembered without a new Make.
 void PatternMenu::SetReport(bool on) {
     m_settings.report = on;
-    RebuildKey();
+    m_window.ApplyChoices();
     Remember();
 }
 
@@ -345,6 +341,7 @@ void PatternMenu::AddWordChoices(QMenu& menu, const QString& title,
         group->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, &option, value] {
             option.set(m_settings, value);
+            m_window.ApplyChoices();
             Remember();
         });
     }

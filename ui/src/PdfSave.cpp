@@ -19,13 +19,13 @@ std::vector<FileFilter> PdfFileFilters() {
 PdfSave::PdfSave() : m_dialog(FileDialogKind::Save, PdfFileFilters(), "pdf", "Save PDF") {}
 
 std::string PdfSave::Run(Shell& shell, QWidget* owner, const Pattern* pattern,
-                         const TBitmap* symbolSheet, const std::string& otherSave,
-                         const print::PdfOptions& options) {
+                         const TBitmap* symbolSheet, const std::string& otherSave) {
     if (pattern == nullptr)
         return {};
     if (!m_dialog.ExecuteForPicture(shell, owner, pattern->PictureName(), otherSave))
         return {};
-    print::SavePatternPdf(m_dialog.FileName(), {*pattern, symbolSheet}, options);
+    print::SavePatternPdf(m_dialog.FileName(), {*pattern, symbolSheet},
+                          print::PdfOptionsOf(pattern->Settings()));
     return m_dialog.FileName();
 }
 

@@ -19,7 +19,6 @@
 #include "pattern/MakePattern.h"
 #include "pattern/OxsReader.h"
 #include "photo/Photo.h"
-#include "print/PatternPdf.h"
 #include "raster/FileName.h"
 #include "ui/ButtonKeys.h"
 #include "ui/ControlCaptions.h"
@@ -277,9 +276,8 @@ void TF_main::BTN_SAVEClick(QObject*) {
 
 void TF_main::SavePdfClick(QObject*) {
     Guard(m_shell, this, [this] {
-        const std::string written =
-            m_pdfSave->Run(m_shell, this, CurrentPattern(), m_workspace.SymbolSheet(),
-                           SaveDialog1.FileName(), print::PdfOptionsOf(m_patternSettings));
+        const std::string written = m_pdfSave->Run(
+            m_shell, this, CurrentPattern(), m_workspace.SymbolSheet(), SaveDialog1.FileName());
         if (!written.empty())
             ShowWritten(written);
     });

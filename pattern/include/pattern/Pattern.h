@@ -44,8 +44,6 @@ class Pattern {
     const Census& Stitches() const { return m_census; }
     std::span<const PatternColour> Colours() const { return m_colours; }
     const PatternColour& Colour(int k) const { return m_colours[static_cast<std::size_t>(k)]; }
-    // The printed symbol of every palette entry, in palette order.
-    std::vector<int> PrintedSymbols() const;
     // The key: each colour's thread, stitches and floss under the settings.
     const threads::PatternKey& Key() const { return m_key; }
     const threads::PatternSettings& Settings() const { return m_settings; }

@@ -15,4 +15,8 @@ std::string Utf8Of(char32_t character);
 // overlong sequence, a surrogate) replaced by '?'.
 std::string ValidUtf8(std::string_view text);
 
+// The text with its ASCII letters in lower case and every other byte as it is, for names typed
+// in any letter case (extensions, option words, catalogue titles).
+std::string AsciiLowered(std::string_view text);
+
 }  // namespace brodix

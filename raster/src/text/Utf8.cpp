@@ -77,4 +77,13 @@ std::string ValidUtf8(std::string_view text) {
     return out;
 }
 
+std::string AsciiLowered(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lowered;
+}
+
 }  // namespace brodix

@@ -87,7 +87,6 @@ class PatternMenu : public QObject {
     void AddWordChoices(QMenu& menu, const QString& title, const threads::PatternOption& option);
     QAction* AddToggle(QMenu& menu, const QString& text, bool on, void (PatternMenu::*set)(bool));
     void OptionsChanged();
-    void RebuildKey();
     void ShowHints();
     void Remember();
 

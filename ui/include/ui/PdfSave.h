@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "print/PatternPdf.h"
 #include "ui/FileDialog.h"
 
 class QAction;
@@ -24,11 +23,10 @@ class PdfSave {
 
     // Asks for a file name (the picture's, in the folder of the last PDF saved, else of
     // otherSave, else of the picture) and writes the PDF of pattern, its symbols traced from
-    // symbolSheet, on the paper and in the chart style of options. Gives the file written;
-    // nothing without a pattern or when the dialog is cancelled; failures raise.
+    // symbolSheet, on the paper and in the chart style of its settings. Gives the file
+    // written; nothing without a pattern or when the dialog is cancelled; failures raise.
     std::string Run(Shell& shell, QWidget* owner, const Pattern* pattern,
-                    const TBitmap* symbolSheet, const std::string& otherSave,
-                    const print::PdfOptions& options);
+                    const TBitmap* symbolSheet, const std::string& otherSave);
 
   private:
     TFileDialog m_dialog;
