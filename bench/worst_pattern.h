@@ -10,12 +10,12 @@
 
 namespace brodix::bench {
 
-// 200 x 200 stitches in 255 colours, scattered so that neighbouring cells rarely repeat: the
-// most glyphs to place and the least for compression to find.
-inline Census WorstCensus() {
+// 200 x 200 stitches (or side x side) in 255 colours, scattered so that neighbouring cells
+// rarely repeat: the most glyphs to place and the least for compression to find.
+inline Census WorstCensus(int side = kMaxStitchesPerSide) {
     Census census;
-    census.width = 200;
-    census.height = 200;
+    census.width = side;
+    census.height = side;
     for (int k = 0; k < kMaxColors; ++k)
         census.palette.push_back({RGB(255 - k, (k * 37) & 0xFF, (k * 11) & 0xFF), 0});
     std::uint32_t seed = 12345;

@@ -78,6 +78,14 @@ TEST(BatchOptions, EveryWrongCommandLineIsRefusedWithItsReason) {
         {{"--fit", "201x10", "wide.png", "out"}, "leave out NAME to write the pattern"},
         {{"--background", "12345", "note.png", "rose"}, "--background '12345' is no colour"},
         {{"--background", "GG0000", "note.png", "rose"}, "--background 'GG0000' is no colour"},
+        {{"--fabric-colour", "FFF", "--preview", "p.png", "pic.bmp"},
+         "--fabric-colour 'FFF' is no colour (use RRGGBB)"},
+        {{"--preview-size", "1", "--preview", "p.png", "pic.bmp"},
+         "--preview-size needs a whole number from 2 to 32, not '1'"},
+        {{"--preview-size", "33", "--preview", "p.png", "pic.bmp"}, "not '33'"},
+        {{"--preview-size", "+8", "--preview", "p.png", "pic.bmp"}, "not '+8'"},
+        {{"--preview", "out/", "pic.bmp"}, "--preview 'out/' names a folder, not a file"},
+        {{"--preview", "", "pic.bmp"}, "--preview needs a file name"},
     };
     for (const Case& c : cases) {
         EXPECT_NE(RefusalOf(c.arguments).find(c.reason), std::string::npos)
@@ -143,6 +151,17 @@ TEST(BatchOptions, EachOptionSetsWhatItAsks) {
                     o.pattern.chartStyle == threads::ChartStyle::Tint;
          },
          "the PDF's paper and style"},
+        {{"--preview", "p.png", "--preview-size=32", "--fabric-colour", "#f0e6d2", "pic.bmp"},
+         [](const BatchOptions& o) {
+             return o.preview == "p.png" && o.previewSize == 32 && o.name.empty() &&
+                    o.pattern.fabricColour == RGB(0xF0, 0xE6, 0xD2);
+         },
+         "the stitched preview alone, its size and fabric"},
+        {{"--preview", "p.png", "pic.bmp"},
+         [](const BatchOptions& o) {
+             return o.previewSize == 10 && o.pattern.fabricColour == RGB(255, 255, 255);
+         },
+         "the preview's defaults: 10 pixels a stitch on white"},
         {{"-z", "pic.bmp", "a"},
          [](const BatchOptions& o) { return o.nullEnds; },
          "the alias of --null"},

@@ -62,6 +62,15 @@ class ScriptedShell final : public Shell {
         numbers.pop_front();
         return answer;
     }
+    // Answers of the colour dialogs, in order; none left: cancelled.
+    std::deque<TColor> colours;
+    std::optional<TColor> AskColour(const std::string&, TColor, QWidget*) override {
+        if (colours.empty())
+            return std::nullopt;
+        const TColor answer = colours.front();
+        colours.pop_front();
+        return answer;
+    }
     // What each stitch-size dialog was shown; it takes the size offered.
     std::vector<StitchSizeRequest> sizeRequests;
     std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,

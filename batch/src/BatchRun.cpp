@@ -25,6 +25,7 @@
 #include "pattern/Pattern.h"
 #include "pattern/PatternReport.h"
 #include "print/PatternPdf.h"
+#include "print/StitchedPreview.h"
 #include "raster/Exceptions.h"
 #include "raster/FileFailure.h"
 #include "raster/FileIO.h"
@@ -189,7 +190,7 @@ void RequireNewOutputs(const BatchOptions& options, const std::string& name, con
     std::vector<std::string> outputs;
     if (!name.empty())
         outputs = SavedFileNames(name, pattern.Width(), pattern.Height());
-    for (const std::string* document : {&options.pdf, &options.oxs}) {
+    for (const std::string* document : {&options.pdf, &options.oxs, &options.preview}) {
         if (!document->empty())
             outputs.push_back(FullPath(*document));
     }
@@ -230,9 +231,9 @@ void DrawAndSave(const BatchOptions& options, const Pattern& pattern, const std:
     stage = Stage::Other;
 }
 
-// The PDF and the OXS file, as asked; each file written goes on the list. The OXS file is made
-// on a thread of its own while the PDF is drawn (a million stitches take each a good part of a
-// second); the files are written in their order all the same.
+// The PDF, the OXS file and the stitched preview, as asked; each file written goes on the list.
+// The OXS file is made on a thread of its own while the PDF is drawn (a million stitches take
+// each a good part of a second); the files are written in their order all the same.
 void WritePattern(const BatchOptions& options, const Pattern& pattern, const TBitmap* sheet,
                   ListWriter& list, ProgressLine& progress) {
     std::future<std::string> oxsBytes;
@@ -251,6 +252,16 @@ void WritePattern(const BatchOptions& options, const Pattern& pattern, const TBi
         WriteDocumentFile(oxs, oxsBytes.get());
         progress.Clear();
         list.Add(oxs);
+    }
+    if (!options.preview.empty()) {
+        const std::string preview = FullPath(options.preview);
+        progress.Show("writing the stitched preview", 0);
+        MakeFolderOf(preview);
+        print::SavePreviewPng(
+            preview, pattern,
+            print::PreviewStitchPixels(pattern.Width(), pattern.Height(), options.previewSize));
+        progress.Clear();
+        list.Add(preview);
     }
 }
 

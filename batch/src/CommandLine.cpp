@@ -58,9 +58,11 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (options.help || options.version)
             return options;
     }
-    // With --pdf, --oxs, --key or --report, the BMP files are written only when NAME is given.
+    // With --pdf, --oxs, --preview, --key or --report, the BMP files are written only when NAME
+    // is given.
     const bool nameOptional = !options.pdf.empty() || !options.oxs.empty() ||
-                              options.key != KeyFormat::None || options.pattern.report;
+                              !options.preview.empty() || options.key != KeyFormat::None ||
+                              options.pattern.report;
     if (positional.size() < (nameOptional ? 1u : 2u)) {
         throw UsageError(nameOptional ? "PICTURE is needed" : "PICTURE and NAME are both needed");
     }
@@ -73,6 +75,8 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("--pdf '" + options.pdf + "' names a folder, not a file");
     if (!options.oxs.empty() && !NamesAFile(options.oxs))
         throw UsageError("--oxs '" + options.oxs + "' names a folder, not a file");
+    if (!options.preview.empty() && !NamesAFile(options.preview))
+        throw UsageError("--preview '" + options.preview + "' names a folder, not a file");
     if (positional.size() > 1 && !NamesAFile(options.name)) {
         throw UsageError("NAME '" + options.name + "' names a folder, not a file");
     }
@@ -84,7 +88,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("--fit " + std::to_string(fit->width) + "x" + std::to_string(fit->height) +
                          " is larger than the BMP files of NAME take (" + most + " x " + most +
                          " stitches): fit it into that, or leave out NAME to write the pattern "
-                         "alone (--pdf, --oxs or --key), which may be as large as " +
+                         "alone (--pdf, --oxs, --preview or --key), which may be as large as " +
                          PatternLimitText());
     }
     return options;

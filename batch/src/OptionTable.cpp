@@ -11,6 +11,7 @@
 #include "engine/Census.h"
 #include "engine/PageGrid.h"
 #include "export/SavePattern.h"
+#include "print/StitchedPreview.h"
 #include "raster/Color.h"
 #include "raster/Utf8.h"
 #include "threads/Floss.h"
@@ -39,6 +40,20 @@ int ParseSide(const std::string& text, const std::string& whole) {
                          std::to_string(kMaxPatternStitchesPerSide) + ")");
     }
     return side;
+}
+
+// Pixels a stitch of the preview, as the pattern options word a whole number out of range.
+int ParsePreviewSize(const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() <= 2 &&
+        std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    const int pixels = digits ? std::stoi(text) : 0;
+    if (pixels < print::kLeastPreviewStitchPixels || pixels > print::kMostPreviewStitchPixels) {
+        throw UsageError("--preview-size needs a whole number from " +
+                         std::to_string(print::kLeastPreviewStitchPixels) + " to " +
+                         std::to_string(print::kMostPreviewStitchPixels) + ", not '" + text + "'");
+    }
+    return pixels;
 }
 
 using Row = OptionRow;
@@ -148,6 +163,7 @@ std::vector<Row> BuildRows() {
     PatternRow("--threads", {.usageBreak = true, .section = "Threads and the key"}),
     PatternRow("--fabric"),
     PatternRow("--strands"),
+    PatternRow("--fabric-colour", {.inUsage = false}),
     PatternRow("--stitch-white"),
     {"--key", "", Takes::ValueAfterEquals, SetKey,
      "[--key[=csv]]", true, "", "--key, --key=csv",
@@ -188,6 +204,26 @@ std::vector<Row> BuildRows() {
      "threads with their colours and symbols, and one full stitch per stitched\n"
      "cell (white is left as cloth unless --stitch-white). NAME may then be\n"
      "left out. An existing FILE is replaced only once the new one is complete.\n", ""},
+    {"--preview", "", Takes::Value,
+     [](BatchOptions& o, const std::string& v) { o.preview = Named(v, "--preview needs a file name"); },
+     "", false, "Stitched preview", "--preview FILE",
+     "also writes the pattern as it will look stitched, a PNG picture: the\n"
+     "fabric (--fabric-colour, its weave and holes at the --fabric count) and\n"
+     "each stitch as a cross of --strands strands in its colour; the cells left\n"
+     "blank show the fabric. NAME may then be left out. An existing FILE is\n"
+     "replaced only once the new one is complete.\n", ""},
+    {"--preview-size", "", Takes::Value,
+     [](BatchOptions& o, const std::string& v) { o.previewSize = ParsePreviewSize(v); },
+     "", false, "", "--preview-size N",
+     "pixels a stitch of the preview, " + std::to_string(print::kLeastPreviewStitchPixels) + " to " +
+     std::to_string(print::kMostPreviewStitchPixels) + " (default " +
+     std::to_string(print::kDefaultPreviewStitchPixels) + "), fewer where a side would pass " +
+     std::to_string(print::kMaxPreviewSidePixels) + "\n"
+     "pixels (" + std::to_string(print::PreviewStitchPixels(kMaxPatternStitchesPerSide, kMaxPatternStitchesPerSide, print::kDefaultPreviewStitchPixels)) +
+     " for " + Square(kMaxPatternStitchesPerSide) + " stitches). Below " +
+     std::to_string(print::kLeastCrossPixels) + " each stitch is its colour seen\n"
+     "from afar.\n",
+     "  Example: brodix-chart --fabric 18 --preview sunset.png sunset.bmp\n"},
     {"--help", "-h", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.help = true; },
      "", false, "Help", "-h, --help", "shows this text.\n", ""},
@@ -276,6 +312,10 @@ std::string UsageText() {
            threads::PatternOptionNamed("--chart-style").Heading() +
            "] PICTURE [NAME]\n"
            "       brodix-chart [options] --oxs FILE PICTURE [NAME]\n"
+           "       brodix-chart [options] --preview FILE [--preview-size N]\n"
+           "                    [" +
+           threads::PatternOptionNamed("--fabric-colour").Heading() +
+           "] PICTURE [NAME]\n"
            "       brodix-chart --help\n";
 }
 

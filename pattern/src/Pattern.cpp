@@ -17,6 +17,7 @@ void Pattern::ChangeChoices(const threads::PatternSettings& settings) {
     m_settings.catalogue = settings.catalogue;
     m_settings.floss = settings.floss;
     m_settings.stitchWhite = settings.stitchWhite;
+    m_settings.fabricColour = settings.fabricColour;
     m_settings.report = settings.report;
     m_settings.paper = settings.paper;
     m_settings.chartStyle = settings.chartStyle;

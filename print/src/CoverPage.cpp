@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "engine/Stitchability.h"
+#include "print/StitchedPreview.h"
+#include "raster/DisplayPixels.h"
 #include "raster/FileName.h"
+#include "raster/TBitmap.h"
 #include "threads/Floss.h"
 #include "threads/KeyBuilder.h"
 #include "threads/StitchabilityText.h"
@@ -30,14 +33,32 @@ constexpr double kReportSymbolMm = 3.6;
 constexpr double kReportSymbolDropMm = 0.7;
 constexpr double kReportIndentMm = 4.0;
 
-// The reduced picture, one block per stitch, never smoothed.
-void DrawPicture(PdfCanvas& pdf, const Census& census, double top, double width) {
+// A pattern of at most this many stitches a side is shown on the cover as it will look stitched;
+// a larger one as its reduced picture, where a cross would be too small to see on paper.
+constexpr int kMostStitchedCoverSide = 200;
+// The stitched picture is drawn at about this many pixels an inch of paper.
+constexpr double kStitchedCoverDotsPerInch = 300.0;
+
+// The picture, as large as the room allows: stitched when small enough, else the reduced picture,
+// one block per stitch, never smoothed.
+void DrawPicture(PdfCanvas& pdf, const Pattern& pattern, double top, double width) {
+    const Census& census = pattern.Stitches();
     if (census.width <= 0 || census.height <= 0)
         return;
     const double scale = std::min(width / census.width, kPictureHeightMm / census.height);
     const double left = (pdf.Size().width - scale * census.width) / 2;
-    pdf.Blocks(left, top, scale, census.width, census.height,
-               [&census](int x, int y) { return PackedRgb(RgbOf(census.ColorAt(x, y))); });
+    if (std::max(census.width, census.height) > kMostStitchedCoverSide) {
+        pdf.Blocks(left, top, scale, census.width, census.height,
+                   [&census](int x, int y) { return PackedRgb(RgbOf(census.ColorAt(x, y))); });
+        return;
+    }
+    const int pixels = std::max(kLeastCrossPixels,
+                                static_cast<int>(scale / kMmPerInch * kStitchedCoverDotsPerInch));
+    const StitchedPreview preview(pattern, pixels);
+    const TBitmap stitched = preview.Bitmap();
+    pdf.Blocks(
+        left, top, scale / preview.StitchPixels(), preview.Width(), preview.Height(),
+        [&stitched](int x, int y) { return DisplayRow(stitched, y)[static_cast<std::size_t>(x)]; });
 }
 
 // The page number alone, as large as a small box of the page map allows (at most 9 points).
@@ -233,7 +254,7 @@ void DrawCoverPage(PdfCanvas& pdf, const PdfSources& sources, const SymbolFont& 
     y += 6;
     pdf.Text(kMarginMm, y, "Counted cross-stitch pattern", kInfoSize);
     y += 5;
-    DrawPicture(pdf, census, y, width);
+    DrawPicture(pdf, sources.pattern, y, width);
     y += kPictureHeightMm + 10;
 
     const std::string title = key.catalogueTitle;

@@ -19,8 +19,9 @@
 namespace brodix::print::detail {
 
 // Everything on a page is laid out in millimetres; cairo's PDF unit is the point.
-inline constexpr double kPointsPerMm = 72.0 / 25.4;
-inline constexpr double kMmPerPoint = 25.4 / 72.0;
+inline constexpr double kMmPerInch = 25.4;
+inline constexpr double kPointsPerMm = 72.0 / kMmPerInch;
+inline constexpr double kMmPerPoint = kMmPerInch / 72.0;
 
 struct PaperSize {
     double width = 0;  // mm

@@ -9,6 +9,7 @@
 #include "engine/Census.h"
 #include "engine/Refine.h"
 #include "engine/Stitchability.h"
+#include "raster/Color.h"
 #include "raster/Utf8.h"
 #include "threads/Floss.h"
 
@@ -121,6 +122,19 @@ void AddKeyOptions(std::vector<PatternOption>& options) {
                 std::to_string(defaults.floss.strands) + ").\n",
         .get = [](const PatternSettings& s) -> double { return s.floss.strands; },
         .set = [](PatternSettings& s, double value) { s.floss.strands = static_cast<int>(value); },
+    });
+    options.push_back({
+        .name = "--fabric-colour",
+        .settingKey = "pattern/fabricColour",
+        .form = OptionForm::Colour,
+        .valueName = "RRGGBB",
+        .high = clWhite,
+        .help = "the fabric's colour (hexadecimal red, green, blue) in the stitched\n"
+                "preview, where it shows between the stitches and in the cells left blank;\n"
+                "white Aida (" +
+                HexRgb(defaults.fabricColour) + ") unless given.\n",
+        .get = Get<&PatternSettings::fabricColour>,
+        .set = Set<&PatternSettings::fabricColour>,
     });
     options.push_back({
         .name = "--stitch-white",
@@ -272,6 +286,14 @@ std::optional<double> PatternOption::Read(std::string_view text) const {
     switch (form) {
         case OptionForm::Catalogue:
             return std::nullopt;
+        case OptionForm::Colour: {
+            const std::optional<TColor> colour =
+                ParseHexRgb(text.starts_with('#') ? text.substr(1) : text);
+            if (!colour)
+                return std::nullopt;
+            value = *colour;
+            break;
+        }
         case OptionForm::Word: {
             const std::string lowered = AsciiLowered(text);
             const auto found = std::find_if(words.begin(), words.end(),
@@ -295,6 +317,9 @@ std::optional<double> PatternOption::Read(std::string_view text) const {
 }
 
 std::string PatternOption::Text(double value) const {
+    // A colour out of its range is written as its number, which Read refuses.
+    if (form == OptionForm::Colour && value >= low && value <= high)
+        return HexRgb(static_cast<TColor>(value));
     const bool word =
         form == OptionForm::Word && value >= 0 && value < static_cast<double>(words.size());
     return word ? std::string(words[static_cast<std::size_t>(value)].word) : NumberText(value);
@@ -306,6 +331,8 @@ std::string PatternOption::Refusal(std::string_view text) const {
     switch (form) {
         case OptionForm::Catalogue:
             return named + " needs a catalogue's title or file";
+        case OptionForm::Colour:
+            return named + " '" + std::string(text) + "' is no colour (use RRGGBB)";
         case OptionForm::Flag:
             return named + " takes no value" + typed;
         case OptionForm::Whole:

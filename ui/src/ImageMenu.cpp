@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/ImageView.h"
+#include "ui/PreviewSave.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
@@ -54,6 +55,8 @@ void FillImageMenu(QMenu& menu, TF_main& window) {
     menu.addSeparator();
     AddPatternEntries(menu, window);
     menu.addSeparator();
+    // Before the PDF's entries, which stay together: its paper, its chart style, "Save PDF...".
+    AddSavePreviewEntry(menu, window);
     AddPdfChoiceEntries(menu, window);
     AddSavePdfEntry(menu, window);
     AddSaveOxsEntry(menu, window);

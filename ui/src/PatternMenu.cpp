@@ -107,6 +107,18 @@ void PatternMenu::SetFabricCount(double count) {
     Remember();
 }
 
+void PatternMenu::SetFabricColour(TColor colour) {
+    m_settings.fabricColour = colour;
+    m_window.ApplyChoices();
+    Remember();
+}
+
+void PatternMenu::AskFabricColour() {
+    if (const std::optional<TColor> colour =
+            m_shell.AskColour("Fabric Colour", m_settings.fabricColour, &m_window))
+        SetFabricColour(*colour);
+}
+
 void PatternMenu::SetStrands(int strands) {
     m_settings.floss.strands = strands;
     m_window.ApplyChoices();
@@ -259,6 +271,8 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
         fabricGroup->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, count] { SetFabricCount(count); });
     }
+    OnTriggered(menu.addAction(QStringLiteral("Fabric colour...")), this, m_shell, &m_window,
+                [this] { AskFabricColour(); });
     QMenu* strands = menu.addMenu(QStringLiteral("Strands"));
     auto* strandGroup = new QActionGroup(strands);
     for (double value : PatternOptionNamed("--strands").menuValues) {

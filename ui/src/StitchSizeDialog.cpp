@@ -1,6 +1,7 @@
 // The stitch-size dialog of "Open Any Picture...": the box in stitches the picture is fitted
 // into, its aspect kept, with the picture's size, the chart's size and its finished size as
 // the box changes; and the small dialog that asks for a number.
+#include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -47,6 +48,10 @@ std::optional<StitchSize> Shell::RunStitchSizeDialog(const StitchSizeRequest& re
 }
 
 std::optional<int> Shell::AskNumber(const NumberRequest&, QWidget*) {
+    return std::nullopt;
+}
+
+std::optional<TColor> Shell::AskColour(const std::string&, TColor, QWidget*) {
     return std::nullopt;
 }
 
@@ -104,6 +109,15 @@ std::optional<int> QtShell::AskNumber(const NumberRequest& request, QWidget* own
                                            QString::fromStdString(request.label), request.value,
                                            request.low, request.high, 1, &ok);
     return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+std::optional<TColor> QtShell::AskColour(const std::string& title, TColor start, QWidget* owner) {
+    const QColor chosen = QColorDialog::getColor(
+        QColor(RedOf(start), GreenOf(start), BlueOf(start)), owner, QString::fromStdString(title));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return RGB(static_cast<unsigned>(chosen.red()), static_cast<unsigned>(chosen.green()),
+               static_cast<unsigned>(chosen.blue()));
 }
 
 }  // namespace brodix

@@ -28,6 +28,7 @@
 #include "ui/OxsSave.h"
 #include "ui/PatternMenu.h"
 #include "ui/PdfSave.h"
+#include "ui/PreviewSave.h"
 #include "ui/Program.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
@@ -73,7 +74,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
       m_pdfSave(std::make_unique<PdfSave>()),
-      m_oxsSave(std::make_unique<OxsSave>()) {
+      m_oxsSave(std::make_unique<OxsSave>()),
+      m_previewSave(std::make_unique<PreviewSave>()) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;
@@ -144,6 +146,9 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
 
 TF_main::~TF_main() {
     ImageView::SetDrawFailureHandler(nullptr);
+    // The zoom window lets go of the pattern, a member of this class.
+    if (F_Zoom)
+        F_Zoom->PatternMade(nullptr);
     // The image views are child widgets and outlive the images they show, members of this
     // class; they let go of them first.
     for (ImageView* view : findChildren<ImageView*>())
@@ -212,6 +217,8 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     MadePattern& made = std::get<MadePattern>(result);
     m_workspace.Draw(made.pattern.Stitches(), {colorCount, width, height, status}, zoom);
     m_pattern = std::move(made.pattern);
+    if (F_Zoom)
+        F_Zoom->PatternMade(&*m_pattern);
     if (!made.photoDefaultsNote.empty()) {
         m_patternMenu->PhotoDefaultsTaken(m_pattern->Settings());
         // After the drawing, which clears the status text.
@@ -222,8 +229,11 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
 }
 
 void TF_main::ApplyChoices() {
-    if (m_pattern)
-        m_pattern->ChangeChoices(m_patternSettings);
+    if (!m_pattern)
+        return;
+    m_pattern->ChangeChoices(m_patternSettings);
+    if (F_Zoom)
+        F_Zoom->PatternChanged();
 }
 
 void TF_main::BitBtn2Click(QObject*) {
@@ -292,6 +302,15 @@ void TF_main::SaveOxsClick(QObject*) {
     Guard(m_shell, this, [this] {
         const std::string written =
             m_oxsSave->Run(m_shell, this, CurrentPattern(), SaveDialog1.FileName());
+        if (!written.empty())
+            ShowWritten(written);
+    });
+}
+
+void TF_main::SavePreviewClick(QObject*) {
+    Guard(m_shell, this, [this] {
+        const std::string written =
+            m_previewSave->Run(m_shell, this, CurrentPattern(), SaveDialog1.FileName());
         if (!written.empty())
             ShowWritten(written);
     });

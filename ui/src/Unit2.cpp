@@ -1,9 +1,14 @@
 #include "ui/Unit2.h"
 
+#include <QCursor>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 
+#include "pattern/Pattern.h"
+#include "print/StitchedPreview.h"
 #include "raster/Exceptions.h"
+#include "raster/TBitmap.h"
 #include "ui/ButtonKeys.h"
 #include "ui/Guard.h"
 #include "ui/ImageView.h"
@@ -46,6 +51,8 @@ TF_Zoom::TF_Zoom(Shell& shell, QWidget* parent)
 
     connect(RG_x, &RadioGroup::clicked, this,
             [this] { Guard(m_shell, this, [this] { RG_xClick(RG_x); }); });
+    f.Image2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(f.Image2, &QWidget::customContextMenuRequested, this, [this] { PopUpMenu(); });
     ClickButtonsOnEnter(*this);
     connect(BitBtn1, &QPushButton::clicked, this,
             [this] { Guard(m_shell, this, [this] { BitBtn1Click(BitBtn1); }); });
@@ -72,6 +79,49 @@ void TF_Zoom::RG_xClick(QObject*) {
     const int factor = RG_x->itemIndex() + 1;
     Image2.SetHeight(factor * StrToInt(L_y->text().toStdString()));
     Image2.SetWidth(factor * StrToInt(L_x->text().toStdString()));
+    if (m_asStitched)
+        DrawStitched();
+}
+
+void TF_Zoom::PatternMade(const Pattern* pattern) {
+    m_pattern = pattern;
+    m_flat.Assign(Image2.Picture());
+    if (m_asStitched)
+        DrawStitched();
+}
+
+void TF_Zoom::PatternChanged() {
+    if (m_asStitched)
+        DrawStitched();
+}
+
+void TF_Zoom::SetAsStitched(bool on) {
+    if (on == m_asStitched)
+        return;
+    m_asStitched = on;
+    if (on)
+        DrawStitched();
+    else if (m_flat.HasGraphic())
+        Image2.Picture().Assign(m_flat);
+}
+
+void TF_Zoom::DrawStitched() {
+    if (m_pattern == nullptr)
+        return;
+    // At the factor's pixels a stitch, so that the view draws it pixel for pixel.
+    const TBitmap stitched = print::StitchedPreview(*m_pattern, RG_x->itemIndex() + 1).Bitmap();
+    Image2.Picture().SetGraphic(&stitched);
+}
+
+void TF_Zoom::PopUpMenu() {
+    QMenu menu(this);
+    QAction* stitched = menu.addAction(QStringLiteral("As Stitched"));
+    stitched->setCheckable(true);
+    stitched->setChecked(m_asStitched);
+    stitched->setEnabled(m_pattern != nullptr);
+    connect(stitched, &QAction::triggered, this,
+            [this](bool on) { Guard(m_shell, this, [this, on] { SetAsStitched(on); }); });
+    menu.exec(QCursor::pos());
 }
 
 void TF_Zoom::BitBtn1Click(QObject*) {

@@ -6,6 +6,7 @@
 
 #include "engine/ReduceColor.h"
 #include "photo/Photo.h"
+#include "print/StitchedPreview.h"
 #include "threads/PatternSettings.h"
 
 namespace brodix {
@@ -33,6 +34,10 @@ struct BatchOptions {
     std::string pdf;
     // The pattern for other cross-stitch programs: written when oxs is not empty.
     std::string oxs;
+    // The pattern as it will look stitched, a PNG picture: written when preview is not empty, at
+    // previewSize pixels a stitch (made smaller for a large pattern: PreviewStitchPixels).
+    std::string preview;
+    int previewSize = print::kDefaultPreviewStitchPixels;
 };
 
 // A command line that cannot be run: the reason, shown above a line that points to --help.
@@ -43,8 +48,8 @@ class UsageError : public std::runtime_error {
 
 // Reads the arguments after the program name. Raises UsageError for an unknown option, a
 // missing or unknown level, a number out of its range, a missing or surplus argument, or a NAME
-// that names no file. NAME may be left out when --pdf or --oxs names the file to write or --key
-// asks for the key alone.
+// that names no file. NAME may be left out when --pdf, --oxs or --preview names the file to write
+// or --key asks for the key alone.
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The level choice index of a level as typed ("org", "4", "6", "16", "18"), or -1.

@@ -51,10 +51,10 @@ class Pattern {
     const std::string& PictureName() const { return m_pictureName; }
 
     // The choices that change no stitch take settings' values: the thread catalogue, the floss
-    // model, white stitched or left as fabric, the report and the printed pattern's paper and
-    // chart style. The key and the printed symbols follow. The choices that refine the
-    // stitches (snap, clean, budget, merge, dither) stay those the pattern was made with:
-    // changing them means making the pattern again.
+    // model, the fabric's colour, white stitched or left as fabric, the report and the printed
+    // pattern's paper and chart style. The key and the printed symbols follow. The choices that
+    // refine the stitches (snap, clean, budget, merge, dither) stay those the pattern was made
+    // with: changing them means making the pattern again.
     void ChangeChoices(const threads::PatternSettings& settings);
 
   private:

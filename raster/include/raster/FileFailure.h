@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,10 @@ std::string CannotWriteText(const std::string& fileName, int systemError = 0);
 // reason ("cannot write holiday.pdf: Permission denied"), where Save's files keep the
 // framework's fixed texts.
 void WriteDocumentFile(const std::string& fileName, std::string_view bytes);
+
+class TStream;
+// The same for a document written as it is made (a picture row by row): write puts every byte
+// into the stream it is given; the file takes them only when write returns.
+void WriteDocumentFile(const std::string& fileName, const std::function<void(TStream&)>& write);
 
 }  // namespace brodix

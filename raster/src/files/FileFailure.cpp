@@ -62,9 +62,14 @@ std::string CannotWriteText(const std::string& fileName, int systemError) {
 }
 
 void WriteDocumentFile(const std::string& fileName, std::string_view bytes) {
+    WriteDocumentFile(fileName,
+                      [bytes](TStream& stream) { stream.Write(bytes.data(), bytes.size()); });
+}
+
+void WriteDocumentFile(const std::string& fileName, const std::function<void(TStream&)>& write) {
     try {
         TSafeFileWriter writer(fileName);
-        writer.Stream().Write(bytes.data(), bytes.size());
+        write(writer.Stream());
         writer.Commit();
     } catch (const EFCreateError& failure) {
         throw EFCreateError(CannotWriteText(fileName, failure.SystemError()),

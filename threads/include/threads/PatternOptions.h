@@ -17,6 +17,7 @@ enum class OptionForm {
     Whole,      // a whole number in decimal digits ("--strands 3")
     Decimal,    // decimal digits with an optional point ("--fabric 14.5")
     Word,       // one of its words, in any letter case ("--paper letter")
+    Colour,     // six hexadecimal digits, red first, with or without '#' ("--fabric-colour F0E6D2")
 };
 
 // A word of a Word option: as typed and stored, and as the window's menu shows it.

@@ -38,7 +38,9 @@ struct PatternSettings {
     bool dither = false;  // error diffusion onto the remaining colours (for photographs)
     bool report = false;  // the stitchability report is shown, and printed on the PDF's cover
     bool stitchWhite = false;  // white is stitched, with a symbol, instead of left as fabric
-    Paper paper = Paper::A4;   // of the printed pattern
+    // The fabric's colour, where the stitched preview shows it (white Aida unless chosen).
+    TColor fabricColour = clWhite;
+    Paper paper = Paper::A4;                         // of the printed pattern
     ChartStyle chartStyle = ChartStyle::BlackWhite;  // of the printed chart's cells
 
     bool MergesRareColours() const { return minStitches > 1; }

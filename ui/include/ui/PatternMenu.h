@@ -49,6 +49,10 @@ class PatternMenu : public QObject {
     void ChooseOtherCatalogue();
     void SetFabricCount(double count);
     void SetStrands(int strands);
+    // "Fabric colour...": the colour the stitched preview shows the fabric in, asked for
+    // through the shell.
+    void SetFabricColour(TColor colour);
+    void AskFabricColour();
     void SetStitchWhite(bool on);
     void SetSnap(bool on);
     void SetClean(bool on);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "photo/Photo.h"
+#include "raster/Color.h"
 
 class QRect;
 class QString;
@@ -73,6 +74,9 @@ class Shell {
     // Asks for a whole number from request.low to request.high; nothing when the user cancels.
     // A shell without this dialog cancels.
     virtual std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner);
+    // Asks for a colour, starting at start, under title; nothing when the user cancels. A shell
+    // without this dialog cancels.
+    virtual std::optional<TColor> AskColour(const std::string& title, TColor start, QWidget* owner);
     // The program's settings kept between runs, by key; nothing when none is stored. A shell
     // without a store keeps nothing, so that every start is a first start.
     virtual std::optional<std::string> StoredSetting(const std::string& key);
@@ -91,6 +95,8 @@ class QtShell final : public Shell {
     std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
                                                   QWidget* owner) override;
     std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner) override;
+    std::optional<TColor> AskColour(const std::string& title, TColor start,
+                                    QWidget* owner) override;
     std::optional<std::string> StoredSetting(const std::string& key) override;
     void StoreSetting(const std::string& key, const std::string& value) override;
 };

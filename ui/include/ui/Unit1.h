@@ -28,6 +28,7 @@ namespace brodix {
 class ImageView;
 class OxsSave;
 class PdfSave;
+class PreviewSave;
 class PatternMenu;
 class RadioGroup;
 class ScrollBox;
@@ -88,6 +89,8 @@ class TF_main : public QWidget {
     void SavePdfClick(QObject* sender);
     // "Save OXS..." of the same menu.
     void SaveOxsClick(QObject* sender);
+    // "Save Preview..." of the same menu: the pattern as it will look stitched, a PNG picture.
+    void SavePreviewClick(QObject* sender);
     // The status text after a file of the pattern menu is written ("Save PDF...").
     void ShowWritten(const std::string& fileName);
 
@@ -119,8 +122,8 @@ class TF_main : public QWidget {
     const Workspace& StoredWorkspace() const { return m_workspace; }
     // The pattern of the last Make that was done; null before the first.
     const Pattern* CurrentPattern() const { return m_pattern ? &*m_pattern : nullptr; }
-    // The pattern settings' choices that change no stitch (threads, floss, white, the report)
-    // take effect on the current pattern.
+    // The pattern settings' choices that change no stitch (threads, floss, fabric colour,
+    // white, the report) take effect on the current pattern, and the zoom window shows it.
     void ApplyChoices();
 
   signals:
@@ -135,6 +138,7 @@ class TF_main : public QWidget {
     std::unique_ptr<Ui::TF_main> m_form;
     std::unique_ptr<PdfSave> m_pdfSave;
     std::unique_ptr<OxsSave> m_oxsSave;
+    std::unique_ptr<PreviewSave> m_previewSave;
     threads::PatternSettings m_patternSettings;
     std::optional<Pattern> m_pattern;
     PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings

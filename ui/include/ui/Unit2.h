@@ -6,6 +6,7 @@
 
 #include "engine/Make.h"
 #include "raster/TImage.h"
+#include "raster/TPicture.h"
 #include "ui/ControlCaptions.h"
 
 class QLabel;
@@ -18,12 +19,15 @@ class TF_Zoom;
 namespace brodix {
 
 class ImageView;
+class Pattern;
 class RadioGroup;
 class ScrollBox;
 class Shell;
 
 // The zoom window: the reduced picture enlarged by a whole factor, 1 to 8, with its size in
-// stitches. It keeps the picture at stitch size; the view stretches it when painting.
+// stitches. It keeps the picture at stitch size; the view stretches it when painting. A right
+// click on the picture offers "As Stitched": the pattern drawn as it will look stitched, at the
+// zoom factor's pixels a stitch, until it is unticked.
 class TF_Zoom : public QWidget {
     Q_OBJECT
 
@@ -47,11 +51,27 @@ class TF_Zoom : public QWidget {
     ZoomTarget MakeTarget();
     ImageView* ImageView2() const;
 
+    // The pattern Make has just drawn into the picture (null: none): "As Stitched" shows it.
+    void PatternMade(const Pattern* pattern);
+    // The pattern's fabric, floss or colours changed without a Make: "As Stitched" follows.
+    void PatternChanged();
+    // "As Stitched", ticked or not; today's picture is shown until it is ticked.
+    void SetAsStitched(bool on);
+    bool AsStitched() const { return m_asStitched; }
+
   private:
+    // The picture as it will look stitched at the current factor, in place of the flat one.
+    void DrawStitched();
+    void PopUpMenu();
+
     Shell& m_shell;
     std::unique_ptr<Ui::TF_Zoom> m_form;
     std::unique_ptr<LabelCaption> m_width;
     std::unique_ptr<LabelCaption> m_height;
+    const Pattern* m_pattern = nullptr;
+    bool m_asStitched = false;
+    // The picture Make gave, kept while the stitched one is shown.
+    TPicture m_flat;
 };
 
 // The one zoom window, set while it exists.
