@@ -222,7 +222,7 @@ TEST(BrodixChart, RefusalPrintsTitleAndTextAndWritesNothing) {
                "BITMAP size error\nThis bitmap is 201x1\nOver 200x200 !!\n",
                "is 201 x 1 pixels, more than a chart of 200 x 200 stitches: add --fit 200 (or a "
                "smaller size) to fit it, or leave out NAME to write the pattern alone (--pdf, "
-               "--oxs or --key), which may be as large as 1000 x 1000 stitches\n"},
+               "--oxs, --preview or --key), which may be as large as 1000 x 1000 stitches\n"},
           Case{16,
                16,
                {},
@@ -751,6 +751,16 @@ TEST(BrodixChartHostile, OutputsNeverReplaceInputsAndWriteFailuresSayWhy) {
          Output::Captured,
          "this run already writes ",
          {"pic.bmp"}},
+        {"the picture as the preview",
+         {"--preview", "pic.bmp", "pic.bmp"},
+         Output::Captured,
+         ": it is ",
+         {"pic.bmp"}},
+        {"the preview as the PDF",
+         {"--pdf", "p.png", "--preview", "p.png", "pic.bmp"},
+         Output::Captured,
+         "this run already writes ",
+         {"pic.bmp"}},
         {"a list nobody reads",
          {"--pdf", "p.pdf", "pic.bmp", "x"},
          Output::BrokenPipe,
@@ -778,6 +788,31 @@ TEST(BrodixChartHostile, OutputsNeverReplaceInputsAndWriteFailuresSayWhy) {
         EXPECT_EQ(dir.Files(), c.files) << c.what;
         EXPECT_EQ(testing::ReadFileBytes(dir / "pic.bmp"), before) << c.what;
     }
+}
+
+// The stitched preview, alone or beside the other files, listed after them; its size capped.
+TEST(BrodixChart, ThePreviewIsWrittenAloneOrBesideTheOtherFiles) {
+    TempDir dir;
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(30, 20, 24, [](int x, int) {
+                                return RGB(x * 8, 9, 9);
+                            }));
+    const auto sizeOf = [&dir](const std::string& name) {
+        const testing::Bytes png = testing::ReadFileBytes(dir / name);
+        return png.size() < 24 ? std::pair{0, 0}
+                               : std::pair{png[18] * 256 + png[19], png[22] * 256 + png[23]};
+    };
+    const Outcome alone = RunChart({"--preview", "a.png", "pic.bmp"}, dir.Path());
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(alone.out, folder + "/a.png\n");
+    EXPECT_EQ(sizeOf("a.png"), (std::pair{300, 200}));
+    const Outcome beside = RunChart({"--preview-size", "3", "--fabric-colour", "F0E6D2",
+                                     "--preview", "out/b.png", "--oxs", "b.oxs", "pic.bmp", "b"},
+                                    dir.Path());
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_EQ(beside.out, folder + "/b_CS.bmp\n" + folder + "/b_color.bmp\n" + folder +
+                              "/b_CSC.bmp\n" + folder + "/b.oxs\n" + folder + "/out/b.png\n");
+    EXPECT_EQ(sizeOf("out/b.png"), (std::pair{90, 60}));
 }
 
 TEST(BrodixChartHostile, APhotoIsRefusedFromItsHeaderAndAPipeIsNotWaitedOn) {
@@ -1050,7 +1085,8 @@ TEST(BrodixChartBigPattern, RefusalsSayHowToGetTheLargerPattern) {
               "BITMAP size error\nThis bitmap is 1x201\nOver 200x200 !!\nbrodix-chart: " + folder +
                   "/tall.png is 1 x 201 pixels, more than a chart of 200 x 200 stitches: add --fit "
                   "200 (or a smaller size) to fit it, or leave out NAME to write the pattern alone "
-                  "(--pdf, --oxs or --key), which may be as large as 1000 x 1000 stitches\n"},
+                  "(--pdf, --oxs, --preview or --key), which may be as large as 1000 x 1000 "
+                  "stitches\n"},
              {{"--pdf", "p.pdf", "wide.png"},
               "brodix-chart: " + folder +
                   "/wide.png is 1001 x 1 pixels, more than a pattern of 1000 x 1000 stitches: add "

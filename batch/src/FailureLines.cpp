@@ -93,8 +93,8 @@ std::string RefusalLine(const std::string& picture, int width, int height) {
                std::to_string(kMaxStitchesPerSide) + " x " + std::to_string(kMaxStitchesPerSide) +
                " stitches: add --fit " + std::to_string(kMaxStitchesPerSide) +
                " (or a smaller size) to fit it, or leave out NAME to write the pattern alone " +
-               (patternFits ? "(--pdf, --oxs or --key), which may be as large as "
-                            : "(--pdf, --oxs or --key) and fit it into at most ") +
+               (patternFits ? "(--pdf, --oxs, --preview or --key), which may be as large as "
+                            : "(--pdf, --oxs, --preview or --key) and fit it into at most ") +
                PatternLimitText();
     }
     return ColourRefusalLine(picture);
