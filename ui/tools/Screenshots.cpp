@@ -239,6 +239,13 @@ void PhotographWindows(const QString& out, Program& program, TF_main& main) {
     Shoot(out + "/zoom-x4.png");
     program.Zoom().RG_x->setItemIndex(7);
     Shoot(out + "/zoom-x8.png");
+    // "As Stitched" of the picture's menu, at x8 and at x2 (each stitch its colour from afar).
+    program.Zoom().SetAsStitched(true);
+    Shoot(out + "/zoom-x8-stitched.png");
+    program.Zoom().RG_x->setItemIndex(1);
+    Shoot(out + "/zoom-x2-stitched.png");
+    program.Zoom().SetAsStitched(false);
+    program.Zoom().RG_x->setItemIndex(7);
     program.Zoom().BitBtn1->click();
 }
 
