@@ -123,7 +123,7 @@ TEST(StitchedPreview, FromAfarEachCellIsItsThreadMixedWithTheFabric) {
     }
 }
 
-TEST(StitchedPreview, ThickerFloss_OrFinerFabric_CoversMore) {
+TEST(StitchedPreview, ThickerFlossOrFinerFabricCoversMore) {
     const auto coverage = [](double count, int strands) {
         threads::PatternSettings settings;
         settings.floss.fabricCount = count;

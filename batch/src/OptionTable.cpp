@@ -218,12 +218,12 @@ std::vector<Row> BuildRows() {
      "", false, "", "--preview-size N",
      "pixels a stitch of the preview, " + std::to_string(print::kLeastPreviewStitchPixels) + " to " +
      std::to_string(print::kMostPreviewStitchPixels) + " (default " +
-     std::to_string(print::kDefaultPreviewStitchPixels) + "), fewer where a side would pass " +
-     std::to_string(print::kMaxPreviewSidePixels) + "\n"
-     "pixels (" + std::to_string(print::PreviewStitchPixels(kMaxPatternStitchesPerSide, kMaxPatternStitchesPerSide, print::kDefaultPreviewStitchPixels)) +
+     std::to_string(print::kDefaultPreviewStitchPixels) + "), fewer where a\n"
+     "side would pass " + std::to_string(print::kMaxPreviewSidePixels) + " pixels (" +
+     std::to_string(print::PreviewStitchPixels(kMaxPatternStitchesPerSide, kMaxPatternStitchesPerSide, print::kDefaultPreviewStitchPixels)) +
      " for " + Square(kMaxPatternStitchesPerSide) + " stitches). Below " +
-     std::to_string(print::kLeastCrossPixels) + " each stitch is its colour seen\n"
-     "from afar.\n",
+     std::to_string(print::kLeastCrossPixels) + " each\n"
+     "stitch is its colour seen from afar.\n",
      "  Example: brodix-chart --fabric 18 --preview sunset.png sunset.bmp\n"},
     {"--help", "-h", Takes::Nothing,
      [](BatchOptions& o, const std::string&) { o.help = true; },
