@@ -1,7 +1,6 @@
 #include "print/StitchedPreview.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
