@@ -526,6 +526,39 @@ TEST(PdfCanvas, FittingALongNameEndsSoonAndCutsItWithAnEllipsis) {
     }
 }
 
+// The cover shows a pattern of at most 200 x 200 stitches as it will look stitched, the fabric
+// between the legs of its crosses, and a larger one as its reduced picture, flat blocks.
+TEST(PatternPdfTest, CoverShowsASmallPatternStitchedAndALargeOneFlat) {
+    for (const int width : {20, 201}) {
+        const Document pdf = Pdf(MakeCensus(width, width / 2, 1, [](int, int) { return 0; }));
+        const std::unique_ptr<poppler::page> page(pdf->create_page(0));
+        const poppler::image image = poppler::page_renderer().render_page(page.get(), 150, 150);
+        ASSERT_TRUE(image.is_valid());
+        // Within the picture's red, how much is the fabric's white.
+        int red = 0;
+        int light = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(image.const_data() +
+                                                                     y * image.bytes_per_row());
+            for (int x = 0; x < image.width(); ++x) {
+                const std::uint32_t pixel = row[x];
+                const int r = (pixel >> 16) & 0xFF;
+                const int g = (pixel >> 8) & 0xFF;
+                red += r > 150 && g < 100;
+                // The picture lies from 33 mm down to 143 mm: nothing else there is light
+                // but the page around it, which lies outside its red columns.
+                light += g > 200 && y > 33 * 150 / 25.4 + 10 && y < 88 * 150 / 25.4 &&
+                         x > 105 * 150 / 25.4 - 40 && x < 105 * 150 / 25.4 + 40;
+            }
+        }
+        EXPECT_GT(red, 10000) << width;
+        if (width <= 200)
+            EXPECT_GT(light, 100) << "the fabric between the stitches";
+        else
+            EXPECT_EQ(light, 0) << "flat blocks";
+    }
+}
+
 // The cover's report names colours as the key does (the symbols given by use, and threads when
 // chosen), never by the window's numbers, and compares the symbols the PDF prints.
 TEST(PatternPdfTest, CoverReportNamesColoursAsTheKeyDoes) {
