@@ -1,6 +1,9 @@
 // The stitched preview: its colours seen from afar, its size rule and its PNG file.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include "pattern/Pattern.h"
 #include "print/StitchedPreview.h"
 #include "raster/Exceptions.h"
+#include "raster/FileIO.h"
 #include "raster/TBitmap.h"
 #include "test_files.h"
 
@@ -198,6 +202,33 @@ TEST(StitchedPreview, AFileThatCannotBeWrittenSaysWhy) {
         EXPECT_EQ(std::string(failure.what()),
                   "cannot write " + name + ": No such file or directory");
     }
+}
+
+// A large preview cut short by a signal leaves no file behind, not even a temporary one.
+TEST(StitchedPreview, AnInterruptedPreviewLeavesNoFile) {
+    const testing::TempDir dir;
+    Census census;
+    census.width = census.height = 1000;
+    census.palette = {{RGB(200, 20, 40), 500'000}, {RGB(20, 40, 120), 500'000}};
+    for (int i = 0; i < 1'000'000; ++i)
+        census.stitches.push_back(static_cast<std::uint8_t>((i / 7 + i / 5000) % 2));
+    const Pattern pattern(census, {}, "large.bmp");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstallInterruptCleanup();
+        // 64 million pixels take far longer than the 20 ms before the signal.
+        const itimerval soon{{0, 0}, {0, 20'000}};
+        ::signal(SIGALRM, [](int) { ::raise(SIGTERM); });
+        ::setitimer(ITIMER_REAL, &soon, nullptr);
+        SavePreviewPng(dir.Path() + "/large.png", pattern, 8);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the preview was written before the signal";
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{});
 }
 
 }  // namespace
