@@ -5,7 +5,10 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QHelpEvent>
+#include <QIcon>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QToolTip>
 
@@ -271,8 +274,13 @@ void PatternMenu::AddFlossEntries(QMenu& menu) {
         fabricGroup->addAction(action);
         OnTriggered(action, this, m_shell, &m_window, [this, count] { SetFabricCount(count); });
     }
-    OnTriggered(menu.addAction(QStringLiteral("Fabric colour...")), this, m_shell, &m_window,
-                [this] { AskFabricColour(); });
+    // Its swatch shows the colour chosen, framed so that white shows too.
+    QPixmap swatch(12, 12);
+    const TColor cloth = m_settings.fabricColour;
+    swatch.fill(QColor(RedOf(cloth), GreenOf(cloth), BlueOf(cloth)));
+    QPainter(&swatch).drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+    OnTriggered(menu.addAction(QIcon(swatch), QStringLiteral("Fabric colour...")), this, m_shell,
+                &m_window, [this] { AskFabricColour(); });
     QMenu* strands = menu.addMenu(QStringLiteral("Strands"));
     auto* strandGroup = new QActionGroup(strands);
     for (double value : PatternOptionNamed("--strands").menuValues) {
