@@ -1,5 +1,6 @@
 #include "pattern/Pattern.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/SymbolSheet.h"
@@ -13,6 +14,18 @@ Pattern::Pattern(Census census, threads::PatternSettings settings, std::string p
     Derive();
 }
 
+const threads::PatternKey& Pattern::Key() const {
+    if (!m_key) {
+        std::vector<std::optional<threads::Thread>> chosen;
+        if (m_changedByHand) {
+            for (const PatternColour& colour : m_colours)
+                chosen.push_back(colour.chosenThread);
+        }
+        m_key = threads::KeyOf(m_census, m_settings, chosen);
+    }
+    return *m_key;
+}
+
 void Pattern::ChangeChoices(const threads::PatternSettings& settings) {
     m_settings.catalogue = settings.catalogue;
     m_settings.floss = settings.floss;
@@ -21,7 +34,10 @@ void Pattern::ChangeChoices(const threads::PatternSettings& settings) {
     m_settings.report = settings.report;
     m_settings.paper = settings.paper;
     m_settings.chartStyle = settings.chartStyle;
-    Derive();
+    if (m_changedByHand)
+        KeepSymbolsUnderSettings();
+    else
+        Derive();
 }
 
 void Pattern::Derive() {
@@ -39,7 +55,37 @@ void Pattern::Derive() {
     const std::vector<int> printed = SymbolsByUse(counts, SheetOrder());
     for (std::size_t k = 0; k < m_colours.size(); ++k)
         m_colours[k].printedSymbol = printed[k];
-    m_key = threads::KeyOf(m_census, m_settings);
+    m_key.reset();
+}
+
+void Pattern::KeepSymbolsUnderSettings() {
+    std::vector<bool> taken(static_cast<std::size_t>(kSymbolCount), false);
+    for (PatternColour& colour : m_colours) {
+        colour.blank = threads::LeftAsFabric(colour.colour, m_settings.stitchWhite);
+        if (colour.blank)
+            colour.printedSymbol = kNoSymbol;
+        if (colour.printedSymbol != kNoSymbol)
+            taken[static_cast<std::size_t>(colour.printedSymbol)] = true;
+    }
+    const std::vector<int> order = SheetOrder();
+    for (PatternColour& colour : m_colours) {
+        if (colour.blank || colour.printedSymbol != kNoSymbol)
+            continue;
+        const auto free = std::find_if(order.begin(), order.end(), [&](int symbol) {
+            return !taken[static_cast<std::size_t>(symbol)];
+        });
+        if (free != order.end()) {
+            colour.printedSymbol = *free;
+            taken[static_cast<std::size_t>(*free)] = true;
+        }
+    }
+    m_key.reset();
+}
+
+bool operator==(const Pattern& a, const Pattern& b) {
+    return a.m_census.width == b.m_census.width && a.m_census.height == b.m_census.height &&
+           a.m_census.palette == b.m_census.palette && a.m_census.stitches == b.m_census.stitches &&
+           a.m_colours == b.m_colours && a.m_pictureName == b.m_pictureName;
 }
 
 }  // namespace brodix

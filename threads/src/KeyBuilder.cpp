@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
+#include <span>
 #include <string_view>
 
 #include "raster/Color.h"
@@ -30,26 +32,43 @@ std::string HexColour(TColor colour) {
 
 namespace {
 
-void MatchThreads(PatternKey& key, const ThreadCatalogue& catalogue) {
+// Each row's thread: the one chosen for it by hand, else the catalogue's nearest (none
+// without a catalogue). Rows on the same thread share its total: by catalogue entry, or by
+// number once a thread was chosen by hand, since a chosen thread need not come from the
+// catalogue the key is matched to now.
+void MatchThreads(PatternKey& key, const ThreadCatalogue* catalogue,
+                  std::span<const std::optional<Thread>> chosen) {
     std::vector<TColor> colours;
     for (const KeyRow& row : key.rows)
         colours.push_back(row.color);
     const std::vector<LabColour> labs = ToLab(colours);
-    std::map<int, std::size_t> totalOf;  // thread index -> entry of key.threads
+    std::map<int, std::size_t> totalOf;                // thread index -> entry of key.threads
+    std::map<std::string, std::size_t> totalOfNumber;  // with threads chosen by hand
     for (std::size_t i = 0; i < key.rows.size(); ++i) {
         KeyRow& row = key.rows[i];
         if (row.blank)
             continue;
-        const ColourMatcher::Match match = catalogue.matcher->Nearest(labs[i]);
+        const bool byHand = i < chosen.size() && chosen[i].has_value();
+        std::size_t total = key.threads.size();
+        if (byHand) {
+            row.thread = *chosen[i];
+            row.deltaE = DeltaE00(labs[i], ToLab(row.thread.color));
+        } else if (catalogue != nullptr) {
+            const ColourMatcher::Match match = catalogue->matcher->Nearest(labs[i]);
+            row.thread = catalogue->ThreadAt(match.index);
+            row.deltaE = match.deltaE;
+            if (chosen.empty())
+                total = totalOf.emplace(match.index, total).first->second;
+        } else {
+            continue;
+        }
         row.hasThread = true;
-        row.thread = catalogue.ThreadAt(match.index);
-        row.deltaE = match.deltaE;
-        const auto [at, added] = totalOf.emplace(match.index, key.threads.size());
-        if (added)
+        if (!chosen.empty())
+            total = totalOfNumber.emplace(row.thread.number, total).first->second;
+        if (total == key.threads.size())
             key.threads.push_back({row.thread, {}, 0, 0.0, 0});
-        ThreadTotal& total = key.threads[at->second];
-        total.symbols.push_back(row.symbol);
-        total.stitches += row.stitches;
+        key.threads[total].symbols.push_back(row.symbol);
+        key.threads[total].stitches += row.stitches;
     }
     for (ThreadTotal& total : key.threads) {
         total.metres = FlossMetres(total.stitches, key.floss);
@@ -126,7 +145,8 @@ std::string Padded(const std::string& text, std::size_t width, bool right = fals
 }  // namespace
 
 PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
-                           const FlossModel& floss, bool stitchWhite) {
+                           const FlossModel& floss, bool stitchWhite,
+                           std::span<const std::optional<Thread>> chosen) {
     PatternKey key;
     key.floss = floss;
     for (std::size_t i = 0; i < census.palette.size(); ++i) {
@@ -139,10 +159,11 @@ PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogu
         row.skeins = Skeins(row.metres);
         key.rows.push_back(std::move(row));
     }
-    if (catalogue != nullptr && catalogue->matcher && !key.rows.empty()) {
+    const bool matched = catalogue != nullptr && catalogue->matcher && !key.rows.empty();
+    if (matched)
         key.catalogueTitle = catalogue->title;
-        MatchThreads(key, *catalogue);
-    }
+    if (matched || !chosen.empty())
+        MatchThreads(key, matched ? catalogue : nullptr, chosen);
     key.totals = TotalsOf(key);
     return key;
 }

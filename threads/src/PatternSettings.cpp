@@ -38,9 +38,10 @@ std::string PhotoDefaultsNote(const PatternSettings& settings) {
            (settings.clean ? ", stray stitches cleaned" : "") + ".";
 }
 
-PatternKey KeyOf(const Census& census, const PatternSettings& settings) {
+PatternKey KeyOf(const Census& census, const PatternSettings& settings,
+                 std::span<const std::optional<Thread>> chosen) {
     return BuildPatternKey(census, settings.catalogue ? &*settings.catalogue : nullptr,
-                           settings.floss, settings.stitchWhite);
+                           settings.floss, settings.stitchWhite, chosen);
 }
 
 }  // namespace brodix::threads

@@ -12,6 +12,8 @@
 
 namespace brodix {
 
+class PatternEditor;
+
 // A symbol that no colour takes: a colour left as bare fabric has none where it is printed.
 inline constexpr int kNoSymbol = -1;
 
@@ -26,6 +28,10 @@ struct PatternColour {
     int printedSymbol = kNoSymbol;
     // Left as bare fabric: white, unless the settings stitch it (threads::LeftAsFabric).
     bool blank = false;
+    // The thread chosen for it by hand ("Change Thread..."), which the key names in place of
+    // the nearest; none for a colour as made.
+    std::optional<threads::Thread> chosenThread;
+    friend bool operator==(const PatternColour&, const PatternColour&) = default;
 };
 
 // The pattern document: what every output of a chart describes (the window's chart and legend,
@@ -41,11 +47,14 @@ class Pattern {
     int Width() const { return m_census.width; }
     int Height() const { return m_census.height; }
     // Every stitch's palette index and the palette with its counts, as the chart draws them.
+    // As made, the palette is in descending colour value; after a change by hand it is in the
+    // legend's rows, which keep their places (PatternEdits.h).
     const Census& Stitches() const { return m_census; }
     std::span<const PatternColour> Colours() const { return m_colours; }
     const PatternColour& Colour(int k) const { return m_colours[static_cast<std::size_t>(k)]; }
-    // The key: each colour's thread, stitches and floss under the settings.
-    const threads::PatternKey& Key() const { return m_key; }
+    // The key: each colour's thread, stitches and floss under the settings. Worked out again
+    // when first asked for after a change, so that painting a stitch costs no thread matching.
+    const threads::PatternKey& Key() const;
     const threads::PatternSettings& Settings() const { return m_settings; }
     // The picture's file as the user named it; its name titles the PDF and the OXS file.
     const std::string& PictureName() const { return m_pictureName; }
@@ -55,16 +64,27 @@ class Pattern {
     // pattern's paper and chart style. The key and the printed symbols follow. The choices that
     // refine the stitches (snap, clean, budget, merge, dither) stay those the pattern was made
     // with: changing them means making the pattern again.
+    // After a change by hand, each colour keeps its symbols: one that becomes stitched takes
+    // the first free printed symbol, one left as fabric gives its own up.
     void ChangeChoices(const threads::PatternSettings& settings);
 
+    // The same stitches, colours, symbols, settings and picture name.
+    friend bool operator==(const Pattern& a, const Pattern& b);
+
   private:
+    friend class PatternEditor;
+
     void Derive();
+    // Each colour's blank flag under the settings; printed symbols follow as ChangeChoices says.
+    void KeepSymbolsUnderSettings();
 
     Census m_census;
     threads::PatternSettings m_settings;
     std::string m_pictureName;
     std::vector<PatternColour> m_colours;
-    threads::PatternKey m_key;
+    // Set by the first change by hand: from then on the symbols are not given again by use.
+    bool m_changedByHand = false;
+    mutable std::optional<threads::PatternKey> m_key;
 };
 
 }  // namespace brodix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 
 #include "engine/Census.h"
@@ -11,9 +13,11 @@ namespace brodix::threads {
 // The key of a census: one row per palette colour with its stitches and floss and, when a
 // catalogue is given, its nearest thread by CIEDE2000 and the other symbols matched to the
 // same thread. White is a blank row (bare fabric) unless stitchWhite asks for it to be
-// stitched like any colour.
+// stitched like any colour. chosen[k], when given, is the thread chosen by hand for colour k,
+// named in its row in place of the nearest (with or without a catalogue).
 PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogue,
-                           const FlossModel& floss, bool stitchWhite = false);
+                           const FlossModel& floss, bool stitchWhite = false,
+                           std::span<const std::optional<Thread>> chosen = {});
 
 // "= symbol 12" (and ", 14" for each further one) when other rows share the row's thread;
 // empty otherwise.

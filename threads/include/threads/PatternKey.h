@@ -14,6 +14,7 @@ struct Thread {
     std::string number;
     std::string name;
     TColor color = 0;
+    friend bool operator==(const Thread&, const Thread&) = default;
 };
 
 // What the floss estimate assumes; printed on the key so the user sees it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/Census.h"
@@ -69,7 +70,8 @@ void ChoosePhotoDefaults(PatternSettings& settings,
 std::string PhotoDefaultsNote(const PatternSettings& settings);
 
 // The key of a census under the settings: its rows matched to the chosen catalogue, if any,
-// with the floss model's estimate.
-PatternKey KeyOf(const Census& census, const PatternSettings& settings);
+// with the floss model's estimate; chosen as BuildPatternKey takes it.
+PatternKey KeyOf(const Census& census, const PatternSettings& settings,
+                 std::span<const std::optional<Thread>> chosen = {});
 
 }  // namespace brodix::threads
