@@ -1,0 +1,49 @@
+// Changes by hand on the largest chart, 200 x 200 stitches in 255 colours: one stitch painted
+// (with and without the key worked out again, as the legend's tooltips read it), and the undo of
+// a fill of 10,000 stitches.
+#include <benchmark/benchmark.h>
+
+#include "pattern/PatternEdits.h"
+#include "worst_pattern.h"
+
+namespace {
+
+using namespace brodix;
+
+void BM_PaintOneStitch(benchmark::State& state) {
+    PatternEditor editor(bench::PatternWithThreads(bench::WorstCensus(), "worst.bmp"));
+    const bool key = state.range(0) != 0;
+    int i = 0;
+    for (auto _ : state) {
+        const TPoint point[] = {{i % 200, (i / 200) % 200}};
+        benchmark::DoNotOptimize(editor.Paint(point, i % kMaxColors, true));
+        if (key)
+            benchmark::DoNotOptimize(editor.Document().Key().totals.stitches);
+        ++i;
+    }
+}
+BENCHMARK(BM_PaintOneStitch)->ArgName("key")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_UndoFillOf10000Stitches(benchmark::State& state) {
+    Census census = bench::WorstCensus();
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            std::uint8_t& stitch = census.stitches[GridIndex(x, y, census.width)];
+            --census.PaletteAt(stitch).count;
+            stitch = 7;
+            ++census.PaletteAt(7).count;
+        }
+    }
+    PatternEditor editor(bench::PatternWithThreads(std::move(census), "worst.bmp"));
+    if (editor.Fill({50, 50}, 9) < 10000)
+        state.SkipWithError("the fill took fewer than 10,000 stitches");
+    for (auto _ : state) {
+        editor.Undo();
+        state.PauseTiming();
+        editor.Redo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_UndoFillOf10000Stitches)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
