@@ -455,7 +455,8 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
     EXPECT_EQ(failed.out, "");
 }
 
-// A chart written with --oxs and charted again under the same options gives the same files.
+// A chart written with --oxs and charted again under the same options gives the same files, and
+// from a copy under another name the same OXS file, its title kept.
 TEST(BrodixChartOxs, AChartChartedAgainFromItsOxsFileGivesTheSameFiles) {
     TempDir dir;
     // 60 x 8 (two pages), white cells among 96 shades.
@@ -469,14 +470,16 @@ TEST(BrodixChartOxs, AChartChartedAgainFromItsOxsFileGivesTheSameFiles) {
         std::vector<std::string> first = options;
         first.insert(first.end(), {"--key=csv", "--oxs", "a.oxs", "pic.bmp", "one"});
         std::vector<std::string> again = options;
-        again.insert(again.end(), {"--key=csv", "a.oxs", "two"});
+        again.insert(again.end(), {"--key=csv", "--oxs", "b.oxs", "copy.oxs", "two"});
         const Outcome written = RunChart(first, dir.Path());
         ASSERT_EQ(written.status, 0) << written.err;
+        testing::WriteFileBytes(dir / "copy.oxs", testing::ReadFileBytes(dir / "a.oxs"));
         const Outcome read = RunChart(again, dir.Path());
         ASSERT_EQ(read.status, 0) << read.err;
         EXPECT_EQ(read.err, "");
         const auto key = [](const std::string& out) { return out.substr(out.find("symbol,")); };
         EXPECT_EQ(key(read.out), key(written.out));
+        EXPECT_EQ(testing::ReadFileBytes(dir / "b.oxs"), testing::ReadFileBytes(dir / "a.oxs"));
         for (const char* suffix : {"_CS.bmp", "_CS11.bmp", "_CS21.bmp", "_color.bmp", "_CSC.bmp"}) {
             const auto bytes = testing::ReadFileBytes(dir / (std::string("one") + suffix));
             EXPECT_FALSE(bytes.empty()) << suffix;

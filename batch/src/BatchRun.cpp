@@ -276,6 +276,7 @@ std::variant<Pattern, int> MakeBatchPattern(const BatchOptions& options, const s
     request.levels = options.levels;
     request.settings = settings;
     request.pictureName = picture;
+    request.title = workspace.PictureTitle();
     request.maxStitchesPerSide = StitchLimit(options);
     request.photo = opened.photo;
     // --threads none keeps the photo defaults off every catalogue.

@@ -12,6 +12,7 @@ Workspace::Workspace() {
 void Workspace::LoadPicture(const std::string& fileName) {
     picture.Picture().LoadFromFile(fileName);
     m_pictureName = fileName;  // Make reads picture, even should preview fail
+    m_pictureTitle.clear();
     preview.Picture().LoadFromFile(fileName);
 }
 
@@ -19,10 +20,12 @@ void Workspace::LoadSymbolSheet(const std::string& fileName) {
     symbols.Picture().LoadFromFile(fileName);
 }
 
-void Workspace::TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName) {
+void Workspace::TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName,
+                            const std::string& title) {
     picture.Picture().SetGraphic(bitmap.get());
     preview.Picture().Adopt(std::move(bitmap));
     m_pictureName = fileName;
+    m_pictureTitle = title;
 }
 
 const TBitmap* Workspace::SymbolSheet() const {

@@ -93,9 +93,9 @@ PatternResult MakePattern(TImage& picture, const PatternRequest& request) {
     }
     if (const auto* refusal = std::get_if<CensusRefusal>(&result))
         return RefusalOf(*refusal, PatternRefusal::Reason::TooManyColours, width, height);
-    return MadePattern{
-        Pattern(std::get<Census>(std::move(result)), std::move(settings), request.pictureName),
-        std::move(note)};
+    return MadePattern{Pattern(std::get<Census>(std::move(result)), std::move(settings),
+                               request.pictureName, request.title),
+                       std::move(note)};
 }
 
 PictureReader ReaderFor(const std::string& fileName, bool fitted) {
@@ -127,7 +127,7 @@ OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, Pic
         // A chart keeps its own size unless it is fitted, like any picture.
         workspace.TakePicture(options.fit ? FitBitmap(*chart.picture, *options.fit, fileName)
                                           : std::move(chart.picture),
-                              fileName);
+                              fileName, chart.title);
         return opened;
     }
     // Read whole before either image changes: a picture that fails leaves both as they were.

@@ -18,6 +18,7 @@
 #include "raster/Geometry.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
+#include "raster/Utf8.h"
 
 namespace brodix {
 
@@ -330,6 +331,7 @@ OxsPicture PictureOf(const pugi::xml_document& document, std::size_t fileBytes,
     PaintFullStitches(chart, size, PaletteOf(chart), *result.picture, result.leftOut);
     CountOthers(chart, result.leftOut);
     result.message = MessageOf(name, result.leftOut, size);
+    result.title = ValidUtf8(chart.child(oxs::kProperties).attribute(oxs::kChartTitle).as_string());
     return result;
 }
 

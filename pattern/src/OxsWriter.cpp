@@ -22,13 +22,6 @@ std::string NumberText(double value) {
     return std::string(text, end);
 }
 
-// The chart's title: the picture's name without folder and extension.
-std::string TitleOf(const std::string& pictureName) {
-    const std::string name = NamePart(pictureName);
-    const std::string stem = name.substr(0, name.size() - ExtensionPart(name).size());
-    return ValidUtf8(stem.empty() ? name : stem);
-}
-
 // Brand and number, as readers split them: the number is the last word.
 std::string ThreadNumber(const threads::PatternKey& key, const threads::Thread& thread) {
     std::string number = key.catalogueTitle;
@@ -54,7 +47,7 @@ void AddProperties(pugi::xml_node chart, const Pattern& pattern, int paletteCoun
     properties.append_attribute(oxs::kSoftwareVersion) = BRODIX_VERSION;
     properties.append_attribute(oxs::kChartWidth) = pattern.Width();
     properties.append_attribute(oxs::kChartHeight) = pattern.Height();
-    properties.append_attribute(oxs::kChartTitle) = TitleOf(pattern.PictureName()).c_str();
+    properties.append_attribute(oxs::kChartTitle) = pattern.Title().c_str();
     properties.append_attribute(oxs::kStitchesPerInch) =
         NumberText(pattern.Key().floss.fabricCount).c_str();
     properties.append_attribute(oxs::kPaletteCount) = paletteCount;

@@ -4,14 +4,26 @@
 #include <utility>
 
 #include "engine/SymbolSheet.h"
+#include "raster/FileName.h"
+#include "raster/Utf8.h"
 
 namespace brodix {
 
-Pattern::Pattern(Census census, threads::PatternSettings settings, std::string pictureName)
+Pattern::Pattern(Census census, threads::PatternSettings settings, std::string pictureName,
+                 std::string title)
     : m_census(std::move(census)),
       m_settings(std::move(settings)),
-      m_pictureName(std::move(pictureName)) {
+      m_pictureName(std::move(pictureName)),
+      m_title(std::move(title)) {
     Derive();
+}
+
+std::string Pattern::Title() const {
+    if (!m_title.empty())
+        return m_title;
+    const std::string name = NamePart(m_pictureName);
+    const std::string stem = name.substr(0, name.size() - ExtensionPart(name).size());
+    return ValidUtf8(stem.empty() ? name : stem);
 }
 
 const threads::PatternKey& Pattern::Key() const {
@@ -85,7 +97,8 @@ void Pattern::KeepSymbolsUnderSettings() {
 bool operator==(const Pattern& a, const Pattern& b) {
     return a.m_census.width == b.m_census.width && a.m_census.height == b.m_census.height &&
            a.m_census.palette == b.m_census.palette && a.m_census.stitches == b.m_census.stitches &&
-           a.m_colours == b.m_colours && a.m_pictureName == b.m_pictureName;
+           a.m_colours == b.m_colours && a.m_pictureName == b.m_pictureName &&
+           a.m_title == b.m_title;
 }
 
 }  // namespace brodix

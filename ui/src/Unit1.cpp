@@ -207,6 +207,7 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     request.levels = Levels();
     request.settings = m_patternSettings;
     request.pictureName = m_workspace.PictureName();
+    request.title = m_workspace.PictureTitle();
     request.photo = takePhotoDefaults;
     PatternResult result = MakePattern(Image1, request);
     if (const auto* refusal = std::get_if<PatternRefusal>(&result)) {

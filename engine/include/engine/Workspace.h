@@ -47,8 +47,9 @@ class Workspace {
     // loader raises it; a picture is replaced only by a file it could read whole.
     void LoadPicture(const std::string& fileName);
     // A picture read by other means from fileName (a photo fitted to the chart): picture and
-    // preview both take it, as Load Picture gives them a file.
-    void TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName);
+    // preview both take it, as Load Picture gives them a file; title as PictureTitle() says.
+    void TakePicture(std::unique_ptr<TBitmap> bitmap, const std::string& fileName,
+                     const std::string& title = {});
     void LoadSymbolSheet(const std::string& fileName);
     // The blank cell from the design's stored data.
     void ReadBlankCell();
@@ -66,12 +67,16 @@ class Workspace {
 
     // The file the picture came from, however it came; empty before the first.
     const std::string& PictureName() const { return m_pictureName; }
+    // The title the picture came with (an OXS chart's own), which a pattern made from it keeps
+    // whatever its file is called; empty when it came with none.
+    const std::string& PictureTitle() const { return m_pictureTitle; }
 
   private:
     MakeTargets Targets(const WorkspaceCaptions& captions, MessageSink& messages,
                         const ZoomTarget& zoom);
 
     std::string m_pictureName;
+    std::string m_pictureTitle;
 };
 
 // The window's controls for a workspace without a window (brodix-chart, the tests, the

@@ -37,6 +37,8 @@ struct PatternRequest {
     LevelChoices levels;
     threads::PatternSettings settings;
     std::string pictureName;
+    // The title the pattern keeps (Workspace::PictureTitle); empty: from the picture's name.
+    std::string title;
     // The most stitches a side: the window's chart (kMaxStitchesPerSide), whose refusal is
     // Make's, or a pattern written without the chart's images (kMaxPatternStitchesPerSide).
     int maxStitchesPerSide = kMaxStitchesPerSide;

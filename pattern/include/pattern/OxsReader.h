@@ -40,6 +40,8 @@ struct OxsPicture {
     std::unique_ptr<TBitmap> picture;
     OxsLeftOut leftOut;
     std::string message;
+    // The chart's title as the file gives it (charttitle); empty when it gives none.
+    std::string title;
 };
 
 // How much of a file tells whether it holds an OXS chart.

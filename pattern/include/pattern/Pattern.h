@@ -42,7 +42,10 @@ struct PatternColour {
 class Pattern {
   public:
     // The pattern of a census: the symbols by use and the key are worked out once, here.
-    Pattern(Census census, threads::PatternSettings settings, std::string pictureName);
+    // title is the chart's own (an OXS file's), kept whatever its file is called; empty: the
+    // picture's name without folder and extension.
+    Pattern(Census census, threads::PatternSettings settings, std::string pictureName,
+            std::string title = {});
 
     int Width() const { return m_census.width; }
     int Height() const { return m_census.height; }
@@ -58,6 +61,8 @@ class Pattern {
     const threads::PatternSettings& Settings() const { return m_settings; }
     // The picture's file as the user named it; its name titles the PDF and the OXS file.
     const std::string& PictureName() const { return m_pictureName; }
+    // The title of the OXS file and the PDF's cover.
+    std::string Title() const;
 
     // The choices that change no stitch take settings' values: the thread catalogue, the floss
     // model, the fabric's colour, white stitched or left as fabric, the report and the printed
@@ -81,6 +86,7 @@ class Pattern {
     Census m_census;
     threads::PatternSettings m_settings;
     std::string m_pictureName;
+    std::string m_title;
     std::vector<PatternColour> m_colours;
     // Set by the first change by hand: from then on the symbols are not given again by use.
     bool m_changedByHand = false;
