@@ -1011,9 +1011,15 @@ TEST(BrodixChartBigPattern, ChartPagesFollowTheSizeAndTheOxsFileReadsBackTheSame
         for (int i = 0; i < chartPages; ++i) {
             // Every page row of a page column before the next column.
             const std::string label =
-                "Chart page " + std::to_string(i + 1) + " of " + std::to_string(chartPages) + " (" +
+                "Chart " + std::to_string(i + 1) + " of " + std::to_string(chartPages) + " (" +
                 std::to_string(i / c.down + 1) + "-" + std::to_string(i % c.down + 1) + ")";
             EXPECT_NE(PdfPageText(*pdf, 2 + i).find(label), std::string::npos) << label;
+        }
+        // Every page prints the number the cover's map gives it.
+        for (int i = 0; i < pdf->pages(); ++i) {
+            const std::string number =
+                "page " + std::to_string(i + 1) + " of " + std::to_string(pdf->pages());
+            EXPECT_NE(PdfPageText(*pdf, i).find(number), std::string::npos) << number;
         }
 
         // Read back at its own size, the chart gives the same file (its title is the name's).

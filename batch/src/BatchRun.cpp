@@ -307,7 +307,7 @@ int RunBatch(const BatchOptions& options) {
         progress.Show("reading the picture", 0);
         const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);
         if (!opened.leftOutNote.empty())
-            std::cerr << opened.leftOutNote << '\n';
+            std::cerr << "brodix-chart: " << opened.leftOutNote << '\n';
 
         stage = Stage::Make;
         std::variant<Pattern, int> made =

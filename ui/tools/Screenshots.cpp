@@ -315,7 +315,9 @@ void PhotographBoxes(const QString& out, TF_main& main) {
                               14,
                               "Colours: as in the picture; a photograph of more than 255 gets up "
                               "to 30, stray stitches cleaned, snapped to threads when a catalogue "
-                              "is found."},
+                              "is found.",
+                              "4 / 4 / 4",
+                              false},
                              &main);
 }
 
