@@ -200,7 +200,8 @@ TEST(PatternPdfTest, ChartPagesCarryTheirLabelsAndAbsoluteRowAndColumnNumbers) {
         const std::string text = TextOf(*pdf, 2 + i);
         EXPECT_NE(text.find(labels[i]), std::string::npos) << labels[i];
         EXPECT_NE(text.find("rose.bmp"), std::string::npos);
-        EXPECT_NE(text.find("page " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("Chart " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("page " + std::to_string(i + 3) + " of 8"), std::string::npos);
     }
     const std::string page22 = TextOf(*pdf, 5);
     EXPECT_NE(page22.find("columns 41-80, rows 41-80"), std::string::npos) << page22;
@@ -229,7 +230,8 @@ int PrintedSymbol(const Census& census, int colour) {
 // The chart page at 300 dpi without smoothing.
 poppler::image RenderChart(const Census& census, ChartStyle style) {
     const Document pdf = Pdf(census, {.style = style});
-    const std::unique_ptr<poppler::page> page(pdf->create_page(2));
+    // The one chart page, after the cover and the key.
+    const std::unique_ptr<poppler::page> page(pdf->create_page(pdf->pages() - 1));
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, false);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, false);

@@ -131,7 +131,7 @@ enum class Stage { Load, Make, Save, Other };
 
 void PrintFailure(const std::exception& error, Stage stage, const std::string& picture,
                   const std::string& name) {
-    std::cerr << ExceptionBoxText(error.what()) << '\n';
+    std::cerr << FailureText(error) << '\n';
     std::string line;
     if (stage == Stage::Load)
         line = LoadFailureLine(picture, error);
@@ -157,7 +157,7 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
     } catch (const std::exception& error) {
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        std::cerr << FailureText(error) << '\n';
         if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
             std::cerr << line << '\n';
     }
