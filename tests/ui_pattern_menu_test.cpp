@@ -172,6 +172,18 @@ TEST_F(PatternMenuTest, StitcherChoicesAreRememberedPatternChoicesStartOffAndDmc
     EXPECT_EQ(Main().PatternChoices().catalogue->title, "DMC");
 }
 
+// A remembered catalogue that is gone is said in the note at start, not silently dropped.
+TEST_F(PatternMenuTest, AMissingRememberedCatalogueIsSaid) {
+    shell.settings["pattern/threads"] = folder / "gone.xml";
+    Start();
+    EXPECT_FALSE(Main().PatternChoices().catalogue.has_value());
+    const std::string note = Main().NoteText();
+    EXPECT_EQ(note.rfind("The thread catalogue chosen last time could not be read (", 0), 0u)
+        << note;
+    EXPECT_NE(note.find("gone.xml"), std::string::npos) << note;
+    EXPECT_NE(note.find("Choose one under Threads"), std::string::npos) << note;
+}
+
 TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {
     const std::string bad = folder / "bad.xml";
     testing::WriteFileBytes(bad, {'<', 'x'});

@@ -181,9 +181,11 @@ std::optional<std::string> SettingsFile::Value(const std::string& key) const {
 }
 
 void SettingsFile::SetValue(const std::string& key, const std::string& value) {
-    const auto [place, added] = m_values.insert_or_assign(key, value);
-    (void)place;
-    (void)added;
+    // The store sets every choice after one changes: only a changed value is written.
+    const auto found = m_values.find(key);
+    if (found != m_values.end() && found->second == value)
+        return;
+    m_values[key] = value;
     if (!m_writable || m_writeFailed)
         return;
     try {

@@ -28,8 +28,8 @@ class SettingsFile {
 
     // The value stored under key ("pattern/strands"), when there is one.
     std::optional<std::string> Value(const std::string& key) const;
-    // Stores value under key and writes the file, unless it was not read; a failed write is
-    // said once on the warnings stream.
+    // Stores value under key and, when it changed, writes the file, unless it was not read; a
+    // failed write is said once on the warnings stream.
     void SetValue(const std::string& key, const std::string& value);
     // Whether the file was read (or did not exist) and is written back.
     bool Writable() const { return m_writable; }
