@@ -130,6 +130,50 @@ TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
     EXPECT_NE(TextOf(*Pdf(one, {}, "/p/a\xFF.bmp"), 0).find("a?.bmp"), std::string::npos);
 }
 
+// Every page prints its number in the same place, and the cover's map sends the stitcher to
+// the page that prints that number and is headed with the map's label.
+TEST(PatternPdfTest, TheCoverMapsNumbersAreThePrintedPageNumbers) {
+    const Census census = MakeCensus(140, 150, 255, [](int x, int y) { return (x * 7 + y) % 255; });
+    const Document pdf = Pdf(census);
+    const int pages = pdf->pages();
+    ASSERT_GT(pages, 6);  // several key pages before the chart
+    double footX = -1, footY = -1;
+    std::map<int, std::string> numbered;  // printed number: the page's text
+    for (int i = 0; i < pages; ++i) {
+        const std::unique_ptr<poppler::page> page(pdf->create_page(i));
+        const std::vector<poppler::text_box> boxes = page->text_list();
+        for (std::size_t b = 0; b + 3 < boxes.size(); ++b) {
+            if (boxes[b].text().to_latin1() != "page" || boxes[b + 2].text().to_latin1() != "of")
+                continue;
+            EXPECT_EQ(boxes[b + 3].text().to_latin1(), std::to_string(pages));
+            const int number = std::stoi(boxes[b + 1].text().to_latin1());
+            numbered[number] = TextOf(*pdf, i);
+            EXPECT_EQ(number, i + 1);
+            if (footX < 0) {
+                footX = boxes[b].bbox().x();
+                footY = boxes[b].bbox().y();
+            }
+            EXPECT_NEAR(boxes[b].bbox().y(), footY, 0.5) << i;
+            EXPECT_NEAR(boxes[b].bbox().x(), footX, 8) << i;  // centred: its width varies
+        }
+    }
+    EXPECT_EQ(numbered.size(), static_cast<std::size_t>(pages));
+    const std::string cover = TextOf(*pdf, 0);
+    int mapped = 0;
+    for (std::size_t at = cover.find(" p. "); at != std::string::npos;
+         at = cover.find(" p. ", at + 1)) {
+        const std::string label = cover.substr(cover.rfind('(', at), at - cover.rfind('(', at));
+        const int number = std::stoi(cover.substr(at + 4));
+        ASSERT_TRUE(numbered.count(number)) << label << " p. " << number;
+        EXPECT_NE(numbered[number].find(" " + label), std::string::npos) << label;
+        EXPECT_NE(numbered[number].find("Chart "), std::string::npos) << label;
+        ++mapped;
+    }
+    const auto grid =
+        detail::ChartPagesOf(140, 150, detail::ChartPageSizeOn(detail::SizeOf(Paper::A4)));
+    EXPECT_EQ(mapped, static_cast<int>(grid.pages.size()));
+}
+
 TEST(PatternPdfTest, KeyListsEveryOneOf255ColoursAcrossItsPagesWithTheTotal) {
     const Census census = MakeCensus(200, 200, 255, [](int x, int y) { return (x * 7 + y) % 255; });
     const Document pdf = Pdf(census);
@@ -156,7 +200,8 @@ TEST(PatternPdfTest, ChartPagesCarryTheirLabelsAndAbsoluteRowAndColumnNumbers) {
         const std::string text = TextOf(*pdf, 2 + i);
         EXPECT_NE(text.find(labels[i]), std::string::npos) << labels[i];
         EXPECT_NE(text.find("rose.bmp"), std::string::npos);
-        EXPECT_NE(text.find("page " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("Chart " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("page " + std::to_string(i + 3) + " of 8"), std::string::npos);
     }
     const std::string page22 = TextOf(*pdf, 5);
     EXPECT_NE(page22.find("columns 41-80, rows 41-80"), std::string::npos) << page22;
@@ -185,7 +230,8 @@ int PrintedSymbol(const Census& census, int colour) {
 // The chart page at 300 dpi without smoothing.
 poppler::image RenderChart(const Census& census, ChartStyle style) {
     const Document pdf = Pdf(census, {.style = style});
-    const std::unique_ptr<poppler::page> page(pdf->create_page(2));
+    // The one chart page, after the cover and the key.
+    const std::unique_ptr<poppler::page> page(pdf->create_page(pdf->pages() - 1));
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, false);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, false);

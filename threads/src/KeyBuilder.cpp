@@ -6,6 +6,7 @@
 #include <map>
 #include <string_view>
 
+#include "engine/SymbolSheet.h"
 #include "raster/Color.h"
 #include "threads/Floss.h"
 
@@ -160,9 +161,11 @@ std::string KeyTable(const PatternKey& key) {
     std::string text =
         "Threads: " + (key.catalogueTitle.empty() ? "none" : Printable(key.catalogueTitle)) + "\n" +
         FlossModelText(key.floss) + "\n\n";
-    text += "Symbol  Colour   Thread  Name                    ΔE00  Stitches  Metres  Skeins\n";
+    text += "Symbol    Colour   Thread  Name                    ΔE00  Stitches  Metres  Skeins\n";
     for (const KeyRow& row : key.rows) {
-        text += Padded(std::to_string(SymbolNumber(row.symbol)), 6, true) + "  " +
+        // The number, and the character that stands for the symbol where text shows it.
+        const std::string character = row.blank ? " " : SymbolText(row.symbol);
+        text += Padded(std::to_string(SymbolNumber(row.symbol)), 6, true) + " " + character + "  " +
                 HexColour(row.color) + "  ";
         if (row.hasThread) {
             text += Padded(Printable(row.thread.number), 6) + "  " +
@@ -186,7 +189,7 @@ std::string KeyTable(const PatternKey& key) {
             Fixed(totals.metres, 2) + " m, " + std::to_string(totals.skeins) + " skeins";
     if (!key.threads.empty())
         text += " of " + std::to_string(key.threads.size()) + " threads";
-    return text + "\n";
+    return text + "\n" + kTotalsNote + "\n";
 }
 
 std::string KeyCsv(const PatternKey& key) {
