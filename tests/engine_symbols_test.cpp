@@ -51,7 +51,7 @@ TEST(SymbolCharacters, Utf8OfEachLength) {
     const struct {
         int k;
         const char* utf8;
-    } cases[] = {{69, "A"}, {96, "\xCE\xA9"}, {226, "\xE2\x96\xA0"}, {241, "\xF0\x9F\x9E\x91"}};
+    } cases[] = {{67, "A"}, {95, "\xCE\xA9"}, {226, "\xE2\x96\xA0"}, {241, "\xF0\x9F\x9E\x91"}};
     for (const auto& c : cases)
         EXPECT_EQ(SymbolText(c.k), c.utf8) << c.k;
     EXPECT_THROW(SymbolCharacter(kSymbolCount), std::out_of_range);

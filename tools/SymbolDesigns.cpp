@@ -72,8 +72,8 @@ const Part kParts[] = {
 };
 
 // Letters, digits and signs, 5 x 7, placed two pixels in and one down. Letters that a stitcher
-// would take for a shape or another sign (O, I, 0) are left out, and so are those a stroke from
-// another symbol (B and 8, E and F, h and n).
+// would take for a shape or another sign (O, I, 0, and C beside the parenthesis) are left
+// out, and so are those a stroke from another symbol (B and 8, E and F, h and n).
 struct Letter {
     const char* name;
     std::array<const char*, 7> rows;
@@ -81,7 +81,6 @@ struct Letter {
 
 const Letter kLetters[] = {
     {"A", {"..#..", ".#.#.", "#...#", "#...#", "#####", "#...#", "#...#"}},
-    {"C", {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."}},
     {"E", {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
     {"H", {"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
     {"J", {"..###", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##.."}},
@@ -181,6 +180,7 @@ const Sign kSigns[] = {
     {"pennant", "#######|#######|#######|#######|#......|#......|#......"},
     {"note", "..##.|..#.#|..#..|..#..|.##..|###..|.#..."},
     {"check", "......#|.....##|#...##.|##.##..|.###...|..#...."},
+    {"anchor", "...#...|..#.#..|...#...|..###..|...#...|#..#..#|.#####."},
     {"home", "...#...|..#.#..|.#...#.|#.....#|#.....#|#.....#|#######"},
 };
 

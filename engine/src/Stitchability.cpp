@@ -1,10 +1,7 @@
 #include "engine/Stitchability.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdlib>
-#include <memory>
+#include <vector>
 
 #include "engine/ColourDifference.h"
 #include "engine/SymbolLikeness.h"

@@ -17,48 +17,48 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     // In the order FarthestFirstOrder (engine/SymbolLikeness.h) chooses, from the light mark:
     // tools/symbol_order prints these lines.
     {"dot", 0x25AA},  // 0 ▪
-    {"C", 0x0043},  // 1 C
+    {"integral", 0x222B},  // 1 ∫
     {"tilde", 0x007E},  // 2 ~
-    {"Y", 0x0059},  // 3 Y
+    {"u", 0x0075},  // 3 u
     {"bracket:h", 0x005D},  // 4 ]
-    {"integral", 0x222B},  // 5 ∫
-    {"check", 0x2713},  // 6 ✓
-    {"lambda", 0x03BB},  // 7 λ
-    {"northeast", 0x2197},  // 8 ↗
-    {"hair", 0x253C},  // 9 ┼
-    {"slash:h", 0x2572},  // 10 ╲
-    {"moon", 0x0028},  // 11 (
-    {"r", 0x0072},  // 12 r
-    {"note", 0x266A},  // 13 ♪
-    {"saltire", 0x2573},  // 14 ╳
-    {"d", 0x0064},  // 15 d
-    {"cap", 0x2229},  // 16 ∩
-    {"caret", 0x005E},  // 17 ^
-    {"1", 0x0031},  // 18 1
-    {"infinity", 0x221E},  // 19 ∞
-    {"Zhe", 0x0416},  // 20 Ж
+    {"Y", 0x0059},  // 5 Y
+    {"lambda", 0x03BB},  // 6 λ
+    {"kite", 0x25C7},  // 7 ◇
+    {"hair", 0x253C},  // 8 ┼
+    {"slash:h", 0x2572},  // 9 ╲
+    {"saltire", 0x2573},  // 10 ╳
+    {"male", 0x2642},  // 11 ♂
+    {"invertedquestion", 0x00BF},  // 12 ¿
+    {"check", 0x2713},  // 13 ✓
+    {"euro", 0x20AC},  // 14 €
+    {"moon", 0x0028},  // 15 (
+    {"r", 0x0072},  // 16 r
+    {"1", 0x0031},  // 17 1
+    {"cap", 0x2229},  // 18 ∩
+    {"caret", 0x005E},  // 19 ^
+    {"equals", 0x003D},  // 20 =
     {"%", 0x0025},  // 21 %
-    {"kite", 0x25C7},  // 22 ◇
-    {"wedge - dot", 0x27C1},  // 23 ⟁
-    {"circle", 0x25CB},  // 24 ○
-    {"invertedquestion", 0x00BF},  // 25 ¿
-    {"tau", 0x03C4},  // 26 τ
+    {"2", 0x0032},  // 22 2
+    {"El", 0x041B},  // 23 Л
+    {"northeast:h", 0x2196},  // 24 ↖
+    {"peak:v", 0x25BD},  // 25 ▽
+    {"circle", 0x25CB},  // 26 ○
     {"7", 0x0037},  // 27 7
-    {"K", 0x004B},  // 28 K
-    {"2", 0x0032},  // 29 2
-    {"4", 0x0034},  // 30 4
-    {"dagger", 0x271D},  // 31 ✝
-    {"male", 0x2642},  // 32 ♂
-    {"pilcrow", 0x00B6},  // 33 ¶
-    {"plus - dot", 0x271C},  // 34 ✜
-    {"cross - dot", 0x2718},  // 35 ✘
-    {"ball & top", 0x2BCA},  // 36 ⯊
-    {"bar", 0x25AC},  // 37 ▬
-    {"triple", 0x2261},  // 38 ≡
-    {"not", 0x00AC},  // 39 ¬
-    {"mu", 0x03BC},  // 40 μ
-    {"peak:v", 0x25BD},  // 41 ▽
-    {"ankh", 0x2625},  // 42 ☥
+    {"note", 0x266A},  // 28 ♪
+    {"K", 0x004B},  // 29 K
+    {"dagger", 0x271D},  // 30 ✝
+    {"Zhe", 0x0416},  // 31 Ж
+    {"cross - dot", 0x2718},  // 32 ✘
+    {"ball & top", 0x2BCA},  // 33 ⯊
+    {"bar", 0x25AC},  // 34 ▬
+    {"triple", 0x2261},  // 35 ≡
+    {"not", 0x00AC},  // 36 ¬
+    {"infinity", 0x221E},  // 37 ∞
+    {"a", 0x0061},  // 38 a
+    {"9", 0x0039},  // 39 9
+    {"b", 0x0062},  // 40 b
+    {"wedge - dot", 0x27C1},  // 41 ⟁
+    {"plus - dot", 0x271C},  // 42 ✜
     {"Yu", 0x042E},  // 43 Ю
     {"star - dot", 0x272B},  // 44 ✫
     {"root", 0x221A},  // 45 √
@@ -67,40 +67,40 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     {"arrow:v", 0x2B07},  // 48 ⬇
     {"ell", 0x2517},  // 49 ┗
     {"J", 0x004A},  // 50 J
-    {"plusminus", 0x00B1},  // 51 ±
-    {"6", 0x0036},  // 52 6
-    {"Tse", 0x0426},  // 53 Ц
-    {"*", 0x002A},  // 54 *
-    {"euro", 0x20AC},  // 55 €
-    {"E:h", 0x2203},  // 56 ∃
-    {"flag", 0x2690},  // 57 ⚐
-    {"whiteup", 0x21E7},  // 58 ⇧
-    {"gem & top + kite", 0x2B18},  // 59 ⬘
-    {"wedge:v", 0x25BC},  // 60 ▼
-    {"bowtie", 0x22C8},  // 61 ⋈
-    {"alpha", 0x03B1},  // 62 α
-    {"chevron", 0x2227},  // 63 ∧
-    {"home", 0x2302},  // 64 ⌂
-    {"corners + cell", 0x26F6},  // 65 ⛶
-    {"X", 0x0058},  // 66 X
-    {"Delta", 0x0394},  // 67 Δ
-    {"El", 0x041B},  // 68 Л
-    {"A", 0x0041},  // 69 A
-    {"$", 0x0024},  // 70 $
-    {"hair + saltire", 0x2733},  // 71 ✳
-    {"tent + dot:v", 0x25EC},  // 72 ◬
-    {"t", 0x0074},  // 73 t
+    {"t", 0x0074},  // 51 t
+    {"anchor", 0x2693},  // 52 ⚓
+    {"pilcrow", 0x00B6},  // 53 ¶
+    {"flag", 0x2690},  // 54 ⚐
+    {"whiteup", 0x21E7},  // 55 ⇧
+    {"gem & top + kite", 0x2B18},  // 56 ⬘
+    {"wedge:v", 0x25BC},  // 57 ▼
+    {"bowtie", 0x22C8},  // 58 ⋈
+    {"*", 0x002A},  // 59 *
+    {"chevron", 0x2227},  // 60 ∧
+    {"home", 0x2302},  // 61 ⌂
+    {"corners + cell", 0x26F6},  // 62 ⛶
+    {"alpha", 0x03B1},  // 63 α
+    {"X", 0x0058},  // 64 X
+    {"Psi", 0x03A8},  // 65 Ψ
+    {"Tse", 0x0426},  // 66 Ц
+    {"A", 0x0041},  // 67 A
+    {"$", 0x0024},  // 68 $
+    {"E:h", 0x2203},  // 69 ∃
+    {"hair + saltire", 0x2733},  // 70 ✳
+    {"tent + dot:v", 0x25EC},  // 71 ◬
+    {"plusminus", 0x00B1},  // 72 ±
+    {"W", 0x0057},  // 73 W
     {"Sha", 0x0428},  // 74 Ш
     {"twin", 0x2550},  // 75 ═
-    {"equals", 0x003D},  // 76 =
-    {"a", 0x0061},  // 77 a
+    {"tau", 0x03C4},  // 76 τ
+    {"4", 0x0034},  // 77 4
     {"pound", 0x00A3},  // 78 £
     {"section", 0x00A7},  // 79 §
     {"De", 0x0414},  // 80 Д
     {"stripes:t", 0x1D363},  // 81 𝍣
     {"plussign", 0x002B},  // 82 +
-    {"V", 0x0056},  // 83 V
-    {"y", 0x0079},  // 84 y
+    {"Delta", 0x0394},  // 83 Δ
+    {"beta", 0x03B2},  // 84 β
     {"hexagon", 0x2B21},  // 85 ⬡
     {"pyramid & top:t + tent", 0x25ED},  // 86 ◭
     {"hook", 0x005A},  // 87 Z
@@ -111,30 +111,30 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     {"ball & top:v + circle", 0x25D2},  // 92 ◒
     {"k", 0x006B},  // 93 k
     {"m", 0x006D},  // 94 m
-    {"Psi", 0x03A8},  // 95 Ψ
-    {"Omega", 0x03A9},  // 96 Ω
-    {"Pi", 0x03A0},  // 97 Π
-    {"beta", 0x03B2},  // 98 β
-    {"R", 0x0052},  // 99 R
-    {"box", 0x25A1},  // 100 □
-    {"kite + hair", 0x27D0},  // 101 ⟐
-    {"cross", 0x2716},  // 102 ✖
-    {"circle + dot", 0x2299},  // 103 ⊙
-    {"ball - pip", 0x2B58},  // 104 ⭘
-    {"gem", 0x25C6},  // 105 ◆
-    {"tee", 0x22A4},  // 106 ⊤
+    {"Omega", 0x03A9},  // 95 Ω
+    {"Pi", 0x03A0},  // 96 Π
+    {"ankh", 0x2625},  // 97 ☥
+    {"R", 0x0052},  // 98 R
+    {"box", 0x25A1},  // 99 □
+    {"kite + hair", 0x27D0},  // 100 ⟐
+    {"cross", 0x2716},  // 101 ✖
+    {"circle + dot", 0x2299},  // 102 ⊙
+    {"ball - pip", 0x2B58},  // 103 ⭘
+    {"gem", 0x25C6},  // 104 ◆
+    {"tee", 0x22A4},  // 105 ⊤
+    {"V", 0x0056},  // 106 V
     {"&", 0x0026},  // 107 &
     {"H", 0x0048},  // 108 H
-    {"W", 0x0057},  // 109 W
-    {"yen", 0x00A5},  // 110 ¥
-    {"@", 0x0040},  // 111 @
-    {"gem - hair", 0x2756},  // 112 ❖
-    {"pair + mid", 0x00F7},  // 113 ÷
-    {"pennant", 0x2691},  // 114 ⚑
-    {"star", 0x2605},  // 115 ★
-    {"circle + loop", 0x25CE},  // 116 ◎
-    {"square - dot", 0x1F793},  // 117 🞓
-    {"frame + dot", 0x25A3},  // 118 ▣
+    {"yen", 0x00A5},  // 109 ¥
+    {"@", 0x0040},  // 110 @
+    {"gem - hair", 0x2756},  // 111 ❖
+    {"pair + mid", 0x00F7},  // 112 ÷
+    {"pennant", 0x2691},  // 113 ⚑
+    {"star", 0x2605},  // 114 ★
+    {"circle + loop", 0x25CE},  // 115 ◎
+    {"square - dot", 0x1F793},  // 116 🞓
+    {"frame + dot", 0x25A3},  // 117 ▣
+    {"y", 0x0079},  // 118 y
     {"3", 0x0033},  // 119 3
     {"female", 0x2640},  // 120 ♀
     {"#", 0x0023},  // 121 #
@@ -167,14 +167,14 @@ constexpr std::array<SheetSymbol, kSymbolCount> kSheetSymbols = {{
     {"heart", 0x2665},  // 148 ♥
     {"block & quarter + frame", 0x25F0},  // 149 ◰
     {"frame + cell", 0x29C8},  // 150 ⧈
-    {"u", 0x0075},  // 151 u
-    {"9", 0x0039},  // 152 9
-    {"bracket", 0x005B},  // 153 [
-    {"partial", 0x2202},  // 154 ∂
-    {"northeast:h", 0x2196},  // 155 ↖
+    {"mu", 0x03BC},  // 151 μ
+    {"northeast", 0x2197},  // 152 ↗
+    {"6", 0x0036},  // 153 6
+    {"bracket", 0x005B},  // 154 [
+    {"partial", 0x2202},  // 155 ∂
     {"northeast:v", 0x2198},  // 156 ↘
     {"northeast:hv", 0x2199},  // 157 ↙
-    {"b", 0x0062},  // 158 b
+    {"d", 0x0064},  // 158 d
     {"slash", 0x2571},  // 159 ╱
     {"up", 0x2191},  // 160 ↑
     {"up:t", 0x2190},  // 161 ←
