@@ -14,11 +14,11 @@ namespace brodix {
 
 namespace {
 
-// How a symbol looks from reading distance. A printed cell is about 2.5 mm wide (ten stitches
-// to the inch), so one of its pixels is about 0.2 mm: at 40 cm, a glance (rather than a
-// stare) blurs about that much, and a stitcher reads a symbol a pixel to the side, or a pixel
-// higher, as the same symbol. So a symbol is seen blurred by a binomial filter of one pixel's
-// radius, and two symbols are compared at every shift of up to a pixel, the closest one
+// How a symbol looks from reading distance. A chart cell is printed 3 to 4 mm wide, so one of
+// its twelve pixels is about 0.3 mm: at 40 cm, some two and a half minutes of arc, which a
+// glance (rather than a stare) blurs over, and a stitcher reads a symbol a pixel to the side,
+// or a pixel higher, as the same symbol. So a symbol is seen blurred by a binomial filter of one
+// pixel's radius, and two symbols are compared at every shift of up to a pixel, the closest one
 // counting. The field keeps a margin for the blur and the shift, so no ink falls off it.
 constexpr int kBlurPasses = 1;
 constexpr int kMargin = kBlurPasses + 1;
