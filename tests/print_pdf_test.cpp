@@ -297,10 +297,10 @@ TEST(PatternPdfTest, TintedCellsShowALightTintOfTheirColourAroundTheSymbol) {
 }
 
 // The text of a page as a reading app takes it: each character with the centre of its box,
-// in mm from the page's top-left corner.
+// in mm from the page's top-left corner, and the box's height.
 struct PlacedCharacter {
     std::u32string character;
-    double x, y;
+    double x, y, height;
 };
 std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int page) {
     const std::unique_ptr<poppler::page> p(document.create_page(page));
@@ -324,7 +324,7 @@ std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int
         for (std::size_t i = 0; i < characters.size(); ++i) {
             const poppler::rectf r = box.char_bbox(i);
             placed.push_back({std::u32string(1, characters[i]), (r.x() + r.width() / 2) * 25.4 / 72,
-                              (r.y() + r.height() / 2) * 25.4 / 72});
+                              (r.y() + r.height() / 2) * 25.4 / 72, r.height() * 25.4 / 72});
         }
     }
     return placed;
@@ -374,8 +374,10 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
     const int keyPages = pdf->pages() - 1 - 9;
     const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
 
-    // The key: each row's symbol, in the first column, beside its "#RRGGBB".
+    // The key: each row's symbol, in the first column, beside its "#RRGGBB", a character a
+    // reader can name (none of the private use area), at least as large as on the chart.
     std::map<std::u32string, std::string> colourOf;
+    double smallestInKey = 1e9, largestOnChart = 0;
     for (int page = 1; page <= keyPages; ++page) {
         const std::vector<PlacedCharacter> text = CharactersOf(*pdf, page);
         for (const PlacedCharacter& hash : text) {
@@ -389,6 +391,8 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             for (const PlacedCharacter& c : text) {
                 if (std::abs(c.y - hash.y) < 1.5 && c.x < 12 + 4.5) {
                     EXPECT_TRUE(colourOf.emplace(c.character, hex).second) << hex;
+                    EXPECT_FALSE(c.character[0] >= 0xE000 && c.character[0] < 0xF900) << hex;
+                    smallestInKey = std::min(smallestInKey, c.height);
                 }
             }
         }
@@ -410,6 +414,7 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             if (column < 0 || row < 0 || column >= page.cols || row >= page.rows)
                 continue;
             ASSERT_TRUE(colourOf.count(c.character)) << static_cast<std::uint32_t>(c.character[0]);
+            largestOnChart = std::max(largestOnChart, c.height);
             read[GridIndex(page.x0 + static_cast<int>(column), page.y0 + static_cast<int>(row),
                            130)] = colourOf[c.character];
         }
@@ -420,6 +425,8 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             wrong += read[GridIndex(x, y, 130)] != threads::HexColour(census.ColorAt(x, y));
     }
     EXPECT_EQ(wrong, 0);
+    EXPECT_GT(largestOnChart, 0.0);
+    EXPECT_GE(smallestInKey, largestOnChart - 1e-6);
 }
 
 // Several colours on one thread: the shopping list lists the thread once, with all their
