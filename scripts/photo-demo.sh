@@ -5,8 +5,9 @@
 # into OUT/landscape_CS.bmp, ... With --docs it also puts a small copy of the photo and the
 # enlarged picture of the chart into docs/ for the README.
 #   bash scripts/photo-demo.sh [--docs] [BUILD_DIR [OUT]]
-# BUILD_DIR is the build folder holding bin/brodix-chart (build/release, the one the test
-# command builds, unless given); OUT is made when needed (out unless given).
+# BUILD_DIR is the build folder holding bin/brodix-chart (the checkout's build/release, the one
+# the test command builds, unless given); OUT is made when needed (out unless given). Both, when
+# given, are read from the current folder, which may be any.
 set -euo pipefail
 docs=false
 if [ "${1:-}" = --docs ]; then
@@ -14,7 +15,7 @@ if [ "${1:-}" = --docs ]; then
   shift
 fi
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-build/release}
+build=${1:-$top/build/release}
 [ -x "$build/bin/brodix-chart" ] || {
   echo "photo-demo.sh: no $build/bin/brodix-chart: build it first (bash scripts/test.sh, or cmake --build $build --target brodix-chart)" >&2
   exit 1

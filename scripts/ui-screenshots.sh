@@ -4,15 +4,24 @@
 # exception message box; then, offscreen on two monitors, the zoom window following the main
 # window onto the other monitor. The main window with examples/flower.bmp is OUTDIR/screenshot.png;
 # with --docs it also replaces docs/screenshot.png.
-# Usage: scripts/ui-screenshots.sh [--docs] [OUTDIR]   (default build/screens)
+# Usage: scripts/ui-screenshots.sh [--docs] [OUTDIR]   (default build/screens of the checkout;
+# OUTDIR and BRODIX_BUILD_DIR, when given, are read from the current folder)
 set -euo pipefail
-cd "$(dirname "$0")/.."
 docs=false
 if [ "${1:-}" = --docs ]; then
   docs=true
   shift
 fi
-out=${1:-build/screens}
+if [ -n "${1:-}" ]; then
+  mkdir -p "$1"
+  out=$(cd "$1" && pwd)
+fi
+if [ -n "${BRODIX_BUILD_DIR:-}" ]; then
+  mkdir -p "$BRODIX_BUILD_DIR"
+  BRODIX_BUILD_DIR=$(cd "$BRODIX_BUILD_DIR" && pwd)
+fi
+cd "$(dirname "$0")/.."
+out=${out:-build/screens}
 build=${BRODIX_BUILD_DIR:-build/ui}
 cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 --target brodix_screens

@@ -21,6 +21,7 @@
 
 #include "batch/BatchRun.h"
 #include "batch/OptionTable.h"
+#include "engine/SymbolSheet.h"
 #include "export_test_support.h"
 #include "photo_files.h"
 #include "raster/Geometry.h"
@@ -335,7 +336,7 @@ TEST(BrodixChart, APdfOrOxsFileThatCannotBeWrittenSaysWhy) {
         const Outcome run =
             RunChart({"--threads", "none", c.option, c.file, "pic.bmp"}, dir.Path());
         EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "cannot write " + c.file + ": " + c.reason + ".\n");
+        EXPECT_EQ(run.err, "brodix-chart: cannot write " + c.file + ": " + c.reason + ".\n");
     }
 }
 
@@ -451,7 +452,8 @@ TEST(BrodixChart, PdfIsWrittenBesideOrInsteadOfTheBmpFiles) {
 
     const Outcome failed = RunChart({"--pdf", dir / "file/x.pdf", "pic.bmp"}, dir.Path());
     EXPECT_EQ(failed.status, 2);
-    EXPECT_EQ(failed.err, "cannot write " + dir / "file/x.pdf" + ": Not a directory.\n");
+    EXPECT_EQ(failed.err,
+              "brodix-chart: cannot write " + dir / "file/x.pdf" + ": Not a directory.\n");
     EXPECT_EQ(failed.out, "");
 }
 
@@ -519,7 +521,7 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
     // Told by its contents, whatever its name; the picture is neither fitted nor blended.
     const Outcome part = RunChart({"part.xml", "part"}, dir.Path());
     EXPECT_EQ(part.status, 0);
-    EXPECT_EQ(part.err, dir / "part.xml" +
+    EXPECT_EQ(part.err, "brodix-chart: " + dir / "part.xml" +
                             ": only full stitches can be charted; left out 1 part "
                             "stitch.\n");
     EXPECT_EQ(SavedBmp(dir / "part_CS.bmp").width, 4 * 12 + 1);
@@ -535,7 +537,9 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
     }
     const Outcome bad = RunChart({"bad.oxs", "bad"}, dir.Path());
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.err.rfind(dir / "bad.oxs" + ": the OXS file is not well-formed XML", 0), 0u)
+    EXPECT_EQ(bad.err.rfind(
+                  "brodix-chart: " + dir / "bad.oxs" + ": the OXS file is not well-formed XML", 0),
+              0u)
         << bad.err;
 
     // --oxs alone writes only the OXS file.
@@ -620,12 +624,14 @@ TEST(BrodixChartFit, BadPicturesAreReported) {
     const std::string folder = std::filesystem::canonical(dir.Path()).string();
     const Outcome bad = RunChart({"--fit", "50", "note.png", "rose"}, dir.Path());
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.err, folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
+    EXPECT_EQ(bad.err,
+              "brodix-chart: " + folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
     // Read as a photo, a missing file speaks plain English alone.
     const Outcome missing = RunChart({"--fit", "50", "gone.png", "rose"}, dir.Path());
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "cannot read " + folder + "/gone.png: No such file or directory.\n");
+    EXPECT_EQ(missing.err,
+              "brodix-chart: cannot read " + folder + "/gone.png: No such file or directory.\n");
 }
 
 // The key as CSV: one vector of fields per row after the header.
@@ -726,7 +732,8 @@ TEST(BrodixChartThreads, AnUnknownOrBadCatalogueIsReported) {
                             testing::BmpBytes(2, 2, 24, [](int, int) { return clBlack; }));
     const Outcome unknown = RunChart({"--threads", "Sullivans", "pic.bmp", "a"}, dir.Path());
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.err.rfind("No thread catalogue 'Sullivans'; found: ", 0), 0u) << unknown.err;
+    EXPECT_EQ(unknown.err.rfind("brodix-chart: No thread catalogue 'Sullivans'; found: ", 0), 0u)
+        << unknown.err;
     EXPECT_NE(unknown.err.find("DMC"), std::string::npos);
     testing::WriteFileBytes(dir / "bad.gpl", {'x'});
     const Outcome bad = RunChart({"--threads", "bad.gpl", "--snap", "pic.bmp", "a"}, dir.Path());
@@ -973,14 +980,16 @@ TEST(BrodixChartReport, PrintsWhatASecondCountFinds) {
         }
     }
     ASSERT_GT(isolated, 0);
-    // Symbols are numbered from 1 in descending colour value; the reds are the two highest.
+    // The legend's symbols go in descending colour value; the reds are the two highest, named
+    // by their symbols' characters and their thread (DMC 321 both).
     std::vector<TColor> order(std::begin(colours), std::end(colours));
     std::sort(order.rbegin(), order.rend());
     const auto symbol = [&](TColor c) {
-        return std::to_string(std::find(order.begin(), order.end(), c) - order.begin() + 1);
+        return SymbolText(
+            static_cast<int>(std::find(order.begin(), order.end(), c) - order.begin()));
     };
-    const std::string reds = symbol(std::max(colours[0], colours[1])) + " and " +
-                             symbol(std::min(colours[0], colours[1])) + " (";
+    const std::string reds = symbol(std::max(colours[0], colours[1])) + " 321 and " +
+                             symbol(std::min(colours[0], colours[1])) + " 321 (";
 
     const Outcome run = RunChart({"--report", "--pdf", "p.pdf", "pic.bmp"}, dir.Path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -1049,9 +1058,15 @@ TEST(BrodixChartBigPattern, ChartPagesFollowTheSizeAndTheOxsFileReadsBackTheSame
         for (int i = 0; i < chartPages; ++i) {
             // Every page row of a page column before the next column.
             const std::string label =
-                "Chart page " + std::to_string(i + 1) + " of " + std::to_string(chartPages) + " (" +
+                "Chart " + std::to_string(i + 1) + " of " + std::to_string(chartPages) + " (" +
                 std::to_string(i / c.down + 1) + "-" + std::to_string(i % c.down + 1) + ")";
             EXPECT_NE(PdfPageText(*pdf, 2 + i).find(label), std::string::npos) << label;
+        }
+        // Every page prints the number the cover's map gives it.
+        for (int i = 0; i < pdf->pages(); ++i) {
+            const std::string number =
+                "page " + std::to_string(i + 1) + " of " + std::to_string(pdf->pages());
+            EXPECT_NE(PdfPageText(*pdf, i).find(number), std::string::npos) << number;
         }
 
         // Read back at its own size, the chart gives the same file (its title is the name's).

@@ -157,7 +157,7 @@ TEST(Pattern, KeepsEachColoursSymbolsAndFollowsTheChoicesThatChangeNoStitch) {
     EXPECT_TRUE(pattern.Key().Row(0).blank);
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(pattern.Colour(k).sheetSymbol, k);
-    // Green covers half the picture: the lightest symbol; red and blue share the rest.
+    // Green covers half the picture: the light mark, symbol 0; red and blue share the rest.
     int green = 0;
     while (pattern.Colour(green).colour != RGB(0, 150, 0))
         ++green;

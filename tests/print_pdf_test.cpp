@@ -130,6 +130,50 @@ TEST(PatternPdfTest, CoverNamesThePictureItsSizeAndItsFinishedSize) {
     EXPECT_NE(TextOf(*Pdf(one, {}, "/p/a\xFF.bmp"), 0).find("a?.bmp"), std::string::npos);
 }
 
+// Every page prints its number in the same place, and the cover's map sends the stitcher to
+// the page that prints that number and is headed with the map's label.
+TEST(PatternPdfTest, TheCoverMapsNumbersAreThePrintedPageNumbers) {
+    const Census census = MakeCensus(140, 150, 255, [](int x, int y) { return (x * 7 + y) % 255; });
+    const Document pdf = Pdf(census);
+    const int pages = pdf->pages();
+    ASSERT_GT(pages, 6);  // several key pages before the chart
+    double footX = -1, footY = -1;
+    std::map<int, std::string> numbered;  // printed number: the page's text
+    for (int i = 0; i < pages; ++i) {
+        const std::unique_ptr<poppler::page> page(pdf->create_page(i));
+        const std::vector<poppler::text_box> boxes = page->text_list();
+        for (std::size_t b = 0; b + 3 < boxes.size(); ++b) {
+            if (boxes[b].text().to_latin1() != "page" || boxes[b + 2].text().to_latin1() != "of")
+                continue;
+            EXPECT_EQ(boxes[b + 3].text().to_latin1(), std::to_string(pages));
+            const int number = std::stoi(boxes[b + 1].text().to_latin1());
+            numbered[number] = TextOf(*pdf, i);
+            EXPECT_EQ(number, i + 1);
+            if (footX < 0) {
+                footX = boxes[b].bbox().x();
+                footY = boxes[b].bbox().y();
+            }
+            EXPECT_NEAR(boxes[b].bbox().y(), footY, 0.5) << i;
+            EXPECT_NEAR(boxes[b].bbox().x(), footX, 8) << i;  // centred: its width varies
+        }
+    }
+    EXPECT_EQ(numbered.size(), static_cast<std::size_t>(pages));
+    const std::string cover = TextOf(*pdf, 0);
+    int mapped = 0;
+    for (std::size_t at = cover.find(" p. "); at != std::string::npos;
+         at = cover.find(" p. ", at + 1)) {
+        const std::string label = cover.substr(cover.rfind('(', at), at - cover.rfind('(', at));
+        const int number = std::stoi(cover.substr(at + 4));
+        ASSERT_TRUE(numbered.count(number)) << label << " p. " << number;
+        EXPECT_NE(numbered[number].find(" " + label), std::string::npos) << label;
+        EXPECT_NE(numbered[number].find("Chart "), std::string::npos) << label;
+        ++mapped;
+    }
+    const auto grid =
+        detail::ChartPagesOf(140, 150, detail::ChartPageSizeOn(detail::SizeOf(Paper::A4)));
+    EXPECT_EQ(mapped, static_cast<int>(grid.pages.size()));
+}
+
 TEST(PatternPdfTest, KeyListsEveryOneOf255ColoursAcrossItsPagesWithTheTotal) {
     const Census census = MakeCensus(200, 200, 255, [](int x, int y) { return (x * 7 + y) % 255; });
     const Document pdf = Pdf(census);
@@ -156,7 +200,8 @@ TEST(PatternPdfTest, ChartPagesCarryTheirLabelsAndAbsoluteRowAndColumnNumbers) {
         const std::string text = TextOf(*pdf, 2 + i);
         EXPECT_NE(text.find(labels[i]), std::string::npos) << labels[i];
         EXPECT_NE(text.find("rose.bmp"), std::string::npos);
-        EXPECT_NE(text.find("page " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("Chart " + std::to_string(i + 1) + " of 6"), std::string::npos);
+        EXPECT_NE(text.find("page " + std::to_string(i + 3) + " of 8"), std::string::npos);
     }
     const std::string page22 = TextOf(*pdf, 5);
     EXPECT_NE(page22.find("columns 41-80, rows 41-80"), std::string::npos) << page22;
@@ -185,7 +230,8 @@ int PrintedSymbol(const Census& census, int colour) {
 // The chart page at 300 dpi without smoothing.
 poppler::image RenderChart(const Census& census, ChartStyle style) {
     const Document pdf = Pdf(census, {.style = style});
-    const std::unique_ptr<poppler::page> page(pdf->create_page(2));
+    // The one chart page, after the cover and the key.
+    const std::unique_ptr<poppler::page> page(pdf->create_page(pdf->pages() - 1));
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, false);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, false);
@@ -251,10 +297,10 @@ TEST(PatternPdfTest, TintedCellsShowALightTintOfTheirColourAroundTheSymbol) {
 }
 
 // The text of a page as a reading app takes it: each character with the centre of its box,
-// in mm from the page's top-left corner.
+// in mm from the page's top-left corner, and the box's height.
 struct PlacedCharacter {
     std::u32string character;
-    double x, y;
+    double x, y, height;
 };
 std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int page) {
     const std::unique_ptr<poppler::page> p(document.create_page(page));
@@ -278,7 +324,7 @@ std::vector<PlacedCharacter> CharactersOf(const poppler::document& document, int
         for (std::size_t i = 0; i < characters.size(); ++i) {
             const poppler::rectf r = box.char_bbox(i);
             placed.push_back({std::u32string(1, characters[i]), (r.x() + r.width() / 2) * 25.4 / 72,
-                              (r.y() + r.height() / 2) * 25.4 / 72});
+                              (r.y() + r.height() / 2) * 25.4 / 72, r.height() * 25.4 / 72});
         }
     }
     return placed;
@@ -328,8 +374,10 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
     const int keyPages = pdf->pages() - 1 - 9;
     const detail::ChartPlacement at = detail::ChartPlacementOn({210.0, 297.0});
 
-    // The key: each row's symbol, in the first column, beside its "#RRGGBB".
+    // The key: each row's symbol, in the first column, beside its "#RRGGBB", a character a
+    // reader can name (none of the private use area), at least as large as on the chart.
     std::map<std::u32string, std::string> colourOf;
+    double smallestInKey = 1e9, largestOnChart = 0;
     for (int page = 1; page <= keyPages; ++page) {
         const std::vector<PlacedCharacter> text = CharactersOf(*pdf, page);
         for (const PlacedCharacter& hash : text) {
@@ -343,6 +391,8 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             for (const PlacedCharacter& c : text) {
                 if (std::abs(c.y - hash.y) < 1.5 && c.x < 12 + 4.5) {
                     EXPECT_TRUE(colourOf.emplace(c.character, hex).second) << hex;
+                    EXPECT_FALSE(c.character[0] >= 0xE000 && c.character[0] < 0xF900) << hex;
+                    smallestInKey = std::min(smallestInKey, c.height);
                 }
             }
         }
@@ -364,6 +414,7 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             if (column < 0 || row < 0 || column >= page.cols || row >= page.rows)
                 continue;
             ASSERT_TRUE(colourOf.count(c.character)) << static_cast<std::uint32_t>(c.character[0]);
+            largestOnChart = std::max(largestOnChart, c.height);
             read[GridIndex(page.x0 + static_cast<int>(column), page.y0 + static_cast<int>(row),
                            130)] = colourOf[c.character];
         }
@@ -374,6 +425,8 @@ TEST(PatternPdfTest, ChartReadBackAsTextThroughTheKeyIsTheChart) {
             wrong += read[GridIndex(x, y, 130)] != threads::HexColour(census.ColorAt(x, y));
     }
     EXPECT_EQ(wrong, 0);
+    EXPECT_GT(largestOnChart, 0.0);
+    EXPECT_GE(smallestInKey, largestOnChart - 1e-6);
 }
 
 // Several colours on one thread: the shopping list lists the thread once, with all their

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/SymbolSheet.h"
 #include "engine_support.h"
 #include "test_files.h"
 #include "threads/Floss.h"
@@ -207,7 +208,12 @@ TEST(PatternKey, MatchesEachColourAndNamesRowsSharingAThread) {
     const std::string csv = KeyCsv(key);
     EXPECT_NE(csv.find("\n3,#000000,310,Black,0.00,1,0.00,1,2\n"), std::string::npos) << csv;
     const std::string table = KeyTable(key);
-    EXPECT_NE(table.find("Total: 4 stitches, 0.01 m, 2 skeins of 2 threads"), std::string::npos)
+    EXPECT_NE(table.find("Total: 4 stitches, 0.01 m, 2 skeins of 2 threads\n" +
+                         std::string(kTotalsNote) + "\n"),
+              std::string::npos)
+        << table;
+    // Each row's number with its symbol's character, as text shows the symbol.
+    EXPECT_NE(table.find("\n     3 " + SymbolText(2) + "  #000000  310"), std::string::npos)
         << table;
 
     const PatternKey bare = BuildPatternKey(census, nullptr, FlossModel{}, true);

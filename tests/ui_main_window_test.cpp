@@ -377,5 +377,44 @@ TEST_F(MainWindowTest, ImageViewsShowThePicturesPixels) {
     }
 }
 
+// The program's own command line: its help and version, an unknown option refused with its
+// reason as brodix-chart refuses one, Qt's options still taken, and a plain line without a
+// display instead of Qt's abort.
+TEST(ProgramCommandLineTest, AnswersRefusesAndSaysWhatItNeeds) {
+    const struct {
+        QStringList arguments;
+        bool display;
+        int status;
+        std::string out;  // found at the start of standard output
+        std::string err;  // a line of standard error starts with it (Qt may warn before)
+    } cases[] = {
+        {{"--help"}, false, 0, "usage: brodix [--help | --version] [Qt options]\n", ""},
+        {{"--version"}, false, 0, "brodix ", ""},
+        {{"--bogus"}, true, 64, "", "brodix: unknown option '--bogus'\n"},
+        {{"-platform", "offscreen", "--bogus"}, true, 64, "", "brodix: unknown option '--bogus'"},
+        {{"rose.bmp"}, true, 64, "", "brodix: unexpected argument 'rose.bmp'"},
+        {{}, false, 1, "", "brodix: needs a graphical display"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        if (c.display)
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(environment);
+        program.start(QString(BRODIX_BIN_DIR) + "/brodix", c.arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), c.status);
+        EXPECT_EQ(program.readAllStandardOutput().toStdString().rfind(c.out, 0), 0u);
+        const std::string err = program.readAllStandardError().toStdString();
+        EXPECT_TRUE(c.err.empty()
+                        ? err.empty()
+                        : err.rfind(c.err, 0) == 0 || err.find("\n" + c.err) != std::string::npos)
+            << err;
+    }
+}
+
 }  // namespace
 }  // namespace brodix

@@ -1,5 +1,6 @@
 // "Open Any Picture..." in the context menu of the legend and the chart.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -7,6 +8,8 @@
 #include "engine/Census.h"
 #include "photo_files.h"
 #include "ui/ImageMenu.h"
+#include "ui/PatternMenu.h"
+#include "ui/RadioGroup.h"
 #include "ui_test_support.h"
 
 namespace brodix {
@@ -87,8 +90,9 @@ TEST_F(OpenAnyPictureTest, ARefusedPhotoTakesThePhotoDefaultsInThePatternMenu) {
     EXPECT_EQ(settings.snap, settings.catalogue.has_value());
     EXPECT_LE(Main().L_ColorCount->text().toInt(), 30);
     EXPECT_GT(Main().L_ColorCount->text().toInt(), 0);
-    EXPECT_TRUE(Main().StsBar->currentMessage().contains(QStringLiteral("30 that best represent")))
-        << Main().StsBar->currentMessage().toStdString();
+    EXPECT_TRUE(Main().StsBar->currentMessage().isEmpty());
+    EXPECT_NE(Main().NoteText().find("30 that best represent"), std::string::npos)
+        << Main().NoteText();
 }
 
 // Save OXS... writes the chart of the last Make; opened again, it gives the same chart.
@@ -114,6 +118,7 @@ TEST_F(OpenAnyPictureTest, AChartSavedAsOxsOpensAsTheSameChart) {
     for (std::size_t i = 0; i < after.palette.size(); ++i)
         EXPECT_EQ(after.palette[i].color, before.palette[i].color) << i;
     EXPECT_TRUE(Main().StsBar->currentMessage().isEmpty());
+    EXPECT_EQ(Main().NoteText(), "");
 }
 
 // An OXS chart is never fitted, even far under the stitch size, and what it cannot show is told
@@ -132,8 +137,75 @@ TEST_F(OpenAnyPictureTest, AnOxsChartKeepsItsOwnSizeAndTellsWhatWasLeftOut) {
     EXPECT_EQ(makes, 1);
     EXPECT_EQ(Main().Image1.Picture().Width(), 3);
     EXPECT_EQ(Main().Image1.Picture().Bitmap().GetPixel(2, 1), RGB(0x10, 0x20, 0x30));
-    EXPECT_EQ(Main().StsBar->currentMessage().toStdString(),
+    EXPECT_EQ(Main().NoteText(),
               path + ": only full stitches can be charted; left out 1 backstitch.");
+}
+
+// A photograph of more than 255 colours, width x height, each pixel its own shade.
+std::string ShadesPng(const std::string& path, int width, int height) {
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rows.insert(rows.end(),
+                        {static_cast<std::uint8_t>(2 * x), static_cast<std::uint8_t>(3 * y),
+                         static_cast<std::uint8_t>(200 - x - y)});
+    testing::WriteFileBytes(path, testing::MakePng(width, height, PNG_COLOR_TYPE_RGB, 8, rows));
+    return path;
+}
+
+// The note, not the narrow status bar, tells what was done, in full: the whole text wraps in
+// the column under the status bar, and is its tooltip when longer than the area; another
+// picture loaded clears it.
+TEST_F(OpenAnyPictureTest, OurMessagesGoWholeIntoTheNoteUnderTheStatusBar) {
+    Open(ShadesPng(folder / "shades.png", 90, 60));
+    const QLabel& note = *Main().L_note;
+    EXPECT_TRUE(Main().StsBar->currentMessage().isEmpty());
+    EXPECT_EQ(note.geometry(), QRect(8, 440, 201, 128));
+    EXPECT_TRUE(note.wordWrap());
+    const std::string text = note.text().toStdString();
+    EXPECT_NE(text.find("The picture has more than 255 colours"), std::string::npos) << text;
+    EXPECT_NE(text.find("Colour budget charts it otherwise."), std::string::npos) << text;
+    EXPECT_EQ(text, Main().NoteText());
+
+    const std::string longName = folder / (std::string(300, 'n') + ".pdf");
+    Main().ShowWritten(longName);
+    EXPECT_EQ(note.toolTip().toStdString(), Main().NoteText());
+    EXPECT_NE(Main().NoteText().find("Written: " + longName), std::string::npos);
+    Main().ShowWritten(folder / "a.pdf");
+    EXPECT_TRUE(note.toolTip().isEmpty());  // it fits
+
+    Load(Picture("flat.bmp", 10, 10));
+    EXPECT_EQ(Main().NoteText().find("Written"), std::string::npos) << Main().NoteText();
+}
+
+// The stitch-size dialog shows the levels in force; for a photograph they are set to Org
+// unless kept, without a Make of their own, and a photo opened so is charted with the photo
+// defaults again by Make when no colour budget is chosen.
+TEST_F(OpenAnyPictureTest, APhotoGetsOrgLevelsAndThePhotoDefaultsAgainOnMake) {
+    Main().CB_AUTO->setChecked(true);
+    for (RadioGroup* group : {Main().RG_ColorR, Main().RG_ColorG, Main().RG_ColorB})
+        group->setItemIndex(1);
+    makes = 0;
+    const std::string photo = ShadesPng(folder / "shades.png", 90, 60);
+    Open(photo);
+    ASSERT_EQ(shell.sizeRequests.size(), 1u);
+    EXPECT_EQ(shell.sizeRequests[0].levels, "4 / 4 / 4");
+    EXPECT_FALSE(shell.sizeRequests[0].keepLevels);
+    EXPECT_EQ(makes, 1);
+    for (RadioGroup* group : {Main().RG_ColorR, Main().RG_ColorG, Main().RG_ColorB})
+        EXPECT_EQ(group->itemIndex(), 0);
+    EXPECT_GT(Main().L_ColorCount->text().toInt(), 15);  // not the 4-level greys
+
+    Main().Patterns().ResetChoices();
+    EXPECT_EQ(shell.programMessages.size(), 0u);
+    EXPECT_EQ(Main().PatternChoices().maxColours, 30);
+    EXPECT_LE(Main().L_ColorCount->text().toInt(), 30);
+
+    // A BMP keeps the levels by default.
+    Load(Picture("flat.bmp", 10, 10));
+    Open(folder / "flat.bmp");
+    ASSERT_EQ(shell.sizeRequests.size(), 2u);
+    EXPECT_TRUE(shell.sizeRequests[1].keepLevels);
 }
 
 }  // namespace

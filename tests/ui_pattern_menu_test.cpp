@@ -143,31 +143,45 @@ TEST_F(PatternMenuTest, AnyColourBudgetDitherAndTheReport) {
         << shell.programMessages[0].text;
 }
 
-TEST_F(PatternMenuTest, ChoicesAreRememberedAndTheFirstStartChoosesDmc) {
+// What is about the stitcher is remembered; what changes the pattern starts off at each run.
+TEST_F(PatternMenuTest, StitcherChoicesAreRememberedPatternChoicesStartOffAndDmcComesFirst) {
     Trigger({"Threads", "DMC"});
     Trigger({"Snap to threads"});
     Trigger({"Strands", "3"});
     Trigger({"Stitch white"});
     Trigger({"Colour budget", "At most 20 colours"});
     Trigger({"Dither (for photographs)"});
+    Trigger({"Merge rare colours", "Under 50 stitches"});
     Trigger({"Report on the PDF Cover"});
     Start();
     const threads::PatternSettings& kept = Main().PatternChoices();
     ASSERT_TRUE(kept.catalogue.has_value());
     EXPECT_EQ(kept.catalogue->title, "DMC");
-    EXPECT_TRUE(kept.snap);
     EXPECT_EQ(kept.floss.strands, 3);
-    EXPECT_TRUE(kept.stitchWhite);
-    EXPECT_EQ(kept.maxColours, 20);
-    EXPECT_FALSE(kept.clean);
-    EXPECT_TRUE(kept.dither);
     EXPECT_TRUE(kept.report);
+    EXPECT_FALSE(kept.snap);
+    EXPECT_FALSE(kept.stitchWhite);
+    EXPECT_EQ(kept.maxColours, 0);
+    EXPECT_EQ(kept.minStitches, 0);
+    EXPECT_FALSE(kept.dither);
+    EXPECT_EQ(Main().NoteText(), "");
 
     shell.settings.clear();
     Start();
     ASSERT_TRUE(Main().PatternChoices().catalogue.has_value());
     EXPECT_EQ(Main().PatternChoices().catalogue->title, "DMC");
-    EXPECT_FALSE(Main().PatternChoices().snap);
+}
+
+// A remembered catalogue that is gone is said in the note at start, not silently dropped.
+TEST_F(PatternMenuTest, AMissingRememberedCatalogueIsSaid) {
+    shell.settings["pattern/threads"] = folder / "gone.xml";
+    Start();
+    EXPECT_FALSE(Main().PatternChoices().catalogue.has_value());
+    const std::string note = Main().NoteText();
+    EXPECT_EQ(note.rfind("The thread catalogue chosen last time could not be read (", 0), 0u)
+        << note;
+    EXPECT_NE(note.find("gone.xml"), std::string::npos) << note;
+    EXPECT_NE(note.find("Choose one under Threads"), std::string::npos) << note;
 }
 
 TEST_F(PatternMenuTest, AnUnreadableCatalogueIsReportedAndTheChoiceStays) {
@@ -217,6 +231,94 @@ TEST_F(PatternMenuTest, ThePdfTakesThePaperAndChartStyleChosenBesideSavePdf) {
     Start();
     EXPECT_EQ(Main().PatternChoices().paper, threads::Paper::Letter);
     EXPECT_EQ(Main().PatternChoices().chartStyle, threads::ChartStyle::Tint);
+}
+
+// The choices in force that change the pattern are named on the first line of the note; Clean
+// is greyed while Dither is on; "Reset Pattern Choices" puts them back and charts again.
+TEST_F(PatternMenuTest, TheChoicesLineNamesWhatChangesThePatternAndResetClearsIt) {
+    Load(Picture("pic.bmp", 4, 3, [](int x, int) { return x < 2 ? clWhite : clBlack; }));
+    EXPECT_EQ(Main().NoteText(), "");
+    Trigger({"Threads", "DMC"});
+    EXPECT_EQ(Main().NoteText(), "");  // the threads alone change no stitch
+    const struct {
+        std::vector<QString> entry;
+        std::string line;
+    } steps[] = {
+        {{"Snap to threads"}, "DMC \u00b7 snap"},
+        {{"Colour budget", "At most 20 colours"}, "DMC \u00b7 snap \u00b7 20 colours"},
+        {{"Clean stray stitches"}, "DMC \u00b7 snap \u00b7 20 colours \u00b7 clean"},
+        {{"Dither (for photographs)"}, "DMC \u00b7 snap \u00b7 20 colours \u00b7 dither"},
+    };
+    for (const auto& step : steps) {
+        Trigger(step.entry);
+        EXPECT_EQ(Main().NoteText(), step.line);
+        EXPECT_EQ(Main().L_note->text().toStdString(), step.line);
+    }
+    QMenu menu;
+    FillImageMenu(menu, Main());
+    QAction* clean = Entry(menu, {"Clean stray stitches (skipped after Dither)"});
+    ASSERT_NE(clean, nullptr);
+    EXPECT_FALSE(clean->isEnabled());
+    EXPECT_TRUE(clean->isChecked());
+
+    const int before = makes;
+    Trigger({"Reset Pattern Choices"});
+    EXPECT_EQ(makes, before + 1);
+    EXPECT_EQ(Main().NoteText(), "");
+    EXPECT_TRUE(Main().PatternChoices().catalogue.has_value());  // about the stitcher: kept
+    EXPECT_FALSE(Main().PatternChoices().snap);
+}
+
+// A choice whose Make is refused goes back, so that the menu shows the chart on screen.
+TEST_F(PatternMenuTest, ARefusedChoiceIsTakenBack) {
+    Load(Picture("many.bmp", 30, 20, [](int x, int y) {
+        return RGB(static_cast<std::uint8_t>(8 * x), static_cast<std::uint8_t>(12 * y), 77);
+    }));
+    ASSERT_EQ(shell.programMessages.size(), 1u);  // 600 colours: "Over 255 colors!!"
+    Trigger({"Colour budget", "At most 20 colours"});
+    EXPECT_EQ(Main().L_ColorCount->text(), QStringLiteral("20"));
+    Trigger({"Colour budget", "Off"});
+    ASSERT_EQ(shell.programMessages.size(), 2u);
+    EXPECT_EQ(Main().PatternChoices().maxColours, 20);
+    EXPECT_EQ(Main().NoteText(), "20 colours");
+    QMenu menu;
+    FillImageMenu(menu, Main());
+    EXPECT_TRUE(Entry(menu, {"Colour budget", "At most 20 colours"})->isChecked());
+    EXPECT_FALSE(Entry(menu, {"Colour budget", "Off"})->isChecked());
+}
+
+// brodix(1) names every entry of the menu of the legend and the chart, and of its submenus
+// that are commands rather than values ("Other file...", "Other...").
+TEST_F(PatternMenuTest, TheManualPageNamesEveryMenuEntry) {
+    const testing::Bytes page =
+        testing::ReadFileBytes(std::string(BRODIX_MAN_DIR) + "/brodix.1.in");
+    std::string text(page.begin(), page.end());
+    // troff's escapes read as the text they print.
+    for (const auto& [escape, plain] :
+         {std::pair{"\\-", "-"}, {"\\~", " "}, {"\\fR", ""}, {"\\fB", ""}, {"\\fI", ""}}) {
+        for (std::size_t at = text.find(escape); at != std::string::npos; at = text.find(escape))
+            text.replace(at, std::string(escape).size(), plain);
+    }
+    QMenu menu;
+    FillImageMenu(menu, Main());
+    std::vector<QString> entries;
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator())
+            continue;
+        entries.push_back(action->text());
+        if (action->menu() != nullptr) {
+            for (QAction* inner : action->menu()->actions()) {
+                if (inner->text().startsWith(QStringLiteral("Other")))
+                    entries.push_back(inner->text());
+            }
+        }
+    }
+    EXPECT_GT(entries.size(), 15u);
+    for (const QString& entry : entries) {
+        // Without what a greyed entry adds: "Snap to threads (choose Threads first)".
+        const std::string name = entry.section(QStringLiteral(" ("), 0, 0).toStdString();
+        EXPECT_NE(text.find(name), std::string::npos) << name << " is not in brodix(1)";
+    }
 }
 
 struct ChartRun {
@@ -293,7 +395,8 @@ TEST_F(PatternMenuTest, EverySurfaceOffersAndBoundsEachPatternOptionAlike) {
         }
         const auto expectRestored = [&](const std::string& text, double value) {
             threads::PatternSettings expected;
-            option.set(expected, value);
+            // A choice that changes the pattern is never restored.
+            option.set(expected, option.remembered ? value : option.Default());
             const threads::PatternSettings restored = RestoredFrom(option, text);
             for (const threads::PatternOption& each : threads::PatternOptions()) {
                 if (each.get != nullptr) {

@@ -71,12 +71,12 @@ class ScriptedShell final : public Shell {
         colours.pop_front();
         return answer;
     }
-    // What each stitch-size dialog was shown; it takes the size offered.
+    // What each stitch-size dialog was shown; it takes the size and the levels offered.
     std::vector<StitchSizeRequest> sizeRequests;
-    std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
-                                                  QWidget*) override {
+    std::optional<StitchSizeAnswer> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                        QWidget*) override {
         sizeRequests.push_back(request);
-        return request.start;
+        return StitchSizeAnswer{request.start, request.keepLevels};
     }
     // The settings kept between runs: a new shell starts as after a run without threads.
     std::map<std::string, std::string> settings{{"pattern/threads", ""}};

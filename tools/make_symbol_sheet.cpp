@@ -23,13 +23,11 @@ void DrawFrame(TBitmap& sheet, const TRect& cell) {
     }
 }
 
-void DrawGlyph(TBitmap& sheet, const TRect& cell, const Glyph& glyph) {
-    const int margin = (kCellSize - kGlyphSize) / 2;
-    for (int y = 0; y < kGlyphSize; ++y) {
-        for (int x = 0; x < kGlyphSize; ++x) {
-            if (glyph[y * kGlyphSize + x]) {
-                sheet.SetPixel(cell.Left + margin + x, cell.Top + margin + y, clBlack);
-            }
+void DrawGlyph(TBitmap& sheet, const TRect& cell, const SymbolInk& glyph) {
+    for (int y = 0; y < kSymbolInside; ++y) {
+        for (int x = 0; x < kSymbolInside; ++x) {
+            if (glyph[GridIndex(x, y, kSymbolInside)])
+                sheet.SetPixel(cell.Left + 1 + x, cell.Top + 1 + y, clBlack);
         }
     }
 }
@@ -42,7 +40,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<Glyph> glyphs = SymbolGlyphs();
+        const std::vector<SymbolInk> glyphs = SymbolGlyphs();
         // A display-format sheet is saved at 32 bits, so each cell copies as plain rows.
         TBitmap sheet;
         sheet.SetWidth(kSymbolSheetWidth);

@@ -132,7 +132,7 @@ enum class Stage { Load, Make, Save, Other };
 
 void PrintFailure(const std::exception& error, Stage stage, const std::string& picture,
                   const std::string& name) {
-    std::cerr << ExceptionBoxText(error.what()) << '\n';
+    std::cerr << FailureText(error) << '\n';
     std::string line;
     if (stage == Stage::Load)
         line = LoadFailureLine(picture, error);
@@ -158,7 +158,7 @@ std::string LoadSheet(const BatchOptions& options, Workspace& workspace) {
             throw EInvalidGraphic(msg::kInvalidBitmap);
         }
     } catch (const std::exception& error) {
-        std::cerr << ExceptionBoxText(error.what()) << '\n';
+        std::cerr << FailureText(error) << '\n';
         if (const std::string line = LoadFailureLine(sheet, error, true); !line.empty())
             std::cerr << line << '\n';
     }
@@ -319,7 +319,7 @@ int RunBatch(const BatchOptions& options) {
         progress.Show("reading the picture", 0);
         const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);
         if (!opened.leftOutNote.empty())
-            std::cerr << opened.leftOutNote << '\n';
+            std::cerr << "brodix-chart: " << opened.leftOutNote << '\n';
 
         stage = Stage::Make;
         std::variant<Pattern, int> made =

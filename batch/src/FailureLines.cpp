@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/Census.h"
+#include "engine/Messages.h"
 #include "raster/Exceptions.h"
 #include "raster/FileFailure.h"
 
@@ -46,6 +47,11 @@ std::string WithReason(std::string text, const std::string& reason) {
 }
 
 }  // namespace
+
+std::string FailureText(const std::exception& error) {
+    const std::string text = ExceptionBoxText(error.what());
+    return IsFixedText(error.what()) ? text : std::string(kProgram) + text;
+}
 
 std::string LoadFailureLine(const std::string& picture, const std::exception& error, bool sheet) {
     const std::string_view message = error.what();

@@ -1,12 +1,10 @@
 #include "engine/Stitchability.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdlib>
-#include <memory>
+#include <vector>
 
 #include "engine/ColourDifference.h"
+#include "engine/SymbolLikeness.h"
 #include "engine/SymbolSheet.h"
 #include "raster/TBitmap.h"
 
@@ -26,53 +24,6 @@ bool IsIsolated(const Census& census, int x, int y) {
         }
     }
     return true;
-}
-
-// A symbol's inside (the cell without its grid lines) as the eye sees it at the chart's
-// size: ink (1) and paper (0), each pixel averaged with its neighbours, row by row.
-constexpr int kInside = kCellSize - 2;
-
-// Below this difference two symbols are told apart only by looking closely.
-constexpr double kAlikeDifference = 0.2;
-using Seen = std::array<double, kInside * kInside>;
-
-Seen SeenOf(const TBitmap& sheet, int symbol) {
-    const TRect cell = SymbolCellRect(symbol);
-    Seen ink{};
-    for (int y = 0; y < kInside; ++y) {
-        for (int x = 0; x < kInside; ++x) {
-            const TColor c = ColorToRGB(sheet.GetPixel(cell.Left + 1 + x, cell.Top + 1 + y));
-            ink[GridIndex(x, y, kInside)] = RedOf(c) + GreenOf(c) + BlueOf(c) < 3 * 128 ? 1.0 : 0.0;
-        }
-    }
-    Seen seen{};
-    for (int y = 0; y < kInside; ++y) {
-        for (int x = 0; x < kInside; ++x) {
-            double sum = 0.0;
-            int count = 0;
-            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, kInside - 1); ++ny) {
-                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, kInside - 1); ++nx) {
-                    sum += ink[GridIndex(nx, ny, kInside)];
-                    ++count;
-                }
-            }
-            seen[GridIndex(x, y, kInside)] = sum / count;
-        }
-    }
-    return seen;
-}
-
-// How different two symbols look: the ink where they differ as a share of the ink of both, 0
-// (the same) to 1 (no ink in common). Relative, so that two thin letters a stroke apart count
-// as different as two bold shapes a stroke apart.
-double Difference(const Seen& first, const Seen& second) {
-    double differ = 0.0;
-    double either = 0.0;
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        differ += std::abs(first[i] - second[i]);
-        either += std::max(first[i], second[i]);
-    }
-    return either > 0.0 ? differ / either : 0.0;
 }
 
 }  // namespace
@@ -113,19 +64,18 @@ StitchabilityReport AssessStitchability(const Census& census, const SymbolsAlike
 
 SymbolsAlike SymbolsAlikeOnSheet(const TBitmap& sheet) {
     // A sheet too small for every symbol gives no answer for those beyond it.
-    auto seen = std::make_shared<std::vector<Seen>>();
+    std::vector<SymbolInk> symbols;
     for (int k = 0; k < kSymbolCount; ++k) {
         const TRect cell = SymbolCellRect(k);
         if (cell.Right > sheet.Width() || cell.Bottom > sheet.Height())
             break;
-        seen->push_back(SeenOf(sheet, k));
+        symbols.push_back(SymbolInkOf(sheet, k));
     }
-    return [seen](int first, int second) {
-        const auto count = static_cast<int>(seen->size());
+    const auto count = static_cast<int>(symbols.size());
+    return [count, distance = DistancesBetween(symbols)](int first, int second) {
         if (first < 0 || second < 0 || first >= count || second >= count)
             return false;
-        return Difference((*seen)[static_cast<std::size_t>(first)],
-                          (*seen)[static_cast<std::size_t>(second)]) < kAlikeDifference;
+        return distance(first, second) < kAlikeSymbolDistance;
     };
 }
 

@@ -19,7 +19,7 @@ std::string SymbolSheetPath(const std::string& programFileName) {
     return FolderPart(programFileName) + kSymbolSheetFileName;
 }
 
-std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> lightestFirst) {
+std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> order) {
     std::vector<std::size_t> byUse;
     for (std::size_t k = 0; k < counts.size(); ++k) {
         if (counts[k] >= 0)
@@ -28,8 +28,8 @@ std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> 
     std::stable_sort(byUse.begin(), byUse.end(),
                      [&counts](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
     std::vector<int> symbols(counts.size(), -1);
-    for (std::size_t rank = 0; rank < byUse.size() && rank < lightestFirst.size(); ++rank)
-        symbols[byUse[rank]] = lightestFirst[rank];
+    for (std::size_t rank = 0; rank < byUse.size() && rank < order.size(); ++rank)
+        symbols[byUse[rank]] = order[rank];
     return symbols;
 }
 

@@ -134,7 +134,7 @@ void DrawHeader(PdfCanvas& pdf, const ChartDocument& document, std::size_t index
     cairo_stroke(cr);
 
     const double left = at.left - kRowBandMm;
-    const std::string number = "Chart page " + std::to_string(index + 1) + " of " +
+    const std::string number = "Chart " + std::to_string(index + 1) + " of " +
                                std::to_string(grid.pages.size()) + " " + page.Label();
     const double numberWidth = pdf.TextWidth(number, kLabelSize, Weight::Bold);
     pdf.Text(mapLeft - 3, top + 3.2, number, kLabelSize, Align::Right, Weight::Bold);

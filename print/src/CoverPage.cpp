@@ -79,9 +79,9 @@ void DrawPageMap(PdfCanvas& pdf, const PrintedGrid& grid, double top, int firstC
     cairo_t* cr = pdf.Context();
     const double width = std::min(kMapBoxWidthMm, (pdf.Size().width - 2 * kMarginMm) / grid.across);
     // Below this width the label and the stitches no longer fit in a box; full boxes may reach
-    // into the bottom margin, as far as this from the paper's edge.
+    // into the bottom margin, as far as this from the paper's edge (clear of the page number).
     constexpr double kLeastFullWidthMm = 30.0;
-    constexpr double kLeastEdgeMm = 5.0;
+    constexpr double kLeastEdgeMm = 9.0;
     const bool full = width >= kLeastFullWidthMm &&
                       top + kMapBoxHeightMm * grid.down <= pdf.Size().height - kLeastEdgeMm;
     const double height =

@@ -149,7 +149,7 @@ int KeyWriter::Write() {
         NeedRows(1, &KeyWriter::KeyHeading);
         Row(row);
     }
-    NeedRows(2, &KeyWriter::KeyHeading);
+    NeedRows(3, &KeyWriter::KeyHeading);
     Totals(false);
     if (!m_key.threads.empty()) {
         // The shopping list starts on a page of its own when its heading and a row do not fit.
@@ -170,7 +170,7 @@ int KeyWriter::Write() {
             NeedRows(1, &KeyWriter::ListHeading);
             ListRow(*thread);
         }
-        NeedRows(2, &KeyWriter::ListHeading);
+        NeedRows(3, &KeyWriter::ListHeading);
         Totals(true);
     }
     DrawGathered();
@@ -288,7 +288,7 @@ void KeyWriter::Cell(double x, double top, const KeyRow& row) {
 void KeyWriter::Row(const KeyRow& row) {
     const Columns& c = m_at;
     const double y = m_y;
-    m_y += kRowMm;
+    m_y += 2 * kRowMm;  // the totals, then what they are of
     if (m_counting)
         return;
     const double top = y - kChartCellMm + 0.6;
@@ -323,7 +323,7 @@ void KeyWriter::Row(const KeyRow& row) {
 void KeyWriter::ListRow(const ThreadTotal& thread) {
     const Columns& c = m_at;
     const double y = m_y;
-    m_y += kRowMm;
+    m_y += 2 * kRowMm;  // the totals, then what they are of
     if (m_counting)
         return;
     Text(c.cell, y, m_pdf.Fitted(thread.thread.number, kTextSize, c.name - c.cell - 1));
@@ -349,7 +349,7 @@ void KeyWriter::Totals(bool threads) {
     const double line = m_y - kRowMm + 1.4;
     m_y += 1.0;
     const double y = m_y;
-    m_y += kRowMm;
+    m_y += 2 * kRowMm;  // the totals, then what they are of
     if (m_counting)
         return;
     Rule(line);
@@ -365,6 +365,7 @@ void KeyWriter::Totals(bool threads) {
     Text(c.stitches, y, std::to_string(stitches), Align::Right, Weight::Bold);
     Text(c.metres, y, threads::MetresText(metres, 1), Align::Right, Weight::Bold);
     Text(c.skeins, y, std::to_string(skeins), Align::Right, Weight::Bold);
+    Text(c.cell, y + kRowMm, threads::kTotalsNote, Align::Left);
 }
 
 }  // namespace

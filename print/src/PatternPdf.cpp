@@ -29,6 +29,7 @@ std::string MakePatternPdf(const PdfSources& sources, const PdfOptions& options)
     const PrintedGrid grid = ChartPagesOf(census.width, census.height, ChartPageSizeOn(pdf.Size()));
     // Pages count from 1: the cover, the key, then the chart.
     const int firstChartPage = 2 + KeyPageCount(pdf, symbols, pattern.Key(), symbolOf);
+    pdf.NumberPages(firstChartPage - 1 + static_cast<int>(grid.pages.size()));
     DrawCoverPage(pdf, sources, symbols, symbolOf, grid, firstChartPage);
     pdf.NextPage();
     DrawKeyPages(pdf, symbols, pattern.Key(), symbolOf, options.style);

@@ -78,14 +78,24 @@ void PdfCanvas::SetMetadata(const std::string& title, const std::string& subject
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Brodix");
 }
 
-void PdfCanvas::NextPage() {
+void PdfCanvas::EndPage() {
+    if (m_pageTotal > 0) {
+        constexpr double kFootMm = 5.0;  // the number's baseline above the paper's edge
+        Text(m_size.width / 2, m_size.height - kFootMm,
+             "page " + std::to_string(m_page) + " of " + std::to_string(m_pageTotal), 8,
+             Align::Centre);
+    }
+    ++m_page;
     DrawText();
     cairo_show_page(m_cr);
 }
 
+void PdfCanvas::NextPage() {
+    EndPage();
+}
+
 std::string PdfCanvas::Finish() {
-    DrawText();
-    cairo_show_page(m_cr);
+    EndPage();
     cairo_surface_finish(m_surface.get());
     if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS ||
         cairo_surface_status(m_surface.get()) != CAIRO_STATUS_SUCCESS) {

@@ -64,6 +64,9 @@ class PdfCanvas {
     // The document's title and subject, as viewers and libraries list it; Brodix as its creator.
     void SetMetadata(const std::string& title, const std::string& subject);
 
+    // From now on every page ends with its number, "page 7 of 14", in the same place at the
+    // foot of the page, below every margin; the first page is page 1.
+    void NumberPages(int total) { m_pageTotal = total; }
     // Ends the current page and starts the next one.
     void NextPage();
     // Ends the document and hands over its bytes. Raises EWriteError when cairo failed.
@@ -105,7 +108,11 @@ class PdfCanvas {
     void AddRun(double x, double y, const Run& run, double size, Weight weight);
     void DrawText();
 
+    void EndPage();
+
     PaperSize m_size;
+    int m_page = 1;
+    int m_pageTotal = 0;  // 0: pages unnumbered
     std::map<FontKey, TextBatch> m_text;
     // cairo writes into the bytes until the surface is gone, and the context goes first.
     std::string m_bytes;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "engine/SymbolSheet.h"
 #include "raster/Color.h"
 #include "threads/Floss.h"
 
@@ -181,9 +182,11 @@ std::string KeyTable(const PatternKey& key) {
     std::string text =
         "Threads: " + (key.catalogueTitle.empty() ? "none" : Printable(key.catalogueTitle)) + "\n" +
         FlossModelText(key.floss) + "\n\n";
-    text += "Symbol  Colour   Thread  Name                    ΔE00  Stitches  Metres  Skeins\n";
+    text += "Symbol    Colour   Thread  Name                    ΔE00  Stitches  Metres  Skeins\n";
     for (const KeyRow& row : key.rows) {
-        text += Padded(std::to_string(SymbolNumber(row.symbol)), 6, true) + "  " +
+        // The number, and the character that stands for the symbol where text shows it.
+        const std::string character = row.blank ? " " : SymbolText(row.symbol);
+        text += Padded(std::to_string(SymbolNumber(row.symbol)), 6, true) + " " + character + "  " +
                 HexColour(row.color) + "  ";
         if (row.hasThread) {
             text += Padded(Printable(row.thread.number), 6) + "  " +
@@ -207,7 +210,7 @@ std::string KeyTable(const PatternKey& key) {
             Fixed(totals.metres, 2) + " m, " + std::to_string(totals.skeins) + " skeins";
     if (!key.threads.empty())
         text += " of " + std::to_string(key.threads.size()) + " threads";
-    return text + "\n";
+    return text + "\n" + kTotalsNote + "\n";
 }
 
 std::string KeyCsv(const PatternKey& key) {

@@ -139,6 +139,7 @@ void AddKeyOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--stitch-white",
         .settingKey = "pattern/stitchWhite",
+        .remembered = false,
         .help = "white is stitched, with a symbol and floss of its own, in the key and the\n"
                 "PDF; without it white is bare fabric, \"blank: not stitched\" (the saved\n"
                 "chart leaves white cells blank either way).\n",
@@ -165,6 +166,7 @@ void AddColourOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--snap",
         .settingKey = "pattern/snap",
+        .remembered = false,
         .help = "each colour becomes the colour of its nearest thread of the catalogue:\n"
                 "one symbol per thread. A picture of more than " +
                 colours +
@@ -177,6 +179,7 @@ void AddColourOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--max-colours",
         .settingKey = "pattern/maxColours",
+        .remembered = false,
         .form = OptionForm::Whole,
         .valueName = "K",
         .low = 0,
@@ -192,6 +195,7 @@ void AddColourOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--min-stitches",
         .settingKey = "pattern/minStitches",
+        .remembered = false,
         .form = OptionForm::Whole,
         .valueName = "N",
         .low = 0,
@@ -205,6 +209,7 @@ void AddColourOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--dither",
         .settingKey = "pattern/dither",
+        .remembered = false,
         .help = "with --max-colours or --min-stitches: the remaining colours are mixed by\n"
                 "error diffusion, so that shading stays smooth with few colours. It suits\n"
                 "photographs, not flat art, which it speckles. --clean is not run after it:\n"
@@ -215,6 +220,7 @@ void AddColourOptions(std::vector<PatternOption>& options) {
     options.push_back({
         .name = "--clean",
         .settingKey = "pattern/clean",
+        .remembered = false,
         .help = "done last, on the final colours: a stitch whose colour none of its 8\n"
                 "neighbours shares takes one of their colours, or a neighbour takes its\n"
                 "colour, whichever keeps nearest the picture; up to 1 in " +
@@ -363,6 +369,13 @@ std::string PatternOption::Heading() const {
 std::span<const PatternOption> PatternOptions() {
     static const std::vector<PatternOption> options = BuildOptions();
     return options;
+}
+
+void ResetPatternChoices(PatternSettings& settings) {
+    for (const PatternOption& option : PatternOptions()) {
+        if (!option.remembered)
+            option.set(settings, option.Default());
+    }
 }
 
 const PatternOption& PatternOptionNamed(std::string_view name) {

@@ -38,6 +38,26 @@ std::string PhotoDefaultsNote(const PatternSettings& settings) {
            (settings.clean ? ", stray stitches cleaned" : "") + ".";
 }
 
+std::string PatternChoicesLine(const PatternSettings& settings) {
+    std::string line;
+    const auto add = [&line](const std::string& choice) {
+        line.append(line.empty() ? "" : " \u00b7 ").append(choice);
+    };
+    if (settings.snap && settings.catalogue)
+        add(settings.catalogue->title + " \u00b7 snap");
+    if (settings.maxColours > 0)
+        add(std::to_string(settings.maxColours) + " colours");
+    if (settings.MergesRareColours())
+        add("merge under " + std::to_string(settings.minStitches));
+    if (settings.clean && !settings.dither)
+        add("clean");
+    if (settings.dither)
+        add("dither");
+    if (settings.stitchWhite)
+        add("stitch white");
+    return line;
+}
+
 PatternKey KeyOf(const Census& census, const PatternSettings& settings,
                  std::span<const std::optional<Thread>> chosen) {
     return BuildPatternKey(census, settings.catalogue ? &*settings.catalogue : nullptr,

@@ -20,15 +20,15 @@ PairsLine PairsOf(std::string caption, const std::vector<Pair>& pairs, Note note
     return line;
 }
 
-// "none", or the pairs as "3 and 7 (1.2)", then how many more.
-std::string NumberedPairs(const PairsLine& line) {
+// "none", or the pairs as "3 and 7 (1.2)", each entry as name gives it, then how many more.
+std::string NamedPairs(const PairsLine& line, const std::function<std::string(int)>& name) {
     if (line.pairs.empty())
         return "none";
     std::string text;
     for (std::size_t i = 0; i < line.pairs.size(); ++i) {
         text.append(i > 0 ? ", " : "")
-            .append(std::to_string(SymbolNumber(line.pairs[i].first)) + " and " +
-                    std::to_string(SymbolNumber(line.pairs[i].second)) + line.notes[i]);
+            .append(name(line.pairs[i].first) + " and " + name(line.pairs[i].second) +
+                    line.notes[i]);
     }
     if (line.more > 0)
         text += " and " + std::to_string(line.more) + " more";
@@ -62,11 +62,19 @@ PairsLine AlikeSymbolsLine(const StitchabilityReport& report) {
 }
 
 std::vector<std::string> StitchabilityLines(const StitchabilityReport& report) {
+    const auto number = [](int k) { return std::to_string(SymbolNumber(k)); };
+    return StitchabilityLines(report, number, number, "by symbol");
+}
+
+std::vector<std::string> StitchabilityLines(const StitchabilityReport& report,
+                                            const std::function<std::string(int)>& colourName,
+                                            const std::function<std::string(int)>& symbolName,
+                                            const std::string& namedBy) {
     std::vector<std::string> lines = StitchabilityFigureLines(report);
     const PairsLine close = CloseColoursLine(report);
-    lines.push_back(close.caption + ", by symbol: " + NumberedPairs(close));
+    lines.push_back(close.caption + ", " + namedBy + ": " + NamedPairs(close, colourName));
     const PairsLine alike = AlikeSymbolsLine(report);
-    lines.push_back(alike.caption + ": " + NumberedPairs(alike));
+    lines.push_back(alike.caption + ": " + NamedPairs(alike, symbolName));
     return lines;
 }
 

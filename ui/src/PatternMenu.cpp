@@ -16,6 +16,7 @@
 #include "pattern/PatternReport.h"
 #include "threads/KeyBuilder.h"
 #include "threads/PatternOptions.h"
+#include "threads/PatternSettings.h"
 #include "ui/Guard.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
@@ -55,7 +56,9 @@ PatternMenu::PatternMenu(TF_main& window, Shell& shell, threads::PatternSettings
       m_settings(settings),
       m_catalogueDialog(FileDialogKind::Open, {{"Thread catalogues", "*.xml *.gpl"}, {"ALL", "*"}},
                         "") {
-    RestorePatternSettings(m_shell, m_settings);
+    const std::string note = RestorePatternSettings(m_shell, m_settings);
+    if (!note.empty())
+        m_window.ShowNote(note);
     if (ImageView* legend = m_window.ViewOf(m_window.Img_color))
         legend->installEventFilter(this);
     ShowHints();
@@ -73,18 +76,31 @@ std::string PatternMenu::ImageHint() const {
 
 void PatternMenu::Remember() {
     StorePatternSettings(m_shell, m_settings);
+    m_window.ShowChoices();
 }
 
 PatternMenu::~PatternMenu() = default;
 
 // A refining choice shows at once, AutoMake or not: the user chose it from the chart itself.
-// Make then also applies level changes not yet made into a chart, as the button would.
-void PatternMenu::OptionsChanged() {
+// Make then also applies level changes not yet made into a chart, as the button would. A Make
+// refused takes the choice back, so that the menu shows the pattern still on screen.
+void PatternMenu::OptionsChanged(const threads::PatternSettings& before) {
+    if (m_window.MakeChart() == MakeResult::Refused) {
+        m_settings = before;
+        m_window.ApplyChoices();
+        ShowHints();
+    }
     Remember();
-    m_window.MakeChart();
+}
+
+void PatternMenu::ResetChoices() {
+    const threads::PatternSettings before = m_settings;
+    threads::ResetPatternChoices(m_settings);
+    OptionsChanged(before);
 }
 
 void PatternMenu::ChooseCatalogue(const std::string& path) {
+    const threads::PatternSettings before = m_settings;
     std::optional<threads::ThreadCatalogue>& catalogue = m_settings.catalogue;
     const bool snapped = m_settings.snap && catalogue;
     if (path.empty())
@@ -94,7 +110,7 @@ void PatternMenu::ChooseCatalogue(const std::string& path) {
     m_window.ApplyChoices();
     ShowHints();
     if (snapped || (m_settings.snap && catalogue))
-        OptionsChanged();
+        OptionsChanged(before);
     else
         Remember();
 }
@@ -135,23 +151,27 @@ void PatternMenu::SetStitchWhite(bool on) {
 }
 
 void PatternMenu::SetSnap(bool on) {
+    const threads::PatternSettings before = m_settings;
     m_settings.snap = on;
-    OptionsChanged();
+    OptionsChanged(before);
 }
 
 void PatternMenu::SetClean(bool on) {
+    const threads::PatternSettings before = m_settings;
     m_settings.clean = on;
-    OptionsChanged();
+    OptionsChanged(before);
 }
 
 void PatternMenu::SetMinStitches(int stitches) {
+    const threads::PatternSettings before = m_settings;
     m_settings.minStitches = stitches;
-    OptionsChanged();
+    OptionsChanged(before);
 }
 
 void PatternMenu::SetMaxColours(int colours) {
+    const threads::PatternSettings before = m_settings;
     m_settings.maxColours = colours;
-    OptionsChanged();
+    OptionsChanged(before);
 }
 
 void PatternMenu::AskMaxColours() {
@@ -164,8 +184,9 @@ void PatternMenu::AskMaxColours() {
 }
 
 void PatternMenu::SetDither(bool on) {
+    const threads::PatternSettings before = m_settings;
     m_settings.dither = on;
-    OptionsChanged();
+    OptionsChanged(before);
 }
 
 // The report changes no stitch: it is remembered without a new Make.
@@ -308,8 +329,13 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
     snap->setChecked(m_settings.snap);
     snap->setEnabled(snappable);
     OnTriggered(snap, this, m_shell, &m_window, [this] { SetSnap(!m_settings.snap); });
-    AddToggle(menu, QStringLiteral("Clean stray stitches"), m_settings.clean,
-              &PatternMenu::SetClean);
+    // After a dither the clean is skipped: greyed, the entry says so, and the choice is kept.
+    QAction* clean =
+        AddToggle(menu,
+                  m_settings.dither ? QStringLiteral("Clean stray stitches (skipped after Dither)")
+                                    : QStringLiteral("Clean stray stitches"),
+                  m_settings.clean, &PatternMenu::SetClean);
+    clean->setEnabled(!m_settings.dither);
 
     // The option's menu values, 0 shown as "Off".
     const auto addChoices = [&](const QString& title, const threads::PatternOption& option,
@@ -346,6 +372,8 @@ void PatternMenu::AddRefineEntries(QMenu& menu) {
     OnTriggered(other, this, m_shell, &m_window, [this] { AskMaxColours(); });
     AddToggle(menu, QStringLiteral("Dither (for photographs)"), m_settings.dither,
               &PatternMenu::SetDither);
+    OnTriggered(menu.addAction(QStringLiteral("Reset Pattern Choices")), this, m_shell, &m_window,
+                [this] { ResetChoices(); });
     menu.addSeparator();
     AddReportEntries(menu);
 }

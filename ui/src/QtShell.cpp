@@ -1,3 +1,5 @@
+#include <iostream>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -5,7 +7,6 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSettings>
 #include <QSpacerItem>
 #include <QStringList>
 
@@ -150,25 +151,14 @@ std::optional<std::string> Shell::StoredSetting(const std::string&) {
 
 void Shell::StoreSetting(const std::string&, const std::string&) {}
 
-namespace {
-
-// ~/.config/brodix/brodix.conf, or where XDG_CONFIG_HOME says.
-QSettings ProgramSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("brodix"),
-                     QStringLiteral("brodix"));
-}
-
-}  // namespace
+QtShell::QtShell() : m_settings(SettingsFilePath(), std::cerr) {}
 
 std::optional<std::string> QtShell::StoredSetting(const std::string& key) {
-    const QVariant value = ProgramSettings().value(QString::fromStdString(key));
-    if (!value.isValid())
-        return std::nullopt;
-    return value.toString().toStdString();
+    return m_settings.Value(key);
 }
 
 void QtShell::StoreSetting(const std::string& key, const std::string& value) {
-    ProgramSettings().setValue(QString::fromStdString(key), QString::fromStdString(value));
+    m_settings.SetValue(key, value);
 }
 
 std::string QtShell::ProgramFileName() {

@@ -1,6 +1,7 @@
 // The stitch-size dialog of "Open Any Picture...": the box in stitches the picture is fitted
 // into, its aspect kept, with the picture's size, the chart's size and its finished size as
 // the box changes; and the small dialog that asks for a number.
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -19,6 +20,32 @@
 namespace brodix {
 
 namespace {
+
+// A side of the box: a number typed out of range is refused with the range, in words, rather
+// than cut to fit without a word.
+class StitchSideBox final : public QSpinBox {
+    Q_OBJECT
+
+  public:
+    QValidator::State validate(QString& input, int& position) const override {
+        const QValidator::State state = QSpinBox::validate(input, position);
+        bool number = false;
+        const int value = input.toInt(&number);
+        if (number && (value < minimum() || value > maximum())) {
+            emit const_cast<StitchSideBox*>(this)->Refused(
+                QStringLiteral("%1 stitches is out of range: a side takes %2 to %3 stitches "
+                               "(the largest chart the window draws).")
+                    .arg(value)
+                    .arg(minimum())
+                    .arg(maximum()));
+            return QValidator::Invalid;
+        }
+        return state;
+    }
+
+  signals:
+    void Refused(const QString& text);
+};
 
 // Placed as the file dialogs are: centred across the owner's monitor, a third down.
 void PlaceOver(QDialog& dialog, QWidget* owner) {
@@ -43,8 +70,9 @@ QString ChartText(const StitchSizeRequest& request, StitchSize box) {
 
 }  // namespace
 
-std::optional<StitchSize> Shell::RunStitchSizeDialog(const StitchSizeRequest& request, QWidget*) {
-    return request.start;
+std::optional<StitchSizeAnswer> Shell::RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                           QWidget*) {
+    return StitchSizeAnswer{request.start, request.keepLevels};
 }
 
 std::optional<int> Shell::AskNumber(const NumberRequest&, QWidget*) {
@@ -55,8 +83,8 @@ std::optional<TColor> Shell::AskColour(const std::string&, TColor, QWidget*) {
     return std::nullopt;
 }
 
-std::optional<StitchSize> QtShell::RunStitchSizeDialog(const StitchSizeRequest& request,
-                                                       QWidget* owner) {
+std::optional<StitchSizeAnswer> QtShell::RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                             QWidget* owner) {
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Stitch Size"));
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -69,15 +97,17 @@ std::optional<StitchSize> QtShell::RunStitchSizeDialog(const StitchSizeRequest& 
     layout->addWidget(new QLabel(QStringLiteral("Fit the picture into (stitches, aspect kept):")));
     auto* form = new QFormLayout;
     const auto side = [&](int value) {
-        auto* box = new QSpinBox;
+        auto* box = new StitchSideBox;
         box->setRange(1, kMaxStitchesPerSide);
         box->setValue(value);
+        box->setToolTip(QStringLiteral("1 to %1 stitches").arg(kMaxStitchesPerSide));
         return box;
     };
-    QSpinBox* width = side(request.start.width);
-    QSpinBox* height = side(request.start.height);
-    form->addRow(QStringLiteral("Width"), width);
-    form->addRow(QStringLiteral("Height"), height);
+    StitchSideBox* width = side(request.start.width);
+    StitchSideBox* height = side(request.start.height);
+    const QString range = QStringLiteral(" (1 to %1)").arg(kMaxStitchesPerSide);
+    form->addRow(QStringLiteral("Width") + range, width);
+    form->addRow(QStringLiteral("Height") + range, height);
     layout->addLayout(form);
     auto* chart = new QLabel;
     const auto update = [&] {
@@ -87,10 +117,29 @@ std::optional<StitchSize> QtShell::RunStitchSizeDialog(const StitchSizeRequest& 
     QObject::connect(width, &QSpinBox::valueChanged, &dialog, update);
     QObject::connect(height, &QSpinBox::valueChanged, &dialog, update);
     layout->addWidget(chart);
+    auto* refusal = new QLabel;
+    refusal->setWordWrap(true);
+    refusal->hide();
+    layout->addWidget(refusal);
+    for (StitchSideBox* box : {width, height}) {
+        QObject::connect(box, &StitchSideBox::Refused, &dialog, [refusal](const QString& text) {
+            refusal->setText(text);
+            refusal->show();
+        });
+        QObject::connect(box, &QSpinBox::valueChanged, refusal, &QLabel::hide);
+    }
     if (!request.colours.empty()) {
         auto* colours = new QLabel(QString::fromStdString(request.colours));
         colours->setWordWrap(true);
         layout->addWidget(colours);
+    }
+    QCheckBox* keepLevels = nullptr;
+    if (!request.levels.empty()) {
+        keepLevels =
+            new QCheckBox(QStringLiteral("Keep the levels (%1); unticked, they are set to Org")
+                              .arg(QString::fromStdString(request.levels)));
+        keepLevels->setChecked(request.keepLevels);
+        layout->addWidget(keepLevels);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -100,7 +149,8 @@ std::optional<StitchSize> QtShell::RunStitchSizeDialog(const StitchSizeRequest& 
     PlaceOver(dialog, owner);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return StitchSize{width->value(), height->value()};
+    return StitchSizeAnswer{{width->value(), height->value()},
+                            keepLevels == nullptr || keepLevels->isChecked()};
 }
 
 std::optional<int> QtShell::AskNumber(const NumberRequest& request, QWidget* owner) {
@@ -121,3 +171,5 @@ std::optional<TColor> QtShell::AskColour(const std::string& title, TColor start,
 }
 
 }  // namespace brodix
+
+#include "StitchSizeDialog.moc"

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 
 #include "engine/Census.h"
@@ -30,6 +31,7 @@
 #include "ui/PdfSave.h"
 #include "ui/PreviewSave.h"
 #include "ui/Program.h"
+#include "ui/RadioGroup.h"
 #include "ui/Shell.h"
 #include "ui/Unit2.h"
 #include "ui/WindowPlacement.h"
@@ -60,6 +62,19 @@ std::optional<StitchSize> PictureSizeOf(const std::string& file) {
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+// The free space of the left column under the status bar, where only hidden images lie.
+const QRect kNoteArea(8, 440, 201, 128);
+
+// The level choices as the stitch-size dialog names them: "Org / 4 / 4".
+std::string LevelsText(const LevelChoices& levels) {
+    std::string text;
+    for (const int index : {levels.red, levels.green, levels.blue}) {
+        const std::string item = kLevelItems.at(static_cast<std::size_t>(index));
+        text.append(text.empty() ? "" : " / ").append(item.substr(item.find_first_not_of(' ')));
+    }
+    return text;
 }
 
 }  // namespace
@@ -125,6 +140,13 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     ConnectHandler(RG_ColorG, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     ConnectHandler(RG_ColorB, &RadioGroup::clicked, &TF_main::RG_ColorGClick);
     ConnectHandler(CB_AUTO, &QCheckBox::toggled, &TF_main::CB_AUTOClick);
+    L_note = new QLabel(this);
+    L_note->setObjectName(QStringLiteral("L_note"));
+    L_note->setGeometry(kNoteArea);
+    L_note->setWordWrap(true);
+    L_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    L_note->setTextFormat(Qt::PlainText);
+    L_note->setFont(DesignFont(font()));
     m_patternMenu = new PatternMenu(*this, m_shell, m_patternSettings);
     // Over the images and the rest of their scroll boxes alike, so that the menu is there before
     // the first chart too.
@@ -208,7 +230,7 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     request.settings = m_patternSettings;
     request.pictureName = m_workspace.PictureName();
     request.title = m_workspace.PictureTitle();
-    request.photo = takePhotoDefaults;
+    request.photo = takePhotoDefaults || m_photoOpened;
     PatternResult result = MakePattern(Image1, request);
     if (const auto* refusal = std::get_if<PatternRefusal>(&result)) {
         messages.ShowMessage(refusal->text, refusal->title);
@@ -222,25 +244,52 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
         F_Zoom->PatternMade(&*m_pattern);
     if (!made.photoDefaultsNote.empty()) {
         m_patternMenu->PhotoDefaultsTaken(m_pattern->Settings());
-        // After the drawing, which clears the status text.
-        status.SetText(made.photoDefaultsNote +
-                       " The pattern menu's Colour budget charts it otherwise.");
+        ShowNote(made.photoDefaultsNote + " The pattern menu's Colour budget charts it otherwise.");
     }
+    ShowChoices();
     return MakeResult::Done;
 }
 
 void TF_main::ApplyChoices() {
-    if (!m_pattern)
-        return;
-    m_pattern->ChangeChoices(m_patternSettings);
-    if (F_Zoom)
-        F_Zoom->PatternChanged();
+    if (m_pattern) {
+        m_pattern->ChangeChoices(m_patternSettings);
+        if (F_Zoom)
+            F_Zoom->PatternChanged();
+    }
+    ShowChoices();
+}
+
+void TF_main::ShowNote(const std::string& text) {
+    m_note = text;
+    ShowChoices();
+}
+
+void TF_main::ShowChoices() {
+    const QString text = QString::fromStdString(NoteText());
+    // A file's path wraps at its folders too, not only at spaces.
+    QString shown = text;
+    shown.replace(QLatin1Char('/'), QStringLiteral("/\u200b"));
+    L_note->setText(shown);
+    // Longer or wider than the area holds: the tooltip has it all.
+    const QRect needed = L_note->fontMetrics().boundingRect(
+        QRect(0, 0, L_note->width(), 100000), Qt::TextWordWrap | Qt::AlignLeft, shown);
+    const bool fits = needed.height() <= L_note->height() && needed.width() <= L_note->width();
+    L_note->setToolTip(fits ? QString() : text);
+}
+
+std::string TF_main::NoteText() const {
+    const std::string choices = threads::PatternChoicesLine(m_patternSettings);
+    if (choices.empty() || m_note.empty())
+        return choices + m_note;
+    return choices + "\n" + m_note;
 }
 
 void TF_main::BitBtn2Click(QObject*) {
     if (!OpenDialog1.Execute(m_shell, this))
         return;
     m_workspace.LoadPicture(OpenDialog1.FileName());
+    m_photoOpened = false;
+    ShowNote({});
     MakeChart();
 }
 
@@ -255,22 +304,32 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     // A chart keeps its own size: fitting would blend its stitches into colours it never had.
     if (IsOxsFile(file)) {
         const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+        m_photoOpened = false;
+        ShowNote(chart.leftOutNote);
         MakeChart();
-        // After Make, which clears the status text.
-        StatusCaption(*StsBar).SetText(chart.leftOutNote);
         return;
     }
-    const std::optional<StitchSize> size = m_shell.RunStitchSizeDialog(
+    const bool photo = IsPhotoFile(file);
+    const std::optional<StitchSizeAnswer> answer = m_shell.RunStitchSizeDialog(
         {AnyPictureSize, PictureSizeOf(file), m_patternSettings.floss.fabricCount,
-         ColoursText(m_patternSettings)},
+         ColoursText(m_patternSettings), LevelsText(Levels()), !photo},
         this);
-    if (!size)
+    if (!answer)
         return;
-    AnyPictureSize = *size;
+    AnyPictureSize = answer->size;
     PhotoOptions options;
-    options.fit = *size;
+    options.fit = answer->size;
     const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
-    MakeChart(opened.photo);
+    if (!answer->keepLevels) {
+        // Set without a Make of their own: the one below charts the picture.
+        for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB}) {
+            const QSignalBlocker quiet(group);
+            group->setItemIndex(0);
+        }
+    }
+    m_photoOpened = opened.photo;
+    ShowNote({});
+    MakeChart();
 }
 
 void TF_main::BTN_SAVEClick(QObject*) {
@@ -295,8 +354,7 @@ void TF_main::SavePdfClick(QObject*) {
 }
 
 void TF_main::ShowWritten(const std::string& fileName) {
-    // The status bar is as narrow as the left column: the name, without its folder, fits.
-    StatusCaption(*StsBar).SetText("Written: " + NamePart(fileName));
+    ShowNote("Written: " + fileName);
 }
 
 void TF_main::SaveOxsClick(QObject*) {

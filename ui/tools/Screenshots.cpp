@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QProcess>
@@ -322,7 +324,44 @@ void PhotographBoxes(const QString& out, TF_main& main) {
                               14,
                               "Colours: as in the picture; a photograph of more than 255 gets up "
                               "to 30, stray stitches cleaned, snapped to threads when a catalogue "
-                              "is found."},
+                              "is found.",
+                              "4 / 4 / 4",
+                              false},
+                             &main);
+}
+
+// The note under the status bar: a photo charted with the photo defaults, the choices line once
+// Dither is chosen, a long note with its tooltip; then the stitch-size dialog refusing a side
+// typed out of range.
+void PhotographNote(const QString& out, DemoShell& shell, TF_main& main) {
+    QImage shades(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < shades.height(); ++y)
+        for (int x = 0; x < shades.width(); ++x)
+            shades.setPixel(x, y, qRgb(x * 255 / 300, y * 255 / 200, (x + y) % 256));
+    shades.save(out + "/shades.png", "PNG");
+    shell.files << out + "/shades.png";
+    main.RunHandler(&TF_main::OpenAnyPictureClick, nullptr);
+    Shoot(out + "/note-photo.png");
+    main.Patterns().SetDither(true);
+    Shoot(out + "/note-choices.png");
+    main.ShowWritten(out.toStdString() + "/" + std::string(120, 'n') +
+                     "/a_long_name_of_a_pattern.pdf");
+    ShootTooltip(out + "/note-tooltip.png", *main.L_note, QPoint(100, 60));
+
+    QTimer::singleShot(0, [out] {
+        Settle(300);
+        for (const char key : {'5', '0', '0'}) {
+            QWidget* box = QApplication::focusWidget();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (key - '0'), Qt::NoModifier,
+                            QString(QChar(key)));
+            QApplication::sendEvent(box, &press);
+        }
+        Shoot(out + "/stitch-size-refused.png");
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    QtShell real;
+    real.RunStitchSizeDialog({{120, 80}, StitchSize{3000, 2000}, 14, "", "Org / Org / Org", true},
                              &main);
 }
 
@@ -362,5 +401,6 @@ int main(int argc, char* argv[]) {
     PhotographWindows(out, program, main);
     PhotographMenus(out, main);
     PhotographBoxes(out, main);
+    PhotographNote(out, shell, main);
     return 0;
 }

@@ -9,6 +9,11 @@ namespace brodix {
 // Make, which keeps its exact text: what failed, the system's reason and, for a refusal, what
 // to do. Each is empty when the failure speaks plain English already.
 
+// The failure's own text as brodix-chart prints it: a fixed message of the framework exactly as
+// the window's box shows it, and one of ours ("No thread catalogue 'x'...") after
+// "brodix-chart: ", as every line of ours.
+std::string FailureText(const std::exception& error);
+
 // Loading the picture (or the symbol sheet, when sheet is true) failed with error.
 std::string LoadFailureLine(const std::string& picture, const std::exception& error,
                             bool sheet = false);

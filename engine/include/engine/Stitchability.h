@@ -53,8 +53,8 @@ using SymbolsAlike = std::function<bool(int first, int second)>;
 // The report of a census; alike, when given, is asked about every pair of symbols in use.
 StitchabilityReport AssessStitchability(const Census& census, const SymbolsAlike& alike = {});
 
-// Symbols alike on a symbol sheet: nearly every inked pixel of each lies within a pixel of ink
-// of the other (a shift or a thin stroke more hardly shows at the chart's size).
+// Symbols alike on a symbol sheet: closer than kAlikeSymbolDistance (engine/SymbolLikeness.h),
+// as a stitcher sees them at a glance.
 SymbolsAlike SymbolsAlikeOnSheet(const TBitmap& sheet);
 
 }  // namespace brodix

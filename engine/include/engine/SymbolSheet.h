@@ -32,15 +32,17 @@ constexpr TRect SymbolCellRect(int k) {
 
 // A symbol of the sheet: the design it is drawn from (the rule tools/SymbolDesigns.cpp
 // evaluates) and the character that stands for it wherever a pattern is text rather than
-// pixels (the PDF's text, the OXS file): a character that looks like it, or one of the private
-// use area (U+E000 + the symbol's number) where no character does. Every character differs.
+// pixels (the PDF's text, the OXS file): the character it looks like. Every character differs.
 struct SheetSymbol {
     const char* design;
     char32_t character;
 };
 
-// The sheet's kSymbolCount symbols in cell order. Keeping the design and its character on one
-// line means the sheet cannot be reordered without its characters.
+// The sheet's kSymbolCount symbols in cell order: symbol 0 the one light mark, then each next
+// the one farthest from all before it (FarthestFirstOrder, engine/SymbolLikeness.h), so that
+// the first K symbols, which a chart of K colours takes, are as unlike as the set allows.
+// Keeping the design and its character on one line means the sheet cannot be reordered without
+// its characters.
 std::span<const SheetSymbol> SheetSymbols();
 
 // Symbol k's character, and the same as UTF-8. k must be a symbol of the sheet.
@@ -49,10 +51,11 @@ std::string SymbolText(int k);
 
 // The symbols of a pattern given by use, where it is printed or exchanged rather than drawn
 // in the window: counts[k] stitches of colour k, or a negative count for a colour left blank.
-// The most stitched colour takes lightestFirst[0], the next lightestFirst[1], and so on (ties
-// in colour order), so that large areas stay light; a blank colour, or one beyond the
-// symbols, takes -1. Our sheet is ordered lightest first, so for it lightestFirst is 0, 1, ...
-std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> lightestFirst);
+// The most stitched colour takes order[0], the next order[1], and so on (ties
+// in colour order), so that the largest area takes the light mark; a blank colour, or one
+// beyond the symbols, takes -1. Our sheet is in that order already, so for it order is
+// 0, 1, ...
+std::vector<int> SymbolsByUse(std::span<const int> counts, std::span<const int> order);
 // 0, 1, ... kSymbolCount - 1: the sheet's own order.
 std::vector<int> SheetOrder();
 

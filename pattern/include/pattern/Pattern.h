@@ -24,7 +24,8 @@ struct PatternColour {
     // palette entry k takes cell k, the palette being in descending colour value.
     int sheetSymbol = 0;
     // The symbol the PDF and the OXS file give it, by use (the most stitched colour takes the
-    // lightest); kNoSymbol when it is left as bare fabric.
+    // sheet's light mark, the next the sheet's next symbols); kNoSymbol when it is left as bare
+    // fabric.
     int printedSymbol = kNoSymbol;
     // Left as bare fabric: white, unless the settings stitch it (threads::LeftAsFabric).
     bool blank = false;

@@ -23,9 +23,15 @@ PatternKey BuildPatternKey(const Census& census, const ThreadCatalogue* catalogu
 // empty otherwise.
 std::string SameThreadNote(const KeyRow& row);
 
+// What the key's totals of metres and skeins are of, said under them wherever they are shown:
+// the rows are rounded to the decimals shown, so their sum may differ a little.
+inline constexpr const char* kTotalsNote =
+    "Totals are of the unrounded lengths, so they may differ a little from the sum of the rows.";
+
 // The key as an aligned text table, and as CSV (RFC 4180, a header line first): symbol
-// number, colour, thread, name, delta E 2000, stitches, metres, skeins, shared thread. Both end
-// with the floss model's line (in the table) and totals.
+// number (in the table followed by the symbol's character), colour, thread, name, delta E
+// 2000, stitches, metres, skeins, shared thread. Both end with the floss model's line (in the
+// table) and totals, the table with kTotalsNote.
 std::string KeyTable(const PatternKey& key);
 std::string KeyCsv(const PatternKey& key);
 

@@ -34,6 +34,10 @@ struct OptionWord {
 struct PatternOption {
     std::string_view name{};        // "--strands"
     std::string_view settingKey{};  // "pattern/strands"
+    // Kept between the window's runs: a choice about the stitcher (threads, floss, paper).
+    // A choice that changes the pattern's stitches or key starts at its default at each run,
+    // so that nothing unseen acts on a new picture.
+    bool remembered = true;
     OptionForm form = OptionForm::Flag;
     std::string_view valueName{};  // "N" of "--strands N"; a word option shows its words
     // What a refused value lacks: "stitches per inch" (Decimal), or what an unknown word
@@ -62,6 +66,8 @@ struct PatternOption {
 
 // Every choice of PatternSettings, in the order of brodix-chart's --help.
 std::span<const PatternOption> PatternOptions();
+// Every choice that is not remembered between runs back at its default.
+void ResetPatternChoices(PatternSettings& settings);
 // The option of that name ("--strands"); a name not in the table raises std::out_of_range.
 const PatternOption& PatternOptionNamed(std::string_view name);
 

@@ -69,6 +69,10 @@ void ChoosePhotoDefaults(PatternSettings& settings,
 // What the user is told after ChoosePhotoDefaults: what was done and how to choose otherwise.
 std::string PhotoDefaultsNote(const PatternSettings& settings);
 
+// The choices in force that change the pattern, in the order Make applies them, for the line
+// that keeps them in sight: "DMC · snap · 30 colours · clean · dither"; empty when none is.
+// Snap counts only with a catalogue, and the clean not after a dither, which skips it.
+std::string PatternChoicesLine(const PatternSettings& settings);
 // The key of a census under the settings: its rows matched to the chosen catalogue, if any,
 // with the floss model's estimate; chosen as BuildPatternKey takes it.
 PatternKey KeyOf(const Census& census, const PatternSettings& settings,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,8 +31,15 @@ PairsLine CloseColoursLine(const StitchabilityReport& report);
 PairsLine AlikeSymbolsLine(const StitchabilityReport& report);
 
 // The stitchability report in plain English, one line a figure, symbols numbered as the key
-// numbers them: what --report prints and the window shows.
+// numbers them.
 std::vector<std::string> StitchabilityLines(const StitchabilityReport& report);
+// The same with each palette entry named by colourName ("\u25b2 3865"), its symbol by
+// symbolName ("\u25b2"), and the close colours' caption ending in how they are named ("by
+// symbol and thread"): what --report prints and the window shows.
+std::vector<std::string> StitchabilityLines(const StitchabilityReport& report,
+                                            const std::function<std::string(int)>& colourName,
+                                            const std::function<std::string(int)>& symbolName,
+                                            const std::string& namedBy);
 // The lines of the report of a census, symbols compared on sheet (none: not compared).
 std::vector<std::string> StitchabilityLinesOf(const Census& census, const TBitmap* sheet);
 

@@ -28,7 +28,8 @@ class TF_main;
 // between runs; the choices that change no stitch take effect on the window's pattern at once.
 // Until a catalogue is chosen the legend and the chart show a tooltip naming the menu and what it
 // holds; then each legend row's tooltip names its thread. A refining choice runs Make at once when
-// there is a picture, as the Make button does, whatever AutoMake says; fabric, strands and a
+// there is a picture, as the Make button does, whatever AutoMake says (refused, the choice is
+// taken back); only the choices about the stitcher are remembered; fabric, strands and a
 // catalogue without snap rebuild the key only. The PDF's paper and chart style, beside "Save
 // PDF...", are remembered for the next PDF and change nothing else.
 class PatternMenu : public QObject {
@@ -61,6 +62,8 @@ class PatternMenu : public QObject {
     // "Other..." of the colour budget: any number of colours, asked for through the shell.
     void AskMaxColours();
     void SetDither(bool on);
+    // "Reset Pattern Choices": every choice that changes the pattern back at its default.
+    void ResetChoices();
     void SetReport(bool on);
     // "Stitchability Report...": the report of the last Make in the program's message box.
     void ShowReport();
@@ -90,7 +93,7 @@ class PatternMenu : public QObject {
     // A submenu of a word option's captions, the current one ticked.
     void AddWordChoices(QMenu& menu, const QString& title, const threads::PatternOption& option);
     QAction* AddToggle(QMenu& menu, const QString& text, bool on, void (PatternMenu::*set)(bool));
-    void OptionsChanged();
+    void OptionsChanged(const threads::PatternSettings& before);
     void ShowHints();
     void Remember();
 

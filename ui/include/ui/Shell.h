@@ -6,6 +6,7 @@
 
 #include "photo/Photo.h"
 #include "raster/Color.h"
+#include "ui/SettingsFile.h"
 
 class QRect;
 class QString;
@@ -40,6 +41,15 @@ struct StitchSizeRequest {
     std::optional<StitchSize> pictureSize;  // in pixels, when the picture's header tells
     double fabricCount = 0;                 // for the finished size
     std::string colours;                    // what becomes of the picture's colours
+    std::string levels;                     // the level choices in force: "Org / 4 / 4"
+    bool keepLevels = true;                 // the tick box's start: unticked for photographs
+};
+
+// What a confirmed stitch-size dialog hands back: the box, and whether the level choices are
+// kept (else they are set to Org).
+struct StitchSizeAnswer {
+    StitchSize size;
+    bool keepLevels = true;
 };
 
 // A whole number asked for in a small dialog.
@@ -68,9 +78,9 @@ class Shell {
     // The full path of the running program's file.
     virtual std::string ProgramFileName() = 0;
     // The stitch-size dialog of "Open Any Picture...", starting at request.start; nothing when
-    // the user cancels. A shell without this dialog takes the size offered.
-    virtual std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
-                                                          QWidget* owner);
+    // the user cancels. A shell without this dialog takes the size and the levels offered.
+    virtual std::optional<StitchSizeAnswer> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                                QWidget* owner);
     // Asks for a whole number from request.low to request.high; nothing when the user cancels.
     // A shell without this dialog cancels.
     virtual std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner);
@@ -83,22 +93,27 @@ class Shell {
     virtual void StoreSetting(const std::string& key, const std::string& value);
 };
 
-// The shell of a real desktop: Qt dialogs and message boxes.
+// The shell of a real desktop: Qt dialogs and message boxes, and the settings file, read
+// once when it is made.
 class QtShell final : public Shell {
   public:
+    QtShell();
     std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request,
                                             QWidget* owner) override;
     void ShowProgramMessage(const std::string& text, const std::string& title,
                             QWidget* owner) override;
     void ShowExceptionMessage(const std::string& text, QWidget* owner) override;
     std::string ProgramFileName() override;
-    std::optional<StitchSize> RunStitchSizeDialog(const StitchSizeRequest& request,
-                                                  QWidget* owner) override;
+    std::optional<StitchSizeAnswer> RunStitchSizeDialog(const StitchSizeRequest& request,
+                                                        QWidget* owner) override;
     std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner) override;
     std::optional<TColor> AskColour(const std::string& title, TColor start,
                                     QWidget* owner) override;
     std::optional<std::string> StoredSetting(const std::string& key) override;
     void StoreSetting(const std::string& key, const std::string& value) override;
+
+  private:
+    SettingsFile m_settings;
 };
 
 // The application title: the taskbar entry and the exception message box's title.

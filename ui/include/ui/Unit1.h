@@ -91,8 +91,21 @@ class TF_main : public QWidget {
     void SaveOxsClick(QObject* sender);
     // "Save Preview..." of the same menu: the pattern as it will look stitched, a PNG picture.
     void SavePreviewClick(QObject* sender);
-    // The status text after a file of the pattern menu is written ("Save PDF...").
+    // The note after a file of the pattern menu is written ("Save PDF...").
     void ShowWritten(const std::string& fileName);
+
+    // The note of the left column under the status bar, which the status bar leaves to Make:
+    // its first line names the pattern choices in force that change the pattern (none: no
+    // line), then what the program last had to say (what was written, what the photo defaults
+    // did, what an OXS file lost), wrapped over as many lines as it needs, the whole text its
+    // tooltip when it is longer still. The note stays until another replaces it or another
+    // picture is loaded; empty, the column is as designed.
+    QLabel* L_note = nullptr;
+    void ShowNote(const std::string& text);
+    // The choices line again, after a choice changed.
+    void ShowChoices();
+    // The whole text of the note area.
+    std::string NoteText() const;
 
     // "Open Any Picture..." in the context menu of the legend and the chart: its file dialog,
     // the stitch size last confirmed, and its handler.
@@ -102,9 +115,10 @@ class TF_main : public QWidget {
 
     // Make, as the Make button runs it: the pattern of Image1 with the level choices and the
     // pattern settings, drawn into the chart, the legend, the preview and the zoom window; a
-    // refusal shown in the program's message box. With takePhotoDefaults, a photograph refused
-    // for its colours takes the photo defaults, which the pattern menu then shows and the
-    // status bar tells. Gives whether it was done, refused or had no picture.
+    // refusal shown in the program's message box. With takePhotoDefaults, or whenever the
+    // picture is a photograph from "Open Any Picture...", a photograph refused for its colours
+    // takes the photo defaults, which the pattern menu then shows and the note tells. Gives
+    // whether it was done, refused or had no picture.
     MakeResult MakeChart(bool takePhotoDefaults = false);
 
     // Runs a handler as a click on a control does: a failure leaving it is reported.
@@ -141,6 +155,10 @@ class TF_main : public QWidget {
     std::unique_ptr<PreviewSave> m_previewSave;
     threads::PatternSettings m_patternSettings;
     std::optional<Pattern> m_pattern;
+    // The picture was opened as a photograph by "Open Any Picture...": Make gives it the photo
+    // defaults whenever no colour budget is chosen.
+    bool m_photoOpened = false;
+    std::string m_note;
     PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings
 };
 
