@@ -366,7 +366,7 @@ TEST(AssessStitchability, CountsWhatMakesAChartHardToStitch) {
     const TColor W = clWhite;
     const TColor A = RGB(200, 60, 60);
     const TColor N = RGB(203, 61, 60);
-    Census census{5, 3, {{W, 0}, {N, 0}, {A, 0}, {B, 0}}, {}};
+    Census census{5, 3, {{W, 0}, {N, 0}, {A, 0}, {B, 0}}, {}, {}};
     // Row by row:  W W A A N      isolated: the lone N and the lone B (never the lone W)
     //              A A A W W      changes:  2 + 1 + 4 = 7
     //              W A W B W

@@ -39,6 +39,8 @@ inline std::string PatternFault(const Pattern& pattern) {
         const PatternColour& colour = pattern.Colours()[k];
         if (census.palette[k].count != counts[k])
             return "row " + std::to_string(k) + " miscounted";
+        if (census.SymbolAt(static_cast<int>(k)) != colour.sheetSymbol)
+            return "row " + std::to_string(k) + " drawn by another symbol";
         if (census.palette[k].color != colour.colour)
             return "row " + std::to_string(k) + " has two colours";
         if (++sheet[colour.sheetSymbol] > 1 ||

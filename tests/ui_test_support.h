@@ -78,6 +78,29 @@ class ScriptedShell final : public Shell {
         sizeRequests.push_back(request);
         return StitchSizeAnswer{request.start, request.keepLevels};
     }
+    // Answers of the thread dialogs, in order, and what each was shown; none left: cancelled.
+    std::deque<threads::Thread> threadAnswers;
+    std::vector<ThreadChoiceRequest> threadRequests;
+    std::optional<threads::Thread> ChooseThread(const ThreadChoiceRequest& request,
+                                                QWidget*) override {
+        threadRequests.push_back(request);
+        if (threadAnswers.empty())
+            return std::nullopt;
+        const threads::Thread answer = threadAnswers.front();
+        threadAnswers.pop_front();
+        return answer;
+    }
+    // Answers of the Yes/No questions, in order, and the questions; none left: Yes.
+    std::deque<bool> yesNo;
+    std::vector<std::string> questions;
+    bool AskYesNo(const std::string& text, const std::string&, QWidget*) override {
+        questions.push_back(text);
+        if (yesNo.empty())
+            return true;
+        const bool answer = yesNo.front();
+        yesNo.pop_front();
+        return answer;
+    }
     // The settings kept between runs: a new shell starts as after a run without threads.
     std::map<std::string, std::string> settings{{"pattern/threads", ""}};
     std::optional<std::string> StoredSetting(const std::string& key) override {

@@ -73,7 +73,7 @@ Census SortedCensus(int width, int height, const std::vector<PaletteEntry>& foun
     std::sort(order.begin(), order.end(),
               [&](std::uint8_t a, std::uint8_t b) { return found[a].color > found[b].color; });
     std::array<std::uint8_t, kMaxColors> sortedIndexOf{};
-    Census census{width, height, {}, std::move(stitches)};
+    Census census{width, height, {}, std::move(stitches), {}};
     census.palette.reserve(found.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         sortedIndexOf[order[i]] = static_cast<std::uint8_t>(i);

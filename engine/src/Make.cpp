@@ -121,7 +121,7 @@ void DrawLegendRows(TImage& legend, DisplayCells& cells, const Census& census) {
             const int top = y + kLegendSymbolTop;
             canvas.CopyRect(
                 Rect(kLegendSymbolLeft, top, kLegendSymbolLeft + kCellSize, top + kCellSize),
-                cells.symbols.Canvas(), SymbolCellRect(static_cast<int>(i)));
+                cells.symbols.Canvas(), SymbolCellRect(census.SymbolAt(static_cast<int>(i))));
         }
         canvas.TextOut(kLegendCountLeft, y + kLegendCountTop, std::to_string(count));
     }
@@ -169,7 +169,8 @@ void CellRowsAsTiles(const DisplayCells& cells, const Census& census, int r,
             lasts.push_back(0);
             continue;
         }
-        const TRect cell = white ? kBlankCellRect : SymbolCellRect(static_cast<int>(k));
+        const TRect cell =
+            white ? kBlankCellRect : SymbolCellRect(census.SymbolAt(static_cast<int>(k)));
         const std::span<const DisplayPixel> row =
             DisplayRow(white ? cells.blank : cells.symbols, cell.Top + r)
                 .subspan(static_cast<std::size_t>(cell.Left), kCellSize);

@@ -53,7 +53,7 @@ StitchabilityReport AssessStitchability(const Census& census, const SymbolsAlike
                 report.closeColours.push_back({i, j, d});
             const bool symbols =
                 census.PaletteAt(i).color != clWhite && census.PaletteAt(j).color != clWhite;
-            if (alike && symbols && alike(i, j))
+            if (alike && symbols && alike(census.SymbolAt(i), census.SymbolAt(j)))
                 report.alikeSymbols.push_back({i, j});
         }
     }

@@ -92,6 +92,15 @@ PatternEditor::Rows PatternEditor::RowsNow() const {
 void PatternEditor::SetRows(const Rows& rows) {
     m_pattern.m_census.palette = rows.palette;
     m_pattern.m_colours = rows.colours;
+    std::vector<int>& symbols = m_pattern.m_census.symbols;
+    symbols.clear();
+    bool moved = false;
+    for (std::size_t k = 0; k < rows.colours.size(); ++k) {
+        symbols.push_back(rows.colours[k].sheetSymbol);
+        moved = moved || rows.colours[k].sheetSymbol != static_cast<int>(k);
+    }
+    if (!moved)
+        symbols.clear();
     m_pattern.KeepSymbolsUnderSettings();
 }
 
@@ -356,7 +365,7 @@ int PatternEditor::PaintAt(Change change, std::span<const TPoint> points, int k,
         return changed;
     }
     change.name = StitchesChangeName(change.verb, changed);
-    change.strokeColour = stroke ? k : -1;
+    change.strokeColour = k;
     AddStep(change, std::move(edits));
     Record(std::move(change));
     return changed;

@@ -348,4 +348,16 @@ ThreadCatalogue ChooseCatalogue(const std::string& titleOrPath,
                           "'; found: " + (list.empty() ? "none" : list));
 }
 
+std::vector<ThreadDistance> ThreadsNearestFirst(const ThreadCatalogue& catalogue, TColor colour) {
+    const LabColour lab = ToLab(colour);
+    const std::vector<LabColour> labs = ToLab(catalogue.Colours());
+    std::vector<ThreadDistance> threads;
+    for (std::size_t k = 0; k < catalogue.threads.size(); ++k)
+        threads.push_back({catalogue.threads[k], DeltaE00(lab, labs[k])});
+    std::stable_sort(
+        threads.begin(), threads.end(),
+        [](const ThreadDistance& a, const ThreadDistance& b) { return a.deltaE < b.deltaE; });
+    return threads;
+}
+
 }  // namespace brodix::threads

@@ -5,8 +5,10 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "engine/ChartGeometry.h"
 #include "ui/ImageView.h"
 #include "ui/PreviewSave.h"
+#include "ui/StitchEditing.h"
 #include "ui/Unit1.h"
 
 namespace brodix {
@@ -15,7 +17,14 @@ namespace {
 
 void PopUpImageMenu(TF_main& window, QWidget* parent, const QPoint& where) {
     QMenu menu(parent);
-    FillImageMenu(menu, window);
+    // Opened on a legend row, the menu holds that row's entries.
+    int row = -1;
+    if (ImageView* legend = window.ViewOf(window.Img_color)) {
+        const QPoint at = legend->mapFromGlobal(where);
+        if (legend->rect().contains(at))
+            row = at.y() / kLegendRowHeight;
+    }
+    FillImageMenu(menu, window, row);
     menu.exec(where);
 }
 
@@ -50,8 +59,10 @@ void AddOpenAnyPictureEntry(QMenu& menu, TF_main& window) {
     });
 }
 
-void FillImageMenu(QMenu& menu, TF_main& window) {
+void FillImageMenu(QMenu& menu, TF_main& window, int legendRow) {
     AddOpenAnyPictureEntry(menu, window);
+    menu.addSeparator();
+    window.Edits().FillMenu(menu, legendRow);
     menu.addSeparator();
     AddPatternEntries(menu, window);
     menu.addSeparator();

@@ -140,29 +140,42 @@ const QImage* ImageView::DrawnImage(TGraphic& graphic) {
     return BitmapImage(*m_drawn);
 }
 
+void ImageView::SetMark(const QRect& mark) {
+    m_mark = mark.isEmpty() ? QRect() : QRect(0, mark.top(), width(), mark.height());
+    update();
+}
+
 void ImageView::paintEvent(QPaintEvent* event) {
     m_repaintPending = false;
     const QImage* picture = PictureImage();
     if (!picture)
         return;
     QPainter painter(this);
+    DrawPicture(painter, *picture, event->rect());
+    if (!m_mark.isEmpty()) {
+        painter.setPen(QPen(QColor(0, 120, 215), 2));
+        painter.drawRect(m_mark.adjusted(1, 1, -1, -1));
+    }
+}
+
+void ImageView::DrawPicture(QPainter& painter, const QImage& picture, const QRect& exposed) {
     const QRect control = rect();
     if (m_image->Stretch()) {
-        const QRect area = event->rect() & control;
+        const QRect area = exposed & control;
         if (area.isEmpty())
             return;
         painter.drawImage(area.topLeft(),
-                          StretchedPart(*picture, control.width(), control.height(), area));
+                          StretchedPart(picture, control.width(), control.height(), area));
         return;
     }
     QPoint origin(0, 0);
     if (m_image->Center())
-        origin = QPoint((control.width() - picture->width()) / 2,
-                        (control.height() - picture->height()) / 2);
-    const QRect area = QRect(origin, picture->size()) & event->rect() & control;
+        origin = QPoint((control.width() - picture.width()) / 2,
+                        (control.height() - picture.height()) / 2);
+    const QRect area = QRect(origin, picture.size()) & exposed & control;
     if (area.isEmpty())
         return;
-    painter.drawImage(area.topLeft(), *picture, area.translated(-origin));
+    painter.drawImage(area.topLeft(), picture, area.translated(-origin));
 }
 
 }  // namespace brodix

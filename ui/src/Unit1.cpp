@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
@@ -33,6 +34,7 @@
 #include "ui/Program.h"
 #include "ui/RadioGroup.h"
 #include "ui/Shell.h"
+#include "ui/StitchEditing.h"
 #include "ui/Unit2.h"
 #include "ui/WindowPlacement.h"
 #include "ui_Unit1.h"
@@ -148,6 +150,7 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
     L_note->setTextFormat(Qt::PlainText);
     L_note->setFont(DesignFont(font()));
     m_patternMenu = new PatternMenu(*this, m_shell, m_patternSettings);
+    m_stitchEditing = new StitchEditing(*this, m_shell);
     // Over the images and the rest of their scroll boxes alike, so that the menu is there before
     // the first chart too.
     InstallImageMenu(*this, {f.Img_color, f.Img_CS, ScrollBox1, ScrollBox2});
@@ -210,6 +213,8 @@ void TF_main::BTN_MAKEClick(QObject*) {
 }
 
 MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
+    if (Image1.Picture().HasGraphic() && !MayLoseChanges(false))
+        return MakeResult::Refused;
     emit MakeStarted();
     if (!Image1.Picture().HasGraphic())
         return MakeResult::NoPicture;
@@ -239,20 +244,74 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     }
     MadePattern& made = std::get<MadePattern>(result);
     m_workspace.Draw(made.pattern.Stitches(), {colorCount, width, height, status}, zoom);
-    m_pattern = std::move(made.pattern);
+    m_editor.emplace(std::move(made.pattern));
+    m_stitchEditing->PatternMade();
+    if (ImageView* legend = ViewOf(Img_color))
+        legend->SetMark(QRect());
     if (F_Zoom)
-        F_Zoom->PatternMade(&*m_pattern);
+        F_Zoom->PatternMade(CurrentPattern());
     if (!made.photoDefaultsNote.empty()) {
-        m_patternMenu->PhotoDefaultsTaken(m_pattern->Settings());
+        m_patternMenu->PhotoDefaultsTaken(CurrentPattern()->Settings());
         ShowNote(made.photoDefaultsNote + " The pattern menu's Colour budget charts it otherwise.");
     }
     ShowChoices();
     return MakeResult::Done;
 }
 
+void TF_main::RedrawPattern() {
+    if (!m_editor)
+        return;
+    LabelCaption colorCount(*L_ColorCount);
+    LabelCaption width(*L_x);
+    LabelCaption height(*L_y);
+    StatusCaption status(*StsBar);
+    TImage noZoomImage;
+    StringCaption noZoomWidth;
+    StringCaption noZoomHeight;
+    ZoomTarget zoom =
+        F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
+    // The status bar is Make's: a change by hand leaves what it says.
+    const QString said = StsBar->currentMessage();
+    m_workspace.Draw(m_editor->Document().Stitches(), {colorCount, width, height, status}, zoom);
+    if (!said.isEmpty())
+        StsBar->showMessage(said);
+    if (F_Zoom)
+        F_Zoom->PatternChanged();
+}
+
+void TF_main::ForgetChanges() {
+    // The pattern stays until the next Make replaces it; its changes are no longer asked about.
+    if (m_editor)
+        m_editor.emplace(Pattern(m_editor->Document()));
+}
+
+bool TF_main::MayLoseChanges(bool unsavedOnly) {
+    if (!m_editor)
+        return true;
+    const int changes = m_editor->ChangesInEffect();
+    if (changes == 0 || (unsavedOnly && m_editor->SavedNow()))
+        return true;
+    const std::string lost = std::to_string(changes) + (changes == 1 ? " change" : " changes") +
+                             " made by hand will be lost.";
+    return unsavedOnly
+               ? m_shell.AskYesNo(
+                     "The pattern has changes made by hand that are not saved "
+                     "as OXS: " +
+                         lost + " Go on?",
+                     kApplicationTitle, this)
+               : m_shell.AskYesNo("Make again from the picture? " + lost, kApplicationTitle, this);
+}
+
+void TF_main::closeEvent(QCloseEvent* event) {
+    if (MayLoseChanges(true))
+        event->accept();
+    else
+        event->ignore();
+}
+
 void TF_main::ApplyChoices() {
-    if (m_pattern) {
-        m_pattern->ChangeChoices(m_patternSettings);
+    if (m_editor) {
+        m_editor->ChangeChoices(m_patternSettings);
         if (F_Zoom)
             F_Zoom->PatternChanged();
     }
@@ -285,9 +344,10 @@ std::string TF_main::NoteText() const {
 }
 
 void TF_main::BitBtn2Click(QObject*) {
-    if (!OpenDialog1.Execute(m_shell, this))
+    if (!MayLoseChanges(true) || !OpenDialog1.Execute(m_shell, this))
         return;
     m_workspace.LoadPicture(OpenDialog1.FileName());
+    ForgetChanges();
     m_photoOpened = false;
     ShowNote({});
     MakeChart();
@@ -298,12 +358,13 @@ void TF_main::BitBtn2Click(QObject*) {
 // and Make runs once. A photograph that Make would refuse for its colours takes the photo
 // defaults, which the pattern menu then shows and the status bar tells.
 void TF_main::OpenAnyPictureClick(QObject*) {
-    if (!OpenAnyDialog.Execute(m_shell, this))
+    if (!MayLoseChanges(true) || !OpenAnyDialog.Execute(m_shell, this))
         return;
     const std::string file = OpenAnyDialog.FileName();
     // A chart keeps its own size: fitting would blend its stitches into colours it never had.
     if (IsOxsFile(file)) {
         const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+        ForgetChanges();
         m_photoOpened = false;
         ShowNote(chart.leftOutNote);
         MakeChart();
@@ -320,6 +381,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     PhotoOptions options;
     options.fit = answer->size;
     const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
+    ForgetChanges();
     if (!answer->keepLevels) {
         // Set without a Make of their own: the one below charts the picture.
         for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB}) {
@@ -361,8 +423,10 @@ void TF_main::SaveOxsClick(QObject*) {
     Guard(m_shell, this, [this] {
         const std::string written =
             m_oxsSave->Run(m_shell, this, CurrentPattern(), SaveDialog1.FileName());
-        if (!written.empty())
+        if (!written.empty()) {
+            m_editor->MarkSaved();
             ShowWritten(written);
+        }
     });
 }
 

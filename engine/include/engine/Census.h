@@ -32,12 +32,18 @@ struct PaletteEntry {
 
 // The picture counted stitch by stitch: its size, its palette in strictly descending colour
 // order (white, when present, first: it is the largest value) and every stitch's palette
-// index. A palette index is also the symbol number of its colour.
+// index. As counted, a palette index is also the symbol number of its colour; a pattern changed
+// by hand keeps each colour's symbol in symbols.
 struct Census {
     int width = 0;
     int height = 0;
     std::vector<PaletteEntry> palette;
     std::vector<std::uint8_t> stitches;  // row by row, top row first
+    // The sheet symbol of each palette entry when it is not the entry's index; empty when every
+    // entry k takes symbol k.
+    std::vector<int> symbols;
+
+    int SymbolAt(int k) const { return symbols.empty() ? k : symbols[static_cast<std::size_t>(k)]; }
 
     int IndexAt(int x, int y) const { return stitches[GridIndex(x, y, width)]; }
     // The palette entry of index (symbol number) k.

@@ -47,7 +47,7 @@ class PatternEditor {
     // CIEDE2000, or bare fabric when toFabric (or when no stitched colour remains).
     std::optional<EditRefusal> Remove(int k, bool toFabric);
     // The stitches at points take colour k (points outside the pattern are passed over). With
-    // stroke set, the stitches join the last change when it was a stroke of the same colour and
+    // stroke set, the stitches join the last change when it was a Paint of the same colour and
     // nothing was undone since: one drag of the mouse is one change. Returns how many changed.
     int Paint(std::span<const TPoint> points, int k, bool stroke = false);
     // The area of one colour joined to at by edges (not corners) takes colour k.

@@ -32,6 +32,14 @@ struct ThreadCatalogue {
     const Thread& ThreadAt(int k) const { return threads[static_cast<std::size_t>(k)]; }
 };
 
+// A thread of a catalogue with its CIEDE2000 from a colour.
+struct ThreadDistance {
+    Thread thread;
+    double deltaE = 0.0;
+};
+// Every thread of catalogue, nearest to colour first (ties in the catalogue's order).
+std::vector<ThreadDistance> ThreadsNearestFirst(const ThreadCatalogue& catalogue, TColor colour);
+
 // Reads a catalogue in the XML of the kxstitch schemes (<flossScheme><title/><floss><name/>
 // <description/><color><red/><green/><blue/></color></floss>...) or, for a name ending in
 // ".gpl", a GIMP palette ("R G B name" lines; the thread number is the name's first word).

@@ -10,8 +10,9 @@ namespace brodix {
 class TF_main;
 
 // The context menu of the main window's legend and chart. Every entry is added by
-// FillImageMenu, one line per feature, each feature's entry living in its own file.
-void FillImageMenu(QMenu& menu, TF_main& window);
+// FillImageMenu, one line per feature, each feature's entry living in its own file. Opened on
+// legend row legendRow (-1: elsewhere), it holds that row's entries too.
+void FillImageMenu(QMenu& menu, TF_main& window, int legendRow = -1);
 
 // Opens the menu on a right click over each of views, and over the legend on the menu key
 // pressed anywhere in the window.

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+class QPainter;
+
 namespace brodix {
 
 class TBitmap;
@@ -37,15 +39,22 @@ class ImageView : public QWidget {
     // Exposed for the window tests, which compare it with the picture's pixels.
     const QImage* PictureImage();
 
+    // A frame drawn over the picture on screen only (the current colour's legend row); an
+    // empty rectangle draws none.
+    void SetMark(const QRect& mark);
+    const QRect& Mark() const { return m_mark; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
     void ImageChanged();
+    void DrawPicture(QPainter& painter, const QImage& picture, const QRect& exposed);
     const QImage* BitmapImage(const TBitmap& bitmap);
     const QImage* DrawnImage(TGraphic& graphic);
 
     TImage* m_image = nullptr;
+    QRect m_mark;
     // A repaint was asked for and has not happened yet. A view that is hidden or scrolled out
     // of sight gets no paint for it, but is painted whole when it comes into sight again.
     bool m_repaintPending = false;

@@ -6,6 +6,7 @@
 
 #include "photo/Photo.h"
 #include "raster/Color.h"
+#include "threads/ThreadCatalogue.h"
 #include "ui/SettingsFile.h"
 
 class QRect;
@@ -61,6 +62,16 @@ struct NumberRequest {
     int high = 0;
 };
 
+// What the thread dialog of "Change Thread..." and "Add Thread..." shows: the catalogue's
+// threads nearest the colour first, each with its ΔE00, and a line saying what the chosen
+// thread does to the colour.
+struct ThreadChoiceRequest {
+    std::string title;
+    std::string note;
+    TColor colour = 0;
+    std::vector<threads::ThreadDistance> threads;
+};
+
 // Everything the windows ask of the desktop: the dialogs, the message boxes and the program's
 // own path. The windows talk only to this, so the tests can answer in the user's place.
 class Shell {
@@ -87,6 +98,13 @@ class Shell {
     // Asks for a colour, starting at start, under title; nothing when the user cancels. A shell
     // without this dialog cancels.
     virtual std::optional<TColor> AskColour(const std::string& title, TColor start, QWidget* owner);
+    // Asks for a thread of request.threads (typing filters them by number or name); nothing
+    // when the user cancels. A shell without this dialog cancels.
+    virtual std::optional<threads::Thread> ChooseThread(const ThreadChoiceRequest& request,
+                                                        QWidget* owner);
+    // Asks a question to be answered Yes or No, under title. A shell without this dialog
+    // answers Yes.
+    virtual bool AskYesNo(const std::string& text, const std::string& title, QWidget* owner);
     // The program's settings kept between runs, by key; nothing when none is stored. A shell
     // without a store keeps nothing, so that every start is a first start.
     virtual std::optional<std::string> StoredSetting(const std::string& key);
@@ -109,6 +127,9 @@ class QtShell final : public Shell {
     std::optional<int> AskNumber(const NumberRequest& request, QWidget* owner) override;
     std::optional<TColor> AskColour(const std::string& title, TColor start,
                                     QWidget* owner) override;
+    std::optional<threads::Thread> ChooseThread(const ThreadChoiceRequest& request,
+                                                QWidget* owner) override;
+    bool AskYesNo(const std::string& text, const std::string& title, QWidget* owner) override;
     std::optional<std::string> StoredSetting(const std::string& key) override;
     void StoreSetting(const std::string& key, const std::string& value) override;
 

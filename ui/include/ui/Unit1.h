@@ -10,11 +10,13 @@
 #include "engine/ReduceColor.h"
 #include "engine/Workspace.h"
 #include "pattern/Pattern.h"
+#include "pattern/PatternEdits.h"
 #include "raster/TImage.h"
 #include "threads/PatternSettings.h"
 #include "ui/FileDialog.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -33,6 +35,7 @@ class PatternMenu;
 class RadioGroup;
 class ScrollBox;
 class Shell;
+class StitchEditing;
 
 // The main window: commands, preview, level choices and status in the left column, the legend
 // in the middle, the chart on the right. All of its state lives in its components.
@@ -134,11 +137,29 @@ class TF_main : public QWidget {
     const threads::PatternSettings& PatternChoices() const { return m_patternSettings; }
     // The images above.
     const Workspace& StoredWorkspace() const { return m_workspace; }
-    // The pattern of the last Make that was done; null before the first.
-    const Pattern* CurrentPattern() const { return m_pattern ? &*m_pattern : nullptr; }
+    // The pattern of the last Make that was done, as changed by hand since; null before the
+    // first.
+    const Pattern* CurrentPattern() const { return m_editor ? &m_editor->Document() : nullptr; }
+    // The changes by hand of that pattern, with their undo history; null before the first Make.
+    PatternEditor* Editor() { return m_editor ? &*m_editor : nullptr; }
+    const PatternEditor* Editor() const { return m_editor ? &*m_editor : nullptr; }
+    // The current colour, the Edit Stitches mode, undo and redo.
+    StitchEditing& Edits() const { return *m_stitchEditing; }
+    // The pattern drawn again into the chart, the legend, the preview and the zoom window after
+    // a change by hand.
+    void RedrawPattern();
+    // Whether changes by hand may be lost: asked when there are any (all of them, by Make, or
+    // only those not saved as OXS), true without asking when there are none.
+    bool MayLoseChanges(bool unsavedOnly);
+    // A new picture was read: the pattern's changes by hand are its own and no longer asked
+    // about.
+    void ForgetChanges();
     // The pattern settings' choices that change no stitch (threads, floss, fabric colour,
     // white, the report) take effect on the current pattern, and the zoom window shows it.
     void ApplyChoices();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   signals:
     // Make starts, from the button or from any other command that runs it.
@@ -154,7 +175,8 @@ class TF_main : public QWidget {
     std::unique_ptr<OxsSave> m_oxsSave;
     std::unique_ptr<PreviewSave> m_previewSave;
     threads::PatternSettings m_patternSettings;
-    std::optional<Pattern> m_pattern;
+    std::optional<PatternEditor> m_editor;
+    StitchEditing* m_stitchEditing = nullptr;  // a child of this window
     // The picture was opened as a photograph by "Open Any Picture...": Make gives it the photo
     // defaults whenever no colour budget is chosen.
     bool m_photoOpened = false;
