@@ -74,10 +74,15 @@ void StitchEditing::FillMenu(QMenu& menu, int row) {
     if (editor != nullptr && row >= 0 &&
         row < static_cast<int>(editor->Document().Colours().size())) {
         const Pattern& pattern = editor->Document();
-        QAction* change = menu.addAction(QStringLiteral("Change Thread..."));
-        change->setEnabled(pattern.Settings().catalogue.has_value());
+        const bool threads = pattern.Settings().catalogue.has_value();
+        QAction* change =
+            menu.addAction(threads ? QStringLiteral("Change Thread...")
+                                   : QStringLiteral("Change Thread... (choose Threads first)"));
+        change->setEnabled(threads);
         connect(change, &QAction::triggered, this, [this, row] { ChangeThread(row); });
-        QMenu* merge = menu.addMenu(QStringLiteral("Merge Into..."));
+        QMenu* merge = menu.addMenu(pattern.Colours().size() > 1
+                                        ? QStringLiteral("Merge Into...")
+                                        : QStringLiteral("Merge Into... (add a colour first)"));
         for (int other = 0; other < static_cast<int>(pattern.Colours().size()); ++other) {
             if (other == row)
                 continue;
@@ -91,8 +96,11 @@ void StitchEditing::FillMenu(QMenu& menu, int row) {
         connect(fabric, &QAction::triggered, this, [this, row] { RemoveColour(row, true); });
     }
     if (editor != nullptr) {
-        QAction* add = menu.addAction(QStringLiteral("Add Thread..."));
-        add->setEnabled(editor->Document().Settings().catalogue.has_value());
+        const bool threads = editor->Document().Settings().catalogue.has_value();
+        QAction* add =
+            menu.addAction(threads ? QStringLiteral("Add Thread...")
+                                   : QStringLiteral("Add Thread... (choose Threads first)"));
+        add->setEnabled(threads);
         connect(add, &QAction::triggered, this, [this] { AddThread(); });
     }
     menu.addSeparator();
@@ -260,10 +268,10 @@ void StitchEditing::UpdateActions() {
     const bool redo = editor != nullptr && editor->CanRedo();
     m_undo->setEnabled(undo);
     m_undo->setText(undo ? QString::fromStdString("Undo " + editor->UndoName())
-                         : QStringLiteral("Undo"));
+                         : QStringLiteral("Undo (make a change by hand first)"));
     m_redo->setEnabled(redo);
     m_redo->setText(redo ? QString::fromStdString("Redo " + editor->RedoName())
-                         : QStringLiteral("Redo"));
+                         : QStringLiteral("Redo (undo a change first)"));
 }
 
 void StitchEditing::Refused(const std::string& text) {
