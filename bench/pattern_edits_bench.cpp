@@ -3,7 +3,13 @@
 // a fill of 10,000 stitches.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+#include <string>
+
+#include "engine/SymbolSheet.h"
+#include "engine/Workspace.h"
 #include "pattern/PatternEdits.h"
+#include "raster/TBitmap.h"
 #include "worst_pattern.h"
 
 namespace {
@@ -23,6 +29,38 @@ void BM_PaintOneStitch(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PaintOneStitch)->ArgName("key")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// One stitch painted and drawn again as the window draws it: its cell of the chart, its pixel
+// of the preview, the two counts of the legend and the zoom window's copy (whole:1, the whole
+// chart, legend and preview drawn again instead, for comparison).
+void BM_PaintAndDrawOneStitch(benchmark::State& state) {
+    PatternEditor editor(bench::PatternWithThreads(bench::WorstCensus(), "worst.bmp"));
+    Workspace workspace;
+    workspace.LoadSymbolSheet(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
+    TBitmap picture;
+    picture.SetSize(200, 200);
+    workspace.TakePicture(std::make_unique<TBitmap>(picture), "worst.bmp");
+    HeadlessControls controls;
+    workspace.Draw(editor.Document().Stitches(), controls.Captions(), controls.Zoom());
+    const bool whole = state.range(0) != 0;
+    int i = 0;
+    for (auto _ : state) {
+        const TPoint point[] = {{i % 200, (i / 200) % 200}};
+        editor.Paint(point, i % kMaxColors, true);
+        const PatternEditor::Touched& touched = editor.LastTouched();
+        if (whole)
+            workspace.Draw(editor.Document().Stitches(), controls.Captions(), controls.Zoom());
+        else
+            workspace.DrawStitches(editor.Document().Stitches(), touched.stitches, touched.rows,
+                                   controls.Captions(), controls.Zoom());
+        ++i;
+    }
+}
+BENCHMARK(BM_PaintAndDrawOneStitch)
+    ->ArgName("whole")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_UndoFillOf10000Stitches(benchmark::State& state) {
     Census census = bench::WorstCensus();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -308,6 +310,54 @@ TEST(Make, DrawingTheCensusOfAMakeDrawsWhatMakeDrew) {
             MakeResult::Refused);
         EXPECT_EQ(census.stitches, before.stitches);
     }
+}
+
+// Drawing only the stitches that changed (and their rows' counts) gives what drawing the whole
+// census again gives: cells on grid lines, at the last column and row, white taking the blank
+// cell and leaving it, counts growing and shrinking by a digit, symbols moved by hand.
+TEST(Make, DrawingChangedStitchesDrawsWhatDrawingAllDraws) {
+    const auto colorOf = [](int x, int y) {
+        return (x + y) % 4 == 0 ? clWhite : RGB((x / 7) * 40, y * 30, 9);
+    };
+    const int w = 62, h = 7;
+    Window source;
+    source.Load(w, h, colorOf);
+    Census census = std::get<Census>(TakeCensus(source.source, {}));
+    for (std::size_t k = 0; k < census.palette.size(); ++k)
+        census.symbols.push_back(static_cast<int>((k * 7 + 3) % kSymbolCount));
+    Window fast, full;
+    for (Window* window : {&fast, &full}) {
+        window->Load(w, h, colorOf);
+        window->workspace.Draw(census,
+                               {window->colorCount, window->width, window->height, window->status},
+                               window->zoom);
+    }
+    std::vector<std::uint32_t> changed;
+    std::vector<int> rows;
+    for (const auto& [x, y, k] : {std::tuple{0, 0, 1},
+                                  {59, 3, 0},
+                                  {60, 5, 2},
+                                  {61, 6, 3},
+                                  {61, 0, 0},
+                                  {0, 6, 4},
+                                  {30, 2, 0},
+                                  {12, 5, 1}}) {
+        const std::uint32_t i = static_cast<std::uint32_t>(y * w + x);
+        std::uint8_t& stitch = census.stitches[i];
+        rows.push_back(stitch);
+        rows.push_back(k);
+        --census.PaletteAt(stitch).count;
+        stitch = static_cast<std::uint8_t>(k);
+        ++census.PaletteAt(k).count;
+        changed.push_back(i);
+    }
+    fast.workspace.DrawStitches(census, changed, rows,
+                                {fast.colorCount, fast.width, fast.height, fast.status}, fast.zoom);
+    full.workspace.Draw(census, {full.colorCount, full.width, full.height, full.status}, full.zoom);
+    EXPECT_TRUE(SameBitmap(fast.chart.Picture().Bitmap(), full.chart.Picture().Bitmap()));
+    EXPECT_TRUE(SameBitmap(fast.legend.Picture().Bitmap(), full.legend.Picture().Bitmap()));
+    EXPECT_TRUE(SameBitmap(fast.preview.Picture().Bitmap(), full.preview.Picture().Bitmap()));
+    EXPECT_TRUE(SameBitmap(fast.zoomImage.Picture().Bitmap(), full.zoomImage.Picture().Bitmap()));
 }
 
 TEST(Make, NothingLoadedDoesNothing) {

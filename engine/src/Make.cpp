@@ -268,7 +268,67 @@ void UpdateZoom(ZoomTarget& zoom, TImage& preview) {
     zoom.height.SetText(std::to_string(height));
 }
 
+// The pixel of the chart at (px, py) that the stitch of census at (x, y) owns, as
+// DrawCellsAndGrid draws it: its cell (it wins the lines it shares with the cells to its left
+// and above), then the grid.
+DisplayPixel ChartPixel(const DisplayCells& cells, const Census& census, int x, int y, int px,
+                        int py, int width, int height) {
+    const int k = census.IndexAt(x, y);
+    const bool white = census.PaletteAt(k).color == clWhite;
+    DisplayPixel cell = 0;
+    if (!white || cells.blank.Height() > 0) {
+        const TRect rect = white ? kBlankCellRect : SymbolCellRect(census.SymbolAt(k));
+        cell = DisplayRow(
+            white ? cells.blank : cells.symbols,
+            rect.Top + py -
+                kCellPitch * y)[static_cast<std::size_t>(rect.Left + px - kCellPitch * x)];
+    }
+    const bool lines = py < height - 1;
+    if (px == width - 1)
+        return lines && (width - 1) % kGridSpacing == 0 ? kBlackPixel : cell;
+    if (py % kGridSpacing == 0 || (lines && px % kGridSpacing == 0))
+        return kBlackPixel;
+    return cell;
+}
+
 }  // namespace
+
+void DrawStitchesMade(MakeTargets& targets, const Census& census,
+                      std::span<const std::uint32_t> stitches, std::span<const int> rows) {
+    DisplayCells cells = ConvertCells(targets.symbols, targets.blank, census);
+    TBitmap& chart = targets.chart.Canvas().Bitmap();
+    RequireTopDownDisplay(chart, "the chart");
+    const int width = chart.Width();
+    const int height = chart.Height();
+    TBitmap& preview = targets.preview.Canvas().Bitmap();
+    for (const std::uint32_t i : stitches) {
+        const int x = static_cast<int>(i % static_cast<std::uint32_t>(census.width));
+        const int y = static_cast<int>(i / static_cast<std::uint32_t>(census.width));
+        // The cell's own pixels: its last column and row are its right and lower neighbours'.
+        const int right = kCellPitch * x + (x + 1 == census.width ? kCellPitch + 1 : kCellPitch);
+        const int bottom = kCellPitch * y + (y + 1 == census.height ? kCellPitch + 1 : kCellPitch);
+        for (int py = kCellPitch * y; py < bottom; ++py) {
+            const std::span<DisplayPixel> row = MutableDisplayRow(chart, py);
+            for (int px = kCellPitch * x; px < right; ++px)
+                row[static_cast<std::size_t>(px)] =
+                    ChartPixel(cells, census, x, y, px, py, width, height);
+        }
+        if (x < preview.Width() && y < preview.Height())
+            preview.SetPixelValue(x, y, preview.PixelValueOf(census.ColorAt(x, y)));
+    }
+    chart.Modified();
+    preview.Modified();
+    // Each count is written again on white, as on the new legend.
+    TCanvas& legend = targets.legend.Canvas();
+    legend.Brush().SetColor(clWhite);
+    for (const int k : rows) {
+        const int y = kLegendRowHeight * k;
+        legend.FillRect(Rect(kLegendCountLeft, y, kLegendWidth, y + kLegendRowHeight));
+        legend.TextOut(kLegendCountLeft, y + kLegendCountTop,
+                       std::to_string(census.PaletteAt(k).count));
+    }
+    UpdateZoom(targets.zoom, targets.preview);
+}
 
 MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOptions& options,
                 Census* censusOut) {

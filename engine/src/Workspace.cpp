@@ -5,6 +5,15 @@
 
 namespace brodix {
 
+namespace {
+
+// Drawing refuses nothing: no message is shown.
+class NoMessages final : public MessageSink {
+    void ShowMessage(const std::string&, const std::string&) override {}
+};
+
+}  // namespace
+
 Workspace::Workspace() {
     blank.SetAutoSize(true);
 }
@@ -61,12 +70,17 @@ MakeResult Workspace::Make(const LevelChoices& levels, const WorkspaceCaptions& 
 
 void Workspace::Draw(const Census& census, const WorkspaceCaptions& captions,
                      const ZoomTarget& zoom) {
-    // Drawing refuses nothing: no message is shown.
-    class NoMessages final : public MessageSink {
-        void ShowMessage(const std::string&, const std::string&) override {}
-    } noMessages;
+    NoMessages noMessages;
     MakeTargets targets = Targets(captions, noMessages, zoom);
     DrawMade(targets, census);
+}
+
+void Workspace::DrawStitches(const Census& census, std::span<const std::uint32_t> stitches,
+                             std::span<const int> rows, const WorkspaceCaptions& captions,
+                             const ZoomTarget& zoom) {
+    NoMessages noMessages;
+    MakeTargets targets = Targets(captions, noMessages, zoom);
+    DrawStitchesMade(targets, census, stitches, rows);
 }
 
 }  // namespace brodix

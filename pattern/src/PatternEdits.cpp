@@ -113,6 +113,9 @@ void PatternEditor::Apply(const Step& step, bool forward) {
             census.stitches[edit.at] = to;
             --census.palette[from].count;
             ++census.palette[to].count;
+            m_touched.stitches.push_back(edit.at);
+            m_touched.rows.push_back(from);
+            m_touched.rows.push_back(to);
         };
         if (forward)
             std::for_each(edits->begin(), edits->end(), change);
@@ -120,6 +123,7 @@ void PatternEditor::Apply(const Step& step, bool forward) {
             std::for_each(edits->rbegin(), edits->rend(), change);
     } else if (const auto* rows = std::get_if<RowsChange>(&step)) {
         SetRows(forward ? rows->after : rows->before);
+        m_touched.allRows = true;
     } else {
         const Renumber& renumber = std::get<Renumber>(step);
         const auto& table = forward ? renumber.forward : renumber.inverse;
@@ -177,6 +181,7 @@ const std::string& PatternEditor::RedoName() const {
 }
 
 void PatternEditor::Undo() {
+    m_touched = {};
     if (!CanUndo())
         return;
     const Change& change = m_changes[--m_done];
@@ -185,6 +190,7 @@ void PatternEditor::Undo() {
 }
 
 void PatternEditor::Redo() {
+    m_touched = {};
     if (!CanRedo())
         return;
     const Change& change = m_changes[m_done++];
@@ -263,6 +269,7 @@ std::variant<int, EditRefusal> PatternEditor::FabricRow(Change& change) {
 }
 
 void PatternEditor::ChangeThread(int k, const threads::Thread& thread, bool takeColour) {
+    m_touched = {};
     const std::vector<PatternColour>& colours = m_pattern.m_colours;
     const TColor colour = takeColour ? thread.color : colours[static_cast<std::size_t>(k)].colour;
     const threads::PatternKey& key = m_pattern.Key();
@@ -288,6 +295,7 @@ void PatternEditor::ChangeThread(int k, const threads::Thread& thread, bool take
 }
 
 void PatternEditor::Merge(int from, int into) {
+    m_touched = {};
     if (from == into)
         return;
     Change change = Named("Merge Colours");
@@ -296,6 +304,7 @@ void PatternEditor::Merge(int from, int into) {
 }
 
 std::optional<EditRefusal> PatternEditor::Remove(int k, bool toFabric) {
+    m_touched = {};
     const std::vector<PatternColour>& colours = m_pattern.m_colours;
     Change change = Named("Remove Colour");
     int target = -1;
@@ -372,10 +381,12 @@ int PatternEditor::PaintAt(Change change, std::span<const TPoint> points, int k,
 }
 
 int PatternEditor::Paint(std::span<const TPoint> points, int k, bool stroke) {
+    m_touched = {};
     return PaintAt(OfStitches("Paint"), points, k, stroke);
 }
 
 int PatternEditor::Fill(TPoint at, int k) {
+    m_touched = {};
     const Census& census = m_pattern.m_census;
     if (at.x < 0 || at.y < 0 || at.x >= census.width || at.y >= census.height)
         return 0;
@@ -405,6 +416,7 @@ int PatternEditor::Fill(TPoint at, int k) {
 }
 
 std::variant<int, EditRefusal> PatternEditor::Erase(std::span<const TPoint> points, bool stroke) {
+    m_touched = {};
     Change change = OfStitches("Erase");
     const std::variant<int, EditRefusal> fabric = FabricRow(change);
     if (const auto* refusal = std::get_if<EditRefusal>(&fabric))
@@ -413,6 +425,7 @@ std::variant<int, EditRefusal> PatternEditor::Erase(std::span<const TPoint> poin
 }
 
 std::variant<int, EditRefusal> PatternEditor::AddThread(const threads::Thread& thread) {
+    m_touched = {};
     Change change = Named("Add Thread");
     std::variant<int, EditRefusal> added = AddColourSteps(change, thread.color, thread);
     Record(std::move(change));

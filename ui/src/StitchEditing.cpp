@@ -117,7 +117,7 @@ void StitchEditing::ChooseColour(int row) {
         row >= static_cast<int>(editor->Document().Colours().size()))
         return;
     m_colour = row;
-    Changed();
+    ShowColour();
 }
 
 bool StitchEditing::Editing() const {
@@ -253,6 +253,10 @@ void StitchEditing::Changed() {
     if (editor != nullptr && m_colour >= static_cast<int>(editor->Document().Colours().size()))
         m_colour = -1;
     m_window.RedrawPattern();
+    ShowColour();
+}
+
+void StitchEditing::ShowColour() {
     if (ImageView* legend = m_window.ViewOf(m_window.Img_color)) {
         legend->SetMark(m_colour < 0 ? QRect()
                                      : QRect(0, m_colour * kLegendRowHeight, kSwatchFrameWidth,

@@ -1,5 +1,6 @@
 #include "ui/Unit1.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -212,23 +213,41 @@ void TF_main::BTN_MAKEClick(QObject*) {
     MakeChart();
 }
 
+namespace {
+
+// The window's labels, status bar and zoom window as Make draws into them.
+struct DrawTargets {
+    explicit DrawTargets(TF_main& window)
+        : colorCount(*window.L_ColorCount),
+          width(*window.L_x),
+          height(*window.L_y),
+          status(*window.StsBar),
+          // Without a zoom window (never the case once started) Make updates a stand-in.
+          zoom(F_Zoom ? F_Zoom->MakeTarget()
+                      : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4}) {}
+    WorkspaceCaptions Captions() { return {colorCount, width, height, status}; }
+
+    LabelCaption colorCount;
+    LabelCaption width;
+    LabelCaption height;
+    StatusCaption status;
+    TImage noZoomImage;
+    StringCaption noZoomWidth;
+    StringCaption noZoomHeight;
+    ZoomTarget zoom;
+};
+
+}  // namespace
+
 MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     if (Image1.Picture().HasGraphic() && !MayLoseChanges(false))
         return MakeResult::Refused;
     emit MakeStarted();
     if (!Image1.Picture().HasGraphic())
         return MakeResult::NoPicture;
-    LabelCaption colorCount(*L_ColorCount);
-    LabelCaption width(*L_x);
-    LabelCaption height(*L_y);
-    StatusCaption status(*StsBar);
+    DrawTargets targets(*this);
+    StatusCaption& status = targets.status;
     ShellMessages messages(m_shell, this);
-    // Without a zoom window (never the case once started) Make updates a stand-in.
-    TImage noZoomImage;
-    StringCaption noZoomWidth;
-    StringCaption noZoomHeight;
-    ZoomTarget zoom =
-        F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
     status.SetText("Making...");
     PatternRequest request;
     request.levels = Levels();
@@ -243,7 +262,7 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
         return MakeResult::Refused;
     }
     MadePattern& made = std::get<MadePattern>(result);
-    m_workspace.Draw(made.pattern.Stitches(), {colorCount, width, height, status}, zoom);
+    m_workspace.Draw(made.pattern.Stitches(), targets.Captions(), targets.zoom);
     m_editor.emplace(std::move(made.pattern));
     m_stitchEditing->PatternMade();
     if (ImageView* legend = ViewOf(Img_color))
@@ -261,18 +280,20 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
 void TF_main::RedrawPattern() {
     if (!m_editor)
         return;
-    LabelCaption colorCount(*L_ColorCount);
-    LabelCaption width(*L_x);
-    LabelCaption height(*L_y);
-    StatusCaption status(*StsBar);
-    TImage noZoomImage;
-    StringCaption noZoomWidth;
-    StringCaption noZoomHeight;
-    ZoomTarget zoom =
-        F_Zoom ? F_Zoom->MakeTarget() : ZoomTarget{noZoomImage, noZoomWidth, noZoomHeight, 4};
+    DrawTargets targets(*this);
     // The status bar is Make's: a change by hand leaves what it says.
     const QString said = StsBar->currentMessage();
-    m_workspace.Draw(m_editor->Document().Stitches(), {colorCount, width, height, status}, zoom);
+    const PatternEditor::Touched& touched = m_editor->LastTouched();
+    if (touched.allRows) {
+        m_workspace.Draw(m_editor->Document().Stitches(), targets.Captions(), targets.zoom);
+    } else {
+        // Only the cells, the preview's pixels and the counts that changed.
+        std::vector<int> rows = touched.rows;
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        m_workspace.DrawStitches(m_editor->Document().Stitches(), touched.stitches, rows,
+                                 targets.Captions(), targets.zoom);
+    }
     if (!said.isEmpty())
         StsBar->showMessage(said);
     if (F_Zoom)

@@ -49,5 +49,10 @@ MakeResult Make(MakeTargets& targets, const LevelChoices& levels, const MakeOpti
 // legend, the labels, the preview, the chart, the grid lines and the zoom update, then the
 // status text cleared. targets.source and targets.messages are not used.
 void DrawMade(MakeTargets& targets, const Census& census);
+// The same drawing after stitches (indexes into census.stitches) changed their colour and
+// the counts of rows changed, no row added or taken away: only their cells of the chart,
+// their pixels of the preview and those rows' counts of the legend, the zoom window following.
+void DrawStitchesMade(MakeTargets& targets, const Census& census,
+                      std::span<const std::uint32_t> stitches, std::span<const int> rows);
 
 }  // namespace brodix

@@ -64,6 +64,10 @@ class Workspace {
                     Census* census = nullptr);
     // Make's drawing of a census already taken of picture (see DrawMade()).
     void Draw(const Census& census, const WorkspaceCaptions& captions, const ZoomTarget& zoom);
+    // The drawing of stitches and rows changed since (see DrawStitchesMade()).
+    void DrawStitches(const Census& census, std::span<const std::uint32_t> stitches,
+                      std::span<const int> rows, const WorkspaceCaptions& captions,
+                      const ZoomTarget& zoom);
 
     // The file the picture came from, however it came; empty before the first.
     const std::string& PictureName() const { return m_pictureName; }

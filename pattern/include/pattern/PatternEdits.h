@@ -73,6 +73,16 @@ class PatternEditor {
     void MarkSaved();
     std::size_t HistoryBytes() const { return m_bytes; }
 
+    // What the last change, undo or redo touched, for drawing only that again: the stitches
+    // whose colour changed and the rows whose counts did (repeats possible); allRows when rows
+    // themselves changed, so that everything is to be drawn again.
+    struct Touched {
+        std::vector<std::uint32_t> stitches;
+        std::vector<int> rows;
+        bool allRows = false;
+    };
+    const Touched& LastTouched() const { return m_touched; }
+
     // The change of a stitch and of the counts: palette index before and after at a stitch.
     struct StitchEdit {
         std::uint32_t at;
@@ -131,6 +141,7 @@ class PatternEditor {
     std::uint64_t m_nextSerial = 1;
     std::uint64_t m_savedSerial = 0;  // 0: as made
     std::uint64_t m_baseSerial = 0;   // the state undo reaches back to
+    Touched m_touched;
 };
 
 // The name of a change of n stitches: "Paint 1 Stitch", "Fill 240 Stitches".

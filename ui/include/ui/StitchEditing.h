@@ -58,7 +58,10 @@ class StitchEditing : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The pattern drawn again after a change, then ShowColour.
     void Changed();
+    // The current colour's row marked, the menu's undo and redo named and the note written.
+    void ShowColour();
     void UpdateActions();
     void Refused(const std::string& text);
 
