@@ -103,6 +103,19 @@ TEST_F(StitchEditingTest, PaintUndoChangeAThreadAndSaveOxs) {
     EXPECT_NE(text.find("number=\"DMC 699\" name=\"Green\""), std::string::npos);
     EXPECT_EQ(text.find("321"), std::string::npos);
     EXPECT_TRUE(shell.questions.empty());
+
+    // Saved as OXS, nothing is asked; changed since, Load Picture asks and No keeps it all.
+    ClickStitch(5, 0);
+    shell.yesNo.push_back(false);
+    Main().BitBtn2->click();
+    ASSERT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(Main().CurrentPattern()->Stitches().PaletteAt(blue).count, 9);
+    Trigger(-1, "Undo Paint 1 Stitch");
+    const int makes = this->makes;
+    Load(Picture("other.bmp", 3, 3, [](int, int) { return kBlue; }));
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_EQ(this->makes, makes + 1);
+    EXPECT_EQ(Main().CurrentPattern()->Colours().size(), 1u);
 }
 
 TEST_F(StitchEditingTest, MakeAsksBeforeChangesByHandAreLost) {

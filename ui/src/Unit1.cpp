@@ -302,8 +302,10 @@ void TF_main::RedrawPattern() {
 
 void TF_main::ForgetChanges() {
     // The pattern stays until the next Make replaces it; its changes are no longer asked about.
-    if (m_editor)
-        m_editor.emplace(Pattern(m_editor->Document()));
+    if (m_editor) {
+        Pattern pattern = m_editor->Document();
+        m_editor.emplace(std::move(pattern));
+    }
 }
 
 bool TF_main::MayLoseChanges(bool unsavedOnly) {
