@@ -11,8 +11,8 @@ namespace brodix {
 
 class TBitmap;
 
-// An OXS file larger than this is refused before it is parsed: its parse takes about five times
-// its size in memory. 64 MB holds well over a million stitches.
+// An OXS file larger than this is refused before it is read: it is held whole while its
+// elements are read one by one, never as a tree. 64 MB holds well over a million stitches.
 inline constexpr std::uint64_t kMaxOxsFileBytes = std::uint64_t{64} << 20;
 
 // What a chart held that its picture does not show, by kind. Part stitches, backstitches,
