@@ -205,7 +205,7 @@ TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
         {"<chart><palette>" + Repeated("<palette_item/>", 65537) + "</palette></chart>", false,
          "bad.oxs: the palette holds more than 65536 colours, far more than a chart has"},
         {"<chart><a b=\"1\"c=\"2\"/></chart>", false,
-         "bad.oxs: the OXS file is not well-formed XML (Error parsing start element tag on line "
+         "bad.oxs: the OXS file is not well-formed XML (Error parsing element attribute on line "
          "1)"},
         {"<chart>\n<!-- open", false,
          "bad.oxs: the OXS file is not well-formed XML (Error parsing comment on line 2)"},

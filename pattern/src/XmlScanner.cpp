@@ -56,28 +56,40 @@ void XmlScanner::SkipPast(std::string_view end, const char* description) {
     m_at = found + end.size();
 }
 
-// "<!DOCTYPE" has been read: up to the '>' that closes it, past quoted text and the brackets
-// of an internal subset, with the declarations inside it.
+// "<!DOCTYPE" has been read: up to the '>' that closes it, past the declarations of an
+// internal subset (each "<!" opens one that a '>' closes), quoted text, comments and
+// processing instructions; any other '<' is a fault.
 void XmlScanner::SkipDocumentType() {
     if (!m_open.empty())
         Fail(kBadDocumentType);
-    int brackets = 0;
+    int open = 0;
     while (!AtEnd()) {
-        const char c = m_text[m_at++];
-        if (c == '"' || c == '\'') {
-            const std::size_t close = m_text.find(c, m_at);
-            if (close == std::string_view::npos)
-                break;
-            m_at = close + 1;
-        } else if (c == '[') {
-            ++brackets;
-        } else if (c == ']') {
-            --brackets;
-        } else if (c == '>' && brackets <= 0) {
-            return;
+        const std::string_view rest = m_text.substr(m_at);
+        if (rest.starts_with("<!--")) {
+            m_at += 4;
+            SkipPast("-->", kBadDocumentType);
+        } else if (rest.starts_with("<![")) {
+            m_at += 3;
+            SkipPast("]]>", kBadDocumentType);
+        } else if (rest.starts_with("<!-")) {
+            Fail(kBadDocumentType);
+        } else if (rest.starts_with("<!")) {
+            m_at += 2;
+            ++open;
+        } else if (rest.starts_with("<?")) {
+            m_at += 2;
+            SkipPast("?>", kBadDocumentType);
+        } else if (rest.front() == '<') {
+            Fail(kBadDocumentType);
+        } else if (rest.front() == '"' || rest.front() == '\'') {
+            ++m_at;
+            SkipPast(rest.substr(0, 1), kBadDocumentType);
+        } else {
+            ++m_at;
+            if (rest.front() == '>' && open-- == 0)
+                return;
         }
     }
-    m_at = m_text.size();
     Fail(kBadDocumentType);
 }
 
@@ -112,8 +124,10 @@ void XmlScanner::ReadStartTag() {
             break;
         }
         // An attribute begins only after a blank.
+        if (before == m_at && !m_attributes.empty() && StartsName(c))
+            Fail(kBadAttribute);
         if (before == m_at || !StartsName(c))
-            Fail(before == m_at ? kBadStartTag : kBadAttribute);
+            Fail(kBadStartTag);
         XmlAttribute attribute;
         attribute.name = ReadName();
         while (!AtEnd() && IsSpace(m_text[m_at]))
@@ -166,7 +180,8 @@ XmlScanner::Event XmlScanner::Next() {
     }
     for (;;) {
         const std::size_t open = m_text.find('<', m_at);
-        if (open == std::string_view::npos) {
+        // A '<' that ends the text inside an element leaves the element open.
+        if (open == std::string_view::npos || (open + 1 == m_text.size() && !m_open.empty())) {
             m_at = m_text.size();
             if (!m_open.empty())
                 Fail(kMismatch);
@@ -181,10 +196,14 @@ XmlScanner::Event XmlScanner::Next() {
             if (AtEnd() || !StartsName(m_text[m_at]))
                 Fail(kBadDeclaration);
             SkipPast("?>", kBadDeclaration);
-        } else if (rest.starts_with("!--")) {
+        } else if (rest.starts_with("!-")) {
+            if (!rest.starts_with("!--"))
+                Fail(kBadComment);
             m_at += 3;
             SkipPast("-->", kBadComment);
-        } else if (rest.starts_with("![CDATA[")) {
+        } else if (rest.starts_with("![")) {
+            if (!rest.starts_with("![CDATA["))
+                Fail(kBadCdata);
             m_at += 8;
             SkipPast("]]>", kBadCdata);
         } else if (rest.starts_with("!DOCTYPE")) {
