@@ -180,8 +180,10 @@ TEST(PhotoFailures, DamagedCutShortAndHugePicturesFailCleanlyWithTheirReason) {
         std::string reason;
     };
     const Case cases[] = {
-        {"empty", {}, "pic is not a PNG, JPEG, GIF or BMP picture"},
-        {"text", {'h', 'e', 'l', 'l', 'o'}, "pic is not a PNG, JPEG, GIF or BMP picture"},
+        {"empty", {}, "pic is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart"},
+        {"text",
+         {'h', 'e', 'l', 'l', 'o'},
+         "pic is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart"},
         {"png signature only", cut(png, 8), "pic: the PNG data are damaged"},
         {"png cut in its pixels", cut(png, png.size() - 20), "pic: the PNG data are damaged"},
         {"jpeg cut short", cut(jpeg, jpeg.size() / 2), "pic: the JPEG data are damaged"},

@@ -300,12 +300,14 @@ int RunBatch(const BatchOptions& options) {
         settings.catalogue = Catalogue(options);
 
         stage = Stage::Load;
-        const PictureReader reader = ReaderFor(picture, options.photo.fit.has_value());
+        // A pipe is read here, once: its kind is told, and it is read, from those bytes.
+        const PictureSource source = SourceOf(picture);
+        const PictureReader reader = ReaderFor(source, options.photo.fit.has_value());
         if (const std::optional<PatternRefusal> refusal =
-                RefusalByHeader(picture, reader, options.photo, StitchLimit(options)))
+                RefusalByHeader(source, reader, options.photo, StitchLimit(options)))
             return Refused(picture, *refusal);
         progress.Show("reading the picture", 0);
-        const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);
+        const OpenedPicture opened = OpenPicture(workspace, source, reader, options.photo);
         if (!opened.leftOutNote.empty())
             std::cerr << opened.leftOutNote << '\n';
 

@@ -419,17 +419,6 @@ OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
     return Named(name, [&] { return PictureOf(bytes, name, maxPixels); });
 }
 
-bool IsOxsFile(const std::string& fileName) {
-    std::vector<std::uint8_t> head(kOxsSniffBytes);
-    try {
-        const auto stream = TFileStream::OpenRead(fileName);
-        head.resize(stream->Read(head.data(), head.size()));
-    } catch (const Exception&) {
-        return false;
-    }
-    return IsOxsData(head);
-}
-
 OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
     const auto stream = TFileStream::OpenRead(fileName);
     // One byte over the limit is enough to refuse the file with its reason.

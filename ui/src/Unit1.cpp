@@ -242,8 +242,9 @@ void TF_main::OpenAnyPictureClick(QObject*) {
         return;
     const std::string file = OpenAnyDialog.FileName();
     // A chart keeps its own size: fitting would blend its stitches into colours it never had.
-    if (IsOxsFile(file)) {
-        const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+    const PictureSource source{file, std::nullopt};
+    if (ReaderFor(source, true) == PictureReader::Oxs) {
+        const OpenedPicture chart = OpenPicture(m_workspace, source, PictureReader::Oxs, {});
         MakeChart();
         // After Make, which clears the status text.
         StatusCaption(*StsBar).SetText(chart.leftOutNote);
@@ -258,7 +259,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     AnyPictureSize = *size;
     PhotoOptions options;
     options.fit = *size;
-    const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
+    const OpenedPicture opened = OpenPicture(m_workspace, source, PictureReader::Photo, options);
     MakeChart(opened.photo);
 }
 

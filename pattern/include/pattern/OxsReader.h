@@ -48,8 +48,6 @@ inline constexpr std::size_t kOxsSniffBytes = 4096;
 // Whether bytes begin an OXS chart: XML whose first element (within the first kOxsSniffBytes)
 // is <chart>.
 bool IsOxsData(std::span<const std::uint8_t> bytes);
-// The same for the beginning of a file; false when it cannot be read.
-bool IsOxsFile(const std::string& fileName);
 
 // Reads an OXS chart. The chart's size must fit within maxPixels and, beyond a million cells,
 // within sixteen cells per byte of the file, so that a small file cannot claim a vast chart. A
