@@ -41,10 +41,11 @@ bool MayFollowLink(const struct stat& link, const std::string& folder) {
     return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
 }
 
-// Whether every link met on the way to path, in its folders as well as at its end, may be
-// followed: a link planted in a shared sticky folder must not lead a write into another
-// folder. The path is resolved by hand, one component at a time, as the kernel does.
-bool LinksMayBeFollowed(const std::string& path) {
+// The first link met on the way to path, in its folders as well as at its end, that may not be
+// followed (empty when every one may): a link planted in a shared sticky folder must not lead
+// a write into another folder. The path is resolved by hand, one component at a time, as the
+// kernel does.
+std::string FirstLinkNotFollowed(const std::string& path) {
     std::deque<std::string> pending;
     const auto queue = [&pending](const std::string& text) {
         std::vector<std::string> parts;
@@ -66,24 +67,26 @@ bool LinksMayBeFollowed(const std::string& path) {
         const std::string candidate = base + "/" + part;
         struct stat info {};
         if (::lstat(candidate.c_str(), &info) != 0)
-            return true;  // the rest does not exist yet: no link on it
+            return {};  // the rest does not exist yet: no link on it
         if (!S_ISLNK(info.st_mode)) {
             base = candidate;
             continue;
         }
         // The kernel gives up after 40 links; so does this walk, leaving the rest to it.
-        if (++hops > 40 || !MayFollowLink(info, base.empty() ? "/" : base))
-            return hops > 40;
+        if (++hops > 40)
+            return {};
+        if (!MayFollowLink(info, base.empty() ? "/" : base))
+            return candidate;
         std::vector<char> buffer(static_cast<std::size_t>(PATH_MAX) + 1);
         const ssize_t length = ::readlink(candidate.c_str(), buffer.data(), buffer.size() - 1);
         if (length <= 0)
-            return true;
+            return {};
         const std::string next(buffer.data(), static_cast<std::size_t>(length));
         if (next[0] == '/')
             base.clear();
         queue(next);
     }
-    return true;
+    return {};
 }
 
 // Renaming over a symbolic link would replace the link itself; the user meant the file it
@@ -91,7 +94,7 @@ bool LinksMayBeFollowed(const std::string& path) {
 // held to the rule the kernel would apply; false when one of them breaks it.
 bool ResolveTarget(const std::string& fileName, std::string& target) {
     target = fileName;
-    if (!LinksMayBeFollowed(fileName))
+    if (!FirstLinkNotFollowed(fileName).empty())
         return false;
     std::string path = fileName;
     struct stat info {};
@@ -188,16 +191,24 @@ mode_t ModeForNewFile(const std::string& target) {
 }  // namespace
 
 TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
-    const auto fail = [&] { throw EFCreateError(FormatMessage(msg::kFCreateError, fileName)); };
+    // The system's reason rides on the error; 0 where it gave none (a link not followed, a
+    // name that is no regular file), which WriteFailureReason() then finds.
+    const auto fail = [&](int systemError) {
+        throw EFCreateError(FormatMessage(msg::kFCreateError, fileName), "create", systemError);
+    };
     struct stat info {};
-    if (fileName.empty() || fileName.back() == '/' || !ResolveTarget(fileName, m_target))
-        fail();
+    if (fileName.empty() || fileName.back() == '/')
+        fail(fileName.empty() ? ENOENT : EISDIR);
+    if (!ResolveTarget(fileName, m_target))
+        fail(0);
     const bool exists = ::stat(m_target.c_str(), &info) == 0;
     if (exists) {
         // The rename would replace a file that may not be written, which opening it for
         // writing in place would refuse.
-        if (!S_ISREG(info.st_mode) || ::access(m_target.c_str(), W_OK) != 0)
-            fail();
+        if (!S_ISREG(info.st_mode))
+            fail(S_ISDIR(info.st_mode) ? EISDIR : 0);
+        if (::access(m_target.c_str(), W_OK) != 0)
+            fail(errno);
     }
 
     const std::string folder = FolderOf(m_target);
@@ -205,7 +216,7 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     // Only the rename at the end would find out that the name is too long.
     if (NamePart(fileName).size() > NameLimit(FolderOf(fileName)) ||
         base.size() > NameLimit(folder))
-        fail();
+        fail(ENAMETOOLONG);
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
         base.resize(200);
@@ -213,20 +224,22 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = -1;
+    int error = 0;
     {
         const InterruptsHeld held;
         fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        error = errno;
         if (fd >= 0)
             RegisterTemporary(buffer.data());
     }
     if (fd < 0) {
         // A folder the user may not write still lets a file in it that they may write be
         // replaced: then the file is rewritten in place.
-        if (exists && (errno == EACCES || errno == EPERM)) {
+        if (exists && (error == EACCES || error == EPERM)) {
             m_stream = std::make_unique<TMemoryStream>();
             return;
         }
-        fail();
+        fail(error);
     }
     m_temporary.assign(buffer.data());
     ::fchmod(fd, ModeForNewFile(m_target));
@@ -333,6 +346,10 @@ std::string FileIdentity(const std::string& path) {
 }
 
 }  // namespace
+
+std::string LinkNotFollowed(const std::string& path) {
+    return FirstLinkNotFollowed(path);
+}
 
 void RequireDistinctFiles(const std::vector<std::string>& inputs,
                           const std::vector<std::string>& outputs) {
