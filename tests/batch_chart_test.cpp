@@ -45,8 +45,10 @@ struct Outcome {
 // nobody reads; or captured under a file size limit of 4 KB.
 enum class Output { Captured, DevFull, Closed, BrokenPipe, SizeLimited };
 
+// standardOutput: a file that standard output appends to instead of being captured.
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
-                 const std::string& program = kProgram, Output output = Output::Captured) {
+                 const std::string& program = kProgram, Output output = Output::Captured,
+                 const std::string& standardOutput = "") {
     TempDir capture;
     const std::string outPath = capture / "out";
     const std::string errPath = capture / "err";
@@ -60,7 +62,10 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(127);
-        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY) : out;
+        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY)
+                           : standardOutput.empty()  ? out
+                                                     : ::open(standardOutput.c_str(),
+                                                              O_WRONLY | O_APPEND | O_CREAT, 0600);
         if (target < 0)
             ::_exit(127);
         ::dup2(target, 1);
@@ -543,6 +548,42 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
                                                      "fitted_color.bmp", "many.oxs", "p.oxs",
                                                      "part.xml", "part_CS.bmp", "part_CSC.bmp",
                                                      "part_color.bmp", "wide.oxs"}));
+}
+
+// Standard output is an output: a file it goes to may be no input and no other output.
+TEST(BrodixChartHostile, StandardOutputIntoAnInputOrAnOutputIsRefused) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(2, 2, 24, [](int x, int) {
+                                return x ? clBlack : RGB(200, 0, 0);
+                            }));
+    ASSERT_EQ(RunChart({"--oxs", "pic.oxs", "pic.bmp"}, dir.Path()).status, 0);
+    const testing::Bytes chart = testing::ReadFileBytes(dir / "pic.oxs");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string standardOutput;
+        std::string refusal;  // empty: written
+    } cases[] = {
+        {{"--key", "--oxs", "k.txt", "pic.bmp"}, "k.txt", "which this run writes as well"},
+        {{"--key", "pic.oxs"}, "pic.oxs", "which this run reads"},
+        {{"pic.bmp", "rose"}, "rose_CS.bmp", "which this run writes as well"},
+        {{"--key", "pic.oxs"}, "key.txt", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.standardOutput);
+        testing::WriteFileBytes(dir / "pic.oxs", chart);
+        const std::string out = dir / c.standardOutput;
+        const Outcome run = RunChart(c.arguments, dir.Path(), kProgram, Output::Captured, out);
+        if (c.refusal.empty()) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_FALSE(testing::ReadFileBytes(out).empty());
+            continue;
+        }
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "cannot write standard output: it is " + out + ", " + c.refusal +
+                               "; send it to another file.\n");
+        EXPECT_EQ(testing::ReadFileBytes(dir / "pic.oxs"), chart) << "the input is kept";
+        std::remove(out.c_str());
+    }
 }
 
 // A pipe that a child process fills with bytes, read by its name /dev/fd/N as a shell's

@@ -183,7 +183,8 @@ std::string CataloguePath(const threads::PatternSettings& settings, const std::s
     return settings.catalogue ? settings.catalogue->path : picture;
 }
 
-// Refuses, before anything is written, an output that is one of the inputs or another output.
+// Refuses, before anything is written, an output that is one of the inputs or another output,
+// standard output included.
 void RequireNewOutputs(const BatchOptions& options, const std::string& name, const Pattern& pattern,
                        const std::vector<std::string>& inputs) {
     std::vector<std::string> outputs;
@@ -194,6 +195,8 @@ void RequireNewOutputs(const BatchOptions& options, const std::string& name, con
             outputs.push_back(FullPath(*document));
     }
     RequireDistinctFiles(inputs, outputs);
+    // The list of files, the key and the report go to standard output, an output like the rest.
+    RequireStandardOutputApart(inputs, outputs);
 }
 
 // The report and the key on standard output, after the files; false when they cannot be

@@ -59,6 +59,12 @@ std::string LinkNotFollowed(const std::string& path);
 void RequireDistinctFiles(const std::vector<std::string>& inputs,
                           const std::vector<std::string>& outputs);
 
+// Refuses, before anything is written, a run whose standard output is a regular file that is
+// also one of its inputs or outputs (as for RequireDistinctFiles): raises EFCreateError with a
+// message naming that file. A terminal, a pipe or a new file passes.
+void RequireStandardOutputApart(const std::vector<std::string>& inputs,
+                                const std::vector<std::string>& outputs);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
 // program ends as the signal would end it. Signals that the program ignores stay ignored. Call
 // once at start-up, before any save. SIGPIPE and SIGXFSZ are ignored from then on, so that a

@@ -331,16 +331,17 @@ namespace {
 
 // What makes two names one file: device and inode for a file that exists (links followed),
 // else the absolute path with the links of its folders followed.
+std::string IdentityOf(const struct stat& info) {
+    return std::to_string(info.st_dev).append(":").append(std::to_string(info.st_ino));
+}
+
 std::string FileIdentity(const std::string& path) {
     struct stat info {};
-    std::string identity;
-    if (::stat(path.c_str(), &info) == 0) {
-        identity.append(std::to_string(info.st_dev)).append(":");
-        return identity.append(std::to_string(info.st_ino));
-    }
+    if (::stat(path.c_str(), &info) == 0)
+        return IdentityOf(info);
     std::error_code error;
     const auto absolute = std::filesystem::absolute(path, error);
-    identity.append("/");  // never a device number: paths and inodes do not meet
+    std::string identity = "/";  // never a device number: paths and inodes do not meet
     return identity.append(
         std::filesystem::weakly_canonical(absolute, error).lexically_normal().string());
 }
@@ -365,6 +366,24 @@ void RequireDistinctFiles(const std::vector<std::string>& inputs,
         if (const auto [found, added] = written.emplace(identity, output); !added)
             throw EFCreateError("cannot write " + output + ": this run already writes " +
                                 found->second + " there; choose another name");
+    }
+}
+
+void RequireStandardOutputApart(const std::vector<std::string>& inputs,
+                                const std::vector<std::string>& outputs) {
+    struct stat info {};
+    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    const std::string identity = IdentityOf(info);
+    for (const auto* files : {&inputs, &outputs}) {
+        for (const std::string& file : *files) {
+            if (FileIdentity(file) == identity) {
+                throw EFCreateError("cannot write standard output: it is " + file +
+                                    (files == &inputs ? ", which this run reads"
+                                                      : ", which this run writes as well") +
+                                    "; send it to another file");
+            }
+        }
     }
 }
 
