@@ -630,6 +630,7 @@ TEST(BrodixChartKinds, TheContentsTellTheKindAndAPipeIsReadOnce) {
     ASSERT_EQ(RunChart({"--oxs", "chart.oxs", "pic.bmp"}, dir.Path()).status, 0);
     const testing::Bytes oxs = testing::ReadFileBytes(dir / "chart.oxs");
     const std::string text = "plain text";
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
     const struct {
         const char* what;
         std::vector<std::string> arguments;
@@ -640,7 +641,13 @@ TEST(BrodixChartKinds, TheContentsTellTheKindAndAPipeIsReadOnce) {
         {"a PNG named .oxs, fitted", {"--fit", "3", "photo.oxs"}, {"--fit", "3", "photo.png"}},
         {"a PNG named .oxs", {"photo.oxs"}, {"photo.png"}},
         {"a BMP named .xyz, fitted", {"--fit", "3", "pic.xyz"}, {"pic.bmp"}},
-        {"a BMP named .xyz", {"pic.xyz"}, {}, {}, "拡張子 .xyz の画像形式は処理できません"},
+        {"a BMP named .xyz",
+         {"pic.xyz"},
+         {},
+         {},
+         "拡張子 .xyz の画像形式は処理できません.\nbrodix-chart: cannot read " + dir / "pic.xyz" +
+             ": it is neither a BMP, icon or metafile (told by its extension) nor a PNG, JPEG or "
+             "GIF picture or an OXS chart (told by its contents)\n"},
         {"an OXS chart from a pipe", {}, {"chart.oxs"}, oxs},
         {"a PNG from a pipe", {}, {"photo.png"}, png},
         {"a BMP from a pipe", {}, {"pic.bmp"}, bmp},

@@ -202,6 +202,8 @@ TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
          "bad.oxs: the picture is 100000 x 100000 pixels; at most 50000000 pixels can be read"},
         {"<chart>" + Repeated("<a>", 300), false,
          "bad.oxs: the OXS file nests its elements more than 256 deep; a chart nests them 3 deep"},
+        {"<chart><a" + Repeated(" b=\"\"", 257) + "/></chart>", false,
+         "bad.oxs: an element of the OXS file has more than 256 attributes; a chart's have a few"},
         {"<chart><palette>" + Repeated("<palette_item/>", 65537) + "</palette></chart>", false,
          "bad.oxs: the palette holds more than 65536 colours, far more than a chart has"},
         {"<chart><a b=\"1\"c=\"2\"/></chart>", false,

@@ -378,9 +378,14 @@ void RequireOxsSize(std::size_t bytes) {
 }
 
 OxsFailure NotWellFormed(const XmlFault& fault, std::string_view text) {
-    if (fault.tooDeep) {
+    if (fault.limit == XmlFault::Limit::Depth) {
         return Damaged("the OXS file nests its elements more than " +
                        std::to_string(XmlScanner::kMaxDepth) + " deep; a chart nests them 3 deep");
+    }
+    if (fault.limit == XmlFault::Limit::Attributes) {
+        return Damaged("an element of the OXS file has more than " +
+                       std::to_string(XmlScanner::kMaxAttributes) +
+                       " attributes; a chart's have a few");
     }
     const auto end =
         text.begin() + static_cast<std::ptrdiff_t>(std::min(fault.offset, text.size()));

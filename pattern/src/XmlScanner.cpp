@@ -147,10 +147,12 @@ void XmlScanner::ReadStartTag() {
         }
         attribute.value = m_text.substr(m_at, close - m_at);
         m_at = close + 1;
+        if (m_attributes.size() >= kMaxAttributes)
+            throw XmlFault{"", m_at, XmlFault::Limit::Attributes};
         m_attributes.push_back(attribute);
     }
     if (m_open.size() >= kMaxDepth)
-        throw XmlFault{"", m_at, true};
+        throw XmlFault{"", m_at, XmlFault::Limit::Depth};
     m_open.push_back(m_name);
     m_lastWasStart = true;
     m_sawElement = true;

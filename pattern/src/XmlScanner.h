@@ -18,19 +18,24 @@ struct XmlAttribute {
 // Why the text is no well-formed XML, and the offset where that was found. The description is
 // worded as pugixml, the XML library of the program's other files, words the same fault.
 struct XmlFault {
+    // Well-formed as far as read, but beyond what the scanner holds: elements nested deeper
+    // than kMaxDepth, or one with more than kMaxAttributes attributes.
+    enum class Limit { None, Depth, Attributes };
     const char* description;
     std::size_t offset;
-    bool tooDeep = false;  // well-formed as far as read, but nested deeper than kMaxDepth
+    Limit limit = Limit::None;
 };
 
 // Walks the elements of an XML text one by one without building a tree: what it holds at any
 // time is the chain of open elements and the attributes of the last start tag, so a file of
 // millions of elements costs no more memory than its own bytes. Text, comments, processing
 // instructions, CDATA sections and the document type are skipped. A fault raises XmlFault; so
-// does nesting deeper than kMaxDepth, which no chart of this program's formats needs.
+// do nesting and attribute lists beyond the limits, far beyond what a chart needs, which would
+// otherwise cost memory in proportion to the file.
 class XmlScanner {
   public:
     static constexpr std::size_t kMaxDepth = 256;
+    static constexpr std::size_t kMaxAttributes = 256;
 
     enum class Event { Start, End, Done };
 
