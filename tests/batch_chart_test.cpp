@@ -583,8 +583,8 @@ TEST(BrodixChartHostile, StandardOutputIntoAnInputOrAnOutputIsRefused) {
             continue;
         }
         EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "cannot write standard output: it is " + out + ", " + c.refusal +
-                               "; send it to another file.\n");
+        EXPECT_EQ(run.err, "brodix-chart: cannot write standard output: it is " + out + ", " +
+                               c.refusal + "; send it to another file.\n");
         EXPECT_EQ(testing::ReadFileBytes(dir / "pic.oxs"), chart) << "the input is kept";
         std::remove(out.c_str());
     }
