@@ -68,6 +68,15 @@ Linear LinearOf(TColor c) {
     return {brodix::LinearOf(RedOf(c)), brodix::LinearOf(GreenOf(c)), brodix::LinearOf(BlueOf(c))};
 }
 
+// A lower bound of DeltaE00(p, q) (engine/ColourDifference.h, given enough) made a hair smaller,
+// so that rounding never lifts it over the difference: a score worked out from it as from the
+// difference is then never the larger, and a score of the bound that does not come under the
+// best so far rules the colour out exactly as measuring it would.
+double SafeLowerBound(const LabColour& p, const LabColour& q, double enough) {
+    constexpr double kMargin = 1.0 - 1e-9;
+    return DeltaE00AtLeast(p, q, enough) * kMargin;
+}
+
 // The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
@@ -93,8 +102,11 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
             (k == own || std::find(around.begin(), around.begin() + c, k) != around.begin() + c))
             continue;
         const auto others = count - std::count(around.begin(), around.begin() + count, k);
-        const double score = DeltaE00(fitted, labs[static_cast<std::size_t>(k)]) +
-                             kNeighbourWeight * static_cast<double>(others);
+        const double penalty = kNeighbourWeight * static_cast<double>(others);
+        const LabColour& lab = labs[static_cast<std::size_t>(k)];
+        if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
+            continue;
+        const double score = DeltaE00(fitted, lab) + penalty;
         if (score < bestScore) {
             bestScore = score;
             best = k;
@@ -123,7 +135,9 @@ class StrayStitches {
           m_stitches(stitches),
           m_labs(labs),
           m_fitted(fitted),
-          m_fittedLabs(fittedLabs) {}
+          m_fittedLabs(fittedLabs),
+          m_knownColour(stitches.size(), -1),
+          m_knownDifference(stitches.size(), 0.0) {}
 
     bool IsStray(int x, int y) const { return !SharedBesides(x, y, At(x, y), -1, -1); }
 
@@ -134,12 +148,19 @@ class StrayStitches {
     Change CheapestFix(int x, int y) const {
         const int own = At(x, y);
         Change best{GridIndex(x, y, m_width), own, std::numeric_limits<double>::infinity()};
+        // A colour taken once costs the same again, which is no less.
+        std::array<int, 8> taken{};
+        std::size_t takenCount = 0;
         ForNeighbours(x, y, [&](int nx, int ny) {
             const int theirs = At(nx, ny);
-            const double take = Cost(x, y, theirs);
-            if (take < best.cost)
-                best = {GridIndex(x, y, m_width), theirs, take};
-            const double give = Cost(nx, ny, own);
+            if (std::find(taken.begin(), taken.begin() + takenCount, theirs) ==
+                taken.begin() + takenCount) {
+                taken[takenCount++] = theirs;
+                const double take = Cost(x, y, theirs, best.cost);
+                if (take < best.cost)
+                    best = {GridIndex(x, y, m_width), theirs, take};
+            }
+            const double give = Cost(nx, ny, own, best.cost);
             if (give < best.cost && Free(nx, ny))
                 best = {GridIndex(nx, ny, m_width), own, give};
         });
@@ -151,17 +172,37 @@ class StrayStitches {
   private:
     int At(int x, int y) const { return m_stitches[GridIndex(x, y, m_width)]; }
 
-    double Cost(int x, int y, int colour) const {
+    // What (x, y) taking colour costs; a cost that cannot come under bar may be given as
+    // infinity instead, found so by the lower bound without measuring the difference.
+    double Cost(int x, int y, int colour, double bar) const {
         const std::size_t at = GridIndex(x, y, m_width);
-        const LabColour& wanted = m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
+        const LabColour& wanted = Wanted(at);
         int changes = 0;
         for (int nx : {x - 1, x + 1}) {
             if (nx >= 0 && nx < m_width)
                 changes += (At(nx, y) != colour ? 1 : 0) - (At(nx, y) != m_stitches[at] ? 1 : 0);
         }
-        return DeltaE00(wanted, m_labs[static_cast<std::size_t>(colour)]) -
-               DeltaE00(wanted, m_labs[static_cast<std::size_t>(m_stitches[at])]) +
-               kNeighbourWeight * changes;
+        const double current = CurrentDifference(at);
+        const double penalty = kNeighbourWeight * changes;
+        const LabColour& lab = m_labs[static_cast<std::size_t>(colour)];
+        if (SafeLowerBound(wanted, lab, bar + current - penalty) - current + penalty >= bar)
+            return std::numeric_limits<double>::infinity();
+        return DeltaE00(wanted, lab) - current + penalty;
+    }
+
+    const LabColour& Wanted(std::size_t at) const {
+        return m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
+    }
+
+    // The difference of a stitch's colour to its fitted colour, measured once per colour it
+    // takes: every change tried at it or beside it asks for it.
+    double CurrentDifference(std::size_t at) const {
+        if (m_knownColour[at] != m_stitches[at]) {
+            m_knownColour[at] = m_stitches[at];
+            m_knownDifference[at] =
+                DeltaE00(Wanted(at), m_labs[static_cast<std::size_t>(m_stitches[at])]);
+        }
+        return m_knownDifference[at];
     }
 
     template <typename Visit>
@@ -201,6 +242,8 @@ class StrayStitches {
     const std::vector<LabColour>& m_labs;
     const IndexedGrid& m_fitted;
     const std::vector<LabColour>& m_fittedLabs;
+    mutable std::vector<int> m_knownColour;  // -1: none yet
+    mutable std::vector<double> m_knownDifference;
 };
 
 // Every stray stitch made good by its cheapest fix, in reading order, except that up to one in

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <limits>
 #include <span>
 #include <vector>
@@ -64,10 +65,26 @@ class ColourMatcher {
         LabColour lab;
         double chroma = 0.0;
     };
+    // A box of CIELAB holding some of the distinct entries (m_tree[first, first + count)), with
+    // the least and most chroma among them; an inner box is split into the two that follow
+    // it in m_nodes: the first at once, the second at second.
+    struct Node {
+        LabColour low;
+        LabColour high;
+        double leastChroma = 0.0;
+        double mostChroma = 0.0;
+        int first = 0;
+        int count = 0;
+        int second = -1;  // -1: a leaf, whose entries are searched one by one
+    };
+    int Build(int first, int count);
+    void TryEntry(const LabColour& lab, double chroma, std::span<const std::uint8_t> alive,
+                  int entry, Match& best) const;
+
     std::vector<Point> m_points;
-    std::vector<int> m_byLightness;   // distinct entries in ascending lightness (ties: index)
-    std::vector<double> m_lightness;  // their lightness, in that order
-    std::vector<int> m_nextSame;      // per entry, the next entry of the same colour (-1: none)
+    std::vector<int> m_tree;      // the distinct entries (the first of equal ones), box by box
+    std::vector<Node> m_nodes;    // the boxes, the whole first
+    std::vector<int> m_nextSame;  // per entry, the next entry of the same colour (-1: none)
 };
 
 }  // namespace brodix
