@@ -81,8 +81,15 @@ double SafeLowerBound(const LabColour& p, const LabColour& q, double enough) {
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
 // balance and the stitch joins them instead of standing alone.
-int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
-                  const LabColour& fitted, const std::vector<LabColour>& labs) {
+// A stitch's colour (an index into the clean's colours) with its CIEDE2000 to the stitch's
+// fitted colour.
+struct Measured {
+    int colour = -1;
+    double difference = 0.0;
+};
+
+Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
+                       const LabColour& fitted, const std::vector<LabColour>& labs) {
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -94,7 +101,7 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
         }
     }
     const int own = stitches[GridIndex(x, y, width)];
-    int best = own;
+    Measured best{own, 0.0};
     double bestScore = std::numeric_limits<double>::infinity();
     for (int c = -1; c < count; ++c) {
         const int k = c < 0 ? own : around[static_cast<std::size_t>(c)];
@@ -106,17 +113,60 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
         const LabColour& lab = labs[static_cast<std::size_t>(k)];
         if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
             continue;
-        const double score = DeltaE00(fitted, lab) + penalty;
+        const double difference = DeltaE00(fitted, lab);
+        const double score = difference + penalty;
         if (score < bestScore) {
             bestScore = score;
-            best = k;
+            best = {k, difference};
         }
     }
     return best;
 }
 
+// The first pass of the clean over the stitches (colours into labs), each in reading order
+// taking SmoothedIndex of the stitches as the stitches before it left them. A stitch's answer
+// depends on its neighbours alone, and few change: every answer is first worked out on the
+// cores from the stitches as they were, and only where a neighbour before it changed is it
+// worked out again. The stitches' new colours, each with its difference.
+std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
+                               const IndexedGrid& fitted, const std::vector<LabColour>& fittedLabs,
+                               const std::vector<LabColour>& labs) {
+    const std::vector<int> before = stitches;
+    const auto smoothed = [&](const std::vector<int>& grid, int x, int y) {
+        const LabColour& wanted =
+            fittedLabs[static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)])];
+        return SmoothedIndex(grid, width, height, x, y, wanted, labs);
+    };
+    std::vector<Measured> measured(stitches.size());
+    // Below this many rows a thread costs more than it saves.
+    constexpr std::size_t kRowsPerThread = 16;
+    SplitWork(static_cast<std::size_t>(height), kRowsPerThread,
+              [&](std::size_t begin, std::size_t end) {
+                  for (auto y = static_cast<int>(begin); y < static_cast<int>(end); ++y) {
+                      for (int x = 0; x < width; ++x)
+                          measured[GridIndex(x, y, width)] = smoothed(before, x, y);
+                  }
+              });
+    const auto changed = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= width)
+            return false;
+        const std::size_t at = GridIndex(x, y, width);
+        return stitches[at] != before[at];
+    };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = GridIndex(x, y, width);
+            if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
+                changed(x - 1, y))
+                measured[at] = smoothed(stitches, x, y);
+            stitches[at] = measured[at].colour;
+        }
+    }
+    return measured;
+}
+
 // The stitches of a grid as the clean sees them: each one's colour (an index into labs, which
-// the clean changes) and its fitted colour.
+// the clean changes) and its fitted colour, and the difference of the two as last measured.
 class StrayStitches {
   public:
     // A change of one stitch's colour and what it costs: the likeness lost (CIEDE2000 to the
@@ -129,15 +179,14 @@ class StrayStitches {
 
     StrayStitches(int width, int height, std::vector<int>& stitches,
                   const std::vector<LabColour>& labs, const IndexedGrid& fitted,
-                  const std::vector<LabColour>& fittedLabs)
+                  const std::vector<LabColour>& fittedLabs, std::vector<Measured> known)
         : m_width(width),
           m_height(height),
           m_stitches(stitches),
           m_labs(labs),
           m_fitted(fitted),
           m_fittedLabs(fittedLabs),
-          m_knownColour(stitches.size(), -1),
-          m_knownDifference(stitches.size(), 0.0) {}
+          m_known(std::move(known)) {}
 
     bool IsStray(int x, int y) const { return !SharedBesides(x, y, At(x, y), -1, -1); }
 
@@ -197,12 +246,11 @@ class StrayStitches {
     // The difference of a stitch's colour to its fitted colour, measured once per colour it
     // takes: every change tried at it or beside it asks for it.
     double CurrentDifference(std::size_t at) const {
-        if (m_knownColour[at] != m_stitches[at]) {
-            m_knownColour[at] = m_stitches[at];
-            m_knownDifference[at] =
-                DeltaE00(Wanted(at), m_labs[static_cast<std::size_t>(m_stitches[at])]);
-        }
-        return m_knownDifference[at];
+        Measured& known = m_known[at];
+        if (known.colour != m_stitches[at])
+            known = {m_stitches[at],
+                     DeltaE00(Wanted(at), m_labs[static_cast<std::size_t>(m_stitches[at])])};
+        return known.difference;
     }
 
     template <typename Visit>
@@ -242,8 +290,7 @@ class StrayStitches {
     const std::vector<LabColour>& m_labs;
     const IndexedGrid& m_fitted;
     const std::vector<LabColour>& m_fittedLabs;
-    mutable std::vector<int> m_knownColour;  // -1: none yet
-    mutable std::vector<double> m_knownDifference;
+    mutable std::vector<Measured> m_known;
 };
 
 // Every stray stitch made good by its cheapest fix, in reading order, except that up to one in
@@ -399,16 +446,10 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     const std::vector<LabColour> labs = ToLab(indexed.colours);
     const IndexedGrid fittedIndexed = Indexed(fitted);
     const std::vector<LabColour> fittedLabs = ToLab(fittedIndexed.colours);
-    for (int y = 0; y < grid.height; ++y) {
-        for (int x = 0; x < grid.width; ++x) {
-            const std::size_t at = GridIndex(x, y, grid.width);
-            indexed.stitches[at] = SmoothedIndex(
-                indexed.stitches, grid.width, grid.height, x, y,
-                fittedLabs[static_cast<std::size_t>(fittedIndexed.stitches[at])], labs);
-        }
-    }
-    StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed,
-                         fittedLabs);
+    std::vector<Measured> measured =
+        Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
+    StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,
+                         std::move(measured));
     FixStrayStitches(strays, grid.width, grid.height);
     WriteBack(grid, indexed, indexed.colours);
 }
