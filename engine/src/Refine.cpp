@@ -297,18 +297,23 @@ class StrayStitches {
 // kStitchesPerKeptStray stitches stays stray where every fix would cost more than
 // kKeptStrayCost. No fix leaves another stitch stray, so one pass leaves none but those kept.
 void FixStrayStitches(StrayStitches& strays, int width, int height) {
+    // A stitch's fix reads stitches up to 3 columns away (a neighbour's neighbours' neighbours)
+    // and changes one at most 1 away: rows can run side by side 4 columns apart.
+    constexpr int kReach = 4;
+    std::vector<std::vector<std::pair<double, std::pair<int, int>>>> costlyInRow(
+        static_cast<std::size_t>(height));
+    SweepRows(width, height, kReach, [&](int x, int y) {
+        if (!strays.IsStray(x, y))
+            return;
+        const StrayStitches::Change fix = strays.CheapestFix(x, y);
+        if (fix.cost > kKeptStrayCost)
+            costlyInRow[static_cast<std::size_t>(y)].push_back({fix.cost, {x, y}});
+        else
+            strays.Apply(fix);
+    });
     std::vector<std::pair<double, std::pair<int, int>>> costly;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!strays.IsStray(x, y))
-                continue;
-            const StrayStitches::Change fix = strays.CheapestFix(x, y);
-            if (fix.cost > kKeptStrayCost)
-                costly.push_back({fix.cost, {x, y}});
-            else
-                strays.Apply(fix);
-        }
-    }
+    for (const auto& row : costlyInRow)
+        costly.insert(costly.end(), row.begin(), row.end());
     // The costliest are kept; the stable order keeps equal costs in reading order.
     std::stable_sort(costly.begin(), costly.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
