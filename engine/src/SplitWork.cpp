@@ -90,6 +90,7 @@ void SweepRows(int width, int height, int reach, const std::function<void(int x,
         }
         return;
     }
+    constexpr int kCellsPerStep = 64;
     // Per row, how many of its cells have run; a row whose sweep failed counts as done, so
     // that the rows after it stop waiting and end.
     std::vector<std::atomic<int>> done(static_cast<std::size_t>(height));
@@ -102,19 +103,25 @@ void SweepRows(int width, int height, int reach, const std::function<void(int x,
         for (int y = nextRow++; y < height && !failed; y = nextRow++) {
             std::atomic<int>& row = done[static_cast<std::size_t>(y)];
             try {
+                // What the row above has run, as last seen: looked at again only when a cell
+                // needs more.
+                int seen = y > 0 ? 0 : width;
                 for (int x = 0; x < width && !failed; ++x) {
-                    if (y > 0) {
+                    const int needed = std::min(width, x + reach + 1);
+                    if (seen < needed) {
                         std::atomic<int>& above = done[static_cast<std::size_t>(y - 1)];
-                        const int needed = std::min(width, x + reach + 1);
-                        for (int seen = above.load(std::memory_order_acquire); seen < needed;
+                        for (seen = above.load(std::memory_order_acquire); seen < needed;
                              seen = above.load(std::memory_order_acquire))
                             above.wait(seen, std::memory_order_acquire);
                         if (failed)
                             break;
                     }
                     visit(x, y);
-                    row.store(x + 1, std::memory_order_release);
-                    row.notify_all();
+                    // Told in steps: a row below waiting on each cell would wake for each.
+                    if ((x + 1) % kCellsPerStep == 0 || x + 1 == width) {
+                        row.store(x + 1, std::memory_order_release);
+                        row.notify_all();
+                    }
                 }
             } catch (...) {
                 {
