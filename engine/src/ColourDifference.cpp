@@ -171,15 +171,18 @@ double AxisWeight(double c) {
 // dC'^2 + dH'^2 is the squared distance of the pair in the plane of a' = (1 + G) a and b, at
 // least (1 + least G)^2 da^2 + db^2; the rotation term R_T x y takes away at most |R_T| / 2 of
 // x^2 + y^2, |R_T| being at most sin 60 degrees times R_C at the largest mean C'. Each weight
-// is taken at its worst over the chroma the box allows.
+// is taken at its worst over the chroma the box allows. Once the lightness part alone reaches
+// enough, it is given without the rest.
 double BoxBound(const LabColour& p, double pChroma, const LabColour& low, const LabColour& high,
-                double leastChroma, double mostChroma) {
+                double leastChroma, double mostChroma, double enough) {
     const auto outside = [](double v, double from, double to) {
         return std::max({0.0, from - v, v - to});
     };
     const double dL = outside(p.L, low.L, high.L);
     const double sl =
         std::max(LightnessWeight(0.5 * (p.L + low.L)), LightnessWeight(0.5 * (p.L + high.L)));
+    if (dL / sl >= enough)
+        return dL / sl;
     const double da = outside(p.a, low.a, high.a);
     const double db = outside(p.b, low.b, high.b);
     const double mostG = AxisWeight(0.5 * (pChroma + leastChroma));
@@ -213,6 +216,18 @@ double DeltaE00AtLeast(const LabColour& first, const LabColour& second, double e
     if (std::sqrt(lightness) >= enough)
         return std::sqrt(lightness);
     return LowerBound(first, Chroma(first), second, Chroma(second), lightness);
+}
+
+double ChromaOf(const LabColour& lab) {
+    return Chroma(lab);
+}
+
+double DeltaE00AtLeast(const LabColour& first, double firstChroma, const LabColour& second,
+                       double secondChroma, double enough) {
+    const double lightness = LightnessPart(first, second);
+    if (std::sqrt(lightness) >= enough)
+        return std::sqrt(lightness);
+    return LowerBound(first, firstChroma, second, secondChroma, lightness);
 }
 
 ColourMatcher::ColourMatcher(std::span<const TColor> colours) : ColourMatcher(ToLab(colours)) {}
@@ -354,7 +369,9 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
     const double chroma = Chroma(lab);
     const auto bound = [&](int node) {
         const Node& n = m_nodes[static_cast<std::size_t>(node)];
-        return BoxBound(lab, chroma, n.low, n.high, n.leastChroma, n.mostChroma);
+        return BoxBound(
+            lab, chroma, n.low, n.high, n.leastChroma, n.mostChroma,
+            best.index >= 0 ? best.deltaE / kMargin : std::numeric_limits<double>::infinity());
     };
     // The boxes still to search with their bounds; the tree's depth bounds the stack.
     std::vector<std::pair<double, int>> pending;

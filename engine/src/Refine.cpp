@@ -68,13 +68,26 @@ Linear LinearOf(TColor c) {
     return {brodix::LinearOf(RedOf(c)), brodix::LinearOf(GreenOf(c)), brodix::LinearOf(BlueOf(c))};
 }
 
+// A colour of the clean with its chroma, worked out once for the bounds asked of it.
+struct ChromaLab {
+    LabColour lab;
+    double chroma = 0.0;
+};
+
+std::vector<ChromaLab> WithChroma(std::span<const TColor> colours) {
+    std::vector<ChromaLab> with;
+    for (const LabColour& lab : ToLab(colours))
+        with.push_back({lab, ChromaOf(lab)});
+    return with;
+}
+
 // A lower bound of DeltaE00(p, q) (engine/ColourDifference.h, given enough) made a hair smaller,
 // so that rounding never lifts it over the difference: a score worked out from it as from the
 // difference is then never the larger, and a score of the bound that does not come under the
 // best so far rules the colour out exactly as measuring it would.
-double SafeLowerBound(const LabColour& p, const LabColour& q, double enough) {
+double SafeLowerBound(const ChromaLab& p, const ChromaLab& q, double enough) {
     constexpr double kMargin = 1.0 - 1e-9;
-    return DeltaE00AtLeast(p, q, enough) * kMargin;
+    return DeltaE00AtLeast(p.lab, p.chroma, q.lab, q.chroma, enough) * kMargin;
 }
 
 // The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
@@ -89,7 +102,7 @@ struct Measured {
 };
 
 Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
-                       const LabColour& fitted, const std::vector<LabColour>& labs) {
+                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs) {
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -110,10 +123,10 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
             continue;
         const auto others = count - std::count(around.begin(), around.begin() + count, k);
         const double penalty = kNeighbourWeight * static_cast<double>(others);
-        const LabColour& lab = labs[static_cast<std::size_t>(k)];
+        const ChromaLab& lab = labs[static_cast<std::size_t>(k)];
         if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
             continue;
-        const double difference = DeltaE00(fitted, lab);
+        const double difference = DeltaE00(fitted.lab, lab.lab);
         const double score = difference + penalty;
         if (score < bestScore) {
             bestScore = score;
@@ -129,11 +142,11 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
 // cores from the stitches as they were, and only where a neighbour before it changed is it
 // worked out again. The stitches' new colours, each with its difference.
 std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
-                               const IndexedGrid& fitted, const std::vector<LabColour>& fittedLabs,
-                               const std::vector<LabColour>& labs) {
+                               const IndexedGrid& fitted, const std::vector<ChromaLab>& fittedLabs,
+                               const std::vector<ChromaLab>& labs) {
     const std::vector<int> before = stitches;
     const auto smoothed = [&](const std::vector<int>& grid, int x, int y) {
-        const LabColour& wanted =
+        const ChromaLab& wanted =
             fittedLabs[static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)])];
         return SmoothedIndex(grid, width, height, x, y, wanted, labs);
     };
@@ -178,8 +191,8 @@ class StrayStitches {
     };
 
     StrayStitches(int width, int height, std::vector<int>& stitches,
-                  const std::vector<LabColour>& labs, const IndexedGrid& fitted,
-                  const std::vector<LabColour>& fittedLabs, std::vector<Measured> known)
+                  const std::vector<ChromaLab>& labs, const IndexedGrid& fitted,
+                  const std::vector<ChromaLab>& fittedLabs, std::vector<Measured> known)
         : m_width(width),
           m_height(height),
           m_stitches(stitches),
@@ -225,7 +238,7 @@ class StrayStitches {
     // infinity instead, found so by the lower bound without measuring the difference.
     double Cost(int x, int y, int colour, double bar) const {
         const std::size_t at = GridIndex(x, y, m_width);
-        const LabColour& wanted = Wanted(at);
+        const ChromaLab& wanted = Wanted(at);
         int changes = 0;
         for (int nx : {x - 1, x + 1}) {
             if (nx >= 0 && nx < m_width)
@@ -233,13 +246,13 @@ class StrayStitches {
         }
         const double current = CurrentDifference(at);
         const double penalty = kNeighbourWeight * changes;
-        const LabColour& lab = m_labs[static_cast<std::size_t>(colour)];
+        const ChromaLab& lab = m_labs[static_cast<std::size_t>(colour)];
         if (SafeLowerBound(wanted, lab, bar + current - penalty) - current + penalty >= bar)
             return std::numeric_limits<double>::infinity();
-        return DeltaE00(wanted, lab) - current + penalty;
+        return DeltaE00(wanted.lab, lab.lab) - current + penalty;
     }
 
-    const LabColour& Wanted(std::size_t at) const {
+    const ChromaLab& Wanted(std::size_t at) const {
         return m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
     }
 
@@ -248,8 +261,9 @@ class StrayStitches {
     double CurrentDifference(std::size_t at) const {
         Measured& known = m_known[at];
         if (known.colour != m_stitches[at])
-            known = {m_stitches[at],
-                     DeltaE00(Wanted(at), m_labs[static_cast<std::size_t>(m_stitches[at])])};
+            known = {
+                m_stitches[at],
+                DeltaE00(Wanted(at).lab, m_labs[static_cast<std::size_t>(m_stitches[at])].lab)};
         return known.difference;
     }
 
@@ -287,9 +301,9 @@ class StrayStitches {
     int m_width;
     int m_height;
     std::vector<int>& m_stitches;
-    const std::vector<LabColour>& m_labs;
+    const std::vector<ChromaLab>& m_labs;
     const IndexedGrid& m_fitted;
-    const std::vector<LabColour>& m_fittedLabs;
+    const std::vector<ChromaLab>& m_fittedLabs;
     mutable std::vector<Measured> m_known;
 };
 
@@ -448,9 +462,9 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     if (grid.colours.empty())
         return;
     IndexedGrid indexed = Indexed(grid);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    const std::vector<ChromaLab> labs = WithChroma(indexed.colours);
     const IndexedGrid fittedIndexed = Indexed(fitted);
-    const std::vector<LabColour> fittedLabs = ToLab(fittedIndexed.colours);
+    const std::vector<ChromaLab> fittedLabs = WithChroma(fittedIndexed.colours);
     std::vector<Measured> measured =
         Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
     StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,

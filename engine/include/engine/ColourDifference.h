@@ -32,6 +32,11 @@ double DeltaE00(const LabColour& first, const LabColour& second);
 // bound is not worked out (the smaller bound is returned, which still reaches it).
 double DeltaE00AtLeast(const LabColour& first, const LabColour& second,
                        double enough = std::numeric_limits<double>::infinity());
+// The chroma of a colour, the length of (a, b); and the bound for colours whose chroma is worked
+// out already, for callers that ask it of the same colours many times.
+double ChromaOf(const LabColour& lab);
+double DeltaE00AtLeast(const LabColour& first, double firstChroma, const LabColour& second,
+                       double secondChroma, double enough);
 
 // The nearest of a fixed list of colours by CIEDE2000, each converted to Lab once. Ties go to
 // the earlier entry of the list.
