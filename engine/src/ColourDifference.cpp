@@ -3,6 +3,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -373,13 +374,13 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
             lab, chroma, n.low, n.high, n.leastChroma, n.mostChroma,
             best.index >= 0 ? best.deltaE / kMargin : std::numeric_limits<double>::infinity());
     };
-    // The boxes still to search with their bounds; the tree's depth bounds the stack.
-    std::vector<std::pair<double, int>> pending;
-    pending.reserve(64);
-    pending.push_back({0.0, 0});
-    while (!pending.empty()) {
-        const auto [least, node] = pending.back();
-        pending.pop_back();
+    // The boxes still to search with their bounds: at most one more than the tree is deep, and
+    // halving 2^31 entries down to boxes of a few takes fewer than 32 levels.
+    std::array<std::pair<double, int>, 64> pending;
+    std::size_t count = 0;
+    pending[count++] = {0.0, 0};
+    while (count > 0) {
+        const auto [least, node] = pending[--count];
         if (best.index >= 0 && least * kMargin > best.deltaE)
             continue;
         const Node& n = m_nodes[static_cast<std::size_t>(node)];
@@ -393,11 +394,11 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
         const double secondBound = bound(n.second);
         // The nearer box is searched first: it is pushed last.
         if (firstBound <= secondBound) {
-            pending.push_back({secondBound, n.second});
-            pending.push_back({firstBound, firstChild});
+            pending[count++] = {secondBound, n.second};
+            pending[count++] = {firstBound, firstChild};
         } else {
-            pending.push_back({firstBound, firstChild});
-            pending.push_back({secondBound, n.second});
+            pending[count++] = {firstBound, firstChild};
+            pending[count++] = {secondBound, n.second};
         }
     }
     return best;
