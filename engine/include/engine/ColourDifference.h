@@ -86,9 +86,16 @@ class ColourMatcher {
     void TryEntry(const LabColour& lab, double chroma, std::span<const std::uint8_t> alive,
                   int entry, Match& best) const;
 
+    Match ScanByLightness(const LabColour& lab, double chroma, std::span<const std::uint8_t> alive,
+                          Match best) const;
+
     std::vector<Point> m_points;
-    std::vector<int> m_tree;      // the distinct entries (the first of equal ones), box by box
-    std::vector<Node> m_nodes;    // the boxes, the whole first
+    // The distinct entries (the first of equal ones): box by box, or for a short list, which is
+    // scanned outwards from the lightness asked for instead, in ascending lightness with that
+    // lightness in m_lightness.
+    std::vector<int> m_tree;
+    std::vector<double> m_lightness;
+    std::vector<Node> m_nodes;    // the boxes, the whole first; none for a short list
     std::vector<int> m_nextSame;  // per entry, the next entry of the same colour (-1: none)
 };
 
