@@ -90,10 +90,6 @@ double SafeLowerBound(const ChromaLab& p, const ChromaLab& q, double enough) {
     return DeltaE00AtLeast(p.lab, p.chroma, q.lab, q.chroma, enough) * kMargin;
 }
 
-// The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
-// colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
-// lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
-// balance and the stitch joins them instead of standing alone.
 // A stitch's colour (an index into the clean's colours) with its CIEDE2000 to the stitch's
 // fitted colour.
 struct Measured {
@@ -101,6 +97,11 @@ struct Measured {
     double difference = 0.0;
 };
 
+// The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
+// colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
+// lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
+// balance and the stitch joins them instead of standing alone. A neighbour's colour whose lower
+// bound already scores no better than the best is not measured.
 Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
                        const ChromaLab& fitted, const std::vector<ChromaLab>& labs) {
     std::array<int, 9> around{};
