@@ -1,6 +1,9 @@
 // A photo pattern larger than the window's chart, as brodix-chart --fit N --snap --max-colours
 // 60 --clean --pdf makes it without NAME, stage by stage: read and fit a 3000 x 3000 JPEG,
 // refine (on one thread and on two), and write the PDF. 500 x 500 and 1000 x 1000 stitches.
+// Then the worst photograph, 4000 x 4000 pixels of noise, charted whole at 1000 x 1000 stitches
+// as brodix-chart charts it (read and fitted, refined, PDF and OXS file), and snapped to a
+// catalogue of 128,000 threads against one of 450.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,12 +15,15 @@
 #include "engine/Refine.h"
 #include "engine/SplitWork.h"
 #include "engine/SymbolSheet.h"
+#include "pattern/OxsWriter.h"
 #include "photo/Photo.h"
 #include "print/PatternPdf.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster_files_jpeg.h"
 #include "threads/KeyBuilder.h"
+#include "threads/ThreadCatalogue.h"
+#include "worst_inputs.h"
 
 namespace {
 
@@ -129,5 +135,76 @@ void BM_PhotoPatternPdf(benchmark::State& state) {
     state.counters["pdf_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_PhotoPatternPdf)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+const std::vector<unsigned char>& Noise() {
+    static const std::vector<unsigned char> bytes = testing::NoiseJpeg(4000);
+    return bytes;
+}
+
+StitchGrid FittedNoise() {
+    PhotoOptions photo;
+    photo.fit = StitchSize{1000, 1000};
+    TImage image;
+    image.Picture().Adopt(ReadPhoto(Noise(), photo, "noise.jpg"));
+    return ReadStitches(image, {});
+}
+
+const StitchGrid& Noise1000() {
+    static const StitchGrid grid = FittedNoise();
+    return grid;
+}
+
+const std::vector<TColor>& LargeCatalogue() {
+    static const std::vector<TColor> colours =
+        threads::ParseCatalogue("large.gpl", testing::LargePalette(128000)).Colours();
+    return colours;
+}
+
+// --snap --max-colours 60 on the noise: the 450 threads, then the 128,000. Wall and CPU time.
+void BM_SnapNoiseToCatalogue(benchmark::State& state) {
+    MakeOptions options;
+    options.snapColours = state.range(0) == 0 ? Threads() : LargeCatalogue();
+    options.maxColours = 60;
+    const StitchGrid& fitted = Noise1000();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RefinedCensusOf(fitted, options));
+    state.counters["threads"] = static_cast<double>(options.snapColours.size());
+}
+BENCHMARK(BM_SnapNoiseToCatalogue)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+
+// The whole noise run from the JPEG's bytes: the photo defaults (30 colours snapped to threads,
+// cleaned; argument 30) or 255 colours of the picture's own (argument 255), then the PDF and
+// the OXS file.
+void BM_NoisePatternWhole(benchmark::State& state) {
+    TImage sheet;
+    sheet.Picture().LoadFromFile(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
+    MakeOptions options;
+    options.maxColours = static_cast<int>(state.range(0));
+    if (options.maxColours == 30) {
+        options.snapColours = Threads();
+        options.clean = true;
+    }
+    Noise();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        Census census = std::get<Census>(RefinedCensusOf(FittedNoise(), options));
+        const Pattern pattern(std::move(census), {}, "noise.jpg");
+        bytes = print::MakePatternPdf({pattern, &sheet.Picture().Bitmap()}, {}).size() +
+                MakeOxs(pattern).size();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_NoisePatternWhole)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Arg(30)
+    ->Arg(255)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

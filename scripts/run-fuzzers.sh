@@ -4,7 +4,7 @@
 # there are processors, seeded from the test data and the target's own corpus folder. A
 # NAME.dirs file lists further seed folders, one a line, relative to the top of the checkout;
 # fuzz/NAME.options holds libFuzzer options of the target's own, one a line, which win over the
-# common ones.
+# common ones; BUILD/bin/NAME.dict, when the build made one, is the target's dictionary.
 # Fails when any target finds a crash.
 # Usage: scripts/run-fuzzers.sh BUILD [SECONDS]
 set -euo pipefail
@@ -38,6 +38,8 @@ fuzz() {
     done <"$top/fuzz/seeds/$name.dirs"
   fi
   [ -f "$top/fuzz/$name.options" ] && mapfile -t options <"$top/fuzz/$name.options"
+  # A dictionary the build made for the target lies beside it.
+  [ -f "$fuzzer.dict" ] && options+=("-dict=$fuzzer.dict")
   if "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
       -print_final_stats=1 "${options[@]}" "$corpus" "${seeds[@]}" 2>"$work/$name.log"; then
     echo "-- $name: $(grep -E 'stat::number_of_executed_units' "$work/$name.log" |

@@ -46,8 +46,10 @@ struct Outcome {
 // nobody reads; or captured under a file size limit of 4 KB.
 enum class Output { Captured, DevFull, Closed, BrokenPipe, SizeLimited };
 
+// standardOutput: a file that standard output appends to instead of being captured.
 Outcome RunChart(const std::vector<std::string>& arguments, const std::string& folder,
-                 const std::string& program = kProgram, Output output = Output::Captured) {
+                 const std::string& program = kProgram, Output output = Output::Captured,
+                 const std::string& standardOutput = "") {
     TempDir capture;
     const std::string outPath = capture / "out";
     const std::string errPath = capture / "err";
@@ -61,7 +63,10 @@ Outcome RunChart(const std::vector<std::string>& arguments, const std::string& f
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(127);
-        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY) : out;
+        const int target = output == Output::DevFull ? ::open("/dev/full", O_WRONLY)
+                           : standardOutput.empty()  ? out
+                                                     : ::open(standardOutput.c_str(),
+                                                              O_WRONLY | O_APPEND | O_CREAT, 0600);
         if (target < 0)
             ::_exit(127);
         ::dup2(target, 1);
@@ -552,6 +557,137 @@ TEST(BrodixChartOxs, AnOxsPictureIsChartedAtItsOwnSizeWithWhatWasLeftOutReported
                                                      "part_color.bmp", "wide.oxs"}));
 }
 
+// Standard output is an output: a file it goes to may be no input and no other output.
+TEST(BrodixChartHostile, StandardOutputIntoAnInputOrAnOutputIsRefused) {
+    TempDir dir;
+    testing::WriteFileBytes(dir / "pic.bmp", testing::BmpBytes(2, 2, 24, [](int x, int) {
+                                return x ? clBlack : RGB(200, 0, 0);
+                            }));
+    ASSERT_EQ(RunChart({"--oxs", "pic.oxs", "pic.bmp"}, dir.Path()).status, 0);
+    const testing::Bytes chart = testing::ReadFileBytes(dir / "pic.oxs");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string standardOutput;
+        std::string refusal;  // empty: written
+    } cases[] = {
+        {{"--key", "--oxs", "k.txt", "pic.bmp"}, "k.txt", "which this run writes as well"},
+        {{"--key", "pic.oxs"}, "pic.oxs", "which this run reads"},
+        {{"pic.bmp", "rose"}, "rose_CS.bmp", "which this run writes as well"},
+        {{"--key", "pic.oxs"}, "key.txt", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.standardOutput);
+        testing::WriteFileBytes(dir / "pic.oxs", chart);
+        const std::string out = dir / c.standardOutput;
+        const Outcome run = RunChart(c.arguments, dir.Path(), kProgram, Output::Captured, out);
+        if (c.refusal.empty()) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_FALSE(testing::ReadFileBytes(out).empty());
+            continue;
+        }
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "brodix-chart: cannot write standard output: it is " + out + ", " +
+                               c.refusal + "; send it to another file.\n");
+        EXPECT_EQ(testing::ReadFileBytes(dir / "pic.oxs"), chart) << "the input is kept";
+        std::remove(out.c_str());
+    }
+}
+
+// A pipe that a child process fills with bytes, read by its name /dev/fd/N as a shell's
+// <(cat file) is.
+class FilledPipe {
+  public:
+    explicit FilledPipe(const testing::Bytes& bytes) {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        m_writer = ::fork();
+        if (m_writer == 0) {
+            ::close(fds[0]);
+            (void)!::write(fds[1], bytes.data(), bytes.size());
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        m_fd = fds[0];
+    }
+    ~FilledPipe() {
+        ::close(m_fd);
+        ::waitpid(m_writer, nullptr, 0);
+    }
+    std::string Name() const { return "/dev/fd/" + std::to_string(m_fd); }
+
+  private:
+    int m_fd = -1;
+    pid_t m_writer = -1;
+};
+
+// Under --fit and from a pipe a file's kind is its contents; without --fit a picture named .oxs
+// is that picture, and the other names keep the loader's rule. A pipe is read once.
+TEST(BrodixChartKinds, TheContentsTellTheKindAndAPipeIsReadOnce) {
+    TempDir dir;
+    const testing::Bytes png =
+        testing::MakePng(3, 2, PNG_COLOR_TYPE_RGB, 8,
+                         {255, 0, 0, 0, 0, 255, 9, 9, 9, 255, 0, 0, 0, 0, 255, 255, 255, 255});
+    const testing::Bytes bmp =
+        testing::BmpBytes(3, 2, 24, [](int x, int) { return x == 0 ? clBlack : clWhite; });
+    testing::WriteFileBytes(dir / "photo.png", png);
+    testing::WriteFileBytes(dir / "photo.oxs", png);
+    testing::WriteFileBytes(dir / "pic.bmp", bmp);
+    testing::WriteFileBytes(dir / "pic.xyz", bmp);
+    ASSERT_EQ(RunChart({"--oxs", "chart.oxs", "pic.bmp"}, dir.Path()).status, 0);
+    const testing::Bytes oxs = testing::ReadFileBytes(dir / "chart.oxs");
+    const std::string text = "plain text";
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const struct {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::vector<std::string> sameAs;  // empty: refused
+        testing::Bytes piped = {};
+        std::string refusal = {};
+    } cases[] = {
+        {"a PNG named .oxs, fitted", {"--fit", "3", "photo.oxs"}, {"--fit", "3", "photo.png"}},
+        {"a PNG named .oxs", {"photo.oxs"}, {"photo.png"}},
+        {"a BMP named .xyz, fitted", {"--fit", "3", "pic.xyz"}, {"pic.bmp"}},
+        {"a BMP named .xyz",
+         {"pic.xyz"},
+         {},
+         {},
+         "拡張子 .xyz の画像形式は処理できません.\nbrodix-chart: cannot read " + dir / "pic.xyz" +
+             ": it is neither a BMP, icon or metafile (told by its extension) nor a PNG, JPEG or "
+             "GIF picture or an OXS chart (told by its contents)\n"},
+        {"an OXS chart from a pipe", {}, {"chart.oxs"}, oxs},
+        {"a PNG from a pipe", {}, {"photo.png"}, png},
+        {"a BMP from a pipe", {}, {"pic.bmp"}, bmp},
+        {"text from a pipe",
+         {},
+         {},
+         testing::Bytes(text.begin(), text.end()),
+         " is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> arguments = {"--key=csv"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        std::unique_ptr<FilledPipe> pipe;
+        if (!c.piped.empty()) {
+            pipe = std::make_unique<FilledPipe>(c.piped);
+            arguments.push_back(pipe->Name());
+        }
+        const Outcome run = RunChart(arguments, dir.Path());
+        if (c.sameAs.empty()) {
+            EXPECT_EQ(run.status, 2);
+            EXPECT_NE(run.err.find(c.refusal), std::string::npos) << run.err;
+            continue;
+        }
+        std::vector<std::string> same = {"--key=csv"};
+        same.insert(same.end(), c.sameAs.begin(), c.sameAs.end());
+        const Outcome expected = RunChart(same, dir.Path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, expected.out);
+        EXPECT_NE(run.out.find("symbol,"), std::string::npos);
+    }
+}
+
 // The command line's refusals and values are read in-process (batch_options_test.cpp); here,
 // what the program does with them: its exit status, its streams and no file written.
 TEST(BrodixChart, WrongCommandLineExitsWithItsReasonAndAPointerToHelp) {
@@ -625,7 +761,8 @@ TEST(BrodixChartFit, BadPicturesAreReported) {
     const Outcome bad = RunChart({"--fit", "50", "note.png", "rose"}, dir.Path());
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err,
-              "brodix-chart: " + folder + "/note.png is not a PNG, JPEG, GIF or BMP picture.\n");
+              "brodix-chart: " + folder +
+                  "/note.png is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart.\n");
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"note.png"});
     // Read as a photo, a missing file speaks plain English alone.
     const Outcome missing = RunChart({"--fit", "50", "gone.png", "rose"}, dir.Path());

@@ -75,6 +75,52 @@ TEST(ColourMatcher, FindsWhatTryingEveryColourFinds) {
     EXPECT_EQ(ColourMatcher().Nearest(clBlack).index, -1);
 }
 
+// Thousands of entries, as a large catalogue or a photograph's own colours offer: the search
+// passes over boxes of them whole, and with entries left out (alive flags), from a start, or
+// with greys and vivid blues, where the bound is loosest, it still finds what trying every entry
+// finds.
+TEST(ColourMatcher, PassesOverNoNearerEntryOfALargeList) {
+    std::mt19937 random(29);
+    std::vector<TColor> list(6000);
+    for (TColor& c : list)
+        c = random() & 0xFFFFFF;
+    for (int i = 0; i < 600; ++i) {
+        const int grey = static_cast<int>(random() % 256);
+        list.push_back(RGB(grey, grey, grey + static_cast<int>(random() % 2)));
+        list.push_back(RGB(static_cast<int>(random() % 40), static_cast<int>(random() % 40),
+                           200 + static_cast<int>(random() % 56)));
+    }
+    list.push_back(list[123]);  // a twin listed later
+    std::vector<std::uint8_t> alive(list.size(), 1);
+    for (std::size_t k = 0; k < list.size(); k += 3)
+        alive[k] = 0;
+    const ColourMatcher matcher(list);
+    const std::vector<LabColour> labs = ToLab(list);
+    for (int q = 0; q < 120; ++q) {
+        const TColor query =
+            q % 2 == 0 ? (random() & 0xFFFFFF) : (list[random() % list.size()] ^ 0x010301);
+        const LabColour lab = ToLab(query);
+        for (const bool leftOut : {false, true}) {
+            int bestIndex = -1;
+            double best = 0.0;
+            for (std::size_t k = 0; k < list.size(); ++k) {
+                const double d = DeltaE00(lab, labs[k]);
+                if ((!leftOut || alive[k] != 0) && (bestIndex < 0 || d < best)) {
+                    best = d;
+                    bestIndex = static_cast<int>(k);
+                }
+            }
+            const ColourMatcher::Match match =
+                leftOut ? matcher.Nearest(lab, alive) : matcher.Nearest(lab);
+            ASSERT_EQ(match.index, bestIndex) << std::hex << query << " " << leftOut;
+            ASSERT_EQ(match.deltaE, best);
+        }
+        // Started from any entry, it finds the same.
+        const int hint = static_cast<int>((q * 7919) % static_cast<int>(list.size()));
+        ASSERT_EQ(matcher.Nearest(lab, hint).index, matcher.Nearest(lab).index) << hint;
+    }
+}
+
 StitchGrid Grid(int width, int height, std::vector<TColor> colours) {
     return {width, height, std::move(colours)};
 }

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "engine/ColourDifference.h"
@@ -91,8 +92,43 @@ TEST(SplitWork, TheFailureRaisedIsTheLowestFailedPartsOnAnyNumberOfThreads) {
         ASSERT_EQ(failure(4), "30002") << "run " << run;
 }
 
-// Snapping and matching a photograph's tens of thousands of colours give the same stitches on
-// one thread and on several.
+// A sweep in which each cell reads cells up to 3 columns and rows away and changes its right-hand
+// neighbour below it gives the grid a single thread in reading order gives; a failing cell stops
+// it, and the failure comes back once every thread has ended.
+TEST(SweepRows, GivesWhatOneThreadInReadingOrderGives) {
+    constexpr int kWidth = 300;
+    constexpr int kHeight = 40;
+    const auto sweep = [](int threads, int failAt) {
+        const ThreadCount set(threads);
+        std::vector<unsigned> grid(kWidth * kHeight);
+        for (std::size_t i = 0; i < grid.size(); ++i)
+            grid[i] = static_cast<unsigned>(i * 2654435761u >> 7);
+        const auto at = [](int x, int y) { return static_cast<std::size_t>(y * kWidth + x); };
+        SweepRows(kWidth, kHeight, 4, [&](int x, int y) {
+            if (y * kWidth + x == failAt)
+                throw std::runtime_error("cell");
+            unsigned sum = 0;
+            for (int dy = -3; dy <= 3; ++dy) {
+                for (int dx = -3; dx <= 3; ++dx) {
+                    if (x + dx >= 0 && x + dx < kWidth && y + dy >= 0 && y + dy < kHeight)
+                        sum = sum * 31 + grid[at(x + dx, y + dy)];
+                }
+            }
+            grid[at(x, y)] = sum;
+            if (x + 1 < kWidth && y + 1 < kHeight)
+                grid[at(x + 1, y + 1)] ^= sum >> 3;
+        });
+        return grid;
+    };
+    const std::vector<unsigned> one = sweep(1, -1);
+    for (int run = 0; run < 5; ++run)
+        ASSERT_EQ(sweep(2, -1), one) << "run " << run;
+    ASSERT_EQ(sweep(3, -1), one);
+    EXPECT_THROW(sweep(2, 17 * kWidth + 5), std::runtime_error);
+}
+
+// Snapping, matching and cleaning a photograph's tens of thousands of colours give the same
+// stitches on one thread and on several.
 TEST(SplitWork, SnapAndMatchGiveTheSameStitchesOnOneThreadAsOnMany) {
     std::mt19937 random(7);
     StitchGrid fitted{160, 100, {}};
@@ -108,18 +144,22 @@ TEST(SplitWork, SnapAndMatchGiveTheSameStitchesOnOneThreadAsOnMany) {
         SnapToThreads(snapped, threads);
         StitchGrid matched = fitted;
         MatchToColours(matched, fitted, kept);
-        return std::make_pair(snapped.colours, matched.colours);
+        StitchGrid cleaned = matched;
+        CleanStrayStitches(cleaned, fitted);
+        return std::make_tuple(snapped.colours, matched.colours, cleaned.colours);
     };
     const auto one = refine(1);
     EXPECT_EQ(refine(3), one);
+    EXPECT_NE(std::get<2>(one), std::get<1>(one));  // the clean changed stitches
     // And each is what the nearest-colour search gives that stitch alone.
     const ColourMatcher nearestThread(threads);
     const ColourMatcher nearestKept(kept);
     for (std::size_t i = 0; i < fitted.colours.size(); i += 97) {
         const LabColour lab = ToLab(fitted.colours[i]);
-        ASSERT_EQ(one.first[i],
+        ASSERT_EQ(std::get<0>(one)[i],
                   threads[static_cast<std::size_t>(nearestThread.Nearest(lab).index)]);
-        ASSERT_EQ(one.second[i], kept[static_cast<std::size_t>(nearestKept.Nearest(lab).index)]);
+        ASSERT_EQ(std::get<1>(one)[i],
+                  kept[static_cast<std::size_t>(nearestKept.Nearest(lab).index)]);
     }
 }
 

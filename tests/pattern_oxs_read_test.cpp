@@ -18,6 +18,13 @@ std::span<const std::uint8_t> BytesOf(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
 // Written from the format's public description: the cloth in a colour of its own (shown white,
 // as every empty cell), two threads, a full stitch in the cloth's colour (which is no stitch),
 // coordinates with a decimal comma and point, a half stitch, a backstitch, a French knot and a
@@ -133,6 +140,34 @@ TEST(OxsRead, FaultyStitchesAreCountedAndTheFirstStitchOfACellKept) {
               "readable position or colour.");
 }
 
+// A value may spell any character as a reference; the file means the character.
+TEST(OxsRead, CharacterReferencesInValuesAreTheCharacters) {
+    const std::string chart = R"(<chart><properties chartwidth="&#51;" chartheight='&#x32;'/>
+      <palette><palette_item index="&#48;" color="FFFFFF"/>
+        <palette_item index="1" color="&#x46;F&#48;000"/></palette>
+      <fullstitches><stitch x="&#50;" y=" &#49; " palindex="&#49;"/>
+        <stitch x="&#4x;" y="0" palindex="1"/><stitch x="&amp;" y="0" palindex="1"/></fullstitches>
+      <ornaments_inc_knots_and_beads><object objecttype="&#107;not"/>
+      </ornaments_inc_knots_and_beads></chart>)";
+    const OxsPicture read = ReadOxs(BytesOf(chart), "refs.oxs");
+    ASSERT_EQ(read.picture->Width(), 3);
+    ASSERT_EQ(read.picture->Height(), 2);
+    EXPECT_EQ(read.picture->GetPixel(2, 1), RGB(0xFF, 0, 0));
+    EXPECT_EQ(read.leftOut, (OxsLeftOut{.knots = 1, .unreadable = 2}));
+}
+
+// The file is read element by element, never as a tree: millions of elements cost no more than
+// the chart they describe (a tree of them took 27 bytes a byte of the file).
+TEST(OxsRead, ManyElementsCostNoMoreThanTheChart) {
+    std::string junk = "<chart>";
+    for (int i = 0; i < 4'000'000; ++i)
+        junk += "x<a/>";
+    junk += "</chart>";
+    const long growthMb = testing::PeakGrowthMb([&] { ReadOxs(BytesOf(junk), "junk.oxs"); });
+    EXPECT_LT(growthMb, 16) << "a 100 x 100 chart from " << junk.size() << " bytes";
+    EXPECT_EQ(ReadOxs(BytesOf(junk), "junk.oxs").picture->Width(), 100);
+}
+
 TEST(OxsRead, AChartWithoutSizeIsTheDefaultHundredSquare) {
     const OxsPicture read = ReadOxs(BytesOf("<chart/>"), "empty.oxs");
     EXPECT_EQ(read.picture->Width(), 100);
@@ -165,6 +200,22 @@ TEST(OxsRead, MalformedFilesFailNamingTheFileAndTheReason) {
              std::to_string(huge.size()) + " bytes can describe"},
         {"<chart><properties chartwidth=\"100000\" chartheight=\"100000\"/></chart>", true,
          "bad.oxs: the picture is 100000 x 100000 pixels; at most 50000000 pixels can be read"},
+        {"<chart>" + Repeated("<a>", 300), false,
+         "bad.oxs: the OXS file nests its elements more than 256 deep; a chart nests them 3 deep"},
+        {"<chart><a" + Repeated(" b=\"\"", 257) + "/></chart>", false,
+         "bad.oxs: an element of the OXS file has more than 256 attributes; a chart's have a few"},
+        {"<chart><palette>" + Repeated("<palette_item/>", 65537) + "</palette></chart>", false,
+         "bad.oxs: the palette holds more than 65536 colours, far more than a chart has"},
+        {"<chart><a b=\"1\"c=\"2\"/></chart>", false,
+         "bad.oxs: the OXS file is not well-formed XML (Error parsing element attribute on line "
+         "1)"},
+        {"<chart>\n<!-- open", false,
+         "bad.oxs: the OXS file is not well-formed XML (Error parsing comment on line 2)"},
+        {"<chart></chart></chart>", false,
+         "bad.oxs: the OXS file is not well-formed XML (Start-end tags mismatch on line 1)"},
+        {"text", false,
+         "bad.oxs: the OXS file is not well-formed XML (No document element found "
+         "on line 1)"},
     };
     // From bytes, and from a file, which is parsed where it was read.
     testing::TempDir dir;

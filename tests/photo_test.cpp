@@ -180,8 +180,10 @@ TEST(PhotoFailures, DamagedCutShortAndHugePicturesFailCleanlyWithTheirReason) {
         std::string reason;
     };
     const Case cases[] = {
-        {"empty", {}, "pic is not a PNG, JPEG, GIF or BMP picture"},
-        {"text", {'h', 'e', 'l', 'l', 'o'}, "pic is not a PNG, JPEG, GIF or BMP picture"},
+        {"empty", {}, "pic is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart"},
+        {"text",
+         {'h', 'e', 'l', 'l', 'o'},
+         "pic is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart"},
         {"png signature only", cut(png, 8), "pic: the PNG data are damaged"},
         {"png cut in its pixels", cut(png, png.size() - 20), "pic: the PNG data are damaged"},
         {"jpeg cut short", cut(jpeg, jpeg.size() / 2), "pic: the JPEG data are damaged"},
@@ -268,39 +270,6 @@ PhotoBytes PngWithoutPixels(std::uint32_t width, std::uint32_t height) {
     return png;
 }
 
-// The growth of the peak resident memory while work runs, in a child process: its peak is
-// reset first, so that what the test process held before does not count.
-long PeakGrowthMb(const std::function<void()>& work) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return -1;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const auto kb = [](const char* field) {
-            std::ifstream status("/proc/self/status");
-            for (std::string line; std::getline(status, line);)
-                if (line.rfind(field, 0) == 0)
-                    return std::atol(line.c_str() + std::strlen(field));
-            return 0L;
-        };
-        std::ofstream("/proc/self/clear_refs") << "5";
-        const long before = kb("VmRSS:");
-        try {
-            work();
-        } catch (...) {
-        }
-        const long growth = (kb("VmHWM:") - before) / 1024;
-        (void)!::write(fds[1], &growth, sizeof growth);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    long growth = -1;
-    (void)!::read(fds[0], &growth, sizeof growth);
-    ::close(fds[0]);
-    ::waitpid(child, nullptr, 0);
-    return growth;
-}
-
 TEST(PhotoHostile, SmallFilesThatDeclareMuchCostWhatTheyHold) {
     PhotoBytes hugeText = PngHeader(16, 16);
     AppendChunk(hugeText, "tEXt", PhotoBytes(16, 'a'), 0x7FFFFFFF);
@@ -327,7 +296,7 @@ TEST(PhotoHostile, SmallFilesThatDeclareMuchCostWhatTheyHold) {
     };
     for (const Case& c : cases) {
         bool read = false;
-        const long growth = PeakGrowthMb([&] {
+        const long growth = testing::PeakGrowthMb([&] {
             Read(c.bytes);
             read = true;
         });

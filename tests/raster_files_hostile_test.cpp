@@ -17,6 +17,7 @@
 
 #include "raster/BmpCodec.h"
 #include "raster/Exceptions.h"
+#include "raster/FileFailure.h"
 #include "raster/FileIO.h"
 #include "raster/Stream.h"
 #include "raster/TBitmap.h"
@@ -189,11 +190,64 @@ TEST(HostileSave, LinksAreFollowedOnlyWhereTheKernelWould) {
         } else {
             EXPECT_EQ(message, FormatMessage(msg::kFCreateError, written));
             EXPECT_EQ(testing::ReadFileBytes(target), secret);
+            EXPECT_EQ(WriteFailureReason(written),
+                      "the link " + link +
+                          " lies in a folder that everyone may write and belongs to another "
+                          "user, so it is not followed (the system's rule for protected links)");
         }
         struct stat info {};
         ASSERT_EQ(::lstat(link.c_str(), &info), 0);
         EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link itself stays";
     }
+}
+
+// A new file that cannot be made says why in the system's words: the reason the failed call
+// gave, and the same when it is asked again afterwards.
+TEST(HostileSave, ANewFileThatCannotBeMadeSaysTheSystemsReason) {
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir / "locked").c_str(), 0555), 0);
+    testing::WriteFileBytes(dir / "file", {1});
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir / "locked/new.pdf", "Permission denied"},
+        {dir / "missing/new.pdf", "No such file or directory"},
+        {dir / "file/new.pdf", "Not a directory"},
+        {dir / "locked", "Is a directory"},
+    };
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Root writes any folder; act as a user the folder refuses.
+        if (::geteuid() == 0 && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+            ::_exit(3);
+        std::string told;
+        for (const auto& [path, reason] : cases) {
+            try {
+                TSafeFileWriter writer(path);
+            } catch (const EFCreateError& error) {
+                told += CannotWriteText(path, error.SystemError()) + "|" + CannotWriteText(path);
+            }
+            told += "\n";
+        }
+        (void)!::write(fds[1], told.data(), told.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string told;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        told.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    ::waitpid(child, nullptr, 0);
+    std::string expected;
+    for (const auto& [path, reason] : cases) {
+        const std::string line = "cannot write " + path + ": " + reason;
+        expected += line + "|" + line + "\n";
+    }
+    EXPECT_EQ(told, expected);
+    ::chmod((dir / "locked").c_str(), 0700);
 }
 
 // A file the user may write, in a folder the user may not write, is rewritten in place; a

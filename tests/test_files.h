@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -33,6 +34,39 @@ inline void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// The growth of the peak resident memory while work runs, in a child process: its peak is
+// reset first, so that what the test process held before does not count.
+inline long PeakGrowthMb(const std::function<void()>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto kb = [](const char* field) {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind(field, 0) == 0)
+                    return std::atol(line.c_str() + std::strlen(field));
+            return 0L;
+        };
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long before = kb("VmRSS:");
+        try {
+            work();
+        } catch (...) {
+        }
+        const long growth = (kb("VmHWM:") - before) / 1024;
+        (void)!::write(fds[1], &growth, sizeof growth);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    long growth = -1;
+    (void)!::read(fds[0], &growth, sizeof growth);
+    ::close(fds[0]);
+    ::waitpid(child, nullptr, 0);
+    return growth;
 }
 
 // A fresh folder under the system's temporary folder, removed with its contents afterwards.

@@ -63,7 +63,8 @@ TEST_F(OpenAnyPictureTest, APhotoIsFittedIntoBothImagesAndMakeRunsOnce) {
     ASSERT_EQ(shell.sizeRequests.size(), 2u);
     EXPECT_FALSE(shell.sizeRequests[1].pictureSize);
     EXPECT_EQ(shell.exceptionMessages,
-              std::vector<std::string>{note + " is not a PNG, JPEG, GIF or BMP picture."});
+              std::vector<std::string>{
+                  note + " is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart."});
     EXPECT_EQ(makes, 1);
     EXPECT_EQ(Main().Image1.Picture().Width(), 200);
     EXPECT_EQ(Main().Image2.Picture().Height(), 150);

@@ -184,7 +184,8 @@ std::string CataloguePath(const threads::PatternSettings& settings, const std::s
     return settings.catalogue ? settings.catalogue->path : picture;
 }
 
-// Refuses, before anything is written, an output that is one of the inputs or another output.
+// Refuses, before anything is written, an output that is one of the inputs or another output,
+// standard output included.
 void RequireNewOutputs(const BatchOptions& options, const std::string& name, const Pattern& pattern,
                        const std::vector<std::string>& inputs) {
     std::vector<std::string> outputs;
@@ -195,6 +196,8 @@ void RequireNewOutputs(const BatchOptions& options, const std::string& name, con
             outputs.push_back(FullPath(*document));
     }
     RequireDistinctFiles(inputs, outputs);
+    // The list of files, the key and the report go to standard output, an output like the rest.
+    RequireStandardOutputApart(inputs, outputs);
 }
 
 // The report and the key on standard output, after the files; false when they cannot be
@@ -312,12 +315,14 @@ int RunBatch(const BatchOptions& options) {
         settings.catalogue = Catalogue(options);
 
         stage = Stage::Load;
-        const PictureReader reader = ReaderFor(picture, options.photo.fit.has_value());
+        // A pipe is read here, once: its kind is told, and it is read, from those bytes.
+        const PictureSource source = SourceOf(picture);
+        const PictureReader reader = ReaderFor(source, options.photo.fit.has_value());
         if (const std::optional<PatternRefusal> refusal =
-                RefusalByHeader(picture, reader, options.photo, StitchLimit(options)))
+                RefusalByHeader(source, reader, options.photo, StitchLimit(options)))
             return Refused(picture, *refusal);
         progress.Show("reading the picture", 0);
-        const OpenedPicture opened = OpenPicture(workspace, picture, reader, options.photo);
+        const OpenedPicture opened = OpenPicture(workspace, source, reader, options.photo);
         if (!opened.leftOutNote.empty())
             std::cerr << "brodix-chart: " << opened.leftOutNote << '\n';
 

@@ -65,7 +65,7 @@ std::string LoadFailureLine(const std::string& picture, const std::exception& er
     if (Filling(message, msg::kUnknownExtension)) {
         return std::string(kProgram) + "cannot read " + what +
                ": it is neither a BMP, icon or metafile (told by its extension) nor a PNG, "
-               "JPEG or GIF picture (told by its contents)" +
+               "JPEG or GIF picture or an OXS chart (told by its contents)" +
                after;
     }
     if (Filling(message, msg::kOutOfResources)) {

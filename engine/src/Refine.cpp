@@ -68,12 +68,42 @@ Linear LinearOf(TColor c) {
     return {brodix::LinearOf(RedOf(c)), brodix::LinearOf(GreenOf(c)), brodix::LinearOf(BlueOf(c))};
 }
 
+// A colour of the clean with its chroma, worked out once for the bounds asked of it.
+struct ChromaLab {
+    LabColour lab;
+    double chroma = 0.0;
+};
+
+std::vector<ChromaLab> WithChroma(std::span<const TColor> colours) {
+    std::vector<ChromaLab> with;
+    for (const LabColour& lab : ToLab(colours))
+        with.push_back({lab, ChromaOf(lab)});
+    return with;
+}
+
+// A lower bound of DeltaE00(p, q) (engine/ColourDifference.h, given enough) made a hair smaller,
+// so that rounding never lifts it over the difference: a score worked out from it as from the
+// difference is then never the larger, and a score of the bound that does not come under the
+// best so far rules the colour out exactly as measuring it would.
+double SafeLowerBound(const ChromaLab& p, const ChromaLab& q, double enough) {
+    constexpr double kMargin = 1.0 - 1e-9;
+    return DeltaE00AtLeast(p.lab, p.chroma, q.lab, q.chroma, enough) * kMargin;
+}
+
+// A stitch's colour (an index into the clean's colours) with its CIEDE2000 to the stitch's
+// fitted colour.
+struct Measured {
+    int colour = -1;
+    double difference = 0.0;
+};
+
 // The colour, of a stitch's own and its neighbours', with the least CIEDE2000 to its fitted
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
-// balance and the stitch joins them instead of standing alone.
-int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
-                  const LabColour& fitted, const std::vector<LabColour>& labs) {
+// balance and the stitch joins them instead of standing alone. A neighbour's colour whose lower
+// bound already scores no better than the best is not measured.
+Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
+                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs) {
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -85,7 +115,7 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
         }
     }
     const int own = stitches[GridIndex(x, y, width)];
-    int best = own;
+    Measured best{own, 0.0};
     double bestScore = std::numeric_limits<double>::infinity();
     for (int c = -1; c < count; ++c) {
         const int k = c < 0 ? own : around[static_cast<std::size_t>(c)];
@@ -93,18 +123,64 @@ int SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x
             (k == own || std::find(around.begin(), around.begin() + c, k) != around.begin() + c))
             continue;
         const auto others = count - std::count(around.begin(), around.begin() + count, k);
-        const double score = DeltaE00(fitted, labs[static_cast<std::size_t>(k)]) +
-                             kNeighbourWeight * static_cast<double>(others);
+        const double penalty = kNeighbourWeight * static_cast<double>(others);
+        const ChromaLab& lab = labs[static_cast<std::size_t>(k)];
+        if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
+            continue;
+        const double difference = DeltaE00(fitted.lab, lab.lab);
+        const double score = difference + penalty;
         if (score < bestScore) {
             bestScore = score;
-            best = k;
+            best = {k, difference};
         }
     }
     return best;
 }
 
+// The first pass of the clean over the stitches (colours into labs), each in reading order
+// taking SmoothedIndex of the stitches as the stitches before it left them. A stitch's answer
+// depends on its neighbours alone, and few change: every answer is first worked out on the
+// cores from the stitches as they were, and only where a neighbour before it changed is it
+// worked out again. The stitches' new colours, each with its difference.
+std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
+                               const IndexedGrid& fitted, const std::vector<ChromaLab>& fittedLabs,
+                               const std::vector<ChromaLab>& labs) {
+    const std::vector<int> before = stitches;
+    const auto smoothed = [&](const std::vector<int>& grid, int x, int y) {
+        const ChromaLab& wanted =
+            fittedLabs[static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)])];
+        return SmoothedIndex(grid, width, height, x, y, wanted, labs);
+    };
+    std::vector<Measured> measured(stitches.size());
+    // Below this many rows a thread costs more than it saves.
+    constexpr std::size_t kRowsPerThread = 16;
+    SplitWork(static_cast<std::size_t>(height), kRowsPerThread,
+              [&](std::size_t begin, std::size_t end) {
+                  for (auto y = static_cast<int>(begin); y < static_cast<int>(end); ++y) {
+                      for (int x = 0; x < width; ++x)
+                          measured[GridIndex(x, y, width)] = smoothed(before, x, y);
+                  }
+              });
+    const auto changed = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= width)
+            return false;
+        const std::size_t at = GridIndex(x, y, width);
+        return stitches[at] != before[at];
+    };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = GridIndex(x, y, width);
+            if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
+                changed(x - 1, y))
+                measured[at] = smoothed(stitches, x, y);
+            stitches[at] = measured[at].colour;
+        }
+    }
+    return measured;
+}
+
 // The stitches of a grid as the clean sees them: each one's colour (an index into labs, which
-// the clean changes) and its fitted colour.
+// the clean changes) and its fitted colour, and the difference of the two as last measured.
 class StrayStitches {
   public:
     // A change of one stitch's colour and what it costs: the likeness lost (CIEDE2000 to the
@@ -116,14 +192,15 @@ class StrayStitches {
     };
 
     StrayStitches(int width, int height, std::vector<int>& stitches,
-                  const std::vector<LabColour>& labs, const IndexedGrid& fitted,
-                  const std::vector<LabColour>& fittedLabs)
+                  const std::vector<ChromaLab>& labs, const IndexedGrid& fitted,
+                  const std::vector<ChromaLab>& fittedLabs, std::vector<Measured> known)
         : m_width(width),
           m_height(height),
           m_stitches(stitches),
           m_labs(labs),
           m_fitted(fitted),
-          m_fittedLabs(fittedLabs) {}
+          m_fittedLabs(fittedLabs),
+          m_known(std::move(known)) {}
 
     bool IsStray(int x, int y) const { return !SharedBesides(x, y, At(x, y), -1, -1); }
 
@@ -134,12 +211,19 @@ class StrayStitches {
     Change CheapestFix(int x, int y) const {
         const int own = At(x, y);
         Change best{GridIndex(x, y, m_width), own, std::numeric_limits<double>::infinity()};
+        // A colour taken once costs the same again, which is no less.
+        std::array<int, 8> taken{};
+        std::size_t takenCount = 0;
         ForNeighbours(x, y, [&](int nx, int ny) {
             const int theirs = At(nx, ny);
-            const double take = Cost(x, y, theirs);
-            if (take < best.cost)
-                best = {GridIndex(x, y, m_width), theirs, take};
-            const double give = Cost(nx, ny, own);
+            if (std::find(taken.begin(), taken.begin() + takenCount, theirs) ==
+                taken.begin() + takenCount) {
+                taken[takenCount++] = theirs;
+                const double take = Cost(x, y, theirs, best.cost);
+                if (take < best.cost)
+                    best = {GridIndex(x, y, m_width), theirs, take};
+            }
+            const double give = Cost(nx, ny, own, best.cost);
             if (give < best.cost && Free(nx, ny))
                 best = {GridIndex(nx, ny, m_width), own, give};
         });
@@ -151,17 +235,37 @@ class StrayStitches {
   private:
     int At(int x, int y) const { return m_stitches[GridIndex(x, y, m_width)]; }
 
-    double Cost(int x, int y, int colour) const {
+    // What (x, y) taking colour costs; a cost that cannot come under bar may be given as
+    // infinity instead, found so by the lower bound without measuring the difference.
+    double Cost(int x, int y, int colour, double bar) const {
         const std::size_t at = GridIndex(x, y, m_width);
-        const LabColour& wanted = m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
+        const ChromaLab& wanted = Wanted(at);
         int changes = 0;
         for (int nx : {x - 1, x + 1}) {
             if (nx >= 0 && nx < m_width)
                 changes += (At(nx, y) != colour ? 1 : 0) - (At(nx, y) != m_stitches[at] ? 1 : 0);
         }
-        return DeltaE00(wanted, m_labs[static_cast<std::size_t>(colour)]) -
-               DeltaE00(wanted, m_labs[static_cast<std::size_t>(m_stitches[at])]) +
-               kNeighbourWeight * changes;
+        const double current = CurrentDifference(at);
+        const double penalty = kNeighbourWeight * changes;
+        const ChromaLab& lab = m_labs[static_cast<std::size_t>(colour)];
+        if (SafeLowerBound(wanted, lab, bar + current - penalty) - current + penalty >= bar)
+            return std::numeric_limits<double>::infinity();
+        return DeltaE00(wanted.lab, lab.lab) - current + penalty;
+    }
+
+    const ChromaLab& Wanted(std::size_t at) const {
+        return m_fittedLabs[static_cast<std::size_t>(m_fitted.stitches[at])];
+    }
+
+    // The difference of a stitch's colour to its fitted colour, measured once per colour it
+    // takes: every change tried at it or beside it asks for it.
+    double CurrentDifference(std::size_t at) const {
+        Measured& known = m_known[at];
+        if (known.colour != m_stitches[at])
+            known = {
+                m_stitches[at],
+                DeltaE00(Wanted(at).lab, m_labs[static_cast<std::size_t>(m_stitches[at])].lab)};
+        return known.difference;
     }
 
     template <typename Visit>
@@ -198,27 +302,33 @@ class StrayStitches {
     int m_width;
     int m_height;
     std::vector<int>& m_stitches;
-    const std::vector<LabColour>& m_labs;
+    const std::vector<ChromaLab>& m_labs;
     const IndexedGrid& m_fitted;
-    const std::vector<LabColour>& m_fittedLabs;
+    const std::vector<ChromaLab>& m_fittedLabs;
+    mutable std::vector<Measured> m_known;
 };
 
 // Every stray stitch made good by its cheapest fix, in reading order, except that up to one in
 // kStitchesPerKeptStray stitches stays stray where every fix would cost more than
 // kKeptStrayCost. No fix leaves another stitch stray, so one pass leaves none but those kept.
 void FixStrayStitches(StrayStitches& strays, int width, int height) {
+    // A stitch's fix reads stitches up to 3 columns away (a neighbour's neighbours' neighbours)
+    // and changes one at most 1 away: rows can run side by side 4 columns apart.
+    constexpr int kReach = 4;
+    std::vector<std::vector<std::pair<double, std::pair<int, int>>>> costlyInRow(
+        static_cast<std::size_t>(height));
+    SweepRows(width, height, kReach, [&](int x, int y) {
+        if (!strays.IsStray(x, y))
+            return;
+        const StrayStitches::Change fix = strays.CheapestFix(x, y);
+        if (fix.cost > kKeptStrayCost)
+            costlyInRow[static_cast<std::size_t>(y)].push_back({fix.cost, {x, y}});
+        else
+            strays.Apply(fix);
+    });
     std::vector<std::pair<double, std::pair<int, int>>> costly;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!strays.IsStray(x, y))
-                continue;
-            const StrayStitches::Change fix = strays.CheapestFix(x, y);
-            if (fix.cost > kKeptStrayCost)
-                costly.push_back({fix.cost, {x, y}});
-            else
-                strays.Apply(fix);
-        }
-    }
+    for (const auto& row : costlyInRow)
+        costly.insert(costly.end(), row.begin(), row.end());
     // The costliest are kept; the stable order keeps equal costs in reading order.
     std::stable_sort(costly.begin(), costly.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -353,19 +463,13 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     if (grid.colours.empty())
         return;
     IndexedGrid indexed = Indexed(grid);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    const std::vector<ChromaLab> labs = WithChroma(indexed.colours);
     const IndexedGrid fittedIndexed = Indexed(fitted);
-    const std::vector<LabColour> fittedLabs = ToLab(fittedIndexed.colours);
-    for (int y = 0; y < grid.height; ++y) {
-        for (int x = 0; x < grid.width; ++x) {
-            const std::size_t at = GridIndex(x, y, grid.width);
-            indexed.stitches[at] = SmoothedIndex(
-                indexed.stitches, grid.width, grid.height, x, y,
-                fittedLabs[static_cast<std::size_t>(fittedIndexed.stitches[at])], labs);
-        }
-    }
-    StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed,
-                         fittedLabs);
+    const std::vector<ChromaLab> fittedLabs = WithChroma(fittedIndexed.colours);
+    std::vector<Measured> measured =
+        Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
+    StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,
+                         std::move(measured));
     FixStrayStitches(strays, grid.width, grid.height);
     WriteBack(grid, indexed, indexed.colours);
 }

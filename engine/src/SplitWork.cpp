@@ -79,4 +79,79 @@ void SplitWork(std::size_t count, std::size_t minPart,
         std::rethrow_exception(failure);
 }
 
+void SweepRows(int width, int height, int reach, const std::function<void(int x, int y)>& visit) {
+    if (width <= 0 || height <= 0)
+        return;
+    const auto threads = static_cast<std::size_t>(WorkThreads());
+    if (threads == 1 || height == 1) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                visit(x, y);
+        }
+        return;
+    }
+    constexpr int kCellsPerStep = 64;
+    // Per row, how many of its cells have run; a row whose sweep failed counts as done, so
+    // that the rows after it stop waiting and end.
+    std::vector<std::atomic<int>> done(static_cast<std::size_t>(height));
+    std::atomic<int> nextRow{0};
+    std::atomic<bool> failed{false};
+    std::mutex failureLock;
+    int failedRow = height;
+    std::exception_ptr failure;
+    const auto run = [&] {
+        for (int y = nextRow++; y < height && !failed; y = nextRow++) {
+            std::atomic<int>& row = done[static_cast<std::size_t>(y)];
+            try {
+                // What the row above has run, as last seen: looked at again only when a cell
+                // needs more.
+                int seen = y > 0 ? 0 : width;
+                for (int x = 0; x < width && !failed; ++x) {
+                    const int needed = std::min(width, x + reach + 1);
+                    if (seen < needed) {
+                        std::atomic<int>& above = done[static_cast<std::size_t>(y - 1)];
+                        for (seen = above.load(std::memory_order_acquire); seen < needed;
+                             seen = above.load(std::memory_order_acquire))
+                            above.wait(seen, std::memory_order_acquire);
+                        if (failed)
+                            break;
+                    }
+                    visit(x, y);
+                    // Told in steps: a row below waiting on each cell would wake for each.
+                    if ((x + 1) % kCellsPerStep == 0 || x + 1 == width) {
+                        row.store(x + 1, std::memory_order_release);
+                        row.notify_all();
+                    }
+                }
+            } catch (...) {
+                {
+                    const std::lock_guard lock(failureLock);
+                    if (y < failedRow) {
+                        failedRow = y;
+                        failure = std::current_exception();
+                    }
+                }
+                failed = true;
+            }
+            if (failed) {
+                // Every row still running may wait on another: all are let go.
+                for (std::atomic<int>& each : done) {
+                    each.store(width, std::memory_order_release);
+                    each.notify_all();
+                }
+            }
+        }
+    };
+    {
+        const std::size_t threadCount = std::min(threads, static_cast<std::size_t>(height));
+        std::vector<std::jthread> others;
+        others.reserve(threadCount - 1);
+        for (std::size_t thread = 1; thread < threadCount; ++thread)
+            others.emplace_back(run);
+        run();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 }  // namespace brodix

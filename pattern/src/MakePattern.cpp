@@ -1,12 +1,15 @@
 #include "pattern/MakePattern.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/MakeOptions.h"
 #include "engine/Refine.h"
 #include "engine/Workspace.h"
 #include "pattern/OxsReader.h"
+#include "raster/Exceptions.h"
 #include "raster/FileName.h"
+#include "raster/Stream.h"
 #include "raster/TBitmap.h"
 #include "raster/TImage.h"
 #include "raster/Utf8.h"
@@ -98,31 +101,66 @@ PatternResult MakePattern(TImage& picture, const PatternRequest& request) {
                        std::move(note)};
 }
 
-PictureReader ReaderFor(const std::string& fileName, bool fitted) {
-    if (AsciiLowered(ExtensionPart(fileName)) == ".oxs" || IsOxsFile(fileName))
+namespace {
+
+// The start of a source, enough to tell its kind.
+std::vector<std::uint8_t> HeadOf(const PictureSource& source) {
+    if (source.bytes) {
+        const std::size_t size = std::min(source.bytes->size(), kOxsSniffBytes);
+        return {source.bytes->begin(), source.bytes->begin() + static_cast<std::ptrdiff_t>(size)};
+    }
+    std::vector<std::uint8_t> head(kOxsSniffBytes);
+    try {
+        head.resize(TFileStream::OpenRead(source.fileName)->Read(head.data(), head.size()));
+    } catch (const Exception&) {
+        head.clear();
+    }
+    return head;
+}
+
+}  // namespace
+
+PictureSource SourceOf(const std::string& fileName) {
+    return {fileName, ReadOnceOnlyFile(fileName, kOxsSniffBytes,
+                                       [](std::span<const std::uint8_t> head) -> std::uint64_t {
+                                           if (IsOxsData(head))
+                                               return kMaxOxsFileBytes;
+                                           return IsPictureData(head) ? kMaxPhotoFileBytes : 0;
+                                       })};
+}
+
+PictureReader ReaderFor(const PictureSource& source, bool fitted) {
+    const std::vector<std::uint8_t> head = HeadOf(source);
+    if (IsOxsData(head))
         return PictureReader::Oxs;
-    if (fitted || (NamedAsPhoto(fileName) && IsPhotoFile(fileName)))
+    const bool namedOxs = AsciiLowered(ExtensionPart(source.fileName)) == ".oxs";
+    if (namedOxs && !IsPictureData(head))
+        return PictureReader::Oxs;
+    if (fitted || source.bytes || namedOxs || (NamedAsPhoto(source.fileName) && IsPhotoData(head)))
         return PictureReader::Photo;
     return PictureReader::Loader;
 }
 
-std::optional<PatternRefusal> RefusalByHeader(const std::string& fileName, PictureReader reader,
+std::optional<PatternRefusal> RefusalByHeader(const PictureSource& source, PictureReader reader,
                                               const PhotoOptions& options, int maxStitchesPerSide) {
     if (options.fit || reader != PictureReader::Photo)
         return std::nullopt;
-    const StitchSize size = ReadPhotoSize(fileName, options);
+    const StitchSize size = source.bytes ? ReadPhotoSize(*source.bytes, options, source.fileName)
+                                         : ReadPhotoSize(source.fileName, options);
     return SizeRefusal(size.width, size.height, maxStitchesPerSide);
 }
 
-OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, PictureReader reader,
+OpenedPicture OpenPicture(Workspace& workspace, const PictureSource& source, PictureReader reader,
                           const PhotoOptions& options) {
+    const std::string& fileName = source.fileName;
     OpenedPicture opened;
     if (reader == PictureReader::Loader) {
         workspace.LoadPicture(fileName);
         return opened;
     }
     if (reader == PictureReader::Oxs) {
-        OxsPicture chart = ReadOxsFile(fileName, options.maxPixels);
+        OxsPicture chart = source.bytes ? ReadOxs(*source.bytes, fileName, options.maxPixels)
+                                        : ReadOxsFile(fileName, options.maxPixels);
         opened.leftOutNote = std::move(chart.message);
         // A chart keeps its own size unless it is fitted, like any picture.
         workspace.TakePicture(options.fit ? FitBitmap(*chart.picture, *options.fit, fileName)
@@ -131,9 +169,11 @@ OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, Pic
         return opened;
     }
     // Read whole before either image changes: a picture that fails leaves both as they were.
-    workspace.TakePicture(ReadPhotoFile(fileName, options), fileName);
+    workspace.TakePicture(source.bytes ? ReadPhoto(*source.bytes, options, fileName)
+                                       : ReadPhotoFile(fileName, options),
+                          fileName);
     // BMP pictures and OXS charts keep their colours: only photographs are reduced.
-    opened.photo = IsPhotoFile(fileName);
+    opened.photo = IsPhotoData(HeadOf(source));
     return opened;
 }
 

@@ -1,7 +1,5 @@
 #include "pattern/OxsReader.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "OxsNames.h"
+#include "XmlScanner.h"
 #include "raster/Color.h"
 #include "raster/Exceptions.h"
 #include "raster/Geometry.h"
@@ -77,11 +76,17 @@ std::optional<double> NumberOf(std::string_view text) {
     return value;
 }
 
+// A value as it stands in the file, its references decoded; decoding is needed only where a
+// reference is written.
+std::string Decoded(std::string_view value) {
+    return value.find('&') == std::string_view::npos ? std::string(value) : DecodedXmlValue(value);
+}
+
 // A whole number: a cell coordinate or a palette index ("3" or "3.0", not "2.5").
-std::optional<std::int64_t> WholeNumberOf(const pugi::xml_attribute& attribute) {
+std::optional<std::int64_t> WholeNumberOf(std::optional<std::string_view> attribute) {
     if (!attribute)
         return std::nullopt;
-    const std::optional<double> value = NumberOf(attribute.value());
+    const std::optional<double> value = NumberOf(Decoded(*attribute));
     if (!value || std::trunc(*value) != *value || std::fabs(*value) > 1e15)
         return std::nullopt;
     return static_cast<std::int64_t>(*value);
@@ -91,13 +96,28 @@ OxsFailure Damaged(std::string reason) {
     return OxsFailure{OxsFailure::Kind::Damaged, std::move(reason)};
 }
 
-int ChartSide(const pugi::xml_node& properties, const char* attribute, const char* side) {
-    const pugi::xml_attribute value = properties.attribute(attribute);
+// A palette of more items than this is no chart's: each costs memory until the stitches are
+// read, so a file of nothing else is refused rather than kept whole.
+constexpr std::int64_t kMaxPaletteItems = 65536;
+
+// What the first reading of a chart gathers: its size as written (nothing when it is not),
+// its palette's colours by index, and what its picture cannot show.
+struct ChartOutline {
+    bool isChart = false;
+    std::optional<std::string> width;
+    std::optional<std::string> height;
+    std::string title;
+    std::map<std::int64_t, TColor> palette;
+    std::int64_t paletteItems = 0;
+    OxsLeftOut others;
+};
+
+int ChartSide(const std::optional<std::string>& value, const char* side) {
     if (!value)
         return static_cast<int>(kDefaultChartSide);
-    const std::optional<std::int64_t> stitches = WholeNumberOf(value);
+    const std::optional<std::int64_t> stitches = WholeNumberOf(*value);
     if (!stitches || *stitches < 1 || *stitches > INT32_MAX) {
-        throw Damaged(std::string("the chart's ") + side + " \"" + value.value() +
+        throw Damaged(std::string("the chart's ") + side + " \"" + *value +
                       "\" is not a number of stitches");
     }
     return static_cast<int>(*stitches);
@@ -105,10 +125,8 @@ int ChartSide(const pugi::xml_node& properties, const char* attribute, const cha
 
 // The chart's size, checked before its picture is allocated: within the decode cap of any
 // picture, and no larger than the file can describe.
-Chart ChartOf(const pugi::xml_node& chart, std::size_t fileBytes, std::uint64_t maxPixels) {
-    const pugi::xml_node properties = chart.child(oxs::kProperties);
-    const Chart size{ChartSide(properties, oxs::kChartWidth, "width"),
-                     ChartSide(properties, oxs::kChartHeight, "height")};
+Chart ChartOf(const ChartOutline& outline, std::size_t fileBytes, std::uint64_t maxPixels) {
+    const Chart size{ChartSide(outline.width, "width"), ChartSide(outline.height, "height")};
     const auto width = static_cast<std::uint64_t>(size.width);
     const auto height = static_cast<std::uint64_t>(size.height);
     if (width > maxPixels || height > maxPixels / width) {
@@ -127,23 +145,101 @@ Chart ChartOf(const pugi::xml_node& chart, std::size_t fileBytes, std::uint64_t 
     return size;
 }
 
-// The palette's colours by index. An item without an index takes its place in the list (the
-// first is the cloth); the first of two items with one index counts. A colour that is missing
-// or unreadable is magenta, as the format's maker shows it.
-std::map<std::int64_t, TColor> PaletteOf(const pugi::xml_node& chart) {
-    std::map<std::int64_t, TColor> colours;
-    std::int64_t position = 0;
-    for (const pugi::xml_node item : chart.child(oxs::kPalette).children(oxs::kPaletteItem)) {
-        const pugi::xml_attribute indexText = item.attribute(oxs::kIndex);
-        const std::optional<std::int64_t> index = indexText ? WholeNumberOf(indexText) : position;
-        ++position;
-        if (!index)
-            continue;
-        colours.emplace(
-            *index,
-            ParseHexRgb(item.attribute(oxs::kColor).value()).value_or(kDefaultMaterialColour));
+// A palette item. One without an index takes its place in the list (the first is the cloth);
+// the first of two items with one index counts. A colour that is missing or unreadable is
+// magenta, as the format's maker shows it.
+void AddPaletteItem(const XmlScanner& item, ChartOutline& outline) {
+    if (++outline.paletteItems > kMaxPaletteItems) {
+        throw Damaged("the palette holds more than " + std::to_string(kMaxPaletteItems) +
+                      " colours, far more than a chart has");
     }
-    return colours;
+    const std::optional<std::string_view> indexText = item.Attribute(oxs::kIndex);
+    const std::optional<std::int64_t> index =
+        indexText ? WholeNumberOf(indexText) : outline.paletteItems - 1;
+    if (!index)
+        return;
+    const std::string colour = Decoded(item.Attribute(oxs::kColor).value_or(""));
+    outline.palette.emplace(*index, ParseHexRgb(colour).value_or(kDefaultMaterialColour));
+}
+
+void CountOrnament(const XmlScanner& object, OxsLeftOut& leftOut) {
+    const std::string type = Decoded(object.Attribute(oxs::kObjectType).value_or(""));
+    if (type == oxs::kKnot)
+        ++leftOut.knots;
+    else if (type.starts_with(oxs::kBeadPrefix))
+        ++leftOut.beads;
+    else
+        ++leftOut.otherObjects;
+}
+
+// Calls visitSection(section, element) for each child of the chart (the document's first
+// element, when it is <chart>) and visit(section, element) for each element within one of
+// them. The text is read to its end either way, so that a fault anywhere in it is found.
+// Whether the document's first element is <chart>.
+template <typename VisitSection, typename Visit>
+bool WalkChart(std::string_view text, VisitSection&& visitSection, Visit&& visit) {
+    XmlScanner scanner(text);
+    bool rootSeen = false;
+    bool isChart = false;
+    bool inChart = false;
+    std::string_view section;
+    for (XmlScanner::Event event; (event = scanner.Next()) != XmlScanner::Event::Done;) {
+        const std::size_t depth = scanner.Depth();
+        if (event == XmlScanner::Event::End) {
+            if (depth == 0)
+                inChart = false;
+            else if (depth == 1)
+                section = {};
+            continue;
+        }
+        if (depth == 0) {
+            inChart = !rootSeen && scanner.Name() == oxs::kChart;
+            isChart = isChart || inChart;
+            rootSeen = true;
+        } else if (inChart && depth == 1) {
+            section = scanner.Name();
+            visitSection(section, scanner);
+        } else if (inChart && depth == 2) {
+            visit(section, scanner);
+        }
+    }
+    return isChart;
+}
+
+// The chart's size, palette and what its picture cannot show, read through the whole text.
+ChartOutline OutlineOf(std::string_view text) {
+    ChartOutline outline;
+    bool propertiesSeen = false;
+    bool paletteSeen = false;
+    bool inFirstPalette = false;
+    const auto visitSection = [&](std::string_view section, const XmlScanner& element) {
+        inFirstPalette = false;
+        if (section == oxs::kProperties && !propertiesSeen) {
+            propertiesSeen = true;
+            if (const auto width = element.Attribute(oxs::kChartWidth))
+                outline.width = std::string(*width);
+            if (const auto height = element.Attribute(oxs::kChartHeight))
+                outline.height = std::string(*height);
+            if (const auto title = element.Attribute(oxs::kChartTitle))
+                outline.title = Decoded(*title);
+        } else if (section == oxs::kPalette && !paletteSeen) {
+            paletteSeen = true;
+            inFirstPalette = true;
+        }
+    };
+    const auto visit = [&](std::string_view section, const XmlScanner& element) {
+        const std::string_view name = element.Name();
+        if (inFirstPalette && name == oxs::kPaletteItem)
+            AddPaletteItem(element, outline);
+        else if (section == oxs::kPartStitches && name == oxs::kPartStitch)
+            ++outline.others.partStitches;
+        else if (section == oxs::kBackstitches && name == oxs::kBackstitch)
+            ++outline.others.backstitches;
+        else if (section == oxs::kOrnaments && name == oxs::kObject)
+            CountOrnament(element, outline.others);
+    };
+    outline.isChart = WalkChart(text, visitSection, visit);
+    return outline;
 }
 
 // A white picture of the chart's size, 24 bits, stored bottom up as a BMP file of it would be
@@ -163,69 +259,47 @@ std::unique_ptr<TBitmap> BlankPicture(const Chart& size) {
     return picture;
 }
 
-void PaintFullStitches(const pugi::xml_node& chart, const Chart& size,
+void PaintFullStitches(std::string_view text, const Chart& size,
                        const std::map<std::int64_t, TColor>& palette, TBitmap& picture,
                        OxsLeftOut& leftOut) {
     std::vector<bool> taken(GridCells(size.width, size.height));
-    for (const pugi::xml_node section : chart.children(oxs::kFullStitches)) {
-        for (const pugi::xml_node stitch : section.children(oxs::kStitch)) {
-            const auto x = WholeNumberOf(stitch.attribute(oxs::kX));
-            const auto y = WholeNumberOf(stitch.attribute(oxs::kY));
-            const auto index = WholeNumberOf(stitch.attribute(oxs::kPalIndex));
-            if (!x || !y || !index) {
-                ++leftOut.unreadable;
-                continue;
-            }
-            // A stitch in the cloth's colour is no stitch: the cell stays empty.
-            if (*index == 0)
-                continue;
-            const auto colour = palette.find(*index);
-            if (colour == palette.end()) {
-                ++leftOut.unknownColour;
-                continue;
-            }
-            if (*x < 0 || *y < 0 || *x >= size.width || *y >= size.height) {
-                ++leftOut.outsideChart;
-                continue;
-            }
-            const int column = static_cast<int>(*x);
-            const int row = static_cast<int>(*y);
-            const std::size_t cell = GridIndex(column, row, size.width);
-            if (taken[cell]) {
-                ++leftOut.secondStitch;
-                continue;
-            }
-            taken[cell] = true;
-            std::uint8_t* pixel = picture.MutableScanLine(row) + std::size_t(column) * 3;
-            pixel[0] = BlueOf(colour->second);
-            pixel[1] = GreenOf(colour->second);
-            pixel[2] = RedOf(colour->second);
+    const auto visit = [&](std::string_view section, const XmlScanner& stitch) {
+        if (section != oxs::kFullStitches || stitch.Name() != oxs::kStitch)
+            return;
+        const auto x = WholeNumberOf(stitch.Attribute(oxs::kX));
+        const auto y = WholeNumberOf(stitch.Attribute(oxs::kY));
+        const auto index = WholeNumberOf(stitch.Attribute(oxs::kPalIndex));
+        if (!x || !y || !index) {
+            ++leftOut.unreadable;
+            return;
         }
-    }
-}
-
-int CountChildren(const pugi::xml_node& chart, const char* section, const char* element) {
-    int count = 0;
-    for (const pugi::xml_node node : chart.children(section))
-        count += static_cast<int>(
-            std::distance(node.children(element).begin(), node.children(element).end()));
-    return count;
-}
-
-void CountOthers(const pugi::xml_node& chart, OxsLeftOut& leftOut) {
-    leftOut.partStitches = CountChildren(chart, oxs::kPartStitches, oxs::kPartStitch);
-    leftOut.backstitches = CountChildren(chart, oxs::kBackstitches, oxs::kBackstitch);
-    for (const pugi::xml_node section : chart.children(oxs::kOrnaments)) {
-        for (const pugi::xml_node object : section.children(oxs::kObject)) {
-            const std::string_view type = object.attribute(oxs::kObjectType).value();
-            if (type == oxs::kKnot)
-                ++leftOut.knots;
-            else if (type.starts_with(oxs::kBeadPrefix))
-                ++leftOut.beads;
-            else
-                ++leftOut.otherObjects;
+        // A stitch in the cloth's colour is no stitch: the cell stays empty.
+        if (*index == 0)
+            return;
+        const auto colour = palette.find(*index);
+        if (colour == palette.end()) {
+            ++leftOut.unknownColour;
+            return;
         }
-    }
+        if (*x < 0 || *y < 0 || *x >= size.width || *y >= size.height) {
+            ++leftOut.outsideChart;
+            return;
+        }
+        const int column = static_cast<int>(*x);
+        const int row = static_cast<int>(*y);
+        const std::size_t cell = GridIndex(column, row, size.width);
+        if (taken[cell]) {
+            ++leftOut.secondStitch;
+            return;
+        }
+        taken[cell] = true;
+        std::uint8_t* pixel = picture.MutableScanLine(row) + std::size_t(column) * 3;
+        pixel[0] = BlueOf(colour->second);
+        pixel[1] = GreenOf(colour->second);
+        pixel[2] = RedOf(colour->second);
+    };
+    WalkChart(
+        text, [](std::string_view, const XmlScanner&) {}, visit);
 }
 
 std::string Counted(int count, const char* one, const char* many) {
@@ -275,12 +349,6 @@ std::string MessageOf(const std::string& name, const OxsLeftOut& left, const Cha
     return message;
 }
 
-// The line of a byte offset, for a parse error a user can find.
-std::size_t LineOf(std::span<const std::uint8_t> bytes, std::ptrdiff_t offset) {
-    const auto end = bytes.begin() + std::clamp<std::ptrdiff_t>(offset, 0, std::ssize(bytes));
-    return 1 + static_cast<std::size_t>(std::count(bytes.begin(), end, '\n'));
-}
-
 }  // namespace
 
 bool IsOxsData(std::span<const std::uint8_t> bytes) {
@@ -313,53 +381,52 @@ void RequireOxsSize(std::size_t bytes) {
     }
 }
 
-OxsFailure NotWellFormed(const pugi::xml_parse_result& parsed, std::size_t line) {
-    return Damaged(std::string("the OXS file is not well-formed XML (") + parsed.description() +
+OxsFailure NotWellFormed(const XmlFault& fault, std::string_view text) {
+    if (fault.limit == XmlFault::Limit::Depth) {
+        return Damaged("the OXS file nests its elements more than " +
+                       std::to_string(XmlScanner::kMaxDepth) + " deep; a chart nests them 3 deep");
+    }
+    if (fault.limit == XmlFault::Limit::Attributes) {
+        return Damaged("an element of the OXS file has more than " +
+                       std::to_string(XmlScanner::kMaxAttributes) +
+                       " attributes; a chart's have a few");
+    }
+    const auto end =
+        text.begin() + static_cast<std::ptrdiff_t>(std::min(fault.offset, text.size()));
+    const auto line = 1 + std::count(text.begin(), end, '\n');
+    return Damaged(std::string("the OXS file is not well-formed XML (") + fault.description +
                    " on line " + std::to_string(line) + ")");
 }
 
-// The picture of a parsed chart of fileBytes bytes, with what it left out told in a message
-// that names the file.
-OxsPicture PictureOf(const pugi::xml_document& document, std::size_t fileBytes,
-                     const std::string& name, std::uint64_t maxPixels) {
-    const pugi::xml_node chart = document.document_element();
-    if (std::string_view(chart.name()) != oxs::kChart)
-        throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
-    const Chart size = ChartOf(chart, fileBytes, maxPixels);
-    OxsPicture result;
-    result.picture = BlankPicture(size);
-    PaintFullStitches(chart, size, PaletteOf(chart), *result.picture, result.leftOut);
-    CountOthers(chart, result.leftOut);
-    result.message = MessageOf(name, result.leftOut, size);
-    result.title = ValidUtf8(chart.child(oxs::kProperties).attribute(oxs::kChartTitle).as_string());
-    return result;
+// The picture of the chart a text holds, with what it left out told in a message that names
+// the file. The text is read twice, never into a tree: once for the chart's size and palette,
+// which may stand anywhere in it, and once for the stitches. Its memory is the picture's.
+OxsPicture PictureOf(std::span<const std::uint8_t> bytes, const std::string& name,
+                     std::uint64_t maxPixels) {
+    RequireOxsSize(bytes.size());
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    try {
+        ChartOutline outline = OutlineOf(text);
+        if (!outline.isChart)
+            throw Damaged("the file is XML, but not an OXS chart: it has no <chart> element");
+        const Chart size = ChartOf(outline, bytes.size(), maxPixels);
+        OxsPicture result;
+        result.picture = BlankPicture(size);
+        result.leftOut = outline.others;
+        PaintFullStitches(text, size, outline.palette, *result.picture, result.leftOut);
+        result.message = MessageOf(name, result.leftOut, size);
+        result.title = ValidUtf8(outline.title);
+        return result;
+    } catch (const XmlFault& fault) {
+        throw NotWellFormed(fault, text);
+    }
 }
 
 }  // namespace
 
 OxsPicture ReadOxs(std::span<const std::uint8_t> bytes, const std::string& name,
                    std::uint64_t maxPixels) {
-    return Named(name, [&] {
-        RequireOxsSize(bytes.size());
-        pugi::xml_document document;
-        // Only numbers and colours are read, so entities and line ends need no work.
-        const pugi::xml_parse_result parsed = document.load_buffer(
-            bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
-        if (!parsed)
-            throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
-        return PictureOf(document, bytes.size(), name, maxPixels);
-    });
-}
-
-bool IsOxsFile(const std::string& fileName) {
-    std::vector<std::uint8_t> head(kOxsSniffBytes);
-    try {
-        const auto stream = TFileStream::OpenRead(fileName);
-        head.resize(stream->Read(head.data(), head.size()));
-    } catch (const Exception&) {
-        return false;
-    }
-    return IsOxsData(head);
+    return Named(name, [&] { return PictureOf(bytes, name, maxPixels); });
 }
 
 OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
@@ -368,21 +435,7 @@ OxsPicture ReadOxsFile(const std::string& fileName, std::uint64_t maxPixels) {
     std::vector<std::uint8_t> bytes(
         static_cast<std::size_t>(std::min(stream->Size(), kMaxOxsFileBytes + 1)));
     stream->ReadBuffer(bytes.data(), bytes.size());
-    return Named(fileName, [&] {
-        RequireOxsSize(bytes.size());
-        // Parsed where it lies: a chart of a million stitches is tens of megabytes, and a copy
-        // for the parser would cost as much again.
-        pugi::xml_document document;
-        const pugi::xml_parse_result parsed = document.load_buffer_inplace(
-            bytes.data(), bytes.size(), pugi::parse_minimal, pugi::encoding_utf8);
-        if (!parsed) {
-            // The parse wrote into the bytes: the line is counted on the file as it is.
-            stream->SetPosition(0);
-            stream->ReadBuffer(bytes.data(), bytes.size());
-            throw NotWellFormed(parsed, LineOf(bytes, parsed.offset));
-        }
-        return PictureOf(document, bytes.size(), fileName, maxPixels);
-    });
+    return ReadOxs(bytes, fileName, maxPixels);
 }
 
 }  // namespace brodix

@@ -80,7 +80,9 @@ RgbImage Decode(std::span<const std::uint8_t> bytes, const PhotoOptions& options
         case PhotoKind::Unknown:
             break;
     }
-    throw EInvalidGraphic(name + " is not a PNG, JPEG, GIF or BMP picture");
+    // An OXS chart, the one other kind a picture may be read from, is told apart before a
+    // picture is read; a file of neither kind is refused naming every kind that is read.
+    throw EInvalidGraphic(name + " is neither a PNG, JPEG, GIF or BMP picture nor an OXS chart");
 }
 
 }  // namespace
@@ -110,6 +112,13 @@ std::unique_ptr<TBitmap> Finished(RgbImage image, const PhotoOptions& options) {
     return ToBitmap(image);
 }
 
+// A file larger than the biggest picture the cap allows in any kind is not read into memory.
+void RequirePhotoFileSize(std::uint64_t bytes, const std::string& name) {
+    if (bytes > kMaxPhotoFileBytes)
+        throw EOutOfResources(name + ": the file is too large to be a picture of at most " +
+                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
+}
+
 std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
     // Pictures of any kind are no part of the framework's design: a file that cannot be opened
     // is told in plain English with the system's reason.
@@ -119,10 +128,7 @@ std::unique_ptr<TFileStream> OpenPhoto(const std::string& fileName) {
     } catch (const EFOpenError&) {
         throw EFOpenError(CannotReadText(fileName), "photo not opened");
     }
-    // A file larger than the biggest picture the cap allows in any kind is not read into memory.
-    if (stream->Size() > kMaxDecodedPixels * 4 + 4096)
-        throw EOutOfResources(fileName + ": the file is too large to be a picture of at most " +
-                              std::to_string(kMaxDecodedPixels / 1'000'000) + " million pixels");
+    RequirePhotoFileSize(stream->Size(), fileName);
     return stream;
 }
 
@@ -145,6 +151,10 @@ std::vector<std::uint8_t> ReadAll(TStream& stream) {
 bool IsPhotoData(std::span<const std::uint8_t> bytes) {
     const PhotoKind kind = KindOf(bytes);
     return kind == PhotoKind::Png || kind == PhotoKind::Jpeg || kind == PhotoKind::Gif;
+}
+
+bool IsPictureData(std::span<const std::uint8_t> bytes) {
+    return KindOf(bytes) != PhotoKind::Unknown;
 }
 
 bool IsPhotoFile(const std::string& fileName) {
@@ -181,6 +191,7 @@ RgbImage AllocateRgb(std::uint64_t width, std::uint64_t height, std::uint64_t ma
 
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name) {
+    RequirePhotoFileSize(bytes.size(), name);
     return NamingFailures(name, "picture", [&] {
         RgbImage image = Decode(bytes, options, name, Depth::Pixels);
         return Finished(std::move(image), options);
@@ -213,12 +224,21 @@ std::unique_ptr<TBitmap> FitBitmap(const TBitmap& picture, StitchSize box,
     });
 }
 
+StitchSize ReadPhotoSize(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
+                         const std::string& name) {
+    RequirePhotoFileSize(bytes.size(), name);
+    return NamingFailures(name, "picture", [&] {
+        const RgbImage image = Decode(bytes, options, name, Depth::Header);
+        return StitchSize{image.width, image.height};
+    });
+}
+
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options) {
     auto stream = OpenPhoto(fileName);
+    if (KindOfStream(*stream) != PhotoKind::Jpeg)
+        return ReadPhotoSize(ReadAll(*stream), options, fileName);
     return NamingFailures(fileName, "picture", [&] {
-        const RgbImage image = KindOfStream(*stream) == PhotoKind::Jpeg
-                                   ? DecodeJpeg(*stream, options, Depth::Header)
-                                   : Decode(ReadAll(*stream), options, fileName, Depth::Header);
+        const RgbImage image = DecodeJpeg(*stream, options, Depth::Header);
         return StitchSize{image.width, image.height};
     });
 }

@@ -385,8 +385,9 @@ void TF_main::OpenAnyPictureClick(QObject*) {
         return;
     const std::string file = OpenAnyDialog.FileName();
     // A chart keeps its own size: fitting would blend its stitches into colours it never had.
-    if (IsOxsFile(file)) {
-        const OpenedPicture chart = OpenPicture(m_workspace, file, PictureReader::Oxs, {});
+    const PictureSource source{file, std::nullopt};
+    if (ReaderFor(source, true) == PictureReader::Oxs) {
+        const OpenedPicture chart = OpenPicture(m_workspace, source, PictureReader::Oxs, {});
         ForgetChanges();
         m_photoOpened = false;
         ShowNote(chart.leftOutNote);
@@ -403,7 +404,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
     AnyPictureSize = answer->size;
     PhotoOptions options;
     options.fit = answer->size;
-    const OpenedPicture opened = OpenPicture(m_workspace, file, PictureReader::Photo, options);
+    const OpenedPicture opened = OpenPicture(m_workspace, source, PictureReader::Photo, options);
     ForgetChanges();
     if (!answer->keepLevels) {
         // Set without a Make of their own: the one below charts the picture.

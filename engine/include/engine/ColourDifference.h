@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <limits>
 #include <span>
 #include <vector>
@@ -31,6 +32,11 @@ double DeltaE00(const LabColour& first, const LabColour& second);
 // bound is not worked out (the smaller bound is returned, which still reaches it).
 double DeltaE00AtLeast(const LabColour& first, const LabColour& second,
                        double enough = std::numeric_limits<double>::infinity());
+// The chroma of a colour, the length of (a, b); and the bound for colours whose chroma is worked
+// out already, for callers that ask it of the same colours many times.
+double ChromaOf(const LabColour& lab);
+double DeltaE00AtLeast(const LabColour& first, double firstChroma, const LabColour& second,
+                       double secondChroma, double enough);
 
 // The nearest of a fixed list of colours by CIEDE2000, each converted to Lab once. Ties go to
 // the earlier entry of the list.
@@ -64,10 +70,33 @@ class ColourMatcher {
         LabColour lab;
         double chroma = 0.0;
     };
+    // A box of CIELAB holding some of the distinct entries (m_tree[first, first + count)), with
+    // the least and most chroma among them; an inner box is split into the two that follow
+    // it in m_nodes: the first at once, the second at second.
+    struct Node {
+        LabColour low;
+        LabColour high;
+        double leastChroma = 0.0;
+        double mostChroma = 0.0;
+        int first = 0;
+        int count = 0;
+        int second = -1;  // -1: a leaf, whose entries are searched one by one
+    };
+    int Build(int first, int count);
+    void TryEntry(const LabColour& lab, double chroma, std::span<const std::uint8_t> alive,
+                  int entry, Match& best) const;
+
+    Match ScanByLightness(const LabColour& lab, double chroma, std::span<const std::uint8_t> alive,
+                          Match best) const;
+
     std::vector<Point> m_points;
-    std::vector<int> m_byLightness;   // distinct entries in ascending lightness (ties: index)
-    std::vector<double> m_lightness;  // their lightness, in that order
-    std::vector<int> m_nextSame;      // per entry, the next entry of the same colour (-1: none)
+    // The distinct entries (the first of equal ones): box by box, or for a short list, which is
+    // scanned outwards from the lightness asked for instead, in ascending lightness with that
+    // lightness in m_lightness.
+    std::vector<int> m_tree;
+    std::vector<double> m_lightness;
+    std::vector<Node> m_nodes;    // the boxes, the whole first; none for a short list
+    std::vector<int> m_nextSame;  // per entry, the next entry of the same colour (-1: none)
 };
 
 }  // namespace brodix

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "engine/Census.h"
 #include "engine/Progress.h"
@@ -73,15 +75,29 @@ PatternResult MakePattern(TImage& picture, const PatternRequest& request);
 // or the reader of OXS charts (one pixel per full stitch).
 enum class PictureReader { Loader, Photo, Oxs };
 
-// The reader of a file given on the command line: an OXS chart, told by its contents or by its
-// name (so that a damaged one is reported with its reason), unless fitted; any picture when
-// fitted, and a file named .png, .jpg, .jpeg or .gif that holds such a picture, as a photograph;
-// everything else by the loader.
-PictureReader ReaderFor(const std::string& fileName, bool fitted);
+// A file to read a picture from: its name and, for a file that can be read only once (a pipe,
+// standard input), its bytes, read once when it is opened; its kind is then told, and it is
+// read, from those.
+struct PictureSource {
+    std::string fileName;
+    std::optional<std::vector<std::uint8_t>> bytes;
+};
+
+// The source of a file name: a file read only once is read into memory up to the limit of the
+// kind its start tells (an OXS chart's, a picture's), and no further when it tells no kind
+// that is read.
+PictureSource SourceOf(const std::string& fileName);
+
+// The reader of a file given on the command line (fitted: also "Open Any Picture..."): an OXS
+// chart told by its contents; a file named .oxs that holds no picture (so that a damaged chart
+// is reported with its reason). Otherwise, any picture when fitted or read from memory, and a
+// file named .png, .jpg, .jpeg, .gif or .oxs that holds a picture, as a photograph; everything
+// else by the loader, by its extension.
+PictureReader ReaderFor(const PictureSource& source, bool fitted);
 
 // A photograph kept at its own size that would be refused, told from its header before
 // anything is decoded: nothing for any other reader or a size that passes.
-std::optional<PatternRefusal> RefusalByHeader(const std::string& fileName, PictureReader reader,
+std::optional<PatternRefusal> RefusalByHeader(const PictureSource& source, PictureReader reader,
                                               const PhotoOptions& options, int maxStitchesPerSide);
 
 // What was read: whether it is a photograph (whose colours may take the photo defaults) and,
@@ -91,10 +107,10 @@ struct OpenedPicture {
     std::string leftOutNote;
 };
 
-// Reads fileName with reader into workspace's picture and preview, replacing them only once it
+// Reads source with reader into workspace's picture and preview, replacing them only once it
 // is read whole. A chart read through the photo reader (fitted) is read as a chart first, so
 // that what it leaves out is told.
-OpenedPicture OpenPicture(Workspace& workspace, const std::string& fileName, PictureReader reader,
+OpenedPicture OpenPicture(Workspace& workspace, const PictureSource& source, PictureReader reader,
                           const PhotoOptions& options);
 
 }  // namespace brodix

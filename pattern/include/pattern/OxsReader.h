@@ -11,8 +11,8 @@ namespace brodix {
 
 class TBitmap;
 
-// An OXS file larger than this is refused before it is parsed: its parse takes about five times
-// its size in memory. 64 MB holds well over a million stitches.
+// An OXS file larger than this is refused before it is read: it is held whole while its
+// elements are read one by one, never as a tree. 64 MB holds well over a million stitches.
 inline constexpr std::uint64_t kMaxOxsFileBytes = std::uint64_t{64} << 20;
 
 // What a chart held that its picture does not show, by kind. Part stitches, backstitches,
@@ -50,8 +50,6 @@ inline constexpr std::size_t kOxsSniffBytes = 4096;
 // Whether bytes begin an OXS chart: XML whose first element (within the first kOxsSniffBytes)
 // is <chart>.
 bool IsOxsData(std::span<const std::uint8_t> bytes);
-// The same for the beginning of a file; false when it cannot be read.
-bool IsOxsFile(const std::string& fileName);
 
 // Reads an OXS chart. The chart's size must fit within maxPixels and, beyond a million cells,
 // within sixteen cells per byte of the file, so that a small file cannot claim a vast chart. A

@@ -33,8 +33,14 @@ struct PhotoOptions {
     std::uint64_t maxPixels = kMaxDecodedPixels;
 };
 
+// The largest file that may hold a picture of at most kMaxDecodedPixels in any kind; a larger
+// one is refused before it is read into memory.
+inline constexpr std::uint64_t kMaxPhotoFileBytes = kMaxDecodedPixels * 4 + 4096;
+
 // Whether bytes (the first 8 of a file suffice) begin a PNG, JPEG or GIF picture.
 bool IsPhotoData(std::span<const std::uint8_t> bytes);
+// Whether they begin a picture ReadPhoto reads: one of those, or a BMP.
+bool IsPictureData(std::span<const std::uint8_t> bytes);
 
 // Whether a file begins with a PNG, JPEG or GIF picture; false for one that cannot be opened.
 bool IsPhotoFile(const std::string& fileName);
@@ -45,7 +51,8 @@ StitchSize FittedSize(int width, int height, StitchSize box);
 // Reads a PNG, JPEG, GIF (its first frame) or BMP picture, the kind told by the bytes
 // themselves, and gives it as a 24-bit bitmap, fitted as asked. name is used in messages.
 // A damaged, cut-short or unknown picture raises EInvalidGraphic, one over kMaxDecodedPixels
-// EOutOfResources, each with a message that names the file and the reason.
+// (or bytes over kMaxPhotoFileBytes) EOutOfResources, each with a message that names the file
+// and the reason.
 std::unique_ptr<TBitmap> ReadPhoto(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
                                    const std::string& name);
 // The same for a file; a file that cannot be opened raises EFOpenError.
@@ -54,6 +61,9 @@ std::unique_ptr<TBitmap> ReadPhotoFile(const std::string& fileName, const PhotoO
 // BMP is read whole), so that a size to be refused costs no decoding and a dialog can show it
 // before the picture is read. Raises as ReadPhotoFile.
 StitchSize ReadPhotoSize(const std::string& fileName, const PhotoOptions& options);
+// The same for a picture's bytes, name used in messages.
+StitchSize ReadPhotoSize(std::span<const std::uint8_t> bytes, const PhotoOptions& options,
+                         const std::string& name);
 
 // A picture read otherwise (an OXS chart's, one pixel per stitch) fitted into box exactly as
 // ReadPhoto fits the pictures it reads, as a 24-bit bitmap. One over kMaxDecodedPixels raises

@@ -22,7 +22,8 @@ class TSafeFileWriter {
   public:
     // Raises EFCreateError ("ファイル %s を作成できません" with the name) when the file
     // cannot be made: missing or unwritable folder, the name of a folder, a name too long for
-    // the folder, or a link that may not be followed.
+    // the folder, or a link that may not be followed. The error carries the system's reason
+    // (SystemError()) where the system gave one.
     explicit TSafeFileWriter(const std::string& fileName);
     ~TSafeFileWriter();
     TSafeFileWriter(const TSafeFileWriter&) = delete;
@@ -45,12 +46,24 @@ class TSafeFileWriter {
     bool m_committed = false;
 };
 
+// The first symbolic link on the way to path, in its folders or at its end, that a writer does
+// not follow: one in a sticky folder that everyone may write (such as /tmp) that belongs
+// neither to the user nor to the folder's owner, which the kernel's rule for protected links
+// would not follow either. Empty when there is none.
+std::string LinkNotFollowed(const std::string& path);
+
 // Refuses, before anything is written, a run that would write over one of its own inputs or
 // write one file twice: raises EFCreateError with a message naming both names when an output
 // is the same file as an input or an earlier output. The same file: the same device and inode
 // for files that exist (links followed), else the same absolute path.
 void RequireDistinctFiles(const std::vector<std::string>& inputs,
                           const std::vector<std::string>& outputs);
+
+// Refuses, before anything is written, a run whose standard output is a regular file that is
+// also one of its inputs or outputs (as for RequireDistinctFiles): raises EFCreateError with a
+// message naming that file. A terminal, a pipe or a new file passes.
+void RequireStandardOutputApart(const std::vector<std::string>& inputs,
+                                const std::vector<std::string>& outputs);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a save in progress before the
 // program ends as the signal would end it. Signals that the program ignores stay ignored. Call

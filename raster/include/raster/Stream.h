@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,5 +70,15 @@ class TFileStream final : public TStream {
 
     friend class TSafeFileWriter;
 };
+
+// The bytes of a file that can be read only once, from its start to its end: a pipe, a socket,
+// a terminal or another character device (standard input among them). Its first headBytes
+// bytes are read, then the rest up to limitFor(those bytes) bytes and one more, so that a file
+// too large for the kind its start tells is known by its size without being read whole.
+// Nothing for a file that can be read again by its name (a regular file), a folder, or a name
+// that cannot be opened: the readers of the name refuse those with their own reasons.
+std::optional<std::vector<std::uint8_t>> ReadOnceOnlyFile(
+    const std::string& fileName, std::size_t headBytes,
+    const std::function<std::uint64_t(std::span<const std::uint8_t> head)>& limitFor);
 
 }  // namespace brodix

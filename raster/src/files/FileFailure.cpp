@@ -32,10 +32,18 @@ std::string ReadFailureReason(const std::string& fileName) {
 }
 
 std::string WriteFailureReason(const std::string& fileName) {
+    if (const std::string link = LinkNotFollowed(fileName); !link.empty()) {
+        return "the link " + link +
+               " lies in a folder that everyone may write and belongs to another user, so it "
+               "is not followed (the system's rule for protected links)";
+    }
     struct stat info {};
-    if (::stat(fileName.c_str(), &info) == 0) {
+    const bool exists = ::stat(fileName.c_str(), &info) == 0;
+    if (exists) {
         if (S_ISDIR(info.st_mode))
             return Reason(EISDIR);
+        if (!S_ISREG(info.st_mode))
+            return "it is not a regular file";
         if (::access(fileName.c_str(), W_OK) != 0)
             return Reason(errno);
     }
@@ -45,7 +53,7 @@ std::string WriteFailureReason(const std::string& fileName) {
     if (!S_ISDIR(info.st_mode))
         return Reason(ENOTDIR);
     // A folder that takes no new files still lets an existing, writable file be rewritten.
-    if (::access(folder.c_str(), W_OK) != 0 && ::access(fileName.c_str(), W_OK) != 0)
+    if (!exists && ::access(folder.c_str(), W_OK) != 0)
         return Reason(errno);
     return {};
 }

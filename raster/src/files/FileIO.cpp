@@ -41,10 +41,11 @@ bool MayFollowLink(const struct stat& link, const std::string& folder) {
     return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
 }
 
-// Whether every link met on the way to path, in its folders as well as at its end, may be
-// followed: a link planted in a shared sticky folder must not lead a write into another
-// folder. The path is resolved by hand, one component at a time, as the kernel does.
-bool LinksMayBeFollowed(const std::string& path) {
+// The first link met on the way to path, in its folders as well as at its end, that may not be
+// followed (empty when every one may): a link planted in a shared sticky folder must not lead
+// a write into another folder. The path is resolved by hand, one component at a time, as the
+// kernel does.
+std::string FirstLinkNotFollowed(const std::string& path) {
     std::deque<std::string> pending;
     const auto queue = [&pending](const std::string& text) {
         std::vector<std::string> parts;
@@ -66,24 +67,26 @@ bool LinksMayBeFollowed(const std::string& path) {
         const std::string candidate = base + "/" + part;
         struct stat info {};
         if (::lstat(candidate.c_str(), &info) != 0)
-            return true;  // the rest does not exist yet: no link on it
+            return {};  // the rest does not exist yet: no link on it
         if (!S_ISLNK(info.st_mode)) {
             base = candidate;
             continue;
         }
         // The kernel gives up after 40 links; so does this walk, leaving the rest to it.
-        if (++hops > 40 || !MayFollowLink(info, base.empty() ? "/" : base))
-            return hops > 40;
+        if (++hops > 40)
+            return {};
+        if (!MayFollowLink(info, base.empty() ? "/" : base))
+            return candidate;
         std::vector<char> buffer(static_cast<std::size_t>(PATH_MAX) + 1);
         const ssize_t length = ::readlink(candidate.c_str(), buffer.data(), buffer.size() - 1);
         if (length <= 0)
-            return true;
+            return {};
         const std::string next(buffer.data(), static_cast<std::size_t>(length));
         if (next[0] == '/')
             base.clear();
         queue(next);
     }
-    return true;
+    return {};
 }
 
 // Renaming over a symbolic link would replace the link itself; the user meant the file it
@@ -91,7 +94,7 @@ bool LinksMayBeFollowed(const std::string& path) {
 // held to the rule the kernel would apply; false when one of them breaks it.
 bool ResolveTarget(const std::string& fileName, std::string& target) {
     target = fileName;
-    if (!LinksMayBeFollowed(fileName))
+    if (!FirstLinkNotFollowed(fileName).empty())
         return false;
     std::string path = fileName;
     struct stat info {};
@@ -188,16 +191,24 @@ mode_t ModeForNewFile(const std::string& target) {
 }  // namespace
 
 TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
-    const auto fail = [&] { throw EFCreateError(FormatMessage(msg::kFCreateError, fileName)); };
+    // The system's reason rides on the error; 0 where it gave none (a link not followed, a
+    // name that is no regular file), which WriteFailureReason() then finds.
+    const auto fail = [&](int systemError) {
+        throw EFCreateError(FormatMessage(msg::kFCreateError, fileName), "create", systemError);
+    };
     struct stat info {};
-    if (fileName.empty() || fileName.back() == '/' || !ResolveTarget(fileName, m_target))
-        fail();
+    if (fileName.empty() || fileName.back() == '/')
+        fail(fileName.empty() ? ENOENT : EISDIR);
+    if (!ResolveTarget(fileName, m_target))
+        fail(0);
     const bool exists = ::stat(m_target.c_str(), &info) == 0;
     if (exists) {
         // The rename would replace a file that may not be written, which opening it for
         // writing in place would refuse.
-        if (!S_ISREG(info.st_mode) || ::access(m_target.c_str(), W_OK) != 0)
-            fail();
+        if (!S_ISREG(info.st_mode))
+            fail(S_ISDIR(info.st_mode) ? EISDIR : 0);
+        if (::access(m_target.c_str(), W_OK) != 0)
+            fail(errno);
     }
 
     const std::string folder = FolderOf(m_target);
@@ -205,7 +216,7 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     // Only the rename at the end would find out that the name is too long.
     if (NamePart(fileName).size() > NameLimit(FolderOf(fileName)) ||
         base.size() > NameLimit(folder))
-        fail();
+        fail(ENAMETOOLONG);
     // Keep the temporary name within the usual 255-byte limit of a name.
     if (base.size() > 200)
         base.resize(200);
@@ -213,20 +224,22 @@ TSafeFileWriter::TSafeFileWriter(const std::string& fileName) {
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     int fd = -1;
+    int error = 0;
     {
         const InterruptsHeld held;
         fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+        error = errno;
         if (fd >= 0)
             RegisterTemporary(buffer.data());
     }
     if (fd < 0) {
         // A folder the user may not write still lets a file in it that they may write be
         // replaced: then the file is rewritten in place.
-        if (exists && (errno == EACCES || errno == EPERM)) {
+        if (exists && (error == EACCES || error == EPERM)) {
             m_stream = std::make_unique<TMemoryStream>();
             return;
         }
-        fail();
+        fail(error);
     }
     m_temporary.assign(buffer.data());
     ::fchmod(fd, ModeForNewFile(m_target));
@@ -318,21 +331,26 @@ namespace {
 
 // What makes two names one file: device and inode for a file that exists (links followed),
 // else the absolute path with the links of its folders followed.
+std::string IdentityOf(const struct stat& info) {
+    return std::to_string(info.st_dev).append(":").append(std::to_string(info.st_ino));
+}
+
 std::string FileIdentity(const std::string& path) {
     struct stat info {};
-    std::string identity;
-    if (::stat(path.c_str(), &info) == 0) {
-        identity.append(std::to_string(info.st_dev)).append(":");
-        return identity.append(std::to_string(info.st_ino));
-    }
+    if (::stat(path.c_str(), &info) == 0)
+        return IdentityOf(info);
     std::error_code error;
     const auto absolute = std::filesystem::absolute(path, error);
-    identity.append("/");  // never a device number: paths and inodes do not meet
+    std::string identity = "/";  // never a device number: paths and inodes do not meet
     return identity.append(
         std::filesystem::weakly_canonical(absolute, error).lexically_normal().string());
 }
 
 }  // namespace
+
+std::string LinkNotFollowed(const std::string& path) {
+    return FirstLinkNotFollowed(path);
+}
 
 void RequireDistinctFiles(const std::vector<std::string>& inputs,
                           const std::vector<std::string>& outputs) {
@@ -348,6 +366,24 @@ void RequireDistinctFiles(const std::vector<std::string>& inputs,
         if (const auto [found, added] = written.emplace(identity, output); !added)
             throw EFCreateError("cannot write " + output + ": this run already writes " +
                                 found->second + " there; choose another name");
+    }
+}
+
+void RequireStandardOutputApart(const std::vector<std::string>& inputs,
+                                const std::vector<std::string>& outputs) {
+    struct stat info {};
+    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    const std::string identity = IdentityOf(info);
+    for (const auto* files : {&inputs, &outputs}) {
+        for (const std::string& file : *files) {
+            if (FileIdentity(file) == identity) {
+                throw EFCreateError("cannot write standard output: it is " + file +
+                                    (files == &inputs ? ", which this run reads"
+                                                      : ", which this run writes as well") +
+                                    "; send it to another file");
+            }
+        }
     }
 }
 

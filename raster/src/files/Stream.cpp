@@ -113,4 +113,48 @@ void TFileStream::SetPosition(std::uint64_t position) {
     m_position = position;
 }
 
+namespace {
+
+// Reads from fd until bytes holds size bytes or the file ends; a failed read ends it too.
+void ReadUpTo(int fd, std::vector<std::uint8_t>& bytes, std::size_t size) {
+    std::size_t done = bytes.size();
+    bytes.resize(size);
+    while (done < size) {
+        const ssize_t n =
+            ::read(fd, bytes.data() + done, std::min<std::size_t>(size - done, 1u << 20));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadOnceOnlyFile(
+    const std::string& fileName, std::size_t headBytes,
+    const std::function<std::uint64_t(std::span<const std::uint8_t> head)>& limitFor) {
+    // Opened without waiting: a named pipe that no one writes then reads as empty.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    const bool once = ::fstat(fd, &info) == 0 &&
+                      (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode));
+    if (!once || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    ReadUpTo(fd, bytes, headBytes);
+    const std::uint64_t limit = bytes.size() < headBytes ? 0 : limitFor(bytes);
+    if (limit > bytes.size())
+        ReadUpTo(fd, bytes,
+                 static_cast<std::size_t>(std::min<std::uint64_t>(limit, SIZE_MAX - 1) + 1));
+    ::close(fd);
+    return bytes;
+}
+
 }  // namespace brodix
