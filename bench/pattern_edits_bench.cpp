@@ -16,6 +16,25 @@ namespace {
 
 using namespace brodix;
 
+// The window's images with a pattern drawn, as after Make.
+struct DrawnWorkspace {
+    explicit DrawnWorkspace(const Pattern& pattern) {
+        workspace.LoadSymbolSheet(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
+        auto picture = std::make_unique<TBitmap>();
+        picture->SetSize(pattern.Width(), pattern.Height());
+        workspace.TakePicture(std::move(picture), "worst.bmp");
+        workspace.Draw(pattern.Stitches(), controls.Captions(), controls.Zoom());
+    }
+    // What the last change, undo or redo touched, drawn again.
+    void DrawTouched(const PatternEditor& editor) {
+        const PatternEditor::Touched& touched = editor.LastTouched();
+        workspace.DrawStitches(editor.Document().Stitches(), touched.stitches, touched.rows,
+                               controls.Captions(), controls.Zoom());
+    }
+    Workspace workspace;
+    HeadlessControls controls;
+};
+
 void BM_PaintOneStitch(benchmark::State& state) {
     PatternEditor editor(bench::PatternWithThreads(bench::WorstCensus(), "worst.bmp"));
     const bool key = state.range(0) != 0;
@@ -35,24 +54,17 @@ BENCHMARK(BM_PaintOneStitch)->ArgName("key")->Arg(0)->Arg(1)->Unit(benchmark::kM
 // chart, legend and preview drawn again instead, for comparison).
 void BM_PaintAndDrawOneStitch(benchmark::State& state) {
     PatternEditor editor(bench::PatternWithThreads(bench::WorstCensus(), "worst.bmp"));
-    Workspace workspace;
-    workspace.LoadSymbolSheet(std::string(BRODIX_BIN_DIR) + "/" + kSymbolSheetFileName);
-    TBitmap picture;
-    picture.SetSize(200, 200);
-    workspace.TakePicture(std::make_unique<TBitmap>(picture), "worst.bmp");
-    HeadlessControls controls;
-    workspace.Draw(editor.Document().Stitches(), controls.Captions(), controls.Zoom());
+    DrawnWorkspace drawn(editor.Document());
     const bool whole = state.range(0) != 0;
     int i = 0;
     for (auto _ : state) {
         const TPoint point[] = {{i % 200, (i / 200) % 200}};
         editor.Paint(point, i % kMaxColors, true);
-        const PatternEditor::Touched& touched = editor.LastTouched();
         if (whole)
-            workspace.Draw(editor.Document().Stitches(), controls.Captions(), controls.Zoom());
+            drawn.workspace.Draw(editor.Document().Stitches(), drawn.controls.Captions(),
+                                 drawn.controls.Zoom());
         else
-            workspace.DrawStitches(editor.Document().Stitches(), touched.stitches, touched.rows,
-                                   controls.Captions(), controls.Zoom());
+            drawn.DrawTouched(editor);
         ++i;
     }
 }
@@ -62,6 +74,8 @@ BENCHMARK(BM_PaintAndDrawOneStitch)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond);
 
+// The undo of a fill of 10,000 stitches, alone (draw:0) and with the window's drawing of the
+// stitches it touched (draw:1).
 void BM_UndoFillOf10000Stitches(benchmark::State& state) {
     Census census = bench::WorstCensus();
     for (int y = 0; y < 100; ++y) {
@@ -75,13 +89,21 @@ void BM_UndoFillOf10000Stitches(benchmark::State& state) {
     PatternEditor editor(bench::PatternWithThreads(std::move(census), "worst.bmp"));
     if (editor.Fill({50, 50}, 9) < 10000)
         state.SkipWithError("the fill took fewer than 10,000 stitches");
+    const bool draw = state.range(0) != 0;
+    DrawnWorkspace drawn(editor.Document());
     for (auto _ : state) {
         editor.Undo();
+        if (draw)
+            drawn.DrawTouched(editor);
         state.PauseTiming();
         editor.Redo();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_UndoFillOf10000Stitches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UndoFillOf10000Stitches)
+    ->ArgName("draw")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
