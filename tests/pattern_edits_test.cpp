@@ -254,6 +254,7 @@ TEST(PatternEdits, TheHistoryDropsTheOldestChangesPastItsBound) {
     EXPECT_LE(editor.HistoryBytes(), kMaxHistoryBytes);
     EXPECT_FALSE(editor.UndoReachesMade());
     EXPECT_EQ(editor.ChangesInEffect(), 9);
+    EXPECT_EQ(editor.UndoableChanges(), 8);
     int undone = 0;
     for (; editor.CanUndo(); ++undone)
         editor.Undo();

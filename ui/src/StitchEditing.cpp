@@ -243,8 +243,9 @@ std::string StitchEditing::NoteText() const {
                 kToolNames[static_cast<int>(m_tool)] + ".";
     }
     if (!editor->UndoReachesMade())
-        text += " Undo reaches back " + std::to_string(editor->ChangesInEffect()) + " changes " +
-                "no further: the oldest were let go to keep the history under 64 MB.";
+        text += " Undo reaches back " + std::to_string(editor->UndoableChanges()) +
+                " changes, not to the pattern as made: the oldest were let go to keep the "
+                "history under 64 MB.";
     return text;
 }
 
@@ -271,8 +272,12 @@ void StitchEditing::UpdateActions() {
     const bool undo = editor != nullptr && editor->CanUndo();
     const bool redo = editor != nullptr && editor->CanRedo();
     m_undo->setEnabled(undo);
-    m_undo->setText(undo ? QString::fromStdString("Undo " + editor->UndoName())
-                         : QStringLiteral("Undo (make a change by hand first)"));
+    QString undoText = undo ? QString::fromStdString("Undo " + editor->UndoName())
+                            : QStringLiteral("Undo (make a change by hand first)");
+    // Past the history's room, the entry says how far back undo still reaches.
+    if (undo && !editor->UndoReachesMade())
+        undoText += QStringLiteral(" (%1 back at most)").arg(editor->UndoableChanges());
+    m_undo->setText(undoText);
     m_redo->setEnabled(redo);
     m_redo->setText(redo ? QString::fromStdString("Redo " + editor->RedoName())
                          : QStringLiteral("Redo (undo a change first)"));

@@ -64,8 +64,10 @@ class PatternEditor {
     const std::string& RedoName() const;
     void Undo();
     void Redo();
-    // Whether undo reaches back to the pattern as made (no change dropped for room).
+    // Whether undo reaches back to the pattern as made (no change dropped for room), and how
+    // many changes it can take back.
     bool UndoReachesMade() const { return m_dropped == 0; }
+    int UndoableChanges() const { return static_cast<int>(m_done); }
     // The changes made by hand that are in the pattern now.
     int ChangesInEffect() const { return static_cast<int>(m_dropped + m_done); }
     // The pattern now is the one last marked saved (or as made, when none was).
