@@ -540,12 +540,20 @@ std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& cu
                                   std::span<const TColor> threads) {
     if (fitted.colours.empty())
         return {};
+    return ChooseColours(FittedColoursOf(fitted), current, minStitches, maxColours, threads);
+}
+
+std::vector<TColor> ChooseColours(const FittedColours& fitted, const StitchGrid& current,
+                                  int minStitches, int maxColours,
+                                  std::span<const TColor> threads) {
+    if (fitted.indexed.stitches.empty())
+        return {};
     std::vector<TColor> chosen = Indexed(current).colours;
     const bool overBudget = maxColours > 0 && chosen.size() > static_cast<std::size_t>(maxColours);
     if (!overBudget && minStitches <= 1)
         return chosen;
-    const IndexedGrid indexed = Indexed(fitted);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    const IndexedGrid& indexed = fitted.indexed;
+    const std::vector<LabColour>& labs = fitted.labs;
     std::vector<int> counts(indexed.colours.size(), 0);
     for (int k : indexed.stitches)
         ++counts[static_cast<std::size_t>(k)];

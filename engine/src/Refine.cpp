@@ -51,6 +51,20 @@ IndexedGrid Indexed(const StitchGrid& grid) {
     return indexed;
 }
 
+FittedColours FittedColoursOf(const StitchGrid& fitted) {
+    FittedColours colours{Indexed(fitted), {}};
+    const std::vector<TColor>& distinct = colours.indexed.colours;
+    colours.labs.resize(distinct.size());
+    // Each colour is converted on its own, so the parts are split between the cores.
+    constexpr std::size_t kColoursPerThread = 4096;
+    SplitWork(distinct.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
+        const std::vector<LabColour> labs = ToLab(std::span(distinct).subspan(begin, end - begin));
+        std::copy(labs.begin(), labs.end(),
+                  colours.labs.begin() + static_cast<std::ptrdiff_t>(begin));
+    });
+    return colours;
+}
+
 namespace {
 
 // A colour in linear light, for adding light as the eye does.
@@ -74,9 +88,10 @@ struct ChromaLab {
     double chroma = 0.0;
 };
 
-std::vector<ChromaLab> WithChroma(std::span<const TColor> colours) {
+std::vector<ChromaLab> WithChroma(const std::vector<LabColour>& labs) {
     std::vector<ChromaLab> with;
-    for (const LabColour& lab : ToLab(colours))
+    with.reserve(labs.size());
+    for (const LabColour& lab : labs)
         with.push_back({lab, ChromaOf(lab)});
     return with;
 }
@@ -344,19 +359,19 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
     }
 }
 
-// Each colour's nearest of matcher's list, as a colour of that list. Colours are matched each
-// on its own, so a photograph's hundreds of thousands are split between the cores.
-std::vector<TColor> NearestOfEach(const std::vector<TColor>& colours, const ColourMatcher& matcher,
+// Each distinct fitted colour's nearest of matcher's list, as a colour of that list. Colours are
+// matched each on its own, so a photograph's hundreds of thousands are split between the cores.
+std::vector<TColor> NearestOfEach(const FittedColours& fitted, const ColourMatcher& matcher,
                                   std::span<const TColor> list) {
     // Below this many colours a thread costs more than it saves.
     constexpr std::size_t kColoursPerThread = 4096;
-    std::vector<TColor> nearest(colours.size());
-    SplitWork(colours.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
-        const std::vector<LabColour> labs = ToLab(std::span(colours).subspan(begin, end - begin));
+    const std::vector<LabColour>& labs = fitted.labs;
+    std::vector<TColor> nearest(labs.size());
+    SplitWork(labs.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
         // Colours in ascending order lie mostly next to their like, and so do their answers.
         int k = -1;
         for (std::size_t i = begin; i < end; ++i) {
-            k = matcher.Nearest(labs[i - begin], k).index;
+            k = matcher.Nearest(labs[i], k).index;
             nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
         }
     });
@@ -373,18 +388,30 @@ void WriteBack(StitchGrid& grid, const IndexedGrid& indexed, const std::vector<T
 void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads) {
     if (threads.empty() || grid.colours.empty())
         return;
+    SnapToThreads(grid, FittedColoursOf(grid), threads);
+}
+
+void SnapToThreads(StitchGrid& grid, const FittedColours& fitted, std::span<const TColor> threads) {
+    if (threads.empty() || fitted.indexed.stitches.empty())
+        return;
     const ColourMatcher matcher(threads);
-    const IndexedGrid indexed = Indexed(grid);
-    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, threads));
+    grid.colours.resize(fitted.indexed.stitches.size());
+    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, threads));
 }
 
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
     if (colours.empty() || fitted.colours.empty())
         return;
+    MatchToColours(grid, FittedColoursOf(fitted), colours);
+}
+
+void MatchToColours(StitchGrid& grid, const FittedColours& fitted,
+                    std::span<const TColor> colours) {
+    if (colours.empty() || fitted.indexed.stitches.empty())
+        return;
     const ColourMatcher matcher(colours);
-    const IndexedGrid indexed = Indexed(fitted);
-    grid.colours.resize(fitted.colours.size());
-    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, colours));
+    grid.colours.resize(fitted.indexed.stitches.size());
+    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, colours));
 }
 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -462,10 +489,16 @@ std::vector<TColor> ChooseDitherColours(const StitchGrid& fitted, int minStitche
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     if (grid.colours.empty())
         return;
+    CleanStrayStitches(grid, FittedColoursOf(fitted));
+}
+
+void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted) {
+    if (grid.colours.empty())
+        return;
     IndexedGrid indexed = Indexed(grid);
-    const std::vector<ChromaLab> labs = WithChroma(indexed.colours);
-    const IndexedGrid fittedIndexed = Indexed(fitted);
-    const std::vector<ChromaLab> fittedLabs = WithChroma(fittedIndexed.colours);
+    const std::vector<ChromaLab> labs = WithChroma(ToLab(indexed.colours));
+    const IndexedGrid& fittedIndexed = fitted.indexed;
+    const std::vector<ChromaLab> fittedLabs = WithChroma(fitted.labs);
     std::vector<Measured> measured =
         Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
     StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,
@@ -514,26 +547,29 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
         ++done;
     };
     StitchGrid grid = fitted;
+    // Dithering reads the fitted colours stitch by stitch; every other stage reads them once.
+    const bool indexes = !options.snapColours.empty() || (chooses && !options.dither) || cleans;
+    const FittedColours colours = indexes ? FittedColoursOf(fitted) : FittedColours{};
     if (!options.snapColours.empty()) {
         report("refining: snapping to threads");
-        SnapToThreads(grid, options.snapColours);
+        SnapToThreads(grid, colours, options.snapColours);
     }
     if (chooses) {
         report("refining: choosing colours");
-        const std::vector<TColor> colours =
+        const std::vector<TColor> chosen =
             options.dither ? ChooseDitherColours(fitted, options.minStitches, options.maxColours,
                                                  options.snapColours)
-                           : ChooseColours(fitted, grid, options.minStitches, options.maxColours,
+                           : ChooseColours(colours, grid, options.minStitches, options.maxColours,
                                            options.snapColours);
         report(options.dither ? "refining: dithering" : "refining: matching stitches");
         if (options.dither)
-            DitherToColours(grid, fitted, colours);
+            DitherToColours(grid, fitted, chosen);
         else
-            MatchToColours(grid, fitted, colours);
+            MatchToColours(grid, colours, chosen);
     }
     if (cleans) {
         report("refining: cleaning stray stitches");
-        CleanStrayStitches(grid, fitted);
+        CleanStrayStitches(grid, colours);
     }
     report("refining: counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
