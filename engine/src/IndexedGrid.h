@@ -30,7 +30,11 @@ FittedColours FittedColoursOf(const StitchGrid& fitted);
 void SnapToThreads(StitchGrid& grid, const FittedColours& fitted, std::span<const TColor> threads);
 std::vector<TColor> ChooseColours(const FittedColours& fitted, const StitchGrid& current,
                                   int minStitches, int maxColours, std::span<const TColor> threads);
-void MatchToColours(StitchGrid& grid, const FittedColours& fitted, std::span<const TColor> colours);
-void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted);
+// The match also gives each fitted colour's CIEDE2000 to the colour it took, and the clean of
+// the grid it made may be given them (matched) instead of measuring them again.
+std::vector<double> MatchToColours(StitchGrid& grid, const FittedColours& fitted,
+                                   std::span<const TColor> colours);
+void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted,
+                        std::span<const double> matched = {});
 
 }  // namespace brodix

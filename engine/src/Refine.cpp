@@ -116,9 +116,11 @@ struct Measured {
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
 // balance and the stitch joins them instead of standing alone. A neighbour's colour whose lower
-// bound already scores no better than the best is not measured.
+// bound already scores no better than the best is not measured, nor its own colour when its
+// difference is given (ownDifference, else null).
 Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
-                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs) {
+                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs,
+                       const double* ownDifference) {
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -139,6 +141,11 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
             continue;
         const auto others = count - std::count(around.begin(), around.begin() + count, k);
         const double penalty = kNeighbourWeight * static_cast<double>(others);
+        if (c < 0 && ownDifference != nullptr) {
+            best = {own, *ownDifference};
+            bestScore = *ownDifference + penalty;
+            continue;
+        }
         const ChromaLab& lab = labs[static_cast<std::size_t>(k)];
         if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
             continue;
@@ -156,15 +163,18 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
 // taking SmoothedIndex of the stitches as the stitches before it left them. A stitch's answer
 // depends on its neighbours alone, and few change: every answer is first worked out on the
 // cores from the stitches as they were, and only where a neighbour before it changed is it
-// worked out again. The stitches' new colours, each with its difference.
+// worked out again. A stitch keeps its colour until its turn, so the difference of its fitted
+// colour to the colour it has (matched, an entry per fitted colour, or empty) holds for both.
+// The stitches' new colours, each with its difference.
 std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
                                const IndexedGrid& fitted, const std::vector<ChromaLab>& fittedLabs,
-                               const std::vector<ChromaLab>& labs) {
+                               const std::vector<ChromaLab>& labs,
+                               std::span<const double> matched) {
     const std::vector<int> before = stitches;
     const auto smoothed = [&](const std::vector<int>& grid, int x, int y) {
-        const ChromaLab& wanted =
-            fittedLabs[static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)])];
-        return SmoothedIndex(grid, width, height, x, y, wanted, labs);
+        const auto colour = static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)]);
+        return SmoothedIndex(grid, width, height, x, y, fittedLabs[colour], labs,
+                             matched.empty() ? nullptr : &matched[colour]);
     };
     std::vector<Measured> measured(stitches.size());
     // Below this many rows a thread costs more than it saves.
@@ -361,17 +371,24 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
 
 // Each distinct fitted colour's nearest of matcher's list, as a colour of that list. Colours are
 // matched each on its own, so a photograph's hundreds of thousands are split between the cores.
+// With differences, each one's CIEDE2000 to its nearest goes there too.
 std::vector<TColor> NearestOfEach(const FittedColours& fitted, const ColourMatcher& matcher,
-                                  std::span<const TColor> list) {
+                                  std::span<const TColor> list,
+                                  std::vector<double>* differences = nullptr) {
     // Below this many colours a thread costs more than it saves.
     constexpr std::size_t kColoursPerThread = 4096;
     const std::vector<LabColour>& labs = fitted.labs;
     std::vector<TColor> nearest(labs.size());
+    if (differences != nullptr)
+        differences->assign(labs.size(), 0.0);
     SplitWork(labs.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
         // Colours in ascending order lie mostly next to their like, and so do their answers.
         int k = -1;
         for (std::size_t i = begin; i < end; ++i) {
-            k = matcher.Nearest(labs[i], k).index;
+            const ColourMatcher::Match match = matcher.Nearest(labs[i], k);
+            k = match.index;
+            if (differences != nullptr)
+                (*differences)[i] = match.deltaE;
             nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
         }
     });
@@ -405,13 +422,15 @@ void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const 
     MatchToColours(grid, FittedColoursOf(fitted), colours);
 }
 
-void MatchToColours(StitchGrid& grid, const FittedColours& fitted,
-                    std::span<const TColor> colours) {
+std::vector<double> MatchToColours(StitchGrid& grid, const FittedColours& fitted,
+                                   std::span<const TColor> colours) {
     if (colours.empty() || fitted.indexed.stitches.empty())
-        return;
+        return {};
     const ColourMatcher matcher(colours);
     grid.colours.resize(fitted.indexed.stitches.size());
-    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, colours));
+    std::vector<double> differences;
+    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, colours, &differences));
+    return differences;
 }
 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -492,15 +511,16 @@ void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     CleanStrayStitches(grid, FittedColoursOf(fitted));
 }
 
-void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted) {
+void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted,
+                        std::span<const double> matched) {
     if (grid.colours.empty())
         return;
     IndexedGrid indexed = Indexed(grid);
     const std::vector<ChromaLab> labs = WithChroma(ToLab(indexed.colours));
     const IndexedGrid& fittedIndexed = fitted.indexed;
     const std::vector<ChromaLab> fittedLabs = WithChroma(fitted.labs);
-    std::vector<Measured> measured =
-        Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
+    std::vector<Measured> measured = Smoothed(indexed.stitches, grid.width, grid.height,
+                                              fittedIndexed, fittedLabs, labs, matched);
     StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,
                          std::move(measured));
     FixStrayStitches(strays, grid.width, grid.height);
@@ -554,6 +574,8 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
         report("refining: snapping to threads");
         SnapToThreads(grid, colours, options.snapColours);
     }
+    // Each fitted colour's difference to the colour it was matched to, which the clean reads.
+    std::vector<double> matched;
     if (chooses) {
         report("refining: choosing colours");
         const std::vector<TColor> chosen =
@@ -565,11 +587,11 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
         if (options.dither)
             DitherToColours(grid, fitted, chosen);
         else
-            MatchToColours(grid, colours, chosen);
+            matched = MatchToColours(grid, colours, chosen);
     }
     if (cleans) {
         report("refining: cleaning stray stitches");
-        CleanStrayStitches(grid, colours);
+        CleanStrayStitches(grid, colours, matched);
     }
     report("refining: counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
