@@ -546,6 +546,9 @@ std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& cu
                                   std::span<const TColor> threads) {
     if (fitted.colours.empty())
         return {};
+    // Without a budget or a least count, the colours stay as they are: nothing to read.
+    if (maxColours <= 0 && minStitches <= 1)
+        return Indexed(current).colours;
     return ChooseColours(FittedColoursOf(fitted), current, minStitches, maxColours, threads);
 }
 
