@@ -163,9 +163,9 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
 // taking SmoothedIndex of the stitches as the stitches before it left them. A stitch's answer
 // depends on its neighbours alone, and few change: every answer is first worked out on the
 // cores from the stitches as they were, and only where a neighbour before it changed is it
-// worked out again. A stitch keeps its colour until its turn, so the difference of its fitted
-// colour to the colour it has (matched, an entry per fitted colour, or empty) holds for both.
-// The stitches' new colours, each with its difference.
+// worked out again, rows side by side. A stitch keeps its colour until its turn, so the
+// difference of its fitted colour to the colour it has (matched, an entry per fitted colour,
+// or empty) holds for both. The stitches' new colours, each with its difference.
 std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
                                const IndexedGrid& fitted, const std::vector<ChromaLab>& fittedLabs,
                                const std::vector<ChromaLab>& labs,
@@ -192,15 +192,16 @@ std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height
         const std::size_t at = GridIndex(x, y, width);
         return stitches[at] != before[at];
     };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::size_t at = GridIndex(x, y, width);
-            if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
-                changed(x - 1, y))
-                measured[at] = smoothed(stitches, x, y);
-            stitches[at] = measured[at].colour;
-        }
-    }
+    // A stitch reads its neighbours, 1 column away at most, and changes itself alone: rows can
+    // run side by side 2 columns apart.
+    constexpr int kReach = 2;
+    SweepRows(width, height, kReach, [&](int x, int y) {
+        const std::size_t at = GridIndex(x, y, width);
+        if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
+            changed(x - 1, y))
+            measured[at] = smoothed(stitches, x, y);
+        stitches[at] = measured[at].colour;
+    });
     return measured;
 }
 
