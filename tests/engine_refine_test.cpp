@@ -10,6 +10,7 @@
 #include "engine/ColourDifference.h"
 #include "engine/LinearLight.h"
 #include "engine/Refine.h"
+#include "engine/SplitWork.h"
 #include "engine/Stitchability.h"
 #include "engine/SymbolSheet.h"
 #include "engine_support.h"
@@ -354,6 +355,67 @@ TEST(TakeRefinedCensus, CleansStrayStitchesAfterTheMerge) {
     EXPECT_EQ(counts.size(), 3u);
     const int reds = (counts.count(R) ? counts.at(R) : 0) + (counts.count(P) ? counts.at(P) : 0);
     EXPECT_EQ(reds, 2);
+}
+
+// The refining reads the fitted colours once for all its stages, and the clean takes the
+// match's differences: the chart is the one the stages give each on its own, on any number
+// of threads.
+TEST(RefinedCensusOf, GivesWhatItsStagesGiveOneByOne) {
+    std::mt19937 random(29);
+    const auto colour = [&] {
+        return RGB(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                   static_cast<std::uint8_t>(random()));
+    };
+    std::vector<TColor> threads(40);
+    std::generate(threads.begin(), threads.end(), colour);
+    // Noise over a few shades, so that the clean has strays to make good.
+    StitchGrid fitted{70, 40, std::vector<TColor>(70 * 40)};
+    for (TColor& c : fitted.colours)
+        c = random() % 3 == 0 ? colour() : threads[random() % 6];
+    struct Case {
+        bool snap;
+        int maxColours;
+        int minStitches;
+        bool clean;
+    };
+    const Case cases[] = {{true, 0, 0, true},
+                          {true, 12, 0, true},
+                          {false, 12, 0, true},
+                          {false, 0, 40, true},
+                          {true, 8, 30, false}};
+    for (const Case& c : cases) {
+        MakeOptions options;
+        if (c.snap)
+            options.snapColours = threads;
+        options.maxColours = c.maxColours;
+        options.minStitches = c.minStitches;
+        options.clean = c.clean;
+        StitchGrid grid = fitted;
+        if (c.snap)
+            SnapToThreads(grid, threads);
+        if (c.maxColours > 0 || c.minStitches > 1) {
+            const std::vector<TColor> chosen =
+                ChooseColours(fitted, grid, c.minStitches, c.maxColours, options.snapColours);
+            MatchToColours(grid, fitted, chosen);
+        }
+        if (c.clean)
+            CleanStrayStitches(grid, fitted);
+        for (const int workThreads : {1, 2, 3}) {
+            SetWorkThreads(workThreads);
+            const CensusResult refined = RefinedCensusOf(fitted, options);
+            SetWorkThreads(0);
+            ASSERT_TRUE(std::holds_alternative<Census>(refined));
+            const Census& census = std::get<Census>(refined);
+            std::vector<TColor> colours;
+            for (int y = 0; y < fitted.height; ++y) {
+                for (int x = 0; x < fitted.width; ++x)
+                    colours.push_back(census.ColorAt(x, y));
+            }
+            EXPECT_EQ(colours, grid.colours)
+                << "snap " << c.snap << ", max " << c.maxColours << ", min " << c.minStitches
+                << ", threads " << workThreads;
+        }
+    }
 }
 
 // A smooth ramp dithered onto 3 greys: only those greys, mixed so that the ramp's lightness

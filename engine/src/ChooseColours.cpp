@@ -51,13 +51,16 @@ double MergeCost(const Group& first, const Group& second) {
 constexpr std::size_t kMostStartGroups = 1024;
 
 // The starting groups of the fitted colours and each colour's group: colours in one cell of
-// CIELAB share a group, the cells growing until at most kMostStartGroups are in use.
+// CIELAB share a group, the cells growing until at most kMostStartGroups are in use. A size of
+// cell is given up at the first cell too many: a photograph of a million colours meets it
+// within its first few thousand.
 std::vector<Group> StartGroups(const std::vector<LabColour>& labs, const std::vector<int>& counts,
                                std::vector<int>& groupOf) {
     groupOf.assign(labs.size(), 0);
     for (double side = 0.5;; side *= 1.5) {
         std::unordered_map<std::int64_t, int> cellGroup;
         std::vector<Group> groups;
+        bool tooMany = false;
         for (std::size_t i = 0; i < labs.size(); ++i) {
             const auto cell = [side](double v) {
                 return static_cast<std::int64_t>(std::floor((v + 200.0) / side));
@@ -65,12 +68,15 @@ std::vector<Group> StartGroups(const std::vector<LabColour>& labs, const std::ve
             const std::int64_t key =
                 (cell(labs[i].L) * 4096 + cell(labs[i].a)) * 4096 + cell(labs[i].b);
             const auto [at, added] = cellGroup.try_emplace(key, static_cast<int>(groups.size()));
+            tooMany = added && groups.size() == kMostStartGroups;
+            if (tooMany)
+                break;
             if (added)
                 groups.emplace_back();
             groupOf[i] = at->second;
             groups[static_cast<std::size_t>(at->second)].Add(labs[i], counts[i]);
         }
-        if (groups.size() <= kMostStartGroups)
+        if (!tooMany)
             return groups;
     }
 }
@@ -540,12 +546,23 @@ std::vector<TColor> ChooseColours(const StitchGrid& fitted, const StitchGrid& cu
                                   std::span<const TColor> threads) {
     if (fitted.colours.empty())
         return {};
+    // Without a budget or a least count, the colours stay as they are: nothing to read.
+    if (maxColours <= 0 && minStitches <= 1)
+        return Indexed(current).colours;
+    return ChooseColours(FittedColoursOf(fitted), current, minStitches, maxColours, threads);
+}
+
+std::vector<TColor> ChooseColours(const FittedColours& fitted, const StitchGrid& current,
+                                  int minStitches, int maxColours,
+                                  std::span<const TColor> threads) {
+    if (fitted.indexed.stitches.empty())
+        return {};
     std::vector<TColor> chosen = Indexed(current).colours;
     const bool overBudget = maxColours > 0 && chosen.size() > static_cast<std::size_t>(maxColours);
     if (!overBudget && minStitches <= 1)
         return chosen;
-    const IndexedGrid indexed = Indexed(fitted);
-    const std::vector<LabColour> labs = ToLab(indexed.colours);
+    const IndexedGrid& indexed = fitted.indexed;
+    const std::vector<LabColour>& labs = fitted.labs;
     std::vector<int> counts(indexed.colours.size(), 0);
     for (int k : indexed.stitches)
         ++counts[static_cast<std::size_t>(k)];

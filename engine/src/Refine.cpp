@@ -51,6 +51,20 @@ IndexedGrid Indexed(const StitchGrid& grid) {
     return indexed;
 }
 
+FittedColours FittedColoursOf(const StitchGrid& fitted) {
+    FittedColours colours{Indexed(fitted), {}};
+    const std::vector<TColor>& distinct = colours.indexed.colours;
+    colours.labs.resize(distinct.size());
+    // Each colour is converted on its own, so the parts are split between the cores.
+    constexpr std::size_t kColoursPerThread = 4096;
+    SplitWork(distinct.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
+        const std::vector<LabColour> labs = ToLab(std::span(distinct).subspan(begin, end - begin));
+        std::copy(labs.begin(), labs.end(),
+                  colours.labs.begin() + static_cast<std::ptrdiff_t>(begin));
+    });
+    return colours;
+}
+
 namespace {
 
 // A colour in linear light, for adding light as the eye does.
@@ -74,9 +88,10 @@ struct ChromaLab {
     double chroma = 0.0;
 };
 
-std::vector<ChromaLab> WithChroma(std::span<const TColor> colours) {
+std::vector<ChromaLab> WithChroma(const std::vector<LabColour>& labs) {
     std::vector<ChromaLab> with;
-    for (const LabColour& lab : ToLab(colours))
+    with.reserve(labs.size());
+    for (const LabColour& lab : labs)
         with.push_back({lab, ChromaOf(lab)});
     return with;
 }
@@ -101,9 +116,11 @@ struct Measured {
 // colour plus kNeighbourWeight for each neighbour of another colour: where the fitted colour
 // lies between two chosen ones, as in the soft shading of a photograph, the neighbours tip the
 // balance and the stitch joins them instead of standing alone. A neighbour's colour whose lower
-// bound already scores no better than the best is not measured.
+// bound already scores no better than the best is not measured, nor its own colour when its
+// difference is given (ownDifference, else null).
 Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, int x, int y,
-                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs) {
+                       const ChromaLab& fitted, const std::vector<ChromaLab>& labs,
+                       const double* ownDifference) {
     std::array<int, 9> around{};
     int count = 0;
     for (int dy = -1; dy <= 1; ++dy) {
@@ -124,6 +141,11 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
             continue;
         const auto others = count - std::count(around.begin(), around.begin() + count, k);
         const double penalty = kNeighbourWeight * static_cast<double>(others);
+        if (c < 0 && ownDifference != nullptr) {
+            best = {own, *ownDifference};
+            bestScore = *ownDifference + penalty;
+            continue;
+        }
         const ChromaLab& lab = labs[static_cast<std::size_t>(k)];
         if (SafeLowerBound(fitted, lab, bestScore - penalty) + penalty >= bestScore)
             continue;
@@ -141,15 +163,18 @@ Measured SmoothedIndex(const std::vector<int>& stitches, int width, int height, 
 // taking SmoothedIndex of the stitches as the stitches before it left them. A stitch's answer
 // depends on its neighbours alone, and few change: every answer is first worked out on the
 // cores from the stitches as they were, and only where a neighbour before it changed is it
-// worked out again. The stitches' new colours, each with its difference.
+// worked out again, rows side by side. A stitch keeps its colour until its turn, so the
+// difference of its fitted colour to the colour it has (matched, an entry per fitted colour,
+// or empty) holds for both. The stitches' new colours, each with its difference.
 std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height,
                                const IndexedGrid& fitted, const std::vector<ChromaLab>& fittedLabs,
-                               const std::vector<ChromaLab>& labs) {
+                               const std::vector<ChromaLab>& labs,
+                               std::span<const double> matched) {
     const std::vector<int> before = stitches;
     const auto smoothed = [&](const std::vector<int>& grid, int x, int y) {
-        const ChromaLab& wanted =
-            fittedLabs[static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)])];
-        return SmoothedIndex(grid, width, height, x, y, wanted, labs);
+        const auto colour = static_cast<std::size_t>(fitted.stitches[GridIndex(x, y, width)]);
+        return SmoothedIndex(grid, width, height, x, y, fittedLabs[colour], labs,
+                             matched.empty() ? nullptr : &matched[colour]);
     };
     std::vector<Measured> measured(stitches.size());
     // Below this many rows a thread costs more than it saves.
@@ -167,15 +192,16 @@ std::vector<Measured> Smoothed(std::vector<int>& stitches, int width, int height
         const std::size_t at = GridIndex(x, y, width);
         return stitches[at] != before[at];
     };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::size_t at = GridIndex(x, y, width);
-            if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
-                changed(x - 1, y))
-                measured[at] = smoothed(stitches, x, y);
-            stitches[at] = measured[at].colour;
-        }
-    }
+    // A stitch reads its neighbours, 1 column away at most, and changes itself alone: rows can
+    // run side by side 2 columns apart.
+    constexpr int kReach = 2;
+    SweepRows(width, height, kReach, [&](int x, int y) {
+        const std::size_t at = GridIndex(x, y, width);
+        if (changed(x - 1, y - 1) || changed(x, y - 1) || changed(x + 1, y - 1) ||
+            changed(x - 1, y))
+            measured[at] = smoothed(stitches, x, y);
+        stitches[at] = measured[at].colour;
+    });
     return measured;
 }
 
@@ -344,19 +370,26 @@ void FixStrayStitches(StrayStitches& strays, int width, int height) {
     }
 }
 
-// Each colour's nearest of matcher's list, as a colour of that list. Colours are matched each
-// on its own, so a photograph's hundreds of thousands are split between the cores.
-std::vector<TColor> NearestOfEach(const std::vector<TColor>& colours, const ColourMatcher& matcher,
-                                  std::span<const TColor> list) {
+// Each distinct fitted colour's nearest of matcher's list, as a colour of that list. Colours are
+// matched each on its own, so a photograph's hundreds of thousands are split between the cores.
+// With differences, each one's CIEDE2000 to its nearest goes there too.
+std::vector<TColor> NearestOfEach(const FittedColours& fitted, const ColourMatcher& matcher,
+                                  std::span<const TColor> list,
+                                  std::vector<double>* differences = nullptr) {
     // Below this many colours a thread costs more than it saves.
     constexpr std::size_t kColoursPerThread = 4096;
-    std::vector<TColor> nearest(colours.size());
-    SplitWork(colours.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
-        const std::vector<LabColour> labs = ToLab(std::span(colours).subspan(begin, end - begin));
+    const std::vector<LabColour>& labs = fitted.labs;
+    std::vector<TColor> nearest(labs.size());
+    if (differences != nullptr)
+        differences->assign(labs.size(), 0.0);
+    SplitWork(labs.size(), kColoursPerThread, [&](std::size_t begin, std::size_t end) {
         // Colours in ascending order lie mostly next to their like, and so do their answers.
         int k = -1;
         for (std::size_t i = begin; i < end; ++i) {
-            k = matcher.Nearest(labs[i - begin], k).index;
+            const ColourMatcher::Match match = matcher.Nearest(labs[i], k);
+            k = match.index;
+            if (differences != nullptr)
+                (*differences)[i] = match.deltaE;
             nearest[i] = ColorToRGB(list[static_cast<std::size_t>(k)]);
         }
     });
@@ -373,18 +406,32 @@ void WriteBack(StitchGrid& grid, const IndexedGrid& indexed, const std::vector<T
 void SnapToThreads(StitchGrid& grid, std::span<const TColor> threads) {
     if (threads.empty() || grid.colours.empty())
         return;
+    SnapToThreads(grid, FittedColoursOf(grid), threads);
+}
+
+void SnapToThreads(StitchGrid& grid, const FittedColours& fitted, std::span<const TColor> threads) {
+    if (threads.empty() || fitted.indexed.stitches.empty())
+        return;
     const ColourMatcher matcher(threads);
-    const IndexedGrid indexed = Indexed(grid);
-    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, threads));
+    grid.colours.resize(fitted.indexed.stitches.size());
+    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, threads));
 }
 
 void MatchToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
     if (colours.empty() || fitted.colours.empty())
         return;
+    MatchToColours(grid, FittedColoursOf(fitted), colours);
+}
+
+std::vector<double> MatchToColours(StitchGrid& grid, const FittedColours& fitted,
+                                   std::span<const TColor> colours) {
+    if (colours.empty() || fitted.indexed.stitches.empty())
+        return {};
     const ColourMatcher matcher(colours);
-    const IndexedGrid indexed = Indexed(fitted);
-    grid.colours.resize(fitted.colours.size());
-    WriteBack(grid, indexed, NearestOfEach(indexed.colours, matcher, colours));
+    grid.colours.resize(fitted.indexed.stitches.size());
+    std::vector<double> differences;
+    WriteBack(grid, fitted.indexed, NearestOfEach(fitted, matcher, colours, &differences));
+    return differences;
 }
 
 void DitherToColours(StitchGrid& grid, const StitchGrid& fitted, std::span<const TColor> colours) {
@@ -462,12 +509,19 @@ std::vector<TColor> ChooseDitherColours(const StitchGrid& fitted, int minStitche
 void CleanStrayStitches(StitchGrid& grid, const StitchGrid& fitted) {
     if (grid.colours.empty())
         return;
+    CleanStrayStitches(grid, FittedColoursOf(fitted));
+}
+
+void CleanStrayStitches(StitchGrid& grid, const FittedColours& fitted,
+                        std::span<const double> matched) {
+    if (grid.colours.empty())
+        return;
     IndexedGrid indexed = Indexed(grid);
-    const std::vector<ChromaLab> labs = WithChroma(indexed.colours);
-    const IndexedGrid fittedIndexed = Indexed(fitted);
-    const std::vector<ChromaLab> fittedLabs = WithChroma(fittedIndexed.colours);
-    std::vector<Measured> measured =
-        Smoothed(indexed.stitches, grid.width, grid.height, fittedIndexed, fittedLabs, labs);
+    const std::vector<ChromaLab> labs = WithChroma(ToLab(indexed.colours));
+    const IndexedGrid& fittedIndexed = fitted.indexed;
+    const std::vector<ChromaLab> fittedLabs = WithChroma(fitted.labs);
+    std::vector<Measured> measured = Smoothed(indexed.stitches, grid.width, grid.height,
+                                              fittedIndexed, fittedLabs, labs, matched);
     StrayStitches strays(grid.width, grid.height, indexed.stitches, labs, fittedIndexed, fittedLabs,
                          std::move(measured));
     FixStrayStitches(strays, grid.width, grid.height);
@@ -514,26 +568,31 @@ CensusResult RefinedCensusOf(StitchGrid fitted, const MakeOptions& options,
         ++done;
     };
     StitchGrid grid = fitted;
+    // Dithering reads the fitted colours stitch by stitch; every other stage reads them once.
+    const bool indexes = !options.snapColours.empty() || (chooses && !options.dither) || cleans;
+    const FittedColours colours = indexes ? FittedColoursOf(fitted) : FittedColours{};
     if (!options.snapColours.empty()) {
         report("refining: snapping to threads");
-        SnapToThreads(grid, options.snapColours);
+        SnapToThreads(grid, colours, options.snapColours);
     }
+    // Each fitted colour's difference to the colour it was matched to, which the clean reads.
+    std::vector<double> matched;
     if (chooses) {
         report("refining: choosing colours");
-        const std::vector<TColor> colours =
+        const std::vector<TColor> chosen =
             options.dither ? ChooseDitherColours(fitted, options.minStitches, options.maxColours,
                                                  options.snapColours)
-                           : ChooseColours(fitted, grid, options.minStitches, options.maxColours,
+                           : ChooseColours(colours, grid, options.minStitches, options.maxColours,
                                            options.snapColours);
         report(options.dither ? "refining: dithering" : "refining: matching stitches");
         if (options.dither)
-            DitherToColours(grid, fitted, colours);
+            DitherToColours(grid, fitted, chosen);
         else
-            MatchToColours(grid, fitted, colours);
+            matched = MatchToColours(grid, colours, chosen);
     }
     if (cleans) {
         report("refining: cleaning stray stitches");
-        CleanStrayStitches(grid, fitted);
+        CleanStrayStitches(grid, colours, matched);
     }
     report("refining: counting stitches");
     return CountStitches(grid.width, grid.height, grid.colours);
