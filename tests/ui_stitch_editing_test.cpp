@@ -4,8 +4,10 @@
 #include <QTest>
 
 #include "engine/ChartGeometry.h"
+#include "engine/SymbolSheet.h"
 #include "pattern/OxsReader.h"
 #include "raster/TBitmap.h"
+#include "raster/Utf8.h"
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternMenu.h"
@@ -69,7 +71,8 @@ TEST_F(StitchEditingTest, PaintUndoChangeAThreadAndSaveOxs) {
     QTest::mouseClick(legend, Qt::LeftButton, {}, QPoint(8, blue * kLegendRowHeight + 8));
     EXPECT_EQ(Main().Edits().CurrentColour(), blue);
     EXPECT_FALSE(legend->Mark().isEmpty());
-    EXPECT_NE(Main().NoteText().find("Colour: Symbol " + std::to_string(blue + 1) + ", 797"),
+    EXPECT_NE(Main().NoteText().find("Colour: Symbol " + Utf8Of(SymbolCharacter(blue)) + " (" +
+                                     std::to_string(blue + 1) + "), 797"),
               std::string::npos)
         << Main().NoteText();
 

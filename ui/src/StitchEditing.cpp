@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 
 #include "engine/ChartGeometry.h"
+#include "engine/SymbolSheet.h"
 #include "pattern/PatternEdits.h"
+#include "raster/Utf8.h"
 #include "threads/KeyBuilder.h"
 #include "ui/Guard.h"
 #include "ui/ImageView.h"
@@ -22,7 +24,9 @@ constexpr const char* kToolNames[] = {"Paint", "Fill", "Erase"};
 // How a legend row is named in the menu and the note: its number, thread and stitches.
 std::string RowName(const Pattern& pattern, int row) {
     const threads::KeyRow& key = pattern.Key().Row(row);
-    std::string name = "Symbol " + std::to_string(threads::SymbolNumber(row));
+    const int symbol = pattern.Colour(row).sheetSymbol;
+    std::string name = "Symbol " + Utf8Of(SymbolCharacter(symbol)) + " (" +
+                       std::to_string(threads::SymbolNumber(symbol)) + ")";
     if (key.blank)
         name += ", bare fabric";
     else if (key.hasThread)
