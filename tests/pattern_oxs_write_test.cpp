@@ -11,9 +11,11 @@
 #include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "engine_support.h"
+#include "pattern/MakePattern.h"
 #include "pattern/OxsReader.h"
 #include "pattern/OxsWriter.h"
 #include "pattern/Pattern.h"
+#include "pattern/PatternEdits.h"
 #include "raster/Exceptions.h"
 #include "raster/TBitmap.h"
 #include "raster/TCanvas.h"
@@ -120,6 +122,83 @@ TEST(OxsWrite, ReadBackGivesTheSameChartAndTheKeysThreads) {
                       7 * 5 - (stitchWhite ? 0 : census.palette[0].count));
             EXPECT_TRUE(chart.child("partstitches") && chart.child("backstitches"));
         }
+    }
+}
+
+// Each palette item's attributes, in the file's order.
+std::vector<std::vector<std::string>> PaletteOf(const std::string& oxs) {
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_string(oxs.c_str()));
+    std::vector<std::vector<std::string>> items;
+    for (const pugi::xml_node item :
+         document.child("chart").child("palette").children("palette_item")) {
+        items.emplace_back();
+        for (const pugi::xml_attribute attribute : item.attributes())
+            items.back().push_back(std::string(attribute.name()) + "=" + attribute.value());
+    }
+    return items;
+}
+
+// A chart opened at its own size as brodix-chart opens it, made, painted at (0, 0) with the
+// colour of (1, 0) when paint, and written again.
+std::string OpenedAndSaved(const std::string& oxs, const threads::PatternSettings& settings,
+                           bool paint) {
+    Workspace workspace;
+    const PictureSource source{"rose.oxs", std::vector<std::uint8_t>(oxs.begin(), oxs.end())};
+    const OpenedPicture opened = OpenPicture(workspace, source, PictureReader::Oxs, {});
+    PatternRequest request;
+    request.settings = settings;
+    request.pictureName = "rose.oxs";
+    request.title = workspace.PictureTitle();
+    request.ownThreads = opened.ownThreads;
+    PatternEditor editor(std::get<MadePattern>(MakePattern(workspace.picture, request)).pattern);
+    if (paint) {
+        const Census& census = editor.Document().Stitches();
+        const TPoint at{0, 0};
+        EXPECT_EQ(editor.Paint(std::span(&at, 1), census.stitches[1]), 1);
+    }
+    return MakeOxs(editor.Document());
+}
+
+TEST(OxsWrite, AChartsOwnThreadsAndSymbolsAreKeptThroughOpenAndSave) {
+    threads::PatternSettings settings;
+    settings.catalogue = threads::ParseCatalogue("dmc.gpl", kCatalogue);
+    const std::string ours = MakeOxs(Pattern(SmallCensus(), settings, "rose garden.bmp"));
+    const std::vector<std::vector<std::string>> palette = PaletteOf(ours);
+    ASSERT_EQ(palette.size(), 4u);  // the cloth and three threads, white left as fabric
+    const std::string black = R"(number="DMC 310" name="Black")";
+    ASSERT_NE(ours.find(black), std::string::npos);
+    // The symbols of the second and third threads, each for the other.
+    const std::string second = R"(symbol=")" + palette[2][4].substr(7) + '"';
+    const std::string third = R"(symbol=")" + palette[3][4].substr(7) + '"';
+    ASSERT_EQ(palette[2][4].substr(0, 7), "symbol=");
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> replaced;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"the key's threads and symbols by use", {}},
+             {"a thread of the catalogue that is not the nearest",
+              {{black, R"(number="DMC 797" name="Royal Blue")"}}},
+             {"a thread of another catalogue", {{black, R"(number="Anchor 403" name="Noir")"}}},
+             {"symbols not by use", {{second, "@"}, {third, second}, {"@", third}}},
+             {"both",
+              {{black, R"(number="Anchor 403" name="Noir")"},
+               {second, "@"},
+               {third, second},
+               {"@", third}}},
+         }) {
+        SCOPED_TRACE(c.what);
+        std::string file = ours;
+        for (const auto& [from, to] : c.replaced) {
+            const std::size_t at = file.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            file.replace(at, from.size(), to);
+        }
+        EXPECT_EQ(OpenedAndSaved(file, settings, false), file);
+        const std::string painted = OpenedAndSaved(file, settings, true);
+        EXPECT_NE(painted, file);
+        EXPECT_EQ(PaletteOf(painted), PaletteOf(file));
     }
 }
 

@@ -282,6 +282,7 @@ std::variant<Pattern, int> MakeBatchPattern(const BatchOptions& options, const s
     request.title = workspace.PictureTitle();
     request.maxStitchesPerSide = StitchLimit(options);
     request.photo = opened.photo;
+    request.ownThreads = opened.ownThreads;
     // --threads none keeps the photo defaults off every catalogue.
     request.defaultCatalogue = options.threads.empty();
     if (options.name.empty())

@@ -286,6 +286,14 @@ char32_t SymbolCharacter(int k) {
     return kSheetSymbols[static_cast<std::size_t>(k)].character;
 }
 
+int SymbolOfCharacter(char32_t character) {
+    for (int k = 0; k < kSymbolCount; ++k) {
+        if (kSheetSymbols[static_cast<std::size_t>(k)].character == character)
+            return k;
+    }
+    return -1;
+}
+
 std::string SymbolText(int k) {
     return Utf8Of(SymbolCharacter(k));
 }

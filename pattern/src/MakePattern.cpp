@@ -5,6 +5,7 @@
 
 #include "engine/MakeOptions.h"
 #include "engine/Refine.h"
+#include "engine/SymbolSheet.h"
 #include "engine/Workspace.h"
 #include "pattern/OxsReader.h"
 #include "raster/Exceptions.h"
@@ -96,9 +97,11 @@ PatternResult MakePattern(TImage& picture, const PatternRequest& request) {
     }
     if (const auto* refusal = std::get_if<CensusRefusal>(&result))
         return RefusalOf(*refusal, PatternRefusal::Reason::TooManyColours, width, height);
-    return MadePattern{Pattern(std::get<Census>(std::move(result)), std::move(settings),
-                               request.pictureName, request.title),
-                       std::move(note)};
+    MadePattern made{Pattern(std::get<Census>(std::move(result)), std::move(settings),
+                             request.pictureName, request.title),
+                     std::move(note)};
+    made.pattern.KeepOwnThreads(request.ownThreads);
+    return made;
 }
 
 namespace {
@@ -116,6 +119,32 @@ std::vector<std::uint8_t> HeadOf(const PictureSource& source) {
         head.clear();
     }
     return head;
+}
+
+// A chart's palette item as a thread of a catalogue: the number's last word is the thread's
+// number, the words before it the catalogue ("DMC 310"); a number of a colour ("#2C3225") or
+// none names no thread.
+OwnThread OwnThreadOf(const OxsThread& item) {
+    OwnThread own;
+    own.thread.color = item.colour;
+    own.printedSymbol = SymbolOfCharacter(item.symbol);
+    const std::string_view blanks = " \t\r\n";
+    std::string_view number = item.number;
+    const std::size_t last = number.find_last_not_of(blanks);
+    number = number.substr(0, last == std::string_view::npos ? 0 : last + 1);
+    if (number.empty() || number.starts_with('#'))
+        return own;
+    const std::size_t space = number.find_last_of(blanks);
+    own.thread.number = number.substr(space == std::string_view::npos ? 0 : space + 1);
+    own.thread.name = item.name;
+    if (space != std::string_view::npos) {
+        const std::string_view brand = number.substr(0, space);
+        const std::size_t first = brand.find_first_not_of(blanks);
+        const std::size_t end = brand.find_last_not_of(blanks);
+        if (first != std::string_view::npos)
+            own.catalogue = brand.substr(first, end - first + 1);
+    }
+    return own;
 }
 
 }  // namespace
@@ -162,6 +191,10 @@ OpenedPicture OpenPicture(Workspace& workspace, const PictureSource& source, Pic
         OxsPicture chart = source.bytes ? ReadOxs(*source.bytes, fileName, options.maxPixels)
                                         : ReadOxsFile(fileName, options.maxPixels);
         opened.leftOutNote = std::move(chart.message);
+        if (!options.fit) {
+            for (const OxsThread& item : chart.threads)
+                opened.ownThreads.push_back(OwnThreadOf(item));
+        }
         // A chart keeps its own size unless it is fitted, like any picture.
         workspace.TakePicture(options.fit ? FitBitmap(*chart.picture, *options.fit, fileName)
                                           : std::move(chart.picture),

@@ -108,6 +108,7 @@ struct ChartOutline {
     std::optional<std::string> height;
     std::string title;
     std::map<std::int64_t, TColor> palette;
+    std::vector<OxsThread> threads;
     std::int64_t paletteItems = 0;
     OxsLeftOut others;
 };
@@ -159,7 +160,18 @@ void AddPaletteItem(const XmlScanner& item, ChartOutline& outline) {
     if (!index)
         return;
     const std::string colour = Decoded(item.Attribute(oxs::kColor).value_or(""));
-    outline.palette.emplace(*index, ParseHexRgb(colour).value_or(kDefaultMaterialColour));
+    const TColor rgb = ParseHexRgb(colour).value_or(kDefaultMaterialColour);
+    if (!outline.palette.emplace(*index, rgb).second || *index == 0)
+        return;
+    OxsThread thread;
+    thread.index = *index;
+    thread.number = ValidUtf8(Decoded(item.Attribute(oxs::kNumber).value_or("")));
+    thread.name = ValidUtf8(Decoded(item.Attribute(oxs::kName).value_or("")));
+    thread.colour = rgb;
+    const std::optional<std::int64_t> symbol = WholeNumberOf(item.Attribute(oxs::kSymbol));
+    if (symbol && *symbol > 0 && *symbol <= 0x10FFFF)
+        thread.symbol = static_cast<char32_t>(*symbol);
+    outline.threads.push_back(std::move(thread));
 }
 
 void CountOrnament(const XmlScanner& object, OxsLeftOut& leftOut) {
@@ -416,6 +428,7 @@ OxsPicture PictureOf(std::span<const std::uint8_t> bytes, const std::string& nam
         PaintFullStitches(text, size, outline.palette, *result.picture, result.leftOut);
         result.message = MessageOf(name, result.leftOut, size);
         result.title = ValidUtf8(outline.title);
+        result.threads = std::move(outline.threads);
         return result;
     } catch (const XmlFault& fault) {
         throw NotWellFormed(fault, text);

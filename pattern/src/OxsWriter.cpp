@@ -22,9 +22,12 @@ std::string NumberText(double value) {
     return std::string(text, end);
 }
 
-// Brand and number, as readers split them: the number is the last word.
-std::string ThreadNumber(const threads::PatternKey& key, const threads::Thread& thread) {
-    std::string number = key.catalogueTitle;
+// Brand and number, as readers split them: the number is the last word. The brand is the
+// catalogue a chart file gave the colour's thread from, else the key's.
+std::string ThreadNumber(const threads::PatternKey& key, const PatternColour& colour,
+                         const threads::Thread& thread) {
+    std::string number =
+        colour.chosenThread && !colour.catalogue.empty() ? colour.catalogue : key.catalogueTitle;
     number += ' ';
     number += thread.number;
     return number;
@@ -65,8 +68,9 @@ void AddPalette(pugi::xml_node chart, const Pattern& pattern, const std::vector<
         if (indexes[k] == 0)
             continue;
         const threads::KeyRow& row = key.rows[k];
-        const std::string number =
-            row.hasThread ? ThreadNumber(key, row.thread) : HexRgb(row.color).insert(0, 1, '#');
+        const PatternColour& colour = pattern.Colour(static_cast<int>(k));
+        const std::string number = row.hasThread ? ThreadNumber(key, colour, row.thread)
+                                                 : HexRgb(row.color).insert(0, 1, '#');
         pugi::xml_node item = palette.append_child(oxs::kPaletteItem);
         item.append_attribute(oxs::kIndex) = indexes[k];
         item.append_attribute(oxs::kNumber) = ValidUtf8(number).c_str();
@@ -75,8 +79,8 @@ void AddPalette(pugi::xml_node chart, const Pattern& pattern, const std::vector<
         // A code point, as the format's maker writes it: a symbol that is a digit, written as
         // the character itself, would be read as the code point of that number. The symbol is
         // the printed pattern's, so that both show a colour by the same character.
-        const int symbol = pattern.Colour(static_cast<int>(k)).printedSymbol;
-        item.append_attribute(oxs::kSymbol) = static_cast<unsigned>(SymbolCharacter(symbol));
+        item.append_attribute(oxs::kSymbol) =
+            static_cast<unsigned>(SymbolCharacter(colour.printedSymbol));
         item.append_attribute(oxs::kStrands) = key.floss.strands;
     }
 }

@@ -94,6 +94,47 @@ void Pattern::KeepSymbolsUnderSettings() {
     m_key.reset();
 }
 
+void Pattern::KeepOwnThreads(std::span<const OwnThread> own) {
+    if (own.empty())
+        return;
+    std::vector<PatternColour> colours = m_colours;
+    const threads::PatternKey& key = Key();
+    std::vector<bool> ownSymbol(colours.size(), false);
+    std::vector<bool> taken(static_cast<std::size_t>(kSymbolCount), false);
+    for (std::size_t k = 0; k < colours.size(); ++k) {
+        PatternColour& colour = colours[k];
+        const auto found = std::find_if(own.begin(), own.end(), [&](const OwnThread& thread) {
+            return thread.thread.color == colour.colour;
+        });
+        if (colour.blank || found == own.end())
+            continue;
+        const threads::KeyRow& row = key.rows[k];
+        const bool keys = row.hasThread && row.thread.number == found->thread.number &&
+                          row.thread.name == found->thread.name &&
+                          key.catalogueTitle == found->catalogue;
+        if (!keys && !found->thread.number.empty()) {
+            colour.chosenThread = found->thread;
+            colour.catalogue = found->catalogue;
+        }
+        const int symbol = found->printedSymbol;
+        if (symbol >= 0 && symbol < kSymbolCount && !taken[static_cast<std::size_t>(symbol)]) {
+            colour.printedSymbol = symbol;
+            taken[static_cast<std::size_t>(symbol)] = true;
+            ownSymbol[k] = true;
+        }
+    }
+    for (std::size_t k = 0; k < colours.size(); ++k) {
+        const int symbol = colours[k].printedSymbol;
+        if (!ownSymbol[k] && symbol != kNoSymbol && taken[static_cast<std::size_t>(symbol)])
+            colours[k].printedSymbol = kNoSymbol;
+    }
+    if (colours == m_colours)
+        return;
+    m_colours = std::move(colours);
+    m_changedByHand = true;
+    KeepSymbolsUnderSettings();
+}
+
 bool operator==(const Pattern& a, const Pattern& b) {
     return a.m_census.width == b.m_census.width && a.m_census.height == b.m_census.height &&
            a.m_census.palette == b.m_census.palette && a.m_census.stitches == b.m_census.stitches &&

@@ -28,6 +28,7 @@ std::size_t RowsBytes(const PatternEditor::Rows& rows) {
     for (const PatternColour& colour : rows.colours) {
         if (colour.chosenThread)
             bytes += colour.chosenThread->number.size() + colour.chosenThread->name.size();
+        bytes += colour.catalogue.size();
     }
     return bytes;
 }
@@ -289,6 +290,7 @@ void PatternEditor::ChangeThread(int k, const threads::Thread& thread, bool take
     PatternColour& changed = rows.after.colours[static_cast<std::size_t>(k)];
     changed.colour = colour;
     changed.chosenThread = thread;
+    changed.catalogue.clear();
     if (rows.after.colours != rows.before.colours)
         AddStep(change, std::move(rows));
     Record(std::move(change));

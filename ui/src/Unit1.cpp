@@ -255,6 +255,7 @@ MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
     request.pictureName = m_workspace.PictureName();
     request.title = m_workspace.PictureTitle();
     request.photo = takePhotoDefaults || m_photoOpened;
+    request.ownThreads = m_chartThreads;
     PatternResult result = MakePattern(Image1, request);
     if (const auto* refusal = std::get_if<PatternRefusal>(&result)) {
         messages.ShowMessage(refusal->text, refusal->title);
@@ -372,6 +373,7 @@ void TF_main::BitBtn2Click(QObject*) {
     m_workspace.LoadPicture(OpenDialog1.FileName());
     ForgetChanges();
     m_photoOpened = false;
+    m_chartThreads.clear();
     ShowNote({});
     MakeChart();
 }
@@ -390,6 +392,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
         const OpenedPicture chart = OpenPicture(m_workspace, source, PictureReader::Oxs, {});
         ForgetChanges();
         m_photoOpened = false;
+        m_chartThreads = chart.ownThreads;
         ShowNote(chart.leftOutNote);
         MakeChart();
         return;
@@ -414,6 +417,7 @@ void TF_main::OpenAnyPictureClick(QObject*) {
         }
     }
     m_photoOpened = opened.photo;
+    m_chartThreads.clear();
     ShowNote({});
     MakeChart();
 }

@@ -48,6 +48,8 @@ std::span<const SheetSymbol> SheetSymbols();
 // Symbol k's character, and the same as UTF-8. k must be a symbol of the sheet.
 char32_t SymbolCharacter(int k);
 std::string SymbolText(int k);
+// The symbol whose character is character; -1 when the sheet has none.
+int SymbolOfCharacter(char32_t character);
 
 // The symbols of a pattern given by use, where it is printed or exchanged rather than drawn
 // in the window: counts[k] stitches of colour k, or a negative count for a colour left blank.

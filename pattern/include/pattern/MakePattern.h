@@ -50,6 +50,8 @@ struct PatternRequest {
     // When the photo defaults apply and no catalogue is chosen, the default catalogue is looked
     // for and, when found, snapped to and chosen.
     bool defaultCatalogue = true;
+    // An OXS chart's own threads and symbols, which its pattern keeps (Pattern::KeepOwnThreads).
+    std::vector<OwnThread> ownThreads;
     // Hears each stage of a long refining.
     ProgressReport progress;
 };
@@ -105,6 +107,8 @@ std::optional<PatternRefusal> RefusalByHeader(const PictureSource& source, Pictu
 struct OpenedPicture {
     bool photo = false;
     std::string leftOutNote;
+    // For an OXS chart at its own size, its palette's threads and symbols; empty otherwise.
+    std::vector<OwnThread> ownThreads;
 };
 
 // Reads source with reader into workspace's picture and preview, replacing them only once it

@@ -4,8 +4,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "photo/Photo.h"
+#include "raster/Color.h"
 
 namespace brodix {
 
@@ -31,6 +33,17 @@ struct OxsLeftOut {
     friend bool operator==(const OxsLeftOut&, const OxsLeftOut&) = default;
 };
 
+// A thread of a chart's palette as the file gives it: its number (brand and number, "DMC 310"),
+// name, colour and symbol (a code point; 0 when the file gives none or no whole number).
+struct OxsThread {
+    std::int64_t index = 0;
+    std::string number;
+    std::string name;
+    TColor colour = 0;
+    char32_t symbol = 0;
+    friend bool operator==(const OxsThread&, const OxsThread&) = default;
+};
+
 // A chart read as a picture: one pixel per stitch, 24 bits, stored bottom up as a BMP file of it
 // would be read, in the colours of its palette; the cloth and empty cells white. message names
 // the file and says, in English, what was left out and why; it is empty when the picture shows
@@ -42,6 +55,9 @@ struct OxsPicture {
     std::string message;
     // The chart's title as the file gives it (charttitle); empty when it gives none.
     std::string title;
+    // The threads of its palette but the cloth (index 0), in the file's order, the first item
+    // of each index; number and name valid UTF-8.
+    std::vector<OxsThread> threads;
 };
 
 // How much of a file tells whether it holds an OXS chart.

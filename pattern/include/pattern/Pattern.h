@@ -32,7 +32,19 @@ struct PatternColour {
     // The thread chosen for it by hand ("Change Thread..."), which the key names in place of
     // the nearest; none for a colour as made.
     std::optional<threads::Thread> chosenThread;
+    // The catalogue chosenThread comes from when a chart file gave it ("DMC", as the file
+    // names it); empty: the key's.
+    std::string catalogue;
     friend bool operator==(const PatternColour&, const PatternColour&) = default;
+};
+
+// A colour's thread and symbol as a chart file gives them: the catalogue and the thread (no
+// number when the file names none), and the printed symbol (kNoSymbol when it gives none the
+// sheet has).
+struct OwnThread {
+    std::string catalogue;
+    threads::Thread thread;
+    int printedSymbol = kNoSymbol;
 };
 
 // The pattern document: what every output of a chart describes (the window's chart and legend,
@@ -73,6 +85,12 @@ class Pattern {
     // After a change by hand, each colour keeps its symbols: one that becomes stitched takes
     // the first free printed symbol, one left as fabric gives its own up.
     void ChangeChoices(const threads::PatternSettings& settings);
+
+    // Each stitched colour that one of own has (by colour, the first that has it) keeps its
+    // thread where it is not the key's, and its symbol where no colour before took it; the
+    // symbols these take from others are given again as a change by hand gives them. Nothing
+    // changes when own gives the key's threads and the symbols by use.
+    void KeepOwnThreads(std::span<const OwnThread> own);
 
     // The same stitches, colours, symbols, settings and picture name.
     friend bool operator==(const Pattern& a, const Pattern& b);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QWidget>
 
@@ -180,6 +181,8 @@ class TF_main : public QWidget {
     // The picture was opened as a photograph by "Open Any Picture...": Make gives it the photo
     // defaults whenever no colour budget is chosen.
     bool m_photoOpened = false;
+    // The picture is an OXS chart opened at its own size: Make keeps its threads and symbols.
+    std::vector<OwnThread> m_chartThreads;
     std::string m_note;
     PatternMenu* m_patternMenu = nullptr;  // a child of this window, editing m_patternSettings
 };
