@@ -161,39 +161,46 @@ std::string OpenedAndSaved(const std::string& oxs, const threads::PatternSetting
 }
 
 TEST(OxsWrite, AChartsOwnThreadsAndSymbolsAreKeptThroughOpenAndSave) {
-    threads::PatternSettings settings;
-    settings.catalogue = threads::ParseCatalogue("dmc.gpl", kCatalogue);
-    const std::string ours = MakeOxs(Pattern(SmallCensus(), settings, "rose garden.bmp"));
-    const std::vector<std::vector<std::string>> palette = PaletteOf(ours);
-    ASSERT_EQ(palette.size(), 4u);  // the cloth and three threads, white left as fabric
+    threads::PatternSettings dmc;
+    dmc.catalogue = threads::ParseCatalogue("dmc.gpl", kCatalogue);
     const std::string black = R"(number="DMC 310" name="Black")";
-    ASSERT_NE(ours.find(black), std::string::npos);
-    // The symbols of the second and third threads, each for the other.
-    const std::string second = R"(symbol=")" + palette[2][4].substr(7) + '"';
-    const std::string third = R"(symbol=")" + palette[3][4].substr(7) + '"';
-    ASSERT_EQ(palette[2][4].substr(0, 7), "symbol=");
+    const std::string anchor = R"(number="Anchor 403" name="Noir")";
+    // The symbols of the second and third threads (as written), each for the other.
+    const std::vector<std::pair<std::string, std::string>> swapped = {
+        {"second", "@"}, {"third", "second"}, {"@", "third"}};
     struct Case {
         const char* what;
+        bool catalogue;
         std::vector<std::pair<std::string, std::string>> replaced;
     };
-    for (const Case& c : std::vector<Case>{
-             {"the key's threads and symbols by use", {}},
+    for (Case c : std::vector<Case>{
+             {"the key's threads and symbols by use", true, {}},
              {"a thread of the catalogue that is not the nearest",
+              true,
               {{black, R"(number="DMC 797" name="Royal Blue")"}}},
-             {"a thread of another catalogue", {{black, R"(number="Anchor 403" name="Noir")"}}},
-             {"symbols not by use", {{second, "@"}, {third, second}, {"@", third}}},
-             {"both",
-              {{black, R"(number="Anchor 403" name="Noir")"},
-               {second, "@"},
-               {third, second},
-               {"@", third}}},
+             {"a thread of another catalogue", true, {{black, anchor}}},
+             {"symbols not by use", true, swapped},
+             {"both", true, {{black, anchor}, swapped[0], swapped[1], swapped[2]}},
+             {"threads of no catalogue chosen",
+              false,
+              {{R"(number="#000000" name="")", R"(number="310" name="Black")"},
+               {R"(number="#C81E1E" name="")", anchor}}},
          }) {
         SCOPED_TRACE(c.what);
-        std::string file = ours;
+        const threads::PatternSettings settings = c.catalogue ? dmc : threads::PatternSettings{};
+        std::string file = MakeOxs(Pattern(SmallCensus(), settings, "rose garden.bmp"));
+        const std::vector<std::vector<std::string>> palette = PaletteOf(file);
+        ASSERT_EQ(palette.size(), 4u);  // the cloth and three threads, white left as fabric
+        ASSERT_EQ(palette[2][4].substr(0, 7), "symbol=");
+        const auto symbol = [&](const std::string& which) {
+            if (which != "second" && which != "third")
+                return which;
+            return R"(symbol=")" + palette[which == "second" ? 2 : 3][4].substr(7) + '"';
+        };
         for (const auto& [from, to] : c.replaced) {
-            const std::size_t at = file.find(from);
+            const std::size_t at = file.find(symbol(from));
             ASSERT_NE(at, std::string::npos) << from;
-            file.replace(at, from.size(), to);
+            file.replace(at, symbol(from).size(), symbol(to));
         }
         EXPECT_EQ(OpenedAndSaved(file, settings, false), file);
         const std::string painted = OpenedAndSaved(file, settings, true);

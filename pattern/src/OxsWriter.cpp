@@ -23,12 +23,14 @@ std::string NumberText(double value) {
 }
 
 // Brand and number, as readers split them: the number is the last word. The brand is the
-// catalogue a chart file gave the colour's thread from, else the key's.
+// catalogue a chart file gave the colour's thread from, else the key's; a thread of neither
+// (a chart's thread without a brand, no catalogue chosen) is its number alone.
 std::string ThreadNumber(const threads::PatternKey& key, const PatternColour& colour,
                          const threads::Thread& thread) {
     std::string number =
         colour.chosenThread && !colour.catalogue.empty() ? colour.catalogue : key.catalogueTitle;
-    number += ' ';
+    if (!number.empty())
+        number += ' ';
     number += thread.number;
     return number;
 }
