@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,6 +15,15 @@ namespace brodix {
 namespace {
 
 std::atomic<int> g_threads{0};
+
+// Runs `run` on this thread and on count - 1 others, and returns when all have ended.
+void RunOnThreads(std::size_t count, const std::function<void()>& run) {
+    std::vector<std::jthread> others;
+    others.reserve(count > 0 ? count - 1 : 0);
+    for (std::size_t thread = 1; thread < count; ++thread)
+        others.emplace_back(run);
+    run();
+}
 
 }  // namespace
 
@@ -68,12 +78,7 @@ void SplitWork(std::size_t count, std::size_t minPart,
                 }
             }
         };
-        const std::size_t threadCount = std::min(threads, parts);
-        std::vector<std::jthread> others;
-        others.reserve(threadCount - 1);
-        for (std::size_t thread = 1; thread < threadCount; ++thread)
-            others.emplace_back(run);
-        run();
+        RunOnThreads(std::min(threads, parts), run);
     }
     if (failure)
         std::rethrow_exception(failure);
@@ -142,14 +147,7 @@ void SweepRows(int width, int height, int reach, const std::function<void(int x,
             }
         }
     };
-    {
-        const std::size_t threadCount = std::min(threads, static_cast<std::size_t>(height));
-        std::vector<std::jthread> others;
-        others.reserve(threadCount - 1);
-        for (std::size_t thread = 1; thread < threadCount; ++thread)
-            others.emplace_back(run);
-        run();
-    }
+    { RunOnThreads(std::min(threads, static_cast<std::size_t>(height)), run); }
     if (failure)
         std::rethrow_exception(failure);
 }
