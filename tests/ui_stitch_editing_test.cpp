@@ -1,5 +1,6 @@
 // Changes by hand in the window: a legend row chosen, stitches painted on the chart and undone,
 // a thread changed, the pattern saved as OXS and read back; Make asking before changes are lost.
+#include <QCheckBox>
 #include <QMenu>
 #include <QTest>
 
@@ -11,6 +12,7 @@
 #include "ui/ImageMenu.h"
 #include "ui/ImageView.h"
 #include "ui/PatternMenu.h"
+#include "ui/RadioGroup.h"
 #include "ui/StitchEditing.h"
 #include "ui_test_support.h"
 
@@ -135,6 +137,20 @@ TEST_F(StitchEditingTest, MakeAsksBeforeChangesByHandAreLost) {
               "Make again from the picture? 2 changes made by hand will be lost.");
     EXPECT_EQ(makes, before);
     EXPECT_EQ(Main().CurrentPattern()->Stitches().PaletteAt(RowOf(kBlue)).count, 8);
+    // Kept by hand, the choice that asked goes back: AutoMake unticked, the level as it was.
+    shell.yesNo.push_back(false);
+    Main().CB_AUTO->click();
+    EXPECT_FALSE(Main().CB_AUTO->isChecked());
+    {
+        const QSignalBlocker quiet(Main().CB_AUTO);  // ticked without a Make of its own
+        Main().CB_AUTO->setChecked(true);
+    }
+    shell.yesNo.push_back(false);
+    Main().RG_ColorG->setItemIndex(2);
+    EXPECT_EQ(Main().RG_ColorG->itemIndex(), 0);
+    EXPECT_EQ(shell.questions.size(), 3u);
+    EXPECT_EQ(makes, before);
+    Main().CB_AUTO->setChecked(false);
     Main().BTN_MAKE->click();  // Yes
     EXPECT_EQ(makes, before + 1);
     EXPECT_EQ(Main().CurrentPattern()->Stitches().PaletteAt(RowOf(kBlue)).count, 6);

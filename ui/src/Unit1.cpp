@@ -240,8 +240,10 @@ struct DrawTargets {
 }  // namespace
 
 MakeResult TF_main::MakeChart(bool takePhotoDefaults) {
-    if (Image1.Picture().HasGraphic() && !MayLoseChanges(false))
+    m_makeDeclined = Image1.Picture().HasGraphic() && !MayLoseChanges(false);
+    if (m_makeDeclined)
         return MakeResult::Refused;
+    m_levelsAsked = Levels();
     emit MakeStarted();
     if (!Image1.Picture().HasGraphic())
         return MakeResult::NoPicture;
@@ -479,13 +481,26 @@ void TF_main::BitBtn1Click(QObject*) {
 }
 
 void TF_main::RG_ColorGClick(QObject*) {
-    if (CB_AUTO->isChecked())
-        MakeChart();
+    if (!CB_AUTO->isChecked()) {
+        m_levelsAsked = Levels();
+        return;
+    }
+    if (MakeChart() == MakeResult::Refused && m_makeDeclined) {
+        // Kept by hand: the levels go back to those the chart on screen was asked with.
+        const int before[] = {m_levelsAsked.red, m_levelsAsked.green, m_levelsAsked.blue};
+        int channel = 0;
+        for (RadioGroup* group : {RG_ColorR, RG_ColorG, RG_ColorB}) {
+            const QSignalBlocker quiet(group);
+            group->setItemIndex(before[channel++]);
+        }
+    }
 }
 
 void TF_main::CB_AUTOClick(QObject*) {
-    if (CB_AUTO->isChecked())
-        MakeChart();
+    if (CB_AUTO->isChecked() && MakeChart() == MakeResult::Refused && m_makeDeclined) {
+        const QSignalBlocker quiet(CB_AUTO);
+        CB_AUTO->setChecked(false);
+    }
 }
 
 }  // namespace brodix

@@ -181,6 +181,11 @@ class TF_main : public QWidget {
     // The picture was opened as a photograph by "Open Any Picture...": Make gives it the photo
     // defaults whenever no colour budget is chosen.
     bool m_photoOpened = false;
+    // The last Make was not run because the user kept the changes made by hand; the level
+    // choices the chart on screen was last asked with (a level clicked while AutoMake was off
+    // counts as asked), which a declined level click goes back to.
+    bool m_makeDeclined = false;
+    LevelChoices m_levelsAsked;
     // The picture is an OXS chart opened at its own size: Make keeps its threads and symbols.
     std::vector<OwnThread> m_chartThreads;
     std::string m_note;
