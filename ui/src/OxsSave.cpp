@@ -14,16 +14,8 @@ std::vector<FileFilter> OxsFileFilters() {
     return {{kOxsExtension, std::string("*.") + kOxsExtension}};
 }
 
-OxsSave::OxsSave() : m_dialog(FileDialogKind::Save, OxsFileFilters(), kOxsExtension, "Save OXS") {}
-
-std::string OxsSave::Run(Shell& shell, QWidget* owner, const Pattern* pattern,
-                         const std::string& otherSave) {
-    if (pattern == nullptr)
-        return {};
-    if (!m_dialog.ExecuteForPicture(shell, owner, pattern->PictureName(), otherSave))
-        return {};
-    SaveOxs(m_dialog.FileName(), *pattern);
-    return m_dialog.FileName();
+PatternFileSave MakeOxsSave() {
+    return PatternFileSave(OxsFileFilters(), kOxsExtension, "Save OXS", SaveOxs);
 }
 
 void AddSaveOxsEntry(QMenu& menu, TF_main& window) {

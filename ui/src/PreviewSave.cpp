@@ -13,19 +13,14 @@ std::vector<FileFilter> PreviewFileFilters() {
     return {{"png", "*.png"}};
 }
 
-PreviewSave::PreviewSave()
-    : m_dialog(FileDialogKind::Save, PreviewFileFilters(), "png", "Save Preview") {}
-
-std::string PreviewSave::Run(Shell& shell, QWidget* owner, const Pattern* pattern,
-                             const std::string& otherSave) {
-    if (pattern == nullptr)
-        return {};
-    if (!m_dialog.ExecuteForPicture(shell, owner, pattern->PictureName(), otherSave))
-        return {};
-    print::SavePreviewPng(m_dialog.FileName(), *pattern,
-                          print::PreviewStitchPixels(pattern->Width(), pattern->Height(),
-                                                     print::kDefaultPreviewStitchPixels));
-    return m_dialog.FileName();
+PatternFileSave MakePreviewSave() {
+    return PatternFileSave(PreviewFileFilters(), "png", "Save Preview",
+                           [](const std::string& fileName, const Pattern& pattern) {
+                               print::SavePreviewPng(
+                                   fileName, pattern,
+                                   print::PreviewStitchPixels(pattern.Width(), pattern.Height(),
+                                                              print::kDefaultPreviewStitchPixels));
+                           });
 }
 
 void AddSavePreviewEntry(QMenu& menu, TF_main& window) {

@@ -92,8 +92,8 @@ TF_main::TF_main(Shell& shell, QWidget* parent)
       m_shell(shell),
       m_form(std::make_unique<Ui::TF_main>()),
       m_pdfSave(std::make_unique<PdfSave>()),
-      m_oxsSave(std::make_unique<OxsSave>()),
-      m_previewSave(std::make_unique<PreviewSave>()) {
+      m_oxsSave(std::make_unique<PatternFileSave>(MakeOxsSave())),
+      m_previewSave(std::make_unique<PatternFileSave>(MakePreviewSave())) {
     RegisterResources();
     m_form->setupUi(this);
     Ui::TF_main& f = *m_form;

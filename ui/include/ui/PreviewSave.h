@@ -1,34 +1,18 @@
 #pragma once
 
-#include <string>
 #include <vector>
 
-#include "ui/FileDialog.h"
+#include "ui/PatternFileSave.h"
 
 class QMenu;
-class QWidget;
 
 namespace brodix {
 
-class Pattern;
-class Shell;
 class TF_main;
 
-// "Save Preview...": the pattern of the last Make as it will look stitched, a PNG picture
-// written where its own save dialog says.
-class PreviewSave {
-  public:
-    PreviewSave();
-
-    // Asks for a file name (as "Save PDF..." does) and writes the stitched preview of pattern at
-    // the default pixels a stitch. Gives the file written; nothing without a pattern or when the
-    // dialog is cancelled; failures raise.
-    std::string Run(Shell& shell, QWidget* owner, const Pattern* pattern,
-                    const std::string& otherSave);
-
-  private:
-    TFileDialog m_dialog;
-};
+// "Save Preview...": the pattern of the last Make as it will look stitched, a PNG picture at
+// the default pixels a stitch.
+PatternFileSave MakePreviewSave();
 
 // The dialog filter of "Save Preview...": "png".
 std::vector<FileFilter> PreviewFileFilters();

@@ -29,9 +29,8 @@ class TF_main;
 namespace brodix {
 
 class ImageView;
-class OxsSave;
 class PdfSave;
-class PreviewSave;
+class PatternFileSave;
 class PatternMenu;
 class RadioGroup;
 class ScrollBox;
@@ -173,8 +172,8 @@ class TF_main : public QWidget {
     Shell& m_shell;
     std::unique_ptr<Ui::TF_main> m_form;
     std::unique_ptr<PdfSave> m_pdfSave;
-    std::unique_ptr<OxsSave> m_oxsSave;
-    std::unique_ptr<PreviewSave> m_previewSave;
+    std::unique_ptr<PatternFileSave> m_oxsSave;
+    std::unique_ptr<PatternFileSave> m_previewSave;
     threads::PatternSettings m_patternSettings;
     std::optional<PatternEditor> m_editor;
     StitchEditing* m_stitchEditing = nullptr;  // a child of this window
